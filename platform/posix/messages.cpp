@@ -1,0 +1,126 @@
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <unordered_map>
+
+#include "platform/message_windows.h"
+
+namespace tavrin::platform {
+namespace {
+
+// One queue per thread that has received or read a message.
+struct ThreadQueue {
+    std::mutex mutex;
+    std::condition_variable arrived;
+    std::deque<Message> messages;
+};
+
+// Windows are small heap objects whose address is the handle; the registry
+// says which handles are alive and which thread owns each.
+struct Window {
+    std::shared_ptr<ThreadQueue> owner;
+};
+
+struct WindowRegistry {
+    std::mutex mutex;
+    std::unordered_map<WindowHandle, std::unique_ptr<Window>> windows;
+};
+
+WindowRegistry& Registry() {
+    static auto* registry = new WindowRegistry;  // lives until the process ends
+    return *registry;
+}
+
+std::shared_ptr<ThreadQueue>& OwnQueue() {
+    thread_local std::shared_ptr<ThreadQueue> queue = std::make_shared<ThreadQueue>();
+    return queue;
+}
+
+void Enqueue(ThreadQueue& queue, const Message& message) {
+    {
+        std::lock_guard lock(queue.mutex);
+        queue.messages.push_back(message);
+    }
+    queue.arrived.notify_all();
+}
+
+bool TakeMatching(std::deque<Message>& messages, WindowHandle window, Message& out) {
+    for (auto it = messages.begin(); it != messages.end(); ++it) {
+        if (window == nullptr || it->window == window) {
+            out = *it;
+            messages.erase(it);
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+WindowHandle CreateMessageWindow() {
+    auto window = std::make_unique<Window>();
+    window->owner = OwnQueue();
+    WindowHandle handle = window.get();
+    auto& registry = Registry();
+    std::lock_guard lock(registry.mutex);
+    registry.windows.emplace(handle, std::move(window));
+    return handle;
+}
+
+bool DestroyMessageWindow(WindowHandle window) {
+    std::unique_ptr<Window> gone;
+    {
+        auto& registry = Registry();
+        std::lock_guard lock(registry.mutex);
+        auto it = registry.windows.find(window);
+        if (it == registry.windows.end()) {
+            return false;
+        }
+        gone = std::move(it->second);
+        registry.windows.erase(it);
+    }
+    std::lock_guard lock(gone->owner->mutex);
+    std::erase_if(gone->owner->messages, [window](const Message& m) { return m.window == window; });
+    return true;
+}
+
+bool WindowExists(WindowHandle window) {
+    auto& registry = Registry();
+    std::lock_guard lock(registry.mutex);
+    return window != nullptr && registry.windows.count(window) != 0;
+}
+
+bool PostWindowMessage(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    const Message item{window, message, wParam, lParam};
+    if (window == nullptr) {
+        Enqueue(*OwnQueue(), item);
+        return true;
+    }
+    std::shared_ptr<ThreadQueue> owner;
+    {
+        auto& registry = Registry();
+        std::lock_guard lock(registry.mutex);
+        auto it = registry.windows.find(window);
+        if (it == registry.windows.end()) {
+            return false;
+        }
+        owner = it->second->owner;
+    }
+    Enqueue(*owner, item);
+    return true;
+}
+
+bool ReceiveMessage(WindowHandle window, Message& out, int timeoutMs) {
+    ThreadQueue& queue = *OwnQueue();
+    std::unique_lock lock(queue.mutex);
+    auto found = [&] { return TakeMatching(queue.messages, window, out); };
+    if (timeoutMs < 0) {
+        queue.arrived.wait(lock, found);
+        return true;
+    }
+    return queue.arrived.wait_for(lock, std::chrono::milliseconds(timeoutMs), found);
+}
+
+}  // namespace tavrin::platform

@@ -1,0 +1,34 @@
+#include "platform/time.h"
+
+#include <sched.h>
+#include <time.h>
+
+#include <cerrno>
+
+namespace tavrin::platform {
+namespace {
+
+uint64_t MonotonicMilliseconds() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<uint64_t>(now.tv_sec) * 1000u + static_cast<uint64_t>(now.tv_nsec) / 1000000u;
+}
+
+}  // namespace
+
+uint32_t TickCount() { return static_cast<uint32_t>(MonotonicMilliseconds()); }
+
+uint32_t MultimediaTime() { return static_cast<uint32_t>(MonotonicMilliseconds()); }
+
+void Sleep(uint32_t milliseconds) {
+    timespec wait{static_cast<time_t>(milliseconds / 1000u),
+                  static_cast<long>(milliseconds % 1000u) * 1000000L};
+    if (milliseconds == 0) {
+        sched_yield();
+        return;
+    }
+    while (nanosleep(&wait, &wait) != 0 && errno == EINTR) {
+    }
+}
+
+}  // namespace tavrin::platform

@@ -1,0 +1,17 @@
+// Clocks and sleeping, with the meaning of the Win32 calls they stand for.
+#pragma once
+
+#include <cstdint>
+
+namespace tavrin::platform {
+
+// Milliseconds since an arbitrary start; wraps at 2^32 like GetTickCount.
+uint32_t TickCount();
+
+// The multimedia timer (timeGetTime): milliseconds, wrapping at 2^32.
+uint32_t MultimediaTime();
+
+// Suspends the calling thread for at least the given time; 0 yields.
+void Sleep(uint32_t milliseconds);
+
+}  // namespace tavrin::platform

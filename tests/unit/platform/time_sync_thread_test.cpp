@@ -1,0 +1,83 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+#include "platform/sync.h"
+#include "platform/thread.h"
+#include "platform/time.h"
+
+using namespace tavrin::platform;
+
+TEST(Clock, TickCountAdvancesWithSleep) {
+    const uint32_t start = TickCount();
+    const uint32_t startMm = MultimediaTime();
+    Sleep(60);
+    EXPECT_GE(TickCount() - start, 40u);  // tick clocks may be 16 ms coarse
+    EXPECT_GE(MultimediaTime() - startMm, 40u);
+}
+
+TEST(Event, ManualResetStaysSignalledUntilReset) {
+    auto event = Event::Create(Event::ResetMode::Manual, false);
+    ASSERT_TRUE(event);
+    EXPECT_EQ(event->Wait(0), WaitResult::Timeout);
+    event->Set();
+    EXPECT_EQ(event->Wait(0), WaitResult::Signalled);
+    EXPECT_EQ(event->Wait(0), WaitResult::Signalled);
+    event->Reset();
+    EXPECT_EQ(event->Wait(10), WaitResult::Timeout);
+}
+
+TEST(Event, AutoResetReleasesOneWait) {
+    auto event = Event::Create(Event::ResetMode::Auto, true);
+    ASSERT_TRUE(event);
+    EXPECT_EQ(event->Wait(0), WaitResult::Signalled);
+    EXPECT_EQ(event->Wait(0), WaitResult::Timeout);
+}
+
+TEST(Event, WaitReturnsWhenAnotherThreadSets) {
+    auto event = Event::Create(Event::ResetMode::Auto, false);
+    auto thread = Thread::Start([&] { Sleep(20); event->Set(); }, ThreadPriority::Normal);
+    ASSERT_TRUE(thread);
+    EXPECT_EQ(event->Wait(5000), WaitResult::Signalled);
+    EXPECT_EQ(thread->WaitFinished(kInfinite), WaitResult::Signalled);
+}
+
+TEST(CriticalSection, IsRecursiveAndExcludesOtherThreads) {
+    CriticalSection lock;
+    int counter = 0;
+    lock.Enter();
+    lock.Enter();  // the owner may enter again
+    lock.Leave();
+    lock.Leave();
+    auto work = [&] {
+        for (int i = 0; i < 10000; ++i) {
+            std::lock_guard guard(lock);
+            ++counter;
+        }
+    };
+    auto a = Thread::Start(work, ThreadPriority::Normal);
+    auto b = Thread::Start(work, ThreadPriority::Normal);
+    ASSERT_TRUE(a && b);
+    a->WaitFinished(kInfinite);
+    b->WaitFinished(kInfinite);
+    EXPECT_EQ(counter, 20000);
+}
+
+TEST(Thread, FinishedEventFollowsTheBody) {
+    auto release = Event::Create(Event::ResetMode::Manual, false);
+    std::atomic<bool> ran{false};
+    auto thread = Thread::Start([&] { release->Wait(kInfinite); ran = true; }, ThreadPriority::Highest);
+    ASSERT_TRUE(thread);
+    EXPECT_EQ(thread->WaitFinished(20), WaitResult::Timeout);
+    EXPECT_FALSE(thread->Finished());
+    release->Set();
+    EXPECT_EQ(thread->WaitFinished(5000), WaitResult::Signalled);
+    EXPECT_TRUE(ran);
+    EXPECT_TRUE(thread->Finished());
+}
+
+TEST(Thread, ExceptionInBodyEndsOnlyTheThread) {
+    auto thread = Thread::Start([] { throw 1; }, ThreadPriority::Normal);
+    ASSERT_TRUE(thread);
+    EXPECT_EQ(thread->WaitFinished(5000), WaitResult::Signalled);
+}
