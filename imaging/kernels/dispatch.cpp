@@ -23,7 +23,9 @@ bool UseFastKernels() { return FastKernelsEnabled().load(std::memory_order_relax
 
 bool CpuHasAvx2() {
 #if defined(__x86_64__) || defined(__i386__)
-    static const bool hasAvx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+    // The AVX2 files are compiled with -mavx2 -mfma -mbmi2, so the compiler may use all three.
+    static const bool hasAvx2 =
+        __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma") && __builtin_cpu_supports("bmi2");
     return hasAvx2;
 #else
     return false;

@@ -1,0 +1,31 @@
+// Bayer demosaic: raw mosaic (8 or 16-bit samples) to blue, green, red.
+//
+// Each output pixel is rebuilt at the centre of the 2x2 sensor block that
+// ends at it: green is the mean of the block's two greens, red and blue are
+// bilinear (weights 9, 3, 3, 1 in sixteenths) from the four nearest samples of
+// their colour, scaled by the red and blue gains of the BayerParams record.
+// The inner pass covers the pixels at least two away from every edge, the
+// border pass the two-pixel frame, with out-of-frame neighbours replaced by
+// the same colour on the other side.
+//
+// Sources: 8-bit (Demosaic8*) into 3 or 4 bytes per pixel, 16-bit with 10
+// significant bits (Demosaic16*) into 6 or 8 bytes per pixel. A fourth
+// channel is never written. All return 1.
+#pragma once
+
+#include "imaging/kernels/params.h"
+
+namespace tavrin {
+
+TAVRIN_PIXEL_KERNEL(Demosaic8Inner);
+TAVRIN_PIXEL_KERNEL(Demosaic8Border);
+TAVRIN_PIXEL_KERNEL(Demosaic16Inner);
+TAVRIN_PIXEL_KERNEL(Demosaic16Border);
+
+namespace reference {
+// The plain per-pixel versions, kept as the definition the fast paths must match.
+TAVRIN_PIXEL_KERNEL(Demosaic8Inner);
+TAVRIN_PIXEL_KERNEL(Demosaic16Inner);
+}  // namespace reference
+
+}  // namespace tavrin

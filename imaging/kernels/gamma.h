@@ -1,0 +1,21 @@
+// Gamma curve: a lookup table of pow(i / range, e) rebuilt on every call,
+// applied in place. Setting g: e = (g - 100) / 10 + 1 above 100, else g / 100.
+#pragma once
+
+#include <cstdint>
+
+#include "imaging/kernels/params.h"
+
+namespace tavrin {
+
+TAVRIN_PIXEL_KERNEL(Gamma8Mono);
+TAVRIN_PIXEL_KERNEL(Gamma8Rgb);
+TAVRIN_PIXEL_KERNEL(Gamma16Mono);
+TAVRIN_PIXEL_KERNEL(Gamma16Rgb);
+
+// The tables the kernels apply. The colour 8-bit curve limits the exponent
+// to 0.001..99.999 (so a setting of 0 keeps black black), the others do not.
+void BuildGammaTable8(int32_t gamma, bool limitExponent, uint8_t (&table)[256]);
+void BuildGammaTable16(int32_t gamma, uint16_t (&table)[1024]);
+
+}  // namespace tavrin
