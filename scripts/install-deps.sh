@@ -12,7 +12,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   # Windows build and its test runs
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools wine64 wine
-  dpkg-dev
+  dpkg-dev nasm
   # preview tests
   xvfb xauth
   # independent readers of the files we write
