@@ -5,14 +5,13 @@
 
 namespace tavrin::platform {
 
-// What the owner table stores to name the program that streams from a
-// camera: the executable's module instance (GetModuleHandleA(NULL)) on
-// Windows, the process id on POSIX.
+// The executable's module instance (GetModuleHandleA(NULL)) on Windows; the
+// process id on POSIX, where it tells whose entry an owner-table slot is.
 uint64_t ProgramInstance();
 
-// True while the program that ProgramInstance() returned the value for still
-// runs (always true on Windows, where module instances are not unique across
-// processes and the owner's window tells instead).
-bool ProgramAlive(uint64_t instance);
+// Whether the program that registered a window still runs: on Windows the
+// window must still exist; on POSIX, where a window value means nothing to
+// other processes, the process named by instance must still exist.
+bool OwnerAlive(uint64_t window, uint64_t instance);
 
 }  // namespace tavrin::platform

@@ -4,13 +4,14 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 
 namespace tavrin::platform {
 
 uint64_t ProgramInstance() { return static_cast<uint64_t>(getpid()); }
 
-bool ProgramAlive(uint64_t instance) {
-    if (instance == 0 || instance > static_cast<uint64_t>(INT32_MAX)) {
+bool OwnerAlive(uint64_t, uint64_t instance) {
+    if (instance == 0 || instance > static_cast<uint64_t>(INT_MAX)) {
         return false;
     }
     // Signal 0 checks existence only; EPERM means it exists under another user.

@@ -6,6 +6,6 @@ namespace tavrin::platform {
 
 uint64_t ProgramInstance() { return reinterpret_cast<uint64_t>(GetModuleHandleA(nullptr)); }
 
-bool ProgramAlive(uint64_t) { return true; }
+bool OwnerAlive(uint64_t window, uint64_t) { return IsWindow(reinterpret_cast<HWND>(window)) != FALSE; }
 
 }  // namespace tavrin::platform

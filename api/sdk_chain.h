@@ -1,0 +1,55 @@
+// The process-wide handle chain: maps the integer handles given to
+// applications to their camera objects.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "api/CTRing.h"
+#include "platform/messages.h"
+
+namespace tavrin {
+
+class CTavrin;
+
+struct CSDKDATA {
+    int handle = 0;
+    // Shared with the exports in flight, so that a handle released while
+    // another thread is still inside an export for it is destroyed only when
+    // that call returns, never under it.
+    std::shared_ptr<CTavrin> camera;
+    CSDKDATA* prev = nullptr;
+    CSDKDATA* next = nullptr;
+};
+
+class CSdkChain final : public CTRing<CSDKDATA> {
+public:
+    // The handle draws from the tick count and the runtime's unseeded
+    // pseudo-random sequence; tests may give a sequence of their own.
+    using HandleSource = std::function<uint32_t()>;
+    explicit CSdkChain(HandleSource source = TickAndRandom);
+    ~CSdkChain();
+
+    // Makes and initializes a camera object for a new handle; 0 when the
+    // object cannot be made. A failed initialization still yields a handle.
+    int CreateHandle(platform::WindowHandle notifyWindow);
+
+    // The camera behind the handle, held for the caller; null if unknown.
+    std::shared_ptr<CTavrin> Lookup(int handle);
+
+    // Unregisters the handle at once; the camera object goes with the last
+    // reference. 1, or 0 for an unknown handle.
+    int Release(int handle);
+
+private:
+    static uint32_t TickAndRandom();
+    int DrawHandle();
+
+    HandleSource source_;
+};
+
+// The one chain of the process.
+CSdkChain& SdkChain();
+
+}  // namespace tavrin

@@ -1,0 +1,53 @@
+// The machine-wide owner table: which program streams from which camera.
+// It lives in the named shared block that every program using the library
+// maps; one 152-byte entry per device slot.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/shared_memory.h"
+
+namespace tavrin {
+
+class OwnerTable {
+public:
+    static constexpr const char* kBlockName = "QUENOR_USBCAMERA";
+    static constexpr size_t kBlockSize = 0x4C0000;
+    static constexpr size_t kZeroedPrefix = 0x8000;
+    static constexpr size_t kTableOffset = 0x1F9E00;
+    static constexpr size_t kEntrySize = 152;
+    static constexpr int kEntries = 32;
+    static constexpr const char* kOwnerName = "TavrinSdk_860VX_RUX.dll";
+
+    // Maps the shared block (creating it when no program has yet). The
+    // block's name may be overridden with TAVRIN_SHARED_MEMORY_NAME so that
+    // test runs do not disturb real programs or each other. Null on failure.
+    static std::unique_ptr<OwnerTable> Open();
+
+    // Marks the camera as streamed from by this program and window.
+    void Register(int index, uint64_t window);
+    // Clears the entry only when this program and window wrote it and its
+    // lock word is 0; anybody else's entry stays.
+    void Release(int index, uint64_t window);
+    // True when a live program has registered the camera. An entry left by a
+    // program that ended without releasing it (a crash) reads as free.
+    bool InUse(int index) const;
+
+    struct Entry {
+        uint64_t window;
+        uint64_t instance;
+        uint64_t lockWord;
+        std::string owner;
+    };
+    Entry Read(int index) const;
+
+private:
+    explicit OwnerTable(std::unique_ptr<platform::SharedMemory> block) : block_(std::move(block)) {}
+    uint8_t* EntryAt(int index) const;
+
+    std::unique_ptr<platform::SharedMemory> block_;
+};
+
+}  // namespace tavrin

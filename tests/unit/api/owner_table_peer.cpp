@@ -1,0 +1,33 @@
+// Second program for the owner table tests. Exit code 0 when the check held.
+#include <cstdlib>
+#include <cstring>
+
+#include "camera/owner_table.h"
+#include "platform/message_windows.h"
+
+using tavrin::OwnerTable;
+
+int main(int argc, char** argv) {
+    if (argc < 3) {
+        return 2;
+    }
+    auto table = OwnerTable::Open();
+    if (!table) {
+        return 3;
+    }
+    const int index = std::atoi(argv[2]);
+    if (std::strcmp(argv[1], "expect-in-use") == 0) {
+        return table->InUse(index) && table->Read(index).owner == OwnerTable::kOwnerName ? 0 : 4;
+    }
+    if (std::strcmp(argv[1], "try-release") == 0 && argc == 4) {
+        table->Release(index, std::strtoull(argv[3], nullptr, 10));
+        return 0;
+    }
+    if (std::strcmp(argv[1], "register-and-exit") == 0) {
+        // The window dies with the process; the entry stays behind.
+        void* window = tavrin::platform::CreateMessageWindow();
+        table->Register(index, reinterpret_cast<uint64_t>(window));
+        return table->InUse(index) ? 0 : 5;
+    }
+    return 2;
+}
