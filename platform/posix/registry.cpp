@@ -1,0 +1,347 @@
+// The HKEY_CURRENT_USER tree in one SQLite database. Two tables: the keys,
+// by full path, and the values, by key path and name, each with its type and
+// bytes. Keys exist on their own (creating a key creates every key above it),
+// so an empty key is as real as on Windows.
+//
+// The database runs in write-ahead-log mode: a write is one transaction, so
+// a crash leaves either the old or the new value, and readers in other
+// processes are never blocked by a writer. Writers take the write lock at the
+// start of their transaction and wait (busy time-out) while another process
+// holds it.
+#include "platform/registry.h"
+
+#include <sqlite3.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <optional>
+
+namespace tavrin::platform {
+
+namespace {
+
+constexpr int kBusyTimeoutMs = 10000;
+
+const char* const kSchema =
+    "CREATE TABLE IF NOT EXISTS keys(path TEXT NOT NULL PRIMARY KEY COLLATE NOCASE) WITHOUT ROWID;"
+    "CREATE TABLE IF NOT EXISTS vals(key TEXT NOT NULL COLLATE NOCASE, name TEXT NOT NULL COLLATE NOCASE,"
+    " type INTEGER NOT NULL, data BLOB NOT NULL, PRIMARY KEY(key, name)) WITHOUT ROWID;";
+
+char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
+    if (text.size() < prefix.size()) return false;
+    for (size_t i = 0; i < prefix.size(); ++i) {
+        if (AsciiLower(text[i]) != AsciiLower(prefix[i])) return false;
+    }
+    return true;
+}
+
+std::string HomeDirectory() {
+    if (const char* home = std::getenv("HOME"); home && *home) return home;
+    struct passwd entry {};
+    struct passwd* found = nullptr;
+    char buffer[4096];
+    if (getpwuid_r(getuid(), &entry, buffer, sizeof buffer, &found) == 0 && found && found->pw_dir) {
+        return found->pw_dir;
+    }
+    return {};
+}
+
+std::string DatabasePath() {
+    if (const char* path = std::getenv("TAVRIN_REGISTRY"); path && *path) return path;
+    // A relative XDG_CONFIG_HOME is to be ignored.
+    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && config[0] == '/') {
+        return std::string(config) + "/Quenor/registry.sqlite3";
+    }
+    const std::string home = HomeDirectory();
+    if (home.empty()) return {};
+    return home + "/.config/Quenor/registry.sqlite3";
+}
+
+// Creates every missing directory above the file.
+void CreateParentDirectories(const std::string& file) {
+    for (size_t slash = file.find('/', 1); slash != std::string::npos; slash = file.find('/', slash + 1)) {
+        const std::string directory = file.substr(0, slash);
+        if (mkdir(directory.c_str(), 0700) != 0 && errno != EEXIST) return;
+    }
+}
+
+class Statement {
+public:
+    Statement(sqlite3* db, const char* sql) {
+        if (sqlite3_prepare_v2(db, sql, -1, &statement_, nullptr) != SQLITE_OK) statement_ = nullptr;
+    }
+    ~Statement() { sqlite3_finalize(statement_); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    bool ok() const { return statement_ != nullptr; }
+    Statement& Bind(int index, const std::string& text) {
+        if (statement_) sqlite3_bind_text(statement_, index, text.data(), static_cast<int>(text.size()),
+                                          SQLITE_TRANSIENT);
+        return *this;
+    }
+    Statement& Bind(int index, int64_t number) {
+        if (statement_) sqlite3_bind_int64(statement_, index, number);
+        return *this;
+    }
+    Statement& BindBlob(int index, const void* data, size_t size) {
+        // A zero-length blob must still be a blob, not NULL.
+        if (statement_) sqlite3_bind_blob(statement_, index, size ? data : "", static_cast<int>(size),
+                                          SQLITE_TRANSIENT);
+        return *this;
+    }
+    // SQLITE_ROW, SQLITE_DONE or an error.
+    int Step() { return statement_ ? sqlite3_step(statement_) : SQLITE_ERROR; }
+    std::string Text(int column) const {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement_, column));
+        return text ? std::string(text, static_cast<size_t>(sqlite3_column_bytes(statement_, column))) : std::string();
+    }
+    const void* Blob(int column) const { return sqlite3_column_blob(statement_, column); }
+    size_t Bytes(int column) const { return static_cast<size_t>(sqlite3_column_bytes(statement_, column)); }
+
+private:
+    sqlite3_stmt* statement_ = nullptr;
+};
+
+// One connection per database file, shared by every key of the process that
+// uses that file; its mutex keeps each transaction whole.
+class Database {
+public:
+    static std::shared_ptr<Database> ForCurrentPath();
+
+    ~Database() { sqlite3_close_v2(db_); }
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    std::mutex& mutex() { return mutex_; }
+    sqlite3* handle() { return db_; }
+
+    // Runs body inside one write transaction; commits when it returns true.
+    template <typename Body>
+    bool Write(Body&& body) {
+        if (sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) return false;
+        if (!body() || sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+            sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+            return false;
+        }
+        return true;
+    }
+
+    // The stored spelling of an existing key's path.
+    std::optional<std::string> FindKey(const std::string& path) {
+        if (path.empty()) return path;  // HKEY_CURRENT_USER itself
+        Statement find(db_, "SELECT path FROM keys WHERE path = ?1");
+        if (find.Bind(1, path).Step() != SQLITE_ROW) return std::nullopt;
+        return find.Text(0);
+    }
+
+    std::vector<std::string> AllKeys() {
+        std::vector<std::string> keys;
+        Statement all(db_, "SELECT path FROM keys");
+        while (all.Step() == SQLITE_ROW) keys.push_back(all.Text(0));
+        return keys;
+    }
+
+private:
+    explicit Database(sqlite3* db) : db_(db) {}
+    static std::shared_ptr<Database> OpenFile(const std::string& path);
+
+    sqlite3* db_;
+    std::mutex mutex_;
+};
+
+std::shared_ptr<Database> Database::OpenFile(const std::string& path) {
+    CreateParentDirectories(path);
+    sqlite3* db = nullptr;
+    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX;
+    if (sqlite3_open_v2(path.c_str(), &db, flags, nullptr) != SQLITE_OK) {
+        sqlite3_close_v2(db);
+        return nullptr;
+    }
+    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    // WAL keeps readers and the writer apart; NORMAL synchronisation in WAL
+    // mode still never tears a transaction.
+    sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+    sqlite3_exec(db, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
+    std::shared_ptr<Database> database(new Database(db));
+    const bool schemaReady = database->Write([&] {
+        return sqlite3_exec(db, kSchema, nullptr, nullptr, nullptr) == SQLITE_OK;
+    });
+    return schemaReady ? database : nullptr;
+}
+
+// The path is looked up on every open, so that a process (a test) may move
+// the store; keys already open keep the database they were opened in.
+std::shared_ptr<Database> Database::ForCurrentPath() {
+    static std::mutex cacheMutex;
+    static std::string cachedPath;
+    static std::shared_ptr<Database> cached;
+    const std::string path = DatabasePath();
+    if (path.empty()) return nullptr;
+    std::lock_guard lock(cacheMutex);
+    if (!cached || path != cachedPath) {
+        cached = OpenFile(path);
+        cachedPath = cached ? path : std::string();
+    }
+    return cached;
+}
+
+// Joins parent and relative path; nullopt for an empty component.
+std::optional<std::string> JoinPath(const std::string& parent, const std::string& path) {
+    if (path.empty()) return parent;
+    size_t start = 0;
+    while (true) {
+        const size_t end = path.find('\\', start);
+        const size_t length = (end == std::string::npos ? path.size() : end) - start;
+        if (length == 0) return std::nullopt;
+        if (end == std::string::npos) break;
+        start = end + 1;
+    }
+    return parent.empty() ? path : parent + "\\" + path;
+}
+
+}  // namespace
+
+struct RegistryKey::Impl {
+    std::shared_ptr<Database> database;
+    std::string path;  // as stored; empty for HKEY_CURRENT_USER
+    bool writable = false;
+
+    // The database and full path that a parent (null: HKEY_CURRENT_USER)
+    // and a relative path name; nothing for a malformed path or no store.
+    static std::optional<Impl> Resolve(const RegistryKey* parent, const std::string& path) {
+        auto full = JoinPath(parent ? parent->impl_->path : std::string(), path);
+        if (!full) return std::nullopt;
+        auto database = parent ? parent->impl_->database : Database::ForCurrentPath();
+        if (!database) return std::nullopt;
+        return Impl{std::move(database), std::move(*full), false};
+    }
+};
+
+RegistryKey::RegistryKey(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+RegistryKey::~RegistryKey() = default;
+
+std::unique_ptr<RegistryKey> RegistryKey::Open(const RegistryKey* parent, const std::string& path) {
+    auto target = Impl::Resolve(parent, path);
+    if (!target) return nullptr;
+    std::lock_guard lock(target->database->mutex());
+    auto stored = target->database->FindKey(target->path);
+    if (!stored) return nullptr;
+    target->path = std::move(*stored);
+    return std::unique_ptr<RegistryKey>(new RegistryKey(std::make_unique<Impl>(std::move(*target))));
+}
+
+std::unique_ptr<RegistryKey> RegistryKey::Create(const RegistryKey* parent, const std::string& path) {
+    auto target = Impl::Resolve(parent, path);
+    if (!target) return nullptr;
+    Database& database = *target->database;
+    std::lock_guard lock(database.mutex());
+    std::optional<std::string> stored;
+    const bool created = database.Write([&] {
+        // Every key on the way down, each kept in the spelling it already has.
+        size_t end = 0;
+        while (!target->path.empty() && end != std::string::npos) {
+            end = target->path.find('\\', end == 0 ? 0 : end + 1);
+            Statement insert(database.handle(), "INSERT OR IGNORE INTO keys(path) VALUES(?1)");
+            if (insert.Bind(1, target->path.substr(0, end)).Step() != SQLITE_DONE) return false;
+        }
+        stored = database.FindKey(target->path);
+        return stored.has_value();
+    });
+    if (!created) return nullptr;
+    target->path = std::move(*stored);
+    target->writable = true;
+    return std::unique_ptr<RegistryKey>(new RegistryKey(std::make_unique<Impl>(std::move(*target))));
+}
+
+bool RegistryKey::Exists(const RegistryKey* parent, const std::string& path) {
+    return Open(parent, path) != nullptr;
+}
+
+bool RegistryKey::DeleteTree(const RegistryKey* parent, const std::string& path) {
+    auto target = Impl::Resolve(parent, path);
+    if (!target || target->path.empty()) return false;
+    Database& database = *target->database;
+    std::lock_guard lock(database.mutex());
+    return database.Write([&] {
+        const std::string below = target->path + "\\";
+        for (const std::string& key : database.AllKeys()) {
+            if (!StartsWithNoCase(key, below) && !(key.size() == target->path.size() &&
+                                                   StartsWithNoCase(key, target->path))) {
+                continue;
+            }
+            Statement values(database.handle(), "DELETE FROM vals WHERE key = ?1");
+            Statement self(database.handle(), "DELETE FROM keys WHERE path = ?1");
+            if (values.Bind(1, key).Step() != SQLITE_DONE || self.Bind(1, key).Step() != SQLITE_DONE) return false;
+        }
+        return true;
+    });
+}
+
+bool RegistryKey::ReadDword(const std::string& name, int32_t& field) const {
+    Database& database = *impl_->database;
+    std::lock_guard lock(database.mutex());
+    Statement read(database.handle(), "SELECT data FROM vals WHERE key = ?1 AND name = ?2");
+    if (read.Bind(1, impl_->path).Bind(2, name).Step() != SQLITE_ROW) return false;
+    const size_t size = read.Bytes(0);
+    if (size > 4) return false;
+    const auto* bytes = static_cast<const uint8_t*>(read.Blob(0));
+    uint32_t value = static_cast<uint32_t>(field);
+    for (size_t i = 0; i < size; ++i) {
+        value = (value & ~(0xFFu << (8 * i))) | (static_cast<uint32_t>(bytes[i]) << (8 * i));
+    }
+    field = static_cast<int32_t>(value);
+    return true;
+}
+
+bool RegistryKey::WriteDword(const std::string& name, uint32_t value) {
+    const uint8_t bytes[4] = {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
+                              static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)};
+    return WriteValue(name, kRegistryTypeDword, bytes, sizeof bytes);
+}
+
+bool RegistryKey::WriteValue(const std::string& name, uint32_t type, const void* data, size_t size) {
+    if (!impl_->writable || impl_->path.empty()) return false;
+    Database& database = *impl_->database;
+    std::lock_guard lock(database.mutex());
+    return database.Write([&] {
+        // A key deleted since it was opened takes no more values.
+        if (!database.FindKey(impl_->path)) return false;
+        Statement write(database.handle(), "INSERT OR REPLACE INTO vals(key, name, type, data) VALUES(?1, ?2, ?3, ?4)");
+        return write.Bind(1, impl_->path).Bind(2, name).Bind(3, int64_t{type}).BindBlob(4, data, size).Step() ==
+               SQLITE_DONE;
+    });
+}
+
+std::vector<std::string> RegistryKey::SubKeyNames() const {
+    Database& database = *impl_->database;
+    std::lock_guard lock(database.mutex());
+    const std::string prefix = impl_->path.empty() ? std::string() : impl_->path + "\\";
+    std::vector<std::string> names;
+    for (const std::string& key : database.AllKeys()) {
+        if (key.size() > prefix.size() && StartsWithNoCase(key, prefix) &&
+            key.find('\\', prefix.size()) == std::string::npos) {
+            names.push_back(key.substr(prefix.size()));
+        }
+    }
+    return names;
+}
+
+std::vector<std::string> RegistryKey::ValueNames() const {
+    Database& database = *impl_->database;
+    std::lock_guard lock(database.mutex());
+    Statement names(database.handle(), "SELECT name FROM vals WHERE key = ?1");
+    names.Bind(1, impl_->path);
+    std::vector<std::string> result;
+    while (names.Step() == SQLITE_ROW) result.push_back(names.Text(0));
+    return result;
+}
+
+}  // namespace tavrin::platform
