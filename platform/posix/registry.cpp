@@ -239,6 +239,8 @@ std::unique_ptr<RegistryKey> RegistryKey::Open(const RegistryKey* parent, const 
 }
 
 std::unique_ptr<RegistryKey> RegistryKey::Create(const RegistryKey* parent, const std::string& path) {
+    // As on Windows, a key opened for reading cannot take subkeys.
+    if (parent && !parent->impl_->writable) return nullptr;
     auto target = Impl::Resolve(parent, path);
     if (!target) return nullptr;
     Database& database = *target->database;
