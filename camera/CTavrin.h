@@ -61,7 +61,7 @@ public:
     int Width() const { return capture_.EH.load(std::memory_order_relaxed); }
     int Height() const { return capture_.EV.load(std::memory_order_relaxed); }
     int DeviceIndex() const { return deviceIndex_.load(std::memory_order_relaxed); }
-    int SubSample() const { return subSample_.load(std::memory_order_relaxed); }
+    int SubSample() const { return format_.subSample.load(std::memory_order_relaxed); }
 
     // Operations this camera model does not have.
     int Unsupported();             // posts 11 without queueing, returns 0
@@ -81,7 +81,7 @@ private:
     platform::CriticalSection settingsLock_;
 
     CaptureWindow capture_;
-    std::atomic<int32_t> subSample_{0};
+    FormatSettings format_;
     std::atomic<int32_t> deviceIndex_{0};
 };
 

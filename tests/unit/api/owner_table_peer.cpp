@@ -19,8 +19,10 @@ int main(int argc, char** argv) {
     if (std::strcmp(argv[1], "expect-in-use") == 0) {
         return table->InUse(index) && table->Read(index).owner == OwnerTable::kOwnerName ? 0 : 4;
     }
-    if (std::strcmp(argv[1], "try-release") == 0 && argc == 4) {
-        table->Release(index, std::strtoull(argv[3], nullptr, 10));
+    if (std::strcmp(argv[1], "try-release") == 0) {
+        // Another program releases with its own notification window.
+        void* window = tavrin::platform::CreateMessageWindow();
+        table->Release(index, reinterpret_cast<uint64_t>(window));
         return 0;
     }
     if (std::strcmp(argv[1], "register-and-exit") == 0) {

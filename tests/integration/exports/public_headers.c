@@ -1,0 +1,12 @@
+/* The public headers compile as plain C on their own. */
+#include "api/TavrinSdk.h"
+#include "api/TavrinSdk.h"
+#ifndef _WIN32
+#include "api/TavrinPosix.h"
+#endif
+
+int tavrin_public_headers_compile_as_c(void) {
+    TavrinFrameInfo frame = {sizeof(TavrinFrameInfo), 0, 0, 0, 0, 0, NULL};
+    TavrinCameraInfo camera = {sizeof(TavrinCameraInfo), 0, 0, 0, 0, 0, 0, 0, 0};
+    return frame.size + camera.size + WM_SDK_FRAME + SDKERR_TRANSFER;
+}
