@@ -40,6 +40,12 @@ for preset in "${presets[@]}"; do
   status=${PIPESTATUS[0]}
   summary+=("$preset: $(grep -E 'tests passed|tests failed' "$log" | tail -n 1)")
   [ "$status" -eq 0 ] || failed+=("$preset (tests)")
+  if [ "$preset" = default ]; then
+    echo "=== ${preset}: unit tests again on the reference (scalar) kernels"
+    TAVRIN_FORCE_SCALAR=1 ctest --preset "$preset" -j "$jobs" -L unit 2>&1 | tee "$log.scalar"
+    [ "${PIPESTATUS[0]}" -eq 0 ] || failed+=("$preset scalar (tests)")
+    summary+=("$preset scalar kernels: $(grep -E 'tests passed|tests failed' "$log.scalar" | tail -n 1)")
+  fi
   if [ "$preset" = mingw ]; then
     /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
     unset WINEPREFIX
