@@ -1,0 +1,183 @@
+#include "imaging/dib_image.h"
+
+#include <algorithm>
+#include <cstring>
+#include <iterator>
+#include <new>
+#include <utility>
+
+#include "imaging/convert.h"
+
+namespace tavrin {
+namespace {
+
+// Pixel memory starts on a cache line, which the vector kernels like.
+constexpr std::align_val_t kPixelAlignment{64};
+
+// The largest pixel block we hand out: far beyond any frame, far below what
+// the 32-bit sizes of the header and the BMP file can describe.
+constexpr int64_t kMaxImageBytes = int64_t{1} << 30;
+
+bool IsSupportedBitCount(int32_t bits) { return bits > 0 && bits <= 64 && bits % 8 == 0; }
+
+}  // namespace
+
+CDibImage::CDibImage() = default;
+
+CDibImage::~CDibImage() { Release(); }
+
+CDibImage::CDibImage(CDibImage&& other) noexcept { *this = std::move(other); }
+
+CDibImage& CDibImage::operator=(CDibImage&& other) noexcept {
+    if (this != &other) {
+        Release();
+        info_ = other.info_;
+        std::memcpy(drawingColors_, other.drawingColors_, sizeof(drawingColors_));
+        pixels_ = std::exchange(other.pixels_, nullptr);
+        width_ = other.width_;
+        height_ = other.height_;
+        stride_ = other.stride_;
+        bits_ = other.bits_;
+        hasDeviceContext_ = other.hasDeviceContext_;
+        other.Release();
+    }
+    return *this;
+}
+
+int32_t CDibImage::StrideFor(int32_t width, int32_t bits) {
+    const int64_t rowBytes = static_cast<int64_t>(width) * (bits / 8);
+    return static_cast<int32_t>((rowBytes + 3) & ~int64_t{3});
+}
+
+int32_t CDibImage::Create(int32_t width, int32_t height, int32_t bits) {
+    // Bit counts that are not whole bytes would give a stride too short for
+    // the row, so they are refused like a zero bit count.
+    if (width <= 0 || height <= 0 || !IsSupportedBitCount(bits)) {
+        return 0;
+    }
+    const int64_t stride = ((static_cast<int64_t>(width) * (bits / 8)) + 3) & ~int64_t{3};
+    if (stride * height > kMaxImageBytes) {
+        Release();
+        return 0;
+    }
+    Release();
+    BitmapInfoHeader& header = info_.header;
+    header.biWidth = width;
+    header.biHeight = height;
+    header.biPlanes = 1;
+    header.biBitCount = static_cast<uint16_t>(bits);
+    header.biCompression = kBiRgb;
+    width_ = width;
+    height_ = height;
+    bits_ = static_cast<uint16_t>(bits);
+    stride_ = static_cast<int32_t>(stride);
+    return Allocate();
+}
+
+int32_t CDibImage::CreateLike(const CDibImage& other) {
+    if (other.width_ <= 0 || other.height_ <= 0 || other.bits_ == 0) {
+        return 0;
+    }
+    if (&other == this) {
+        // Re-creating an image from itself: keep a copy of what we read.
+        const BitmapInfoHeader header = info_.header;
+        const int32_t width = width_, height = height_, stride = stride_;
+        const uint16_t bits = bits_;
+        Release();
+        info_.header = header;
+        width_ = width, height_ = height, stride_ = stride, bits_ = bits;
+        return Allocate();
+    }
+    Release();
+    info_.header = other.info_.header;
+    width_ = other.width_;
+    height_ = other.height_;
+    stride_ = other.stride_;
+    bits_ = other.bits_;
+    return Allocate();
+}
+
+int32_t CDibImage::Allocate() {
+    if (bits_ == 8) {
+        WriteGrayRamp(info_.colors);
+    }
+    const size_t bytes = ImageBytes();
+    pixels_ = static_cast<uint8_t*>(::operator new(bytes, kPixelAlignment, std::nothrow));
+    if (pixels_ == nullptr) {
+        Release();
+        return 0;
+    }
+    std::memset(pixels_, 0, bytes);
+    // The graphics system offers drawing surfaces up to 32 bits per pixel; its
+    // colour table starts as the header's.
+    hasDeviceContext_ = bits_ <= 32;
+    if (hasDeviceContext_ && bits_ <= 8) {
+        std::memcpy(drawingColors_, info_.colors, sizeof(drawingColors_));
+    }
+    return 1;
+}
+
+void CDibImage::Release() {
+    if (pixels_ != nullptr) {
+        ::operator delete(pixels_, kPixelAlignment);
+        pixels_ = nullptr;
+    }
+    info_ = BitmapInfo{};
+    std::fill(std::begin(drawingColors_), std::end(drawingColors_), RgbQuad{});
+    width_ = height_ = stride_ = 0;
+    bits_ = 0;
+    hasDeviceContext_ = false;
+}
+
+void CDibImage::WriteGrayRamp(RgbQuad* table) {
+    for (int i = 0; i < kColorTableEntries; ++i) {
+        const auto level = static_cast<uint8_t>(i);
+        table[i] = RgbQuad{level, level, level, 0};
+    }
+}
+
+int32_t CDibImage::SetPalette(int32_t selector, const RgbQuad* entries, int32_t start, int32_t count) {
+    // Only surfaces of up to 8 bits per pixel have a drawing colour table.
+    const bool hasDrawingTable = HasDeviceContext() && bits_ <= 8;
+    if (selector == kPaletteGray) {
+        WriteGrayRamp(info_.colors);
+        if (hasDrawingTable) {
+            WriteGrayRamp(drawingColors_);
+        }
+    } else if (selector == kPaletteEntries && hasDrawingTable && entries != nullptr) {
+        // Entries beyond the table are ignored, as the graphics system does.
+        for (int32_t i = 0; i < count && start >= 0 && start + i < kColorTableEntries; ++i) {
+            drawingColors_[start + i] = entries[i];
+        }
+    }
+    return 1;
+}
+
+int32_t CDibImage::Convert(PixelKernel kernel, const CDibImage& source, const ImageRect* sourceRect, int32_t x,
+                           int32_t y, void* params, void* extra) {
+    if (kernel == nullptr) {
+        return 0;
+    }
+    ConversionPlacement placement;
+    if (!ClipConversion(ImageSize{width_, height_}, ImageSize{source.width_, source.height_}, sourceRect, x, y,
+                        placement)) {
+        return 0;
+    }
+    return kernel(pixels_, source.pixels_, placement.rect, placement.dstX, placement.dstY, BytesPerPixel(),
+                  source.BytesPerPixel(), stride_, source.stride_, params, extra);
+}
+
+int32_t CDibImage::ConvertScaled(ScaleKernel kernel, const CDibImage& source, const ImageRect* sourceRect,
+                                 const ImageRect* destinationRect, void* extra1, void* extra2) {
+    // An image without pixels gives the kernel nothing to read or write.
+    if (kernel == nullptr || IsEmpty() || source.IsEmpty()) {
+        return 0;
+    }
+    const KernelRect dstRect = destinationRect != nullptr ? *destinationRect : KernelRect{0, 0, width_, height_};
+    const KernelRect srcRect = sourceRect != nullptr ? *sourceRect : KernelRect{0, 0, source.width_, source.height_};
+    return kernel(pixels_, source.pixels_, dstRect, srcRect, ImageSize{width_, height_},
+                  ImageSize{source.width_, source.height_}, BytesPerPixel(), source.BytesPerPixel(), stride_,
+                  source.stride_, extra1, extra2);
+}
+
+}  // namespace tavrin

@@ -1,0 +1,27 @@
+// Bit-depth conversions for the consumers of the output image: the preview
+// (same row order) and the writers that need the rows reversed (JPEG, AVI).
+// Samples are unsigned; a conversion to 8 bits keeps the low 8 bits of the
+// shifted value, so a 10-bit sample above 1023 wraps rather than saturates.
+//
+//   Gray16To8       16 -> 8   value >> 2         same row order
+//   Gray16To8Flip   16 -> 8   value >> 2         reversed
+//   Gray12To8Flip   16 -> 8   value >> 4         reversed
+//   Rgb48To24       48 or 64 -> 24  first three words >> 2   same order
+//   Rgb48To24Flip   48 or 64 -> 24  first three words >> 2   reversed
+//   Rgb32To24       32 -> 24  first three bytes   same order
+//
+// All are pixel kernels (imaging/pixel_kernel.h) and return 1.
+#pragma once
+
+#include "imaging/pixel_kernel.h"
+
+namespace tavrin {
+
+TAVRIN_PIXEL_KERNEL(Gray16To8);
+TAVRIN_PIXEL_KERNEL(Gray16To8Flip);
+TAVRIN_PIXEL_KERNEL(Gray12To8Flip);
+TAVRIN_PIXEL_KERNEL(Rgb48To24);
+TAVRIN_PIXEL_KERNEL(Rgb48To24Flip);
+TAVRIN_PIXEL_KERNEL(Rgb32To24);
+
+}  // namespace tavrin

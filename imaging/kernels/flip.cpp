@@ -1,0 +1,38 @@
+#include "imaging/kernels/flip.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstring>
+
+#include "imaging/kernels/depth_rows.h"
+#include "imaging/kernels/dispatch.h"
+
+namespace tavrin {
+
+TAVRIN_PIXEL_KERNEL(FlipCopy) {
+    const int32_t height = rect.bottom - rect.top;
+    const int32_t rowBytes = std::min(dstStride, srcStride);
+    if (height <= 0 || rowBytes <= 0 || dst == nullptr || src == nullptr) {
+        return 1;
+    }
+    const bool fast = UseFastKernels();
+    for (int32_t i = 0; i < height; ++i) {
+        uint8_t* to = dst + static_cast<ptrdiff_t>(dstY + i) * dstStride;
+        const uint8_t* from = src + static_cast<ptrdiff_t>(rect.bottom - 1 - i) * srcStride;
+        if (fast) {
+            std::memcpy(to, from, static_cast<size_t>(rowBytes));
+        } else {
+            for (int32_t b = 0; b < rowBytes; ++b) {
+                to[b] = from[b];
+            }
+        }
+    }
+    return 1;
+}
+
+TAVRIN_PIXEL_KERNEL(Rgb24Flip) {
+    return rows::CopyRgbBytes(dst, src, rect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride,
+                              rows::RowOrder::kReversed);
+}
+
+}  // namespace tavrin

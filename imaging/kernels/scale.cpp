@@ -1,0 +1,70 @@
+#include "imaging/kernels/scale.h"
+
+#include <algorithm>
+#include <cstddef>
+
+namespace tavrin {
+namespace {
+
+// trunc(step * ratio), limited to 0..limit - 1 (computed in float, as the
+// preview always has, and limited before the conversion so it cannot overflow).
+int32_t SourceStep(int32_t step, float ratio, int32_t limit) {
+    const float position = static_cast<float>(step) * ratio;
+    if (!(position > 0.0f)) {
+        return 0;
+    }
+    if (position >= static_cast<float>(limit - 1)) {
+        return limit - 1;
+    }
+    return static_cast<int32_t>(position);
+}
+
+int32_t Scale(uint8_t* dst, const uint8_t* src, const KernelRect& dstRect, const KernelRect& srcRect,
+              ImageSize dstSize, ImageSize srcSize, uint16_t dstBpp, uint16_t srcBpp, int32_t dstStride,
+              int32_t srcStride, int pixelBytes) {
+    const int32_t dstWidth = dstRect.right - dstRect.left;
+    const int32_t dstHeight = dstRect.bottom - dstRect.top;
+    if (dstBpp < pixelBytes || srcBpp < pixelBytes) {
+        return 0;
+    }
+    if (dstWidth <= 0 || dstHeight <= 0 || srcSize.width <= 0 || srcSize.height <= 0 || dst == nullptr ||
+        src == nullptr) {
+        return 1;
+    }
+    const float fx = static_cast<float>(srcRect.right - srcRect.left) / static_cast<float>(dstWidth);
+    const float fy = static_cast<float>(srcRect.bottom - srcRect.top) / static_cast<float>(dstHeight);
+    // Only the part of the destination rectangle inside the image is written.
+    const int32_t rowFirst = std::max(0, -dstRect.top), rowLast = std::min(dstHeight, dstSize.height - dstRect.top);
+    const int32_t columnFirst = std::max(0, -dstRect.left);
+    const int32_t columnLast = std::min(dstWidth, dstSize.width - dstRect.left);
+    for (int32_t i = rowFirst; i < rowLast; ++i) {
+        const int64_t sourceRow =
+            std::clamp<int64_t>(int64_t{srcRect.bottom} - 1 - SourceStep(i, fy, srcSize.height), 0, srcSize.height - 1);
+        const uint8_t* srcLine = src + static_cast<ptrdiff_t>(sourceRow) * srcStride;
+        uint8_t* dstLine = dst + static_cast<ptrdiff_t>(dstRect.top + i) * dstStride;
+        for (int32_t j = columnFirst; j < columnLast; ++j) {
+            const int64_t sourceColumn =
+                std::clamp<int64_t>(int64_t{srcRect.left} + SourceStep(j, fx, srcSize.width), 0, srcSize.width - 1);
+            const uint8_t* from = srcLine + static_cast<ptrdiff_t>(sourceColumn) * srcBpp;
+            uint8_t* to = dstLine + static_cast<ptrdiff_t>(dstRect.left + j) * dstBpp;
+            for (int b = 0; b < pixelBytes; ++b) {
+                to[b] = from[b];
+            }
+        }
+    }
+    return 1;
+}
+
+}  // namespace
+
+TAVRIN_SCALE_KERNEL(ScaleGray8) {
+    return Scale(dst, src, dstRect, srcRect, dstSize, srcSize, dstBytesPerPixel, srcBytesPerPixel, dstStride,
+                 srcStride, 1);
+}
+
+TAVRIN_SCALE_KERNEL(ScaleRgb24) {
+    return Scale(dst, src, dstRect, srcRect, dstSize, srcSize, dstBytesPerPixel, srcBytesPerPixel, dstStride,
+                 srcStride, 3);
+}
+
+}  // namespace tavrin

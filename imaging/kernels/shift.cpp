@@ -1,0 +1,119 @@
+#include "imaging/kernels/shift.h"
+
+#include <emmintrin.h>
+
+#include "imaging/kernels/dispatch.h"
+#include "imaging/kernels/row_walk.h"
+#include "imaging/kernels/sample_io.h"
+#include "imaging/kernels/shift_rows.h"
+
+namespace tavrin {
+namespace rows {
+
+void ShiftWordsLeft_C(uint8_t* dst, const uint8_t* src, int32_t count, int shift) {
+    for (int32_t i = 0; i < count; ++i) {
+        StoreWord(dst + 2 * i, static_cast<uint32_t>(LoadWord(src + 2 * i)) << shift);
+    }
+}
+
+void ShiftWordsLeft_SSE2(uint8_t* dst, const uint8_t* src, int32_t count, int shift) {
+    const __m128i shiftCount = _mm_cvtsi32_si128(shift);
+    int32_t i = 0;
+    for (; i + 8 <= count; i += 8) {
+        const __m128i words = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 2 * i));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 2 * i), _mm_sll_epi16(words, shiftCount));
+    }
+    ShiftWordsLeft_C(dst + 2 * i, src + 2 * i, count - i, shift);
+}
+
+void Rgb64ShiftOpaque_C(uint8_t* dst, const uint8_t* src, int32_t width, int shift) {
+    for (int32_t x = 0; x < width; ++x) {
+        for (int channel = 0; channel < 3; ++channel) {
+            StoreWord(dst + 8 * x + 2 * channel, static_cast<uint32_t>(LoadWord(src + 8 * x + 2 * channel)) << shift);
+        }
+        StoreWord(dst + 8 * x + 6, 0xFFFF);
+    }
+}
+
+void Rgb64ShiftOpaque_SSE2(uint8_t* dst, const uint8_t* src, int32_t width, int shift) {
+    const __m128i shiftCount = _mm_cvtsi32_si128(shift);
+    const __m128i opaque = _mm_set_epi16(-1, 0, 0, 0, -1, 0, 0, 0);
+    int32_t x = 0;
+    for (; x + 2 <= width; x += 2) {
+        const __m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 8 * x));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 8 * x), _mm_or_si128(_mm_sll_epi16(pixels, shiftCount), opaque));
+    }
+    Rgb64ShiftOpaque_C(dst + 8 * x, src + 8 * x, width - x, shift);
+}
+
+}  // namespace rows
+
+namespace {
+
+using rows::RowOrder;
+
+// Gray (wordsPerPixel 1) and 48-bit colour (3): every word of a pixel shifts.
+int32_t ShiftWords(uint8_t* dst, const uint8_t* src, const KernelRect& rect, int32_t dstX, int32_t dstY,
+                   uint16_t dstBpp, uint16_t srcBpp, int32_t dstStride, int32_t srcStride, int wordsPerPixel,
+                   int shift) {
+    const int pixelBytes = 2 * wordsPerPixel;
+    if (dstBpp < pixelBytes || srcBpp < pixelBytes) {
+        return 0;
+    }
+    if (dstBpp == pixelBytes && srcBpp == pixelBytes) {
+        const auto row = UseFastKernels() ? rows::ShiftWordsLeft_SSE2 : rows::ShiftWordsLeft_C;
+        rows::WalkRows(dst, src, rect, dstX, dstY, dstBpp, srcBpp, dstStride, srcStride, RowOrder::kSame,
+                       [&](uint8_t* d, const uint8_t* s, int32_t width) { row(d, s, wordsPerPixel * width, shift); });
+        return 1;
+    }
+    rows::WalkRows(dst, src, rect, dstX, dstY, dstBpp, srcBpp, dstStride, srcStride, RowOrder::kSame,
+                   [&](uint8_t* d, const uint8_t* s, int32_t width) {
+                       for (int32_t x = 0; x < width; ++x) {
+                           rows::ShiftWordsLeft_C(d + x * dstBpp, s + x * srcBpp, wordsPerPixel, shift);
+                       }
+                   });
+    return 1;
+}
+
+int32_t ShiftRgb64(uint8_t* dst, const uint8_t* src, const KernelRect& rect, int32_t dstX, int32_t dstY,
+                   uint16_t dstBpp, uint16_t srcBpp, int32_t dstStride, int32_t srcStride, int shift) {
+    if (dstBpp < 8 || srcBpp < 8) {
+        return 0;
+    }
+    const bool packed = dstBpp == 8 && srcBpp == 8;
+    const auto row = packed && UseFastKernels() ? rows::Rgb64ShiftOpaque_SSE2 : rows::Rgb64ShiftOpaque_C;
+    rows::WalkRows(dst, src, rect, dstX, dstY, dstBpp, srcBpp, dstStride, srcStride, RowOrder::kSame,
+                   [&](uint8_t* d, const uint8_t* s, int32_t width) {
+                       if (packed) {
+                           row(d, s, width, shift);
+                           return;
+                       }
+                       for (int32_t x = 0; x < width; ++x) {
+                           rows::Rgb64ShiftOpaque_C(d + x * dstBpp, s + x * srcBpp, 1, shift);
+                       }
+                   });
+    return 1;
+}
+
+}  // namespace
+
+TAVRIN_PIXEL_KERNEL(Gray16Shift4) {
+    return ShiftWords(dst, src, rect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride, 1, 4);
+}
+TAVRIN_PIXEL_KERNEL(Gray16Shift6) {
+    return ShiftWords(dst, src, rect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride, 1, 6);
+}
+TAVRIN_PIXEL_KERNEL(Rgb48Shift4) {
+    return ShiftWords(dst, src, rect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride, 3, 4);
+}
+TAVRIN_PIXEL_KERNEL(Rgb48Shift6) {
+    return ShiftWords(dst, src, rect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride, 3, 6);
+}
+TAVRIN_PIXEL_KERNEL(Rgb64Shift4) {
+    return ShiftRgb64(dst, src, rect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride, 4);
+}
+TAVRIN_PIXEL_KERNEL(Rgb64Shift6) {
+    return ShiftRgb64(dst, src, rect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride, 6);
+}
+
+}  // namespace tavrin
