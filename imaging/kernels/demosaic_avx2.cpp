@@ -1,0 +1,219 @@
+// AVX2 inner passes of the demosaic.
+//
+// Along a row the pixels alternate between a colour site (red or blue) and a
+// green site. Reading the row as 16-bit (8-bit frames) or 32-bit (16-bit
+// frames) words that start at a colour site puts each site pixel in the low
+// half of a word and its green neighbour in the high half, so masks and
+// shifts split the phases without shuffles, and one lane computes one pair.
+// With p the site column of a pair and k its lane:
+//   v1(c) = 3 row[y][c] + row[y-2][c]        (site colour, rows y and y-2)
+//   v2(c) = 3 row[y-1][c] + row[y+1][c]      (other colour, rows y-1 and y+1)
+//   site pixel p:    same = 3 v1(p) + v1(p-2),   other = 3 v2(p-1) + v2(p+1)
+//   green pixel p+1: same = 3 v1(p) + v1(p+2),   other = 3 v2(p+1) + v2(p-1)
+// "same" is red on rows whose sites are red, blue otherwise.
+#include <immintrin.h>
+
+#include "imaging/kernels/demosaic_fast.h"
+
+namespace tavrin::demosaic {
+namespace {
+
+inline __m256i Load(const uint8_t* p) { return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)); }
+inline void Store(uint8_t* p, __m256i v) { _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v); }
+inline __m256i Times3Plus16(__m256i a, __m256i b) {
+    return _mm256_add_epi16(_mm256_add_epi16(a, _mm256_slli_epi16(a, 1)), b);
+}
+inline __m256i Times3Plus32(__m256i a, __m256i b) {
+    return _mm256_add_epi32(_mm256_add_epi32(a, _mm256_slli_epi32(a, 1)), b);
+}
+
+// Byte shuffles that interleave three planes into packed pixels. Entry i of
+// chunk j of a 16-byte lane is byte 16 j + i of the packed lane; it takes
+// pixel (16 j + i) / pixelBytes, channel (16 j + i) % pixelBytes / sampleBytes.
+inline __m256i PackMask(int32_t chunk, int32_t channel, int32_t pixelBytes, int32_t sampleBytes) {
+    alignas(32) uint8_t mask[32];
+    for (int32_t i = 0; i < 32; ++i) {
+        const int32_t byte = 16 * chunk + i % 16;
+        const int32_t pixel = byte / pixelBytes;
+        const int32_t within = byte % pixelBytes;
+        const bool mine = within / sampleBytes == channel && within < 3 * sampleBytes;
+        mask[i] = mine ? static_cast<uint8_t>(pixel * sampleBytes + within % sampleBytes) : 0x80;
+    }
+    return _mm256_load_si256(reinterpret_cast<const __m256i*>(mask));
+}
+
+// Masks for one destination layout: 3 or 4 chunks of three channels.
+struct PackMasks {
+    __m256i m[4][3];
+    int32_t chunks;
+};
+
+PackMasks MakePackMasks(int32_t pixelBytes, int32_t sampleBytes) {
+    PackMasks masks{};
+    masks.chunks = pixelBytes / sampleBytes == 3 ? 3 : 4;
+    for (int32_t chunk = 0; chunk < masks.chunks; ++chunk) {
+        for (int32_t channel = 0; channel < 3; ++channel) {
+            masks.m[chunk][channel] = PackMask(chunk, channel, pixelBytes, sampleBytes);
+        }
+    }
+    return masks;
+}
+
+// Writes the blue, green and red planes (samples in lane order, each 16-byte
+// lane holding consecutive pixels) as packed pixels. Three-channel layouts
+// fill 96 bytes; four-channel ones fill 128 and keep the fourth channel.
+inline void PackAndStore(uint8_t* out, __m256i blue, __m256i green, __m256i red, const PackMasks& masks,
+                         __m256i keepMask) {
+    __m256i chunk[4];
+    for (int32_t j = 0; j < masks.chunks; ++j) {
+        chunk[j] = _mm256_or_si256(_mm256_or_si256(_mm256_shuffle_epi8(blue, masks.m[j][0]),
+                                                   _mm256_shuffle_epi8(green, masks.m[j][1])),
+                                   _mm256_shuffle_epi8(red, masks.m[j][2]));
+    }
+    if (masks.chunks == 3) {
+        Store(out, _mm256_permute2x128_si256(chunk[0], chunk[1], 0x20));
+        Store(out + 32, _mm256_permute2x128_si256(chunk[2], chunk[0], 0x30));
+        Store(out + 64, _mm256_permute2x128_si256(chunk[1], chunk[2], 0x31));
+        return;
+    }
+    const __m256i packed[4] = {
+        _mm256_permute2x128_si256(chunk[0], chunk[1], 0x20), _mm256_permute2x128_si256(chunk[2], chunk[3], 0x20),
+        _mm256_permute2x128_si256(chunk[0], chunk[1], 0x31), _mm256_permute2x128_si256(chunk[2], chunk[3], 0x31)};
+    for (int32_t i = 0; i < 4; ++i) {
+        const __m256i kept = _mm256_and_si256(Load(out + 32 * i), keepMask);
+        Store(out + 32 * i, _mm256_or_si256(packed[i], kept));
+    }
+}
+
+// First column >= 2 of the row that is a colour site.
+inline int32_t FirstSiteColumn(int32_t mode, int32_t y) {
+    const int32_t siteParity = 1 ^ ((mode >> 1) & 1) ^ RowPhase(mode, y);
+    return 2 + siteParity;
+}
+
+// 32 pixels (16 pairs) of an 8-bit row starting at site column p.
+inline void Pairs8(const Frame& f, int32_t y, int32_t p, bool siteIsRed, __m256i gainSame, __m256i gainOther,
+                   const PackMasks& masks, __m256i keepMask) {
+    const uint8_t* r0 = SourceRow(f, y) + f.left + p;
+    const uint8_t* rm2 = SourceRow(f, y - 2) + f.left + p;
+    const uint8_t* rm1 = SourceRow(f, y - 1) + f.left + p;
+    const uint8_t* rp1 = SourceRow(f, y + 1) + f.left + p;
+    const __m256i low = _mm256_set1_epi16(0x00FF);
+    const auto lo = [&](const uint8_t* q) { return _mm256_and_si256(Load(q), low); };
+    const auto hi = [&](const uint8_t* q) { return _mm256_srli_epi16(Load(q), 8); };
+
+    const __m256i v1Prev = Times3Plus16(lo(r0 - 2), lo(rm2 - 2));
+    const __m256i v1 = Times3Plus16(lo(r0), lo(rm2));
+    const __m256i v1Next = Times3Plus16(lo(r0 + 2), lo(rm2 + 2));
+    const __m256i v2Prev = Times3Plus16(hi(rm1 - 2), hi(rp1 - 2));
+    const __m256i v2 = Times3Plus16(hi(rm1), hi(rp1));
+
+    const __m256i sameSite = Times3Plus16(v1, v1Prev);
+    const __m256i sameGreen = Times3Plus16(v1, v1Next);
+    const __m256i otherSite = Times3Plus16(v2Prev, v2);
+    const __m256i otherGreen = Times3Plus16(v2, v2Prev);
+    const __m256i above = lo(rm1);
+    const __m256i greenSite = _mm256_srli_epi16(_mm256_add_epi16(above, hi(r0 - 2)), 1);
+    const __m256i greenGreen = _mm256_srli_epi16(_mm256_add_epi16(above, hi(r0)), 1);
+
+    // (sum x gain) >> 11 as the high half of (sum << 4) x (gain << 1): the sum
+    // is at most 16 x 255, so both factors fit 16 bits.
+    const __m256i max = _mm256_set1_epi16(255);
+    const auto scale = [&](__m256i sum, __m256i gain) {
+        return _mm256_min_epu16(_mm256_mulhi_epu16(_mm256_slli_epi16(sum, 4), gain), max);
+    };
+    const auto join = [](__m256i site, __m256i green) { return _mm256_or_si256(site, _mm256_slli_epi16(green, 8)); };
+    const __m256i same = join(scale(sameSite, gainSame), scale(sameGreen, gainSame));
+    const __m256i other = join(scale(otherSite, gainOther), scale(otherGreen, gainOther));
+    const __m256i green = join(greenSite, greenGreen);
+    uint8_t* out = DestPixel(f, p, y);
+    if (siteIsRed) {
+        PackAndStore(out, other, green, same, masks, keepMask);
+    } else {
+        PackAndStore(out, same, green, other, masks, keepMask);
+    }
+}
+
+// 16 pixels (8 pairs) of a 16-bit row starting at site column p.
+inline void Pairs16(const Frame& f, int32_t y, int32_t p, bool siteIsRed, __m256i gainSame, __m256i gainOther,
+                    const PackMasks& masks, __m256i keepMask) {
+    const uint8_t* r0 = SourceRow(f, y) + 2 * (f.left + p);
+    const uint8_t* rm2 = SourceRow(f, y - 2) + 2 * (f.left + p);
+    const uint8_t* rm1 = SourceRow(f, y - 1) + 2 * (f.left + p);
+    const uint8_t* rp1 = SourceRow(f, y + 1) + 2 * (f.left + p);
+    const __m256i low = _mm256_set1_epi32(0xFFFF);
+    const auto lo = [&](const uint8_t* q) { return _mm256_and_si256(Load(q), low); };
+    const auto hi = [&](const uint8_t* q) { return _mm256_srli_epi32(Load(q), 16); };
+
+    const __m256i v1Prev = Times3Plus32(lo(r0 - 4), lo(rm2 - 4));
+    const __m256i v1 = Times3Plus32(lo(r0), lo(rm2));
+    const __m256i v1Next = Times3Plus32(lo(r0 + 4), lo(rm2 + 4));
+    const __m256i v2Prev = Times3Plus32(hi(rm1 - 4), hi(rp1 - 4));
+    const __m256i v2 = Times3Plus32(hi(rm1), hi(rp1));
+
+    const __m256i sameSite = Times3Plus32(v1, v1Prev);
+    const __m256i sameGreen = Times3Plus32(v1, v1Next);
+    const __m256i otherSite = Times3Plus32(v2Prev, v2);
+    const __m256i otherGreen = Times3Plus32(v2, v2Prev);
+    const __m256i above = lo(rm1);
+    const __m256i greenSite = _mm256_srli_epi32(_mm256_add_epi32(above, hi(r0 - 4)), 1);
+    const __m256i greenGreen = _mm256_srli_epi32(_mm256_add_epi32(above, hi(r0)), 1);
+
+    // The products stay below 2^31 for any 16-bit input and the limited gains.
+    const __m256i max = _mm256_set1_epi32(1023);
+    const auto scale = [&](__m256i sum, __m256i gain) {
+        return _mm256_min_epi32(_mm256_srli_epi32(_mm256_mullo_epi32(sum, gain), 11), max);
+    };
+    const auto limit = [&](__m256i v) { return _mm256_min_epi32(v, max); };
+    const auto join = [](__m256i site, __m256i green) {
+        return _mm256_or_si256(site, _mm256_slli_epi32(green, 16));
+    };
+    const __m256i same = join(scale(sameSite, gainSame), scale(sameGreen, gainSame));
+    const __m256i other = join(scale(otherSite, gainOther), scale(otherGreen, gainOther));
+    const __m256i green = join(limit(greenSite), limit(greenGreen));
+    uint8_t* out = DestPixel(f, p, y);
+    if (siteIsRed) {
+        PackAndStore(out, other, green, same, masks, keepMask);
+    } else {
+        PackAndStore(out, same, green, other, masks, keepMask);
+    }
+}
+
+template <typename Sample, int32_t kPixelsPerStep, typename Step>
+void Rows(const Frame& f, int32_t mode, Gains gains, int32_t maxValue, const Step& step) {
+    for (int32_t y = 2; y <= f.height - 3; ++y) {
+        const bool siteIsRed = RowPhase(mode, y) == 1;
+        const int32_t first = FirstSiteColumn(mode, y);
+        int32_t x = 2;
+        for (; x < first; ++x) InnerPixel<Sample>(f, mode, gains, maxValue, x, y);
+        // A step reads one pair beyond its last pixel, which column W-1 still holds.
+        for (; x + kPixelsPerStep - 1 <= f.width - 3; x += kPixelsPerStep) step(y, x, siteIsRed);
+        for (; x <= f.width - 3; ++x) InnerPixel<Sample>(f, mode, gains, maxValue, x, y);
+    }
+}
+
+}  // namespace
+
+void Inner8Avx2(const Frame& frame, int32_t mode, Gains gains) {
+    const int32_t sampleBytes = 1;
+    const PackMasks masks = MakePackMasks(frame.dstBytesPerPixel == 4 ? 4 : 3, sampleBytes);
+    const __m256i keepMask = _mm256_set1_epi32(static_cast<int32_t>(0xFF000000u));
+    const __m256i red = _mm256_set1_epi16(static_cast<int16_t>(gains.red << 1));
+    const __m256i blue = _mm256_set1_epi16(static_cast<int16_t>(gains.blue << 1));
+    Rows<uint8_t, 32>(frame, mode, gains, 255, [&](int32_t y, int32_t x, bool siteIsRed) {
+        Pairs8(frame, y, x, siteIsRed, siteIsRed ? red : blue, siteIsRed ? blue : red, masks, keepMask);
+    });
+}
+
+void Inner16Avx2(const Frame& frame, int32_t mode, Gains gains) {
+    const int32_t sampleBytes = 2;
+    const PackMasks masks = MakePackMasks(frame.dstBytesPerPixel == 8 ? 8 : 6, sampleBytes);
+    const __m256i keepMask = _mm256_set1_epi64x(static_cast<int64_t>(0xFFFF000000000000ull));
+    const __m256i red = _mm256_set1_epi32(gains.red);
+    const __m256i blue = _mm256_set1_epi32(gains.blue);
+    Rows<uint16_t, 16>(frame, mode, gains, 1023, [&](int32_t y, int32_t x, bool siteIsRed) {
+        Pairs16(frame, y, x, siteIsRed, siteIsRed ? red : blue, siteIsRed ? blue : red, masks, keepMask);
+    });
+}
+
+}  // namespace tavrin::demosaic

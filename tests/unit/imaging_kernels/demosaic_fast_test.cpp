@@ -1,0 +1,104 @@
+// The vectorised demosaic against the reference, byte for byte: every mode,
+// both sample widths, every destination layout, many sizes around the vector
+// widths, random gains, destinations holding random bytes beforehand.
+#include <gtest/gtest.h>
+
+#include "imaging/kernels/demosaic.h"
+#include "imaging/kernels/demosaic_fast.h"
+#include "imaging/kernels/dispatch.h"
+#include "kernel_test_support.h"
+
+namespace tavrin {
+namespace {
+
+using test::TestImage;
+
+using InnerFn = void (*)(const demosaic::Frame&, int32_t, demosaic::Gains);
+
+struct Size {
+    int32_t width;
+    int32_t height;
+};
+
+std::vector<Size> Sizes() {
+    std::vector<Size> sizes;
+    for (int32_t w : {1, 2, 3, 4, 5, 6, 7, 8, 9, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 33, 34, 35, 36, 37, 38,
+                      39, 40, 41, 67, 68, 69, 70, 71, 99, 130, 131}) {
+        for (int32_t h : {1, 4, 5, 6, 7, 10}) sizes.push_back({w, h});
+    }
+    sizes.push_back({656, 494});
+    sizes.push_back({655, 493});
+    return sizes;
+}
+
+demosaic::Frame FrameFor(TestImage& dst, const TestImage& src) {
+    return demosaic::Frame{dst.bits.get(), src.bits.get(), 0, 0, dst.bytesPerPixel, dst.stride, src.stride,
+                           0,              0,              src.width, src.height};
+}
+
+// Runs `fast` and the reference on copies of one random destination.
+void CompareInner(int sampleBytes, int dstBytes, InnerFn fast, const char* name) {
+    std::mt19937 rng(1234 + dstBytes);
+    for (const Size size : Sizes()) {
+        for (int mode = 0; mode < 4; ++mode) {
+            TestImage src(size.width, size.height, sampleBytes);
+            if (sampleBytes == 1) {
+                src.FillRandom(rng);
+            } else {
+                // Mostly sensor values, every fifth frame the whole 16-bit range.
+                src.FillRandom16(rng, mode == 3 ? 65536 : 1024);
+            }
+            TestImage expected(size.width, size.height, dstBytes);
+            expected.FillRandom(rng);
+            TestImage actual = expected.Clone();
+            const int32_t gainRed = static_cast<int32_t>(rng() % 420);
+            const int32_t gainBlue = static_cast<int32_t>(rng() % 420);
+            BayerParams params{mode, gainRed, 100, gainBlue};
+            test::Run(sampleBytes == 1 ? reference::Demosaic8Inner : reference::Demosaic16Inner, expected, src,
+                      &params);
+            if (size.width > 4 && size.height > 4) {
+                fast(FrameFor(actual, src), mode, {demosaic::GainQ7(gainRed), demosaic::GainQ7(gainBlue)});
+            }
+            ASSERT_TRUE(actual.SameBytes(expected))
+                << name << " " << size.width << "x" << size.height << " mode " << mode << " dst " << dstBytes;
+        }
+    }
+}
+
+TEST(DemosaicFast, Sse2MatchesReference) {
+    CompareInner(1, 3, demosaic::Inner8Sse2, "8-bit sse2");
+    CompareInner(1, 4, demosaic::Inner8Sse2, "8-bit sse2");
+    CompareInner(2, 6, demosaic::Inner16Sse2, "16-bit sse2");
+    CompareInner(2, 8, demosaic::Inner16Sse2, "16-bit sse2");
+}
+
+TEST(DemosaicFast, Avx2MatchesReference) {
+    if (!CpuHasAvx2()) GTEST_SKIP() << "the processor has no AVX2";
+    CompareInner(1, 3, demosaic::Inner8Avx2, "8-bit avx2");
+    CompareInner(1, 4, demosaic::Inner8Avx2, "8-bit avx2");
+    CompareInner(2, 6, demosaic::Inner16Avx2, "16-bit avx2");
+    CompareInner(2, 8, demosaic::Inner16Avx2, "16-bit avx2");
+}
+
+// The public kernels (whatever path they choose) over a source rectangle
+// placed inside larger images, with padded rows, at an offset destination.
+TEST(DemosaicFast, SubRectangleAtAnOffset) {
+    std::mt19937 rng(99);
+    for (int mode = 0; mode < 4; ++mode) {
+        TestImage src(90, 40, 1, false);
+        src.FillRandom(rng);
+        TestImage expected(100, 50, 3, false);
+        expected.FillRandom(rng);
+        TestImage actual = expected.Clone();
+        const KernelRect rect{3, 5, 80, 37};
+        BayerParams params{mode, 130, 100, 170};
+        reference::Demosaic8Inner(expected.bits.get(), src.bits.get(), rect, 7, 9, 3, 1, expected.stride, src.stride,
+                                  &params, nullptr);
+        Demosaic8Inner(actual.bits.get(), src.bits.get(), rect, 7, 9, 3, 1, actual.stride, src.stride, &params,
+                       nullptr);
+        ASSERT_TRUE(actual.SameBytes(expected)) << mode;
+    }
+}
+
+}  // namespace
+}  // namespace tavrin
