@@ -1,0 +1,190 @@
+#include "imaging/chain.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "imaging/dib_image.h"
+#include "imaging/kernels/balance.h"
+#include "imaging/kernels/bright.h"
+#include "imaging/kernels/contrast.h"
+#include "imaging/kernels/demosaic.h"
+#include "imaging/kernels/gamma.h"
+#include "imaging/kernels/gray.h"
+#include "imaging/kernels/huesat.h"
+#include "imaging/kernels/params.h"
+#include "imaging/kernels/sharpen.h"
+
+namespace tavrin {
+namespace {
+
+constexpr int32_t kUnityGrayGain = 128;
+constexpr int32_t kMaxBayerGain = 400;
+constexpr int32_t kNeutralGamma = 100;
+// The 16-bit images carry the sensor's 10 significant bits.
+constexpr int32_t kSensorBits = 10;
+
+// One kernel per family and mode group: mode 0, mode 1, modes 2-3, modes 4-5.
+struct ToneFamily {
+    FilterField setting;
+    int32_t neutral;
+    PixelKernel mono8, mono16, rgb8, rgb16;
+};
+
+constexpr ToneFamily kGammaStep{kGamma, kNeutralGamma, Gamma8Mono, Gamma16Mono, Gamma8Rgb, Gamma16Rgb};
+constexpr ToneFamily kContrastStep{kContrast, 0, Contrast8Mono, Contrast16Mono, Contrast8Rgb, Contrast16Rgb};
+constexpr ToneFamily kSharpenStep{kSharpness, 0, Sharpen8Mono, Sharpen16Mono, Sharpen8Rgb, Sharpen16Rgb};
+constexpr ToneFamily kBrightStep{kBrightness, 0, Bright8Mono, Bright16Mono, Bright8Rgb, Bright16Rgb};
+
+PixelKernel KernelFor(const ToneFamily& family, int32_t mode) {
+    switch (mode) {
+        case MODE_MONO8: return family.mono8;
+        case MODE_MONO16: return family.mono16;
+        case MODE_RGB24:
+        case MODE_RGB32: return family.rgb8;
+        default: return family.rgb16;
+    }
+}
+
+int32_t EffectiveModeOf(const CDibImage& raw, const FilterRecord& filters, const ChainFrame& frame) {
+    return EffectiveBayerMode(filters.Get(kBayerMode), frame.mirrorV, frame.mirrorH, raw.Width(), raw.Height());
+}
+
+// Takes one automatic gray gain request: the counter goes down by one, unless
+// a setter changed it meanwhile. A negative counter (only a damaged registry
+// value gives one) is cleared rather than counted further down.
+void ConsumeGrayRequest(FilterRecord& filters, int32_t seen) {
+    int32_t expected = seen;
+    filters.fields[kGrayAutoBalance].compare_exchange_strong(expected, seen > 0 ? seen - 1 : 0,
+                                                             std::memory_order_relaxed);
+}
+
+}  // namespace
+
+void ProcessingChain::Refresh() const {
+    if (refresh_) {
+        refresh_();
+    }
+}
+
+void ProcessingChain::Run(const ImageSet& images, FilterRecord& filters, const ChainFrame& frame) {
+    const int32_t mode = frame.colorMode;
+    CDibImage* raw = images.Raw(mode);
+    CDibImage* output = images.Output(mode);
+    if (raw == nullptr || output == nullptr) {
+        return;
+    }
+    if (IsMonoMode(mode)) {
+        const int32_t grayMode = filters.Get(kGrayMode);
+        if (grayMode == 1) {
+            GrayGainStep(*raw, filters, frame);
+        } else if (grayMode == 2 && mode == MODE_MONO8 && images.image24 != nullptr) {
+            ConvertColor(*images.image24, *raw, filters, frame);
+            raw->Convert(RgbToGray8, *images.image24);
+        }
+    } else {
+        ConvertColor(*output, *raw, filters, frame);
+        HueSatStep(*output, filters, mode);
+    }
+    ToneSteps(images, *output, filters, mode);
+}
+
+void ProcessingChain::GrayGainStep(CDibImage& raw, FilterRecord& filters, const ChainFrame& frame) {
+    GrayParams params{EffectiveModeOf(raw, filters, frame),
+                      filters.Get(kGrayGainR),
+                      filters.Get(kGrayGainG1),
+                      filters.Get(kGrayGainG2),
+                      filters.Get(kGrayGainB),
+                      filters.Get(kGrayOffsetR),
+                      filters.Get(kGrayOffsetG1),
+                      filters.Get(kGrayOffsetG2),
+                      filters.Get(kGrayOffsetB),
+                      SignificantBitsOf(frame.colorMode)};
+    const int32_t request = filters.Get(kGrayAutoBalance);
+    if (request != 0) {
+        raw.Convert(GrayAutoGain, raw, nullptr, 0, 0, &params);
+        filters.Set(kGrayGainR, params.gainR);
+        filters.Set(kGrayGainG1, params.gainG1);
+        filters.Set(kGrayGainG2, params.gainG2);
+        filters.Set(kGrayGainB, params.gainB);
+        filters.Set(kGrayOffsetR, params.offsetR);
+        filters.Set(kGrayOffsetG1, params.offsetG1);
+        filters.Set(kGrayOffsetG2, params.offsetG2);
+        filters.Set(kGrayOffsetB, params.offsetB);
+        Refresh();
+        ConsumeGrayRequest(filters, request);
+    }
+    const bool anyGain = params.gainR != kUnityGrayGain || params.gainG1 != kUnityGrayGain ||
+                         params.gainG2 != kUnityGrayGain || params.gainB != kUnityGrayGain;
+    if (anyGain) {
+        raw.Convert(raw.BitCount() == 16 ? GrayGain16 : GrayGain8, raw, nullptr, 0, 0, &params);
+    }
+}
+
+void ProcessingChain::ConvertColor(CDibImage& colour, CDibImage& raw, FilterRecord& filters,
+                                   const ChainFrame& frame) {
+    const int32_t effectiveMode = EffectiveModeOf(raw, filters, frame);
+    if (filters.Get(kBayerGainAuto) != 0) {
+        WhiteBalanceStep(raw, filters, effectiveMode);
+    }
+    BayerParams params{effectiveMode, filters.Get(kBayerGainRed), filters.Get(kBayerGainGreen),
+                       filters.Get(kBayerGainBlue)};
+    const bool sixteen = raw.BitCount() == 16;
+    colour.Convert(sixteen ? Demosaic16Inner : Demosaic8Inner, raw, nullptr, 0, 0, &params);
+    colour.Convert(sixteen ? Demosaic16Border : Demosaic8Border, raw, nullptr, 0, 0, &params);
+}
+
+void ProcessingChain::WhiteBalanceStep(CDibImage& raw, FilterRecord& filters, int32_t effectiveMode) {
+    BalanceParams params{100, 100, 100, effectiveMode};
+    if (raw.Convert(raw.BitCount() == 16 ? WhiteBalance16 : WhiteBalance8, raw, nullptr, 0, 0, &params) == 0) {
+        return;  // nothing measured (no image)
+    }
+    filters.Set(kBayerGainRed, std::clamp(params.gainRed, 0, kMaxBayerGain));
+    filters.Set(kBayerGainGreen, std::clamp(params.gainGreen, 0, kMaxBayerGain));
+    filters.Set(kBayerGainBlue, std::clamp(params.gainBlue, 0, kMaxBayerGain));
+    Refresh();
+    // A one-push request of the image dialog (both marks set) measures once.
+    if (filters.Get(kWhiteBalanceMark1) != 0 && filters.Get(kWhiteBalanceMark2) != 0) {
+        filters.Set(kBayerGainAuto, 0);
+        filters.Set(kWhiteBalanceMark1, 0);
+        filters.Set(kWhiteBalanceMark2, 0);
+    }
+}
+
+void ProcessingChain::HueSatStep(CDibImage& output, const FilterRecord& filters, int32_t mode) {
+    const int32_t hue = filters.Get(kHue);
+    const int32_t saturation = filters.Get(kSaturation);
+    if (hue == 0 && saturation == 0) {
+        return;
+    }
+    HueSatParams params{hue, 0, saturation, kSensorBits};
+    const bool sixteen = mode == MODE_RGB48 || mode == MODE_RGB64;
+    output.Convert(sixteen ? HueSat16 : HueSat8, output, nullptr, 0, 0, &params);
+}
+
+void ProcessingChain::ToneSteps(const ImageSet& images, CDibImage& output, const FilterRecord& filters,
+                                int32_t mode) {
+    for (const ToneFamily* family : {&kGammaStep, &kContrastStep, &kSharpenStep, &kBrightStep}) {
+        ToneParams params{filters.Get(family->setting), kSensorBits};
+        if (params.value == family->neutral) {
+            continue;
+        }
+        if (family != &kSharpenStep) {
+            output.Convert(KernelFor(*family, mode), output, nullptr, 0, 0, &params);
+            continue;
+        }
+        // Sharpening reads a copy of the image as it stood before the step.
+        CDibImage* work = images.work;
+        if (work == nullptr || output.IsEmpty()) {
+            continue;
+        }
+        const bool sameGeometry = work->Width() == output.Width() && work->Height() == output.Height() &&
+                                  work->BitCount() == output.BitCount();
+        if (!sameGeometry && work->CreateLike(output) == 0) {
+            continue;
+        }
+        std::memcpy(work->Bits(), output.Bits(), output.ImageBytes());
+        output.Convert(KernelFor(*family, mode), *work, nullptr, 0, 0, &params);
+    }
+}
+
+}  // namespace tavrin

@@ -1,0 +1,65 @@
+// The per-frame processing chain: what the camera object runs on the raw
+// frame, after mirroring and automatic exposure, to leave the output image of
+// its colour mode. Every step is one call of the rectangle conversion driver
+// over the whole image with one kernel:
+//
+//   1. monochrome modes, by GrayMode: 1 = per-cell gray gains and offsets
+//      (with the one-shot automatic gray gain), 2 = gray from colour (mode 0);
+//   2. colour modes: ConvertColor (white balance, then both demosaic passes);
+//   3. hue and saturation (colour modes), 4. gamma, 5. contrast,
+//   6. sharpness (from a work copy), 7. brightness.
+//
+// The settings are the camera object's filter record, which other threads
+// write at any time: each step reads the fields it needs once. The white
+// balance and the automatic gray gain write their results back into it and
+// call the refresh callback, which tells an open image dialog to show them
+// (it must return at once).
+//
+// The caller holds the camera object's frame lock. The kernels keep no state
+// shared between threads, so chains of several cameras run side by side.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "imaging/color_mode.h"
+#include "imaging/filter_record.h"
+
+namespace tavrin {
+
+class CDibImage;
+
+struct ChainFrame {
+    int32_t colorMode = MODE_MONO8;
+    // The software mirrors applied to this frame's raw image.
+    bool mirrorV = false;
+    bool mirrorH = false;
+};
+
+class ProcessingChain {
+public:
+    using RefreshCallback = std::function<void()>;
+
+    ProcessingChain() = default;
+    explicit ProcessingChain(RefreshCallback refresh) : refresh_(std::move(refresh)) {}
+
+    void SetRefreshCallback(RefreshCallback refresh) { refresh_ = std::move(refresh); }
+
+    // Runs steps 1 to 7 on the images of `frame.colorMode`.
+    void Run(const ImageSet& images, FilterRecord& filters, const ChainFrame& frame);
+
+    // White balance (when BayerGainAuto is on) and demosaic of `raw` (8 or 16
+    // bits) into `colour` (24/32 or 48/64 bits).
+    void ConvertColor(CDibImage& colour, CDibImage& raw, FilterRecord& filters, const ChainFrame& frame);
+
+private:
+    void GrayGainStep(CDibImage& raw, FilterRecord& filters, const ChainFrame& frame);
+    void WhiteBalanceStep(CDibImage& raw, FilterRecord& filters, int32_t effectiveMode);
+    void HueSatStep(CDibImage& output, const FilterRecord& filters, int32_t mode);
+    void ToneSteps(const ImageSet& images, CDibImage& output, const FilterRecord& filters, int32_t mode);
+    void Refresh() const;
+
+    RefreshCallback refresh_;
+};
+
+}  // namespace tavrin
