@@ -7,9 +7,12 @@
 #include <cstdint>
 #include <memory>
 
+#include "camera/analog_settings.h"
+#include "camera/capture_settings.h"
 #include "camera/capture_window.h"
 #include "camera/error_queue.h"
 #include "camera/owner_table.h"
+#include "imaging/filter_record.h"
 #include "platform/messages.h"
 #include "platform/sync.h"
 
@@ -63,6 +66,51 @@ public:
     int DeviceIndex() const { return deviceIndex_.load(std::memory_order_relaxed); }
     int SubSample() const { return format_.subSample.load(std::memory_order_relaxed); }
 
+    // ---- settings front-end: filter values, output format, readout region,
+    // analog values, device access, enumeration (camera/filter_settings.cpp,
+    // format_settings.cpp, capture_settings.cpp, analog_settings.cpp,
+    // device_access.cpp, enumeration.cpp) ----
+    int GetFilterValue(int id, int* error);
+    int SetFilterValue(int id, int value);
+    int SetColorMode(int bitsPerPixel);
+    int GetColorMode() const;
+    int SetSubSample(int mode);
+    int SetWaitTime(int milliseconds);
+    int GetWaitTime() const;
+    int SetCaptureWindow(int width, int height);
+    int SetCaptureWindowEx(int th, int ehs, int eh, int tv, int evs, int ev);
+    int GetCaptureWindowEx(int* th, int* ehs, int* eh, int* tv, int* evs, int* ev) const;
+    int SetPreviewWindow(platform::WindowHandle parent, int x, int y, int width, int height);
+    int SetRealExposureTime(int microseconds);
+    int GetRealExposureTime(int* error);
+    int SetMirrorH(int flag);
+    int GetMirrorH();
+    int SetMirrorV(int flag);
+    int GetMirrorV();
+    int SetAutoIris(int mode);
+    int GetAutoIris(int* error) const;
+    int ReadRegister(int address, int* error);
+    int WriteRegister(int address, int value);
+    int ReadSromID(int address, int* error);
+    int WriteSromID(int address, int value);
+    int SetIOPort(int value);
+    int GetIOPort(uint8_t* value);
+    // Names go into ten slots of 256 characters (narrow) or 256 UTF-16 units.
+    int EnumDevice(char* names);
+    int EnumDeviceW(char16_t* names);
+    int GetDeviceName(int slot, char* name, int size);
+    int GetDeviceNameW(int slot, char16_t* name, int size);
+    // record: the caller's nine 32-bit fields, the first being its size.
+    int GetCameraInfo(void* record);
+    // The settings records, for the acquisition, the store and the dialogs.
+    FilterRecord& Filter() { return filter_; }
+    AnalogRecord& Analog() { return analog_; }
+    FormatSettings& Format() { return format_; }
+    CaptureWindow& Capture() { return capture_; }
+    PreviewPlacement& Preview() { return preview_; }
+    RealExposureCache& RealExposure() { return realExposure_; }
+    // ---- end of settings front-end ----
+
     // Operations this camera model does not have.
     int Unsupported();             // posts 11 without queueing, returns 0
     int UnsupportedFilter();       // queues and posts 11, returns -1
@@ -83,6 +131,12 @@ private:
     CaptureWindow capture_;
     FormatSettings format_;
     std::atomic<int32_t> deviceIndex_{0};
+
+    // ---- settings front-end records ----
+    FilterRecord filter_;
+    AnalogRecord analog_;
+    PreviewPlacement preview_;
+    RealExposureCache realExposure_;
 };
 
 }  // namespace tavrin

@@ -1,0 +1,62 @@
+// The output format: colour mode, sub-sample mode and the streaming loop's
+// wait time. None of them needs the camera: they are stored, and the next
+// acquisition preparation sizes the buffers and programs the readout from
+// them.
+#include <array>
+
+#include "camera/CTavrin.h"
+
+namespace tavrin {
+
+namespace {
+
+// Bits per pixel that select colour modes 0 to 5, and what GetColorMode
+// answers for each mode: the 16-bit monochrome mode carries 10 significant
+// bits, the 48- and 64-bit colour modes 42 and 58.
+constexpr std::array<int, 6> kBitsForMode{8, 16, 24, 32, 48, 64};
+constexpr std::array<int, 6> kReportedBitsForMode{8, 10, 24, 32, 42, 58};
+
+}  // namespace
+
+int CTavrin::SetColorMode(int bitsPerPixel) {
+    for (size_t mode = 0; mode < kBitsForMode.size(); ++mode) {
+        if (kBitsForMode[mode] == bitsPerPixel) {
+            format_.colorMode.store(static_cast<int32_t>(mode), std::memory_order_relaxed);
+            return 1;
+        }
+    }
+    Report(kErrParameter);
+    return 0;
+}
+
+// A mode outside 0 to 5 can only come from the registry store.
+int CTavrin::GetColorMode() const {
+    const int32_t mode = format_.colorMode.load(std::memory_order_relaxed);
+    if (mode < 0 || mode >= static_cast<int32_t>(kReportedBitsForMode.size())) {
+        return -1;
+    }
+    return kReportedBitsForMode[static_cast<size_t>(mode)];
+}
+
+// This model reads only full resolution (mode 0). Other modes are refused
+// quietly; one that arrives from the registry makes the capture window
+// invalid, so acquisition then reports it.
+int CTavrin::SetSubSample(int mode) {
+    if (mode != 0) {
+        return 0;
+    }
+    format_.subSample.store(0, std::memory_order_relaxed);
+    return 1;
+}
+
+int CTavrin::SetWaitTime(int milliseconds) {
+    if (milliseconds < 0) {
+        return 0;
+    }
+    format_.waitTime.store(milliseconds, std::memory_order_relaxed);
+    return 1;
+}
+
+int CTavrin::GetWaitTime() const { return format_.waitTime.load(std::memory_order_relaxed); }
+
+}  // namespace tavrin
