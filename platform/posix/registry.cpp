@@ -177,18 +177,28 @@ std::shared_ptr<Database> Database::OpenFile(const std::string& path) {
     return schemaReady ? database : nullptr;
 }
 
+// The file's identity: a file removed or replaced under the same name is
+// another store.
+std::optional<std::pair<dev_t, ino_t>> FileIdentity(const std::string& path) {
+    struct stat status {};
+    if (stat(path.c_str(), &status) != 0) return std::nullopt;
+    return std::pair{status.st_dev, status.st_ino};
+}
+
 // The path is looked up on every open, so that a process (a test) may move
 // the store; keys already open keep the database they were opened in.
 std::shared_ptr<Database> Database::ForCurrentPath() {
     static std::mutex cacheMutex;
     static std::string cachedPath;
+    static std::optional<std::pair<dev_t, ino_t>> cachedIdentity;
     static std::shared_ptr<Database> cached;
     const std::string path = DatabasePath();
     if (path.empty()) return nullptr;
     std::lock_guard lock(cacheMutex);
-    if (!cached || path != cachedPath) {
+    if (!cached || path != cachedPath || FileIdentity(path) != cachedIdentity) {
         cached = OpenFile(path);
         cachedPath = cached ? path : std::string();
+        cachedIdentity = cached ? FileIdentity(path) : std::nullopt;
     }
     return cached;
 }
