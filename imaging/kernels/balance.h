@@ -7,7 +7,8 @@ namespace tavrin {
 
 // White balance: per-colour means by Bayer cell; writes red and blue gains
 // (per cent) that bring their means to the green mean, and green 100, into
-// BalanceParams. A frame without a sample of some colour leaves 100 for it.
+// BalanceParams. A frame without a sample of some colour (smaller than 2x2)
+// gives 100 for all three; a colour whose mean is 0 gets the largest int32.
 // Returns 1.
 TAVRIN_PIXEL_KERNEL(WhiteBalance8);
 TAVRIN_PIXEL_KERNEL(WhiteBalance16);

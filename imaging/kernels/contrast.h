@@ -15,6 +15,7 @@ TAVRIN_PIXEL_KERNEL(Contrast16Mono);
 TAVRIN_PIXEL_KERNEL(Contrast16Rgb);
 
 void BuildContrastTable8(int32_t contrast, uint8_t (&table)[256]);
-void BuildContrastTable16(int32_t contrast, uint16_t (&table)[1024]);
+// 1 << bits entries (bits limited to 8..16).
+void BuildContrastTable16(int32_t contrast, int32_t bits, uint16_t* table);
 
 }  // namespace tavrin

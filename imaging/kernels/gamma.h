@@ -16,6 +16,7 @@ TAVRIN_PIXEL_KERNEL(Gamma16Rgb);
 // The tables the kernels apply. The colour 8-bit curve limits the exponent
 // to 0.001..99.999 (so a setting of 0 keeps black black), the others do not.
 void BuildGammaTable8(int32_t gamma, bool limitExponent, uint8_t (&table)[256]);
-void BuildGammaTable16(int32_t gamma, uint16_t (&table)[1024]);
+// 1 << bits entries (bits limited to 8..16): pow(i / N, e) x (N - 1).
+void BuildGammaTable16(int32_t gamma, int32_t bits, uint16_t* table);
 
 }  // namespace tavrin

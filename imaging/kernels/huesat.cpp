@@ -1,0 +1,108 @@
+#include "imaging/kernels/huesat.h"
+
+#include "imaging/kernels/dispatch.h"
+#include "imaging/kernels/huesat_fast.h"
+#include "imaging/kernels/huesat_pixel.h"
+#include "imaging/kernels/tone_area.h"
+
+namespace tavrin {
+namespace {
+
+// Saturations outside -255..255 (from a stored value) would take the chroma
+// below zero and the tables' indices out of range; they are limited.
+int32_t SaturationOf(const HueSatParams& p) { return Clamp(p.saturation, -255, 255); }
+
+// Each thread keeps its own tables: several cameras converting at once on
+// their own threads never build and read the same tables.
+HueSatTables& ThreadTables(int32_t saturation) {
+    thread_local HueSatTables tables;
+    BuildHueSatTables(tables, saturation);
+    return tables;
+}
+
+// 16-bit samples to their 8-bit form for the transform and back.
+struct SampleForm {
+    int32_t bytes;  // 1 or 2 per sample
+    int32_t shift;  // bits below the top eight
+};
+
+void TransformRows(const ToneArea& a, const HueSatTables& t, huesat::HueShift shift, SampleForm form) {
+    for (int32_t y = 0; y < a.height; ++y) {
+        const uint8_t* in = SourceRowOf(a, y);
+        uint8_t* out = DestRowOf(a, y);
+        for (int32_t x = 0; x < a.width; ++x, in += a.srcBytesPerPixel, out += a.dstBytesPerPixel) {
+            int32_t bgr[3];
+            for (int32_t c = 0; c < 3; ++c) {
+                const int32_t raw = form.bytes == 1 ? in[c] : Load16(in + 2 * c);
+                bgr[c] = Clamp(raw >> form.shift, 0, 255);
+            }
+            const uint32_t value = huesat::TransformPixel(bgr[0], bgr[1], bgr[2], t, shift);
+            for (int32_t c = 0; c < 3; ++c) {
+                const int32_t sample = static_cast<int32_t>((value >> (8 * c)) & 0xFF);
+                if (form.bytes == 1) {
+                    out[c] = static_cast<uint8_t>(sample);
+                } else {
+                    Store16(out + 2 * c, sample << form.shift);
+                }
+            }
+        }
+    }
+}
+
+SampleForm FormOf(const HueSatParams& p, bool wide) {
+    return wide ? SampleForm{2, SignificantBits(p.bits) - 8} : SampleForm{1, 0};
+}
+
+void HueSat(const ToneArea& a, const HueSatParams& p, bool wide, bool fast) {
+    const HueSatTables& t = ThreadTables(SaturationOf(p));
+    const huesat::HueShift shift = huesat::ShiftOf(p.hue);
+    if (fast && !wide && UseAvx2Kernels() && HueSat8Avx2(a, t, shift)) return;
+    TransformRows(a, t, shift, FormOf(p, wide));
+}
+
+const HueSatParams& ParamsOf(const void* params) { return *static_cast<const HueSatParams*>(params); }
+
+#define TAVRIN_AREA AreaOf(dst, src, rect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride)
+
+}  // namespace
+
+void BuildHueSatTables(HueSatTables& t, int32_t saturation) {
+    if (!t.built) {
+        for (uint32_t k = 0; k < 256; ++k) {
+            t.gray[k] = k * 0x010101u;
+            t.reciprocal[k] = k == 0 ? 0 : 0xFF0000u / k;
+        }
+        for (int32_t sum = 0; sum <= 510; ++sum) t.limit[sum] = sum < 511 - sum ? sum : 511 - sum;
+    }
+    if (!t.built || t.saturation != saturation) {
+        for (int32_t c = 0; c < 256; ++c) t.scaled[c] = (c * (saturation + 256) * 256 + 0x8000) >> 16;
+        t.saturation = saturation;
+    }
+    t.built = true;
+}
+
+namespace reference {
+
+TAVRIN_PIXEL_KERNEL(HueSat8) {
+    HueSat(TAVRIN_AREA, ParamsOf(params), false, false);
+    return 1;
+}
+TAVRIN_PIXEL_KERNEL(HueSat16) {
+    HueSat(TAVRIN_AREA, ParamsOf(params), true, false);
+    return 1;
+}
+
+}  // namespace reference
+
+TAVRIN_PIXEL_KERNEL(HueSat8) {
+    HueSat(TAVRIN_AREA, ParamsOf(params), false, true);
+    return 1;
+}
+TAVRIN_PIXEL_KERNEL(HueSat16) {
+    HueSat(TAVRIN_AREA, ParamsOf(params), true, true);
+    return 1;
+}
+
+#undef TAVRIN_AREA
+
+}  // namespace tavrin

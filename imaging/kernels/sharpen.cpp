@@ -1,0 +1,94 @@
+#include "imaging/kernels/sharpen.h"
+
+#include "imaging/kernels/dispatch.h"
+#include "imaging/kernels/sharpen_fast.h"
+#include "imaging/kernels/tone_area.h"
+
+namespace tavrin {
+namespace {
+
+// Strengths outside the setting's range (from a stored value) are limited to it.
+int32_t StrengthOf(const void* params) { return Clamp(ToneValue(params), 0, 30); }
+
+// The unsharp mask: the mean m of the 4x4 window from (x-2, y-2) to (x+1, y+1)
+// of the source, then out = v + (v - m) x strength / 10 (truncated toward
+// zero), limited to 0..maxValue. The two-pixel frame is not touched.
+template <typename Sample>
+void Sharpen(const ToneArea& a, int32_t channels, int32_t strength, int32_t maxValue) {
+    if (a.width <= 4 || a.height <= 4) return;
+    constexpr int32_t kSampleBytes = sizeof(Sample);
+    const auto sample = [&](int32_t x, int32_t y, int32_t c) {
+        const uint8_t* p = SourceRowOf(a, y) + x * a.srcBytesPerPixel + c * kSampleBytes;
+        return kSampleBytes == 1 ? static_cast<int32_t>(*p) : Load16(p);
+    };
+    for (int32_t y = 2; y <= a.height - 3; ++y) {
+        for (int32_t x = 2; x <= a.width - 3; ++x) {
+            uint8_t* out = DestRowOf(a, y) + x * a.dstBytesPerPixel;
+            for (int32_t c = 0; c < channels; ++c) {
+                int32_t sum = 0;
+                for (int32_t dy = -2; dy <= 1; ++dy) {
+                    for (int32_t dx = -2; dx <= 1; ++dx) sum += sample(x + dx, y + dy, c);
+                }
+                const int32_t mean = sum >> 4;
+                const int32_t v = sample(x, y, c);
+                const int32_t value = Clamp(v + (v - mean) * strength / 10, 0, maxValue);
+                if (kSampleBytes == 1) {
+                    out[c] = static_cast<uint8_t>(value);
+                } else {
+                    Store16(out + 2 * c, value);
+                }
+            }
+        }
+    }
+}
+
+#define TAVRIN_AREA AreaOf(dst, src, rect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride)
+
+void Sharpen8Dispatch(const ToneArea& area, int32_t channels, int32_t strength) {
+    if (UseAvx2Kernels() && Sharpen8Avx2(area, channels, strength)) return;
+    Sharpen<uint8_t>(area, channels, strength, 255);
+}
+
+}  // namespace
+
+namespace reference {
+
+TAVRIN_PIXEL_KERNEL(Sharpen8Mono) {
+    Sharpen<uint8_t>(TAVRIN_AREA, 1, StrengthOf(params), 255);
+    return 1;
+}
+TAVRIN_PIXEL_KERNEL(Sharpen8Rgb) {
+    Sharpen<uint8_t>(TAVRIN_AREA, 3, StrengthOf(params), 255);
+    return 1;
+}
+TAVRIN_PIXEL_KERNEL(Sharpen16Mono) {
+    Sharpen<uint16_t>(TAVRIN_AREA, 1, StrengthOf(params), MaxValueOf(ToneBits(params)));
+    return 1;
+}
+TAVRIN_PIXEL_KERNEL(Sharpen16Rgb) {
+    Sharpen<uint16_t>(TAVRIN_AREA, 3, StrengthOf(params), MaxValueOf(ToneBits(params)));
+    return 1;
+}
+
+}  // namespace reference
+
+TAVRIN_PIXEL_KERNEL(Sharpen8Mono) {
+    Sharpen8Dispatch(TAVRIN_AREA, 1, StrengthOf(params));
+    return 1;
+}
+TAVRIN_PIXEL_KERNEL(Sharpen8Rgb) {
+    Sharpen8Dispatch(TAVRIN_AREA, 3, StrengthOf(params));
+    return 1;
+}
+TAVRIN_PIXEL_KERNEL(Sharpen16Mono) {
+    Sharpen<uint16_t>(TAVRIN_AREA, 1, StrengthOf(params), MaxValueOf(ToneBits(params)));
+    return 1;
+}
+TAVRIN_PIXEL_KERNEL(Sharpen16Rgb) {
+    Sharpen<uint16_t>(TAVRIN_AREA, 3, StrengthOf(params), MaxValueOf(ToneBits(params)));
+    return 1;
+}
+
+#undef TAVRIN_AREA
+
+}  // namespace tavrin

@@ -1,0 +1,100 @@
+// The arguments of one kernel call as the tone, gray and measurement kernels
+// use them: the source rectangle, where it lands in the destination, and both
+// images' layouts. Internal to the kernel files.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+
+#include "imaging/kernels/params.h"
+
+namespace tavrin {
+
+struct ToneArea {
+    uint8_t* dst;
+    const uint8_t* src;
+    int32_t left;
+    int32_t top;
+    int32_t width;
+    int32_t height;
+    int32_t dstX;
+    int32_t dstY;
+    int32_t dstBytesPerPixel;
+    int32_t srcBytesPerPixel;
+    int32_t dstStride;
+    int32_t srcStride;
+};
+
+// Kept in an unnamed namespace so that the AVX2 files, which include this
+// too, never lend the other files a copy compiled for AVX2.
+namespace {
+
+inline ToneArea AreaOf(uint8_t* dst, const uint8_t* src, const KernelRect& rect, int32_t dstX, int32_t dstY,
+                       uint16_t dstBytesPerPixel, uint16_t srcBytesPerPixel, int32_t dstStride, int32_t srcStride) {
+    return ToneArea{dst,
+                    src,
+                    rect.left,
+                    rect.top,
+                    rect.right - rect.left,
+                    rect.bottom - rect.top,
+                    dstX,
+                    dstY,
+                    dstBytesPerPixel,
+                    srcBytesPerPixel,
+                    dstStride,
+                    srcStride};
+}
+
+// Start of row y of the area (first pixel of the rectangle) in either image.
+inline const uint8_t* SourceRowOf(const ToneArea& a, int32_t y) {
+    return a.src + static_cast<intptr_t>(a.top + y) * a.srcStride + static_cast<intptr_t>(a.left) * a.srcBytesPerPixel;
+}
+inline uint8_t* DestRowOf(const ToneArea& a, int32_t y) {
+    return a.dst + static_cast<intptr_t>(a.dstY + y) * a.dstStride + static_cast<intptr_t>(a.dstX) * a.dstBytesPerPixel;
+}
+
+inline int32_t Load16(const uint8_t* p) {
+    uint16_t v;
+    std::memcpy(&v, p, 2);
+    return v;
+}
+inline void Store16(uint8_t* p, int32_t value) {
+    const auto v = static_cast<uint16_t>(value);
+    std::memcpy(p, &v, 2);
+}
+
+inline int32_t Clamp(int32_t v, int32_t lo, int32_t hi) { return v < lo ? lo : (v > hi ? hi : v); }
+
+// Significant bits of a 16-bit image limited to 8..16, and its largest value.
+inline int32_t SignificantBits(int32_t bits) { return Clamp(bits, 8, 16); }
+inline int32_t MaxValueOf(int32_t bits) { return (1 << SignificantBits(bits)) - 1; }
+
+// Calls fn(sample) -> sample for `channels` samples of every pixel, reading
+// the source and writing the destination (the same memory when in place).
+template <typename Fn>
+inline void MapSamples8(const ToneArea& a, int32_t channels, const Fn& fn) {
+    for (int32_t y = 0; y < a.height; ++y) {
+        const uint8_t* in = SourceRowOf(a, y);
+        uint8_t* out = DestRowOf(a, y);
+        for (int32_t x = 0; x < a.width; ++x, in += a.srcBytesPerPixel, out += a.dstBytesPerPixel) {
+            for (int32_t c = 0; c < channels; ++c) out[c] = static_cast<uint8_t>(fn(in[c]));
+        }
+    }
+}
+
+template <typename Fn>
+inline void MapSamples16(const ToneArea& a, int32_t channels, const Fn& fn) {
+    for (int32_t y = 0; y < a.height; ++y) {
+        const uint8_t* in = SourceRowOf(a, y);
+        uint8_t* out = DestRowOf(a, y);
+        for (int32_t x = 0; x < a.width; ++x, in += a.srcBytesPerPixel, out += a.dstBytesPerPixel) {
+            for (int32_t c = 0; c < channels; ++c) Store16(out + 2 * c, fn(Load16(in + 2 * c)));
+        }
+    }
+}
+
+inline int32_t ToneValue(const void* params) { return static_cast<const ToneParams*>(params)->value; }
+inline int32_t ToneBits(const void* params) { return static_cast<const ToneParams*>(params)->bits; }
+
+}  // namespace
+}  // namespace tavrin

@@ -1,0 +1,159 @@
+// Region means, white balance and automatic gray gain.
+#include <gtest/gtest.h>
+
+#include "imaging/kernels/balance.h"
+#include "imaging/kernels/measure.h"
+#include "kernel_test_support.h"
+
+namespace tavrin {
+namespace {
+
+using test::TestImage;
+
+int32_t MeanAt(PixelKernel kernel, TestImage& image, KernelRect rect, int32_t x, int32_t y) {
+    return kernel(image.bits.get(), image.bits.get(), rect, x, y, static_cast<uint16_t>(image.bytesPerPixel),
+                  static_cast<uint16_t>(image.bytesPerPixel), image.stride, image.stride, nullptr, nullptr);
+}
+
+TEST(RegionMean, SixteenBitCountsTheEightBitForm) {
+    TestImage image(40, 30, 2);
+    for (int y = 0; y < 30; ++y) {
+        for (int x = 0; x < 40; ++x) image.Set16(x, y, 1023);
+    }
+    EXPECT_EQ(MeanAt(RegionMean16, image, {0, 0, 40, 30}, 0, 0), 255);
+    for (int y = 0; y < 30; ++y) {
+        for (int x = 0; x < 40; ++x) image.Set16(x, y, 1024);
+    }
+    EXPECT_EQ(MeanAt(RegionMean16, image, {0, 0, 40, 30}, 0, 0), 0);
+}
+
+TEST(RegionMean, TruncatesAndReadsAtTheDestinationPosition) {
+    TestImage image(10, 6, 1);
+    image.Fill(200);
+    image.Set8(4, 3, 1);
+    image.Set8(5, 3, 2);
+    image.Set8(6, 3, 2);
+    EXPECT_EQ(MeanAt(RegionMean8, image, {0, 0, 3, 1}, 4, 3), 1);
+    EXPECT_EQ(MeanAt(RegionMean8, image, {0, 0, 0, 5}, 4, 3), 0);  // empty area
+}
+
+TEST(RegionMean, FastSumsMatchTheReference) {
+    std::mt19937 rng(21);
+    for (int w : {1, 15, 16, 17, 31, 32, 33, 65, 656}) {
+        TestImage image(w, 9, 1);
+        image.FillRandom(rng);
+        TestImage wide(w, 9, 2);
+        wide.FillRandom(rng);
+        const KernelRect rect{0, 0, w, 9};
+        EXPECT_EQ(MeanAt(RegionMean8, image, rect, 0, 0), MeanAt(reference::RegionMean8, image, rect, 0, 0)) << w;
+        EXPECT_EQ(MeanAt(RegionMean16, wide, rect, 0, 0), MeanAt(reference::RegionMean16, wide, rect, 0, 0)) << w;
+    }
+}
+
+// A frame whose green, blue and red sites hold the given values (mode 1: R G / G B).
+TestImage ColourSites(int w, int h, int green, int blue, int red) {
+    TestImage image(w, h, 1);
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            const int rowPhase = 1 ^ (y & 1);
+            const int columnPhase = x & 1;
+            const int value = rowPhase == columnPhase ? green : (rowPhase == 1 ? red : blue);
+            image.Set8(x, y, value);
+        }
+    }
+    return image;
+}
+
+BalanceParams Balance(const TestImage& frame) {
+    BalanceParams params{0, 0, 0, 1};
+    TestImage unused(1, 1, 1);
+    test::Run(WhiteBalance8, unused, frame, &params);
+    return params;
+}
+
+TEST(WhiteBalance, GainsBringBlueAndRedToGreen) {
+    BalanceParams p = Balance(ColourSites(16, 12, 120, 120, 120));
+    EXPECT_EQ(p.gainRed, 100);
+    EXPECT_EQ(p.gainBlue, 100);
+    EXPECT_EQ(p.gainGreen, 100);
+    p = Balance(ColourSites(16, 12, 200, 200, 100));
+    EXPECT_EQ(p.gainRed, 200);
+    EXPECT_EQ(p.gainBlue, 100);
+    p = Balance(ColourSites(16, 12, 200, 200, 50));
+    EXPECT_EQ(p.gainRed, 400);
+}
+
+TEST(WhiteBalance, SixteenBitFramesAndOddSizes) {
+    TestImage wide(17, 9, 2);
+    for (int y = 0; y < 9; ++y) {
+        for (int x = 0; x < 17; ++x) {
+            const int rowPhase = 1 ^ (y & 1);
+            const int columnPhase = x & 1;
+            wide.Set16(x, y, rowPhase == columnPhase ? 800 : (rowPhase == 1 ? 400 : 800));
+        }
+    }
+    BalanceParams params{0, 0, 0, 1};
+    TestImage unused(1, 1, 2);
+    test::Run(WhiteBalance16, unused, wide, &params);
+    EXPECT_EQ(params.gainRed, 200);
+    EXPECT_EQ(params.gainBlue, 100);
+}
+
+TEST(WhiteBalance, FramesWithoutSomeColourOrBlackColoursStayDefined) {
+    const BalanceParams tiny = Balance(ColourSites(1, 1, 0, 0, 90));
+    EXPECT_EQ(tiny.gainRed, 100);
+    EXPECT_EQ(tiny.gainBlue, 100);
+    const BalanceParams noBlue = Balance(ColourSites(8, 8, 100, 0, 100));
+    EXPECT_NEAR(noBlue.gainRed, 100, 1);  // the double arithmetic lands just below 100
+    EXPECT_EQ(noBlue.gainBlue, INT32_MAX);
+    const BalanceParams black = Balance(ColourSites(8, 8, 0, 0, 0));
+    EXPECT_EQ(black.gainRed, 100);
+}
+
+TEST(GrayAutoGain, DarkCellGetsTheLargerGain) {
+    TestImage frame(8, 6, 1);
+    for (int y = 0; y < 6; ++y) {
+        for (int x = 0; x < 8; ++x) {
+            const int rowPhase = y & 1;  // mode 0
+            const int columnPhase = x & 1;
+            frame.Set8(x, y, rowPhase == 0 && columnPhase == 1 ? 100 : 200);
+        }
+    }
+    GrayParams params{0, 1, 2, 3, 4, 5, 6, 7, 8, 8};
+    test::Run(GrayAutoGain, frame, frame, &params);
+    EXPECT_EQ(params.gainR, 256);
+    EXPECT_EQ(params.gainG1, 128);
+    EXPECT_EQ(params.gainG2, 128);
+    EXPECT_EQ(params.gainB, 128);
+    EXPECT_EQ(params.offsetR, 5);  // offsets are neither read nor written
+}
+
+TEST(GrayAutoGain, SaturatedCellLeavesTheGains) {
+    TestImage frame(8, 6, 1);
+    for (int y = 0; y < 6; ++y) {
+        for (int x = 0; x < 8; ++x) frame.Set8(x, y, (y & 1) == 0 && (x & 1) == 1 ? 255 : 100);
+    }
+    GrayParams params{0, 11, 12, 13, 14, 0, 0, 0, 0, 8};
+    test::Run(GrayAutoGain, frame, frame, &params);
+    EXPECT_EQ(params.gainR, 11);
+    EXPECT_EQ(params.gainG1, 12);
+    EXPECT_EQ(params.gainG2, 13);
+    EXPECT_EQ(params.gainB, 14);
+}
+
+TEST(GrayAutoGain, TenBitFramesSkipBlackAndSaturatedSamples) {
+    TestImage frame(4, 4, 2);
+    for (int y = 0; y < 4; ++y) {
+        for (int x = 0; x < 4; ++x) frame.Set16(x, y, 400);
+    }
+    frame.Set16(0, 0, 1023);  // left out
+    frame.Set16(2, 0, 0);     // adds nothing, not counted
+    frame.Set16(1, 1, 200);   // cell (1,1) mean (400 + 400 + 400 + 200) / 4 = 350
+    GrayParams params{0, 0, 0, 0, 0, 0, 0, 0, 0, 10};
+    test::Run(GrayAutoGain, frame, frame, &params);
+    EXPECT_EQ(params.gainG1, 128);
+    EXPECT_EQ(params.gainG2, static_cast<int32_t>(400.0 / 350.0 * 128));
+}
+
+}  // namespace
+}  // namespace tavrin

@@ -1,0 +1,137 @@
+// The vectorised tone, gray and measurement kernels against their references
+// (the same kernels with the fast paths switched off), byte for byte, on
+// random frames of many sizes and every pixel layout they take.
+#include <gtest/gtest.h>
+
+#include "imaging/kernels/balance.h"
+#include "imaging/kernels/bright.h"
+#include "imaging/kernels/contrast.h"
+#include "imaging/kernels/dispatch.h"
+#include "imaging/kernels/gamma.h"
+#include "imaging/kernels/gray.h"
+#include "imaging/kernels/huesat.h"
+#include "imaging/kernels/sharpen.h"
+#include "kernel_test_support.h"
+
+namespace tavrin {
+namespace {
+
+using test::TestImage;
+
+const int32_t kWidths[] = {1, 2, 3, 5, 7, 8, 9, 10, 11, 15, 16, 17, 31, 32, 33, 34, 63, 64, 65, 97, 331, 656};
+const int32_t kHeights[] = {1, 3, 5, 6, 9};
+
+// Runs `kernel` with the fast paths on and off over copies of one frame.
+void Compare(PixelKernel kernel, int bytesPerPixel, bool sixteenBit, void* params, bool separateSource,
+             const char* name) {
+    std::mt19937 rng(77 + bytesPerPixel);
+    std::vector<std::pair<int32_t, int32_t>> sizes;
+    for (int32_t w : kWidths) {
+        for (int32_t h : kHeights) sizes.emplace_back(w, h);
+    }
+    sizes.emplace_back(656, 494);
+    for (const auto& [w, h] : sizes) {
+        TestImage source(w, h, bytesPerPixel);
+        if (sixteenBit) {
+            source.FillRandom16(rng, (w + h) % 3 == 0 ? 65536 : 1024);
+        } else {
+            source.FillRandom(rng);
+        }
+        TestImage expected = source.Clone();
+        TestImage actual = source.Clone();
+        SetFastKernelsForTesting(false);
+        test::Run(kernel, expected, separateSource ? source : expected, params);
+        SetFastKernelsForTesting(true);
+        test::Run(kernel, actual, separateSource ? source : actual, params);
+        ASSERT_TRUE(actual.SameBytes(expected)) << name << " " << w << "x" << h << " bpp " << bytesPerPixel;
+    }
+}
+
+TEST(ToneFast, LookupTablesMatch) {
+    for (int32_t value : {-127, -64, 0, 30, 64, 127}) {
+        ToneParams params{value, 10};
+        Compare(Contrast8Mono, 1, false, &params, false, "contrast8 mono");
+        Compare(Contrast8Rgb, 3, false, &params, false, "contrast8 rgb");
+        Compare(Contrast8Rgb, 4, false, &params, false, "contrast8 rgb32");
+        Compare(Contrast16Rgb, 8, true, &params, false, "contrast16 rgb64");
+    }
+    for (int32_t value : {0, 50, 99, 150, 200}) {
+        ToneParams params{value, 10};
+        Compare(Gamma8Mono, 1, false, &params, false, "gamma8 mono");
+        Compare(Gamma8Rgb, 3, false, &params, false, "gamma8 rgb");
+        Compare(Gamma8Rgb, 4, false, &params, false, "gamma8 rgb32");
+        Compare(Gamma16Mono, 2, true, &params, false, "gamma16 mono");
+    }
+}
+
+TEST(ToneFast, BrightnessMatches) {
+    for (int32_t value : {-255, -100, -1, 1, 37, 255, 100000}) {
+        ToneParams params{value, 10};
+        Compare(Bright8Mono, 1, false, &params, false, "bright8 mono");
+        Compare(Bright8Rgb, 3, false, &params, false, "bright8 rgb");
+        Compare(Bright8Rgb, 4, false, &params, false, "bright8 rgb32");
+        Compare(Bright16Mono, 2, true, &params, false, "bright16 mono");
+        Compare(Bright16Rgb, 6, true, &params, false, "bright16 rgb48");
+        Compare(Bright16Rgb, 8, true, &params, false, "bright16 rgb64");
+    }
+}
+
+TEST(ToneFast, SharpnessMatches) {
+    for (int32_t value : {1, 10, 17, 30}) {
+        ToneParams params{value, 10};
+        Compare(Sharpen8Mono, 1, false, &params, true, "sharpen8 mono");
+        Compare(Sharpen8Rgb, 3, false, &params, true, "sharpen8 rgb");
+        Compare(Sharpen8Rgb, 4, false, &params, true, "sharpen8 rgb32");
+        Compare(Sharpen16Rgb, 6, true, &params, true, "sharpen16 rgb48");
+    }
+}
+
+TEST(ToneFast, HueSaturationMatches) {
+    for (const auto& [hue, saturation] : {std::pair{0, 10}, {120, 0}, {-120, -255}, {33, 200}, {-359, 255}}) {
+        HueSatParams params{hue, 0, saturation, 10};
+        Compare(HueSat8, 3, false, &params, false, "huesat8 rgb24");
+        Compare(HueSat8, 4, false, &params, false, "huesat8 rgb32");
+        Compare(HueSat16, 6, true, &params, false, "huesat16 rgb48");
+    }
+}
+
+TEST(ToneFast, GrayGainsMatch) {
+    for (int mode = 0; mode < 4; ++mode) {
+        GrayParams params{mode, 0, 128, 200, 300, -20, 0, 255, -255, 8};
+        Compare(GrayGain8, 1, false, &params, false, "graygain8");
+        params.bits = 10;
+        Compare(GrayGain16, 2, true, &params, false, "graygain16");
+        GrayParams extreme{mode, 32767, 1, 255, 60000, 70000, -70000, 3, 0, 12};
+        Compare(GrayGain8, 1, false, &extreme, false, "graygain8 extreme");
+        Compare(GrayGain16, 2, true, &extreme, false, "graygain16 extreme");
+    }
+}
+
+TEST(ToneFast, WhiteBalanceMatches) {
+    std::mt19937 rng(31);
+    for (int32_t w : kWidths) {
+        for (int mode = 0; mode < 4; ++mode) {
+            TestImage frame(w, 7, 1);
+            frame.FillRandom(rng);
+            TestImage wide(w, 7, 2);
+            wide.FillRandom(rng);
+            BalanceParams fast{0, 0, 0, mode};
+            BalanceParams slow{0, 0, 0, mode};
+            SetFastKernelsForTesting(false);
+            test::Run(WhiteBalance8, frame, frame, &slow);
+            SetFastKernelsForTesting(true);
+            test::Run(WhiteBalance8, frame, frame, &fast);
+            EXPECT_EQ(fast.gainRed, slow.gainRed);
+            EXPECT_EQ(fast.gainBlue, slow.gainBlue);
+            SetFastKernelsForTesting(false);
+            test::Run(WhiteBalance16, wide, wide, &slow);
+            SetFastKernelsForTesting(true);
+            test::Run(WhiteBalance16, wide, wide, &fast);
+            EXPECT_EQ(fast.gainRed, slow.gainRed);
+            EXPECT_EQ(fast.gainBlue, slow.gainBlue);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tavrin
