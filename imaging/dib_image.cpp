@@ -56,7 +56,7 @@ int32_t CDibImage::Create(int32_t width, int32_t height, int32_t bits) {
         return 0;
     }
     const int64_t stride = ((static_cast<int64_t>(width) * (bits / 8)) + 3) & ~int64_t{3};
-    if (stride * height > kMaxImageBytes) {
+    if (stride > kMaxImageBytes / height) {
         Release();
         return 0;
     }
