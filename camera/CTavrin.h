@@ -18,6 +18,8 @@
 
 namespace tavrin {
 
+struct FilterEntry;
+
 // Error codes, as the public header names them.
 enum ErrorCode : int32_t {
     kErrNotReady = 1,
@@ -132,7 +134,16 @@ private:
     FormatSettings format_;
     std::atomic<int32_t> deviceIndex_{0};
 
-    // ---- settings front-end records ----
+    // ---- settings front-end helpers and records ----
+    int FilterValue(const FilterEntry& entry) const;
+    int StoreFilterValue(const FilterEntry& entry, int32_t value);
+    int ProgramGain(int32_t gain);
+    int ProgramExposure(int32_t lines);
+    int ApplyImageArea();
+    template <typename Char>
+    int ListCameras(Char* names);
+    template <typename Char>
+    int NameOfSlot(int slot, Char* name, int size);
     FilterRecord filter_;
     AnalogRecord analog_;
     PreviewPlacement preview_;
