@@ -106,7 +106,7 @@ CameraContents MakeCamera(Fuzzer& fuzz, int number, RegistryKey& base) {
     CameraContents camera;
     camera.cameraKey = fuzz.Chance(85);
     if (!camera.cameraKey) return camera;
-    char name[16];
+    char name[32];
     std::snprintf(name, sizeof name, "Camera_%02d", number);
     auto key = RegistryKey::Create(&base, name);
     EXPECT_TRUE(key);
