@@ -58,6 +58,16 @@ TAVRIN_API int TAVRIN_CALL Tavrin_Height(int h) {
     return CallCamera(h, [](CTavrin& c) { return c.Height(); });
 }
 
+// Register configuration file (no device library object needed)
+
+TAVRIN_API int TAVRIN_CALL Tavrin_LoadConfigFileA(int h, const char* fileName) {
+    return CallCamera(h, [=](CTavrin& c) { return c.LoadConfigFile(fileName); });
+}
+
+TAVRIN_API int TAVRIN_CALL Tavrin_LoadConfigFileW(int h, const TavrinWChar* fileName) {
+    return CallCamera(h, [=](CTavrin& c) { return c.LoadConfigFileW(reinterpret_cast<const char16_t*>(fileName)); });
+}
+
 // Operations this camera model does not have
 
 TAVRIN_API int TAVRIN_CALL Tavrin_Fpga_ReadRegister(int h, int, int*) {

@@ -1,5 +1,6 @@
 #include "camera/CTavrin.h"
 
+#include "platform/codepage.h"
 #include "platform/module.h"
 
 namespace tavrin {
@@ -37,6 +38,19 @@ int CTavrin::SelectDevice(int) {
 }
 
 int CTavrin::Close() { return 1; }
+
+int CTavrin::LoadConfigFile(const char* fileName) {
+    return ::tavrin::LoadConfigFile(fileName, settingsLock_, configList_);
+}
+
+int CTavrin::LoadConfigFileW(const char16_t* fileName) {
+    const auto ansiName = platform::Utf16ToAnsi(fileName);
+    if (!ansiName) {
+        Report(kErrFile);
+        return 0;
+    }
+    return LoadConfigFile(ansiName->c_str());
+}
 
 void CTavrin::Report(int32_t code) {
     errors_.Push(code);

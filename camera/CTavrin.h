@@ -15,6 +15,7 @@
 #include "imaging/filter_record.h"
 #include "platform/messages.h"
 #include "platform/sync.h"
+#include "settings/config_file.h"
 
 namespace tavrin {
 
@@ -50,6 +51,12 @@ public:
     int Initialize(platform::WindowHandle notifyWindow);
     int SelectDevice(int index);
     int Close();
+
+    // The register configuration file: replaces the list under the settings
+    // lock; 1 when the file was read, 0 (list kept, nothing reported) when
+    // not. The wide form reports 12 when the name has no ANSI form.
+    int LoadConfigFile(const char* fileName);
+    int LoadConfigFileW(const char16_t* fileName);
 
     // Errors and notifications. Report queues the code and posts it to the
     // notification window when there is one; Notify only posts, to the
@@ -129,6 +136,7 @@ private:
 
     platform::CriticalSection frameLock_;
     platform::CriticalSection settingsLock_;
+    RegisterConfigList configList_;  // guarded by settingsLock_; nothing sends it to the camera
 
     CaptureWindow capture_;
     FormatSettings format_;
