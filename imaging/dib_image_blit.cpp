@@ -120,6 +120,21 @@ private:
     uint8_t lastEntry_ = 0;
 };
 
+// 8-bit pixels through a colour table into 24- or 32-bit pixels (a fourth
+// byte written as 0), as PixelConverter would, without its per-pixel switch.
+void ExpandThroughPalette(uint8_t* dst, int dstBytes, const uint8_t* src, const RgbQuad* palette, int64_t count) {
+    for (int64_t j = 0; j < count; ++j) {
+        const RgbQuad& entry = palette[src[j]];
+        uint8_t* pixel = dst + j * dstBytes;
+        pixel[0] = entry.blue;
+        pixel[1] = entry.green;
+        pixel[2] = entry.red;
+        if (dstBytes == 4) {
+            pixel[3] = 0;
+        }
+    }
+}
+
 // Memory row of graphics line y.
 int32_t MemoryRow(const CDibImage& image, int64_t line) { return static_cast<int32_t>(image.Height() - 1 - line); }
 
@@ -171,6 +186,11 @@ int32_t CDibImage::DrawTo(const CDibImage& source, const ImageRect* rect, int32_
         const int64_t count = columnTo - columnFrom;
         if (converter.BytesToCopy() != 0) {
             std::memcpy(dst, src, static_cast<size_t>(count * dstBytes));
+            continue;
+        }
+        if (srcBytes == 1 && dstBytes >= 3) {
+            // The recorder draws every 8-bit frame into 24 bits: a plain table walk.
+            ExpandThroughPalette(dst, dstBytes, src, source.Palette(), count);
             continue;
         }
         for (int64_t j = 0; j < count; ++j) {

@@ -37,18 +37,35 @@ int32_t Scale(uint8_t* dst, const uint8_t* src, const KernelRect& dstRect, const
     const int32_t rowFirst = std::max(0, -dstRect.top), rowLast = std::min(dstHeight, dstSize.height - dstRect.top);
     const int32_t columnFirst = std::max(0, -dstRect.left);
     const int32_t columnLast = std::min(dstWidth, dstSize.width - dstRect.left);
-    for (int32_t i = rowFirst; i < rowLast; ++i) {
-        const int64_t sourceRow =
-            std::clamp<int64_t>(int64_t{srcRect.bottom} - 1 - SourceStep(i, fy, srcSize.height), 0, srcSize.height - 1);
-        const uint8_t* srcLine = src + static_cast<ptrdiff_t>(sourceRow) * srcStride;
-        uint8_t* dstLine = dst + static_cast<ptrdiff_t>(dstRect.top + i) * dstStride;
-        for (int32_t j = columnFirst; j < columnLast; ++j) {
-            const int64_t sourceColumn =
-                std::clamp<int64_t>(int64_t{srcRect.left} + SourceStep(j, fx, srcSize.width), 0, srcSize.width - 1);
-            const uint8_t* from = srcLine + static_cast<ptrdiff_t>(sourceColumn) * srcBpp;
-            uint8_t* to = dstLine + static_cast<ptrdiff_t>(dstRect.left + j) * dstBpp;
-            for (int b = 0; b < pixelBytes; ++b) {
-                to[b] = from[b];
+    // The source column of every destination column is the same on each row:
+    // work out a block of them once, then copy row by row.
+    constexpr int32_t kBlock = 2048;
+    int32_t sourceOffsets[kBlock];
+    for (int32_t blockFirst = columnFirst; blockFirst < columnLast; blockFirst += kBlock) {
+        const int32_t blockColumns = std::min(kBlock, columnLast - blockFirst);
+        for (int32_t k = 0; k < blockColumns; ++k) {
+            const int64_t sourceColumn = std::clamp<int64_t>(
+                int64_t{srcRect.left} + SourceStep(blockFirst + k, fx, srcSize.width), 0, srcSize.width - 1);
+            sourceOffsets[k] = static_cast<int32_t>(sourceColumn * srcBpp);
+        }
+        for (int32_t i = rowFirst; i < rowLast; ++i) {
+            const int64_t sourceRow = std::clamp<int64_t>(int64_t{srcRect.bottom} - 1 - SourceStep(i, fy, srcSize.height),
+                                                          0, srcSize.height - 1);
+            const uint8_t* srcLine = src + static_cast<ptrdiff_t>(sourceRow) * srcStride;
+            uint8_t* to = dst + static_cast<ptrdiff_t>(dstRect.top + i) * dstStride +
+                          static_cast<ptrdiff_t>(dstRect.left + blockFirst) * dstBpp;
+            if (pixelBytes == 1) {
+                for (int32_t k = 0; k < blockColumns; ++k) {
+                    to[k * dstBpp] = srcLine[sourceOffsets[k]];
+                }
+            } else {
+                for (int32_t k = 0; k < blockColumns; ++k) {
+                    const uint8_t* from = srcLine + sourceOffsets[k];
+                    uint8_t* pixel = to + k * dstBpp;
+                    pixel[0] = from[0];
+                    pixel[1] = from[1];
+                    pixel[2] = from[2];
+                }
             }
         }
     }

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include <algorithm>
 #include <vector>
 
 #include "imaging/dib_image.h"
@@ -222,6 +223,34 @@ TEST(ScaleKernels, NearestNeighbourWithLimits) {
     EXPECT_EQ(dst.Row(0)[1], 32);
     EXPECT_EQ(dst.Row(1)[1], 22);
     EXPECT_EQ(dst.Row(2)[0], 10);
+}
+
+// The preview's sampling written out plainly: display row r and column c
+// take source column trunc(c * fx) from memory row SH - 1 - trunc(r * fy).
+TEST(ScaleKernels, MatchPlainSamplingAtManySizes) {
+    const struct {
+        int32_t sw, sh, dw, dh;
+    } cases[] = {{656, 494, 800, 600}, {656, 494, 320, 240}, {655, 493, 3001, 7}, {1, 1, 5, 3}, {7, 5, 1, 1}};
+    for (const auto& c : cases) {
+        for (int bits : {8, 24}) {
+            CDibImage src, dst;
+            ASSERT_EQ(src.Create(c.sw, c.sh, bits), 1);
+            ASSERT_EQ(dst.Create(c.dw, c.dh, bits == 8 ? 8 : 32), 1);
+            testing::FillRandom(src, static_cast<uint32_t>(c.dw));
+            ASSERT_EQ(dst.ConvertScaled(bits == 8 ? ScaleGray8 : ScaleRgb24, src), 1);
+            const float fx = static_cast<float>(c.sw) / static_cast<float>(c.dw);
+            const float fy = static_cast<float>(c.sh) / static_cast<float>(c.dh);
+            for (int32_t r = 0; r < c.dh; ++r) {
+                const int32_t sy = std::min(static_cast<int32_t>(static_cast<float>(r) * fy), c.sh - 1);
+                for (int32_t col = 0; col < c.dw; ++col) {
+                    const int32_t sx = std::min(static_cast<int32_t>(static_cast<float>(col) * fx), c.sw - 1);
+                    const uint8_t* from = src.Row(c.sh - 1 - sy) + sx * src.BytesPerPixel();
+                    const uint8_t* to = dst.Row(r) + col * dst.BytesPerPixel();
+                    ASSERT_EQ(std::memcmp(from, to, bits / 8), 0) << c.dw << "x" << c.dh << " at " << col << "," << r;
+                }
+            }
+        }
+    }
 }
 
 TEST(ScaleKernels, RectanglesOutsideTheImagesStayInside) {

@@ -175,6 +175,22 @@ TEST(DibImage, DrawToExpandsEightBitsThroughColourTable) {
     }
 }
 
+TEST(DibImage, DrawToThirtyTwoBitsWritesFourthByteZero) {
+    CDibImage gray, colour;
+    ASSERT_EQ(gray.Create(6, 2, 8), 1);
+    ASSERT_EQ(colour.Create(6, 2, 32), 1);
+    testing::FillRandom(gray, 21);
+    testing::FillRandom(colour, 22);
+    ASSERT_EQ(colour.DrawTo(gray, nullptr, 0, 0), 1);
+    for (int y = 0; y < 2; ++y) {
+        for (int x = 0; x < 6; ++x) {
+            const uint8_t level = gray.Row(y)[x];
+            const uint8_t expected[4] = {level, level, level, 0};
+            EXPECT_EQ(std::memcmp(colour.Row(y) + 4 * x, expected, 4), 0);
+        }
+    }
+}
+
 TEST(DibImage, DrawToUsesBottomUpCoordinates) {
     // Graphics line 0 is the last memory row: a 1-line area at line 0 of the
     // source lands on line 1 of the destination, i.e. memory row H - 2.
