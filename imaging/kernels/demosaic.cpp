@@ -1,7 +1,5 @@
 #include "imaging/kernels/demosaic.h"
 
-#include <initializer_list>
-
 #include "imaging/kernels/demosaic_fast.h"
 #include "imaging/kernels/demosaic_pixel.h"
 #include "imaging/kernels/dispatch.h"
@@ -11,6 +9,7 @@ namespace {
 
 using demosaic::Frame;
 using demosaic::Gains;
+using demosaic::SourceRows;
 
 Frame FrameOf(uint8_t* dst, const uint8_t* src, const KernelRect& rect, int32_t dstX, int32_t dstY,
               uint16_t dstBytesPerPixel, int32_t dstStride, int32_t srcStride) {
@@ -18,128 +17,146 @@ Frame FrameOf(uint8_t* dst, const uint8_t* src, const KernelRect& rect, int32_t 
                  srcStride, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
 }
 
-// Folds a neighbour coordinate into a frame of `size` pixels. A neighbour
-// outside the frame is replaced by the one of the same colour four pixels
-// away on the other side. Frames of fewer than four pixels have no such
-// neighbour: there the coordinate is clamped into the frame, one step back
-// when that keeps the colour.
-int32_t FoldCoordinate(int32_t c, int32_t size) {
-    if (c < 0) {
-        c += 4;
-    } else if (c >= size) {
-        c -= 4;
-    }
-    if (c >= 0 && c < size) return c;
-    int32_t clamped = c < 0 ? 0 : size - 1;
-    if (((clamped ^ c) & 1) != 0) {
-        const int32_t sameColour = c < 0 ? clamped + 1 : clamped - 1;
-        if (sameColour >= 0 && sameColour < size) clamped = sameColour;
-    }
-    return clamped;
-}
-
+// The two sample widths: 8-bit samples into 3 or 4 bytes per pixel, 16-bit
+// ones (10 significant bits) into 6 or 8.
 template <typename Sample>
-void BorderPixel(const Frame& frame, int32_t mode, Gains gains, int32_t maxValue, int32_t x, int32_t y) {
-    const auto P = [&](int32_t dx, int32_t dy) {
-        const int32_t row = FoldCoordinate(y + dy, frame.height);
-        const int32_t column = FoldCoordinate(x + dx, frame.width);
-        return demosaic::LoadSample<Sample>(demosaic::SourceRow(frame, row), frame.left + column);
-    };
-    demosaic::WritePixel<Sample>(P, demosaic::RowPhase(mode, y), demosaic::ColumnPhase(mode, x), gains, maxValue,
-                                 demosaic::DestPixel(frame, x, y));
-}
+struct Variant;
 
+template <>
+struct Variant<uint8_t> {
+    static constexpr int32_t kMax = 255;
+    static bool Packed(int32_t bpp) { return bpp == 3 || bpp == 4; }
+    static constexpr auto kAvx2 = demosaic::Rows8Avx2;
+    static constexpr auto kSse2 = demosaic::Rows8Sse2;
+};
+
+template <>
+struct Variant<uint16_t> {
+    static constexpr int32_t kMax = 1023;
+    static bool Packed(int32_t bpp) { return bpp == 6 || bpp == 8; }
+    static constexpr auto kAvx2 = demosaic::Rows16Avx2;
+    static constexpr auto kSse2 = demosaic::Rows16Sse2;
+};
+
+// Columns 2..W-3 of rows [yBegin, yEnd), pixel by pixel.
 template <typename Sample>
-void ReferenceInner(const Frame& frame, int32_t mode, Gains gains, int32_t maxValue) {
-    if (frame.width <= 4 || frame.height <= 4) return;
-    for (int32_t y = 2; y <= frame.height - 3; ++y) {
+void ReferenceRows(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains) {
+    for (int32_t y = yBegin; y < yEnd; ++y) {
+        const SourceRows rows = demosaic::RowsOf<Sample>(frame, y, fold);
         for (int32_t x = 2; x <= frame.width - 3; ++x) {
-            demosaic::InnerPixel<Sample>(frame, mode, gains, maxValue, x, y);
+            demosaic::RowPixel<Sample>(frame, rows, mode, gains, Variant<Sample>::kMax, x, y);
         }
     }
 }
 
-// The two-pixel frame: rows 0, 1, H-2, H-1 over all columns, then columns 0,
-// 1, W-2, W-1 over all rows. In frames smaller than four pixels these lines
-// coincide or fall outside; each existing line is computed (again).
+// The same, through the vectorised rows when they may run.
 template <typename Sample>
-void Border(const Frame& frame, int32_t mode, Gains gains, int32_t maxValue) {
-    const int32_t w = frame.width;
-    const int32_t h = frame.height;
-    if (w <= 0 || h <= 0) return;
-    for (const int32_t y : {0, 1, h - 2, h - 1}) {
-        if (y < 0 || y >= h) continue;
-        for (int32_t x = 0; x < w; ++x) BorderPixel<Sample>(frame, mode, gains, maxValue, x, y);
-    }
-    for (const int32_t x : {0, 1, w - 2, w - 1}) {
-        if (x < 0 || x >= w) continue;
-        for (int32_t y = 0; y < h; ++y) BorderPixel<Sample>(frame, mode, gains, maxValue, x, y);
+void Rows(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains) {
+    const bool packed = Variant<Sample>::Packed(frame.dstBytesPerPixel);
+    if (packed && UseAvx2Kernels()) {
+        Variant<Sample>::kAvx2(frame, yBegin, yEnd, fold, mode, gains);
+    } else if (packed && UseFastKernels()) {
+        Variant<Sample>::kSse2(frame, yBegin, yEnd, fold, mode, gains);
+    } else {
+        ReferenceRows<Sample>(frame, yBegin, yEnd, fold, mode, gains);
     }
 }
 
-constexpr int32_t kMax8 = 255;
-constexpr int32_t kMax16 = 1023;
+// Every pixel at least two away from each edge.
+template <typename Sample>
+void Inner(const Frame& frame, int32_t mode, Gains gains, bool fast) {
+    if (frame.width <= 4 || frame.height <= 4) return;
+    if (fast) {
+        Rows<Sample>(frame, 2, frame.height - 2, false, mode, gains);
+    } else {
+        ReferenceRows<Sample>(frame, 2, frame.height - 2, false, mode, gains);
+    }
+}
+
+// The two-pixel frame: rows 0, 1, H-2, H-1 over all columns, then columns 0,
+// 1, W-2, W-1 over the rows between. Rows and columns that coincide (frames
+// smaller than four pixels) are computed once; each pixel's value does not
+// depend on how often it is computed.
+template <typename Sample>
+void Border(const Frame& frame, int32_t mode, Gains gains) {
+    const int32_t w = frame.width;
+    const int32_t h = frame.height;
+    if (w <= 0 || h <= 0) return;
+    const int32_t edgeRows[4] = {0, 1, h - 2, h - 1};
+    const int32_t edgeColumns[4] = {0, 1, w - 2, w - 1};
+    const auto firstOf = [](const int32_t (&lines)[4], int32_t i, int32_t size) {
+        if (lines[i] < 0 || lines[i] >= size) return false;
+        for (int32_t j = 0; j < i; ++j) {
+            if (lines[j] == lines[i]) return false;
+        }
+        return true;
+    };
+    for (int32_t i = 0; i < 4; ++i) {
+        if (!firstOf(edgeRows, i, h)) continue;
+        const int32_t y = edgeRows[i];
+        const SourceRows rows = demosaic::RowsOf<Sample>(frame, y, true);
+        if (w > 4) {
+            Rows<Sample>(frame, y, y + 1, true, mode, gains);
+            for (const int32_t x : edgeColumns) {
+                demosaic::FoldedPixel<Sample>(frame, rows, demosaic::ColumnsOf(frame, x), mode, gains,
+                                              Variant<Sample>::kMax, x, y);
+            }
+        } else {
+            for (int32_t x = 0; x < w; ++x) {
+                demosaic::FoldedPixel<Sample>(frame, rows, demosaic::ColumnsOf(frame, x), mode, gains,
+                                              Variant<Sample>::kMax, x, y);
+            }
+        }
+    }
+    for (int32_t j = 0; j < 4; ++j) {
+        if (!firstOf(edgeColumns, j, w)) continue;
+        const int32_t x = edgeColumns[j];
+        const demosaic::FoldedColumns columns = demosaic::ColumnsOf(frame, x);
+        for (int32_t y = 2; y <= h - 3; ++y) {
+            const SourceRows rows = demosaic::RowsOf<Sample>(frame, y, false);
+            demosaic::FoldedPixel<Sample>(frame, rows, columns, mode, gains, Variant<Sample>::kMax, x, y);
+        }
+    }
+}
+
+#define TAVRIN_FRAME FrameOf(dst, src, rect, dstX, dstY, dstBytesPerPixel, dstStride, srcStride)
 
 }  // namespace
 
 namespace reference {
 
 TAVRIN_PIXEL_KERNEL(Demosaic8Inner) {
-    const Frame frame = FrameOf(dst, src, rect, dstX, dstY, dstBytesPerPixel, dstStride, srcStride);
-    ReferenceInner<uint8_t>(frame, demosaic::ModeOf(params), demosaic::GainsOf(params), kMax8);
+    Inner<uint8_t>(TAVRIN_FRAME, demosaic::ModeOf(params), demosaic::GainsOf(params), false);
     return 1;
 }
 
 TAVRIN_PIXEL_KERNEL(Demosaic16Inner) {
-    const Frame frame = FrameOf(dst, src, rect, dstX, dstY, dstBytesPerPixel, dstStride, srcStride);
-    ReferenceInner<uint16_t>(frame, demosaic::ModeOf(params), demosaic::GainsOf(params), kMax16);
+    Inner<uint16_t>(TAVRIN_FRAME, demosaic::ModeOf(params), demosaic::GainsOf(params), false);
     return 1;
 }
 
 }  // namespace reference
 
 TAVRIN_PIXEL_KERNEL(Demosaic8Inner) {
-    const Frame frame = FrameOf(dst, src, rect, dstX, dstY, dstBytesPerPixel, dstStride, srcStride);
-    const int32_t mode = demosaic::ModeOf(params);
-    const Gains gains = demosaic::GainsOf(params);
-    const bool packed = dstBytesPerPixel == 3 || dstBytesPerPixel == 4;
-    if (frame.width <= 4 || frame.height <= 4) return 1;
-    if (packed && UseAvx2Kernels()) {
-        demosaic::Inner8Avx2(frame, mode, gains);
-    } else if (packed && UseFastKernels()) {
-        demosaic::Inner8Sse2(frame, mode, gains);
-    } else {
-        ReferenceInner<uint8_t>(frame, mode, gains, kMax8);
-    }
+    Inner<uint8_t>(TAVRIN_FRAME, demosaic::ModeOf(params), demosaic::GainsOf(params), true);
     return 1;
 }
 
 TAVRIN_PIXEL_KERNEL(Demosaic16Inner) {
-    const Frame frame = FrameOf(dst, src, rect, dstX, dstY, dstBytesPerPixel, dstStride, srcStride);
-    const int32_t mode = demosaic::ModeOf(params);
-    const Gains gains = demosaic::GainsOf(params);
-    const bool packed = dstBytesPerPixel == 6 || dstBytesPerPixel == 8;
-    if (frame.width <= 4 || frame.height <= 4) return 1;
-    if (packed && UseAvx2Kernels()) {
-        demosaic::Inner16Avx2(frame, mode, gains);
-    } else if (packed && UseFastKernels()) {
-        demosaic::Inner16Sse2(frame, mode, gains);
-    } else {
-        ReferenceInner<uint16_t>(frame, mode, gains, kMax16);
-    }
+    Inner<uint16_t>(TAVRIN_FRAME, demosaic::ModeOf(params), demosaic::GainsOf(params), true);
     return 1;
 }
 
 TAVRIN_PIXEL_KERNEL(Demosaic8Border) {
-    const Frame frame = FrameOf(dst, src, rect, dstX, dstY, dstBytesPerPixel, dstStride, srcStride);
-    Border<uint8_t>(frame, demosaic::ModeOf(params), demosaic::GainsOf(params), kMax8);
+    Border<uint8_t>(TAVRIN_FRAME, demosaic::ModeOf(params), demosaic::GainsOf(params));
     return 1;
 }
 
 TAVRIN_PIXEL_KERNEL(Demosaic16Border) {
-    const Frame frame = FrameOf(dst, src, rect, dstX, dstY, dstBytesPerPixel, dstStride, srcStride);
-    Border<uint16_t>(frame, demosaic::ModeOf(params), demosaic::GainsOf(params), kMax16);
+    Border<uint16_t>(TAVRIN_FRAME, demosaic::ModeOf(params), demosaic::GainsOf(params));
     return 1;
 }
+
+#undef TAVRIN_FRAME
 
 }  // namespace tavrin

@@ -27,17 +27,22 @@ inline __m256i Times3Plus32(__m256i a, __m256i b) {
     return _mm256_add_epi32(_mm256_add_epi32(a, _mm256_slli_epi32(a, 1)), b);
 }
 
-// Byte shuffles that interleave three planes into packed pixels. Entry i of
-// chunk j of a 16-byte lane is byte 16 j + i of the packed lane; it takes
-// pixel (16 j + i) / pixelBytes, channel (16 j + i) % pixelBytes / sampleBytes.
+// Byte shuffles that interleave three planes into packed pixels. The planes
+// come from packing the site and the green halves of the pairs, so each
+// 16-byte lane holds the lane's site pixels (0, 2, 4, ...) in its first half
+// and its green pixels (1, 3, 5, ...) in the second. Entry i of chunk j is
+// byte 16 j + i of the packed lane: pixel (16 j + i) / pixelBytes, channel
+// (16 j + i) % pixelBytes / sampleBytes.
 inline __m256i PackMask(int32_t chunk, int32_t channel, int32_t pixelBytes, int32_t sampleBytes) {
     alignas(32) uint8_t mask[32];
+    const int32_t half = 8 / sampleBytes;
     for (int32_t i = 0; i < 32; ++i) {
         const int32_t byte = 16 * chunk + i % 16;
         const int32_t pixel = byte / pixelBytes;
         const int32_t within = byte % pixelBytes;
         const bool mine = within / sampleBytes == channel && within < 3 * sampleBytes;
-        mask[i] = mine ? static_cast<uint8_t>(pixel * sampleBytes + within % sampleBytes) : 0x80;
+        const int32_t position = (pixel & 1) != 0 ? half + (pixel >> 1) : pixel >> 1;
+        mask[i] = mine ? static_cast<uint8_t>(position * sampleBytes + within % sampleBytes) : 0x80;
     }
     return _mm256_load_si256(reinterpret_cast<const __m256i*>(mask));
 }
@@ -91,42 +96,44 @@ inline int32_t FirstSiteColumn(int32_t mode, int32_t y) {
     return 2 + siteParity;
 }
 
-// 32 pixels (16 pairs) of an 8-bit row starting at site column p.
-inline void Pairs8(const Frame& f, int32_t y, int32_t p, bool siteIsRed, __m256i gainSame, __m256i gainOther,
-                   const PackMasks& masks, __m256i keepMask) {
-    const uint8_t* r0 = SourceRow(f, y) + f.left + p;
-    const uint8_t* rm2 = SourceRow(f, y - 2) + f.left + p;
-    const uint8_t* rm1 = SourceRow(f, y - 1) + f.left + p;
-    const uint8_t* rp1 = SourceRow(f, y + 1) + f.left + p;
+// 32 pixels (16 pairs) of an 8-bit row starting at site column p. A byte
+// multiply-add with weights (3, 0) or (0, 3) takes three times the low or
+// the high half of every pair in one step. The gains arrive shifted left by
+// 5, so the high half of sum x gain is (sum x gain) >> 11; packing with
+// unsigned saturation limits the results to 255.
+inline void Pairs8(const SourceRows& rows, uint8_t* out, int32_t p, bool siteIsRed, __m256i gainSame,
+                   __m256i gainOther, const PackMasks& masks, __m256i keepMask) {
+    const uint8_t* rm2 = rows.at[0] + p;
+    const uint8_t* rm1 = rows.at[1] + p;
+    const uint8_t* r0 = rows.at[2] + p;
+    const uint8_t* rp1 = rows.at[3] + p;
     const __m256i low = _mm256_set1_epi16(0x00FF);
-    const auto lo = [&](const uint8_t* q) { return _mm256_and_si256(Load(q), low); };
-    const auto hi = [&](const uint8_t* q) { return _mm256_srli_epi16(Load(q), 8); };
-
-    const __m256i v1Prev = Times3Plus16(lo(r0 - 2), lo(rm2 - 2));
-    const __m256i v1 = Times3Plus16(lo(r0), lo(rm2));
-    const __m256i v1Next = Times3Plus16(lo(r0 + 2), lo(rm2 + 2));
-    const __m256i v2Prev = Times3Plus16(hi(rm1 - 2), hi(rp1 - 2));
-    const __m256i v2 = Times3Plus16(hi(rm1), hi(rp1));
-
-    const __m256i sameSite = Times3Plus16(v1, v1Prev);
-    const __m256i sameGreen = Times3Plus16(v1, v1Next);
-    const __m256i otherSite = Times3Plus16(v2Prev, v2);
-    const __m256i otherGreen = Times3Plus16(v2, v2Prev);
-    const __m256i above = lo(rm1);
-    const __m256i greenSite = _mm256_srli_epi16(_mm256_add_epi16(above, hi(r0 - 2)), 1);
-    const __m256i greenGreen = _mm256_srli_epi16(_mm256_add_epi16(above, hi(r0)), 1);
-
-    // (sum x gain) >> 11 as the high half of (sum << 4) x (gain << 1): the sum
-    // is at most 16 x 255, so both factors fit 16 bits.
-    const __m256i max = _mm256_set1_epi16(255);
-    const auto scale = [&](__m256i sum, __m256i gain) {
-        return _mm256_min_epu16(_mm256_mulhi_epu16(_mm256_slli_epi16(sum, 4), gain), max);
+    const __m256i threeLow = _mm256_set1_epi16(0x0003);
+    const __m256i threeHigh = _mm256_set1_epi16(0x0300);
+    const auto v1 = [&](int32_t q) {  // 3 row[y] + row[y-2] at the sites
+        return _mm256_add_epi16(_mm256_maddubs_epi16(Load(r0 + q), threeLow), _mm256_and_si256(Load(rm2 + q), low));
     };
-    const auto join = [](__m256i site, __m256i green) { return _mm256_or_si256(site, _mm256_slli_epi16(green, 8)); };
-    const __m256i same = join(scale(sameSite, gainSame), scale(sameGreen, gainSame));
-    const __m256i other = join(scale(otherSite, gainOther), scale(otherGreen, gainOther));
-    const __m256i green = join(greenSite, greenGreen);
-    uint8_t* out = DestPixel(f, p, y);
+    const auto v2 = [&](int32_t q) {  // 3 row[y-1] + row[y+1] at the other sites
+        return _mm256_add_epi16(_mm256_maddubs_epi16(Load(rm1 + q), threeHigh), _mm256_srli_epi16(Load(rp1 + q), 8));
+    };
+    const __m256i v1Here = v1(0);
+    const __m256i v2Prev = v2(-2);
+    const __m256i v2Here = v2(0);
+    const __m256i v1Three = _mm256_add_epi16(v1Here, _mm256_add_epi16(v1Here, v1Here));
+    const __m256i sameSite = _mm256_add_epi16(v1Three, v1(-2));
+    const __m256i sameGreen = _mm256_add_epi16(v1Three, v1(2));
+    const __m256i v2Sum = _mm256_add_epi16(v2Prev, v2Here);
+    const __m256i otherSite = _mm256_add_epi16(v2Sum, _mm256_add_epi16(v2Prev, v2Prev));
+    const __m256i otherGreen = _mm256_add_epi16(v2Sum, _mm256_add_epi16(v2Here, v2Here));
+    const __m256i above = _mm256_and_si256(Load(rm1), low);
+    const __m256i greenSite = _mm256_srli_epi16(_mm256_add_epi16(above, _mm256_srli_epi16(Load(r0 - 2), 8)), 1);
+    const __m256i greenGreen = _mm256_srli_epi16(_mm256_add_epi16(above, _mm256_srli_epi16(Load(r0), 8)), 1);
+
+    const __m256i same = _mm256_packus_epi16(_mm256_mulhi_epu16(sameSite, gainSame),
+                                             _mm256_mulhi_epu16(sameGreen, gainSame));
+    const __m256i other = _mm256_packus_epi16(_mm256_mulhi_epu16(otherSite, gainOther),
+                                              _mm256_mulhi_epu16(otherGreen, gainOther));
+    const __m256i green = _mm256_packus_epi16(greenSite, greenGreen);
     if (siteIsRed) {
         PackAndStore(out, other, green, same, masks, keepMask);
     } else {
@@ -135,12 +142,12 @@ inline void Pairs8(const Frame& f, int32_t y, int32_t p, bool siteIsRed, __m256i
 }
 
 // 16 pixels (8 pairs) of a 16-bit row starting at site column p.
-inline void Pairs16(const Frame& f, int32_t y, int32_t p, bool siteIsRed, __m256i gainSame, __m256i gainOther,
-                    const PackMasks& masks, __m256i keepMask) {
-    const uint8_t* r0 = SourceRow(f, y) + 2 * (f.left + p);
-    const uint8_t* rm2 = SourceRow(f, y - 2) + 2 * (f.left + p);
-    const uint8_t* rm1 = SourceRow(f, y - 1) + 2 * (f.left + p);
-    const uint8_t* rp1 = SourceRow(f, y + 1) + 2 * (f.left + p);
+inline void Pairs16(const SourceRows& rows, uint8_t* out, int32_t p, bool siteIsRed, __m256i gainSame,
+                    __m256i gainOther, const PackMasks& masks, __m256i keepMask) {
+    const uint8_t* rm2 = rows.at[0] + 2 * p;
+    const uint8_t* rm1 = rows.at[1] + 2 * p;
+    const uint8_t* r0 = rows.at[2] + 2 * p;
+    const uint8_t* rp1 = rows.at[3] + 2 * p;
     const __m256i low = _mm256_set1_epi32(0xFFFF);
     const auto lo = [&](const uint8_t* q) { return _mm256_and_si256(Load(q), low); };
     const auto hi = [&](const uint8_t* q) { return _mm256_srli_epi32(Load(q), 16); };
@@ -165,13 +172,10 @@ inline void Pairs16(const Frame& f, int32_t y, int32_t p, bool siteIsRed, __m256
         return _mm256_min_epi32(_mm256_srli_epi32(_mm256_mullo_epi32(sum, gain), 11), max);
     };
     const auto limit = [&](__m256i v) { return _mm256_min_epi32(v, max); };
-    const auto join = [](__m256i site, __m256i green) {
-        return _mm256_or_si256(site, _mm256_slli_epi32(green, 16));
-    };
+    const auto join = [](__m256i site, __m256i green) { return _mm256_packus_epi32(site, green); };
     const __m256i same = join(scale(sameSite, gainSame), scale(sameGreen, gainSame));
     const __m256i other = join(scale(otherSite, gainOther), scale(otherGreen, gainOther));
     const __m256i green = join(limit(greenSite), limit(greenGreen));
-    uint8_t* out = DestPixel(f, p, y);
     if (siteIsRed) {
         PackAndStore(out, other, green, same, masks, keepMask);
     } else {
@@ -180,40 +184,46 @@ inline void Pairs16(const Frame& f, int32_t y, int32_t p, bool siteIsRed, __m256
 }
 
 template <typename Sample, int32_t kPixelsPerStep, typename Step>
-void Rows(const Frame& f, int32_t mode, Gains gains, int32_t maxValue, const Step& step) {
-    for (int32_t y = 2; y <= f.height - 3; ++y) {
+void Rows(const Frame& f, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains, int32_t maxValue,
+          const Step& step) {
+    for (int32_t y = yBegin; y < yEnd; ++y) {
+        const SourceRows rows = RowsOf<Sample>(f, y, fold);
         const bool siteIsRed = RowPhase(mode, y) == 1;
         const int32_t first = FirstSiteColumn(mode, y);
         int32_t x = 2;
-        for (; x < first; ++x) InnerPixel<Sample>(f, mode, gains, maxValue, x, y);
+        for (; x < first && x <= f.width - 3; ++x) RowPixel<Sample>(f, rows, mode, gains, maxValue, x, y);
         // A step reads one pair beyond its last pixel, which column W-1 still holds.
-        for (; x + kPixelsPerStep - 1 <= f.width - 3; x += kPixelsPerStep) step(y, x, siteIsRed);
-        for (; x <= f.width - 3; ++x) InnerPixel<Sample>(f, mode, gains, maxValue, x, y);
+        for (; x + kPixelsPerStep - 1 <= f.width - 3; x += kPixelsPerStep) step(rows, y, x, siteIsRed);
+        for (; x <= f.width - 3; ++x) RowPixel<Sample>(f, rows, mode, gains, maxValue, x, y);
     }
 }
 
 }  // namespace
 
-void Inner8Avx2(const Frame& frame, int32_t mode, Gains gains) {
+void Rows8Avx2(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains) {
     const int32_t sampleBytes = 1;
     const PackMasks masks = MakePackMasks(frame.dstBytesPerPixel == 4 ? 4 : 3, sampleBytes);
     const __m256i keepMask = _mm256_set1_epi32(static_cast<int32_t>(0xFF000000u));
-    const __m256i red = _mm256_set1_epi16(static_cast<int16_t>(gains.red << 1));
-    const __m256i blue = _mm256_set1_epi16(static_cast<int16_t>(gains.blue << 1));
-    Rows<uint8_t, 32>(frame, mode, gains, 255, [&](int32_t y, int32_t x, bool siteIsRed) {
-        Pairs8(frame, y, x, siteIsRed, siteIsRed ? red : blue, siteIsRed ? blue : red, masks, keepMask);
-    });
+    const __m256i red = _mm256_set1_epi16(static_cast<int16_t>(gains.red << 5));
+    const __m256i blue = _mm256_set1_epi16(static_cast<int16_t>(gains.blue << 5));
+    const auto step = [&](const SourceRows& rows, int32_t y, int32_t x, bool siteIsRed) {
+        Pairs8(rows, DestPixel(frame, x, y), x, siteIsRed, siteIsRed ? red : blue, siteIsRed ? blue : red, masks,
+               keepMask);
+    };
+    Rows<uint8_t, 32>(frame, yBegin, yEnd, fold, mode, gains, 255, step);
 }
 
-void Inner16Avx2(const Frame& frame, int32_t mode, Gains gains) {
+void Rows16Avx2(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains) {
     const int32_t sampleBytes = 2;
     const PackMasks masks = MakePackMasks(frame.dstBytesPerPixel == 8 ? 8 : 6, sampleBytes);
     const __m256i keepMask = _mm256_set1_epi64x(static_cast<int64_t>(0xFFFF000000000000ull));
     const __m256i red = _mm256_set1_epi32(gains.red);
     const __m256i blue = _mm256_set1_epi32(gains.blue);
-    Rows<uint16_t, 16>(frame, mode, gains, 1023, [&](int32_t y, int32_t x, bool siteIsRed) {
-        Pairs16(frame, y, x, siteIsRed, siteIsRed ? red : blue, siteIsRed ? blue : red, masks, keepMask);
-    });
+    const auto step = [&](const SourceRows& rows, int32_t y, int32_t x, bool siteIsRed) {
+        Pairs16(rows, DestPixel(frame, x, y), x, siteIsRed, siteIsRed ? red : blue, siteIsRed ? blue : red, masks,
+                keepMask);
+    };
+    Rows<uint16_t, 16>(frame, yBegin, yEnd, fold, mode, gains, 1023, step);
 }
 
 }  // namespace tavrin::demosaic

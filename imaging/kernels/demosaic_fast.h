@@ -1,7 +1,9 @@
-// The vectorised inner passes of the demosaic, one per instruction set. They
-// produce exactly what the reference produces; the caller has checked that
-// the frame is larger than 4 x 4 and that the destination has 3 or 4
-// samples per pixel.
+// The vectorised demosaic rows, one set per instruction set. Each computes
+// columns 2..W-3 of the output rows [yBegin, yEnd) exactly as the reference
+// does; with `fold` the rows read are substituted as at the frame's top and
+// bottom edges (the border pass), otherwise they are taken as they are. The
+// caller has checked that the frame is wider than 4 and that the destination
+// has 3 or 4 samples per pixel.
 #pragma once
 
 #include <cstdint>
@@ -10,9 +12,9 @@
 
 namespace tavrin::demosaic {
 
-void Inner8Sse2(const Frame& frame, int32_t mode, Gains gains);
-void Inner16Sse2(const Frame& frame, int32_t mode, Gains gains);
-void Inner8Avx2(const Frame& frame, int32_t mode, Gains gains);
-void Inner16Avx2(const Frame& frame, int32_t mode, Gains gains);
+void Rows8Sse2(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains);
+void Rows16Sse2(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains);
+void Rows8Avx2(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains);
+void Rows16Avx2(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains);
 
 }  // namespace tavrin::demosaic

@@ -35,12 +35,19 @@ struct Frame {
     int32_t height;
 };
 
+// The four source rows an output row reads (y-2, y-1, y, y+1), each pointing
+// at the rectangle's first column. Border rows get substituted rows.
+struct SourceRows {
+    const uint8_t* at[4];
+};
+
 namespace {
 
 // Gains above this many per cent would overflow the 32-bit sums of 16-bit
-// samples (16 x 65535 x 2048 is just below 2^31); the settings never come
+// samples (16 x 65535 x 2048 is just below 2^31) and the vectorised rows'
+// 16-bit factors (the Q7 gain shifted left by 5); the settings never come
 // near it, but the registry may hold anything.
-inline constexpr int32_t kMaxGainPercent = 1600;
+inline constexpr int32_t kMaxGainPercent = 1599;
 
 inline int32_t GainQ7(int32_t percent) {
     if (percent < 0) percent = 0;
@@ -117,12 +124,61 @@ inline void WritePixel(const Fetch& P, int32_t rowPhase, int32_t columnPhase, Ga
     StoreSample<Sample>(pixel, 2, red);
 }
 
-// Computes pixel (x, y) whose neighbours all lie inside the frame.
+// Folds a neighbour coordinate into a frame of `size` pixels. A neighbour
+// outside the frame is replaced by the one of the same colour four pixels
+// away on the other side. Frames of fewer than four pixels have no such
+// neighbour: there the coordinate is clamped into the frame, one step back
+// when that keeps the colour.
+inline int32_t FoldCoordinate(int32_t c, int32_t size) {
+    if (c < 0) {
+        c += 4;
+    } else if (c >= size) {
+        c -= 4;
+    }
+    if (c >= 0 && c < size) return c;
+    int32_t clamped = c < 0 ? 0 : size - 1;
+    if (((clamped ^ c) & 1) != 0) {
+        const int32_t sameColour = c < 0 ? clamped + 1 : clamped - 1;
+        if (sameColour >= 0 && sameColour < size) clamped = sameColour;
+    }
+    return clamped;
+}
+
+// The rows output row y reads; with `fold`, rows outside the frame are substituted.
 template <typename Sample>
-inline void InnerPixel(const Frame& frame, int32_t mode, Gains gains, int32_t maxValue, int32_t x, int32_t y) {
-    const auto P = [&](int32_t dx, int32_t dy) {
-        return LoadSample<Sample>(SourceRow(frame, y + dy), frame.left + x + dx);
-    };
+inline SourceRows RowsOf(const Frame& frame, int32_t y, bool fold) {
+    SourceRows rows;
+    const intptr_t left = static_cast<intptr_t>(frame.left) * static_cast<intptr_t>(sizeof(Sample));
+    for (int32_t dy = -2; dy <= 1; ++dy) {
+        rows.at[dy + 2] = SourceRow(frame, fold ? FoldCoordinate(y + dy, frame.height) : y + dy) + left;
+    }
+    return rows;
+}
+
+// Computes pixel (x, y) from the given rows, reading columns x-2..x+1 as they are.
+template <typename Sample>
+inline void RowPixel(const Frame& frame, const SourceRows& rows, int32_t mode, Gains gains, int32_t maxValue,
+                     int32_t x, int32_t y) {
+    const auto P = [&](int32_t dx, int32_t dy) { return LoadSample<Sample>(rows.at[dy + 2], x + dx); };
+    WritePixel<Sample>(P, RowPhase(mode, y), ColumnPhase(mode, x), gains, maxValue, DestPixel(frame, x, y));
+}
+
+// Columns x-2..x+1 with those outside the frame substituted.
+struct FoldedColumns {
+    int32_t at[4];
+};
+
+inline FoldedColumns ColumnsOf(const Frame& frame, int32_t x) {
+    FoldedColumns columns;
+    for (int32_t dx = -2; dx <= 1; ++dx) columns.at[dx + 2] = FoldCoordinate(x + dx, frame.width);
+    return columns;
+}
+
+// Computes pixel (x, y) from the given rows and substituted columns.
+template <typename Sample>
+inline void FoldedPixel(const Frame& frame, const SourceRows& rows, const FoldedColumns& columns, int32_t mode,
+                        Gains gains, int32_t maxValue, int32_t x, int32_t y) {
+    const auto P = [&](int32_t dx, int32_t dy) { return LoadSample<Sample>(rows.at[dy + 2], columns.at[dx + 2]); };
     WritePixel<Sample>(P, RowPhase(mode, y), ColumnPhase(mode, x), gains, maxValue, DestPixel(frame, x, y));
 }
 

@@ -40,11 +40,12 @@ inline void Interleave(uint8_t* out, int32_t bytesPerPixel, const Sample* blue, 
 }
 
 // 16 pixels (8 pairs) of an 8-bit row starting at site column p.
-inline void Pairs8(const Frame& f, int32_t y, int32_t p, bool siteIsRed, __m128i gainSame, __m128i gainOther) {
-    const uint8_t* r0 = SourceRow(f, y) + f.left + p;
-    const uint8_t* rm2 = SourceRow(f, y - 2) + f.left + p;
-    const uint8_t* rm1 = SourceRow(f, y - 1) + f.left + p;
-    const uint8_t* rp1 = SourceRow(f, y + 1) + f.left + p;
+inline void Pairs8(const Frame& f, const SourceRows& rows, int32_t y, int32_t p, bool siteIsRed,
+                   __m128i gainSame, __m128i gainOther) {
+    const uint8_t* rm2 = rows.at[0] + p;
+    const uint8_t* rm1 = rows.at[1] + p;
+    const uint8_t* r0 = rows.at[2] + p;
+    const uint8_t* rp1 = rows.at[3] + p;
     const __m128i low = _mm_set1_epi16(0x00FF);
     const auto lo = [&](const uint8_t* q) { return _mm_and_si128(Load(q), low); };
     const auto hi = [&](const uint8_t* q) { return _mm_srli_epi16(Load(q), 8); };
@@ -81,11 +82,12 @@ inline void Pairs8(const Frame& f, int32_t y, int32_t p, bool siteIsRed, __m128i
 }
 
 // 8 pixels (4 pairs) of a 16-bit row starting at site column p.
-inline void Pairs16(const Frame& f, int32_t y, int32_t p, bool siteIsRed, __m128i gainSame, __m128i gainOther) {
-    const uint8_t* r0 = SourceRow(f, y) + 2 * (f.left + p);
-    const uint8_t* rm2 = SourceRow(f, y - 2) + 2 * (f.left + p);
-    const uint8_t* rm1 = SourceRow(f, y - 1) + 2 * (f.left + p);
-    const uint8_t* rp1 = SourceRow(f, y + 1) + 2 * (f.left + p);
+inline void Pairs16(const Frame& f, const SourceRows& rows, int32_t y, int32_t p, bool siteIsRed,
+                    __m128i gainSame, __m128i gainOther) {
+    const uint8_t* rm2 = rows.at[0] + 2 * p;
+    const uint8_t* rm1 = rows.at[1] + 2 * p;
+    const uint8_t* r0 = rows.at[2] + 2 * p;
+    const uint8_t* rp1 = rows.at[3] + 2 * p;
     const __m128i low = _mm_set1_epi32(0xFFFF);
     const auto lo = [&](const uint8_t* q) { return _mm_and_si128(Load(q), low); };
     const auto hi = [&](const uint8_t* q) { return _mm_srli_epi32(Load(q), 16); };
@@ -121,34 +123,38 @@ inline void Pairs16(const Frame& f, int32_t y, int32_t p, bool siteIsRed, __m128
 }
 
 template <typename Sample, int32_t kPixelsPerStep, typename Step>
-void Rows(const Frame& f, int32_t mode, Gains gains, int32_t maxValue, const Step& step) {
-    for (int32_t y = 2; y <= f.height - 3; ++y) {
+void Rows(const Frame& f, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains, int32_t maxValue,
+          const Step& step) {
+    for (int32_t y = yBegin; y < yEnd; ++y) {
+        const SourceRows rows = RowsOf<Sample>(f, y, fold);
         const bool siteIsRed = RowPhase(mode, y) == 1;
         const int32_t first = FirstSiteColumn(mode, y);
         int32_t x = 2;
-        for (; x < first; ++x) InnerPixel<Sample>(f, mode, gains, maxValue, x, y);
+        for (; x < first && x <= f.width - 3; ++x) RowPixel<Sample>(f, rows, mode, gains, maxValue, x, y);
         // A step reads one pair beyond its last pixel, which column W-1 still holds.
-        for (; x + kPixelsPerStep - 1 <= f.width - 3; x += kPixelsPerStep) step(y, x, siteIsRed);
-        for (; x <= f.width - 3; ++x) InnerPixel<Sample>(f, mode, gains, maxValue, x, y);
+        for (; x + kPixelsPerStep - 1 <= f.width - 3; x += kPixelsPerStep) step(rows, y, x, siteIsRed);
+        for (; x <= f.width - 3; ++x) RowPixel<Sample>(f, rows, mode, gains, maxValue, x, y);
     }
 }
 
 }  // namespace
 
-void Inner8Sse2(const Frame& frame, int32_t mode, Gains gains) {
+void Rows8Sse2(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains) {
     const __m128i red = _mm_set1_epi16(static_cast<int16_t>(gains.red << 1));
     const __m128i blue = _mm_set1_epi16(static_cast<int16_t>(gains.blue << 1));
-    Rows<uint8_t, 16>(frame, mode, gains, 255, [&](int32_t y, int32_t x, bool siteIsRed) {
-        Pairs8(frame, y, x, siteIsRed, siteIsRed ? red : blue, siteIsRed ? blue : red);
-    });
+    const auto step = [&](const SourceRows& rows, int32_t y, int32_t x, bool siteIsRed) {
+        Pairs8(frame, rows, y, x, siteIsRed, siteIsRed ? red : blue, siteIsRed ? blue : red);
+    };
+    Rows<uint8_t, 16>(frame, yBegin, yEnd, fold, mode, gains, 255, step);
 }
 
-void Inner16Sse2(const Frame& frame, int32_t mode, Gains gains) {
+void Rows16Sse2(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains) {
     const __m128i red = _mm_set1_epi32(gains.red);
     const __m128i blue = _mm_set1_epi32(gains.blue);
-    Rows<uint16_t, 8>(frame, mode, gains, 1023, [&](int32_t y, int32_t x, bool siteIsRed) {
-        Pairs16(frame, y, x, siteIsRed, siteIsRed ? red : blue, siteIsRed ? blue : red);
-    });
+    const auto step = [&](const SourceRows& rows, int32_t y, int32_t x, bool siteIsRed) {
+        Pairs16(frame, rows, y, x, siteIsRed, siteIsRed ? red : blue, siteIsRed ? blue : red);
+    };
+    Rows<uint16_t, 8>(frame, yBegin, yEnd, fold, mode, gains, 1023, step);
 }
 
 }  // namespace tavrin::demosaic

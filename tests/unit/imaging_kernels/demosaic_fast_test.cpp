@@ -13,7 +13,7 @@ namespace {
 
 using test::TestImage;
 
-using InnerFn = void (*)(const demosaic::Frame&, int32_t, demosaic::Gains);
+using RowsFn = void (*)(const demosaic::Frame&, int32_t, int32_t, bool, int32_t, demosaic::Gains);
 
 struct Size {
     int32_t width;
@@ -36,8 +36,9 @@ demosaic::Frame FrameFor(TestImage& dst, const TestImage& src) {
                            0,              0,              src.width, src.height};
 }
 
-// Runs `fast` and the reference on copies of one random destination.
-void CompareInner(int sampleBytes, int dstBytes, InnerFn fast, const char* name) {
+// Runs `fast` and the reference on copies of one random destination: the
+// inner rows, then (with substituted rows) the middle of the border rows.
+void CompareRows(int sampleBytes, int dstBytes, RowsFn fast, const char* name) {
     std::mt19937 rng(1234 + dstBytes);
     for (const Size size : Sizes()) {
         for (int mode = 0; mode < 4; ++mode) {
@@ -56,32 +57,74 @@ void CompareInner(int sampleBytes, int dstBytes, InnerFn fast, const char* name)
             BayerParams params{mode, gainRed, 100, gainBlue};
             test::Run(sampleBytes == 1 ? reference::Demosaic8Inner : reference::Demosaic16Inner, expected, src,
                       &params);
-            if (size.width > 4 && size.height > 4) {
-                fast(FrameFor(actual, src), mode, {demosaic::GainQ7(gainRed), demosaic::GainQ7(gainBlue)});
-            }
+            const demosaic::Gains gains{demosaic::GainQ7(gainRed), demosaic::GainQ7(gainBlue)};
+            if (size.width > 4 && size.height > 4) fast(FrameFor(actual, src), 2, size.height - 2, false, mode, gains);
             ASSERT_TRUE(actual.SameBytes(expected))
                 << name << " " << size.width << "x" << size.height << " mode " << mode << " dst " << dstBytes;
+
+            // The border pass with the reference rows, then the border rows'
+            // middle again with `fast` over a scrambled copy.
+            SetFastKernelsForTesting(false);
+            test::Run(sampleBytes == 1 ? Demosaic8Border : Demosaic16Border, expected, src, &params);
+            SetFastKernelsForTesting(true);
+            if (size.width <= 4) continue;
+            TestImage scrambled = expected.Clone();
+            for (int32_t y : {0, 1, size.height - 2, size.height - 1}) {
+                if (y < 0 || y >= size.height) continue;
+                for (int32_t i = 2 * dstBytes; i < (size.width - 2) * dstBytes; ++i) {
+                    if (i % dstBytes < 3 * sampleBytes) scrambled.Pixel(0, y)[i] = static_cast<uint8_t>(rng());
+                }
+            }
+            for (int32_t y : {0, 1, size.height - 2, size.height - 1}) {
+                if (y >= 0 && y < size.height) fast(FrameFor(scrambled, src), y, y + 1, true, mode, gains);
+            }
+            ASSERT_TRUE(scrambled.SameBytes(expected))
+                << name << " border " << size.width << "x" << size.height << " mode " << mode << " dst " << dstBytes;
         }
     }
 }
 
 TEST(DemosaicFast, Sse2MatchesReference) {
-    CompareInner(1, 3, demosaic::Inner8Sse2, "8-bit sse2");
-    CompareInner(1, 4, demosaic::Inner8Sse2, "8-bit sse2");
-    CompareInner(2, 6, demosaic::Inner16Sse2, "16-bit sse2");
-    CompareInner(2, 8, demosaic::Inner16Sse2, "16-bit sse2");
+    CompareRows(1, 3, demosaic::Rows8Sse2, "8-bit sse2");
+    CompareRows(1, 4, demosaic::Rows8Sse2, "8-bit sse2");
+    CompareRows(2, 6, demosaic::Rows16Sse2, "16-bit sse2");
+    CompareRows(2, 8, demosaic::Rows16Sse2, "16-bit sse2");
 }
 
 TEST(DemosaicFast, Avx2MatchesReference) {
     if (!CpuHasAvx2()) GTEST_SKIP() << "the processor has no AVX2";
-    CompareInner(1, 3, demosaic::Inner8Avx2, "8-bit avx2");
-    CompareInner(1, 4, demosaic::Inner8Avx2, "8-bit avx2");
-    CompareInner(2, 6, demosaic::Inner16Avx2, "16-bit avx2");
-    CompareInner(2, 8, demosaic::Inner16Avx2, "16-bit avx2");
+    CompareRows(1, 3, demosaic::Rows8Avx2, "8-bit avx2");
+    CompareRows(1, 4, demosaic::Rows8Avx2, "8-bit avx2");
+    CompareRows(2, 6, demosaic::Rows16Avx2, "16-bit avx2");
+    CompareRows(2, 8, demosaic::Rows16Avx2, "16-bit avx2");
 }
 
 // The public kernels (whatever path they choose) over a source rectangle
 // placed inside larger images, with padded rows, at an offset destination.
+// The whole public border pass, fast rows against reference rows.
+TEST(DemosaicFast, BorderPassMatches) {
+    std::mt19937 rng(45);
+    for (const Size size : Sizes()) {
+        for (int mode = 0; mode < 4; ++mode) {
+            for (int dstBytes : {3, 8}) {
+                const int sampleBytes = dstBytes == 3 ? 1 : 2;
+                TestImage src(size.width, size.height, sampleBytes);
+                src.FillRandom(rng);
+                TestImage expected(size.width, size.height, dstBytes);
+                expected.FillRandom(rng);
+                TestImage actual = expected.Clone();
+                BayerParams params{mode, 150, 100, 70};
+                const PixelKernel border = sampleBytes == 1 ? Demosaic8Border : Demosaic16Border;
+                SetFastKernelsForTesting(false);
+                test::Run(border, expected, src, &params);
+                SetFastKernelsForTesting(true);
+                test::Run(border, actual, src, &params);
+                ASSERT_TRUE(actual.SameBytes(expected)) << size.width << "x" << size.height << " mode " << mode;
+            }
+        }
+    }
+}
+
 TEST(DemosaicFast, SubRectangleAtAnOffset) {
     std::mt19937 rng(99);
     for (int mode = 0; mode < 4; ++mode) {
