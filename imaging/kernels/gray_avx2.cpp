@@ -35,7 +35,9 @@ void GrayGainRow8Avx2(const uint8_t* in, uint8_t* out, int32_t width, const RowC
         const __m128i packed = _mm_packus_epi16(_mm256_castsi256_si128(words), _mm256_extracti128_si256(words, 1));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), packed);
     }
-    for (; x < width; ++x) out[x] = static_cast<uint8_t>(ScalarGained(in[x], cells.gain[x & 1], cells.offset[x & 1], 255));
+    for (; x < width; ++x) {
+        out[x] = static_cast<uint8_t>(ScalarGained(in[x], cells.gain[x & 1], cells.offset[x & 1], 255));
+    }
 }
 
 void GrayGainRow16Avx2(const uint8_t* in, uint8_t* out, int32_t width, const RowCells& cells, int32_t maxValue) {
