@@ -1,0 +1,143 @@
+// The store as the camera object uses it, through the exports: what a first
+// run leaves in the registry, which camera's groups land under which key,
+// and random stored values at every moment the camera reads or writes them.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "api/TavrinSdk.h"
+#include "api/TavrinSim.h"
+#include "fresh_store.h"
+
+using tavrin::platform::RegistryKey;
+using namespace tavrin::test;
+
+namespace {
+
+class CameraStore : public ::testing::Test {
+protected:
+    void SetUp() override {
+        tavrin::platform::SetEnvironment("TAVRIN_SIM", "0;interval=0");
+        ASSERT_EQ(TavrinSim_IsActive(), 1);
+        for (int slot = 0; slot < 32; ++slot) ASSERT_EQ(TavrinSim_SetPresent(slot, slot < 2 ? 1 : 0), 1);
+    }
+
+    FreshStore store;
+};
+
+int32_t StoredValue(const std::string& relativeKey, const char* name) {
+    auto key = RegistryKey::Open(nullptr, std::string(kBaseKey) + "\\" + relativeKey);
+    int32_t value = 0x5A5A5A5A;
+    if (!key || !key->ReadDword(name, value)) ADD_FAILURE() << relativeKey << " " << name << " missing";
+    return value;
+}
+
+}  // namespace
+
+TEST_F(CameraStore, FirstInitializeSeedsTheRegistryAndTakesTheSeededFormat) {
+    const int handle = Tavrin_Initialize(nullptr);
+    ASSERT_NE(handle, 0);
+    if (!RegistryKey::Exists(nullptr, kBaseKey)) {
+        Tavrin_Release(handle);
+        GTEST_SKIP() << "the camera object does not read the registry store at initialization yet";
+    }
+    const KeyTree expected{{"", {}},
+                           {"Camera_00", {{"Size", 0}, {"Color", 2}, {"SubSample", 0}, {"WaitTime", 1}, {"Clock", 2}}},
+                           {"Camera_00\\Size_00",
+                            {{"TH", 656}, {"TV", 494}, {"EH", 656}, {"EV", 494}, {"EHS", 0}, {"EVS", 0}, {"Buf", 4}}}};
+    EXPECT_EQ(DumpTree(kBaseKey), expected);
+    EXPECT_EQ(Tavrin_GetColorMode(handle), 24);
+    EXPECT_EQ(Tavrin_GetWaitTime(handle), 1);
+    EXPECT_EQ(Tavrin_Width(handle), 656);
+    EXPECT_EQ(Tavrin_Height(handle), 494);
+    EXPECT_EQ(Tavrin_GetLastError(handle), 0);
+    Tavrin_Release(handle);
+}
+
+// Camera 0 starts without stored groups, camera 1 with its own: the switch
+// saves camera 0's groups under Camera_00 before it loads camera 1's, and
+// the release saves camera 1's under Camera_01.
+TEST_F(CameraStore, EachCameraNumberKeepsItsOwnGroups) {
+    auto gain = RegistryKey::Create(nullptr, std::string(kBaseKey) + "\\Camera_01\\Gain");
+    auto filter = RegistryKey::Create(nullptr, std::string(kBaseKey) + "\\Camera_01\\Filter");
+    ASSERT_TRUE(gain && filter);
+    ASSERT_TRUE(gain->WriteDword("Global", 600));
+    ASSERT_TRUE(gain->WriteDword("Exposure", 300));
+    ASSERT_TRUE(filter->WriteDword("Brightness", 0xFFFFFFECu));
+    gain.reset();
+    filter.reset();
+
+    const int handle = Tavrin_Initialize(nullptr);
+    ASSERT_NE(handle, 0);
+    const int switched = Tavrin_SetDeviceNumber(handle, 1);
+    Tavrin_Release(handle);
+    if (switched != 1 || !RegistryKey::Exists(nullptr, std::string(kBaseKey) + "\\Camera_00\\Gain")) {
+        GTEST_SKIP() << "the camera object does not switch devices or save its groups yet";
+    }
+    EXPECT_EQ(StoredValue("Camera_00\\Gain", "Global"), 310);
+    EXPECT_EQ(StoredValue("Camera_00\\Gain", "Exposure"), 2);
+    EXPECT_EQ(StoredValue("Camera_00\\Filter", "Brightness"), 0);
+    EXPECT_EQ(StoredValue("Camera_00\\Filter", "R_Gain"), 100);
+    EXPECT_EQ(StoredValue("Camera_00\\Gray", "GainR1"), 128);
+    EXPECT_EQ(StoredValue("Camera_01\\Gain", "Global"), 600);
+    EXPECT_EQ(StoredValue("Camera_01\\Gain", "Exposure"), 300);
+    EXPECT_EQ(static_cast<uint32_t>(StoredValue("Camera_01\\Filter", "Brightness")), 0xFFFFFFECu);
+    EXPECT_TRUE(RegistryKey::Exists(nullptr, std::string(kBaseKey) + "\\Camera_01\\Gray"));
+}
+
+// Any value at all in any stored value: initialization, device switches and
+// release neither crash nor hang, and the getters answer what their rules say.
+TEST_F(CameraStore, RandomStoredValuesNeverUpsetTheCamera) {
+    static const char* const kCameraValues[] = {"Size", "Color", "SubSample", "WaitTime", "Clock"};
+    static const char* const kEntryValues[] = {"TH", "TV", "EH", "EV", "EHS", "EVS", "Buf"};
+    static const char* const kGroups[][11] = {
+        {"Gain", "Global", "ColorG1", "ColorR", "ColorB", "ColorG2", "Exposure", "V_Mirror", "H_Mirror", "AutoIris"},
+        {"Filter", "Brightness", "Contrast", "Hue", "Saturation", "Sharpness", "R_Gain", "G_Gain", "B_Gain", "Gamma",
+         "BayerMode"},
+        {"Gray", "Mode", "GainR1", "GainG1", "GainG2", "GainB1", "OffsetR1", "OffsetG1", "OffsetG2", "OffsetB1"}};
+    const uint32_t seed = std::random_device{}();
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::mt19937 random(seed);
+    auto number = [&]() -> uint32_t {
+        static const uint32_t kEdges[] = {0, 1, 2, 5, 99, 100, 0xFFFFFFFFu, 0x80000000u, 0x7FFFFFFFu, 0xFFFFFFECu};
+        return random() % 2 ? kEdges[random() % 10] : random();
+    };
+    for (int round = 0; round < 8; ++round) {
+        RegistryKey::DeleteTree(nullptr, kBaseKey);
+        for (const char* camera : {"Camera_00", "Camera_01"}) {
+            auto key = RegistryKey::Create(nullptr, std::string(kBaseKey) + "\\" + camera);
+            ASSERT_TRUE(key);
+            for (const char* name : kCameraValues) key->WriteDword(name, random() % 3 ? number() : random() % 4);
+            for (int index = 0; index < 6; ++index) {
+                if (random() % 5 == 0) continue;
+                auto entry = RegistryKey::Create(key.get(), "Size_0" + std::to_string(index));
+                ASSERT_TRUE(entry);
+                for (const char* name : kEntryValues) entry->WriteDword(name, number());
+            }
+            for (const auto& group : kGroups) {
+                auto groupKey = RegistryKey::Create(key.get(), group[0]);
+                ASSERT_TRUE(groupKey);
+                for (int i = 1; i < 11 && group[i]; ++i) {
+                    const uint8_t bytes[6] = {uint8_t(random()), uint8_t(random()), 0, 0, 0, 0};
+                    if (random() % 6 == 0) {
+                        groupKey->WriteValue(group[i], 3, bytes, random() % 7);
+                    } else {
+                        groupKey->WriteDword(group[i], number());
+                    }
+                }
+            }
+        }
+        const int handle = Tavrin_Initialize(nullptr);
+        ASSERT_NE(handle, 0);
+        const int colorMode = Tavrin_GetColorMode(handle);
+        EXPECT_TRUE(colorMode == 8 || colorMode == 10 || colorMode == 24 || colorMode == 32 || colorMode == 42 ||
+                    colorMode == 58 || colorMode == -1)
+            << colorMode;
+        Tavrin_GetWaitTime(handle);
+        Tavrin_Width(handle);
+        Tavrin_SetDeviceNumber(handle, 1);
+        Tavrin_SetDeviceNumber(handle, 0);
+        Tavrin_SetDeviceNumber(handle, 1);
+        EXPECT_EQ(Tavrin_Release(handle), 1);
+    }
+}
