@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 #include "imaging/dib_image.h"
 
@@ -165,6 +166,16 @@ void StepsInside(int64_t origin, int64_t extent, int64_t size, int64_t& first, i
 int32_t CDibImage::DrawTo(const CDibImage& source, const ImageRect* rect, int32_t x, int32_t y) {
     if (!HasDeviceContext() || !source.HasDeviceContext()) {
         return 0;
+    }
+    if (&source == this) {
+        // Source and destination areas of one image may overlap; draw from a copy.
+        CDibImage copy;
+        if (copy.CreateLike(*this) == 0) {
+            return 0;
+        }
+        std::memcpy(copy.pixels_, pixels_, ImageBytes());
+        std::copy(std::begin(drawingColors_), std::end(drawingColors_), std::begin(copy.drawingColors_));
+        return DrawTo(copy, rect, x, y);
     }
     const ImageRect area = rect != nullptr ? *rect : ImageRect{0, 0, source.Width(), source.Height()};
     // The copied block, clipped so that both its source and its destination

@@ -219,6 +219,18 @@ TEST(DibImage, DrawToClipsAtBothImages) {
     EXPECT_EQ(std::memcmp(target.Row(1), source.Row(1) + 4, 3), 0);
 }
 
+TEST(DibImage, DrawToWithinOneImageCopiesFromTheOldPixels) {
+    CDibImage image;
+    ASSERT_EQ(image.Create(6, 6, 24), 1);
+    testing::FillRandom(image, 23);
+    const auto before = testing::BytesOf(image);
+    const ImageRect area{0, 0, 6, 5};
+    ASSERT_EQ(image.DrawTo(image, &area, 0, 1), 1);  // everything one line down
+    for (int row = 0; row < 5; ++row) {
+        EXPECT_EQ(std::memcmp(image.Row(row), before.data() + (row + 1) * image.Stride(), 18), 0) << row;
+    }
+}
+
 TEST(DibImage, DrawToConvertsGrayToSixteenAndBackToEight) {
     CDibImage gray, rgb555, back;
     ASSERT_EQ(gray.Create(3, 1, 8), 1);
