@@ -10,7 +10,8 @@
  *
  * TAVRIN_SIM = slots [ ";" key "=" value ]...
  *   slots     comma-separated list of the device slots (0 to 31) that hold a
- *             camera, e.g. "0" or "0,2"; may be empty ("" or ";pattern=1").
+ *             camera, e.g. "0" or "0,2"; may be empty (";" or ";pattern=1":
+ *             no camera plugged in yet; Windows has no empty variables).
  *   pattern=N content of every camera at start: 0 lit scene (default),
  *             1 flat level, 2 horizontal ramp, 3 Bayer colour bars.
  *   level=N   10-bit level (0 to 1023) of patterns 1 to 3; default 512.

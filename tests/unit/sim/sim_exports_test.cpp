@@ -20,7 +20,7 @@ TEST(SimExports, InactiveWithoutTheVariable) {
 }
 
 TEST(SimExports, ActiveWithTheVariableEvenWithoutSlots) {
-    SimSession session("");
+    SimSession session(";");
     EXPECT_EQ(TavrinSim_IsActive(), 1);
     EXPECT_EQ(tavrin::platform::DriverOpen("\\\\.\\Tvrn860VXRUX-0"), tavrin::platform::kInvalidDeviceHandle);
     EXPECT_EQ(TavrinSim_SetPresent(0, 1), 1);
