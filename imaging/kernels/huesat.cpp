@@ -56,8 +56,12 @@ SampleForm FormOf(const HueSatParams& p, bool wide) {
 void HueSat(const ToneArea& a, const HueSatParams& p, bool wide, bool fast) {
     const HueSatTables& t = ThreadTables(SaturationOf(p));
     const huesat::HueShift shift = huesat::ShiftOf(p.hue);
-    if (fast && !wide && UseAvx2Kernels() && HueSat8Avx2(a, t, shift)) return;
-    TransformRows(a, t, shift, FormOf(p, wide));
+    const SampleForm form = FormOf(p, wide);
+    if (fast && UseAvx2Kernels()) {
+        if (!wide && HueSat8Avx2(a, t, shift)) return;
+        if (wide && HueSat16Avx2(a, t, shift, form.shift)) return;
+    }
+    TransformRows(a, t, shift, form);
 }
 
 const HueSatParams& ParamsOf(const void* params) { return *static_cast<const HueSatParams*>(params); }

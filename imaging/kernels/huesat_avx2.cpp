@@ -135,4 +135,52 @@ bool HueSat8Avx2(const ToneArea& area, const HueSatTables& tables, huesat::HueSh
     return true;
 }
 
+// The 16-bit samples of a run of pixels are reduced to 8-bit pixels in a
+// small buffer, transformed eight at a time and widened back.
+bool HueSat16Avx2(const ToneArea& area, const HueSatTables& tables, huesat::HueShift shift, int32_t sampleShift) {
+    const int32_t bpp = area.srcBytesPerPixel;
+    if (bpp != area.dstBytesPerPixel || (bpp != 6 && bpp != 8)) return false;
+    Constants k;
+    k.saturationFactor = _mm256_set1_epi32((tables.saturation + 256) * 256);
+    k.shiftFraction = _mm256_set1_epi32(shift.fraction);
+    k.shiftSector = _mm256_set1_epi32(shift.sector);
+    k.masks = _mm256_setr_epi32(0xFF00FF, 0xFF0000, 0xFFFF00, 0x00FF00, 0x00FFFF, 0x0000FF, 0, 0);
+    k.steps = _mm256_setr_epi32(-1, 256, -65536, 1, -256, 65536, 0, 0);
+    constexpr int32_t kRun = 64;
+    alignas(32) uint32_t pixels[kRun];
+    for (int32_t y = 0; y < area.height; ++y) {
+        const uint8_t* in = SourceRowOf(area, y);
+        uint8_t* out = DestRowOf(area, y);
+        for (int32_t x0 = 0; x0 < area.width; x0 += kRun) {
+            const int32_t n = area.width - x0 < kRun ? area.width - x0 : kRun;
+            for (int32_t i = 0; i < n; ++i) {
+                const uint8_t* p = in + (x0 + i) * bpp;
+                uint32_t value = 0;
+                for (int32_t c = 0; c < 3; ++c) {
+                    const int32_t sample = Load16(p + 2 * c) >> sampleShift;
+                    value |= static_cast<uint32_t>(sample < 255 ? sample : 255) << (8 * c);
+                }
+                pixels[i] = value;
+            }
+            int32_t i = 0;
+            for (; i + 8 <= n; i += 8) {
+                __m256i* lanes = reinterpret_cast<__m256i*>(pixels + i);
+                _mm256_store_si256(lanes, Transform(_mm256_load_si256(lanes), tables, k));
+            }
+            for (; i < n; ++i) {
+                pixels[i] = huesat::TransformPixel(static_cast<int32_t>(pixels[i] & 0xFF),
+                                                   static_cast<int32_t>((pixels[i] >> 8) & 0xFF),
+                                                   static_cast<int32_t>((pixels[i] >> 16) & 0xFF), tables, shift);
+            }
+            for (int32_t j = 0; j < n; ++j) {
+                uint8_t* q = out + (x0 + j) * bpp;
+                for (int32_t c = 0; c < 3; ++c) {
+                    Store16(q + 2 * c, static_cast<int32_t>((pixels[j] >> (8 * c)) & 0xFF) << sampleShift);
+                }
+            }
+        }
+    }
+    return true;
+}
+
 }  // namespace tavrin

@@ -8,5 +8,7 @@
 namespace tavrin {
 
 bool HueSat8Avx2(const ToneArea& area, const HueSatTables& tables, huesat::HueShift shift);
+// 48- and 64-bit images whose samples are reduced by `sampleShift` bits.
+bool HueSat16Avx2(const ToneArea& area, const HueSatTables& tables, huesat::HueShift shift, int32_t sampleShift);
 
 }  // namespace tavrin
