@@ -3,21 +3,33 @@
 // view of the machine-wide owner table.
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <memory>
 
+#include "api/TavrinSdk.h"
+#include "camera/acquisition_state.h"
 #include "camera/analog_settings.h"
 #include "camera/capture_settings.h"
 #include "camera/capture_window.h"
 #include "camera/error_queue.h"
 #include "camera/owner_table.h"
+#include "display/preview_window.h"
+#include "imaging/chain.h"
+#include "imaging/dib_image.h"
 #include "imaging/filter_record.h"
+#include "output/avi_recorder.h"
 #include "platform/messages.h"
 #include "platform/sync.h"
+#include "platform/thread.h"
 #include "settings/config_file.h"
 
 namespace tavrin {
+
+namespace device {
+class CTavrin860VXRUXSdk;
+}
 
 struct FilterEntry;
 
@@ -115,10 +127,26 @@ public:
     FilterRecord& Filter() { return filter_; }
     AnalogRecord& Analog() { return analog_; }
     FormatSettings& Format() { return format_; }
-    CaptureWindow& Capture() { return capture_; }
-    PreviewPlacement& Preview() { return preview_; }
+    CaptureWindow& CaptureWindowRecord() { return capture_; }
+    PreviewPlacement& PreviewPlacementRecord() { return preview_; }
     RealExposureCache& RealExposure() { return realExposure_; }
     // ---- end of settings front-end ----
+
+    // ---- acquisition (camera/acquisition_*.cpp) ----
+    int StartPreview();
+    int StopPreview();
+    int Preview();
+    int CallBackPreview(platform::WindowHandle window, uint8_t* buffer, int size, int rowOrder);
+    int Capture();
+    int SnapShot(uint8_t* buffer, int size, int rowOrder);
+    int GetImage(uint8_t* buffer, int size, int rowOrder);
+    int Trigger(platform::WindowHandle window, uint8_t* buffer, int size, int rowOrder);
+    int Record(const char* fileName, int milliseconds, int showPreview);
+    int RecordW(const char16_t* fileName, int milliseconds, int showPreview);
+    int SaveImage(const char* fileName, int format);
+    int SaveImageW(const char16_t* fileName, int format);
+    AcquisitionState State() const { return state_.load(std::memory_order_acquire); }
+    // ---- end of acquisition ----
 
     // Operations this camera model does not have.
     int Unsupported();             // posts 11 without queueing, returns 0
@@ -128,9 +156,13 @@ public:
 private:
     // False (after reporting 1) when there is no device library object.
     bool RequireDevice();
-    bool HasDevice() const { return false; }
+    bool HasDevice() const { return device_ != nullptr; }
+    void ProgramAnalogSettings();
+    void LoadSettingGroups(int cameraNumber);
+    void SaveSettingGroups(int cameraNumber);
 
     std::unique_ptr<OwnerTable> owners_;
+    std::unique_ptr<device::CTavrin860VXRUXSdk> device_;
     ErrorQueue errors_;
     std::atomic<platform::WindowHandle> notifyWindow_{nullptr};
 
@@ -156,6 +188,61 @@ private:
     AnalogRecord analog_;
     PreviewPlacement preview_;
     RealExposureCache realExposure_;
+
+    // ---- acquisition helpers and state ----
+    // Where each frame goes: set by CallBackPreview and Trigger, cleared by
+    // Preview and Record, read by the acquisition thread for every frame.
+    struct FrameTarget {
+        std::atomic<platform::WindowHandle> window{nullptr};
+        std::atomic<uint8_t*> buffer{nullptr};
+        std::atomic<int32_t> size{0};
+        std::atomic<int32_t> rowOrder{0};
+        void Set(platform::WindowHandle w, uint8_t* b, int32_t s, int32_t order);
+    };
+    enum RunFlag : int32_t { kStop = 0, kRun = 1, kPause = 2 };
+
+    bool Prepare();
+    bool OpenPreviewIfConfigured();
+    bool StartAcquisitionThread(void (CTavrin::*loop)());
+    void StopRecordingThread();
+    void StreamingLoop();
+    void TriggerLoop();
+    void RecordingLoop();
+    int RecordingStep(const CDibImage& output, CDibImage& frame, CDibImage& scratch, CDibImage& gray);
+    // Under the frame lock: the raw image of the prepared mode, once the
+    // device's last frame is in it; false when it could not be copied.
+    bool TakeStreamedFrame(CDibImage& raw);
+    bool TakeGrabbedFrame(CDibImage& raw);
+    bool FrameFitsRawImage(const CDibImage& raw) const;
+    void FillFrameInfo(const CDibImage& raw, int32_t frameRate);
+    int32_t UpdateFrameRate();
+    void ProcessFrame(CDibImage& raw);
+    void AutoIris(CDibImage& raw, int32_t mode);
+    bool CopyOut(const CDibImage& output, uint8_t* buffer, int32_t size, int32_t rowOrder);
+    const CDibImage* CurrentOutput() const;
+    void NotifyFrame(uintptr_t wParam, intptr_t lParam);
+    int SaveOutput(const char* fileName, int format);
+
+    platform::CriticalSection controlLock_;  // serialises starts and stops
+    std::atomic<AcquisitionState> state_{AcquisitionState::Idle};
+    std::atomic<int32_t> runFlag_{kStop};
+    std::unique_ptr<platform::Thread> acquisitionThread_;
+    std::unique_ptr<platform::Thread> recordingThread_;
+    std::atomic<int32_t> recording_{0};
+    std::atomic<int32_t> newFrame_{0};
+    std::atomic<int32_t> imageValid_{0};
+    int32_t recordDuration_ = 0;  // handed to the recording thread at its start
+    int32_t preparedMode_ = 0;    // the colour mode the images were sized for
+    FrameTarget target_;
+    TavrinFrameInfo frameInfo_{};  // guarded by frameLock_
+    uint32_t frameCount_ = 0;      // acquisition thread only
+    uint32_t rateWindowStart_ = 0;
+    int32_t frameRate_ = 0;
+    std::array<CDibImage, 8> images_;
+    ImageSet imageSet_;
+    ProcessingChain chain_;
+    AviRecorder recorder_;
+    PreviewWindow previewWindow_;
 };
 
 }  // namespace tavrin

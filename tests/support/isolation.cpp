@@ -1,5 +1,6 @@
 #include "support/isolation.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -16,15 +17,40 @@ std::string& BlockName() {
     return name;
 }
 
+std::string& RegistryFile() {
+    static std::string path;
+    return path;
+}
+
+std::string TemporaryDirectory() {
+    for (const char* name : {"TMPDIR", "TEMP", "TMP"}) {
+        if (const auto value = platform::GetEnvironment(name); value && !value->empty()) {
+            return *value;
+        }
+    }
+    return "/tmp";
+}
+
 }  // namespace
 
 void IsolateFromOtherPrograms() {
     if (!BlockName().empty()) {
         return;
     }
-    BlockName() = "TAVRIN_TEST_" + std::to_string(platform::ProgramInstance() & 0xFFFFFFF);
+    const std::string id = std::to_string(platform::ProgramInstance() & 0xFFFFFFF);
+    BlockName() = "TAVRIN_TEST_" + id;
     platform::SetEnvironment("TAVRIN_SHARED_MEMORY_NAME", BlockName().c_str());
-    std::atexit([] { platform::SharedMemory::Unlink(BlockName()); });
+    // A settings database of the program's own (POSIX hosts; under Wine the
+    // registry lives in the test run's own prefix).
+    RegistryFile() = TemporaryDirectory() + "/tavrin-test-registry-" + id + ".sqlite3";
+    std::remove(RegistryFile().c_str());
+    platform::SetEnvironment("TAVRIN_REGISTRY", RegistryFile().c_str());
+    std::atexit([] {
+        platform::SharedMemory::Unlink(BlockName());
+        for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
+            std::remove((RegistryFile() + suffix).c_str());
+        }
+    });
 }
 
 }  // namespace tavrin::test
