@@ -17,7 +17,7 @@ bool CQDXSdkLib::ReadFrameData(DeviceHandle handle, uint8_t* buffer, uint32_t le
 int CQDXSdkLib::GrabFrame() {
     const uint32_t length = static_cast<uint32_t>(transferLength_) * (SixteenBit() == 1 ? 2u : 1u);
     if (grabHandle_ == kNullDeviceHandle || grabHandle_ == kInvalidDeviceHandle) {
-        if (DeviceOpen(DevicePath(), grabHandle_) == 0) {
+        if (DeviceOpen(DevicePath().data(), grabHandle_) == 0) {
             DeviceClose(grabHandle_);
             grabEndCode_ = kStatusFrameTransfer;
             return kStatusNoDevice;

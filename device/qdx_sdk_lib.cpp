@@ -46,7 +46,7 @@ int CQDXSdkLib::SetVariant(uint32_t value) {
 
 int CQDXSdkLib::SetBitDepth(uint32_t flag) {
     StoreSixteenBit(flag);
-    CommandSetBitDepth(DevicePath(), flag != 0 ? 1 : 0);
+    CommandSetBitDepth(DevicePath().data(), flag != 0 ? 1 : 0);
     return 1;
 }
 
@@ -110,8 +110,9 @@ void CQDXSdkLib::ProbeDevices() {
         const DevicePathBuffer path = FormDevicePath(ModelName(), index);
         DeviceHandle handle = kNullDeviceHandle;
         const bool opened = DeviceOpen(path.data(), handle) != 0;
-        presence_[static_cast<size_t>(index)] = opened && handle != kInvalidDeviceHandle ? 1 : 0;
-        if (presence_[static_cast<size_t>(index)] != 0) {
+        const bool present = opened && handle != kInvalidDeviceHandle;
+        presence_[static_cast<size_t>(index)].store(present ? 1 : 0, std::memory_order_relaxed);
+        if (present) {
             DeviceClose(handle);
         }
     }
@@ -122,13 +123,21 @@ int CQDXSdkLib::SelectDevice(int index) {
     if (index < 0 || index >= kDeviceCount) {
         return kStatusBadIndex;
     }
-    selectedIndex_ = index;
-    devicePath_ = FormDevicePath(ModelName(), index);
+    const DevicePathBuffer path = FormDevicePath(ModelName(), index);
+    std::lock_guard lock(pathMutex_);
+    selectedIndex_.store(index, std::memory_order_relaxed);
+    devicePath_ = path;
     return kStatusOk;
 }
 
+DevicePathBuffer CQDXSdkLib::DevicePath() const {
+    std::lock_guard lock(pathMutex_);
+    return devicePath_;
+}
+
 bool CQDXSdkLib::IsDevicePresent(int index) const {
-    return index >= 0 && index < kDeviceCount && presence_[static_cast<size_t>(index)] != 0;
+    return index >= 0 && index < kDeviceCount &&
+           presence_[static_cast<size_t>(index)].load(std::memory_order_relaxed) != 0;
 }
 
 int CQDXSdkLib::ResetDevice(int index) {
@@ -143,16 +152,16 @@ int CQDXSdkLib::ResetDevice(int index) {
     return kStatusOk;
 }
 
-int CQDXSdkLib::SendPrepare() { return CommandPrepare(DevicePath()) ? kStatusOk : kStatusCommandFailed; }
+int CQDXSdkLib::SendPrepare() { return CommandPrepare(DevicePath().data()) ? kStatusOk : kStatusCommandFailed; }
 
 int CQDXSdkLib::SendTransferSize() {
-    CommandSetTransferSize(DevicePath(), static_cast<uint32_t>(transferLength_));
+    CommandSetTransferSize(DevicePath().data(), static_cast<uint32_t>(transferLength_));
     return 1;
 }
 
 int CQDXSdkLib::SetDriverWait(uint32_t value) {
     driverWait_.store(value, std::memory_order_relaxed);
-    return CommandSetDriverWait(DevicePath(), value);
+    return CommandSetDriverWait(DevicePath().data(), value);
 }
 
 bool CQDXSdkLib::ReadSromByte(uint32_t address, uint8_t& value) {
@@ -160,15 +169,15 @@ bool CQDXSdkLib::ReadSromByte(uint32_t address, uint8_t& value) {
     if ((address & 0xFFFF) < 0x1800) {
         return false;
     }
-    return CommandSromRead(DevicePath(), address, value);
+    return CommandSromRead(DevicePath().data(), address, value);
 }
 
 bool CQDXSdkLib::ReadSromID(uint32_t address, uint8_t& value) {
-    return CommandSromRead(DevicePath(), 0x1800 + (address & 0xFF), value);
+    return CommandSromRead(DevicePath().data(), 0x1800 + (address & 0xFF), value);
 }
 
 bool CQDXSdkLib::WriteSromID(uint32_t address, uint32_t value) {
-    return CommandSromWrite(DevicePath(), address & 0xFF, value & 0xFF);
+    return CommandSromWrite(DevicePath().data(), address & 0xFF, value & 0xFF);
 }
 
 void CQDXSdkLib::GetImageArea(int& x, int& y, int& width, int& height) const {

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 
 #include "device/device_paths.h"
 #include "device/driver_protocol.h"
@@ -47,9 +48,10 @@ public:
     void ProbeDevices();
     int SelectDevice(int index);
     bool IsDevicePresent(int index) const;
-    int GetDeviceIndex() const { return selectedIndex_; }
+    int GetDeviceIndex() const { return selectedIndex_.load(std::memory_order_relaxed); }
     static int GetDeviceCount() { return kDeviceCount; }
-    const char* DevicePath() const { return devicePath_.data(); }
+    // A copy: an enumeration on another thread may select anew meanwhile.
+    DevicePathBuffer DevicePath() const;
     const char* ModelName() const { return modelName_.data(); }
 
     // Primitive commands.
@@ -139,13 +141,14 @@ private:
     std::atomic<uint32_t> subSamplingMode_{0};
     std::atomic<uint32_t> mirrorH_{0};
     std::atomic<uint32_t> mirrorV_{0};
-    std::array<uint32_t, kDeviceCount> presence_{};
-    int selectedIndex_ = 0;
+    std::array<std::atomic<uint32_t>, kDeviceCount> presence_{};
+    std::atomic<int> selectedIndex_{0};
     TransferBlock transfer_;
     std::unique_ptr<platform::Thread> transferThread_;
     int64_t grabEndCode_ = 0;
     std::atomic<uint32_t> grabLargeFlag_{0};
     FrameRing ring_;
+    mutable std::mutex pathMutex_;  // guards devicePath_
     DevicePathBuffer devicePath_{};
     DeviceHandle grabHandle_ = kNullDeviceHandle;
 };

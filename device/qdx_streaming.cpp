@@ -45,7 +45,7 @@ int CQDXSdkLib::StartTransfer() {
     transfer_.readIndex.store(0, std::memory_order_relaxed);
     transfer_.slotCount = ring_.SlotCount();
     transfer_.ring = &ring_;
-    transfer_.devicePath = devicePath_;
+    transfer_.devicePath = DevicePath();
     transfer_.stopFlag.store(0, std::memory_order_release);
 
     if (fault != TransferCreationFault::kThread) {

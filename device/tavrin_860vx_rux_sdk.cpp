@@ -38,15 +38,15 @@ int CTavrin860VXRUXSdk::SelectCamera(int index) {
 }
 
 bool CTavrin860VXRUXSdk::WriteControlRegister(uint32_t reg, uint32_t value) {
-    return CommandControlWrite(DevicePath(), reg & 0xFF, value & 0xFF);
+    return CommandControlWrite(DevicePath().data(), reg & 0xFF, value & 0xFF);
 }
 
 bool CTavrin860VXRUXSdk::ReadControlRegister(uint32_t reg, uint8_t& value) {
-    return CommandControlRead(DevicePath(), reg & 0xFF, value);
+    return CommandControlRead(DevicePath().data(), reg & 0xFF, value);
 }
 
 bool CTavrin860VXRUXSdk::WriteSensorRegister(uint32_t reg, uint32_t value) {
-    if (!CommandSensorWrite(DevicePath(), reg & 0xFFFF, value & 0xFFFF)) {
+    if (!CommandSensorWrite(DevicePath().data(), reg & 0xFFFF, value & 0xFFFF)) {
         return false;
     }
     if (reg < kSensorRegisterCount) {
@@ -144,7 +144,7 @@ int CTavrin860VXRUXSdk::SetBitDepth(uint32_t flag) {
     StoreSixteenBit(flag);
     // This camera takes its sample width from control register 14; the bit
     // depth command only switches its transfer engine on, always with 1.
-    CommandSetBitDepth(DevicePath(), 1);
+    CommandSetBitDepth(DevicePath().data(), 1);
     WriteControlRegister(kControlSixteenBit, flag != 0 ? 1 : 0);
     return 1;
 }

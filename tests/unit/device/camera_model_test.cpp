@@ -287,13 +287,13 @@ TEST_F(ProbeTest, PresenceFollowsTheOccupiedSlots) {
 
 TEST_F(ProbeTest, SelectionRefusesIndicesOutsideTheTable) {
     ASSERT_EQ(model_->SelectCamera(2), kStatusOk);
-    EXPECT_STREQ(model_->DevicePath(), "\\\\.\\Tvrn860VXRUX-2");
+    EXPECT_STREQ(model_->DevicePath().data(), "\\\\.\\Tvrn860VXRUX-2");
     EXPECT_EQ(TavrinSim_GetControlRegister(2, 15), 3);
     EXPECT_EQ(model_->SelectDevice(32), kStatusBadIndex);
     EXPECT_EQ(model_->SelectDevice(-1), kStatusBadIndex);
     EXPECT_EQ(model_->SelectCamera(40), kStatusBadIndex);
     EXPECT_EQ(model_->GetDeviceIndex(), 2);
-    EXPECT_STREQ(model_->DevicePath(), "\\\\.\\Tvrn860VXRUX-2");
+    EXPECT_STREQ(model_->DevicePath().data(), "\\\\.\\Tvrn860VXRUX-2");
     EXPECT_EQ(model_->SelectDevice(22), kStatusOk);
-    EXPECT_STREQ(model_->DevicePath(), "\\\\.\\Tvrn860VXRUX-N");
+    EXPECT_STREQ(model_->DevicePath().data(), "\\\\.\\Tvrn860VXRUX-N");
 }

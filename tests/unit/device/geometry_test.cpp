@@ -129,3 +129,15 @@ TEST(FrameGeometry, LargeFramesTravelWithTheLargeCode) {
     EXPECT_EQ(log.back().ioctl, IOCTL_PIPE_IN_DIRECT);
     EXPECT_EQ(log.back().length, 3069952u);
 }
+
+TEST(FrameGeometry, NoStreamingOrCopyWithoutBuffers) {
+    SimSession session("0");
+    BareDeviceLibrary library;
+    EXPECT_EQ(library.StartTransfer(), kStatusNullBuffer);
+    EXPECT_FALSE(library.Streaming());
+    EXPECT_EQ(library.StopTransfer(), 0);
+    std::vector<uint8_t> frame(16);
+    EXPECT_EQ(library.ReadFrame(frame.data()), kStatusNullBuffer);
+    EXPECT_EQ(library.CopyGrabbedFrame(frame.data()), kStatusNullBuffer);
+    EXPECT_EQ(library.GrabFrame(), kStatusFrameTransfer);
+}
