@@ -7,8 +7,19 @@
 #include <limits>
 
 #include "camera/CTavrin.h"
+#include "device/tavrin_860vx_rux_sdk.h"
 
 namespace tavrin {
+
+namespace {
+
+void SetErrorOut(int* error, int value) {
+    if (error != nullptr) {
+        *error = value;
+    }
+}
+
+}  // namespace
 
 int64_t ExposureLinesForMicroseconds(int32_t microseconds) {
     return static_cast<int64_t>(std::floor(microseconds / 1000.0 / kLineTimeMs));
@@ -50,6 +61,89 @@ int CTavrin::GetAutoIris(int* error) const {
         *error = 1;
     }
     return analog_.Get(AnalogRecord::kAutoIris);
+}
+
+// Exposure in time units. The stored exposure is what the next preparation
+// programs, so it is stored even when the camera cannot be told at once.
+int CTavrin::SetRealExposureTime(int microseconds) {
+    if (!RequireDevice()) {
+        return 0;
+    }
+    const int64_t lines = ExposureLinesForMicroseconds(microseconds);
+    using Model = device::CTavrin860VXRUXSdk;
+    if (lines < Model::GetExposureMin() || lines > Model::GetExposureMax()) {
+        Report(kErrParameter);
+        return 0;
+    }
+    analog_.Set(AnalogRecord::kExposure, static_cast<int32_t>(lines));
+    realExposure_.Update(static_cast<int32_t>(lines));
+    return ProgramExposure(static_cast<int32_t>(lines));
+}
+
+int CTavrin::GetRealExposureTime(int* error) {
+    SetErrorOut(error, 0);
+    if (!RequireDevice()) {
+        return 0;
+    }
+    SetErrorOut(error, 1);
+    return realExposure_.Update(analog_.Get(AnalogRecord::kExposure));
+}
+
+// The device library only keeps the mirror flags; the per-frame processing
+// mirrors in software.
+int CTavrin::SetMirrorH(int flag) {
+    if (!RequireDevice()) {
+        return 0;
+    }
+    const uint32_t on = flag != 0 ? 1 : 0;
+    device_->SetMirrorH(on);
+    analog_.Set(AnalogRecord::kMirrorH, static_cast<int32_t>(on));
+    return 1;
+}
+
+int CTavrin::GetMirrorH() {
+    if (!RequireDevice()) {
+        return 0;
+    }
+    return analog_.Get(AnalogRecord::kMirrorH);
+}
+
+// The vertical pair only posts its "not ready".
+int CTavrin::SetMirrorV(int flag) {
+    if (!HasDevice()) {
+        Notify(kErrNotReady);
+        return 0;
+    }
+    const uint32_t on = flag != 0 ? 1 : 0;
+    device_->SetMirrorV(on);
+    analog_.Set(AnalogRecord::kMirrorV, static_cast<int32_t>(on));
+    return 1;
+}
+
+int CTavrin::GetMirrorV() {
+    if (!HasDevice()) {
+        Notify(kErrNotReady);
+        return 0;
+    }
+    return analog_.Get(AnalogRecord::kMirrorV);
+}
+
+// Gain and exposure reach the sensor at once. A failed transfer is reported;
+// the stored value stays for the next preparation.
+int CTavrin::ProgramGain(int32_t gain) {
+    if (!device_->SetGain(static_cast<uint32_t>(gain))) {
+        Report(kErrDeviceIo);
+        return 0;
+    }
+    return 1;
+}
+
+int CTavrin::ProgramExposure(int32_t lines) {
+    if (!device_->SetExposure(static_cast<uint32_t>(lines))) {
+        Report(kErrDeviceIo);
+        return 0;
+    }
+    return 1;
 }
 
 }  // namespace tavrin

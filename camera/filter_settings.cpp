@@ -4,11 +4,19 @@
 
 #include <array>
 
+#include "camera/CTavrin.h"
+#include "device/tavrin_860vx_rux_sdk.h"
+
 namespace tavrin {
 
 namespace {
 
 using Analog = AnalogRecord::Field;
+using Model = device::CTavrin860VXRUXSdk;
+
+constexpr int32_t kGainMax = static_cast<int32_t>(Model::kGainMax);
+constexpr int32_t kExposureMin = static_cast<int32_t>(Model::kExposureMin);
+constexpr int32_t kExposureMax = static_cast<int32_t>(Model::kExposureMax);
 
 constexpr FilterEntry Stored(FilterField field, int32_t minimum, int32_t maximum) {
     return FilterEntry{FilterKind::kStored, field, minimum, maximum};
@@ -29,12 +37,12 @@ constexpr std::array<FilterEntry, kLastFilterId> kFilterTable{{
     {FilterKind::kFlag, kBayerGainAuto, kAnyValueMin, kAnyValueMax},           // 10
     Stored(kGamma, 0, 200),                                                    // 11: 100 is neutral
     Stored(kBayerMode, 0, 3),                                                  // 12
-    {FilterKind::kGlobalGain, Analog::kGlobalGain, 0, 1023},                   // 13
+    {FilterKind::kGlobalGain, Analog::kGlobalGain, 0, kGainMax},               // 13
     {FilterKind::kZeroColorGain, Analog::kColorGainR, 0, 0},                   // 14
     {FilterKind::kZeroColorGain, Analog::kColorGainG1, 0, 0},                  // 15
     {FilterKind::kZeroColorGain, Analog::kColorGainG2, 0, 0},                  // 16
     {FilterKind::kZeroColorGain, Analog::kColorGainB, 0, 0},                   // 17
-    {FilterKind::kExposure, Analog::kExposure, 2, 524},                        // 18: lines
+    {FilterKind::kExposure, Analog::kExposure, kExposureMin, kExposureMax},    // 18: lines
     Stored(kGrayMode, 0, 2),                                                   // 19
     Stored(kGrayGainR, 0, 255),                                                // 20: 128 is unity
     Stored(kGrayGainG1, 0, 255),                                               // 21
@@ -65,6 +73,89 @@ void UnpackBayerGains(FilterRecord& filter, int32_t packed) {
     filter.Set(kBayerGainRed, packed & 0xFF);
     filter.Set(kBayerGainGreen, (packed >> 8) & 0xFF);
     filter.Set(kBayerGainBlue, (packed >> 16) & 0xFF);
+}
+
+namespace {
+
+void SetErrorOut(int* error, int value) {
+    if (error != nullptr) {
+        *error = value;
+    }
+}
+
+}  // namespace
+
+int CTavrin::GetFilterValue(int id, int* error) {
+    SetErrorOut(error, 0);
+    if (!RequireDevice()) {
+        return 0;
+    }
+    const FilterEntry* entry = FindFilterEntry(id);
+    if (entry == nullptr) {
+        Report(kErrParameter);
+        return 0;
+    }
+    SetErrorOut(error, 1);
+    return FilterValue(*entry);
+}
+
+int CTavrin::SetFilterValue(int id, int value) {
+    if (!RequireDevice()) {
+        return 0;
+    }
+    const FilterEntry* entry = FindFilterEntry(id);
+    if (entry == nullptr || !AcceptsFilterValue(*entry, value)) {
+        Report(kErrParameter);
+        return 0;
+    }
+    return StoreFilterValue(*entry, value);
+}
+
+// Gain and exposure answer what the sensor was last told.
+int CTavrin::FilterValue(const FilterEntry& entry) const {
+    switch (entry.kind) {
+        case FilterKind::kStored:
+        case FilterKind::kFlag:
+            return filter_.Get(static_cast<FilterField>(entry.field));
+        case FilterKind::kPackedBayerGain:
+            return PackBayerGains(filter_);
+        case FilterKind::kZeroColorGain:
+            return 0;
+        case FilterKind::kGlobalGain:
+            return static_cast<int>(device_->GetGain());
+        case FilterKind::kExposure:
+            return static_cast<int>(device_->GetExposure());
+    }
+    return 0;
+}
+
+// This model has one analog gain: the global gain also stands for the four
+// colour gains.
+int CTavrin::StoreFilterValue(const FilterEntry& entry, int32_t value) {
+    switch (entry.kind) {
+        case FilterKind::kStored:
+            filter_.Set(static_cast<FilterField>(entry.field), value);
+            return 1;
+        case FilterKind::kFlag:
+            filter_.Set(static_cast<FilterField>(entry.field), value != 0 ? 1 : 0);
+            return 1;
+        case FilterKind::kPackedBayerGain:
+            UnpackBayerGains(filter_, value);
+            return 1;
+        case FilterKind::kZeroColorGain:
+            analog_.Set(static_cast<AnalogRecord::Field>(entry.field), 0);
+            return 1;
+        case FilterKind::kGlobalGain:
+            for (auto field : {AnalogRecord::kGlobalGain, AnalogRecord::kColorGainG1, AnalogRecord::kColorGainR,
+                               AnalogRecord::kColorGainB, AnalogRecord::kColorGainG2}) {
+                analog_.Set(field, value);
+            }
+            return ProgramGain(value);
+        case FilterKind::kExposure:
+            analog_.Set(AnalogRecord::kExposure, value);
+            return ProgramExposure(value);
+    }
+    return 0;
 }
 
 }  // namespace tavrin

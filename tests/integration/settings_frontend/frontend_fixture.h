@@ -4,10 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "api/TavrinSdk.h"
+#include "api/TavrinSim.h"
 #include "platform/environment.h"
 #include "support/isolation.h"
 #include "support/notify_window.h"
@@ -17,13 +19,22 @@ namespace tavrin::test {
 
 class FrontEndTest : public ::testing::Test {
 protected:
-    // Slots holding a camera, as TAVRIN_SIM lists them ("0", "0,2");
-    // null leaves the simulator off.
-    virtual const char* SimulatedSlots() const { return "0"; }
+    // The slots that hold a plugged camera when the handle is made. The
+    // simulator is chosen once per process, so every test starts from the
+    // same setting and plugs or unplugs slots to get its own.
+    virtual std::vector<int> PluggedSlots() const { return {0}; }
 
     void SetUp() override {
         IsolateFromOtherPrograms();
-        platform::SetEnvironment("TAVRIN_SIM", SimulatedSlots());
+        platform::SetEnvironment("TAVRIN_SIM", "0;interval=0");
+        ASSERT_EQ(TavrinSim_IsActive(), 1);
+        const std::vector<int> plugged = PluggedSlots();
+        for (int slot = 0; slot < 32; ++slot) {
+            const bool wanted = std::find(plugged.begin(), plugged.end(), slot) != plugged.end();
+            ASSERT_EQ(TavrinSim_SetPresent(slot, wanted ? 1 : 0), 1);
+            TavrinSim_InjectFault(slot, TAVRINSIM_FAULT_COMMAND_FAILS, 0);
+            TavrinSim_InjectFault(slot, TAVRINSIM_FAULT_OPEN_FAILS, 0);
+        }
         DrainMessages();
         window = CreateNotifyWindow();
         ASSERT_NE(window, nullptr);
