@@ -18,7 +18,6 @@ public:
 
     bool Opened() const { return opened_; }
     DeviceHandle Handle() const { return handle_; }
-    void Close() { DeviceClose(handle_); }
 
 private:
     DeviceHandle handle_ = kNullDeviceHandle;
