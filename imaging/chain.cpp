@@ -13,6 +13,7 @@
 #include "imaging/kernels/huesat.h"
 #include "imaging/kernels/params.h"
 #include "imaging/kernels/sharpen.h"
+#include "imaging/kernels/tone_lut.h"
 
 namespace tavrin {
 namespace {
@@ -34,6 +35,9 @@ constexpr ToneFamily kGammaStep{kGamma, kNeutralGamma, Gamma8Mono, Gamma16Mono, 
 constexpr ToneFamily kContrastStep{kContrast, 0, Contrast8Mono, Contrast16Mono, Contrast8Rgb, Contrast16Rgb};
 constexpr ToneFamily kSharpenStep{kSharpness, 0, Sharpen8Mono, Sharpen16Mono, Sharpen8Rgb, Sharpen16Rgb};
 constexpr ToneFamily kBrightStep{kBrightness, 0, Bright8Mono, Bright16Mono, Bright8Rgb, Bright16Rgb};
+// Consecutive gamma, contrast and brightness steps as one composed table.
+constexpr ToneFamily kToneCurve{kGamma, kNeutralGamma, ToneCurve8Mono, ToneCurve16Mono, ToneCurve8Rgb,
+                                ToneCurve16Rgb};
 
 PixelKernel KernelFor(const ToneFamily& family, int32_t mode) {
     switch (mode) {
@@ -163,28 +167,52 @@ void ProcessingChain::HueSatStep(CDibImage& output, const FilterRecord& filters,
 
 void ProcessingChain::ToneSteps(const ImageSet& images, CDibImage& output, const FilterRecord& filters,
                                 int32_t mode) {
-    for (const ToneFamily* family : {&kGammaStep, &kContrastStep, &kSharpenStep, &kBrightStep}) {
-        ToneParams params{filters.Get(family->setting), kSensorBits};
-        if (params.value == family->neutral) {
-            continue;
+    const int32_t gamma = filters.Get(kGamma);
+    const int32_t contrast = filters.Get(kContrast);
+    const int32_t sharpness = filters.Get(kSharpness);
+    const int32_t brightness = filters.Get(kBrightness);
+    const auto runStep = [&](const ToneFamily& family, int32_t value) {
+        if (value == family.neutral) {
+            return;
         }
-        if (family != &kSharpenStep) {
-            output.Convert(KernelFor(*family, mode), output, nullptr, 0, 0, &params);
-            continue;
-        }
-        // Sharpening reads a copy of the image as it stood before the step.
-        CDibImage* work = images.work;
-        if (work == nullptr || output.IsEmpty()) {
-            continue;
-        }
-        const bool sameGeometry = work->Width() == output.Width() && work->Height() == output.Height() &&
-                                  work->BitCount() == output.BitCount();
-        if (!sameGeometry && work->CreateLike(output) == 0) {
-            continue;
-        }
-        std::memcpy(work->Bits(), output.Bits(), output.ImageBytes());
-        output.Convert(KernelFor(*family, mode), *work, nullptr, 0, 0, &params);
+        ToneParams params{value, kSensorBits};
+        output.Convert(KernelFor(family, mode), output, nullptr, 0, 0, &params);
+    };
+    // Gamma, contrast and brightness each depend on the sample alone: when two
+    // or three of them run back to back (brightness only when no sharpening
+    // comes between), one composed table does their work in one pass.
+    ToneCurveParams curve{gamma, contrast, sharpness == 0 ? brightness : 0, kSensorBits};
+    const int32_t curveSteps =
+        (gamma != kNeutralGamma ? 1 : 0) + (contrast != 0 ? 1 : 0) + (curve.brightness != 0 ? 1 : 0);
+    const bool composed = curveSteps >= 2;
+    if (composed) {
+        output.Convert(KernelFor(kToneCurve, mode), output, nullptr, 0, 0, &curve);
+    } else {
+        runStep(kGammaStep, gamma);
+        runStep(kContrastStep, contrast);
     }
+    if (sharpness != 0) {
+        SharpenStep(images, output, sharpness, mode);
+    }
+    if (!composed || curve.brightness == 0) {
+        runStep(kBrightStep, brightness);
+    }
+}
+
+void ProcessingChain::SharpenStep(const ImageSet& images, CDibImage& output, int32_t sharpness, int32_t mode) {
+    // Sharpening reads a copy of the image as it stood before the step.
+    CDibImage* work = images.work;
+    if (work == nullptr || output.IsEmpty()) {
+        return;
+    }
+    const bool sameGeometry = work->Width() == output.Width() && work->Height() == output.Height() &&
+                              work->BitCount() == output.BitCount();
+    if (!sameGeometry && work->CreateLike(output) == 0) {
+        return;
+    }
+    std::memcpy(work->Bits(), output.Bits(), output.ImageBytes());
+    ToneParams params{sharpness, kSensorBits};
+    output.Convert(KernelFor(kSharpenStep, mode), *work, nullptr, 0, 0, &params);
 }
 
 }  // namespace tavrin

@@ -57,6 +57,7 @@ private:
     void WhiteBalanceStep(CDibImage& raw, FilterRecord& filters, int32_t effectiveMode);
     void HueSatStep(CDibImage& output, const FilterRecord& filters, int32_t mode);
     void ToneSteps(const ImageSet& images, CDibImage& output, const FilterRecord& filters, int32_t mode);
+    void SharpenStep(const ImageSet& images, CDibImage& output, int32_t sharpness, int32_t mode);
     void Refresh() const;
 
     RefreshCallback refresh_;

@@ -42,6 +42,10 @@ float BrightnessFactor(int32_t value) {
     return static_cast<float>(factor);
 }
 
+int32_t BrightSample(int32_t sample, float factor, int32_t maxValue) {
+    return Scaled(sample, factor, static_cast<float>(maxValue));
+}
+
 namespace reference {
 
 #define TAVRIN_AREA AreaOf(dst, src, rect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride)

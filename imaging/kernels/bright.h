@@ -14,6 +14,10 @@ TAVRIN_PIXEL_KERNEL(Bright16Rgb);
 // The factor for a setting.
 float BrightnessFactor(int32_t value);
 
+// One sample through the brightness step: sample x factor in single
+// precision, truncated and limited to 0..maxValue.
+int32_t BrightSample(int32_t sample, float factor, int32_t maxValue);
+
 namespace reference {
 TAVRIN_PIXEL_KERNEL(Bright8Mono);
 TAVRIN_PIXEL_KERNEL(Bright8Rgb);

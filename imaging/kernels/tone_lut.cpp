@@ -1,8 +1,72 @@
 #include "imaging/kernels/tone_lut.h"
 
+#include <memory>
+
+#include "imaging/kernels/bright.h"
+#include "imaging/kernels/contrast.h"
 #include "imaging/kernels/dispatch.h"
+#include "imaging/kernels/gamma.h"
 
 namespace tavrin {
+namespace {
+
+// The composed 8-bit table: entry i is sample i after each active step in turn.
+void ToneCurve8(const ToneArea& area, int32_t channels, const ToneCurveParams& p, bool limitGammaExponent) {
+    uint8_t table[256];
+    for (int32_t i = 0; i < 256; ++i) table[i] = static_cast<uint8_t>(i);
+    uint8_t step[256];
+    if (p.gamma != kNeutralGammaSetting) {
+        BuildGammaTable8(p.gamma, limitGammaExponent, step);
+        for (uint8_t& entry : table) entry = step[entry];
+    }
+    if (p.contrast != 0) {
+        BuildContrastTable8(p.contrast, step);
+        for (uint8_t& entry : table) entry = step[entry];
+    }
+    if (p.brightness != 0) {
+        const float factor = BrightnessFactor(p.brightness);
+        for (uint8_t& entry : table) entry = static_cast<uint8_t>(BrightSample(entry, factor, 255));
+    }
+    ApplyTable8(area, channels, table);
+}
+
+// The 16-bit steps index their tables with the sample limited to the last
+// entry, and every table's values stay below its size, so once gamma or
+// contrast has run the composed table over 1 << bits entries, applied with
+// the same limit, is exact. Brightness alone has no such limit: it runs as
+// itself.
+// Returns false when only brightness is active.
+bool ToneCurve16(const ToneArea& area, int32_t channels, const ToneCurveParams& p) {
+    if (p.gamma == kNeutralGammaSetting && p.contrast == 0) return false;
+    const int32_t size = 1 << SignificantBits(p.bits);
+    // The sensor's 10 bits fit on the stack; wider tables come from the heap.
+    constexpr int32_t kLocalSize = 1024;
+    uint16_t local[2 * kLocalSize];
+    std::unique_ptr<uint16_t[]> wide;
+    if (size > kLocalSize) wide.reset(new uint16_t[2 * static_cast<size_t>(size)]);
+    uint16_t* table = wide ? wide.get() : local;
+    uint16_t* step = table + size;
+    for (int32_t i = 0; i < size; ++i) table[i] = static_cast<uint16_t>(i);
+    if (p.gamma != kNeutralGammaSetting) {
+        BuildGammaTable16(p.gamma, p.bits, step);
+        for (int32_t i = 0; i < size; ++i) table[i] = step[table[i]];
+    }
+    if (p.contrast != 0) {
+        BuildContrastTable16(p.contrast, p.bits, step);
+        for (int32_t i = 0; i < size; ++i) table[i] = step[table[i]];
+    }
+    if (p.brightness != 0) {
+        const float factor = BrightnessFactor(p.brightness);
+        const int32_t maxValue = MaxValueOf(p.bits);
+        for (int32_t i = 0; i < size; ++i) table[i] = static_cast<uint16_t>(BrightSample(table[i], factor, maxValue));
+    }
+    ApplyTable16(area, channels, table, size);
+    return true;
+}
+
+const ToneCurveParams& CurveOf(const void* params) { return *static_cast<const ToneCurveParams*>(params); }
+
+}  // namespace
 
 namespace reference {
 
@@ -47,5 +111,33 @@ void ApplyTable16(const ToneArea& area, int32_t channels, const uint16_t* table,
         }
     }
 }
+
+#define TAVRIN_AREA AreaOf(dst, src, rect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride)
+
+TAVRIN_PIXEL_KERNEL(ToneCurve8Mono) {
+    ToneCurve8(TAVRIN_AREA, 1, CurveOf(params), false);
+    return 1;
+}
+
+TAVRIN_PIXEL_KERNEL(ToneCurve8Rgb) {
+    ToneCurve8(TAVRIN_AREA, 3, CurveOf(params), true);
+    return 1;
+}
+
+TAVRIN_PIXEL_KERNEL(ToneCurve16Mono) {
+    if (ToneCurve16(TAVRIN_AREA, 1, CurveOf(params))) return 1;
+    ToneParams bright{CurveOf(params).brightness, CurveOf(params).bits};
+    return Bright16Mono(dst, src, rect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride,
+                        &bright, extra);
+}
+
+TAVRIN_PIXEL_KERNEL(ToneCurve16Rgb) {
+    if (ToneCurve16(TAVRIN_AREA, 3, CurveOf(params))) return 1;
+    ToneParams bright{CurveOf(params).brightness, CurveOf(params).bits};
+    return Bright16Rgb(dst, src, rect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride,
+                       &bright, extra);
+}
+
+#undef TAVRIN_AREA
 
 }  // namespace tavrin

@@ -6,9 +6,31 @@
 
 #include <cstdint>
 
+#include "imaging/kernels/params.h"
 #include "imaging/kernels/tone_area.h"
 
 namespace tavrin {
+
+// Gamma, contrast and brightness are each a function of the sample alone, so
+// when the chain runs two or three of them one after another (no sharpening
+// between contrast and brightness) their tables compose into one: the
+// ToneCurve kernels apply that table in a single pass, with exactly the
+// result of the separate steps. A step whose setting is at its neutral value
+// (gamma 100, contrast 0, brightness 0) is left out, as the chain leaves it
+// out. In place, like the steps they stand for.
+struct ToneCurveParams {
+    int32_t gamma;
+    int32_t contrast;
+    int32_t brightness;
+    int32_t bits;  // significant bits of 16-bit images
+};
+
+inline constexpr int32_t kNeutralGammaSetting = 100;
+
+TAVRIN_PIXEL_KERNEL(ToneCurve8Mono);
+TAVRIN_PIXEL_KERNEL(ToneCurve8Rgb);
+TAVRIN_PIXEL_KERNEL(ToneCurve16Mono);
+TAVRIN_PIXEL_KERNEL(ToneCurve16Rgb);
 
 void ApplyTable8(const ToneArea& area, int32_t channels, const uint8_t* table256);
 // `size` entries (a power of two up to 65536).

@@ -1,9 +1,12 @@
 // 256-entry byte lookup with AVX2. The byte shuffle looks up 16 entries by
 // the low four bits of each index and yields 0 where an index has bit 7 set.
-// The table is cut into 16 rows of 16 entries; for row r, index XOR (r << 4)
-// has a zero high nibble exactly where the sample belongs to row r, and a
-// saturating add of 0x70 then sets bit 7 for every other sample. ORing the 16
-// row lookups gives the table entry of every sample.
+//
+// The table is cut into rows of 16 entries, row h holding entries 16h..16h+15.
+// For an index w below 128 in row h, w - 16k keeps bit 7 clear exactly for
+// k = 0..h, so shuffling eight tables D0..D7 with w, w - 16, ..., w - 112 and
+// XORing the results gives D0 ^ ... ^ Dh; with Dk = row k ^ row k-1 that is
+// row h. The upper half of the table does the same with w ^ 0x80, and bit 7
+// of the index picks the half: 16 shuffles for 32 samples.
 #include <immintrin.h>
 
 #include "imaging/kernels/tone_lut.h"
@@ -12,25 +15,37 @@ namespace tavrin {
 namespace {
 
 struct ByteTable {
-    __m256i rows[16];
+    __m256i low[8];   // rows 0..7 as differences of neighbouring rows
+    __m256i high[8];  // rows 8..15 likewise
 };
+
+inline __m256i Row(const uint8_t* table256, int32_t row) {
+    return _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(table256 + 16 * row)));
+}
 
 ByteTable Rows(const uint8_t* table256) {
     ByteTable t;
-    for (int32_t r = 0; r < 16; ++r) {
-        t.rows[r] = _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(table256 + 16 * r)));
+    for (int32_t k = 0; k < 8; ++k) {
+        t.low[k] = k == 0 ? Row(table256, 0) : _mm256_xor_si256(Row(table256, k), Row(table256, k - 1));
+        t.high[k] = k == 0 ? Row(table256, 8) : _mm256_xor_si256(Row(table256, 8 + k), Row(table256, 7 + k));
     }
     return t;
 }
 
-inline __m256i Lookup(const ByteTable& t, __m256i index) {
-    const __m256i bit7Unless0 = _mm256_set1_epi8(0x70);
-    __m256i result = _mm256_setzero_si256();
-    for (int32_t r = 0; r < 16; ++r) {
-        const __m256i row = _mm256_xor_si256(index, _mm256_set1_epi8(static_cast<char>(r << 4)));
-        result = _mm256_or_si256(result, _mm256_shuffle_epi8(t.rows[r], _mm256_adds_epu8(row, bit7Unless0)));
+inline __m256i HalfLookup(const __m256i (&rows)[8], __m256i index) {
+    const __m256i sixteen = _mm256_set1_epi8(16);
+    __m256i result = _mm256_shuffle_epi8(rows[0], index);
+    for (int32_t k = 1; k < 8; ++k) {
+        index = _mm256_sub_epi8(index, sixteen);
+        result = _mm256_xor_si256(result, _mm256_shuffle_epi8(rows[k], index));
     }
     return result;
+}
+
+inline __m256i Lookup(const ByteTable& t, __m256i index) {
+    const __m256i low = HalfLookup(t.low, index);
+    const __m256i high = HalfLookup(t.high, _mm256_xor_si256(index, _mm256_set1_epi8(static_cast<char>(0x80))));
+    return _mm256_blendv_epi8(low, high, index);
 }
 
 }  // namespace
