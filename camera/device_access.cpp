@@ -14,6 +14,8 @@ void SetErrorOut(int* error, int value) {
     }
 }
 
+uint32_t LowByte(int value) { return static_cast<uint32_t>(value) & 0xFF; }
+
 }  // namespace
 
 // Registers 192 to 255 are not in the cache: the device library refuses them.
@@ -23,7 +25,7 @@ int CTavrin::ReadRegister(int address, int* error) {
         return 0;
     }
     uint32_t value = 0;
-    if (!device_->ReadSensorRegister(static_cast<uint32_t>(address) & 0xFF, value)) {
+    if (!device_->ReadSensorRegister(LowByte(address), value)) {
         Report(kErrDeviceIo);
         return 0;
     }
@@ -37,14 +39,15 @@ int CTavrin::WriteRegister(int address, int value) {
     if (!RequireDevice()) {
         return 0;
     }
-    if (!device_->WriteSensorRegister(static_cast<uint32_t>(address) & 0xFF, static_cast<uint32_t>(value) & 0xFFFF)) {
+    if (!device_->WriteSensorRegister(LowByte(address), static_cast<uint32_t>(value) & 0xFFFF)) {
         Report(kErrDeviceIo);
         return 0;
     }
     return 1;
 }
 
-// The serial ROM and the port report their failures by posting only.
+// The serial ROM reports its failures, and a missing device library, by
+// posting only.
 int CTavrin::ReadSromID(int address, int* error) {
     SetErrorOut(error, 0);
     uint8_t value = 0;
@@ -57,20 +60,21 @@ int CTavrin::ReadSromID(int address, int* error) {
 }
 
 int CTavrin::WriteSromID(int address, int value) {
-    if (!HasDevice() || !device_->WriteSromID(static_cast<uint32_t>(address) & 0xFF, static_cast<uint32_t>(value) & 0xFF)) {
+    if (!HasDevice() || !device_->WriteSromID(LowByte(address), LowByte(value))) {
         Notify(kErrNotReady);
         return 0;
     }
     return 1;
 }
 
-// Control register 7 is the camera's output port when written.
+// Control register 7 is the camera's output port when written. Without a
+// device library the port only posts; a failed transfer is reported.
 int CTavrin::SetIOPort(int value) {
     if (!HasDevice()) {
         Notify(kErrNotReady);
         return 0;
     }
-    if (!device_->WriteControlRegister(device::CTavrin860VXRUXSdk::kControlIoPort, static_cast<uint32_t>(value) & 0xFF)) {
+    if (!device_->WriteControlRegister(device::CTavrin860VXRUXSdk::kControlIoPort, LowByte(value))) {
         Report(kErrDeviceIo);
         return 0;
     }
