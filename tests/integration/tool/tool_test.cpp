@@ -1,0 +1,135 @@
+// The `tavrin` tool run as a user would run it, on the simulated camera.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "platform/environment.h"
+#include "platform/module.h"
+#include "support/isolation.h"
+
+namespace {
+
+#ifdef _WIN32
+constexpr const char* kTool = "tavrin.exe";
+#else
+constexpr const char* kTool = "./tavrin";
+#endif
+
+struct ToolRun {
+    int exitCode;
+    std::string output;
+};
+
+std::string Scratch(const std::string& name) {
+    return "tool-test-" + std::to_string(tavrin::platform::ProgramInstance() & 0xFFFFFF) + "-" + name;
+}
+
+// Runs the tool with the arguments, collecting what it prints.
+ToolRun Tool(const std::string& arguments) {
+    static int calls = 0;
+    const std::string capture = Scratch("output-" + std::to_string(++calls) + ".txt");
+    const std::string command = std::string(kTool) + " --sim \"0;interval=0\" " + arguments + " > " + capture + " 2>&1";
+    const int status = std::system(command.c_str());
+    std::stringstream text;
+    {
+        std::ifstream in(capture);
+        text << in.rdbuf();
+    }
+    std::remove(capture.c_str());
+#ifdef _WIN32
+    return {status, text.str()};
+#else
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, text.str()};
+#endif
+}
+
+long FileSize(const std::string& path) {
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    return in ? static_cast<long>(in.tellg()) : -1;
+}
+
+class ToolTest : public ::testing::Test {
+protected:
+    void SetUp() override { tavrin::test::IsolateFromOtherPrograms(); }
+};
+
+}  // namespace
+
+TEST_F(ToolTest, ListsTheSimulatedCamera) {
+    const ToolRun run = Tool("list");
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_NE(run.output.find("1 camera(s) found"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("Tavrin860VX-RUX_01"), std::string::npos) << run.output;
+}
+
+TEST_F(ToolTest, InfoShowsTheSensorAndItsLimits) {
+    const ToolRun run = Tool("info");
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_NE(run.output.find("656 x 494"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("0..1023"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("2..524 lines"), std::string::npos) << run.output;
+}
+
+TEST_F(ToolTest, SnapWritesEachFormat) {
+    const struct {
+        const char* format;
+        int mode;
+        long minimumSize;
+    } cases[] = {{"bmp", 24, 656 * 494 * 3}, {"raw", 8, 656 * 494}, {"png", 16, 100},
+                 {"jpeg", 24, 100},          {"tiff", 48, 656 * 494 * 6}};
+    for (const auto& c : cases) {
+        const std::string file = Scratch(std::string("snap.") + c.format);
+        const ToolRun run = Tool("snap -o " + file + " --format " + c.format + " --mode " + std::to_string(c.mode));
+        EXPECT_EQ(run.exitCode, 0) << c.format << ": " << run.output;
+        EXPECT_GE(FileSize(file), c.minimumSize) << c.format;
+        std::remove(file.c_str());
+    }
+}
+
+TEST_F(ToolTest, SettingsPersistBetweenRuns) {
+    EXPECT_EQ(Tool("set gamma 150").exitCode, 0);
+    const ToolRun run = Tool("get gamma");
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_NE(run.output.find("gamma = 150"), std::string::npos) << run.output;
+}
+
+TEST_F(ToolTest, RefusedSettingNamesTheErrorCode) {
+    const ToolRun run = Tool("set brightness 256");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.output.find("SDKERR_PARAMETER"), std::string::npos) << run.output;
+}
+
+TEST_F(ToolTest, AbsentCameraFailsWithTheDeviceError) {
+    const ToolRun run = Tool("--device 5 info");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.output.find("SDKERR_DEVICE"), std::string::npos) << run.output;
+}
+
+TEST_F(ToolTest, StreamCountsFrames) {
+    const ToolRun run = Tool("stream --frames 3 --mode 8");
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_NE(run.output.find("frame    3  656 x 494   8 bpp"), std::string::npos) << run.output;
+}
+
+TEST_F(ToolTest, RecordWritesAnAvi) {
+    const std::string file = Scratch("clip.avi");
+    const ToolRun run = Tool("record -o " + file + " --ms 300");
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    std::ifstream in(file, std::ios::binary);
+    char riff[12] = {};
+    in.read(riff, sizeof riff);
+    EXPECT_EQ(std::string(riff, 4), "RIFF");
+    EXPECT_EQ(std::string(riff + 8, 4), "AVI ");
+    std::remove(file.c_str());
+}
+
+TEST_F(ToolTest, BadCommandLinesExitWithTwo) {
+    EXPECT_EQ(Tool("dance").exitCode, 2);
+    EXPECT_EQ(Tool("snap --format gif -o x.gif").exitCode, 2);
+    EXPECT_EQ(Tool("set gamma").exitCode, 2);
+    EXPECT_EQ(Tool("--mode").exitCode, 2);
+}
