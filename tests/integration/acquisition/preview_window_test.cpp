@@ -1,0 +1,131 @@
+// The preview window on an X display: Preview creates one top-level window
+// the size of the image, a Preview after StopPreview shows in that same
+// window, and Close removes it. The windows are counted with xwininfo.
+// Without a DISPLAY the host test runs this program again under xvfb-run.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "acquisition_fixture.h"
+
+namespace tavrin::test {
+namespace {
+
+constexpr bool kUnderEmulator = ACQUISITION_UNDER_EMULATOR != 0;
+constexpr const char* kXvfbRun = "/usr/bin/xvfb-run";
+constexpr const char* kXwininfo = "/usr/bin/xwininfo";
+
+bool HaveDisplay() {
+    const char* display = std::getenv("DISPLAY");
+    return display != nullptr && *display != '\0';
+}
+
+std::string CommandOutput(const std::string& command) {
+    const std::filesystem::path capture =
+        std::filesystem::temp_directory_path() / ("acquisition_window_" + std::to_string(std::rand()) + ".txt");
+    std::system((command + " > '" + capture.string() + "' 2>&1").c_str());
+    std::ifstream in(capture);
+    std::stringstream text;
+    text << in.rdbuf();
+    in.close();
+    std::filesystem::remove(capture);
+    return text.str();
+}
+
+// The top-level windows titled as the library's preview window: one line
+// of xwininfo each ("0x... "Active Window": ()  656x494+x+y  +x+y").
+std::vector<std::string> PreviewWindows() {
+    std::vector<std::string> lines;
+    std::istringstream text(CommandOutput(std::string(kXwininfo) + " -root -children"));
+    for (std::string line; std::getline(text, line);) {
+        if (line.find("\"Active Window\"") != std::string::npos) {
+            lines.push_back(line.substr(line.find_first_not_of(' ')));
+        }
+    }
+    return lines;
+}
+
+std::string WindowId(const std::string& line) { return line.substr(0, line.find(' ')); }
+
+// Runs the window tests of this program on a virtual display when there
+// is no display of our own.
+TEST(PreviewWindowHost, RunsTheWindowTestsOnAVirtualDisplay) {
+    if (kUnderEmulator) {
+        GTEST_SKIP() << "the preview window tests use an X display; under Wine they do not run";
+    }
+    if (HaveDisplay()) {
+        GTEST_SKIP() << "DISPLAY is set: the window tests run on it directly";
+    }
+    if (!std::filesystem::exists(kXvfbRun)) {
+        GTEST_SKIP() << "neither DISPLAY nor " << kXvfbRun << " (xvfb) is available";
+    }
+    const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+    const std::string output =
+        CommandOutput(std::string(kXvfbRun) + " -a '" + self + "' --gtest_filter='PreviewWindow.*' --gtest_brief=1;"
+                      " echo \"exit=$?\"");
+    EXPECT_NE(output.find("exit=0"), std::string::npos) << output;
+    EXPECT_EQ(output.find("SKIPPED"), std::string::npos) << output;
+}
+
+class PreviewWindow : public AcquisitionTest {
+protected:
+    void SetUp() override {
+        if (kUnderEmulator || !HaveDisplay()) {
+            GTEST_SKIP() << "no DISPLAY (the host test runs these under xvfb-run)";
+        }
+        if (!std::filesystem::exists(kXwininfo)) {
+            GTEST_SKIP() << kXwininfo << " (x11-utils) is not installed";
+        }
+        AcquisitionTest::SetUp();
+        // Back to what Tavrin_Initialize sets: a top-level window of the image size.
+        ASSERT_EQ(Tavrin_SetPreviewWindow(handle, nullptr, 0, 0, kSensorWidth, kSensorHeight), 1);
+    }
+};
+
+TEST_F(PreviewWindow, OneWindowReusedAfterStopAndRemovedByClose) {
+    ASSERT_TRUE(PreviewWindows().empty());
+    ASSERT_EQ(Tavrin_Preview(handle), 1);
+    std::vector<std::string> windows = PreviewWindows();
+    ASSERT_EQ(windows.size(), 1u);
+    EXPECT_NE(windows[0].find("656x494"), std::string::npos) << windows[0];
+    const std::string id = WindowId(windows[0]);
+    EXPECT_TRUE(CameraSendsMoreThan(0, TavrinSim_GetFrameCount(0) + 3));
+
+    // StopPreview leaves the window on the screen.
+    ASSERT_EQ(Tavrin_StopPreview(handle), 1);
+    windows = PreviewWindows();
+    ASSERT_EQ(windows.size(), 1u);
+
+    // A new start shows in the same window.
+    ASSERT_EQ(Tavrin_Preview(handle), 1);
+    windows = PreviewWindows();
+    ASSERT_EQ(windows.size(), 1u);
+    EXPECT_EQ(WindowId(windows[0]), id);
+    std::vector<BYTE> buffer(static_cast<size_t>(ImageBytes(24)));
+    ASSERT_EQ(Tavrin_CallBackPreview(handle, window, buffer.data(), static_cast<int>(buffer.size()), 0), 1);
+    EXPECT_EQ(Collect(window, 2, 3000).records.size(), 2u);
+    EXPECT_EQ(PreviewWindows().size(), 1u) << "a callback preview while streaming keeps the one window";
+
+    EXPECT_EQ(Tavrin_Close(handle), 1);
+    EXPECT_TRUE(PreviewWindows().empty());
+    EXPECT_EQ(Tavrin_GetLastError(handle), 0);
+}
+
+// Releasing the handle while it streams into a window removes the window.
+TEST_F(PreviewWindow, ReleaseRemovesTheWindow) {
+    ASSERT_EQ(Tavrin_SetColorMode(handle, 16), 1);  // drawn through the scaled path
+    ASSERT_EQ(Tavrin_Preview(handle), 1);
+    EXPECT_EQ(PreviewWindows().size(), 1u);
+    EXPECT_TRUE(CameraSendsMoreThan(0, TavrinSim_GetFrameCount(0) + 3));
+    ASSERT_EQ(Tavrin_Release(handle), 1);
+    handle = 0;
+    EXPECT_TRUE(PreviewWindows().empty());
+}
+
+}  // namespace
+}  // namespace tavrin::test

@@ -1,0 +1,110 @@
+// A recording of 5000 ms ends by itself about five seconds after its first
+// frame, leaves a finished AVI that ffprobe reads as five seconds of video,
+// and leaves streaming running.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "acquisition_fixture.h"
+
+namespace tavrin::test {
+namespace {
+
+constexpr bool kUnderEmulator = ACQUISITION_UNDER_EMULATOR != 0;
+constexpr const char* kFfprobe = "/usr/bin/ffprobe";
+
+std::vector<BYTE> ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<BYTE>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+uint32_t U32(const std::vector<BYTE>& bytes, size_t at) {
+    return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | static_cast<uint32_t>(bytes[at + 3]) << 24;
+}
+
+// Finished: the index is written and the RIFF size and frame count patched.
+bool Finished(const std::vector<BYTE>& bytes) {
+    return bytes.size() > 232 && U32(bytes, 4) == bytes.size() - 8 && U32(bytes, 48) > 0;
+}
+
+class RecordDurationTest : public AcquisitionTest {};
+
+TEST_F(RecordDurationTest, RecordingStopsAboutFiveSecondsAfterItsFirstFrameAndStreamingGoesOn) {
+    constexpr int kWidth = 160;
+    constexpr int kHeight = 120;
+    constexpr uintmax_t kFrameChunk = 8 + kWidth * 3 * kHeight;
+    ASSERT_EQ(Tavrin_SetCaptureWindowEx(handle, kSensorWidth, 0, kWidth, kSensorHeight, 0, kHeight), 1);
+    ASSERT_EQ(Tavrin_SetColorMode(handle, 24), 1);
+    const std::filesystem::path path =
+        std::filesystem::temp_directory_path() / ("acquisition_5s_" + std::to_string(std::rand()) + ".avi");
+    std::filesystem::remove(path);
+
+    ASSERT_EQ(Tavrin_Record(handle, path.string().c_str(), 5000, 0), 1);
+    const auto start = std::chrono::steady_clock::now();
+    while (!std::filesystem::exists(path) || std::filesystem::file_size(path) < 232 + kFrameChunk) {
+        ASSERT_LT(MillisecondsSince(start), 5000u) << "no first frame";
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    const auto firstFrame = std::chrono::steady_clock::now();
+    std::vector<BYTE> bytes;
+    while (!Finished(bytes = ReadFile(path.string()))) {
+        ASSERT_LT(MillisecondsSince(firstFrame), 15000u) << "the recording did not end by itself";
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    const uint32_t recorded = MillisecondsSince(firstFrame);
+    EXPECT_GE(recorded, 4800u);
+    EXPECT_LE(recorded, 7000u);
+    const uint32_t frames = U32(bytes, 48);
+    const uint32_t microsecondsPerFrame = U32(bytes, 32);
+    const double seconds = frames * static_cast<double>(microsecondsPerFrame) / 1e6;
+    EXPECT_GT(frames, 10u);
+    EXPECT_GE(seconds, 4.8) << frames << " frames at " << microsecondsPerFrame << " us";
+    EXPECT_LE(seconds, 6.0) << frames << " frames at " << microsecondsPerFrame << " us";
+
+    // Streaming goes on after the recording, and a new recording can start.
+    EXPECT_TRUE(CameraSendsMoreThan(0, TavrinSim_GetFrameCount(0) + 5));
+    const std::filesystem::path second = path.string() + ".second.avi";
+    EXPECT_EQ(Tavrin_Record(handle, second.string().c_str(), 200, 0), 1);
+    EXPECT_EQ(Tavrin_GetLastError(handle), 0);
+    const auto secondStart = std::chrono::steady_clock::now();
+    while (!Finished(ReadFile(second.string())) && MillisecondsSince(secondStart) < 5000) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    EXPECT_TRUE(Finished(ReadFile(second.string())));
+    EXPECT_EQ(Tavrin_StopPreview(handle), 1);
+    EXPECT_EQ(Tavrin_GetLastError(handle), 0);
+
+    if (kUnderEmulator || !std::filesystem::exists(kFfprobe)) {
+        std::filesystem::remove(path);
+        std::filesystem::remove(second);
+        GTEST_SKIP() << kFfprobe << " is not available" << (kUnderEmulator ? " under Wine" : "")
+                     << "; the file's own header was checked";
+    }
+    const std::string capture = path.string() + ".probe.txt";
+    const std::string command = std::string(kFfprobe) +
+                                " -v error -count_frames -show_entries stream=nb_read_frames,width,height:format=duration"
+                                " -of default=noprint_wrappers=1 '" + path.string() + "' > '" + capture + "' 2>&1";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    std::ifstream in(capture);
+    std::stringstream text;
+    text << in.rdbuf();
+    const std::string view = text.str();
+    EXPECT_NE(view.find("width=160"), std::string::npos) << view;
+    EXPECT_NE(view.find("nb_read_frames=" + std::to_string(frames) + "\n"), std::string::npos) << view;
+    const size_t at = view.find("duration=");
+    ASSERT_NE(at, std::string::npos) << view;
+    const double duration = std::atof(view.c_str() + at + 9);
+    EXPECT_GE(duration, 4.8) << view;
+    EXPECT_LE(duration, 6.0) << view;
+    std::filesystem::remove(path);
+    std::filesystem::remove(second);
+    std::filesystem::remove(capture);
+}
+
+}  // namespace
+}  // namespace tavrin::test

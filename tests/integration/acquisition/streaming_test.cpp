@@ -1,0 +1,265 @@
+// Streaming through the exports: the frame records of a callback preview, a
+// buffer too small, the ends of a stream (transfer error, stalled camera,
+// unplugged camera), a negative wait time from the registry, and a second
+// program streaming from the same camera.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "acquisition_fixture.h"
+#include "platform/registry.h"
+
+namespace tavrin::test {
+namespace {
+
+using Codes = std::vector<int>;
+
+class StreamingTest : public AcquisitionTest {};
+
+TEST_F(StreamingTest, CallBackPreviewPostsAFrameRecordPerFrame) {
+    ASSERT_EQ(Tavrin_SetColorMode(handle, 32), 1);
+    std::vector<BYTE> buffer(static_cast<size_t>(ImageBytes(32)));
+    ASSERT_EQ(Tavrin_CallBackPreview(handle, window, buffer.data(), static_cast<int>(buffer.size()), 0), 1);
+    const auto start = std::chrono::steady_clock::now();
+    // Frames for a little over a second, so that the rate has been measured.
+    const Posted posted = Collect(window, 0, 1400);
+    const uint32_t elapsed = MillisecondsSince(start);
+    ASSERT_EQ(Tavrin_StopPreview(handle), 1);
+    EXPECT_TRUE(posted.errors.empty());
+    EXPECT_TRUE(posted.frameCodes.empty());
+    ASSERT_GE(posted.records.size(), 5u);
+    for (const TavrinFrameInfo& record : posted.records) {
+        EXPECT_EQ(record.size, 32);
+        EXPECT_EQ(record.width, kSensorWidth);
+        EXPECT_EQ(record.height, kSensorHeight);
+        EXPECT_EQ(record.bitsPerPixel, 32);
+        EXPECT_EQ(record.reserved, 0);
+        EXPECT_EQ(record.buffer, buffer.data());
+    }
+    // Frames per second times ten, measured over the first second.
+    const int measured = static_cast<int>(posted.records.size() * 10000 / elapsed);
+    const int reported = posted.records.back().frameRate;
+    EXPECT_GT(reported, 0);
+    EXPECT_GT(reported, measured / 3) << "measured " << measured;
+    EXPECT_LT(reported, measured * 3) << "measured " << measured;
+    EXPECT_EQ(posted.records.front().frameRate, 0) << "no rate before a second has passed";
+    EXPECT_EQ(TakeErrors(), Codes{});
+}
+
+// Every frame reports the buffer (frame message lParam 5 and code 5) and
+// none is announced with a record.
+TEST_F(StreamingTest, BufferOneByteShortReportsFivePerFrameAndNeverARecord) {
+    std::vector<BYTE> buffer(static_cast<size_t>(ImageBytes(24)));
+    ASSERT_EQ(Tavrin_CallBackPreview(handle, window, buffer.data(), static_cast<int>(buffer.size()) - 1, 1), 1);
+    const Posted posted = Collect(window, 0, 5000, 4);
+    ASSERT_EQ(Tavrin_StopPreview(handle), 1);
+    const Posted rest = CollectFor(100);
+    EXPECT_TRUE(posted.records.empty());
+    EXPECT_TRUE(rest.records.empty());
+    ASSERT_GE(posted.frameCodes.size(), 4u);
+    EXPECT_TRUE(std::all_of(posted.frameCodes.begin(), posted.frameCodes.end(), [](int c) { return c == 5; }));
+    // Per frame: the frame message first, then the error message.
+    const auto coded = posted.CodeEvents();
+    ASSERT_GE(coded.size(), 2u);
+    for (size_t i = 0; i + 1 < coded.size(); i += 2) {
+        EXPECT_EQ(coded[i].first, WM_SDK_FRAME + 0u);
+        EXPECT_EQ(coded[i + 1].first, WM_SDK_ERROR + 0u);
+    }
+    std::vector<int> errors = posted.errors;
+    errors.insert(errors.end(), rest.errors.begin(), rest.errors.end());
+    EXPECT_TRUE(std::all_of(errors.begin(), errors.end(), [](int c) { return c == 5; }));
+    const Codes queued = TakeErrors();
+    EXPECT_EQ(queued.size(), std::min<size_t>(20, errors.size()));
+    EXPECT_TRUE(std::all_of(queued.begin(), queued.end(), [](int c) { return c == 5; }));
+    EXPECT_TRUE(std::all_of(buffer.begin(), buffer.end(), [](BYTE b) { return b == 0; })) << "nothing copied";
+}
+
+class StreamEndTest : public StreamingTest {
+protected:
+    // Streams to the notification window until a frame or two have come.
+    void StartStreaming() {
+        ASSERT_EQ(Tavrin_CallBackPreview(handle, window, nullptr, 0, 0), 1);
+        ASSERT_GE(Collect(window, 2, 3000).records.size(), 2u);
+    }
+    // The stream ended by itself with frame code 13, then error 13, and
+    // nothing streams any more; a stop and a new start stream again.
+    void ExpectEndedWithTransferError(int timeoutMs) {
+        Posted posted = Collect(window, 0, timeoutMs, 1);
+        const Posted rest = CollectFor(200);
+        EXPECT_TRUE(rest.records.empty()) << "frames after the end of the stream";
+        posted.Append(rest);
+        using Event = std::pair<unsigned, intptr_t>;
+        EXPECT_EQ(posted.CodeEvents(), (std::vector<Event>{{WM_SDK_FRAME, 13}, {WM_SDK_ERROR, 13}}));
+        EXPECT_EQ(TakeErrors(), Codes{13});
+        EXPECT_TRUE(CameraQuiet(0));
+    }
+    void ExpectRestarts() {
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(Tavrin_StopPreview(handle), 1);
+        EXPECT_LT(MillisecondsSince(start), 1000u) << "StopPreview after the stream ended";
+        ASSERT_EQ(Tavrin_CallBackPreview(handle, window, nullptr, 0, 0), 1);
+        EXPECT_GE(Collect(window, 2, 3000).records.size(), 2u);
+        EXPECT_EQ(Tavrin_StopPreview(handle), 1);
+        EXPECT_EQ(TakeErrors(), Codes{});
+    }
+};
+
+TEST_F(StreamEndTest, TransferErrorEndsTheStreamWithThirteen) {
+    StartStreaming();
+    ASSERT_EQ(TavrinSim_InjectFault(0, TAVRINSIM_FAULT_FRAME_FAILS, 1), 1);
+    ExpectEndedWithTransferError(3000);
+    // The state stays streaming until the caller stops: a start succeeds
+    // without streaming.
+    EXPECT_EQ(Tavrin_StartPreview(handle), 1);
+    EXPECT_TRUE(CameraQuiet(0));
+    ExpectRestarts();
+}
+
+TEST_F(StreamEndTest, TwoShortFramesEndTheStreamWithThirteen) {
+    StartStreaming();
+    ASSERT_EQ(TavrinSim_InjectFault(0, TAVRINSIM_FAULT_FRAME_SHORT, 2), 1);
+    ExpectEndedWithTransferError(3000);
+    ExpectRestarts();
+}
+
+// A camera that stops sending: the driver gives up after its wait (3 s).
+TEST_F(StreamEndTest, StalledCameraEndsTheStreamWithThirteen) {
+    StartStreaming();
+    ASSERT_EQ(TavrinSim_InjectFault(0, TAVRINSIM_FAULT_FRAME_STALLS, 1), 1);
+    ExpectEndedWithTransferError(9000);
+    ExpectRestarts();
+}
+
+TEST_F(StreamEndTest, UnpluggedCameraEndsTheStreamWithThirteenAndNothingHangs) {
+    StartStreaming();
+    ASSERT_EQ(TavrinSim_SetPresent(0, 0), 1);
+    ExpectEndedWithTransferError(3000);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Tavrin_StopPreview(handle), 1);
+    EXPECT_EQ(Tavrin_Close(handle), 1);
+    EXPECT_LT(MillisecondsSince(start), 1000u);
+    EXPECT_EQ(TakeErrors(), Codes{});
+    ASSERT_EQ(TavrinSim_SetPresent(0, 1), 1);
+    ExpectRestarts();
+}
+
+// Unplugged while nothing streams: once a scan has seen it gone, the
+// preparation finds no camera.
+TEST_F(StreamEndTest, StartWithTheCameraUnpluggedReportsDeviceThenNotReady) {
+    std::vector<char> names(10 * 256);
+    ASSERT_EQ(TavrinSim_SetPresent(0, 0), 1);
+    Tavrin_EnumDevice(handle, names.data());
+    TakeErrors();
+    EXPECT_EQ(Tavrin_StartPreview(handle), 0);
+    EXPECT_EQ(TakeErrors(), (Codes{1, 2}));
+    EXPECT_EQ(Tavrin_Preview(handle), 0);
+    EXPECT_EQ(TakeErrors(), (Codes{8, 1, 2}));
+    std::vector<BYTE> buffer(static_cast<size_t>(ImageBytes(24)));
+    EXPECT_EQ(Tavrin_SnapShot(handle, buffer.data(), static_cast<int>(buffer.size()), 0), 0);
+    EXPECT_EQ(TakeErrors(), (Codes{1, 2}));
+    ASSERT_EQ(TavrinSim_SetPresent(0, 1), 1);
+    Tavrin_EnumDevice(handle, names.data());
+    TakeErrors();
+    EXPECT_EQ(Tavrin_SnapShot(handle, buffer.data(), static_cast<int>(buffer.size()), 0), 1);
+    EXPECT_EQ(TakeErrors(), Codes{});
+}
+
+// The registry may hold a negative wait time (the export refuses one): the
+// streaming loop then does not wait at all.
+TEST_F(StreamingTest, NegativeWaitTimeFromTheRegistryStillStreams) {
+    ASSERT_EQ(Tavrin_Release(handle), 1);
+    handle = 0;
+    {
+        auto key = platform::RegistryKey::Create(nullptr, std::string(kBaseKey) + "\\Camera_00");
+        ASSERT_TRUE(key);
+        ASSERT_TRUE(key->WriteDword("WaitTime", static_cast<uint32_t>(-5)));
+    }
+    handle = Tavrin_Initialize(window);
+    ASSERT_NE(handle, 0);
+    ASSERT_EQ(Tavrin_SetPreviewWindow(handle, nullptr, 0, 0, 0, 0), 1);
+    EXPECT_EQ(Tavrin_GetWaitTime(handle), -5);
+    EXPECT_EQ(Tavrin_SetWaitTime(handle, -1), 0) << "the export refuses negative values";
+    TakeErrors();
+    DrainMessages();
+    ASSERT_EQ(Tavrin_CallBackPreview(handle, window, nullptr, 0, 0), 1);
+    EXPECT_GE(Collect(window, 3, 3000).records.size(), 3u);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Tavrin_StopPreview(handle), 1);
+    EXPECT_LT(MillisecondsSince(start), 1000u);
+    EXPECT_EQ(TakeErrors(), Codes{});
+}
+
+// Two handles of one program on one camera: the one streaming with a
+// notification window holds the camera.
+TEST_F(StreamingTest, SecondHandleCannotStartTheCameraAnotherHandleStreams) {
+    HWND otherWindow = CreateNotifyWindow();
+    const int other = Tavrin_Initialize(otherWindow);
+    ASSERT_NE(other, 0);
+    ASSERT_EQ(Tavrin_SetPreviewWindow(other, nullptr, 0, 0, 0, 0), 1);
+    while (Tavrin_GetLastError(other) != 0) {
+    }
+    ASSERT_EQ(Tavrin_StartPreview(handle), 1);
+    EXPECT_EQ(Tavrin_StartPreview(other), 0);
+    std::vector<int> codes;
+    for (int code = Tavrin_GetLastError(other); code != 0; code = Tavrin_GetLastError(other)) {
+        codes.push_back(code);
+    }
+    EXPECT_EQ(codes, (Codes{1, 2}));
+    EXPECT_EQ(Tavrin_StopPreview(handle), 1);
+    EXPECT_EQ(Tavrin_StartPreview(other), 1);
+    EXPECT_EQ(Tavrin_GetLastError(other), 0);
+    EXPECT_EQ(Tavrin_StopPreview(other), 1);
+    Tavrin_Release(other);
+    DestroyNotifyWindow(otherWindow);
+    DrainMessages();
+}
+
+#ifdef _WIN32
+constexpr const char* kPeer = "acquisition_peer.exe";
+#else
+constexpr const char* kPeer = "./acquisition_peer";
+#endif
+
+bool WaitForFile(const std::filesystem::path& path, int timeoutMs) {
+    const auto start = std::chrono::steady_clock::now();
+    while (!std::filesystem::exists(path)) {
+        if (static_cast<int>(MillisecondsSince(start)) > timeoutMs) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
+// Another program streams camera 0 with a notification window: starting it
+// here reports 2 (in use) then 1; once that program has stopped, it starts.
+TEST_F(StreamingTest, SecondProgramStreamingTheCameraHoldsIt) {
+    const std::filesystem::path signals =
+        std::filesystem::temp_directory_path() / ("acquisition_peer_" + std::to_string(std::rand()));
+    std::filesystem::remove_all(signals);
+    std::filesystem::create_directories(signals);
+    int peerResult = -1;
+    std::thread peer([&] { peerResult = std::system((std::string(kPeer) + " \"" + signals.string() + "\"").c_str()); });
+    const bool ready = WaitForFile(signals / "streaming", 20000);
+    if (ready) {
+        EXPECT_EQ(Tavrin_StartPreview(handle), 0);
+        EXPECT_EQ(TakeErrors(), (Codes{1, 2}));
+    }
+    std::ofstream(signals / "stop").put('\n');
+    peer.join();
+    std::filesystem::remove_all(signals);
+    ASSERT_TRUE(ready) << "the second program did not start streaming";
+    EXPECT_EQ(peerResult, 0);
+    EXPECT_EQ(Tavrin_StartPreview(handle), 1);
+    EXPECT_EQ(TakeErrors(), Codes{});
+    EXPECT_EQ(Tavrin_StopPreview(handle), 1);
+}
+
+}  // namespace
+}  // namespace tavrin::test
