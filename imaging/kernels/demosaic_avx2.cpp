@@ -47,46 +47,61 @@ inline __m256i PackMask(int32_t chunk, int32_t channel, int32_t pixelBytes, int3
     return _mm256_load_si256(reinterpret_cast<const __m256i*>(mask));
 }
 
-// Masks for one destination layout: 3 or 4 chunks of three channels.
+// Masks for one destination layout and one kind of row: 3 or 4 chunks of
+// three planes, given in the order (site colour, green, other colour). On
+// rows whose sites are red the site colour goes to channel 2, else to 0.
 struct PackMasks {
     __m256i m[4][3];
     int32_t chunks;
 };
 
-PackMasks MakePackMasks(int32_t pixelBytes, int32_t sampleBytes) {
+PackMasks MakePackMasks(int32_t pixelBytes, int32_t sampleBytes, bool siteIsRed) {
     PackMasks masks{};
     masks.chunks = pixelBytes / sampleBytes == 3 ? 3 : 4;
+    const int32_t channels[3] = {siteIsRed ? 2 : 0, 1, siteIsRed ? 0 : 2};
     for (int32_t chunk = 0; chunk < masks.chunks; ++chunk) {
-        for (int32_t channel = 0; channel < 3; ++channel) {
-            masks.m[chunk][channel] = PackMask(chunk, channel, pixelBytes, sampleBytes);
+        for (int32_t plane = 0; plane < 3; ++plane) {
+            masks.m[chunk][plane] = PackMask(chunk, channels[plane], pixelBytes, sampleBytes);
         }
     }
     return masks;
 }
 
-// Writes the blue, green and red planes (samples in lane order, each 16-byte
-// lane holding consecutive pixels) as packed pixels. Three-channel layouts
-// fill 96 bytes; four-channel ones fill 128 and keep the fourth channel.
-inline void PackAndStore(uint8_t* out, __m256i blue, __m256i green, __m256i red, const PackMasks& masks,
+// The masks of both kinds of row.
+struct RowMasks {
+    PackMasks byRow[2];  // [site is red]
+};
+
+RowMasks MakeRowMasks(int32_t pixelBytes, int32_t sampleBytes) {
+    return RowMasks{{MakePackMasks(pixelBytes, sampleBytes, false), MakePackMasks(pixelBytes, sampleBytes, true)}};
+}
+
+// Writes the three planes (samples in lane order, each 16-byte lane holding
+// consecutive pixels) as packed pixels. Three-channel layouts fill 96 bytes,
+// storing each lane's 48 bytes where they belong (no lane crossing);
+// four-channel ones fill 128 and keep the fourth channel.
+template <int32_t kChunks>
+inline void PackAndStore(uint8_t* out, __m256i same, __m256i green, __m256i other, const PackMasks& masks,
                          __m256i keepMask) {
-    __m256i chunk[4];
-    for (int32_t j = 0; j < masks.chunks; ++j) {
-        chunk[j] = _mm256_or_si256(_mm256_or_si256(_mm256_shuffle_epi8(blue, masks.m[j][0]),
+    __m256i chunk[kChunks];
+    for (int32_t j = 0; j < kChunks; ++j) {
+        chunk[j] = _mm256_or_si256(_mm256_or_si256(_mm256_shuffle_epi8(same, masks.m[j][0]),
                                                    _mm256_shuffle_epi8(green, masks.m[j][1])),
-                                   _mm256_shuffle_epi8(red, masks.m[j][2]));
+                                   _mm256_shuffle_epi8(other, masks.m[j][2]));
     }
-    if (masks.chunks == 3) {
-        Store(out, _mm256_permute2x128_si256(chunk[0], chunk[1], 0x20));
-        Store(out + 32, _mm256_permute2x128_si256(chunk[2], chunk[0], 0x30));
-        Store(out + 64, _mm256_permute2x128_si256(chunk[1], chunk[2], 0x31));
-        return;
-    }
-    const __m256i packed[4] = {
-        _mm256_permute2x128_si256(chunk[0], chunk[1], 0x20), _mm256_permute2x128_si256(chunk[2], chunk[3], 0x20),
-        _mm256_permute2x128_si256(chunk[0], chunk[1], 0x31), _mm256_permute2x128_si256(chunk[2], chunk[3], 0x31)};
-    for (int32_t i = 0; i < 4; ++i) {
-        const __m256i kept = _mm256_and_si256(Load(out + 32 * i), keepMask);
-        Store(out + 32 * i, _mm256_or_si256(packed[i], kept));
+    if constexpr (kChunks == 3) {
+        for (int32_t j = 0; j < 3; ++j) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16 * j), _mm256_castsi256_si128(chunk[j]));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 48 + 16 * j), _mm256_extracti128_si256(chunk[j], 1));
+        }
+    } else {
+        const __m256i packed[4] = {
+            _mm256_permute2x128_si256(chunk[0], chunk[1], 0x20), _mm256_permute2x128_si256(chunk[2], chunk[3], 0x20),
+            _mm256_permute2x128_si256(chunk[0], chunk[1], 0x31), _mm256_permute2x128_si256(chunk[2], chunk[3], 0x31)};
+        for (int32_t i = 0; i < 4; ++i) {
+            const __m256i kept = _mm256_and_si256(Load(out + 32 * i), keepMask);
+            Store(out + 32 * i, _mm256_or_si256(packed[i], kept));
+        }
     }
 }
 
@@ -101,8 +116,9 @@ inline int32_t FirstSiteColumn(int32_t mode, int32_t y) {
 // the high half of every pair in one step. The gains arrive shifted left by
 // 5, so the high half of sum x gain is (sum x gain) >> 11; packing with
 // unsigned saturation limits the results to 255.
-inline void Pairs8(const SourceRows& rows, uint8_t* out, int32_t p, bool siteIsRed, __m256i gainSame,
-                   __m256i gainOther, const PackMasks& masks, __m256i keepMask) {
+template <int32_t kChunks>
+inline void Pairs8(const SourceRows& rows, uint8_t* out, int32_t p, __m256i gainSame, __m256i gainOther,
+                   const PackMasks& masks, __m256i keepMask) {
     const uint8_t* rm2 = rows.at[0] + p;
     const uint8_t* rm1 = rows.at[1] + p;
     const uint8_t* r0 = rows.at[2] + p;
@@ -134,16 +150,13 @@ inline void Pairs8(const SourceRows& rows, uint8_t* out, int32_t p, bool siteIsR
     const __m256i other = _mm256_packus_epi16(_mm256_mulhi_epu16(otherSite, gainOther),
                                               _mm256_mulhi_epu16(otherGreen, gainOther));
     const __m256i green = _mm256_packus_epi16(greenSite, greenGreen);
-    if (siteIsRed) {
-        PackAndStore(out, other, green, same, masks, keepMask);
-    } else {
-        PackAndStore(out, same, green, other, masks, keepMask);
-    }
+    PackAndStore<kChunks>(out, same, green, other, masks, keepMask);
 }
 
 // 16 pixels (8 pairs) of a 16-bit row starting at site column p.
-inline void Pairs16(const SourceRows& rows, uint8_t* out, int32_t p, bool siteIsRed, __m256i gainSame,
-                    __m256i gainOther, const PackMasks& masks, __m256i keepMask) {
+template <int32_t kChunks>
+inline void Pairs16(const SourceRows& rows, uint8_t* out, int32_t p, __m256i gainSame, __m256i gainOther,
+                    const PackMasks& masks, __m256i keepMask) {
     const uint8_t* rm2 = rows.at[0] + 2 * p;
     const uint8_t* rm1 = rows.at[1] + 2 * p;
     const uint8_t* r0 = rows.at[2] + 2 * p;
@@ -176,54 +189,94 @@ inline void Pairs16(const SourceRows& rows, uint8_t* out, int32_t p, bool siteIs
     const __m256i same = join(scale(sameSite, gainSame), scale(sameGreen, gainSame));
     const __m256i other = join(scale(otherSite, gainOther), scale(otherGreen, gainOther));
     const __m256i green = join(limit(greenSite), limit(greenGreen));
-    if (siteIsRed) {
-        PackAndStore(out, other, green, same, masks, keepMask);
-    } else {
-        PackAndStore(out, same, green, other, masks, keepMask);
-    }
+    PackAndStore<kChunks>(out, same, green, other, masks, keepMask);
 }
 
+// Pixels a row of output starts and ends with: the first vector step begins
+// at the first colour site from column 2 on, the last one ends at column W-3
+// or one before it (the steps must begin at a site). The pixels before the
+// first and after the last step are computed one by one; the last step may
+// overlap the one before, which computes the same values.
+struct RowPlan {
+    int32_t first;  // first step's column
+    int32_t last;   // last step's column; no step when last < first
+};
+
+inline RowPlan PlanRow(const Frame& f, int32_t mode, int32_t y, int32_t pixelsPerStep) {
+    const int32_t first = FirstSiteColumn(mode, y);
+    int32_t last = f.width - 2 - pixelsPerStep;
+    if (((last - first) & 1) != 0) --last;
+    return RowPlan{first, last};
+}
+
+template <typename Sample>
+inline void ScalarRun(const Frame& f, const SourceRows& rows, int32_t mode, Gains gains, int32_t maxValue,
+                      int32_t y, int32_t from, int32_t to) {
+    for (int32_t x = from; x < to; ++x) RowPixel<Sample>(f, rows, mode, gains, maxValue, x, y);
+}
+
+// Runs `step(rows, y, p)` over a row as planned, and the reference around it.
 template <typename Sample, int32_t kPixelsPerStep, typename Step>
 void Rows(const Frame& f, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains, int32_t maxValue,
           const Step& step) {
     for (int32_t y = yBegin; y < yEnd; ++y) {
         const SourceRows rows = RowsOf<Sample>(f, y, fold);
-        const bool siteIsRed = RowPhase(mode, y) == 1;
-        const int32_t first = FirstSiteColumn(mode, y);
-        int32_t x = 2;
-        for (; x < first && x <= f.width - 3; ++x) RowPixel<Sample>(f, rows, mode, gains, maxValue, x, y);
-        // A step reads one pair beyond its last pixel, which column W-1 still holds.
-        for (; x + kPixelsPerStep - 1 <= f.width - 3; x += kPixelsPerStep) step(rows, y, x, siteIsRed);
-        for (; x <= f.width - 3; ++x) RowPixel<Sample>(f, rows, mode, gains, maxValue, x, y);
+        const RowPlan plan = PlanRow(f, mode, y, kPixelsPerStep);
+        if (plan.last < plan.first) {
+            ScalarRun<Sample>(f, rows, mode, gains, maxValue, y, 2, f.width - 2);
+            continue;
+        }
+        ScalarRun<Sample>(f, rows, mode, gains, maxValue, y, 2, plan.first);
+        for (int32_t p = plan.first; p < plan.last; p += kPixelsPerStep) step(rows, y, p);
+        step(rows, y, plan.last);
+        ScalarRun<Sample>(f, rows, mode, gains, maxValue, y, plan.last + kPixelsPerStep, f.width - 2);
     }
+}
+
+template <int32_t kChunks>
+void Rows8(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains) {
+    const RowMasks masks = MakeRowMasks(kChunks, 1);
+    const __m256i keepMask = _mm256_set1_epi32(static_cast<int32_t>(0xFF000000u));
+    const __m256i red = _mm256_set1_epi16(static_cast<int16_t>(gains.red << 5));
+    const __m256i blue = _mm256_set1_epi16(static_cast<int16_t>(gains.blue << 5));
+    const auto step = [&](const SourceRows& rows, int32_t y, int32_t x) {
+        const bool siteIsRed = RowPhase(mode, y) == 1;
+        Pairs8<kChunks>(rows, DestPixel(frame, x, y), x, siteIsRed ? red : blue, siteIsRed ? blue : red,
+                        masks.byRow[siteIsRed ? 1 : 0], keepMask);
+    };
+    Rows<uint8_t, 32>(frame, yBegin, yEnd, fold, mode, gains, 255, step);
+}
+
+template <int32_t kChunks>
+void Rows16Wide(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains) {
+    const RowMasks masks = MakeRowMasks(2 * kChunks, 2);
+    const __m256i keepMask = _mm256_set1_epi64x(static_cast<int64_t>(0xFFFF000000000000ull));
+    const __m256i red = _mm256_set1_epi32(gains.red);
+    const __m256i blue = _mm256_set1_epi32(gains.blue);
+    const auto step = [&](const SourceRows& rows, int32_t y, int32_t x) {
+        const bool siteIsRed = RowPhase(mode, y) == 1;
+        Pairs16<kChunks>(rows, DestPixel(frame, x, y), x, siteIsRed ? red : blue, siteIsRed ? blue : red,
+                         masks.byRow[siteIsRed ? 1 : 0], keepMask);
+    };
+    Rows<uint16_t, 16>(frame, yBegin, yEnd, fold, mode, gains, 1023, step);
 }
 
 }  // namespace
 
 void Rows8Avx2(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains) {
-    const int32_t sampleBytes = 1;
-    const PackMasks masks = MakePackMasks(frame.dstBytesPerPixel == 4 ? 4 : 3, sampleBytes);
-    const __m256i keepMask = _mm256_set1_epi32(static_cast<int32_t>(0xFF000000u));
-    const __m256i red = _mm256_set1_epi16(static_cast<int16_t>(gains.red << 5));
-    const __m256i blue = _mm256_set1_epi16(static_cast<int16_t>(gains.blue << 5));
-    const auto step = [&](const SourceRows& rows, int32_t y, int32_t x, bool siteIsRed) {
-        Pairs8(rows, DestPixel(frame, x, y), x, siteIsRed, siteIsRed ? red : blue, siteIsRed ? blue : red, masks,
-               keepMask);
-    };
-    Rows<uint8_t, 32>(frame, yBegin, yEnd, fold, mode, gains, 255, step);
+    if (frame.dstBytesPerPixel == 4) {
+        Rows8<4>(frame, yBegin, yEnd, fold, mode, gains);
+    } else {
+        Rows8<3>(frame, yBegin, yEnd, fold, mode, gains);
+    }
 }
 
 void Rows16Avx2(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains) {
-    const int32_t sampleBytes = 2;
-    const PackMasks masks = MakePackMasks(frame.dstBytesPerPixel == 8 ? 8 : 6, sampleBytes);
-    const __m256i keepMask = _mm256_set1_epi64x(static_cast<int64_t>(0xFFFF000000000000ull));
-    const __m256i red = _mm256_set1_epi32(gains.red);
-    const __m256i blue = _mm256_set1_epi32(gains.blue);
-    const auto step = [&](const SourceRows& rows, int32_t y, int32_t x, bool siteIsRed) {
-        Pairs16(rows, DestPixel(frame, x, y), x, siteIsRed, siteIsRed ? red : blue, siteIsRed ? blue : red, masks,
-                keepMask);
-    };
-    Rows<uint16_t, 16>(frame, yBegin, yEnd, fold, mode, gains, 1023, step);
+    if (frame.dstBytesPerPixel == 8) {
+        Rows16Wide<4>(frame, yBegin, yEnd, fold, mode, gains);
+    } else {
+        Rows16Wide<3>(frame, yBegin, yEnd, fold, mode, gains);
+    }
 }
 
 }  // namespace tavrin::demosaic
