@@ -192,6 +192,149 @@ inline void Pairs16(const SourceRows& rows, uint8_t* out, int32_t p, __m256i gai
     PackAndStore<kChunks>(out, same, green, other, masks, keepMask);
 }
 
+// 16-bit rows in 16-bit lanes, sixteen pixels in natural order per vector:
+// even lanes are colour sites, odd lanes greens. Loading a row at column
+// p + c gives lane j the sample at p + c + j, so each output lane finds its
+// neighbours by picking, per lane parity, one of a few shifted loads.
+// Exact while every sample read is below 4096: the weighted sums then stay
+// below 16 x 4096 = 2^16, and (sum x gain) >> 11 is the high half of
+// sum x (gain << 5), as on 8-bit rows. Rows holding larger samples take the
+// 32-bit pairs above.
+constexpr int32_t kNarrowLimit = 4096;
+
+struct NarrowMasks {
+    __m256i duplicateSites;  // words 0 0 2 2 4 4 6 6 of each lane
+    __m256i rotate[3];       // per channel: lane words to where the 48-bit chunks want them
+};
+
+NarrowMasks MakeNarrowMasks() {
+    NarrowMasks masks;
+    alignas(32) uint8_t bytes[32];
+    for (int32_t i = 0; i < 32; ++i) bytes[i] = static_cast<uint8_t>((i & ~3) % 16 + i % 2);
+    masks.duplicateSites = _mm256_load_si256(reinterpret_cast<const __m256i*>(bytes));
+    // Word w of chunk k of a lane is word 8k + w of the lane's 24 words:
+    // pixel (8k + w) / 3, channel (8k + w) % 3. For each channel and w one
+    // chunk wants that channel there, so one shuffle serves all three.
+    for (int32_t channel = 0; channel < 3; ++channel) {
+        for (int32_t w = 0; w < 8; ++w) {
+            int32_t pixel = 0;
+            for (int32_t k = 0; k < 3; ++k) {
+                if ((8 * k + w) % 3 == channel) pixel = (8 * k + w) / 3;
+            }
+            for (int32_t lane = 0; lane < 2; ++lane) {
+                bytes[16 * lane + 2 * w] = static_cast<uint8_t>(2 * pixel);
+                bytes[16 * lane + 2 * w + 1] = static_cast<uint8_t>(2 * pixel + 1);
+            }
+        }
+        masks.rotate[channel] = _mm256_load_si256(reinterpret_cast<const __m256i*>(bytes));
+    }
+    return masks;
+}
+
+// Blue, green and red words of 16 pixels as 48-bit pixels.
+inline void Store48(uint8_t* out, __m256i blue, __m256i green, __m256i red, const NarrowMasks& masks) {
+    const __m256i b = _mm256_shuffle_epi8(blue, masks.rotate[0]);
+    const __m256i g = _mm256_shuffle_epi8(green, masks.rotate[1]);
+    const __m256i r = _mm256_shuffle_epi8(red, masks.rotate[2]);
+    // Per chunk, the words holding green (first mask) and red (second mask).
+    const __m256i chunk[3] = {_mm256_blend_epi16(_mm256_blend_epi16(b, g, 0x92), r, 0x24),
+                              _mm256_blend_epi16(_mm256_blend_epi16(b, g, 0x24), r, 0x49),
+                              _mm256_blend_epi16(_mm256_blend_epi16(b, g, 0x49), r, 0x92)};
+    for (int32_t k = 0; k < 3; ++k) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16 * k), _mm256_castsi256_si128(chunk[k]));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 48 + 16 * k), _mm256_extracti128_si256(chunk[k], 1));
+    }
+}
+
+// The same as 64-bit pixels, keeping each pixel's fourth word.
+inline void Store64(uint8_t* out, __m256i blue, __m256i green, __m256i red) {
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i bgLow = _mm256_unpacklo_epi16(blue, green);  // pixels 0-3 | 8-11
+    const __m256i bgHigh = _mm256_unpackhi_epi16(blue, green);  // pixels 4-7 | 12-15
+    const __m256i rLow = _mm256_unpacklo_epi16(red, zero);
+    const __m256i rHigh = _mm256_unpackhi_epi16(red, zero);
+    const __m256i p0 = _mm256_unpacklo_epi32(bgLow, rLow);   // pixels 0-1 | 8-9
+    const __m256i p1 = _mm256_unpackhi_epi32(bgLow, rLow);   // 2-3 | 10-11
+    const __m256i p2 = _mm256_unpacklo_epi32(bgHigh, rHigh);  // 4-5 | 12-13
+    const __m256i p3 = _mm256_unpackhi_epi32(bgHigh, rHigh);  // 6-7 | 14-15
+    const __m256i packed[4] = {_mm256_permute2x128_si256(p0, p1, 0x20), _mm256_permute2x128_si256(p2, p3, 0x20),
+                               _mm256_permute2x128_si256(p0, p1, 0x31), _mm256_permute2x128_si256(p2, p3, 0x31)};
+    for (int32_t i = 0; i < 4; ++i) Store(out + 32 * i, _mm256_blend_epi16(packed[i], Load(out + 32 * i), 0x88));
+}
+
+// 16 pixels of a 16-bit row starting at site column p (all samples read below 4096).
+template <int32_t kChunks>
+inline void Narrow16(const SourceRows& rows, uint8_t* out, int32_t p, bool siteIsRed, __m256i gainSame,
+                     __m256i gainOther, const NarrowMasks& masks) {
+    // Row y-2, y-1, y, y+1 at column p + c.
+    const auto at = [&](int32_t row, int32_t c) { return Load(rows.at[row] + 2 * (p + c)); };
+    const auto oddFrom = [](__m256i even, __m256i odd) { return _mm256_blend_epi16(even, odd, 0xAA); };
+    const __m256i three = _mm256_set1_epi16(3);
+    const auto times3Plus = [&](__m256i a, __m256i b) { return _mm256_add_epi16(_mm256_mullo_epi16(a, three), b); };
+    // Site colour, from rows y and y-2: 3 x (the pair's site) + (the site on the other side).
+    const __m256i centre = _mm256_shuffle_epi8(times3Plus(at(2, 0), at(0, 0)), masks.duplicateSites);
+    const __m256i side = times3Plus(oddFrom(at(2, -2), at(2, 1)), oddFrom(at(0, -2), at(0, 1)));
+    const __m256i same = times3Plus(centre, side);
+    // Other colour, from rows y-1 and y+1 at the columns beside the site.
+    const __m256i near = times3Plus(oddFrom(at(1, -1), at(1, 0)), oddFrom(at(3, -1), at(3, 0)));
+    const __m256i far = times3Plus(oddFrom(at(1, 1), at(1, -2)), oddFrom(at(3, 1), at(3, -2)));
+    const __m256i other = times3Plus(near, far);
+    const __m256i greenSum = _mm256_add_epi16(oddFrom(at(1, 0), at(1, -1)), oddFrom(at(2, -1), at(2, 0)));
+
+    const __m256i max = _mm256_set1_epi16(1023);
+    const __m256i sameValue = _mm256_min_epu16(_mm256_mulhi_epu16(same, gainSame), max);
+    const __m256i otherValue = _mm256_min_epu16(_mm256_mulhi_epu16(other, gainOther), max);
+    const __m256i green = _mm256_min_epu16(_mm256_srli_epi16(greenSum, 1), max);
+    const __m256i blue = siteIsRed ? otherValue : sameValue;
+    const __m256i red = siteIsRed ? sameValue : otherValue;
+    if constexpr (kChunks == 3) {
+        Store48(out, blue, green, red, masks);
+    } else {
+        Store64(out, blue, green, red);
+    }
+}
+
+// Whether a source row holds a sample of 4096 or more among its `width` columns.
+bool RowIsWide(const uint8_t* row, int32_t width) {
+    __m256i any = _mm256_setzero_si256();
+    int32_t x = 0;
+    for (; x + 16 <= width; x += 16) any = _mm256_or_si256(any, Load(row + 2 * x));
+    bool wide = !_mm256_testz_si256(any, _mm256_set1_epi16(static_cast<int16_t>(0xF000)));
+    for (; x < width; ++x) wide = wide || LoadSample<uint16_t>(row, x) >= kNarrowLimit;
+    return wide;
+}
+
+// Remembers the answer for the last rows asked about: each source row is
+// read by four output rows.
+class WideRows {
+public:
+    explicit WideRows(int32_t width) : width_(width) {}
+
+    bool AnyWide(const SourceRows& rows) {
+        bool wide = false;
+        for (const uint8_t* row : rows.at) wide = Wide(row) || wide;
+        return wide;
+    }
+
+private:
+    bool Wide(const uint8_t* row) {
+        for (int32_t i = 0; i < kSlots; ++i) {
+            if (row_[i] == row) return wide_[i];
+        }
+        row_[next_] = row;
+        wide_[next_] = RowIsWide(row, width_);
+        const bool wide = wide_[next_];
+        next_ = (next_ + 1) % kSlots;
+        return wide;
+    }
+
+    static constexpr int32_t kSlots = 8;
+    int32_t width_;
+    const uint8_t* row_[kSlots] = {};
+    bool wide_[kSlots] = {};
+    int32_t next_ = 0;
+};
+
 // Pixels a row of output starts and ends with: the first vector step begins
 // at the first colour site from column 2 on, the last one ends at column W-3
 // or one before it (the steps must begin at a site). The pixels before the
@@ -248,17 +391,32 @@ void Rows8(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t 
 }
 
 template <int32_t kChunks>
-void Rows16Wide(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains) {
+void Rows16(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains) {
     const RowMasks masks = MakeRowMasks(2 * kChunks, 2);
+    const NarrowMasks narrowMasks = MakeNarrowMasks();
     const __m256i keepMask = _mm256_set1_epi64x(static_cast<int64_t>(0xFFFF000000000000ull));
     const __m256i red = _mm256_set1_epi32(gains.red);
     const __m256i blue = _mm256_set1_epi32(gains.blue);
-    const auto step = [&](const SourceRows& rows, int32_t y, int32_t x) {
+    const __m256i red16 = _mm256_set1_epi16(static_cast<int16_t>(gains.red << 5));
+    const __m256i blue16 = _mm256_set1_epi16(static_cast<int16_t>(gains.blue << 5));
+    WideRows wideRows(frame.width);
+    for (int32_t y = yBegin; y < yEnd; ++y) {
         const bool siteIsRed = RowPhase(mode, y) == 1;
-        Pairs16<kChunks>(rows, DestPixel(frame, x, y), x, siteIsRed ? red : blue, siteIsRed ? blue : red,
-                         masks.byRow[siteIsRed ? 1 : 0], keepMask);
-    };
-    Rows<uint16_t, 16>(frame, yBegin, yEnd, fold, mode, gains, 1023, step);
+        const bool wide = wideRows.AnyWide(RowsOf<uint16_t>(frame, y, fold));
+        if (wide) {
+            const auto step = [&](const SourceRows& rows, int32_t row, int32_t x) {
+                Pairs16<kChunks>(rows, DestPixel(frame, x, row), x, siteIsRed ? red : blue, siteIsRed ? blue : red,
+                                 masks.byRow[siteIsRed ? 1 : 0], keepMask);
+            };
+            Rows<uint16_t, 16>(frame, y, y + 1, fold, mode, gains, 1023, step);
+        } else {
+            const auto step = [&](const SourceRows& rows, int32_t row, int32_t x) {
+                Narrow16<kChunks>(rows, DestPixel(frame, x, row), x, siteIsRed, siteIsRed ? red16 : blue16,
+                                  siteIsRed ? blue16 : red16, narrowMasks);
+            };
+            Rows<uint16_t, 16>(frame, y, y + 1, fold, mode, gains, 1023, step);
+        }
+    }
 }
 
 }  // namespace
@@ -273,9 +431,9 @@ void Rows8Avx2(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int3
 
 void Rows16Avx2(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains) {
     if (frame.dstBytesPerPixel == 8) {
-        Rows16Wide<4>(frame, yBegin, yEnd, fold, mode, gains);
+        Rows16<4>(frame, yBegin, yEnd, fold, mode, gains);
     } else {
-        Rows16Wide<3>(frame, yBegin, yEnd, fold, mode, gains);
+        Rows16<3>(frame, yBegin, yEnd, fold, mode, gains);
     }
 }
 

@@ -145,3 +145,70 @@ TEST(DemosaicFast, SubRectangleAtAnOffset) {
 
 }  // namespace
 }  // namespace tavrin
+
+namespace tavrin {
+namespace {
+
+// 16-bit rows run in 16-bit lanes while every sample is below 4096 and fall
+// back to 32-bit lanes otherwise: single samples of 4095, 4096 and 65535
+// dropped anywhere in otherwise 10-bit frames, with the largest gains the
+// kernels accept (and more), must come out as the reference has them.
+TEST(DemosaicFast, SixteenBitLanesAndTheirFallbackMatch) {
+    std::mt19937 rng(4096);
+    for (const int32_t width : {5, 17, 18, 19, 33, 34, 35, 50, 129}) {
+        for (const int32_t dstBytes : {6, 8}) {
+            for (int32_t round = 0; round < 12; ++round) {
+                const int32_t height = 5 + round % 4;
+                const int32_t mode = round % 4;
+                TestImage src(width, height, 2);
+                src.FillRandom16(rng, 1024);
+                const int32_t big[] = {4095, 4096, 65535, 1024};
+                for (int32_t k = 0; k < round % 3 + 1; ++k) {
+                    src.Set16(static_cast<int32_t>(rng() % static_cast<uint32_t>(width)),
+                              static_cast<int32_t>(rng() % static_cast<uint32_t>(height)), big[(round + k) % 4]);
+                }
+                TestImage expected(width, height, dstBytes);
+                expected.FillRandom(rng);
+                TestImage actual = expected.Clone();
+                const int32_t gains[] = {0, 100, 400, 1599, 5000, -20};
+                BayerParams params{mode, gains[round % 6], 100, gains[(round + 3) % 6]};
+                SetFastKernelsForTesting(false);
+                test::Run(Demosaic16Inner, expected, src, &params);
+                test::Run(Demosaic16Border, expected, src, &params);
+                SetFastKernelsForTesting(true);
+                test::Run(Demosaic16Inner, actual, src, &params);
+                test::Run(Demosaic16Border, actual, src, &params);
+                ASSERT_TRUE(actual.SameBytes(expected))
+                    << width << "x" << height << " mode " << mode << " dst " << dstBytes << " round " << round;
+            }
+        }
+    }
+}
+
+// Extreme and out-of-range gains on 8-bit frames, every width around the
+// 32-pixel step, both destination layouts.
+TEST(DemosaicFast, EightBitExtremeGainsMatch) {
+    std::mt19937 rng(808);
+    for (int32_t width = 5; width <= 72; ++width) {
+        for (const int32_t dstBytes : {3, 4}) {
+            const int32_t mode = width % 4;
+            TestImage src(width, 6, 1);
+            src.FillRandom(rng);
+            TestImage expected(width, 6, dstBytes);
+            expected.FillRandom(rng);
+            TestImage actual = expected.Clone();
+            const int32_t gains[] = {0, 1, 1599, 1600, 100000, -5};
+            BayerParams params{mode, gains[width % 6], 100, gains[(width / 6) % 6]};
+            SetFastKernelsForTesting(false);
+            test::Run(Demosaic8Inner, expected, src, &params);
+            test::Run(Demosaic8Border, expected, src, &params);
+            SetFastKernelsForTesting(true);
+            test::Run(Demosaic8Inner, actual, src, &params);
+            test::Run(Demosaic8Border, actual, src, &params);
+            ASSERT_TRUE(actual.SameBytes(expected)) << "width " << width << " dst " << dstBytes;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tavrin
