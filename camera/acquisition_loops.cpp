@@ -14,6 +14,8 @@ namespace {
 
 enum WaitFrameResult { kFrameError = 1, kFrameReady = 3 };
 
+constexpr uint32_t kFailedGrabPauseMs = 10;
+
 // The caller reads the frame record whenever its message arrives, while the
 // next frame may be filling it: each field is written whole.
 void Publish(int32_t& field, int32_t value) { std::atomic_ref<int32_t>(field).store(value, std::memory_order_relaxed); }
@@ -129,12 +131,19 @@ void CTavrin::TriggerLoop() {
             platform::Sleep(10);
             continue;
         }
+        const uint32_t grabStart = platform::TickCount();
         const int grabbed = device_->GrabFrame();
         if (runFlag_.load(std::memory_order_acquire) == kStop) {
             break;
         }
         if (grabbed != 0) {
-            continue;  // no trigger within the driver wait: wait again
+            // No trigger within the driver wait: wait again. A grab that
+            // failed at once (transfers failing, the camera unplugged) would
+            // otherwise be retried in a busy loop.
+            if (platform::TickCount() - grabStart < kFailedGrabPauseMs) {
+                platform::Sleep(kFailedGrabPauseMs);
+            }
+            continue;
         }
         std::lock_guard frame(frameLock_);
         CDibImage& raw = *imageSet_.Raw(preparedMode_);
