@@ -117,3 +117,35 @@ TEST_F(TriggerTest, BufferOneByteShortReportsFivePerTriggeredFrame) {
 
 }  // namespace
 }  // namespace tavrin::test
+
+namespace tavrin::test {
+namespace {
+
+// Grabs that fail at once (a camera whose transfers fail, or one unplugged)
+// are retried at a modest pace, not in a busy loop; triggers work again once
+// the transfers do.
+TEST_F(TriggerTest, FailingGrabsAreRetriedWithoutSpinning) {
+    ASSERT_EQ(Tavrin_Trigger(handle, window, buffer.data(), static_cast<int>(buffer.size()), 1), 1);
+    ASSERT_EQ(TavrinSim_InjectFault(0, TAVRINSIM_FAULT_FRAME_FAILS, 100000), 1);
+    TavrinSim_ClearLog(0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    // Each grab sends the prepare and the frame request and reads pipe 2.
+    std::vector<TavrinSimRecord> records(4096);
+    int reads = 0;
+    const int count = TavrinSim_GetLog(0, records.data(), static_cast<int>(records.size()));
+    for (int i = 0; i < count; ++i) {
+        reads += records[i].pipe == 2 ? 1 : 0;
+    }
+    EXPECT_GE(reads, 1);
+    EXPECT_LE(reads, 60) << "grabs in 300 ms";
+    EXPECT_TRUE(CollectFor(50).records.empty());
+    ASSERT_EQ(TavrinSim_InjectFault(0, TAVRINSIM_FAULT_FRAME_FAILS, 0), 1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ASSERT_EQ(TavrinSim_FireTrigger(0), 1);
+    EXPECT_EQ(Collect(window, 1, 3000).records.size(), 1u);
+    StopWithinDriverWait();
+    EXPECT_EQ(TakeErrors(), Codes{});
+}
+
+}  // namespace
+}  // namespace tavrin::test
