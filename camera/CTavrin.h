@@ -201,6 +201,7 @@ private:
     };
     enum RunFlag : int32_t { kStop = 0, kRun = 1, kPause = 2 };
 
+    bool PassStateGuard(StartOperation operation, int& result);
     bool Prepare();
     bool OpenPreviewIfConfigured();
     bool StartAcquisitionThread(void (CTavrin::*loop)());

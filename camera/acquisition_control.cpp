@@ -20,6 +20,24 @@ void CTavrin::FrameTarget::Set(platform::WindowHandle w, uint8_t* b, int32_t s, 
     rowOrder.store(order, std::memory_order_relaxed);
 }
 
+// The state guard's answer as the operation's result: true to go on;
+// otherwise the operation returns `result` (1 when it already runs, 0 after
+// reporting "not ready").
+bool CTavrin::PassStateGuard(StartOperation operation, int& result) {
+    switch (Admit(operation, State())) {
+    case Admission::Proceed:
+        return true;
+    case Admission::AlreadyRunning:
+        result = 1;
+        return false;
+    case Admission::Refused:
+        break;
+    }
+    Report(kErrNotReady);
+    result = 0;
+    return false;
+}
+
 bool CTavrin::StartAcquisitionThread(void (CTavrin::*loop)()) {
     runFlag_.store(kRun, std::memory_order_release);
     acquisitionThread_ = platform::Thread::Start([this, loop] { (this->*loop)(); }, platform::ThreadPriority::Normal);
@@ -31,14 +49,8 @@ int CTavrin::StartPreview() {
         return 0;
     }
     std::lock_guard control(controlLock_);
-    switch (Admit(StartOperation::StartPreview, State())) {
-    case Admission::AlreadyRunning:
-        return 1;
-    case Admission::Refused:
-        Report(kErrNotReady);
-        return 0;
-    case Admission::Proceed:
-        break;
+    if (int result = 0; !PassStateGuard(StartOperation::StartPreview, result)) {
+        return result;
     }
     if (!Prepare()) {
         Report(kErrNotReady);
@@ -120,14 +132,8 @@ int CTavrin::Capture() {
         return 0;
     }
     std::lock_guard control(controlLock_);
-    switch (Admit(StartOperation::Capture, State())) {
-    case Admission::AlreadyRunning:
-        return 1;
-    case Admission::Refused:
-        Report(kErrNotReady);
-        return 0;
-    case Admission::Proceed:
-        break;
+    if (int result = 0; !PassStateGuard(StartOperation::Capture, result)) {
+        return result;
     }
     if (!Prepare()) {
         Report(kErrNotReady);
@@ -142,9 +148,9 @@ int CTavrin::Trigger(platform::WindowHandle window, uint8_t* buffer, int size, i
         return 0;
     }
     std::lock_guard control(controlLock_);
-    if (Admit(StartOperation::Trigger, State()) != Admission::Proceed) {
-        Report(kErrNotReady);  // includes a running trigger loop: never two loops
-        return 0;
+    // A running trigger loop is refused too: never two loops on one image set.
+    if (int result = 0; !PassStateGuard(StartOperation::Trigger, result)) {
+        return result;
     }
     target_.Set(window, buffer, size, rowOrder);
     if (!OpenPreviewIfConfigured()) {

@@ -42,9 +42,8 @@ int CTavrin::SnapShot(uint8_t* buffer, int size, int rowOrder) {
         return 0;
     }
     std::lock_guard control(controlLock_);
-    if (Admit(StartOperation::SnapShot, State()) == Admission::Refused) {
-        Report(kErrNotReady);
-        return 0;
+    if (int result = 0; !PassStateGuard(StartOperation::SnapShot, result)) {
+        return result;
     }
     if (State() == AcquisitionState::Idle && !Prepare()) {
         Report(kErrNotReady);

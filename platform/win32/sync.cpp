@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "platform/win32/wait_result.h"
+
 namespace tavrin::platform {
 
 struct CriticalSection::Impl {
@@ -35,14 +37,7 @@ void Event::Set() { SetEvent(impl_->handle); }
 void Event::Reset() { ResetEvent(impl_->handle); }
 
 WaitResult Event::Wait(uint32_t timeoutMs) {
-    switch (WaitForSingleObject(impl_->handle, timeoutMs)) {
-    case WAIT_OBJECT_0:
-        return WaitResult::Signalled;
-    case WAIT_TIMEOUT:
-        return WaitResult::Timeout;
-    default:
-        return WaitResult::Failed;
-    }
+    return WaitOnHandle(impl_->handle, timeoutMs);
 }
 
 }  // namespace tavrin::platform

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "platform/win32/wait_result.h"
+
 namespace tavrin::platform {
 
 struct Thread::Impl {
@@ -59,14 +61,7 @@ Thread::~Thread() {
 // The thread handle itself is the finished event: it is signalled when the
 // thread has ended.
 WaitResult Thread::WaitFinished(uint32_t timeoutMs) {
-    switch (WaitForSingleObject(impl_->handle, timeoutMs)) {
-    case WAIT_OBJECT_0:
-        return WaitResult::Signalled;
-    case WAIT_TIMEOUT:
-        return WaitResult::Timeout;
-    default:
-        return WaitResult::Failed;
-    }
+    return WaitOnHandle(impl_->handle, timeoutMs);
 }
 
 bool Thread::Finished() { return WaitFinished(0) == WaitResult::Signalled; }
