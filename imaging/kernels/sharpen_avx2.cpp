@@ -15,14 +15,14 @@ inline __m256i Widen(const uint8_t* p) {
     return _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
 }
 
-// (d x strength) / 10 truncated toward zero, for |d x strength| < 16384:
-// 6554 / 65536 is close enough to 1/10 that the high half of |p| x 6554 is
-// exactly |p| / 10 in that range.
+// (d x strength) / 10 truncated toward zero, for |p| = |d x strength| <= 7650:
+// the signed high half of p x 6554 is floor(p x 0.1000061), which is p / 10
+// rounded down with an error far below 1/10 in that range; adding 1 for
+// negative p turns rounding down into truncation toward zero (a negative
+// multiple of 10 lands just below its quotient, so it is exact too).
 inline __m256i TimesStrengthOverTen(__m256i d, __m256i strength) {
     const __m256i p = _mm256_mullo_epi16(d, strength);
-    const __m256i sign = _mm256_srai_epi16(p, 15);
-    const __m256i q = _mm256_mulhi_epu16(_mm256_abs_epi16(p), _mm256_set1_epi16(6554));
-    return _mm256_sub_epi16(_mm256_xor_si256(q, sign), sign);
+    return _mm256_sub_epi16(_mm256_mulhi_epi16(p, _mm256_set1_epi16(6554)), _mm256_srai_epi16(p, 15));
 }
 
 inline int32_t ScalarOut(int32_t v, int32_t sum, int32_t strength) {
@@ -56,6 +56,22 @@ bool Sharpen8Avx2(const ToneArea& area, int32_t channels, int32_t strength) {
             const int32_t c0 = s0 - 2 * bpp;
             const int32_t c1 = s1 + bpp;
             int32_t j = c0;
+            // 32 columns per step: bytes of two rows interleaved and added
+            // pairwise, which leaves lanes in the order 0-7 16-23 | 8-15 24-31.
+            const __m256i ones = _mm256_set1_epi8(1);
+            for (; j + 32 <= c1; j += 32) {
+                const auto load = [&](int32_t r) {
+                    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(rows[r] + j));
+                };
+                const __m256i a = load(0), b = load(1), c = load(2), d = load(3);
+                const __m256i low = _mm256_add_epi16(_mm256_maddubs_epi16(_mm256_unpacklo_epi8(a, b), ones),
+                                                     _mm256_maddubs_epi16(_mm256_unpacklo_epi8(c, d), ones));
+                const __m256i high = _mm256_add_epi16(_mm256_maddubs_epi16(_mm256_unpackhi_epi8(a, b), ones),
+                                                      _mm256_maddubs_epi16(_mm256_unpackhi_epi8(c, d), ones));
+                uint16_t* to = columns + (j - c0);
+                _mm256_storeu_si256(reinterpret_cast<__m256i*>(to), _mm256_permute2x128_si256(low, high, 0x20));
+                _mm256_storeu_si256(reinterpret_cast<__m256i*>(to + 16), _mm256_permute2x128_si256(low, high, 0x31));
+            }
             for (; j + 16 <= c1; j += 16) {
                 const __m256i sum = _mm256_add_epi16(_mm256_add_epi16(Widen(rows[0] + j), Widen(rows[1] + j)),
                                                      _mm256_add_epi16(Widen(rows[2] + j), Widen(rows[3] + j)));
@@ -68,13 +84,21 @@ bool Sharpen8Avx2(const ToneArea& area, int32_t channels, int32_t strength) {
             const auto at = [&](int32_t i, int32_t offset) {
                 return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(col + (i - s0) + offset));
             };
-            int32_t i = s0;
-            for (; i + 16 <= s1; i += 16) {
-                const __m256i window = _mm256_add_epi16(_mm256_add_epi16(at(i, -2 * bpp), at(i, -bpp)),
-                                                        _mm256_add_epi16(at(i, 0), at(i, bpp)));
-                const __m256i v = Widen(in + i);
+            const auto sharpened = [&](int32_t at16) {  // 16 output bytes from byte at16
+                const __m256i window = _mm256_add_epi16(_mm256_add_epi16(at(at16, -2 * bpp), at(at16, -bpp)),
+                                                        _mm256_add_epi16(at(at16, 0), at(at16, bpp)));
+                const __m256i v = Widen(in + at16);
                 const __m256i d = _mm256_sub_epi16(v, _mm256_srli_epi16(window, 4));
-                const __m256i value = _mm256_add_epi16(v, TimesStrengthOverTen(d, vStrength));
+                return _mm256_add_epi16(v, TimesStrengthOverTen(d, vStrength));
+            };
+            int32_t i = s0;
+            // 32 bytes per step: one pack and one lane fix for both halves.
+            for (; i + 32 <= s1 && !keepFourth; i += 32) {
+                const __m256i packed = _mm256_packus_epi16(sharpened(i), sharpened(i + 16));
+                _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), _mm256_permute4x64_epi64(packed, 0xD8));
+            }
+            for (; i + 16 <= s1; i += 16) {
+                const __m256i value = sharpened(i);
                 const __m256i packed = _mm256_packus_epi16(value, _mm256_permute2x128_si256(value, value, 0x11));
                 __m128i bytes = _mm256_castsi256_si128(packed);
                 if (keepFourth) {
