@@ -14,7 +14,7 @@ packages=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools wine64 wine
   dpkg-dev nasm
   # preview tests
-  xvfb xauth
+  xvfb xauth x11-utils
   # independent readers of the files we write
   ffmpeg libtiff-tools pngcheck python3 python3-pil imagemagick
 )
