@@ -115,12 +115,6 @@ TEST_F(TriggerTest, BufferOneByteShortReportsFivePerTriggeredFrame) {
     EXPECT_EQ(TakeErrors(), Codes{5});
 }
 
-}  // namespace
-}  // namespace tavrin::test
-
-namespace tavrin::test {
-namespace {
-
 // Grabs that fail at once (a camera whose transfers fail, or one unplugged)
 // are retried at a modest pace, not in a busy loop; triggers work again once
 // the transfers do.
