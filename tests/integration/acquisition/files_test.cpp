@@ -373,6 +373,35 @@ TEST_F(RecordFilesTest, RecordWhileStreamingAndBadNames) {
     EXPECT_EQ(Field(view, "nb_read_frames"), std::to_string(avi.Frames())) << view;
 }
 
+// A disk that refuses the frames: the recording ends with code 12, the
+// stream goes on and stops normally.
+TEST_F(RecordFilesTest, FailingWritesEndTheRecordingWithFileError) {
+    if (kUnderEmulator || !std::filesystem::exists("/dev/full")) {
+        GTEST_SKIP() << "needs /dev/full (a Linux device that refuses writes)";
+    }
+    ASSERT_EQ(Tavrin_SetCaptureWindowEx(handle, kSensorWidth, 0, 160, kSensorHeight, 0, 120), 1);
+    const int started = Tavrin_Record(handle, "/dev/full", 60000, 0);
+    if (started == 1) {
+        // The header fitted the device's buffers; a frame write fails.
+        Codes queued;
+        const auto start = std::chrono::steady_clock::now();
+        while (queued.empty() && MillisecondsSince(start) < 3000) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            queued = TakeErrors();
+        }
+        EXPECT_EQ(queued, Codes{12});
+        EXPECT_EQ(CollectFor(50).errors, Codes{12});
+        EXPECT_TRUE(CameraSendsMoreThan(0, TavrinSim_GetFrameCount(0) + 3)) << "the stream goes on";
+        EXPECT_EQ(Tavrin_Record(handle, File("after.avi").c_str(), 60000, 0), 1) << "a new recording can start";
+        EXPECT_EQ(Tavrin_StopPreview(handle), 1);
+        EXPECT_TRUE(AviFile(File("after.avi")).Finished());
+    } else {
+        EXPECT_EQ(TakeErrors(), Codes{12});
+        EXPECT_TRUE(CameraQuiet(0)) << "a recording that cannot open its file closes the stream";
+    }
+    EXPECT_EQ(TakeErrors(), Codes{});
+}
+
 // Every output depth becomes a 24-bit AVI that ffprobe reads.
 TEST_F(RecordFilesTest, EveryColourModeRecordsAReadableAvi) {
     ASSERT_EQ(Tavrin_SetCaptureWindowEx(handle, kSensorWidth, 0, 96, kSensorHeight, 0, 64), 1);

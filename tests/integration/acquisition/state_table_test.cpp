@@ -161,13 +161,17 @@ TEST_F(StateTableTest, RecordInCaptureStateClosesAndReportsFileError) {
     ExpectIdle();
 }
 
+// (GetStatus answers 0 in every state.)
 TEST_F(StateTableTest, StopPreviewReturnsOneInEveryStateAndLeavesIdle) {
+    EXPECT_EQ(Tavrin_GetStatus(handle, nullptr), 0);
     EXPECT_EQ(Tavrin_StopPreview(handle), 1);
     ASSERT_EQ(Tavrin_StartPreview(handle), 1);
+    EXPECT_EQ(Tavrin_GetStatus(handle, &handle), 0);
     EXPECT_EQ(Tavrin_StopPreview(handle), 1);
     EXPECT_EQ(Tavrin_StopPreview(handle), 1);  // twice
     ExpectIdle();
     ASSERT_EQ(Tavrin_Capture(handle), 1);
+    EXPECT_EQ(Tavrin_GetStatus(handle, nullptr), 0);
     EXPECT_EQ(Tavrin_StopPreview(handle), 1);
     ExpectIdle();
     EXPECT_EQ(TakeErrors(), Codes{});
