@@ -17,6 +17,7 @@ failed=()
 summary=()
 
 for preset in "${presets[@]}"; do
+  started=$SECONDS
   echo "=== ${preset}: configure and build"
   if [ "$preset" = mingw ] && [ -x scripts/build-windows-deps.sh ]; then
     scripts/build-windows-deps.sh || { failed+=("$preset (windows deps)"); continue; }
@@ -38,7 +39,7 @@ for preset in "${presets[@]}"; do
   log="build/$preset/ctest.log"
   ctest --preset "$preset" -j "$jobs" 2>&1 | tee "$log"
   status=${PIPESTATUS[0]}
-  summary+=("$preset: $(grep -E 'tests passed|tests failed' "$log" | tail -n 1)")
+  summary+=("$preset: $(grep -E 'tests passed|tests failed' "$log" | tail -n 1) ($(( (SECONDS - started) / 60 )) min with the build)")
   [ "$status" -eq 0 ] || failed+=("$preset (tests)")
   if [ "$preset" = default ]; then
     echo "=== ${preset}: unit tests again on the reference (scalar) kernels"
