@@ -115,7 +115,13 @@ bool CTavrin::OpenPreviewIfConfigured() {
 int CTavrin::Preview() { return CallBackPreview(nullptr, nullptr, 0, 0); }
 
 int CTavrin::CallBackPreview(platform::WindowHandle window, uint8_t* buffer, int size, int rowOrder) {
-    target_.Set(window, buffer, size, rowOrder);
+    {
+        // Under the frame lock: a running stream then sees the window, buffer
+        // and size together (never an old buffer with a new size), and the
+        // caller's writes to its buffer come before the library's.
+        std::lock_guard frame(frameLock_);
+        target_.Set(window, buffer, size, rowOrder);
+    }
     if (!OpenPreviewIfConfigured()) {
         return 0;
     }
@@ -152,7 +158,10 @@ int CTavrin::Trigger(platform::WindowHandle window, uint8_t* buffer, int size, i
     if (int result = 0; !PassStateGuard(StartOperation::Trigger, result)) {
         return result;
     }
-    target_.Set(window, buffer, size, rowOrder);
+    {
+        std::lock_guard frame(frameLock_);  // as in CallBackPreview
+        target_.Set(window, buffer, size, rowOrder);
+    }
     if (!OpenPreviewIfConfigured()) {
         return 0;
     }

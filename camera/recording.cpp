@@ -28,7 +28,10 @@ int CTavrin::Record(const char* fileName, int milliseconds, int showPreview) {
         return 0;
     }
     StopRecordingThread();
-    target_.Set(nullptr, nullptr, 0, 0);
+    {
+        std::lock_guard frame(frameLock_);  // the running stream stops using the caller's buffer
+        target_.Set(nullptr, nullptr, 0, 0);
+    }
     if (showPreview != 0 && !OpenPreviewIfConfigured()) {
         return 0;
     }
