@@ -17,4 +17,10 @@ function(tavrin_add_test)
   set_tests_properties(${T_NAME} PROPERTIES LABELS "${labels}" TIMEOUT ${T_TIMEOUT}
                        SKIP_RETURN_CODE 77
                        WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+  # Natively every test program keeps its settings in a database of its own;
+  # under Wine they share the prefix's registry, so the programs that go
+  # through the library's exports take turns.
+  if(CMAKE_CROSSCOMPILING_EMULATOR AND "integration" IN_LIST T_LABELS)
+    set_tests_properties(${T_NAME} PROPERTIES RESOURCE_LOCK wine_registry)
+  endif()
 endfunction()

@@ -3,6 +3,7 @@
 //   tavrin [--sim SLOTS] [--device N] COMMAND [options]
 //
 // Commands: list, info, snap, record, stream, get, set. Run `tavrin help`.
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -219,32 +220,41 @@ int Record(int camera, HWND window, const Options& options) {
     return 0;
 }
 
-// The mean sample of a frame, for a quick look at the level.
-double MeanLevel(const std::vector<BYTE>& buffer, int bitsPerPixel) {
-    if (buffer.empty()) {
+// The mean sample of an image, for a quick look at the level.
+double MeanLevel(const std::vector<BYTE>& image, int bitsPerPixel) {
+    if (image.empty()) {
         return 0;
     }
     double sum = 0;
     if (bitsPerPixel == 16 || bitsPerPixel == 48 || bitsPerPixel == 64) {
-        for (size_t i = 0; i + 1 < buffer.size(); i += 2) {
-            sum += buffer[i] | (buffer[i + 1] << 8);
+        for (size_t i = 0; i + 1 < image.size(); i += 2) {
+            sum += image[i] | (image[i + 1] << 8);
         }
-        return sum / static_cast<double>(buffer.size() / 2);
+        return sum / static_cast<double>(image.size() / 2);
     }
-    for (BYTE b : buffer) {
+    for (BYTE b : image) {
         sum += b;
     }
-    return sum / static_cast<double>(buffer.size());
+    return sum / static_cast<double>(image.size());
 }
 
+// The SDK rewrites the frame record for every frame, field by field; a
+// field is read whole.
+int32_t ReadField(const int32_t& field) {
+    return std::atomic_ref<int32_t>(const_cast<int32_t&>(field)).load(std::memory_order_relaxed);
+}
+
+// Frames are announced without a buffer of the caller's: each frame's
+// statistics come from Tavrin_GetImage, which copies the current image under
+// the SDK's frame lock, so the next frame never overwrites it half-read.
 int Stream(int camera, HWND window, const Options& options) {
     if (!PrepareCapture(camera, options)) {
         return Fail(camera, "setting up the stream");
     }
     const int bytesPerPixel = options.mode / 8;
     const int stride = (Tavrin_Width(camera) * bytesPerPixel + 3) & ~3;
-    std::vector<BYTE> buffer(static_cast<size_t>(stride) * static_cast<size_t>(Tavrin_Height(camera)));
-    if (!Tavrin_CallBackPreview(camera, window, buffer.data(), static_cast<int>(buffer.size()), 1)) {
+    std::vector<BYTE> image(static_cast<size_t>(stride) * static_cast<size_t>(Tavrin_Height(camera)));
+    if (!Tavrin_CallBackPreview(camera, window, nullptr, 0, 1)) {
         return Fail(camera, "starting the stream");
     }
     int frames = 0;
@@ -264,10 +274,13 @@ int Stream(int camera, HWND window, const Options& options) {
             break;
         }
         const auto* info = reinterpret_cast<const TavrinFrameInfo*>(message.wParam);
+        const int bits = ReadField(info->bitsPerPixel);
+        const int rate = ReadField(info->frameRate);
+        const double mean =
+            Tavrin_GetImage(camera, image.data(), static_cast<int>(image.size()), 1) ? MeanLevel(image, bits) : 0.0;
         ++frames;
-        std::printf("frame %4d  %d x %d  %2d bpp  rate %d.%d fps  mean %.1f\n", frames, info->width, info->height,
-                    info->bitsPerPixel, info->frameRate / 10, info->frameRate % 10,
-                    MeanLevel(buffer, info->bitsPerPixel));
+        std::printf("frame %4d  %d x %d  %2d bpp  rate %d.%d fps  mean %.1f\n", frames, ReadField(info->width),
+                    ReadField(info->height), bits, rate / 10, rate % 10, mean);
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     Tavrin_StopPreview(camera);
