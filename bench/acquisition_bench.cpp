@@ -140,6 +140,7 @@ void MeasureStreams(benchmark::State& state, std::vector<Stream>& streams, const
             return;
         }
     }
+    DrainQueue();  // frames announced before the measurement starts
     uint64_t received = 0;
     int sentBefore = 0;
     for (int slot : slots) {
