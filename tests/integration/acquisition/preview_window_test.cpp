@@ -89,7 +89,7 @@ protected:
 
 TEST_F(PreviewWindow, OneWindowReusedAfterStopAndRemovedByClose) {
     ASSERT_TRUE(PreviewWindows().empty());
-    ASSERT_EQ(Tavrin_Preview(handle), 1);
+    ASSERT_EQ(Tavrin_Preview(handle), 1) << ::testing::PrintToString(TakeErrors());
     std::vector<std::string> windows = PreviewWindows();
     ASSERT_EQ(windows.size(), 1u);
     EXPECT_NE(windows[0].find("656x494"), std::string::npos) << windows[0];
@@ -102,7 +102,7 @@ TEST_F(PreviewWindow, OneWindowReusedAfterStopAndRemovedByClose) {
     ASSERT_EQ(windows.size(), 1u);
 
     // A new start shows in the same window.
-    ASSERT_EQ(Tavrin_Preview(handle), 1);
+    ASSERT_EQ(Tavrin_Preview(handle), 1) << ::testing::PrintToString(TakeErrors());
     windows = PreviewWindows();
     ASSERT_EQ(windows.size(), 1u);
     EXPECT_EQ(WindowId(windows[0]), id);
