@@ -120,6 +120,9 @@ int CTavrin::SelectDevice(int index) {
 // Stops acquisition, removes the preview window and closes the grab handle;
 // the object stays usable and the next start opens the device again.
 int CTavrin::Close() {
+    // One step for other threads' starts: the stream is stopped and the
+    // window goes before another start can open either again.
+    std::lock_guard control(controlLock_);
     StopPreview();
     previewWindow_.Close();
     imageValid_.store(0, std::memory_order_release);

@@ -115,6 +115,9 @@ bool CTavrin::OpenPreviewIfConfigured() {
 int CTavrin::Preview() { return CallBackPreview(nullptr, nullptr, 0, 0); }
 
 int CTavrin::CallBackPreview(platform::WindowHandle window, uint8_t* buffer, int size, int rowOrder) {
+    // The window is opened and the stream started as one step, so a Close on
+    // another thread never destroys a window that a new stream draws into.
+    std::lock_guard control(controlLock_);
     {
         // Under the frame lock: a running stream then sees the window, buffer
         // and size together (never an old buffer with a new size), and the
