@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "acquisition_fixture.h"
+#include "support/pillow_samples.h"
 
 namespace tavrin::test {
 namespace {
@@ -32,8 +33,6 @@ std::vector<BYTE> ReadFile(const std::string& path) {
 uint32_t U32(const std::vector<BYTE>& bytes, size_t at) {
     return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | static_cast<uint32_t>(bytes[at + 3]) << 24;
 }
-
-uint32_t Word(const BYTE* p) { return p[0] | p[1] << 8; }
 
 struct CommandResult {
     int exitCode = -1;
@@ -74,37 +73,11 @@ std::string Field(const std::string& output, const std::string& key) {
 }
 
 // How Pillow presents the pixels of an output image of a depth.
-enum class ReadBack { kGray8, kGray16Scaled, kRgb8, kRgba8Opaque, kRgbx8Zero, kRgb16To8, kRgba16To8Opaque };
+using tavrin::test::ReadBack;
 
 // Pillow's samples for the output image given in memory order.
 std::vector<uint32_t> ExpectedSamples(const std::vector<BYTE>& image, int width, int height, int bits, ReadBack form) {
-    std::vector<uint32_t> samples;
-    const int stride = Stride(width, bits);
-    const int bytesPerPixel = bits / 8;
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const BYTE* p = image.data() + static_cast<size_t>(y) * stride + x * bytesPerPixel;
-            switch (form) {
-            case ReadBack::kGray8: samples.push_back(p[0]); break;
-            case ReadBack::kGray16Scaled: samples.push_back((Word(p) << 6) & 0xFFFFu); break;
-            case ReadBack::kRgb8:
-            case ReadBack::kRgba8Opaque:
-            case ReadBack::kRgbx8Zero:
-                samples.insert(samples.end(), {p[2], p[1], p[0]});
-                if (form == ReadBack::kRgba8Opaque) samples.push_back(255);
-                if (form == ReadBack::kRgbx8Zero) samples.push_back(0);
-                break;
-            case ReadBack::kRgb16To8:
-            case ReadBack::kRgba16To8Opaque:
-                for (int c = 2; c >= 0; --c) {
-                    samples.push_back(((Word(p + 2 * c) << 6) & 0xFFFFu) >> 8);
-                }
-                if (form == ReadBack::kRgba16To8Opaque) samples.push_back(255);
-                break;
-            }
-        }
-    }
-    return samples;
+    return tavrin::test::ExpectedSamples(image.data(), width, height, Stride(width, bits), bits / 8, form);
 }
 
 class FilesTest : public AcquisitionTest {

@@ -15,6 +15,7 @@
 #include "output/avi_recorder.h"
 #include "output/save_image.h"
 #include "output_test_support.h"
+#include "support/pillow_samples.h"
 
 namespace tavrin {
 namespace {
@@ -35,45 +36,11 @@ struct CommandResult {
     std::string output;
 };
 
-// How a reader presents the samples of a camera image.
-enum class ReadBack {
-    kGray8,             // the 8-bit sample
-    kGray16Scaled,      // the 10-bit sample << 6
-    kRgb8,              // R, G, B bytes
-    kRgba8Opaque,       // R, G, B, 255
-    kRgbx8Zero,         // R, G, B, 0
-    kRgb16To8,          // R, G, B: (10-bit sample << 6) >> 8
-    kRgba16To8Opaque,   // as kRgb16To8, then 255
-};
+using tavrin::test::ReadBack;
 
-std::vector<uint32_t> ExpectedSamples(const CDibImage& image, ReadBack form)
-{
-    std::vector<uint32_t> samples;
-    const int32_t bytesPerPixel = image.BytesPerPixel();
-    for (int32_t y = 0; y < image.Height(); ++y) {
-        for (int32_t x = 0; x < image.Width(); ++x) {
-            const uint8_t* p = image.Row(y) + x * bytesPerPixel;
-            switch (form) {
-            case ReadBack::kGray8: samples.push_back(p[0]); break;
-            case ReadBack::kGray16Scaled: samples.push_back((Word(p) << 6) & 0xFFFFu); break;
-            case ReadBack::kRgb8:
-            case ReadBack::kRgba8Opaque:
-            case ReadBack::kRgbx8Zero:
-                samples.insert(samples.end(), {p[2], p[1], p[0]});
-                if (form == ReadBack::kRgba8Opaque) samples.push_back(255);
-                if (form == ReadBack::kRgbx8Zero) samples.push_back(0);
-                break;
-            case ReadBack::kRgb16To8:
-            case ReadBack::kRgba16To8Opaque:
-                for (int c = 2; c >= 0; --c) {
-                    samples.push_back(((Word(p + 2 * c) << 6) & 0xFFFFu) >> 8);
-                }
-                if (form == ReadBack::kRgba16To8Opaque) samples.push_back(255);
-                break;
-            }
-        }
-    }
-    return samples;
+std::vector<uint32_t> ExpectedSamples(const CDibImage& image, ReadBack form) {
+    return tavrin::test::ExpectedSamples(image.Bits(), image.Width(), image.Height(), image.Stride(),
+                                         image.BytesPerPixel(), form);
 }
 
 // A picture whose colours vary slowly, which JPEG reproduces closely, with
