@@ -17,11 +17,17 @@
 #include "api/TavrinSdk.h"
 #include "api/TavrinSim.h"
 #include "platform/environment.h"
+#include "platform/module.h"
 #include "support/isolation.h"
 #include "support/notify_window.h"
 #include "unit/settings/fresh_store.h"
 
 namespace tavrin::test {
+
+// Names scratch files after the process, so test programs running side by
+// side (or the same program in two configurations) never share one.
+inline std::string ProcessTag() { return std::to_string(tavrin::platform::ProgramInstance() & 0xFFFFFF); }
+
 
 inline constexpr int kSensorWidth = 656;
 inline constexpr int kSensorHeight = 494;

@@ -84,7 +84,7 @@ class FilesTest : public AcquisitionTest {
 protected:
     void SetUp() override {
         AcquisitionTest::SetUp();
-        directory = std::filesystem::temp_directory_path() / ("acquisition_files_" + std::to_string(std::rand()));
+        directory = std::filesystem::temp_directory_path() / ("acquisition_files_" + ProcessTag());
         std::filesystem::remove_all(directory);
         std::filesystem::create_directories(directory);
     }

@@ -27,7 +27,7 @@ bool HaveDisplay() {
 
 std::string CommandOutput(const std::string& command) {
     const std::filesystem::path capture =
-        std::filesystem::temp_directory_path() / ("acquisition_window_" + std::to_string(std::rand()) + ".txt");
+        std::filesystem::temp_directory_path() / ("acquisition_window_" + ProcessTag() + ".txt");
     std::system((command + " > '" + capture.string() + "' 2>&1").c_str());
     std::ifstream in(capture);
     std::stringstream text;

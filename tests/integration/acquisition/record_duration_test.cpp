@@ -48,7 +48,7 @@ TEST_F(RecordDurationTest, RecordingStopsAboutFiveSecondsAfterItsFirstFrameAndSt
     ASSERT_EQ(Tavrin_SetCaptureWindowEx(handle, kSensorWidth, 0, kWidth, kSensorHeight, 0, kHeight), 1);
     ASSERT_EQ(Tavrin_SetColorMode(handle, 24), 1);
     const std::filesystem::path path =
-        std::filesystem::temp_directory_path() / ("acquisition_5s_" + std::to_string(std::rand()) + ".avi");
+        std::filesystem::temp_directory_path() / ("acquisition_5s_" + ProcessTag() + ".avi");
     std::filesystem::remove(path);
 
     ASSERT_EQ(Tavrin_Record(handle, path.string().c_str(), 5000, 0), 1);

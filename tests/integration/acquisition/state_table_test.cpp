@@ -155,7 +155,7 @@ TEST_F(StateTableTest, PreviewInCaptureStateClosesAndReportsFrameError) {
 }
 
 TEST_F(StateTableTest, RecordInCaptureStateClosesAndReportsFileError) {
-    const std::string path = (std::filesystem::temp_directory_path() / "acquisition_capture_record.avi").string();
+    const std::string path = (std::filesystem::temp_directory_path() / ("acquisition_capture_record_" + ProcessTag() + ".avi")).string();
     std::filesystem::remove(path);
     ASSERT_EQ(Tavrin_Capture(handle), 1);
     EXPECT_EQ(Tavrin_Record(handle, path.c_str(), 1000, 0), 0);
@@ -212,7 +212,7 @@ TEST_F(StateTableTest, SnapShotFromIdleClosesTheDeviceAndCaptureKeepsItOpen) {
 }
 
 TEST_F(StateTableTest, SnapShotWithoutBufferProcessesTheFrameForGetImageAndSaveImage) {
-    const std::string path = (std::filesystem::temp_directory_path() / "acquisition_null_snapshot.bmp").string();
+    const std::string path = (std::filesystem::temp_directory_path() / ("acquisition_null_snapshot_" + ProcessTag() + ".bmp")).string();
     std::filesystem::remove(path);
     // Before any frame there is no image to give or save.
     EXPECT_EQ(Tavrin_GetImage(handle, buffer.data(), static_cast<int>(buffer.size()), 0), 0);
@@ -252,7 +252,7 @@ TEST_F(StateTableTest, CloseEndsStreamingAndInvalidatesTheImage) {
     ExpectStreaming();
     EXPECT_EQ(Tavrin_Close(handle), 1);
     EXPECT_TRUE(CameraQuiet(0));
-    const std::string path = (std::filesystem::temp_directory_path() / "acquisition_after_close.bmp").string();
+    const std::string path = (std::filesystem::temp_directory_path() / ("acquisition_after_close_" + ProcessTag() + ".bmp")).string();
     EXPECT_EQ(Tavrin_SaveImage(handle, path.c_str(), 0), 0);
     EXPECT_EQ(TakeErrors(), Codes{1});
     ExpectIdle();

@@ -241,7 +241,7 @@ bool WaitForFile(const std::filesystem::path& path, int timeoutMs) {
 // here reports 2 (in use) then 1; once that program has stopped, it starts.
 TEST_F(StreamingTest, SecondProgramStreamingTheCameraHoldsIt) {
     const std::filesystem::path signals =
-        std::filesystem::temp_directory_path() / ("acquisition_peer_" + std::to_string(std::rand()));
+        std::filesystem::temp_directory_path() / ("acquisition_peer_" + ProcessTag());
     std::filesystem::remove_all(signals);
     std::filesystem::create_directories(signals);
     int peerResult = -1;
