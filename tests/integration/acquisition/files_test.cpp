@@ -15,6 +15,7 @@
 
 #include "acquisition_fixture.h"
 #include "support/pillow_samples.h"
+#include "support/shell_command.h"
 
 namespace tavrin::test {
 namespace {
@@ -34,29 +35,8 @@ uint32_t U32(const std::vector<BYTE>& bytes, size_t at) {
     return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | static_cast<uint32_t>(bytes[at + 3]) << 24;
 }
 
-struct CommandResult {
-    int exitCode = -1;
-    std::string output;
-};
-
-// Runs a shell command; its output (both streams) and exit code come back.
-CommandResult RunCommand(const std::string& command, const std::string& capture) {
-    const std::string line = "( " + command + " ) > '" + capture + "' 2>&1; echo \"exit=$?\" >> '" + capture + "'";
-    CommandResult result;
-    if (std::system(line.c_str()) == -1) {
-        return result;
-    }
-    std::ifstream in(capture);
-    std::stringstream text;
-    text << in.rdbuf();
-    result.output = text.str();
-    const size_t at = result.output.rfind("exit=");
-    if (at != std::string::npos) {
-        result.exitCode = std::atoi(result.output.c_str() + at + 5);
-        result.output.erase(at);
-    }
-    return result;
-}
+using tavrin::test::CommandResult;
+using tavrin::test::RunCommand;
 
 // The value after "key=" in a reader's key=value output, or "".
 std::string Field(const std::string& output, const std::string& key) {

@@ -16,6 +16,7 @@
 #include "output/save_image.h"
 #include "output_test_support.h"
 #include "support/pillow_samples.h"
+#include "support/shell_command.h"
 
 namespace tavrin {
 namespace {
@@ -31,10 +32,7 @@ constexpr const char* kPngCheck = "/usr/bin/pngcheck";
 constexpr const char* kFfprobe = "/usr/bin/ffprobe";
 constexpr const char* kFfmpeg = "/usr/bin/ffmpeg";
 
-struct CommandResult {
-    int exitCode = -1;
-    std::string output;
-};
+using tavrin::test::CommandResult;
 
 using tavrin::test::ReadBack;
 
@@ -95,24 +93,8 @@ protected:
     static bool Have(const char* program) { return std::filesystem::exists(program); }
 
     // Runs a shell command; its output (both streams) and exit code come back.
-    CommandResult Run(const std::string& command)
-    {
-        const std::string capture = dir_.File("command_output.txt");
-        const std::string line = "( " + command + " ) > '" + capture + "' 2>&1; echo \"exit=$?\" >> '" + capture + "'";
-        CommandResult result;
-        if (std::system(line.c_str()) == -1) {
-            return result;
-        }
-        std::ifstream in(capture);
-        std::stringstream text;
-        text << in.rdbuf();
-        result.output = text.str();
-        const size_t at = result.output.rfind("exit=");
-        if (at != std::string::npos) {
-            result.exitCode = std::atoi(result.output.c_str() + at + 5);
-            result.output.erase(at);
-        }
-        return result;
+    CommandResult Run(const std::string& command) {
+        return tavrin::test::RunCommand(command, dir_.File("command_output.txt"));
     }
 
     bool HavePillow()
