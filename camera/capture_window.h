@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "settings/records.h"
+#include "records/settings_records.h"
 
 namespace tavrin {
 

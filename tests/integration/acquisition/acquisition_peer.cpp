@@ -8,8 +8,8 @@
 #include <fstream>
 #include <thread>
 
-#include "api/TavrinSdk.h"
-#include "api/TavrinSim.h"
+#include "TavrinSdk.h"
+#include "TavrinSim.h"
 #include "support/notify_window.h"
 
 int main(int argc, char** argv) {

@@ -195,6 +195,38 @@ TEST_F(StreamingTest, NegativeWaitTimeFromTheRegistryStillStreams) {
     EXPECT_EQ(TakeErrors(), Codes{});
 }
 
+// The wait before each frame ends when the stream is stopped, however long
+// it is: stopping, closing and releasing never wait it out.
+TEST_F(StreamingTest, LongWaitTimesNeverDelayTheEnd) {
+    enum class End { Stop, Close, Release };
+    for (const int waitTime : {20000, 0x7FFFFFFF}) {
+        for (const End end : {End::Stop, End::Close, End::Release}) {
+            SCOPED_TRACE(testing::Message() << "wait time " << waitTime << ", end " << static_cast<int>(end));
+            if (handle == 0) {
+                handle = Tavrin_Initialize(window);
+                ASSERT_NE(handle, 0);
+                ASSERT_EQ(Tavrin_SetPreviewWindow(handle, nullptr, 0, 0, 0, 0), 1);
+            }
+            ASSERT_EQ(Tavrin_SetWaitTime(handle, waitTime), 1);
+            ASSERT_EQ(Tavrin_CallBackPreview(handle, window, nullptr, 0, 0), 1);
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));  // the loop is in its wait
+            const auto start = std::chrono::steady_clock::now();
+            switch (end) {
+            case End::Stop: EXPECT_EQ(Tavrin_StopPreview(handle), 1); break;
+            case End::Close: EXPECT_EQ(Tavrin_Close(handle), 1); break;
+            case End::Release:
+                EXPECT_EQ(Tavrin_Release(handle), 1);
+                handle = 0;
+                break;
+            }
+            EXPECT_LT(MillisecondsSince(start), 2000u);
+        }
+    }
+    if (handle != 0) {
+        Tavrin_SetWaitTime(handle, 1);
+    }
+}
+
 // Two handles of one program on one camera: the one streaming with a
 // notification window holds the camera.
 TEST_F(StreamingTest, SecondHandleCannotStartTheCameraAnotherHandleStreams) {

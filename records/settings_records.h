@@ -3,7 +3,7 @@
 // acquisition thread reads them for the next frame, so every field is an
 // atomic, read and written relaxed: a frame sees each value whole, and a
 // change shows from the next frame on. (The image processing settings are
-// the filter record of imaging/filter_record.h.)
+// the filter record of records/filter_record.h.)
 #pragma once
 
 #include <array>
