@@ -12,8 +12,6 @@
 namespace tavrin {
 namespace {
 
-enum WaitFrameResult { kFrameError = 1, kFrameReady = 3 };
-
 constexpr uint32_t kFailedGrabPauseMs = 10;
 
 // The caller reads the frame record whenever its message arrives, while the
@@ -93,14 +91,14 @@ void CTavrin::StreamingLoop() {
         if (runFlag_.load(std::memory_order_acquire) != kRun) {
             continue;
         }
-        const int waited = device_->WaitFrame();
-        if (waited == kFrameError) {
+        const device::WaitResult waited = device_->WaitFrame();
+        if (waited == device::WaitResult::Failed || waited == device::WaitResult::TimedOut) {
             runFlag_.store(kStop, std::memory_order_release);
             NotifyFrame(0, kErrTransfer);
             Report(kErrTransfer);
             break;
         }
-        if (waited != kFrameReady) {
+        if (waited != device::WaitResult::Frame) {
             continue;
         }
         std::unique_lock frame(frameLock_);
