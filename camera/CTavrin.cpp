@@ -167,7 +167,7 @@ bool CTavrin::RequireDevice() {
 
 int CTavrin::RegisterOwner(int index) {
     if (owners_) {
-        owners_->Register(index, reinterpret_cast<uint64_t>(notifyWindow_.load(std::memory_order_relaxed)));
+        return owners_->Claim(index, reinterpret_cast<uint64_t>(notifyWindow_.load(std::memory_order_relaxed))) ? 1 : 0;
     }
     return 1;
 }

@@ -77,7 +77,8 @@ public:
     void Notify(int32_t code);
     int32_t TakeLastError() { return errors_.Pop(); }
 
-    // The owner table entry of a device slot.
+    // The owner table entry of a device slot. Registering claims it in one
+    // step with the check that it is free: 0 when another program holds it.
     int RegisterOwner(int index);
     int ReleaseOwner(int index);
     bool InUse(int index) const;
@@ -202,7 +203,9 @@ private:
     enum RunFlag : int32_t { kStop = 0, kRun = 1, kPause = 2 };
 
     bool PassStateGuard(StartOperation operation, int& result);
-    bool Prepare();
+    // A stream claims the camera's owner table entry here (claimOwner) and
+    // keeps it when the preparation succeeds; the other starts only check it.
+    bool Prepare(bool claimOwner = false);
     bool OpenPreviewIfConfigured();
     bool StartAcquisitionThread(void (CTavrin::*loop)());
     void StopRecordingThread();

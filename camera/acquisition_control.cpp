@@ -52,23 +52,25 @@ int CTavrin::StartPreview() {
     if (int result = 0; !PassStateGuard(StartOperation::StartPreview, result)) {
         return result;
     }
-    if (!Prepare()) {
+    if (!Prepare(true)) {
         Report(kErrNotReady);
         return 0;
     }
+    // The preparation claimed the camera; a start that fails gives it back.
     if (!StartAcquisitionThread(&CTavrin::StreamingLoop)) {
         StopPreview();
+        ReleaseOwner(device_->GetDeviceIndex());
         Report(kErrThread);
         return 0;
     }
     device_->SetTriggerMode(0);
     if (device_->StartTransfer() != 0) {
         StopPreview();
+        ReleaseOwner(device_->GetDeviceIndex());
         Report(kErrDeviceIo);
         return 0;
     }
     state_.store(AcquisitionState::Streaming, std::memory_order_release);
-    RegisterOwner(device_->GetDeviceIndex());
     return 1;
 }
 

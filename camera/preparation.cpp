@@ -11,15 +11,23 @@ constexpr uint32_t kClockSettleMs = 100;
 
 }  // namespace
 
-bool CTavrin::Prepare() {
+bool CTavrin::Prepare(bool claimOwner) {
     const int index = device_->GetDeviceIndex();
-    if (!device_->IsDevicePresent(index) || InUse(index)) {
+    // Checking and claiming are one step, so that of several programs
+    // starting this camera together only one streams.
+    if (!device_->IsDevicePresent(index) || (claimOwner ? RegisterOwner(index) == 0 : InUse(index))) {
         Report(kErrDevice);
         return false;
     }
-    if (!IsCaptureWindowValid(capture_, SubSample())) {
-        Report(kErrCaptureWindow);
+    const auto fail = [&](int32_t code) {
+        if (claimOwner) {
+            ReleaseOwner(index);
+        }
+        Report(code);
         return false;
+    };
+    if (!IsCaptureWindowValid(capture_, SubSample())) {
+        return fail(kErrCaptureWindow);
     }
     // A stored mode outside 0..5 has no images to size: it must never pick
     // a buffer, so the preparation fails as an allocation would.
@@ -27,8 +35,7 @@ bool CTavrin::Prepare() {
     {
         std::lock_guard frame(frameLock_);
         if (!IsValidColorMode(mode) || !AllocateFrameImages(imageSet_, mode, Width(), Height())) {
-            Report(kErrBuffer);
-            return false;
+            return fail(kErrBuffer);
         }
         preparedMode_ = mode;
     }
