@@ -87,24 +87,26 @@ int AcquisitionEngine::StartPreview() {
     if (int result = 0; !PassStateGuard(StartOperation::StartPreview, result)) {
         return result;
     }
-    if (!Prepare()) {
+    if (!Prepare(true)) {
         context_.Report(kErrNotReady);
         return 0;
     }
+    // The preparation claimed the camera; a start that fails gives it back.
+    device::CTavrin860VXRUXSdk& device = *context_.device;
     if (!StartAcquisitionThread(&AcquisitionEngine::StreamingLoop)) {
         StopPreview();
+        ReleaseOwner(device.GetDeviceIndex());
         context_.Report(kErrThread);
         return 0;
     }
-    device::CTavrin860VXRUXSdk& device = *context_.device;
     device.SetTriggerMode(0);
     if (device.StartTransfer() != 0) {
         StopPreview();
+        ReleaseOwner(device.GetDeviceIndex());
         context_.Report(kErrDeviceIo);
         return 0;
     }
     state_.store(AcquisitionState::Streaming, std::memory_order_release);
-    RegisterOwner(device.GetDeviceIndex());
     return 1;
 }
 
@@ -223,10 +225,8 @@ int AcquisitionEngine::Trigger(platform::WindowHandle window, uint8_t* buffer, i
     return 1;
 }
 
-void AcquisitionEngine::RegisterOwner(int index) {
-    if (context_.owners) {
-        context_.owners->Register(index, reinterpret_cast<uint64_t>(context_.notifier.Window()));
-    }
+bool AcquisitionEngine::ClaimOwner(int index) {
+    return !context_.owners || context_.owners->Claim(index, reinterpret_cast<uint64_t>(context_.notifier.Window()));
 }
 
 void AcquisitionEngine::ReleaseOwner(int index) {

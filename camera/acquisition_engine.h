@@ -56,8 +56,10 @@ public:
     // (camera switches, the readout area, device scans).
     platform::CriticalSection& ControlLock() { return controlLock_; }
 
-    // The machine-wide owner table's entry of a device slot.
-    void RegisterOwner(int index);
+    // The machine-wide owner table's entry of a device slot. Claiming checks
+    // that it is free and takes it in one step: false when another program
+    // holds it.
+    bool ClaimOwner(int index);
     void ReleaseOwner(int index);
     bool InUse(int index) const;
 
@@ -74,7 +76,9 @@ private:
     enum RunFlag : int32_t { kStop = 0, kRun = 1, kPause = 2 };
 
     bool PassStateGuard(StartOperation operation, int& result);
-    bool Prepare();
+    // A stream claims the camera's owner table entry here (claimOwner) and
+    // keeps it when the preparation succeeds; the other starts only check it.
+    bool Prepare(bool claimOwner = false);
     bool PrepareImages();
     bool OpenPreviewIfConfigured();
     bool StartAcquisitionThread(void (AcquisitionEngine::*loop)());

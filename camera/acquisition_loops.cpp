@@ -13,8 +13,6 @@
 namespace tavrin {
 namespace {
 
-enum WaitFrameResult { kFrameError = 1, kFrameReady = 3 };
-
 constexpr uint32_t kFailedGrabPauseMs = 10;
 
 // The caller reads the frame record whenever its message arrives, while the
@@ -125,14 +123,14 @@ void AcquisitionEngine::StreamingLoop() {
         if (runFlag_.load(std::memory_order_acquire) != kRun) {
             continue;
         }
-        const int waited = context_.device->WaitFrame();
-        if (waited == kFrameError) {
+        const device::WaitResult waited = context_.device->WaitFrame();
+        if (waited == device::WaitResult::Failed || waited == device::WaitResult::TimedOut) {
             runFlag_.store(kStop, std::memory_order_release);
             NotifyFrame(0, kErrTransfer);
             context_.Report(kErrTransfer);
             break;
         }
-        if (waited != kFrameReady) {
+        if (waited != device::WaitResult::Frame) {
             continue;
         }
         std::unique_lock frame(frameLock_);

@@ -22,22 +22,22 @@ void SetErrorOut(int* error, int value) {
 }  // namespace
 
 int64_t ExposureLinesForMicroseconds(int32_t microseconds) {
-    return static_cast<int64_t>(std::floor(microseconds / 1000.0 / kLineTimeMs));
+    return static_cast<int64_t>(std::floor(microseconds / 1000.0 / model::kLineTimeMs));
 }
 
 // The stored exposure may come from the registry unchecked, so the time is
 // limited to what an int can carry.
 int32_t MicrosecondsForExposureLines(int32_t lines) {
-    const double time = std::floor((lines * kLineLengthClocks + kLineOffsetClocks) * kClockPeriodMs * 1000.0);
+    const double time = std::floor((lines * model::kLineLengthClocks + model::kLineOffsetClocks) * model::kClockPeriodMs * 1000.0);
     const double limited = std::clamp(time, static_cast<double>(std::numeric_limits<int32_t>::min()),
                                       static_cast<double>(std::numeric_limits<int32_t>::max()));
     return static_cast<int32_t>(limited);
 }
 
 int32_t RealExposureCache::Update(int32_t lines) {
-    lineLengthClocks.store(kLineLengthClocks, std::memory_order_relaxed);
-    lineOffsetClocks.store(kLineOffsetClocks, std::memory_order_relaxed);
-    clockPeriodMs.store(kClockPeriodMs, std::memory_order_relaxed);
+    lineLengthClocks.store(model::kLineLengthClocks, std::memory_order_relaxed);
+    lineOffsetClocks.store(model::kLineOffsetClocks, std::memory_order_relaxed);
+    clockPeriodMs.store(model::kClockPeriodMs, std::memory_order_relaxed);
     exposureLines.store(lines, std::memory_order_relaxed);
     const int32_t time = MicrosecondsForExposureLines(lines);
     microseconds.store(time, std::memory_order_relaxed);

@@ -11,7 +11,7 @@
 namespace tavrin {
 namespace {
 
-constexpr int32_t kSignificantBits = 10;
+constexpr int32_t kSignificantBits = model::kSignificantBits;
 
 }  // namespace
 

@@ -20,26 +20,33 @@ bool AcquisitionEngine::PrepareImages() {
     const int32_t mode = context_.format.colorMode.load(std::memory_order_relaxed);
     std::lock_guard frame(frameLock_);
     if (!IsValidColorMode(mode) || !AllocateFrameImages(imageSet_, mode, context_.Width(), context_.Height())) {
-        context_.Report(kErrBuffer);
         return false;
     }
     preparedMode_ = mode;
     return true;
 }
 
-bool AcquisitionEngine::Prepare() {
+bool AcquisitionEngine::Prepare(bool claimOwner) {
     device::CTavrin860VXRUXSdk& device = *context_.device;
     const int index = device.GetDeviceIndex();
-    if (!device.IsDevicePresent(index) || InUse(index)) {
+    // Checking and claiming are one step, so that of several programs
+    // starting this camera together only one streams.
+    if (!device.IsDevicePresent(index) || (claimOwner ? !ClaimOwner(index) : InUse(index))) {
         context_.Report(kErrDevice);
         return false;
     }
-    if (!IsCaptureWindowValid(context_.capture, context_.SubSample())) {
-        context_.Report(kErrCaptureWindow);
+    const auto fail = [&](int32_t code) {
+        if (claimOwner) {
+            ReleaseOwner(index);
+        }
+        context_.Report(code);
         return false;
+    };
+    if (!IsCaptureWindowValid(context_.capture, context_.SubSample())) {
+        return fail(kErrCaptureWindow);
     }
     if (!PrepareImages()) {
-        return false;
+        return fail(kErrBuffer);
     }
     device.SetBitDepth(RawBitsOf(preparedMode_) == 16 ? 1 : 0);
     const int32_t clock = context_.format.clock.load(std::memory_order_relaxed);

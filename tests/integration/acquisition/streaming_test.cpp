@@ -293,5 +293,59 @@ TEST_F(StreamingTest, SecondProgramStreamingTheCameraHoldsIt) {
     EXPECT_EQ(Tavrin_StopPreview(handle), 1);
 }
 
+// Six programs start camera 0 at the same moment: exactly one streams, and
+// each of the others is refused with 2 (in use) then 1, in every trial.
+TEST_F(StreamingTest, OfSixProgramsStartingTogetherExactlyOneStreams) {
+    constexpr int kPrograms = 6;
+    const int trials = ACQUISITION_UNDER_EMULATOR ? 2 : 3;
+    for (int trial = 0; trial < trials; ++trial) {
+        const std::filesystem::path signals =
+            std::filesystem::temp_directory_path() / ("acquisition_race_" + ProcessTag());
+        std::filesystem::remove_all(signals);
+        std::filesystem::create_directories(signals);
+        std::vector<std::thread> peers;
+        std::atomic<int> failedPeers{0};
+        for (int i = 0; i < kPrograms; ++i) {
+            peers.emplace_back([&, i] {
+                const std::string command =
+                    std::string(kPeer) + " \"" + signals.string() + "\" race " + std::to_string(i);
+                failedPeers.fetch_add(std::system(command.c_str()) != 0 ? 1 : 0);
+            });
+        }
+        bool ready = true;
+        for (int i = 0; i < kPrograms; ++i) {
+            ready = ready && WaitForFile(signals / ("ready-" + std::to_string(i)), 60000);
+        }
+        std::ofstream(signals / "go").put('\n');
+        int streaming = 0;
+        for (int i = 0; ready && i < kPrograms; ++i) {
+            const std::string name = std::to_string(i);
+            const auto streamed = signals / ("streaming-" + name);
+            const auto refused = signals / ("refused-" + name);
+            const auto start = std::chrono::steady_clock::now();
+            while (!std::filesystem::exists(streamed) && !std::filesystem::exists(refused) &&
+                   MillisecondsSince(start) < 20000) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            }
+            if (std::filesystem::exists(streamed)) {
+                ++streaming;
+            } else {
+                std::ifstream codes(refused);
+                EXPECT_TRUE(codes.is_open()) << "program " << i << " gave no answer";
+                std::string text((std::istreambuf_iterator<char>(codes)), std::istreambuf_iterator<char>());
+                EXPECT_EQ(text, "1 2 ") << "program " << i;
+            }
+        }
+        std::ofstream(signals / "stop").put('\n');
+        for (auto& peer : peers) {
+            peer.join();
+        }
+        std::filesystem::remove_all(signals);
+        ASSERT_TRUE(ready) << "the programs did not all start";
+        EXPECT_EQ(failedPeers.load(), 0);
+        EXPECT_EQ(streaming, 1) << "trial " << trial;
+    }
+}
+
 }  // namespace
 }  // namespace tavrin::test
