@@ -80,6 +80,12 @@ int FrameStream::Stop() {
     return static_cast<int>(shared_.endCode.load(std::memory_order_relaxed));
 }
 
+namespace {
+
+int32_t SlotBefore(int32_t slot, int32_t slotCount) { return slot == 0 ? slotCount - 1 : slot - 1; }
+
+}  // namespace
+
 WaitResult FrameStream::WaitFrame() {
     if (shared_.errorFlag.load(std::memory_order_acquire) == 1) {
         return WaitResult::Failed;
@@ -105,15 +111,17 @@ WaitResult FrameStream::WaitFrame() {
         return WaitResult::TimedOut;
     }
     // The newest complete slot is the one before the write index; older
-    // ones are dropped.
-    int32_t newest = written - 1;
-    if (newest < 0) {
-        newest += slotCount;
-    } else if (newest >= slotCount) {
-        newest -= slotCount;
+    // ones are dropped. Should the writer have come round to that slot
+    // meanwhile, the one before its new position is taken instead.
+    int32_t newest = SlotBefore(written % slotCount, slotCount);
+    for (;;) {
+        shared_.readIndex.store(newest, std::memory_order_seq_cst);
+        const int32_t writing = shared_.writeIndex.load(std::memory_order_seq_cst);
+        if (writing != newest) {
+            return WaitResult::Frame;
+        }
+        newest = SlotBefore(writing, slotCount);
     }
-    shared_.readIndex.store(newest, std::memory_order_release);
-    return WaitResult::Frame;
 }
 
 const uint8_t* FrameStream::ChosenSlot() const {

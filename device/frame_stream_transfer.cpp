@@ -9,13 +9,18 @@
 namespace tavrin::device {
 
 // Moves past the slot just completed. The slot the reader names is skipped,
-// so the reader's copy is never overwritten while it runs.
+// so the reader's copy is never overwritten while it runs. The writer names
+// its next slot before it looks at the reader's, and the reader names its
+// slot before it looks at the writer's (FrameStream::WaitFrame); with both in
+// one total order, at least one of them sees the other, so they never settle
+// on the same slot, however late either thread runs.
 void FrameStream::AdvanceWriteIndex() {
     int32_t next = NextSlot(shared_.writeIndex.load(std::memory_order_relaxed), shared_.slotCount);
-    if (next == shared_.readIndex.load(std::memory_order_acquire)) {
+    shared_.writeIndex.store(next, std::memory_order_seq_cst);
+    if (next == shared_.readIndex.load(std::memory_order_seq_cst)) {
         next = NextSlot(next, shared_.slotCount);
+        shared_.writeIndex.store(next, std::memory_order_seq_cst);
     }
-    shared_.writeIndex.store(next, std::memory_order_release);
 }
 
 // Reads one frame into the slot at the write index: 0 complete, 1 short,
