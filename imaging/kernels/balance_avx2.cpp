@@ -2,7 +2,7 @@
 // bytes (or words) away and summing what is left, then the same for the even.
 #include <immintrin.h>
 
-#include "imaging/kernels/balance_fast.h"
+#include "imaging/kernels/balance_rows.h"
 
 namespace tavrin {
 namespace {
@@ -53,7 +53,7 @@ void Words(const uint8_t* row, int32_t count, uint64_t sums[2]) {
 
 }  // namespace
 
-void ParitySumsAvx2(const uint8_t* row, int32_t count, bool wide, uint64_t sums[2]) {
+void ParitySums_AVX2(const uint8_t* row, int32_t count, bool wide, uint64_t sums[2]) {
     if (wide) {
         Words(row, count, sums);
     } else {

@@ -3,7 +3,7 @@
 // samples; in four-channel images the fourth sample of each pixel is put back.
 #include <immintrin.h>
 
-#include "imaging/kernels/bright_fast.h"
+#include "imaging/kernels/bright_rows.h"
 
 namespace tavrin {
 namespace {
@@ -45,7 +45,7 @@ inline __m256i Words(const uint8_t* in, __m256 factor, __m256 limit) {
 
 }  // namespace
 
-bool BrightAvx2(const ToneArea& area, int32_t channels, float factor, int32_t sampleBytes, int32_t maxValue) {
+static bool TryBright(const ToneArea& area, int32_t channels, float factor, int32_t sampleBytes, int32_t maxValue) {
     const int32_t bpp = area.srcBytesPerPixel;
     if (bpp != area.dstBytesPerPixel) return false;
     const int32_t samplesPerPixel = bpp / sampleBytes;
@@ -79,6 +79,10 @@ bool BrightAvx2(const ToneArea& area, int32_t channels, float factor, int32_t sa
         }
     }
     return true;
+}
+
+void Bright_AVX2(const ToneArea& area, int32_t channels, float factor, int32_t sampleBytes, int32_t maxValue) {
+    if (!TryBright(area, channels, factor, sampleBytes, maxValue)) Bright_C(area, channels, factor, sampleBytes, maxValue);
 }
 
 }  // namespace tavrin

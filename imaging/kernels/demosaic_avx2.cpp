@@ -13,7 +13,7 @@
 // "same" is red on rows whose sites are red, blue otherwise.
 #include <immintrin.h>
 
-#include "imaging/kernels/demosaic_fast.h"
+#include "imaging/kernels/demosaic_rows.h"
 
 namespace tavrin::demosaic {
 namespace {
@@ -421,7 +421,7 @@ void Rows16(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t
 
 }  // namespace
 
-void Rows8Avx2(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains) {
+void Rows8_AVX2(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains) {
     if (frame.dstBytesPerPixel == 4) {
         Rows8<4>(frame, yBegin, yEnd, fold, mode, gains);
     } else {
@@ -429,7 +429,7 @@ void Rows8Avx2(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int3
     }
 }
 
-void Rows16Avx2(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains) {
+void Rows16_AVX2(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains) {
     if (frame.dstBytesPerPixel == 8) {
         Rows16<4>(frame, yBegin, yEnd, fold, mode, gains);
     } else {

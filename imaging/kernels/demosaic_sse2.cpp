@@ -4,7 +4,7 @@
 // SSE2 has no byte shuffle.
 #include <emmintrin.h>
 
-#include "imaging/kernels/demosaic_fast.h"
+#include "imaging/kernels/demosaic_rows.h"
 
 namespace tavrin::demosaic {
 namespace {
@@ -139,7 +139,7 @@ void Rows(const Frame& f, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode,
 
 }  // namespace
 
-void Rows8Sse2(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains) {
+void Rows8_SSE2(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains) {
     const __m128i red = _mm_set1_epi16(static_cast<int16_t>(gains.red << 1));
     const __m128i blue = _mm_set1_epi16(static_cast<int16_t>(gains.blue << 1));
     const auto step = [&](const SourceRows& rows, int32_t y, int32_t x, bool siteIsRed) {
@@ -148,7 +148,7 @@ void Rows8Sse2(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int3
     Rows<uint8_t, 16>(frame, yBegin, yEnd, fold, mode, gains, 255, step);
 }
 
-void Rows16Sse2(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains) {
+void Rows16_SSE2(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains) {
     const __m128i red = _mm_set1_epi32(gains.red);
     const __m128i blue = _mm_set1_epi32(gains.blue);
     const auto step = [&](const SourceRows& rows, int32_t y, int32_t x, bool siteIsRed) {

@@ -2,8 +2,6 @@
 
 #include <emmintrin.h>
 
-#include <cstring>
-
 #include "imaging/kernels/depth_rows.h"
 #include "imaging/kernels/dispatch.h"
 #include "imaging/kernels/row_walk.h"
@@ -50,29 +48,19 @@ void Rgb32ToRgb24_C(uint8_t* dst, const uint8_t* src, int32_t width) {
     }
 }
 
-Words16ToBytesRow SelectWords16ToBytes() {
-    if (!UseFastKernels()) {
-        return Words16ToBytes_C;
-    }
-    return CpuHasAvx2() ? Words16ToBytes_AVX2 : Words16ToBytes_SSE2;
-}
-
-PixelRow SelectRgb64ToRgb24() { return UseAvx2Kernels() ? Rgb64ToRgb24_AVX2 : Rgb64ToRgb24_C; }
-
-PixelRow SelectRgb32ToRgb24() { return UseAvx2Kernels() ? Rgb32ToRgb24_AVX2 : Rgb32ToRgb24_C; }
-
 int32_t CopyRgbBytes(uint8_t* dst, const uint8_t* src, const KernelRect& rect, int32_t dstX, int32_t dstY,
                      uint16_t dstBpp, uint16_t srcBpp, int32_t dstStride, int32_t srcStride, RowOrder order) {
     if (srcBpp < 3 || dstBpp < 3) {
         return 0;
     }
-    if (dstBpp == 3 && srcBpp == 3 && UseFastKernels()) {
+    if (dstBpp == 3 && srcBpp == 3) {
+        const auto move = Kernels().moveBytes;
         WalkRows(dst, src, rect, dstX, dstY, dstBpp, srcBpp, dstStride, srcStride, order,
-                 [](uint8_t* d, const uint8_t* s, int32_t width) { std::memmove(d, s, 3 * static_cast<size_t>(width)); });
+                 [&](uint8_t* d, const uint8_t* s, int32_t width) { move(d, s, 3 * width); });
         return 1;
     }
     if (dstBpp == 3 && srcBpp == 4) {
-        WalkRows(dst, src, rect, dstX, dstY, dstBpp, srcBpp, dstStride, srcStride, order, SelectRgb32ToRgb24());
+        WalkRows(dst, src, rect, dstX, dstY, dstBpp, srcBpp, dstStride, srcStride, order, Kernels().rgb32ToRgb24);
         return 1;
     }
     WalkRows(dst, src, rect, dstX, dstY, dstBpp, srcBpp, dstStride, srcStride, order,
@@ -101,7 +89,7 @@ int32_t GrayToBytes(uint8_t* dst, const uint8_t* src, const KernelRect& rect, in
         return 0;
     }
     if (srcBpp == 2 && dstBpp == 1) {
-        const rows::Words16ToBytesRow row = rows::SelectWords16ToBytes();
+        const auto row = Kernels().words16ToBytes;
         rows::WalkRows(dst, src, rect, dstX, dstY, dstBpp, srcBpp, dstStride, srcStride, order,
                        [&](uint8_t* d, const uint8_t* s, int32_t width) { row(d, s, width, shift); });
         return 1;
@@ -123,14 +111,14 @@ int32_t RgbWordsToBytes(uint8_t* dst, const uint8_t* src, const KernelRect& rect
         return 0;
     }
     if (dstBpp == 3 && srcBpp == 6) {
-        const rows::Words16ToBytesRow row = rows::SelectWords16ToBytes();
+        const auto row = Kernels().words16ToBytes;
         rows::WalkRows(dst, src, rect, dstX, dstY, dstBpp, srcBpp, dstStride, srcStride, order,
                        [&](uint8_t* d, const uint8_t* s, int32_t width) { row(d, s, 3 * width, 2); });
         return 1;
     }
     if (dstBpp == 3 && srcBpp == 8) {
         rows::WalkRows(dst, src, rect, dstX, dstY, dstBpp, srcBpp, dstStride, srcStride, order,
-                       rows::SelectRgb64ToRgb24());
+                       Kernels().rgb64ToRgb24);
         return 1;
     }
     rows::WalkRows(dst, src, rect, dstX, dstY, dstBpp, srcBpp, dstStride, srcStride, order,

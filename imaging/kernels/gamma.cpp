@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "imaging/kernels/dispatch.h"
+#include "imaging/kernels/tone_family.h"
 #include "imaging/kernels/tone_lut.h"
 
 namespace tavrin {
@@ -20,15 +22,25 @@ int32_t CurveEntry(double ratio, double exponent, int32_t maxValue) {
 void Gamma8(const ToneArea& area, int32_t channels, int32_t gamma, bool limitExponent) {
     uint8_t table[256];
     BuildGammaTable8(gamma, limitExponent, table);
-    ApplyTable8(area, channels, table);
+    Kernels().applyTable8(area, channels, table);
 }
 
 void Gamma16(const ToneArea& area, int32_t channels, int32_t gamma, int32_t bits) {
     // Room for the largest table (16 significant bits); the sensor's 10 bits use 1024 entries.
     uint16_t table[1 << 16];
     BuildGammaTable16(gamma, bits, table);
-    ApplyTable16(area, channels, table, 1 << SignificantBits(bits));
+    Kernels().applyTable16(area, channels, table, 1 << SignificantBits(bits));
 }
+
+// The colour 8-bit curve limits its exponent, the gray one does not.
+struct GammaStep {
+    static void Apply8(const ToneArea& area, int32_t channels, const void* params) {
+        Gamma8(area, channels, ToneValue(params), channels == 3);
+    }
+    static void Apply16(const ToneArea& area, int32_t channels, const void* params) {
+        Gamma16(area, channels, ToneValue(params), ToneBits(params));
+    }
+};
 
 }  // namespace
 
@@ -49,28 +61,6 @@ void BuildGammaTable16(int32_t gamma, int32_t bits, uint16_t* table) {
     }
 }
 
-TAVRIN_PIXEL_KERNEL(Gamma8Mono) {
-    Gamma8(AreaOf(dst, src, rect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride), 1,
-           ToneValue(params), false);
-    return 1;
-}
-
-TAVRIN_PIXEL_KERNEL(Gamma8Rgb) {
-    Gamma8(AreaOf(dst, src, rect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride), 3,
-           ToneValue(params), true);
-    return 1;
-}
-
-TAVRIN_PIXEL_KERNEL(Gamma16Mono) {
-    Gamma16(AreaOf(dst, src, rect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride), 1,
-            ToneValue(params), ToneBits(params));
-    return 1;
-}
-
-TAVRIN_PIXEL_KERNEL(Gamma16Rgb) {
-    Gamma16(AreaOf(dst, src, rect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride), 3,
-            ToneValue(params), ToneBits(params));
-    return 1;
-}
+TAVRIN_TONE_FAMILY(Gamma, GammaStep)
 
 }  // namespace tavrin

@@ -1,7 +1,7 @@
 #include "imaging/kernels/huesat.h"
 
 #include "imaging/kernels/dispatch.h"
-#include "imaging/kernels/huesat_fast.h"
+#include "imaging/kernels/huesat_rows.h"
 #include "imaging/kernels/huesat_pixel.h"
 #include "imaging/kernels/tone_area.h"
 
@@ -49,19 +49,14 @@ void TransformRows(const ToneArea& a, const HueSatTables& t, huesat::HueShift sh
     }
 }
 
-SampleForm FormOf(const HueSatParams& p, bool wide) {
-    return wide ? SampleForm{2, SignificantBits(p.bits) - 8} : SampleForm{1, 0};
-}
-
-void HueSat(const ToneArea& a, const HueSatParams& p, bool wide, bool fast) {
+void HueSat(const ToneArea& a, const HueSatParams& p, bool wide) {
     const HueSatTables& t = ThreadTables(SaturationOf(p));
     const huesat::HueShift shift = huesat::ShiftOf(p.hue);
-    const SampleForm form = FormOf(p, wide);
-    if (fast && UseAvx2Kernels()) {
-        if (!wide && HueSat8Avx2(a, t, shift)) return;
-        if (wide && HueSat16Avx2(a, t, shift, form.shift)) return;
+    if (wide) {
+        Kernels().hueSat16(a, t, shift, SignificantBits(p.bits) - 8);
+    } else {
+        Kernels().hueSat8(a, t, shift);
     }
-    TransformRows(a, t, shift, form);
 }
 
 const HueSatParams& ParamsOf(const void* params) { return *static_cast<const HueSatParams*>(params); }
@@ -85,25 +80,20 @@ void BuildHueSatTables(HueSatTables& t, int32_t saturation) {
     t.built = true;
 }
 
-namespace reference {
+void HueSatArea8_C(const ToneArea& area, const HueSatTables& tables, huesat::HueShift shift) {
+    TransformRows(area, tables, shift, SampleForm{1, 0});
+}
+
+void HueSatArea16_C(const ToneArea& area, const HueSatTables& tables, huesat::HueShift shift, int32_t sampleShift) {
+    TransformRows(area, tables, shift, SampleForm{2, sampleShift});
+}
 
 TAVRIN_PIXEL_KERNEL(HueSat8) {
-    HueSat(TAVRIN_AREA, ParamsOf(params), false, false);
+    HueSat(TAVRIN_AREA, ParamsOf(params), false);
     return 1;
 }
 TAVRIN_PIXEL_KERNEL(HueSat16) {
-    HueSat(TAVRIN_AREA, ParamsOf(params), true, false);
-    return 1;
-}
-
-}  // namespace reference
-
-TAVRIN_PIXEL_KERNEL(HueSat8) {
-    HueSat(TAVRIN_AREA, ParamsOf(params), false, true);
-    return 1;
-}
-TAVRIN_PIXEL_KERNEL(HueSat16) {
-    HueSat(TAVRIN_AREA, ParamsOf(params), true, true);
+    HueSat(TAVRIN_AREA, ParamsOf(params), true);
     return 1;
 }
 

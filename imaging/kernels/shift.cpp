@@ -61,7 +61,7 @@ int32_t ShiftWords(uint8_t* dst, const uint8_t* src, const KernelRect& rect, int
         return 0;
     }
     if (dstBpp == pixelBytes && srcBpp == pixelBytes) {
-        const auto row = UseFastKernels() ? rows::ShiftWordsLeft_SSE2 : rows::ShiftWordsLeft_C;
+        const auto row = Kernels().shiftWordsLeft;
         rows::WalkRows(dst, src, rect, dstX, dstY, dstBpp, srcBpp, dstStride, srcStride, RowOrder::kSame,
                        [&](uint8_t* d, const uint8_t* s, int32_t width) { row(d, s, wordsPerPixel * width, shift); });
         return 1;
@@ -81,7 +81,7 @@ int32_t ShiftRgb64(uint8_t* dst, const uint8_t* src, const KernelRect& rect, int
         return 0;
     }
     const bool packed = dstBpp == 8 && srcBpp == 8;
-    const auto row = packed && UseFastKernels() ? rows::Rgb64ShiftOpaque_SSE2 : rows::Rgb64ShiftOpaque_C;
+    const auto row = Kernels().rgb64ShiftOpaque;
     rows::WalkRows(dst, src, rect, dstX, dstY, dstBpp, srcBpp, dstStride, srcStride, RowOrder::kSame,
                    [&](uint8_t* d, const uint8_t* s, int32_t width) {
                        if (packed) {
