@@ -6,7 +6,7 @@
 #include "imaging/kernels/balance_rows.h"
 #include "imaging/kernels/dispatch.h"
 #include "imaging/kernels/gray.h"
-#include "imaging/kernels/tone_area.h"
+#include "imaging/kernels/kernel_area.h"
 
 namespace tavrin {
 namespace {
@@ -25,7 +25,7 @@ void ParitySumsSpaced(const uint8_t* row, int32_t count, int32_t bytesPerPixel, 
 }
 
 // Every sample counts for its cell.
-CellSums SumCells(const ToneArea& a, int32_t mode, bool wide) {
+CellSums SumCells(const KernelArea& a, int32_t mode, bool wide) {
     CellSums cells;
     const int32_t sampleBytes = wide ? 2 : 1;
     const bool packed = a.srcBytesPerPixel == sampleBytes;
@@ -54,7 +54,7 @@ int32_t GainResult(double value) {
 }
 
 // Gains that bring the blue and red means to the green mean, in per cent.
-void Balance(const ToneArea& a, BalanceParams& p, bool wide) {
+void Balance(const KernelArea& a, BalanceParams& p, bool wide) {
     const CellSums c = SumCells(a, p.bayerMode, wide);
     const uint64_t greenCount = c.count[0][0] + c.count[1][1];
     const uint64_t blueCount = c.count[0][1];
@@ -74,7 +74,6 @@ void Balance(const ToneArea& a, BalanceParams& p, bool wide) {
     p.gainRed = GainResult(total / r / 3 * 100 / unit);
 }
 
-#define TAVRIN_AREA AreaOf(dst, src, rect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride)
 
 }  // namespace
 
@@ -83,12 +82,12 @@ void ParitySums_C(const uint8_t* row, int32_t count, bool wide, uint64_t sums[2]
 }
 
 TAVRIN_PIXEL_KERNEL(WhiteBalance8) {
-    Balance(TAVRIN_AREA, *static_cast<BalanceParams*>(params), false);
+    Balance(TAVRIN_KERNEL_AREA, *static_cast<BalanceParams*>(params), false);
     return 1;
 }
 
 TAVRIN_PIXEL_KERNEL(WhiteBalance16) {
-    Balance(TAVRIN_AREA, *static_cast<BalanceParams*>(params), true);
+    Balance(TAVRIN_KERNEL_AREA, *static_cast<BalanceParams*>(params), true);
     return 1;
 }
 
@@ -96,7 +95,7 @@ TAVRIN_PIXEL_KERNEL(WhiteBalance16) {
 // nothing, not counted); the brightest cell's gain is 128, the others scale
 // up to it. Runs once per request, so the plain loop serves.
 TAVRIN_PIXEL_KERNEL(GrayAutoGain) {
-    const ToneArea a = TAVRIN_AREA;
+    const KernelArea a = TAVRIN_KERNEL_AREA;
     auto& p = *static_cast<GrayParams*>(params);
     const bool wide = p.bits != 8;
     const int32_t saturated = GrayMaxValue(p.bits);
@@ -130,6 +129,5 @@ TAVRIN_PIXEL_KERNEL(GrayAutoGain) {
     return 1;
 }
 
-#undef TAVRIN_AREA
 
 }  // namespace tavrin

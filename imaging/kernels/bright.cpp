@@ -18,10 +18,10 @@ inline int32_t Scaled(int32_t sample, float factor, float maxValue) {
 }
 
 struct BrightStep {
-    static void Apply8(const ToneArea& area, int32_t channels, const void* params) {
+    static void Apply8(const KernelArea& area, int32_t channels, const void* params) {
         Kernels().bright(area, channels, BrightnessFactor(ToneValue(params)), 1, 255);
     }
-    static void Apply16(const ToneArea& area, int32_t channels, const void* params) {
+    static void Apply16(const KernelArea& area, int32_t channels, const void* params) {
         Kernels().bright(area, channels, BrightnessFactor(ToneValue(params)), 2, MaxValueOf(ToneBits(params)));
     }
 };
@@ -42,12 +42,13 @@ int32_t BrightSample(int32_t sample, float factor, int32_t maxValue) {
     return Scaled(sample, factor, static_cast<float>(maxValue));
 }
 
-void Bright_C(const ToneArea& area, int32_t channels, float factor, int32_t sampleBytes, int32_t maxValue) {
+void Bright_C(const KernelArea& area, int32_t channels, float factor, int32_t sampleBytes, int32_t maxValue) {
     const auto limit = static_cast<float>(maxValue);
+    const auto scaled = [&](int32_t s) { return Scaled(s, factor, limit); };
     if (sampleBytes == 1) {
-        MapSamples8(area, channels, [&](int32_t s) { return Scaled(s, factor, limit); });
+        MapSamples<uint8_t>(area, channels, scaled);
     } else {
-        MapSamples16(area, channels, [&](int32_t s) { return Scaled(s, factor, limit); });
+        MapSamples<uint16_t>(area, channels, scaled);
     }
 }
 

@@ -4,11 +4,11 @@
 
 #include <cstdint>
 
-#include "imaging/kernels/tone_area.h"
+#include "imaging/kernels/kernel_area.h"
 
 namespace tavrin {
 
-void Bright_C(const ToneArea& area, int32_t channels, float factor, int32_t sampleBytes, int32_t maxValue);
-void Bright_AVX2(const ToneArea& area, int32_t channels, float factor, int32_t sampleBytes, int32_t maxValue);
+void Bright_C(const KernelArea& area, int32_t channels, float factor, int32_t sampleBytes, int32_t maxValue);
+void Bright_AVX2(const KernelArea& area, int32_t channels, float factor, int32_t sampleBytes, int32_t maxValue);
 
 }  // namespace tavrin

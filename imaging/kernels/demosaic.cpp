@@ -111,6 +111,12 @@ void Border(const Frame& frame, int32_t mode, Gains gains) {
     }
 }
 
+// One pass of the demosaic with the colour phase and gains of the record.
+int32_t RunPass(void (*pass)(const Frame&, int32_t, Gains), const Frame& frame, const void* params) {
+    pass(frame, demosaic::ModeOf(params), demosaic::GainsOf(params));
+    return 1;
+}
+
 #define TAVRIN_FRAME FrameOf(dst, src, rect, dstX, dstY, dstBytesPerPixel, dstStride, srcStride)
 
 }  // namespace
@@ -127,25 +133,10 @@ void Rows16_C(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32
 
 }  // namespace demosaic
 
-TAVRIN_PIXEL_KERNEL(Demosaic8Inner) {
-    Inner<uint8_t>(TAVRIN_FRAME, demosaic::ModeOf(params), demosaic::GainsOf(params));
-    return 1;
-}
-
-TAVRIN_PIXEL_KERNEL(Demosaic16Inner) {
-    Inner<uint16_t>(TAVRIN_FRAME, demosaic::ModeOf(params), demosaic::GainsOf(params));
-    return 1;
-}
-
-TAVRIN_PIXEL_KERNEL(Demosaic8Border) {
-    Border<uint8_t>(TAVRIN_FRAME, demosaic::ModeOf(params), demosaic::GainsOf(params));
-    return 1;
-}
-
-TAVRIN_PIXEL_KERNEL(Demosaic16Border) {
-    Border<uint16_t>(TAVRIN_FRAME, demosaic::ModeOf(params), demosaic::GainsOf(params));
-    return 1;
-}
+TAVRIN_PIXEL_KERNEL(Demosaic8Inner) { return RunPass(Inner<uint8_t>, TAVRIN_FRAME, params); }
+TAVRIN_PIXEL_KERNEL(Demosaic16Inner) { return RunPass(Inner<uint16_t>, TAVRIN_FRAME, params); }
+TAVRIN_PIXEL_KERNEL(Demosaic8Border) { return RunPass(Border<uint8_t>, TAVRIN_FRAME, params); }
+TAVRIN_PIXEL_KERNEL(Demosaic16Border) { return RunPass(Border<uint16_t>, TAVRIN_FRAME, params); }
 
 #undef TAVRIN_FRAME
 

@@ -153,7 +153,8 @@ inline void Pairs8(const SourceRows& rows, uint8_t* out, int32_t p, __m256i gain
     PackAndStore<kChunks>(out, same, green, other, masks, keepMask);
 }
 
-// 16 pixels (8 pairs) of a 16-bit row starting at site column p.
+// 16 pixels (8 pairs) of a 16-bit row starting at site column p: the SSE2
+// file's steps at twice the vector width, written out deliberately.
 template <int32_t kChunks>
 inline void Pairs16(const SourceRows& rows, uint8_t* out, int32_t p, __m256i gainSame, __m256i gainOther,
                     const PackMasks& masks, __m256i keepMask) {

@@ -81,7 +81,10 @@ inline void Pairs8(const Frame& f, const SourceRows& rows, int32_t y, int32_t p,
     }
 }
 
-// 8 pixels (4 pairs) of a 16-bit row starting at site column p.
+// 8 pixels (4 pairs) of a 16-bit row starting at site column p. The steps
+// are those of Pairs8 at 32-bit lanes, deliberately written out again: the
+// instructions differ with the lane width. The AVX2 file repeats both at
+// twice the vector width for the same reason.
 inline void Pairs16(const Frame& f, const SourceRows& rows, int32_t y, int32_t p, bool siteIsRed,
                     __m128i gainSame, __m128i gainOther) {
     const uint8_t* rm2 = rows.at[0] + 2 * p;

@@ -25,7 +25,6 @@ void Rgb32ToRgb24_AVX2(uint8_t* dst, const uint8_t* src, int32_t width);
 
 // The first three bytes of every pixel of 24- or 32-bit images (Rgb32To24,
 // Rgb24Flip): 24 into 24 copies whole rows, 32 into 24 drops the fourth byte.
-int32_t CopyRgbBytes(uint8_t* dst, const uint8_t* src, const KernelRect& rect, int32_t dstX, int32_t dstY,
-                     uint16_t dstBpp, uint16_t srcBpp, int32_t dstStride, int32_t srcStride, RowOrder order);
+int32_t CopyRgbBytes(const KernelArea& area, RowOrder order);
 
 }  // namespace tavrin::rows

@@ -30,6 +30,8 @@ constexpr Function Pick(KernelIsa isa, Function c, std::type_identity_t<Function
     return c;
 }
 
+// One line per entry, in the order of KernelTable, with the family's versions
+// from the reference up: alike on purpose, so that a missing version shows.
 constexpr KernelTable MakeTable(KernelIsa isa) {
     return KernelTable{
         Pick(isa, rows::Words16ToBytes_C, rows::Words16ToBytes_SSE2, rows::Words16ToBytes_AVX2),

@@ -22,9 +22,6 @@ TAVRIN_PIXEL_KERNEL(FlipCopy) {
     return 1;
 }
 
-TAVRIN_PIXEL_KERNEL(Rgb24Flip) {
-    return rows::CopyRgbBytes(dst, src, rect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride,
-                              rows::RowOrder::kReversed);
-}
+TAVRIN_PIXEL_KERNEL(Rgb24Flip) { return rows::CopyRgbBytes(TAVRIN_KERNEL_AREA, rows::RowOrder::kReversed); }
 
 }  // namespace tavrin

@@ -2,9 +2,7 @@
 
 #include <cmath>
 
-#include "imaging/kernels/dispatch.h"
 #include "imaging/kernels/tone_family.h"
-#include "imaging/kernels/tone_lut.h"
 
 namespace tavrin {
 namespace {
@@ -19,27 +17,12 @@ int32_t CurveEntry(double ratio, double exponent, int32_t maxValue) {
     return value > 0.0 ? static_cast<int32_t>(value) : 0;
 }
 
-void Gamma8(const ToneArea& area, int32_t channels, int32_t gamma, bool limitExponent) {
-    uint8_t table[256];
-    BuildGammaTable8(gamma, limitExponent, table);
-    Kernels().applyTable8(area, channels, table);
-}
-
-void Gamma16(const ToneArea& area, int32_t channels, int32_t gamma, int32_t bits) {
-    // Room for the largest table (16 significant bits); the sensor's 10 bits use 1024 entries.
-    uint16_t table[1 << 16];
-    BuildGammaTable16(gamma, bits, table);
-    Kernels().applyTable16(area, channels, table, 1 << SignificantBits(bits));
-}
-
 // The colour 8-bit curve limits its exponent, the gray one does not.
-struct GammaStep {
-    static void Apply8(const ToneArea& area, int32_t channels, const void* params) {
-        Gamma8(area, channels, ToneValue(params), channels == 3);
+struct GammaTables {
+    static void Build8(int32_t gamma, int32_t channels, uint8_t (&table)[256]) {
+        BuildGammaTable8(gamma, channels == 3, table);
     }
-    static void Apply16(const ToneArea& area, int32_t channels, const void* params) {
-        Gamma16(area, channels, ToneValue(params), ToneBits(params));
-    }
+    static void Build16(int32_t gamma, int32_t bits, uint16_t* table) { BuildGammaTable16(gamma, bits, table); }
 };
 
 }  // namespace
@@ -61,6 +44,6 @@ void BuildGammaTable16(int32_t gamma, int32_t bits, uint16_t* table) {
     }
 }
 
-TAVRIN_TONE_FAMILY(Gamma, GammaStep)
+TAVRIN_TONE_FAMILY(Gamma, TableStep<GammaTables>)
 
 }  // namespace tavrin

@@ -2,7 +2,7 @@
 
 #include "imaging/kernels/dispatch.h"
 #include "imaging/kernels/gray_rows.h"
-#include "imaging/kernels/tone_area.h"
+#include "imaging/kernels/kernel_area.h"
 
 namespace tavrin {
 namespace {
@@ -48,7 +48,7 @@ void GrayGainRowSpaced(const uint8_t* in, int32_t inBytes, uint8_t* out, int32_t
     }
 }
 
-void GrayGain(const ToneArea& a, const GrayParams& p, bool wide, int32_t maxValue) {
+void GrayGain(const KernelArea& a, const GrayParams& p, bool wide, int32_t maxValue) {
     const int32_t sampleBytes = wide ? 2 : 1;
     const bool packed = a.srcBytesPerPixel == sampleBytes && a.dstBytesPerPixel == sampleBytes;
     const KernelTable& k = Kernels();
@@ -67,7 +67,6 @@ void GrayGain(const ToneArea& a, const GrayParams& p, bool wide, int32_t maxValu
 
 const GrayParams& GrayOf(const void* params) { return *static_cast<const GrayParams*>(params); }
 
-#define TAVRIN_AREA AreaOf(dst, src, rect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride)
 
 }  // namespace
 
@@ -90,19 +89,19 @@ void GrayGainRow16_C(const uint8_t* in, uint8_t* out, int32_t width, const RowCe
 }
 
 TAVRIN_PIXEL_KERNEL(GrayGain8) {
-    GrayGain(TAVRIN_AREA, GrayOf(params), false, 255);
+    GrayGain(TAVRIN_KERNEL_AREA, GrayOf(params), false, 255);
     return 1;
 }
 
 TAVRIN_PIXEL_KERNEL(GrayGain16) {
-    GrayGain(TAVRIN_AREA, GrayOf(params), true, GrayMaxValue(GrayOf(params).bits));
+    GrayGain(TAVRIN_KERNEL_AREA, GrayOf(params), true, GrayMaxValue(GrayOf(params).bits));
     return 1;
 }
 
 // Runs once per frame in gray mode 2 only, after the demosaic; the plain loop
 // is what the compiler vectorises well enough.
 TAVRIN_PIXEL_KERNEL(RgbToGray8) {
-    const ToneArea a = TAVRIN_AREA;
+    const KernelArea a = TAVRIN_KERNEL_AREA;
     for (int32_t y = 0; y < a.height; ++y) {
         const uint8_t* in = SourceRowOf(a, y);
         uint8_t* out = DestRowOf(a, y);
@@ -113,6 +112,5 @@ TAVRIN_PIXEL_KERNEL(RgbToGray8) {
     return 1;
 }
 
-#undef TAVRIN_AREA
 
 }  // namespace tavrin

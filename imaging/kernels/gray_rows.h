@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "imaging/kernels/tone_area.h"
+#include "imaging/kernels/kernel_area.h"
 
 namespace tavrin {
 

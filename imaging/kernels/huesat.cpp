@@ -3,7 +3,7 @@
 #include "imaging/kernels/dispatch.h"
 #include "imaging/kernels/huesat_rows.h"
 #include "imaging/kernels/huesat_pixel.h"
-#include "imaging/kernels/tone_area.h"
+#include "imaging/kernels/kernel_area.h"
 
 namespace tavrin {
 namespace {
@@ -26,7 +26,7 @@ struct SampleForm {
     int32_t shift;  // bits below the top eight
 };
 
-void TransformRows(const ToneArea& a, const HueSatTables& t, huesat::HueShift shift, SampleForm form) {
+void TransformRows(const KernelArea& a, const HueSatTables& t, huesat::HueShift shift, SampleForm form) {
     for (int32_t y = 0; y < a.height; ++y) {
         const uint8_t* in = SourceRowOf(a, y);
         uint8_t* out = DestRowOf(a, y);
@@ -49,7 +49,7 @@ void TransformRows(const ToneArea& a, const HueSatTables& t, huesat::HueShift sh
     }
 }
 
-void HueSat(const ToneArea& a, const HueSatParams& p, bool wide) {
+void HueSat(const KernelArea& a, const HueSatParams& p, bool wide) {
     const HueSatTables& t = ThreadTables(SaturationOf(p));
     const huesat::HueShift shift = huesat::ShiftOf(p.hue);
     if (wide) {
@@ -61,7 +61,6 @@ void HueSat(const ToneArea& a, const HueSatParams& p, bool wide) {
 
 const HueSatParams& ParamsOf(const void* params) { return *static_cast<const HueSatParams*>(params); }
 
-#define TAVRIN_AREA AreaOf(dst, src, rect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride)
 
 }  // namespace
 
@@ -80,23 +79,22 @@ void BuildHueSatTables(HueSatTables& t, int32_t saturation) {
     t.built = true;
 }
 
-void HueSatArea8_C(const ToneArea& area, const HueSatTables& tables, huesat::HueShift shift) {
+void HueSatArea8_C(const KernelArea& area, const HueSatTables& tables, huesat::HueShift shift) {
     TransformRows(area, tables, shift, SampleForm{1, 0});
 }
 
-void HueSatArea16_C(const ToneArea& area, const HueSatTables& tables, huesat::HueShift shift, int32_t sampleShift) {
+void HueSatArea16_C(const KernelArea& area, const HueSatTables& tables, huesat::HueShift shift, int32_t sampleShift) {
     TransformRows(area, tables, shift, SampleForm{2, sampleShift});
 }
 
 TAVRIN_PIXEL_KERNEL(HueSat8) {
-    HueSat(TAVRIN_AREA, ParamsOf(params), false);
+    HueSat(TAVRIN_KERNEL_AREA, ParamsOf(params), false);
     return 1;
 }
 TAVRIN_PIXEL_KERNEL(HueSat16) {
-    HueSat(TAVRIN_AREA, ParamsOf(params), true);
+    HueSat(TAVRIN_KERNEL_AREA, ParamsOf(params), true);
     return 1;
 }
 
-#undef TAVRIN_AREA
 
 }  // namespace tavrin

@@ -264,7 +264,7 @@ void Row32(const uint8_t* in, uint8_t* out, int32_t width, const Constants& k) {
 
 }  // namespace
 
-static bool TryHueSat8(const ToneArea& area, const HueSatTables& tables, huesat::HueShift shift) {
+static bool TryHueSat8(const KernelArea& area, const HueSatTables& tables, huesat::HueShift shift) {
     const int32_t bpp = area.srcBytesPerPixel;
     if (bpp != area.dstBytesPerPixel || (bpp != 3 && bpp != 4)) return false;
     const Constants k = MakeConstants(tables, shift);
@@ -286,7 +286,7 @@ static bool TryHueSat8(const ToneArea& area, const HueSatTables& tables, huesat:
 
 // The 16-bit samples of a run of pixels are reduced to 8 bits in small
 // planes, transformed sixteen at a time and widened back.
-static bool TryHueSat16(const ToneArea& area, const HueSatTables& tables, huesat::HueShift shift, int32_t sampleShift) {
+static bool TryHueSat16(const KernelArea& area, const HueSatTables& tables, huesat::HueShift shift, int32_t sampleShift) {
     const int32_t bpp = area.srcBytesPerPixel;
     if (bpp != area.dstBytesPerPixel || (bpp != 6 && bpp != 8)) return false;
     const Constants k = MakeConstants(tables, shift);
@@ -322,11 +322,11 @@ static bool TryHueSat16(const ToneArea& area, const HueSatTables& tables, huesat
     return true;
 }
 
-void HueSatArea8_AVX2(const ToneArea& area, const HueSatTables& tables, huesat::HueShift shift) {
+void HueSatArea8_AVX2(const KernelArea& area, const HueSatTables& tables, huesat::HueShift shift) {
     if (!TryHueSat8(area, tables, shift)) HueSatArea8_C(area, tables, shift);
 }
 
-void HueSatArea16_AVX2(const ToneArea& area, const HueSatTables& tables, huesat::HueShift shift, int32_t sampleShift) {
+void HueSatArea16_AVX2(const KernelArea& area, const HueSatTables& tables, huesat::HueShift shift, int32_t sampleShift) {
     if (!TryHueSat16(area, tables, shift, sampleShift)) HueSatArea16_C(area, tables, shift, sampleShift);
 }
 

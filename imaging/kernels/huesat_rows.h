@@ -5,14 +5,14 @@
 #include <cstdint>
 
 #include "imaging/kernels/huesat_pixel.h"
-#include "imaging/kernels/tone_area.h"
+#include "imaging/kernels/kernel_area.h"
 
 namespace tavrin {
 
-void HueSatArea8_C(const ToneArea& area, const HueSatTables& tables, huesat::HueShift shift);
-void HueSatArea8_AVX2(const ToneArea& area, const HueSatTables& tables, huesat::HueShift shift);
-void HueSatArea16_C(const ToneArea& area, const HueSatTables& tables, huesat::HueShift shift, int32_t sampleShift);
-void HueSatArea16_AVX2(const ToneArea& area, const HueSatTables& tables, huesat::HueShift shift,
+void HueSatArea8_C(const KernelArea& area, const HueSatTables& tables, huesat::HueShift shift);
+void HueSatArea8_AVX2(const KernelArea& area, const HueSatTables& tables, huesat::HueShift shift);
+void HueSatArea16_C(const KernelArea& area, const HueSatTables& tables, huesat::HueShift shift, int32_t sampleShift);
+void HueSatArea16_AVX2(const KernelArea& area, const HueSatTables& tables, huesat::HueShift shift,
                        int32_t sampleShift);
 
 }  // namespace tavrin

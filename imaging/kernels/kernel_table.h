@@ -8,7 +8,7 @@
 
 namespace tavrin {
 
-struct ToneArea;
+struct KernelArea;
 struct HueSatTables;
 struct RowCells;
 namespace huesat {
@@ -33,13 +33,13 @@ struct KernelTable {
     void (*mirrorRow)(uint8_t* row, int32_t width, int32_t bytesPerPixel);
 
     // Tone steps over an area.
-    void (*applyTable8)(const ToneArea& area, int32_t channels, const uint8_t* table256);
-    void (*applyTable16)(const ToneArea& area, int32_t channels, const uint16_t* table, int32_t size);
-    void (*bright)(const ToneArea& area, int32_t channels, float factor, int32_t sampleBytes, int32_t maxValue);
-    void (*sharpen8)(const ToneArea& area, int32_t channels, int32_t strength);
-    void (*sharpen16)(const ToneArea& area, int32_t channels, int32_t strength, int32_t maxValue);
-    void (*hueSat8)(const ToneArea& area, const HueSatTables& tables, huesat::HueShift shift);
-    void (*hueSat16)(const ToneArea& area, const HueSatTables& tables, huesat::HueShift shift, int32_t sampleShift);
+    void (*applyTable8)(const KernelArea& area, int32_t channels, const uint8_t* table256);
+    void (*applyTable16)(const KernelArea& area, int32_t channels, const uint16_t* table, int32_t size);
+    void (*bright)(const KernelArea& area, int32_t channels, float factor, int32_t sampleBytes, int32_t maxValue);
+    void (*sharpen8)(const KernelArea& area, int32_t channels, int32_t strength);
+    void (*sharpen16)(const KernelArea& area, int32_t channels, int32_t strength, int32_t maxValue);
+    void (*hueSat8)(const KernelArea& area, const HueSatTables& tables, huesat::HueShift shift);
+    void (*hueSat16)(const KernelArea& area, const HueSatTables& tables, huesat::HueShift shift, int32_t sampleShift);
 
     // Gray gain rows of packed samples.
     void (*grayGainRow8)(const uint8_t* in, uint8_t* out, int32_t width, const RowCells& cells);

@@ -2,7 +2,7 @@
 
 #include "imaging/kernels/dispatch.h"
 #include "imaging/kernels/measure_rows.h"
-#include "imaging/kernels/tone_area.h"
+#include "imaging/kernels/kernel_area.h"
 
 namespace tavrin {
 namespace {

@@ -14,7 +14,7 @@ int32_t StrengthOf(const void* params) { return Clamp(ToneValue(params), 0, 30);
 // of the source, then out = v + (v - m) x strength / 10 (truncated toward
 // zero), limited to 0..maxValue. The two-pixel frame is not touched.
 template <typename Sample>
-void Sharpen(const ToneArea& a, int32_t channels, int32_t strength, int32_t maxValue) {
+void Sharpen(const KernelArea& a, int32_t channels, int32_t strength, int32_t maxValue) {
     if (a.width <= 4 || a.height <= 4) return;
     constexpr int32_t kSampleBytes = sizeof(Sample);
     const auto sample = [&](int32_t x, int32_t y, int32_t c) {
@@ -45,7 +45,7 @@ void Sharpen(const ToneArea& a, int32_t channels, int32_t strength, int32_t maxV
 // The same mask for 16-bit images, computed from column sums: the four-row
 // sum of every sample position of a row segment is formed once, and each
 // window adds four of them. The arithmetic and its order are those above.
-void Sharpen16ByColumns(const ToneArea& a, int32_t channels, int32_t strength, int32_t maxValue) {
+void Sharpen16ByColumns(const KernelArea& a, int32_t channels, int32_t strength, int32_t maxValue) {
     const int32_t spp = a.srcBytesPerPixel / 2;  // samples per pixel
     if (a.srcBytesPerPixel != a.dstBytesPerPixel || a.srcBytesPerPixel % 2 != 0 || spp < channels || spp > 8) {
         Sharpen<uint16_t>(a, channels, strength, maxValue);
@@ -90,25 +90,25 @@ void Sharpen16ByColumns(const ToneArea& a, int32_t channels, int32_t strength, i
 }
 
 struct SharpenStep {
-    static void Apply8(const ToneArea& area, int32_t channels, const void* params) {
+    static void Apply8(const KernelArea& area, int32_t channels, const void* params) {
         Kernels().sharpen8(area, channels, StrengthOf(params));
     }
-    static void Apply16(const ToneArea& area, int32_t channels, const void* params) {
+    static void Apply16(const KernelArea& area, int32_t channels, const void* params) {
         Kernels().sharpen16(area, channels, StrengthOf(params), MaxValueOf(ToneBits(params)));
     }
 };
 
 }  // namespace
 
-void Sharpen8_C(const ToneArea& area, int32_t channels, int32_t strength) {
+void Sharpen8_C(const KernelArea& area, int32_t channels, int32_t strength) {
     Sharpen<uint8_t>(area, channels, strength, 255);
 }
 
-void Sharpen16_C(const ToneArea& area, int32_t channels, int32_t strength, int32_t maxValue) {
+void Sharpen16_C(const KernelArea& area, int32_t channels, int32_t strength, int32_t maxValue) {
     Sharpen<uint16_t>(area, channels, strength, maxValue);
 }
 
-void Sharpen16_SSE2(const ToneArea& area, int32_t channels, int32_t strength, int32_t maxValue) {
+void Sharpen16_SSE2(const KernelArea& area, int32_t channels, int32_t strength, int32_t maxValue) {
     Sharpen16ByColumns(area, channels, strength, maxValue);
 }
 

@@ -32,7 +32,7 @@ inline int32_t ScalarOut(int32_t v, int32_t sum, int32_t strength) {
 
 }  // namespace
 
-static bool TrySharpen8(const ToneArea& area, int32_t channels, int32_t strength) {
+static bool TrySharpen8(const KernelArea& area, int32_t channels, int32_t strength) {
     const int32_t bpp = area.srcBytesPerPixel;
     if (bpp != area.dstBytesPerPixel) return false;
     const bool whole = (channels == 1 && bpp == 1) || (channels == 3 && bpp == 3);
@@ -117,7 +117,7 @@ static bool TrySharpen8(const ToneArea& area, int32_t channels, int32_t strength
     return true;
 }
 
-void Sharpen8_AVX2(const ToneArea& area, int32_t channels, int32_t strength) {
+void Sharpen8_AVX2(const KernelArea& area, int32_t channels, int32_t strength) {
     if (!TrySharpen8(area, channels, strength)) Sharpen8_C(area, channels, strength);
 }
 

@@ -12,7 +12,7 @@ namespace tavrin {
 namespace {
 
 // The composed 8-bit table: entry i is sample i after each active step in turn.
-void ToneCurve8(const ToneArea& area, int32_t channels, const ToneCurveParams& p, bool limitGammaExponent) {
+void ToneCurve8(const KernelArea& area, int32_t channels, const ToneCurveParams& p, bool limitGammaExponent) {
     uint8_t table[256];
     for (int32_t i = 0; i < 256; ++i) table[i] = static_cast<uint8_t>(i);
     uint8_t step[256];
@@ -37,7 +37,7 @@ void ToneCurve8(const ToneArea& area, int32_t channels, const ToneCurveParams& p
 // the same limit, is exact. Brightness alone has no such limit: it runs as
 // itself.
 // Returns false when only brightness is active.
-bool ToneCurve16(const ToneArea& area, int32_t channels, const ToneCurveParams& p) {
+bool ToneCurve16(const KernelArea& area, int32_t channels, const ToneCurveParams& p) {
     if (p.gamma == kNeutralGammaSetting && p.contrast == 0) return false;
     const int32_t size = 1 << SignificantBits(p.bits);
     // The sensor's 10 bits fit on the stack; wider tables come from the heap.
@@ -69,10 +69,10 @@ const ToneCurveParams& CurveOf(const void* params) { return *static_cast<const T
 
 // The colour 8-bit gamma limits its exponent, the gray one does not.
 struct ToneCurveStep {
-    static void Apply8(const ToneArea& area, int32_t channels, const void* params) {
+    static void Apply8(const KernelArea& area, int32_t channels, const void* params) {
         ToneCurve8(area, channels, CurveOf(params), channels == 3);
     }
-    static void Apply16(const ToneArea& area, int32_t channels, const void* params) {
+    static void Apply16(const KernelArea& area, int32_t channels, const void* params) {
         const ToneCurveParams& p = CurveOf(params);
         if (ToneCurve16(area, channels, p)) return;
         Kernels().bright(area, channels, BrightnessFactor(p.brightness), 2, MaxValueOf(p.bits));
@@ -81,20 +81,20 @@ struct ToneCurveStep {
 
 }  // namespace
 
-void ApplyTable8_C(const ToneArea& area, int32_t channels, const uint8_t* table256) {
-    MapSamples8(area, channels, [&](int32_t s) { return table256[s]; });
+void ApplyTable8_C(const KernelArea& area, int32_t channels, const uint8_t* table256) {
+    MapSamples<uint8_t>(area, channels, [&](int32_t s) { return table256[s]; });
 }
 
-void ApplyTable16_C(const ToneArea& area, int32_t channels, const uint16_t* table, int32_t size) {
+void ApplyTable16_C(const KernelArea& area, int32_t channels, const uint16_t* table, int32_t size) {
     const int32_t last = size - 1;
-    MapSamples16(area, channels, [&](int32_t s) { return table[s < last ? s : last]; });
+    MapSamples<uint16_t>(area, channels, [&](int32_t s) { return table[s < last ? s : last]; });
 }
 
 // Gray rows and colour rows of three or four samples per pixel are runs of
 // samples that all go through the table except every fourth of a four-sample
 // pixel. The index limit is written so that it becomes a conditional move:
 // a branch would mispredict on frames full of clipped samples.
-void ApplyTable16_SSE2(const ToneArea& area, int32_t channels, const uint16_t* table, int32_t size) {
+void ApplyTable16_SSE2(const KernelArea& area, int32_t channels, const uint16_t* table, int32_t size) {
     const int32_t samplesPerPixel = area.srcBytesPerPixel / 2;
     const bool whole = samplesPerPixel == channels && (channels == 1 || channels == 3);
     const bool keepFourth = channels == 3 && samplesPerPixel == 4;
