@@ -1,4 +1,4 @@
-// The vectorised demosaic rows, one set per instruction set. Each computes
+// The demosaic rows, one version per instruction set (_C the reference). Each computes
 // columns 2..W-3 of the output rows [yBegin, yEnd) exactly as the reference
 // does; with `fold` the rows read are substituted as at the frame's top and
 // bottom edges (the border pass), otherwise they are taken as they are. The

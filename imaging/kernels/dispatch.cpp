@@ -23,7 +23,7 @@ namespace {
 // A family's versions by instruction set; a set without its own version
 // uses the next narrower one.
 template <typename Function>
-constexpr Function Pick(KernelIsa isa, Function c, std::type_identity_t<Function> sse2,
+Function Pick(KernelIsa isa, Function c, std::type_identity_t<Function> sse2,
                         std::type_identity_t<Function> avx2) {
     if (isa >= KernelIsa::kAvx2 && avx2 != nullptr) return avx2;
     if (isa >= KernelIsa::kSse2 && sse2 != nullptr) return sse2;
@@ -32,7 +32,7 @@ constexpr Function Pick(KernelIsa isa, Function c, std::type_identity_t<Function
 
 // One line per entry, in the order of KernelTable, with the family's versions
 // from the reference up: alike on purpose, so that a missing version shows.
-constexpr KernelTable MakeTable(KernelIsa isa) {
+KernelTable MakeTable(KernelIsa isa) {
     return KernelTable{
         Pick(isa, rows::Words16ToBytes_C, rows::Words16ToBytes_SSE2, rows::Words16ToBytes_AVX2),
         Pick(isa, rows::Rgb64ToRgb24_C, nullptr, rows::Rgb64ToRgb24_AVX2),
@@ -58,10 +58,14 @@ constexpr KernelTable MakeTable(KernelIsa isa) {
     };
 }
 
-// One table per set, indexed by KernelIsa; AVX-512 runs the AVX2 versions
-// until it has its own.
-constexpr KernelTable kTables[] = {MakeTable(KernelIsa::kScalar), MakeTable(KernelIsa::kSse2),
-                                   MakeTable(KernelIsa::kAvx2), MakeTable(KernelIsa::kAvx512)};
+// One table per set, indexed by KernelIsa, filled at the first call (also
+// when that comes from another file's static initialisation); AVX-512 runs
+// the AVX2 versions until it has its own.
+const KernelTable* Tables() {
+    static const KernelTable tables[] = {MakeTable(KernelIsa::kScalar), MakeTable(KernelIsa::kSse2),
+                                         MakeTable(KernelIsa::kAvx2), MakeTable(KernelIsa::kAvx512)};
+    return tables;
+}
 
 KernelIsa DetectCpu() {
 #if defined(__x86_64__) || defined(__i386__)
@@ -94,7 +98,7 @@ KernelIsa EnvironmentCap() {
 KernelIsa Narrower(KernelIsa a, KernelIsa b) { return a < b ? a : b; }
 
 std::atomic<const KernelTable*>& ActiveTable() {
-    static std::atomic<const KernelTable*> table{&kTables[static_cast<int32_t>(StartupKernelIsa())]};
+    static std::atomic<const KernelTable*> table{&Tables()[static_cast<int32_t>(StartupKernelIsa())]};
     return table;
 }
 
@@ -123,12 +127,12 @@ KernelIsa StartupKernelIsa() {
 
 const KernelTable& Kernels() { return *ActiveTable().load(std::memory_order_relaxed); }
 
-KernelIsa ActiveKernelIsa() { return static_cast<KernelIsa>(&Kernels() - kTables); }
+KernelIsa ActiveKernelIsa() { return static_cast<KernelIsa>(&Kernels() - Tables()); }
 
 KernelIsa SetKernelIsaForTesting(KernelIsa isa) {
     const KernelIsa chosen = Narrower(isa, StartupKernelIsa());
-    const KernelTable* previous = ActiveTable().exchange(&kTables[static_cast<int32_t>(chosen)]);
-    return static_cast<KernelIsa>(previous - kTables);
+    const KernelTable* previous = ActiveTable().exchange(&Tables()[static_cast<int32_t>(chosen)]);
+    return static_cast<KernelIsa>(previous - Tables());
 }
 
 }  // namespace tavrin
