@@ -23,8 +23,7 @@ namespace {
 // A family's versions by instruction set; a set without its own version
 // uses the next narrower one.
 template <typename Function>
-Function Pick(KernelIsa isa, Function c, std::type_identity_t<Function> sse2,
-                        std::type_identity_t<Function> avx2) {
+Function Pick(KernelIsa isa, Function c, std::type_identity_t<Function> sse2, std::type_identity_t<Function> avx2) {
     if (isa >= KernelIsa::kAvx2 && avx2 != nullptr) return avx2;
     if (isa >= KernelIsa::kSse2 && sse2 != nullptr) return sse2;
     return c;
