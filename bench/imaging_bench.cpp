@@ -17,13 +17,18 @@
 #include "imaging/kernels/balance.h"
 #include "imaging/kernels/bright.h"
 #include "imaging/kernels/contrast.h"
+#include "imaging/kernels/convert_kernels.h"
+#include "imaging/kernels/copy_out.h"
 #include "imaging/kernels/demosaic.h"
+#include "imaging/kernels/dispatch.h"
 #include "imaging/kernels/gamma.h"
 #include "imaging/kernels/gray.h"
 #include "imaging/kernels/huesat.h"
 #include "imaging/kernels/measure.h"
+#include "imaging/kernels/mirror.h"
 #include "imaging/kernels/sharpen.h"
 #include "imaging/kernels/tone_lut.h"
+#include "imaging/recording_frame.h"
 
 #if defined(TAVRIN_BENCH_WITH_OPENCV)
 #include <opencv2/core.hpp>
@@ -194,6 +199,55 @@ BENCHMARK_CAPTURE(Chain, rgb24_default, MODE_RGB24, false)->Unit(benchmark::kMic
 BENCHMARK_CAPTURE(Chain, rgb48_all_steps, MODE_RGB48, true)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(Chain, rgb48_default, MODE_RGB48, false)->Unit(benchmark::kMicrosecond);
 
+// The per-frame transfers around the chain: the raw frame mirrored both
+// ways, the output copied out bottom line first, and the recorder's 24-bit
+// frame in one pass against the two steps through a scratch image it replaces.
+void Mirror(benchmark::State& state, int32_t bits) {
+    CDibImage image;
+    image.Create(kWidth, kHeight, bits);
+    for (auto _ : state) {
+        MirrorInPlace(image.Bits(), kWidth, kHeight, image.Stride(), image.BytesPerPixel(), true, true);
+        benchmark::DoNotOptimize(image.Bits());
+    }
+}
+BENCHMARK_CAPTURE(Mirror, raw8, 8)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(Mirror, raw16, 16)->Unit(benchmark::kMicrosecond);
+
+void CopyOut(benchmark::State& state) {
+    CDibImage image;
+    image.Create(kWidth, kHeight, 24);
+    std::vector<uint8_t> buffer(image.ImageBytes());
+    for (auto _ : state) {
+        CopyRowsOut(image.Bits(), kHeight, image.Stride(), buffer.data(), static_cast<int64_t>(buffer.size()), 0);
+        benchmark::DoNotOptimize(buffer.data());
+    }
+}
+BENCHMARK(CopyOut)->Unit(benchmark::kMicrosecond);
+
+void RecordingFrame(benchmark::State& state, int32_t bits, bool stepwise) {
+    CDibImage output, frame, scratch;
+    output.Create(kWidth, kHeight, bits);
+    frame.Create(kWidth, kHeight, 24);
+    scratch.Create(kWidth, kHeight, 24);
+    for (auto _ : state) {
+        if (!stepwise) {
+            ConvertToRecordingFrame(output, frame);
+        } else if (bits == 8) {
+            scratch.DrawTo(output, nullptr, 0, 0);
+            frame.Convert(Rgb24Flip, scratch);
+        } else {
+            frame.Convert(bits == 48 ? Rgb48To24Flip : Rgb24Flip, output);
+        }
+        benchmark::DoNotOptimize(frame.Bits());
+    }
+}
+BENCHMARK_CAPTURE(RecordingFrame, from8, 8, false)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(RecordingFrame, from8_stepwise, 8, true)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(RecordingFrame, from24, 24, false)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(RecordingFrame, from24_stepwise, 24, true)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(RecordingFrame, from48, 48, false)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(RecordingFrame, from48_stepwise, 48, true)->Unit(benchmark::kMicrosecond);
+
 #if defined(TAVRIN_BENCH_WITH_OPENCV)
 void OpenCvDemosaic(benchmark::State& state, int32_t sampleBytes) {
     cv::setNumThreads(1);
@@ -242,6 +296,7 @@ private:
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    std::printf("kernel path: %s\n", tavrin::KernelIsaName(tavrin::ActiveKernelIsa()));
     tavrin::RecordingReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     std::printf("\nours / OpenCV (single thread, CPU time):\n");

@@ -3,9 +3,10 @@
 #include <cmath>
 #include <limits>
 
-#include "imaging/kernels/balance_fast.h"
+#include "imaging/kernels/balance_rows.h"
 #include "imaging/kernels/dispatch.h"
-#include "imaging/kernels/tone_area.h"
+#include "imaging/kernels/gray.h"
+#include "imaging/kernels/kernel_area.h"
 
 namespace tavrin {
 namespace {
@@ -16,7 +17,7 @@ struct CellSums {
     uint64_t count[2][2] = {};
 };
 
-void ParitySumsScalar(const uint8_t* row, int32_t count, int32_t bytesPerPixel, bool wide, uint64_t sums[2]) {
+void ParitySumsSpaced(const uint8_t* row, int32_t count, int32_t bytesPerPixel, bool wide, uint64_t sums[2]) {
     for (int32_t x = 0; x < count; ++x) {
         const uint8_t* p = row + x * bytesPerPixel;
         sums[x & 1] += wide ? static_cast<uint32_t>(Load16(p)) : *p;
@@ -24,17 +25,18 @@ void ParitySumsScalar(const uint8_t* row, int32_t count, int32_t bytesPerPixel, 
 }
 
 // Every sample counts for its cell.
-CellSums SumCells(const ToneArea& a, int32_t mode, bool wide) {
+CellSums SumCells(const KernelArea& a, int32_t mode, bool wide) {
     CellSums cells;
     const int32_t sampleBytes = wide ? 2 : 1;
-    const bool fast = UseAvx2Kernels() && a.srcBytesPerPixel == sampleBytes;
+    const bool packed = a.srcBytesPerPixel == sampleBytes;
+    const auto paritySums = Kernels().paritySums;
     for (int32_t y = 0; y < a.height; ++y) {
         const int32_t rowPhase = (mode & 1) ^ (y & 1);
         uint64_t sums[2] = {0, 0};
-        if (fast) {
-            ParitySumsAvx2(SourceRowOf(a, y), a.width, wide, sums);
+        if (packed) {
+            paritySums(SourceRowOf(a, y), a.width, wide, sums);
         } else {
-            ParitySumsScalar(SourceRowOf(a, y), a.width, a.srcBytesPerPixel, wide, sums);
+            ParitySumsSpaced(SourceRowOf(a, y), a.width, a.srcBytesPerPixel, wide, sums);
         }
         for (int32_t parity = 0; parity < 2; ++parity) {
             const int32_t columnPhase = ((mode >> 1) & 1) ^ parity;
@@ -52,7 +54,7 @@ int32_t GainResult(double value) {
 }
 
 // Gains that bring the blue and red means to the green mean, in per cent.
-void Balance(const ToneArea& a, BalanceParams& p, bool wide) {
+void Balance(const KernelArea& a, BalanceParams& p, bool wide) {
     const CellSums c = SumCells(a, p.bayerMode, wide);
     const uint64_t greenCount = c.count[0][0] + c.count[1][1];
     const uint64_t blueCount = c.count[0][1];
@@ -72,28 +74,20 @@ void Balance(const ToneArea& a, BalanceParams& p, bool wide) {
     p.gainRed = GainResult(total / r / 3 * 100 / unit);
 }
 
-// Saturation level of the automatic gray gain by the record's bits.
-int32_t SaturationLevel(int32_t bits) {
-    switch (bits) {
-        case 8: return 255;
-        case 10: return 1023;
-        case 12: return 4095;
-        case 14: return 16383;
-        default: return 65535;
-    }
-}
-
-#define TAVRIN_AREA AreaOf(dst, src, rect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride)
 
 }  // namespace
 
+void ParitySums_C(const uint8_t* row, int32_t count, bool wide, uint64_t sums[2]) {
+    ParitySumsSpaced(row, count, wide ? 2 : 1, wide, sums);
+}
+
 TAVRIN_PIXEL_KERNEL(WhiteBalance8) {
-    Balance(TAVRIN_AREA, *static_cast<BalanceParams*>(params), false);
+    Balance(TAVRIN_KERNEL_AREA, *static_cast<BalanceParams*>(params), false);
     return 1;
 }
 
 TAVRIN_PIXEL_KERNEL(WhiteBalance16) {
-    Balance(TAVRIN_AREA, *static_cast<BalanceParams*>(params), true);
+    Balance(TAVRIN_KERNEL_AREA, *static_cast<BalanceParams*>(params), true);
     return 1;
 }
 
@@ -101,10 +95,10 @@ TAVRIN_PIXEL_KERNEL(WhiteBalance16) {
 // nothing, not counted); the brightest cell's gain is 128, the others scale
 // up to it. Runs once per request, so the plain loop serves.
 TAVRIN_PIXEL_KERNEL(GrayAutoGain) {
-    const ToneArea a = TAVRIN_AREA;
+    const KernelArea a = TAVRIN_KERNEL_AREA;
     auto& p = *static_cast<GrayParams*>(params);
     const bool wide = p.bits != 8;
-    const int32_t saturated = SaturationLevel(p.bits);
+    const int32_t saturated = GrayMaxValue(p.bits);
     CellSums c;
     for (int32_t y = 0; y < a.height; ++y) {
         const int32_t rowPhase = (p.bayerMode & 1) ^ (y & 1);
@@ -135,6 +129,5 @@ TAVRIN_PIXEL_KERNEL(GrayAutoGain) {
     return 1;
 }
 
-#undef TAVRIN_AREA
 
 }  // namespace tavrin

@@ -2,7 +2,7 @@
 // bytes (or words) away and summing what is left, then the same for the even.
 #include <immintrin.h>
 
-#include "imaging/kernels/balance_fast.h"
+#include "imaging/kernels/balance_rows.h"
 
 namespace tavrin {
 namespace {
@@ -27,6 +27,8 @@ void Bytes(const uint8_t* row, int32_t count, uint64_t sums[2]) {
     for (; x < count; ++x) sums[x & 1] += row[x];
 }
 
+// The byte sums above at word width. Deliberately written out twice: the
+// lanes, masks and widening differ with the sample size.
 void Words(const uint8_t* row, int32_t count, uint64_t sums[2]) {
     const __m256i evenMask = _mm256_set1_epi32(0xFFFF);
     __m256i even = _mm256_setzero_si256();
@@ -53,7 +55,7 @@ void Words(const uint8_t* row, int32_t count, uint64_t sums[2]) {
 
 }  // namespace
 
-void ParitySumsAvx2(const uint8_t* row, int32_t count, bool wide, uint64_t sums[2]) {
+void ParitySums_AVX2(const uint8_t* row, int32_t count, bool wide, uint64_t sums[2]) {
     if (wide) {
         Words(row, count, sums);
     } else {

@@ -18,11 +18,4 @@ float BrightnessFactor(int32_t value);
 // precision, truncated and limited to 0..maxValue.
 int32_t BrightSample(int32_t sample, float factor, int32_t maxValue);
 
-namespace reference {
-TAVRIN_PIXEL_KERNEL(Bright8Mono);
-TAVRIN_PIXEL_KERNEL(Bright8Rgb);
-TAVRIN_PIXEL_KERNEL(Bright16Mono);
-TAVRIN_PIXEL_KERNEL(Bright16Rgb);
-}  // namespace reference
-
 }  // namespace tavrin

@@ -3,7 +3,7 @@
 // samples; in four-channel images the fourth sample of each pixel is put back.
 #include <immintrin.h>
 
-#include "imaging/kernels/bright_fast.h"
+#include "imaging/kernels/bright_rows.h"
 
 namespace tavrin {
 namespace {
@@ -45,7 +45,9 @@ inline __m256i Words(const uint8_t* in, __m256 factor, __m256 limit) {
 
 }  // namespace
 
-bool BrightAvx2(const ToneArea& area, int32_t channels, float factor, int32_t sampleBytes, int32_t maxValue) {
+// Walks the rows 32 bytes at a time as the table step does (tone_lut_avx2.cpp);
+// the vector bodies differ, so the loops are deliberately written out in both.
+static bool TryBright(const KernelArea& area, int32_t channels, float factor, int32_t sampleBytes, int32_t maxValue) {
     const int32_t bpp = area.srcBytesPerPixel;
     if (bpp != area.dstBytesPerPixel) return false;
     const int32_t samplesPerPixel = bpp / sampleBytes;
@@ -79,6 +81,10 @@ bool BrightAvx2(const ToneArea& area, int32_t channels, float factor, int32_t sa
         }
     }
     return true;
+}
+
+void Bright_AVX2(const KernelArea& area, int32_t channels, float factor, int32_t sampleBytes, int32_t maxValue) {
+    if (!TryBright(area, channels, factor, sampleBytes, maxValue)) Bright_C(area, channels, factor, sampleBytes, maxValue);
 }
 
 }  // namespace tavrin

@@ -11,26 +11,17 @@ using rows::RowOrder;
 // Walks every pixel of the rectangle, giving `convert` the destination and
 // source pixel, once both images are known to hold `pixelBytes` per pixel.
 template <typename PixelFunction>
-int32_t ForEachPixel(uint8_t* dst, const uint8_t* src, const KernelRect& rect, int32_t dstX, int32_t dstY,
-                     uint16_t dstBpp, uint16_t srcBpp, int32_t dstStride, int32_t srcStride, int pixelBytes,
-                     PixelFunction convert) {
-    if (dstBpp < pixelBytes || srcBpp < pixelBytes) {
+int32_t ForEachPixel(const KernelArea& a, int pixelBytes, PixelFunction convert) {
+    if (a.dstBytesPerPixel < pixelBytes || a.srcBytesPerPixel < pixelBytes) {
         return 0;
     }
-    rows::WalkRows(dst, src, rect, dstX, dstY, dstBpp, srcBpp, dstStride, srcStride, RowOrder::kSame,
-                   [&](uint8_t* d, const uint8_t* s, int32_t width) {
-                       for (int32_t x = 0; x < width; ++x) {
-                           convert(d + x * dstBpp, s + x * srcBpp);
-                       }
-                   });
+    rows::WalkPixels(a, RowOrder::kSame, convert);
     return 1;
 }
 
 // The three colour words reversed and shifted; with `opaque` a fourth word 0xFFFF.
-int32_t SwapShiftWords(uint8_t* dst, const uint8_t* src, const KernelRect& rect, int32_t dstX, int32_t dstY,
-                       uint16_t dstBpp, uint16_t srcBpp, int32_t dstStride, int32_t srcStride, int shift,
-                       bool opaque) {
-    return ForEachPixel(dst, src, rect, dstX, dstY, dstBpp, srcBpp, dstStride, srcStride, opaque ? 8 : 6,
+int32_t SwapShiftWords(const KernelArea& a, int shift, bool opaque) {
+    return ForEachPixel(a, opaque ? 8 : 6,
                         [&](uint8_t* d, const uint8_t* s) {
                             const uint32_t c0 = rows::LoadWord(s), c1 = rows::LoadWord(s + 2),
                                            c2 = rows::LoadWord(s + 4);
@@ -46,7 +37,7 @@ int32_t SwapShiftWords(uint8_t* dst, const uint8_t* src, const KernelRect& rect,
 }  // namespace
 
 TAVRIN_PIXEL_KERNEL(Rgb24Swap) {
-    return ForEachPixel(dst, src, rect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride, 3,
+    return ForEachPixel(TAVRIN_KERNEL_AREA, 3,
                         [](uint8_t* d, const uint8_t* s) {
                             const uint8_t c0 = s[0], c1 = s[1], c2 = s[2];
                             d[0] = c2;
@@ -56,7 +47,7 @@ TAVRIN_PIXEL_KERNEL(Rgb24Swap) {
 }
 
 TAVRIN_PIXEL_KERNEL(Rgb32InvertAlpha) {
-    return ForEachPixel(dst, src, rect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride, 4,
+    return ForEachPixel(TAVRIN_KERNEL_AREA, 4,
                         [](uint8_t* d, const uint8_t* s) {
                             const uint8_t alpha = static_cast<uint8_t>(~s[3]);
                             d[0] = s[0];
@@ -66,21 +57,9 @@ TAVRIN_PIXEL_KERNEL(Rgb32InvertAlpha) {
                         });
 }
 
-TAVRIN_PIXEL_KERNEL(Rgb48SwapShift4) {
-    return SwapShiftWords(dst, src, rect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride, 4,
-                          false);
-}
-TAVRIN_PIXEL_KERNEL(Rgb48SwapShift6) {
-    return SwapShiftWords(dst, src, rect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride, 6,
-                          false);
-}
-TAVRIN_PIXEL_KERNEL(Rgb64SwapShift4) {
-    return SwapShiftWords(dst, src, rect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride, 4,
-                          true);
-}
-TAVRIN_PIXEL_KERNEL(Rgb64SwapShift6) {
-    return SwapShiftWords(dst, src, rect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride, 6,
-                          true);
-}
+TAVRIN_PIXEL_KERNEL(Rgb48SwapShift4) { return SwapShiftWords(TAVRIN_KERNEL_AREA, 4, false); }
+TAVRIN_PIXEL_KERNEL(Rgb48SwapShift6) { return SwapShiftWords(TAVRIN_KERNEL_AREA, 6, false); }
+TAVRIN_PIXEL_KERNEL(Rgb64SwapShift4) { return SwapShiftWords(TAVRIN_KERNEL_AREA, 4, true); }
+TAVRIN_PIXEL_KERNEL(Rgb64SwapShift6) { return SwapShiftWords(TAVRIN_KERNEL_AREA, 6, true); }
 
 }  // namespace tavrin

@@ -1,6 +1,6 @@
 #include "imaging/kernels/contrast.h"
 
-#include "imaging/kernels/tone_lut.h"
+#include "imaging/kernels/tone_family.h"
 
 namespace tavrin {
 namespace {
@@ -18,18 +18,12 @@ int32_t ContrastEntry(int32_t i, int64_t k, int32_t size) {
 
 int64_t ClippedEntries(int32_t contrast, int32_t size) { return static_cast<int64_t>(contrast) * size / 256; }
 
-void Contrast8(const ToneArea& area, int32_t channels, int32_t contrast) {
-    uint8_t table[256];
-    BuildContrastTable8(contrast, table);
-    ApplyTable8(area, channels, table);
-}
-
-void Contrast16(const ToneArea& area, int32_t channels, int32_t contrast, int32_t bits) {
-    // Room for the largest table (16 significant bits); the sensor's 10 bits use 1024 entries.
-    uint16_t table[1 << 16];
-    BuildContrastTable16(contrast, bits, table);
-    ApplyTable16(area, channels, table, 1 << SignificantBits(bits));
-}
+struct ContrastTables {
+    static void Build8(int32_t contrast, int32_t, uint8_t (&table)[256]) { BuildContrastTable8(contrast, table); }
+    static void Build16(int32_t contrast, int32_t bits, uint16_t* table) {
+        BuildContrastTable16(contrast, bits, table);
+    }
+};
 
 }  // namespace
 
@@ -44,28 +38,6 @@ void BuildContrastTable16(int32_t contrast, int32_t bits, uint16_t* table) {
     for (int32_t i = 0; i < size; ++i) table[i] = static_cast<uint16_t>(ContrastEntry(i, k, size));
 }
 
-TAVRIN_PIXEL_KERNEL(Contrast8Mono) {
-    Contrast8(AreaOf(dst, src, rect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride), 1,
-              ToneValue(params));
-    return 1;
-}
-
-TAVRIN_PIXEL_KERNEL(Contrast8Rgb) {
-    Contrast8(AreaOf(dst, src, rect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride), 3,
-              ToneValue(params));
-    return 1;
-}
-
-TAVRIN_PIXEL_KERNEL(Contrast16Mono) {
-    Contrast16(AreaOf(dst, src, rect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride), 1,
-               ToneValue(params), ToneBits(params));
-    return 1;
-}
-
-TAVRIN_PIXEL_KERNEL(Contrast16Rgb) {
-    Contrast16(AreaOf(dst, src, rect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride), 3,
-               ToneValue(params), ToneBits(params));
-    return 1;
-}
+TAVRIN_TONE_FAMILY(Contrast, TableStep<ContrastTables>)
 
 }  // namespace tavrin

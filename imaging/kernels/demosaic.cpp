@@ -1,6 +1,6 @@
 #include "imaging/kernels/demosaic.h"
 
-#include "imaging/kernels/demosaic_fast.h"
+#include "imaging/kernels/demosaic_rows.h"
 #include "imaging/kernels/demosaic_pixel.h"
 #include "imaging/kernels/dispatch.h"
 
@@ -26,16 +26,14 @@ template <>
 struct Variant<uint8_t> {
     static constexpr int32_t kMax = 255;
     static bool Packed(int32_t bpp) { return bpp == 3 || bpp == 4; }
-    static constexpr auto kAvx2 = demosaic::Rows8Avx2;
-    static constexpr auto kSse2 = demosaic::Rows8Sse2;
+    static auto Vector() { return Kernels().demosaicRows8; }
 };
 
 template <>
 struct Variant<uint16_t> {
     static constexpr int32_t kMax = 1023;
     static bool Packed(int32_t bpp) { return bpp == 6 || bpp == 8; }
-    static constexpr auto kAvx2 = demosaic::Rows16Avx2;
-    static constexpr auto kSse2 = demosaic::Rows16Sse2;
+    static auto Vector() { return Kernels().demosaicRows16; }
 };
 
 // Columns 2..W-3 of rows [yBegin, yEnd), pixel by pixel.
@@ -49,14 +47,12 @@ void ReferenceRows(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, 
     }
 }
 
-// The same, through the vectorised rows when they may run.
+// The same, through the table's rows when the destination's pixels are
+// packed as they expect.
 template <typename Sample>
 void Rows(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains) {
-    const bool packed = Variant<Sample>::Packed(frame.dstBytesPerPixel);
-    if (packed && UseAvx2Kernels()) {
-        Variant<Sample>::kAvx2(frame, yBegin, yEnd, fold, mode, gains);
-    } else if (packed && UseFastKernels()) {
-        Variant<Sample>::kSse2(frame, yBegin, yEnd, fold, mode, gains);
+    if (Variant<Sample>::Packed(frame.dstBytesPerPixel)) {
+        Variant<Sample>::Vector()(frame, yBegin, yEnd, fold, mode, gains);
     } else {
         ReferenceRows<Sample>(frame, yBegin, yEnd, fold, mode, gains);
     }
@@ -64,13 +60,9 @@ void Rows(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t m
 
 // Every pixel at least two away from each edge.
 template <typename Sample>
-void Inner(const Frame& frame, int32_t mode, Gains gains, bool fast) {
+void Inner(const Frame& frame, int32_t mode, Gains gains) {
     if (frame.width <= 4 || frame.height <= 4) return;
-    if (fast) {
-        Rows<Sample>(frame, 2, frame.height - 2, false, mode, gains);
-    } else {
-        ReferenceRows<Sample>(frame, 2, frame.height - 2, false, mode, gains);
-    }
+    Rows<Sample>(frame, 2, frame.height - 2, false, mode, gains);
 }
 
 // The two-pixel frame: rows 0, 1, H-2, H-1 over all columns, then columns 0,
@@ -119,43 +111,32 @@ void Border(const Frame& frame, int32_t mode, Gains gains) {
     }
 }
 
+// One pass of the demosaic with the colour phase and gains of the record.
+int32_t RunPass(void (*pass)(const Frame&, int32_t, Gains), const Frame& frame, const void* params) {
+    pass(frame, demosaic::ModeOf(params), demosaic::GainsOf(params));
+    return 1;
+}
+
 #define TAVRIN_FRAME FrameOf(dst, src, rect, dstX, dstY, dstBytesPerPixel, dstStride, srcStride)
 
 }  // namespace
 
-namespace reference {
+namespace demosaic {
 
-TAVRIN_PIXEL_KERNEL(Demosaic8Inner) {
-    Inner<uint8_t>(TAVRIN_FRAME, demosaic::ModeOf(params), demosaic::GainsOf(params), false);
-    return 1;
+void Rows8_C(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains) {
+    ReferenceRows<uint8_t>(frame, yBegin, yEnd, fold, mode, gains);
 }
 
-TAVRIN_PIXEL_KERNEL(Demosaic16Inner) {
-    Inner<uint16_t>(TAVRIN_FRAME, demosaic::ModeOf(params), demosaic::GainsOf(params), false);
-    return 1;
+void Rows16_C(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains) {
+    ReferenceRows<uint16_t>(frame, yBegin, yEnd, fold, mode, gains);
 }
 
-}  // namespace reference
+}  // namespace demosaic
 
-TAVRIN_PIXEL_KERNEL(Demosaic8Inner) {
-    Inner<uint8_t>(TAVRIN_FRAME, demosaic::ModeOf(params), demosaic::GainsOf(params), true);
-    return 1;
-}
-
-TAVRIN_PIXEL_KERNEL(Demosaic16Inner) {
-    Inner<uint16_t>(TAVRIN_FRAME, demosaic::ModeOf(params), demosaic::GainsOf(params), true);
-    return 1;
-}
-
-TAVRIN_PIXEL_KERNEL(Demosaic8Border) {
-    Border<uint8_t>(TAVRIN_FRAME, demosaic::ModeOf(params), demosaic::GainsOf(params));
-    return 1;
-}
-
-TAVRIN_PIXEL_KERNEL(Demosaic16Border) {
-    Border<uint16_t>(TAVRIN_FRAME, demosaic::ModeOf(params), demosaic::GainsOf(params));
-    return 1;
-}
+TAVRIN_PIXEL_KERNEL(Demosaic8Inner) { return RunPass(Inner<uint8_t>, TAVRIN_FRAME, params); }
+TAVRIN_PIXEL_KERNEL(Demosaic16Inner) { return RunPass(Inner<uint16_t>, TAVRIN_FRAME, params); }
+TAVRIN_PIXEL_KERNEL(Demosaic8Border) { return RunPass(Border<uint8_t>, TAVRIN_FRAME, params); }
+TAVRIN_PIXEL_KERNEL(Demosaic16Border) { return RunPass(Border<uint16_t>, TAVRIN_FRAME, params); }
 
 #undef TAVRIN_FRAME
 

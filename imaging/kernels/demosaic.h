@@ -22,10 +22,4 @@ TAVRIN_PIXEL_KERNEL(Demosaic8Border);
 TAVRIN_PIXEL_KERNEL(Demosaic16Inner);
 TAVRIN_PIXEL_KERNEL(Demosaic16Border);
 
-namespace reference {
-// The plain per-pixel versions, kept as the definition the fast paths must match.
-TAVRIN_PIXEL_KERNEL(Demosaic8Inner);
-TAVRIN_PIXEL_KERNEL(Demosaic16Inner);
-}  // namespace reference
-
 }  // namespace tavrin

@@ -13,7 +13,7 @@
 // "same" is red on rows whose sites are red, blue otherwise.
 #include <immintrin.h>
 
-#include "imaging/kernels/demosaic_fast.h"
+#include "imaging/kernels/demosaic_rows.h"
 
 namespace tavrin::demosaic {
 namespace {
@@ -153,7 +153,8 @@ inline void Pairs8(const SourceRows& rows, uint8_t* out, int32_t p, __m256i gain
     PackAndStore<kChunks>(out, same, green, other, masks, keepMask);
 }
 
-// 16 pixels (8 pairs) of a 16-bit row starting at site column p.
+// 16 pixels (8 pairs) of a 16-bit row starting at site column p: the SSE2
+// file's steps at twice the vector width, written out deliberately.
 template <int32_t kChunks>
 inline void Pairs16(const SourceRows& rows, uint8_t* out, int32_t p, __m256i gainSame, __m256i gainOther,
                     const PackMasks& masks, __m256i keepMask) {
@@ -421,7 +422,7 @@ void Rows16(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t
 
 }  // namespace
 
-void Rows8Avx2(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains) {
+void Rows8_AVX2(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains) {
     if (frame.dstBytesPerPixel == 4) {
         Rows8<4>(frame, yBegin, yEnd, fold, mode, gains);
     } else {
@@ -429,7 +430,7 @@ void Rows8Avx2(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int3
     }
 }
 
-void Rows16Avx2(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains) {
+void Rows16_AVX2(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains) {
     if (frame.dstBytesPerPixel == 8) {
         Rows16<4>(frame, yBegin, yEnd, fold, mode, gains);
     } else {

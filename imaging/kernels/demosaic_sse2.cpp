@@ -4,7 +4,7 @@
 // SSE2 has no byte shuffle.
 #include <emmintrin.h>
 
-#include "imaging/kernels/demosaic_fast.h"
+#include "imaging/kernels/demosaic_rows.h"
 
 namespace tavrin::demosaic {
 namespace {
@@ -81,7 +81,10 @@ inline void Pairs8(const Frame& f, const SourceRows& rows, int32_t y, int32_t p,
     }
 }
 
-// 8 pixels (4 pairs) of a 16-bit row starting at site column p.
+// 8 pixels (4 pairs) of a 16-bit row starting at site column p. The steps
+// are those of Pairs8 at 32-bit lanes, deliberately written out again: the
+// instructions differ with the lane width. The AVX2 file repeats both at
+// twice the vector width for the same reason.
 inline void Pairs16(const Frame& f, const SourceRows& rows, int32_t y, int32_t p, bool siteIsRed,
                     __m128i gainSame, __m128i gainOther) {
     const uint8_t* rm2 = rows.at[0] + 2 * p;
@@ -139,7 +142,7 @@ void Rows(const Frame& f, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode,
 
 }  // namespace
 
-void Rows8Sse2(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains) {
+void Rows8_SSE2(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains) {
     const __m128i red = _mm_set1_epi16(static_cast<int16_t>(gains.red << 1));
     const __m128i blue = _mm_set1_epi16(static_cast<int16_t>(gains.blue << 1));
     const auto step = [&](const SourceRows& rows, int32_t y, int32_t x, bool siteIsRed) {
@@ -148,7 +151,7 @@ void Rows8Sse2(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int3
     Rows<uint8_t, 16>(frame, yBegin, yEnd, fold, mode, gains, 255, step);
 }
 
-void Rows16Sse2(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains) {
+void Rows16_SSE2(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains) {
     const __m128i red = _mm_set1_epi32(gains.red);
     const __m128i blue = _mm_set1_epi32(gains.blue);
     const auto step = [&](const SourceRows& rows, int32_t y, int32_t x, bool siteIsRed) {

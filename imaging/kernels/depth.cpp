@@ -2,8 +2,6 @@
 
 #include <emmintrin.h>
 
-#include <cstring>
-
 #include "imaging/kernels/depth_rows.h"
 #include "imaging/kernels/dispatch.h"
 #include "imaging/kernels/row_walk.h"
@@ -50,39 +48,22 @@ void Rgb32ToRgb24_C(uint8_t* dst, const uint8_t* src, int32_t width) {
     }
 }
 
-Words16ToBytesRow SelectWords16ToBytes() {
-    if (!UseFastKernels()) {
-        return Words16ToBytes_C;
-    }
-    return CpuHasAvx2() ? Words16ToBytes_AVX2 : Words16ToBytes_SSE2;
-}
-
-PixelRow SelectRgb64ToRgb24() { return UseAvx2Kernels() ? Rgb64ToRgb24_AVX2 : Rgb64ToRgb24_C; }
-
-PixelRow SelectRgb32ToRgb24() { return UseAvx2Kernels() ? Rgb32ToRgb24_AVX2 : Rgb32ToRgb24_C; }
-
-int32_t CopyRgbBytes(uint8_t* dst, const uint8_t* src, const KernelRect& rect, int32_t dstX, int32_t dstY,
-                     uint16_t dstBpp, uint16_t srcBpp, int32_t dstStride, int32_t srcStride, RowOrder order) {
-    if (srcBpp < 3 || dstBpp < 3) {
+int32_t CopyRgbBytes(const KernelArea& a, RowOrder order) {
+    if (a.srcBytesPerPixel < 3 || a.dstBytesPerPixel < 3) {
         return 0;
     }
-    if (dstBpp == 3 && srcBpp == 3 && UseFastKernels()) {
-        WalkRows(dst, src, rect, dstX, dstY, dstBpp, srcBpp, dstStride, srcStride, order,
-                 [](uint8_t* d, const uint8_t* s, int32_t width) { std::memmove(d, s, 3 * static_cast<size_t>(width)); });
-        return 1;
+    if (a.dstBytesPerPixel == 3 && a.srcBytesPerPixel == 3) {
+        const auto move = Kernels().moveBytes;
+        WalkRows(a, order, [&](uint8_t* d, const uint8_t* s, int32_t width) { move(d, s, 3 * width); });
+    } else if (a.dstBytesPerPixel == 3 && a.srcBytesPerPixel == 4) {
+        WalkRows(a, order, Kernels().rgb32ToRgb24);
+    } else {
+        WalkPixels(a, order, [](uint8_t* d, const uint8_t* s) {
+            d[0] = s[0];
+            d[1] = s[1];
+            d[2] = s[2];
+        });
     }
-    if (dstBpp == 3 && srcBpp == 4) {
-        WalkRows(dst, src, rect, dstX, dstY, dstBpp, srcBpp, dstStride, srcStride, order, SelectRgb32ToRgb24());
-        return 1;
-    }
-    WalkRows(dst, src, rect, dstX, dstY, dstBpp, srcBpp, dstStride, srcStride, order,
-             [&](uint8_t* d, const uint8_t* s, int32_t width) {
-                 for (int32_t x = 0; x < width; ++x) {
-                     d[x * dstBpp + 0] = s[x * srcBpp + 0];
-                     d[x * dstBpp + 1] = s[x * srcBpp + 1];
-                     d[x * dstBpp + 2] = s[x * srcBpp + 2];
-                 }
-             });
     return 1;
 }
 
@@ -94,88 +75,42 @@ using rows::RowOrder;
 
 // Gray words to gray bytes. The packed layout (2 bytes in, 1 out) has a
 // vector row; any other spacing walks pixel by pixel.
-int32_t GrayToBytes(uint8_t* dst, const uint8_t* src, const KernelRect& rect, int32_t dstX, int32_t dstY,
-                    uint16_t dstBpp, uint16_t srcBpp, int32_t dstStride, int32_t srcStride, RowOrder order,
-                    int shift) {
-    if (srcBpp < 2 || dstBpp < 1) {
+int32_t GrayToBytes(const KernelArea& a, RowOrder order, int shift) {
+    if (a.srcBytesPerPixel < 2 || a.dstBytesPerPixel < 1) {
         return 0;
     }
-    if (srcBpp == 2 && dstBpp == 1) {
-        const rows::Words16ToBytesRow row = rows::SelectWords16ToBytes();
-        rows::WalkRows(dst, src, rect, dstX, dstY, dstBpp, srcBpp, dstStride, srcStride, order,
-                       [&](uint8_t* d, const uint8_t* s, int32_t width) { row(d, s, width, shift); });
-        return 1;
-    }
-    rows::WalkRows(dst, src, rect, dstX, dstY, dstBpp, srcBpp, dstStride, srcStride, order,
-                   [&](uint8_t* d, const uint8_t* s, int32_t width) {
-                       for (int32_t x = 0; x < width; ++x) {
-                           d[x * dstBpp] = static_cast<uint8_t>(rows::LoadWord(s + x * srcBpp) >> shift);
-                       }
-                   });
+    const auto row = Kernels().words16ToBytes;
+    rows::WalkRowsOrPixels(
+        a, order, a.srcBytesPerPixel == 2 && a.dstBytesPerPixel == 1,
+        [&](uint8_t* d, const uint8_t* s, int32_t width) { row(d, s, width, shift); },
+        [&](uint8_t* d, const uint8_t* s) { rows::Words16ToBytes_C(d, s, 1, shift); });
     return 1;
 }
 
 // The first three words of 48- or 64-bit pixels to the three bytes of 24-bit
 // pixels. 48 bits into 24 is one run of words; 64 bits drops every fourth.
-int32_t RgbWordsToBytes(uint8_t* dst, const uint8_t* src, const KernelRect& rect, int32_t dstX, int32_t dstY,
-                        uint16_t dstBpp, uint16_t srcBpp, int32_t dstStride, int32_t srcStride, RowOrder order) {
-    if (srcBpp < 6 || dstBpp < 3) {
+int32_t RgbWordsToBytes(const KernelArea& a, RowOrder order) {
+    if (a.srcBytesPerPixel < 6 || a.dstBytesPerPixel < 3) {
         return 0;
     }
-    if (dstBpp == 3 && srcBpp == 6) {
-        const rows::Words16ToBytesRow row = rows::SelectWords16ToBytes();
-        rows::WalkRows(dst, src, rect, dstX, dstY, dstBpp, srcBpp, dstStride, srcStride, order,
-                       [&](uint8_t* d, const uint8_t* s, int32_t width) { row(d, s, 3 * width, 2); });
-        return 1;
+    if (a.dstBytesPerPixel == 3 && a.srcBytesPerPixel == 6) {
+        const auto row = Kernels().words16ToBytes;
+        rows::WalkRows(a, order, [&](uint8_t* d, const uint8_t* s, int32_t width) { row(d, s, 3 * width, 2); });
+    } else if (a.dstBytesPerPixel == 3 && a.srcBytesPerPixel == 8) {
+        rows::WalkRows(a, order, Kernels().rgb64ToRgb24);
+    } else {
+        rows::WalkPixels(a, order, [](uint8_t* d, const uint8_t* s) { rows::Words16ToBytes_C(d, s, 3, 2); });
     }
-    if (dstBpp == 3 && srcBpp == 8) {
-        rows::WalkRows(dst, src, rect, dstX, dstY, dstBpp, srcBpp, dstStride, srcStride, order,
-                       rows::SelectRgb64ToRgb24());
-        return 1;
-    }
-    rows::WalkRows(dst, src, rect, dstX, dstY, dstBpp, srcBpp, dstStride, srcStride, order,
-                   [&](uint8_t* d, const uint8_t* s, int32_t width) {
-                       for (int32_t x = 0; x < width; ++x) {
-                           for (int channel = 0; channel < 3; ++channel) {
-                               d[x * dstBpp + channel] =
-                                   static_cast<uint8_t>(rows::LoadWord(s + x * srcBpp + 2 * channel) >> 2);
-                           }
-                       }
-                   });
     return 1;
 }
 
 }  // namespace
 
-
-TAVRIN_PIXEL_KERNEL(Gray16To8) {
-    return GrayToBytes(dst, src, rect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride,
-                       RowOrder::kSame, 2);
-}
-
-TAVRIN_PIXEL_KERNEL(Gray16To8Flip) {
-    return GrayToBytes(dst, src, rect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride,
-                       RowOrder::kReversed, 2);
-}
-
-TAVRIN_PIXEL_KERNEL(Gray12To8Flip) {
-    return GrayToBytes(dst, src, rect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride,
-                       RowOrder::kReversed, 4);
-}
-
-TAVRIN_PIXEL_KERNEL(Rgb48To24) {
-    return RgbWordsToBytes(dst, src, rect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride,
-                           RowOrder::kSame);
-}
-
-TAVRIN_PIXEL_KERNEL(Rgb48To24Flip) {
-    return RgbWordsToBytes(dst, src, rect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride,
-                           RowOrder::kReversed);
-}
-
-TAVRIN_PIXEL_KERNEL(Rgb32To24) {
-    return rows::CopyRgbBytes(dst, src, rect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride,
-                        RowOrder::kSame);
-}
+TAVRIN_PIXEL_KERNEL(Gray16To8) { return GrayToBytes(TAVRIN_KERNEL_AREA, RowOrder::kSame, 2); }
+TAVRIN_PIXEL_KERNEL(Gray16To8Flip) { return GrayToBytes(TAVRIN_KERNEL_AREA, RowOrder::kReversed, 2); }
+TAVRIN_PIXEL_KERNEL(Gray12To8Flip) { return GrayToBytes(TAVRIN_KERNEL_AREA, RowOrder::kReversed, 4); }
+TAVRIN_PIXEL_KERNEL(Rgb48To24) { return RgbWordsToBytes(TAVRIN_KERNEL_AREA, RowOrder::kSame); }
+TAVRIN_PIXEL_KERNEL(Rgb48To24Flip) { return RgbWordsToBytes(TAVRIN_KERNEL_AREA, RowOrder::kReversed); }
+TAVRIN_PIXEL_KERNEL(Rgb32To24) { return rows::CopyRgbBytes(TAVRIN_KERNEL_AREA, RowOrder::kSame); }
 
 }  // namespace tavrin

@@ -1,6 +1,6 @@
 // Row functions behind the depth and flip kernels, one per instruction set:
 // _C is the plain reference, _SSE2 the x86-64 baseline, _AVX2 needs a CPU
-// check (imaging/kernels/dispatch.h). Every version converts exactly `count`
+// check (imaging/kernels/dispatch.h picks them). Every version converts exactly `count`
 // samples or `width` pixels and touches no byte outside them.
 #pragma once
 
@@ -23,16 +23,8 @@ void Rgb64ToRgb24_AVX2(uint8_t* dst, const uint8_t* src, int32_t width);
 void Rgb32ToRgb24_C(uint8_t* dst, const uint8_t* src, int32_t width);
 void Rgb32ToRgb24_AVX2(uint8_t* dst, const uint8_t* src, int32_t width);
 
-// The row functions a call uses, chosen once per call.
-using Words16ToBytesRow = void (*)(uint8_t*, const uint8_t*, int32_t, int);
-using PixelRow = void (*)(uint8_t*, const uint8_t*, int32_t);
-Words16ToBytesRow SelectWords16ToBytes();
-PixelRow SelectRgb64ToRgb24();
-PixelRow SelectRgb32ToRgb24();
-
 // The first three bytes of every pixel of 24- or 32-bit images (Rgb32To24,
 // Rgb24Flip): 24 into 24 copies whole rows, 32 into 24 drops the fourth byte.
-int32_t CopyRgbBytes(uint8_t* dst, const uint8_t* src, const KernelRect& rect, int32_t dstX, int32_t dstY,
-                     uint16_t dstBpp, uint16_t srcBpp, int32_t dstStride, int32_t srcStride, RowOrder order);
+int32_t CopyRgbBytes(const KernelArea& area, RowOrder order);
 
 }  // namespace tavrin::rows

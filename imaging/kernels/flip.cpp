@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <cstring>
 
 #include "imaging/kernels/depth_rows.h"
 #include "imaging/kernels/dispatch.h"
@@ -15,24 +14,14 @@ TAVRIN_PIXEL_KERNEL(FlipCopy) {
     if (height <= 0 || rowBytes <= 0 || dst == nullptr || src == nullptr) {
         return 1;
     }
-    const bool fast = UseFastKernels();
+    const auto move = Kernels().moveBytes;
     for (int32_t i = 0; i < height; ++i) {
-        uint8_t* to = dst + static_cast<ptrdiff_t>(dstY + i) * dstStride;
-        const uint8_t* from = src + static_cast<ptrdiff_t>(rect.bottom - 1 - i) * srcStride;
-        if (fast) {
-            std::memcpy(to, from, static_cast<size_t>(rowBytes));
-        } else {
-            for (int32_t b = 0; b < rowBytes; ++b) {
-                to[b] = from[b];
-            }
-        }
+        move(dst + static_cast<ptrdiff_t>(dstY + i) * dstStride,
+             src + static_cast<ptrdiff_t>(rect.bottom - 1 - i) * srcStride, rowBytes);
     }
     return 1;
 }
 
-TAVRIN_PIXEL_KERNEL(Rgb24Flip) {
-    return rows::CopyRgbBytes(dst, src, rect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride,
-                              rows::RowOrder::kReversed);
-}
+TAVRIN_PIXEL_KERNEL(Rgb24Flip) { return rows::CopyRgbBytes(TAVRIN_KERNEL_AREA, rows::RowOrder::kReversed); }
 
 }  // namespace tavrin

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "imaging/kernels/tone_lut.h"
+#include "imaging/kernels/tone_family.h"
 
 namespace tavrin {
 namespace {
@@ -17,18 +17,13 @@ int32_t CurveEntry(double ratio, double exponent, int32_t maxValue) {
     return value > 0.0 ? static_cast<int32_t>(value) : 0;
 }
 
-void Gamma8(const ToneArea& area, int32_t channels, int32_t gamma, bool limitExponent) {
-    uint8_t table[256];
-    BuildGammaTable8(gamma, limitExponent, table);
-    ApplyTable8(area, channels, table);
-}
-
-void Gamma16(const ToneArea& area, int32_t channels, int32_t gamma, int32_t bits) {
-    // Room for the largest table (16 significant bits); the sensor's 10 bits use 1024 entries.
-    uint16_t table[1 << 16];
-    BuildGammaTable16(gamma, bits, table);
-    ApplyTable16(area, channels, table, 1 << SignificantBits(bits));
-}
+// The colour 8-bit curve limits its exponent, the gray one does not.
+struct GammaTables {
+    static void Build8(int32_t gamma, int32_t channels, uint8_t (&table)[256]) {
+        BuildGammaTable8(gamma, channels == 3, table);
+    }
+    static void Build16(int32_t gamma, int32_t bits, uint16_t* table) { BuildGammaTable16(gamma, bits, table); }
+};
 
 }  // namespace
 
@@ -49,28 +44,6 @@ void BuildGammaTable16(int32_t gamma, int32_t bits, uint16_t* table) {
     }
 }
 
-TAVRIN_PIXEL_KERNEL(Gamma8Mono) {
-    Gamma8(AreaOf(dst, src, rect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride), 1,
-           ToneValue(params), false);
-    return 1;
-}
-
-TAVRIN_PIXEL_KERNEL(Gamma8Rgb) {
-    Gamma8(AreaOf(dst, src, rect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride), 3,
-           ToneValue(params), true);
-    return 1;
-}
-
-TAVRIN_PIXEL_KERNEL(Gamma16Mono) {
-    Gamma16(AreaOf(dst, src, rect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride), 1,
-            ToneValue(params), ToneBits(params));
-    return 1;
-}
-
-TAVRIN_PIXEL_KERNEL(Gamma16Rgb) {
-    Gamma16(AreaOf(dst, src, rect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride), 3,
-            ToneValue(params), ToneBits(params));
-    return 1;
-}
+TAVRIN_TONE_FAMILY(Gamma, TableStep<GammaTables>)
 
 }  // namespace tavrin

@@ -1,8 +1,8 @@
 #include "imaging/kernels/gray.h"
 
 #include "imaging/kernels/dispatch.h"
-#include "imaging/kernels/gray_fast.h"
-#include "imaging/kernels/tone_area.h"
+#include "imaging/kernels/gray_rows.h"
+#include "imaging/kernels/kernel_area.h"
 
 namespace tavrin {
 namespace {
@@ -34,44 +34,39 @@ inline int32_t Gained(int32_t sample, int32_t gain, int32_t offset, int32_t maxV
     return Clamp(offset + sample * gain / 128, 0, maxValue);
 }
 
-void GrayGainReference(const ToneArea& a, const GrayParams& p, bool wide, int32_t maxValue) {
-    for (int32_t y = 0; y < a.height; ++y) {
-        const RowCells cells = CellsOfRow(p, y);
-        const uint8_t* in = SourceRowOf(a, y);
-        uint8_t* out = DestRowOf(a, y);
-        for (int32_t x = 0; x < a.width; ++x) {
-            const int32_t gain = cells.gain[x & 1];
-            const int32_t offset = cells.offset[x & 1];
-            const uint8_t* s = in + x * a.srcBytesPerPixel;
-            uint8_t* d = out + x * a.dstBytesPerPixel;
-            if (wide) {
-                Store16(d, Gained(Load16(s), gain, offset, maxValue));
-            } else {
-                *d = static_cast<uint8_t>(Gained(*s, gain, offset, maxValue));
-            }
+// Pixels `bytes` apart in either image; packed rows go through the table's row.
+void GrayGainRowSpaced(const uint8_t* in, int32_t inBytes, uint8_t* out, int32_t outBytes, int32_t width,
+                       const RowCells& cells, bool wide, int32_t maxValue) {
+    for (int32_t x = 0; x < width; ++x, in += inBytes, out += outBytes) {
+        const int32_t gain = cells.gain[x & 1];
+        const int32_t offset = cells.offset[x & 1];
+        if (wide) {
+            Store16(out, Gained(Load16(in), gain, offset, maxValue));
+        } else {
+            *out = static_cast<uint8_t>(Gained(*in, gain, offset, maxValue));
         }
     }
 }
 
-void GrayGainFast(const ToneArea& a, const GrayParams& p, bool wide, int32_t maxValue) {
+void GrayGain(const KernelArea& a, const GrayParams& p, bool wide, int32_t maxValue) {
     const int32_t sampleBytes = wide ? 2 : 1;
-    if (!UseAvx2Kernels() || a.srcBytesPerPixel != sampleBytes || a.dstBytesPerPixel != sampleBytes) {
-        GrayGainReference(a, p, wide, maxValue);
-        return;
-    }
+    const bool packed = a.srcBytesPerPixel == sampleBytes && a.dstBytesPerPixel == sampleBytes;
+    const KernelTable& k = Kernels();
     for (int32_t y = 0; y < a.height; ++y) {
         const RowCells cells = CellsOfRow(p, y);
-        if (wide) {
-            GrayGainRow16Avx2(SourceRowOf(a, y), DestRowOf(a, y), a.width, cells, maxValue);
+        if (!packed) {
+            GrayGainRowSpaced(SourceRowOf(a, y), a.srcBytesPerPixel, DestRowOf(a, y), a.dstBytesPerPixel, a.width,
+                              cells, wide, maxValue);
+        } else if (wide) {
+            k.grayGainRow16(SourceRowOf(a, y), DestRowOf(a, y), a.width, cells, maxValue);
         } else {
-            GrayGainRow8Avx2(SourceRowOf(a, y), DestRowOf(a, y), a.width, cells);
+            k.grayGainRow8(SourceRowOf(a, y), DestRowOf(a, y), a.width, cells);
         }
     }
 }
 
 const GrayParams& GrayOf(const void* params) { return *static_cast<const GrayParams*>(params); }
 
-#define TAVRIN_AREA AreaOf(dst, src, rect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride)
 
 }  // namespace
 
@@ -85,33 +80,28 @@ int32_t GrayMaxValue(int32_t bits) {
     }
 }
 
-namespace reference {
-
-TAVRIN_PIXEL_KERNEL(GrayGain8) {
-    GrayGainReference(TAVRIN_AREA, GrayOf(params), false, 255);
-    return 1;
-}
-TAVRIN_PIXEL_KERNEL(GrayGain16) {
-    GrayGainReference(TAVRIN_AREA, GrayOf(params), true, GrayMaxValue(GrayOf(params).bits));
-    return 1;
+void GrayGainRow8_C(const uint8_t* in, uint8_t* out, int32_t width, const RowCells& cells) {
+    GrayGainRowSpaced(in, 1, out, 1, width, cells, false, 255);
 }
 
-}  // namespace reference
+void GrayGainRow16_C(const uint8_t* in, uint8_t* out, int32_t width, const RowCells& cells, int32_t maxValue) {
+    GrayGainRowSpaced(in, 2, out, 2, width, cells, true, maxValue);
+}
 
 TAVRIN_PIXEL_KERNEL(GrayGain8) {
-    GrayGainFast(TAVRIN_AREA, GrayOf(params), false, 255);
+    GrayGain(TAVRIN_KERNEL_AREA, GrayOf(params), false, 255);
     return 1;
 }
 
 TAVRIN_PIXEL_KERNEL(GrayGain16) {
-    GrayGainFast(TAVRIN_AREA, GrayOf(params), true, GrayMaxValue(GrayOf(params).bits));
+    GrayGain(TAVRIN_KERNEL_AREA, GrayOf(params), true, GrayMaxValue(GrayOf(params).bits));
     return 1;
 }
 
 // Runs once per frame in gray mode 2 only, after the demosaic; the plain loop
 // is what the compiler vectorises well enough.
 TAVRIN_PIXEL_KERNEL(RgbToGray8) {
-    const ToneArea a = TAVRIN_AREA;
+    const KernelArea a = TAVRIN_KERNEL_AREA;
     for (int32_t y = 0; y < a.height; ++y) {
         const uint8_t* in = SourceRowOf(a, y);
         uint8_t* out = DestRowOf(a, y);
@@ -122,6 +112,5 @@ TAVRIN_PIXEL_KERNEL(RgbToGray8) {
     return 1;
 }
 
-#undef TAVRIN_AREA
 
 }  // namespace tavrin

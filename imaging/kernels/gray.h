@@ -13,13 +13,9 @@ TAVRIN_PIXEL_KERNEL(GrayGain16);
 // out = (30 red + 59 green + 11 blue) / 100, from a 24/32-bit source into 8 bits.
 TAVRIN_PIXEL_KERNEL(RgbToGray8);
 
-// Largest sample value for a number of significant bits, as the gray kernels use it:
+// Largest sample value for a record's number of significant bits, as the gray
+// gain and the automatic gray gain use it (there it is the saturation level):
 // 255 for 8, 1023 for 10, 4095 for 12, 16383 for 14, 65535 otherwise.
 int32_t GrayMaxValue(int32_t bits);
-
-namespace reference {
-TAVRIN_PIXEL_KERNEL(GrayGain8);
-TAVRIN_PIXEL_KERNEL(GrayGain16);
-}  // namespace reference
 
 }  // namespace tavrin

@@ -2,7 +2,7 @@
 // offsets alternating lane by lane as the cells alternate along the row.
 #include <immintrin.h>
 
-#include "imaging/kernels/gray_fast.h"
+#include "imaging/kernels/gray_rows.h"
 
 namespace tavrin {
 namespace {
@@ -20,7 +20,7 @@ inline __m256i Gained(__m256i samples, __m256i gains, __m256i offsets, __m256i m
 
 }  // namespace
 
-void GrayGainRow8Avx2(const uint8_t* in, uint8_t* out, int32_t width, const RowCells& cells) {
+void GrayGainRow8_AVX2(const uint8_t* in, uint8_t* out, int32_t width, const RowCells& cells) {
     const __m256i gains = _mm256_setr_epi32(cells.gain[0], cells.gain[1], cells.gain[0], cells.gain[1],
                                             cells.gain[0], cells.gain[1], cells.gain[0], cells.gain[1]);
     const __m256i offsets = _mm256_setr_epi32(cells.offset[0], cells.offset[1], cells.offset[0], cells.offset[1],
@@ -40,7 +40,7 @@ void GrayGainRow8Avx2(const uint8_t* in, uint8_t* out, int32_t width, const RowC
     }
 }
 
-void GrayGainRow16Avx2(const uint8_t* in, uint8_t* out, int32_t width, const RowCells& cells, int32_t maxValue) {
+void GrayGainRow16_AVX2(const uint8_t* in, uint8_t* out, int32_t width, const RowCells& cells, int32_t maxValue) {
     const __m256i gains = _mm256_setr_epi32(cells.gain[0], cells.gain[1], cells.gain[0], cells.gain[1],
                                             cells.gain[0], cells.gain[1], cells.gain[0], cells.gain[1]);
     const __m256i offsets = _mm256_setr_epi32(cells.offset[0], cells.offset[1], cells.offset[0], cells.offset[1],

@@ -1,9 +1,9 @@
 #include "imaging/kernels/huesat.h"
 
 #include "imaging/kernels/dispatch.h"
-#include "imaging/kernels/huesat_fast.h"
+#include "imaging/kernels/huesat_rows.h"
 #include "imaging/kernels/huesat_pixel.h"
-#include "imaging/kernels/tone_area.h"
+#include "imaging/kernels/kernel_area.h"
 
 namespace tavrin {
 namespace {
@@ -26,7 +26,7 @@ struct SampleForm {
     int32_t shift;  // bits below the top eight
 };
 
-void TransformRows(const ToneArea& a, const HueSatTables& t, huesat::HueShift shift, SampleForm form) {
+void TransformRows(const KernelArea& a, const HueSatTables& t, huesat::HueShift shift, SampleForm form) {
     for (int32_t y = 0; y < a.height; ++y) {
         const uint8_t* in = SourceRowOf(a, y);
         uint8_t* out = DestRowOf(a, y);
@@ -49,24 +49,18 @@ void TransformRows(const ToneArea& a, const HueSatTables& t, huesat::HueShift sh
     }
 }
 
-SampleForm FormOf(const HueSatParams& p, bool wide) {
-    return wide ? SampleForm{2, SignificantBits(p.bits) - 8} : SampleForm{1, 0};
-}
-
-void HueSat(const ToneArea& a, const HueSatParams& p, bool wide, bool fast) {
+void HueSat(const KernelArea& a, const HueSatParams& p, bool wide) {
     const HueSatTables& t = ThreadTables(SaturationOf(p));
     const huesat::HueShift shift = huesat::ShiftOf(p.hue);
-    const SampleForm form = FormOf(p, wide);
-    if (fast && UseAvx2Kernels()) {
-        if (!wide && HueSat8Avx2(a, t, shift)) return;
-        if (wide && HueSat16Avx2(a, t, shift, form.shift)) return;
+    if (wide) {
+        Kernels().hueSat16(a, t, shift, SignificantBits(p.bits) - 8);
+    } else {
+        Kernels().hueSat8(a, t, shift);
     }
-    TransformRows(a, t, shift, form);
 }
 
 const HueSatParams& ParamsOf(const void* params) { return *static_cast<const HueSatParams*>(params); }
 
-#define TAVRIN_AREA AreaOf(dst, src, rect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride)
 
 }  // namespace
 
@@ -85,28 +79,22 @@ void BuildHueSatTables(HueSatTables& t, int32_t saturation) {
     t.built = true;
 }
 
-namespace reference {
+void HueSatArea8_C(const KernelArea& area, const HueSatTables& tables, huesat::HueShift shift) {
+    TransformRows(area, tables, shift, SampleForm{1, 0});
+}
+
+void HueSatArea16_C(const KernelArea& area, const HueSatTables& tables, huesat::HueShift shift, int32_t sampleShift) {
+    TransformRows(area, tables, shift, SampleForm{2, sampleShift});
+}
 
 TAVRIN_PIXEL_KERNEL(HueSat8) {
-    HueSat(TAVRIN_AREA, ParamsOf(params), false, false);
+    HueSat(TAVRIN_KERNEL_AREA, ParamsOf(params), false);
     return 1;
 }
 TAVRIN_PIXEL_KERNEL(HueSat16) {
-    HueSat(TAVRIN_AREA, ParamsOf(params), true, false);
+    HueSat(TAVRIN_KERNEL_AREA, ParamsOf(params), true);
     return 1;
 }
 
-}  // namespace reference
-
-TAVRIN_PIXEL_KERNEL(HueSat8) {
-    HueSat(TAVRIN_AREA, ParamsOf(params), false, true);
-    return 1;
-}
-TAVRIN_PIXEL_KERNEL(HueSat16) {
-    HueSat(TAVRIN_AREA, ParamsOf(params), true, true);
-    return 1;
-}
-
-#undef TAVRIN_AREA
 
 }  // namespace tavrin

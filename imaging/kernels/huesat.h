@@ -29,9 +29,4 @@ void BuildHueSatTables(HueSatTables& tables, int32_t saturation);
 TAVRIN_PIXEL_KERNEL(HueSat8);
 TAVRIN_PIXEL_KERNEL(HueSat16);
 
-namespace reference {
-TAVRIN_PIXEL_KERNEL(HueSat8);
-TAVRIN_PIXEL_KERNEL(HueSat16);
-}  // namespace reference
-
 }  // namespace tavrin

@@ -11,7 +11,7 @@
 // in 32-bit lanes after a gather from the reciprocal table.
 #include <immintrin.h>
 
-#include "imaging/kernels/huesat_fast.h"
+#include "imaging/kernels/huesat_rows.h"
 
 namespace tavrin {
 namespace {
@@ -264,7 +264,7 @@ void Row32(const uint8_t* in, uint8_t* out, int32_t width, const Constants& k) {
 
 }  // namespace
 
-bool HueSat8Avx2(const ToneArea& area, const HueSatTables& tables, huesat::HueShift shift) {
+static bool TryHueSat8(const KernelArea& area, const HueSatTables& tables, huesat::HueShift shift) {
     const int32_t bpp = area.srcBytesPerPixel;
     if (bpp != area.dstBytesPerPixel || (bpp != 3 && bpp != 4)) return false;
     const Constants k = MakeConstants(tables, shift);
@@ -286,7 +286,7 @@ bool HueSat8Avx2(const ToneArea& area, const HueSatTables& tables, huesat::HueSh
 
 // The 16-bit samples of a run of pixels are reduced to 8 bits in small
 // planes, transformed sixteen at a time and widened back.
-bool HueSat16Avx2(const ToneArea& area, const HueSatTables& tables, huesat::HueShift shift, int32_t sampleShift) {
+static bool TryHueSat16(const KernelArea& area, const HueSatTables& tables, huesat::HueShift shift, int32_t sampleShift) {
     const int32_t bpp = area.srcBytesPerPixel;
     if (bpp != area.dstBytesPerPixel || (bpp != 6 && bpp != 8)) return false;
     const Constants k = MakeConstants(tables, shift);
@@ -320,6 +320,14 @@ bool HueSat16Avx2(const ToneArea& area, const HueSatTables& tables, huesat::HueS
         }
     }
     return true;
+}
+
+void HueSatArea8_AVX2(const KernelArea& area, const HueSatTables& tables, huesat::HueShift shift) {
+    if (!TryHueSat8(area, tables, shift)) HueSatArea8_C(area, tables, shift);
+}
+
+void HueSatArea16_AVX2(const KernelArea& area, const HueSatTables& tables, huesat::HueShift shift, int32_t sampleShift) {
+    if (!TryHueSat16(area, tables, shift, sampleShift)) HueSatArea16_C(area, tables, shift, sampleShift);
 }
 
 }  // namespace tavrin

@@ -1,8 +1,8 @@
 #include "imaging/kernels/measure.h"
 
 #include "imaging/kernels/dispatch.h"
-#include "imaging/kernels/measure_fast.h"
-#include "imaging/kernels/tone_area.h"
+#include "imaging/kernels/measure_rows.h"
+#include "imaging/kernels/kernel_area.h"
 
 namespace tavrin {
 namespace {
@@ -28,52 +28,40 @@ int32_t Mean(uint64_t sum, const Region& r) {
     return static_cast<int32_t>(sum / (static_cast<uint64_t>(r.width) * static_cast<uint64_t>(r.height)));
 }
 
-uint64_t SumReference(const Region& r, bool wide) {
+// Samples `bytesPerPixel` apart; wide ones count in their 8-bit form.
+uint64_t SumSpaced(const uint8_t* p, int32_t count, int32_t bytesPerPixel, bool wide) {
     uint64_t sum = 0;
-    for (int32_t y = 0; y < r.height; ++y) {
-        const uint8_t* p = r.first + static_cast<intptr_t>(y) * r.stride;
-        for (int32_t x = 0; x < r.width; ++x, p += r.bytesPerPixel) {
-            sum += wide ? static_cast<uint32_t>((Load16(p) >> 2) & 0xFF) : *p;
-        }
+    for (int32_t x = 0; x < count; ++x, p += bytesPerPixel) {
+        sum += wide ? static_cast<uint32_t>((Load16(p) >> 2) & 0xFF) : *p;
     }
     return sum;
 }
 
-uint64_t SumFast(const Region& r, bool wide) {
-    const int32_t sampleBytes = wide ? 2 : 1;
-    if (!UseAvx2Kernels() || r.bytesPerPixel != sampleBytes || r.width <= 0) return SumReference(r, wide);
+uint64_t Sum(const Region& r, bool wide) {
+    const bool packed = r.bytesPerPixel == (wide ? 2 : 1);
+    const auto sumRow = wide ? Kernels().sumWords8BitForm : Kernels().sumBytes;
     uint64_t sum = 0;
-    for (int32_t y = 0; y < r.height; ++y) {
+    for (int32_t y = 0; y < r.height && r.width > 0; ++y) {
         const uint8_t* row = r.first + static_cast<intptr_t>(y) * r.stride;
-        sum += wide ? SumWords8BitFormAvx2(row, r.width) : SumBytesAvx2(row, r.width);
+        sum += packed ? sumRow(row, r.width) : SumSpaced(row, r.width, r.bytesPerPixel, wide);
     }
     return sum;
 }
 
 }  // namespace
 
-namespace reference {
+uint64_t SumBytes_C(const uint8_t* row, int32_t count) { return SumSpaced(row, count, 1, false); }
+
+uint64_t SumWords8BitForm_C(const uint8_t* row, int32_t count) { return SumSpaced(row, count, 2, true); }
 
 TAVRIN_PIXEL_KERNEL(RegionMean8) {
     const Region r = RegionOf(dst, rect, dstX, dstY, dstBytesPerPixel, dstStride);
-    return Mean(SumReference(r, false), r);
+    return Mean(Sum(r, false), r);
 }
 
 TAVRIN_PIXEL_KERNEL(RegionMean16) {
     const Region r = RegionOf(dst, rect, dstX, dstY, dstBytesPerPixel, dstStride);
-    return Mean(SumReference(r, true), r);
-}
-
-}  // namespace reference
-
-TAVRIN_PIXEL_KERNEL(RegionMean8) {
-    const Region r = RegionOf(dst, rect, dstX, dstY, dstBytesPerPixel, dstStride);
-    return Mean(SumFast(r, false), r);
-}
-
-TAVRIN_PIXEL_KERNEL(RegionMean16) {
-    const Region r = RegionOf(dst, rect, dstX, dstY, dstBytesPerPixel, dstStride);
-    return Mean(SumFast(r, true), r);
+    return Mean(Sum(r, true), r);
 }
 
 }  // namespace tavrin

@@ -11,9 +11,4 @@ namespace tavrin {
 TAVRIN_PIXEL_KERNEL(RegionMean8);
 TAVRIN_PIXEL_KERNEL(RegionMean16);
 
-namespace reference {
-TAVRIN_PIXEL_KERNEL(RegionMean8);
-TAVRIN_PIXEL_KERNEL(RegionMean16);
-}  // namespace reference
-
 }  // namespace tavrin

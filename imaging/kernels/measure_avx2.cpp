@@ -2,7 +2,7 @@
 // differences against zero, 16-bit samples through their 8-bit form.
 #include <immintrin.h>
 
-#include "imaging/kernels/measure_fast.h"
+#include "imaging/kernels/measure_rows.h"
 
 namespace tavrin {
 namespace {
@@ -14,7 +14,7 @@ inline uint64_t HorizontalSum64(__m256i v) {
 
 }  // namespace
 
-uint64_t SumBytesAvx2(const uint8_t* row, int32_t count) {
+uint64_t SumBytes_AVX2(const uint8_t* row, int32_t count) {
     __m256i acc = _mm256_setzero_si256();
     int32_t x = 0;
     for (; x + 32 <= count; x += 32) {
@@ -26,7 +26,7 @@ uint64_t SumBytesAvx2(const uint8_t* row, int32_t count) {
     return sum;
 }
 
-uint64_t SumWords8BitFormAvx2(const uint8_t* row, int32_t count) {
+uint64_t SumWords8BitForm_AVX2(const uint8_t* row, int32_t count) {
     // (v >> 2) & 0xFF of each word is a byte; summing the words' low bytes
     // with the byte sum does the rest.
     const __m256i lowBytes = _mm256_set1_epi16(0x00FF);

@@ -1,7 +1,6 @@
 #include "imaging/kernels/respace.h"
 
 #include <cstddef>
-#include <cstring>
 
 #include "imaging/kernels/dispatch.h"
 
@@ -19,19 +18,13 @@ int32_t Respace(uint8_t* dst, const uint8_t* src, const KernelRect& rect, int32_
         return 1;
     }
     const ptrdiff_t packedRowBytes = static_cast<ptrdiff_t>(width) * bytesPerPixel;
-    const bool fast = UseFastKernels();
+    // Rows go bottom up: each packed row moves to its place at or after its
+    // start, so no row is overwritten before it has moved. A row and its new
+    // place may overlap, which the move allows for.
+    const auto move = Kernels().moveBytes;
     for (int32_t r = height - 1; r >= 0; --r) {
-        const uint8_t* from = src + r * packedRowBytes;
-        uint8_t* to = dst + static_cast<ptrdiff_t>(dstY + r) * dstStride + static_cast<ptrdiff_t>(dstX) * bytesPerPixel;
-        if (fast) {
-            // A packed row and its new place may overlap; memmove copies as if
-            // through a buffer, which gives the same bytes as the backward walk.
-            std::memmove(to, from, static_cast<size_t>(packedRowBytes));
-            continue;
-        }
-        for (ptrdiff_t b = packedRowBytes - 1; b >= 0; --b) {
-            to[b] = from[b];
-        }
+        move(dst + static_cast<ptrdiff_t>(dstY + r) * dstStride + static_cast<ptrdiff_t>(dstX) * bytesPerPixel,
+             src + r * packedRowBytes, static_cast<int32_t>(packedRowBytes));
     }
     return 1;
 }

@@ -1,8 +1,8 @@
 #include "imaging/kernels/sharpen.h"
 
 #include "imaging/kernels/dispatch.h"
-#include "imaging/kernels/sharpen_fast.h"
-#include "imaging/kernels/tone_area.h"
+#include "imaging/kernels/sharpen_rows.h"
+#include "imaging/kernels/tone_family.h"
 
 namespace tavrin {
 namespace {
@@ -14,7 +14,7 @@ int32_t StrengthOf(const void* params) { return Clamp(ToneValue(params), 0, 30);
 // of the source, then out = v + (v - m) x strength / 10 (truncated toward
 // zero), limited to 0..maxValue. The two-pixel frame is not touched.
 template <typename Sample>
-void Sharpen(const ToneArea& a, int32_t channels, int32_t strength, int32_t maxValue) {
+void Sharpen(const KernelArea& a, int32_t channels, int32_t strength, int32_t maxValue) {
     if (a.width <= 4 || a.height <= 4) return;
     constexpr int32_t kSampleBytes = sizeof(Sample);
     const auto sample = [&](int32_t x, int32_t y, int32_t c) {
@@ -45,7 +45,7 @@ void Sharpen(const ToneArea& a, int32_t channels, int32_t strength, int32_t maxV
 // The same mask for 16-bit images, computed from column sums: the four-row
 // sum of every sample position of a row segment is formed once, and each
 // window adds four of them. The arithmetic and its order are those above.
-void Sharpen16ByColumns(const ToneArea& a, int32_t channels, int32_t strength, int32_t maxValue) {
+void Sharpen16ByColumns(const KernelArea& a, int32_t channels, int32_t strength, int32_t maxValue) {
     const int32_t spp = a.srcBytesPerPixel / 2;  // samples per pixel
     if (a.srcBytesPerPixel != a.dstBytesPerPixel || a.srcBytesPerPixel % 2 != 0 || spp < channels || spp > 8) {
         Sharpen<uint16_t>(a, channels, strength, maxValue);
@@ -89,61 +89,29 @@ void Sharpen16ByColumns(const ToneArea& a, int32_t channels, int32_t strength, i
     }
 }
 
-#define TAVRIN_AREA AreaOf(dst, src, rect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride)
-
-void Sharpen8Dispatch(const ToneArea& area, int32_t channels, int32_t strength) {
-    if (UseAvx2Kernels() && Sharpen8Avx2(area, channels, strength)) return;
-    Sharpen<uint8_t>(area, channels, strength, 255);
-}
+struct SharpenStep {
+    static void Apply8(const KernelArea& area, int32_t channels, const void* params) {
+        Kernels().sharpen8(area, channels, StrengthOf(params));
+    }
+    static void Apply16(const KernelArea& area, int32_t channels, const void* params) {
+        Kernels().sharpen16(area, channels, StrengthOf(params), MaxValueOf(ToneBits(params)));
+    }
+};
 
 }  // namespace
 
-namespace reference {
-
-TAVRIN_PIXEL_KERNEL(Sharpen8Mono) {
-    Sharpen<uint8_t>(TAVRIN_AREA, 1, StrengthOf(params), 255);
-    return 1;
-}
-TAVRIN_PIXEL_KERNEL(Sharpen8Rgb) {
-    Sharpen<uint8_t>(TAVRIN_AREA, 3, StrengthOf(params), 255);
-    return 1;
-}
-TAVRIN_PIXEL_KERNEL(Sharpen16Mono) {
-    Sharpen<uint16_t>(TAVRIN_AREA, 1, StrengthOf(params), MaxValueOf(ToneBits(params)));
-    return 1;
-}
-TAVRIN_PIXEL_KERNEL(Sharpen16Rgb) {
-    Sharpen<uint16_t>(TAVRIN_AREA, 3, StrengthOf(params), MaxValueOf(ToneBits(params)));
-    return 1;
+void Sharpen8_C(const KernelArea& area, int32_t channels, int32_t strength) {
+    Sharpen<uint8_t>(area, channels, strength, 255);
 }
 
-}  // namespace reference
-
-TAVRIN_PIXEL_KERNEL(Sharpen8Mono) {
-    Sharpen8Dispatch(TAVRIN_AREA, 1, StrengthOf(params));
-    return 1;
-}
-TAVRIN_PIXEL_KERNEL(Sharpen8Rgb) {
-    Sharpen8Dispatch(TAVRIN_AREA, 3, StrengthOf(params));
-    return 1;
-}
-TAVRIN_PIXEL_KERNEL(Sharpen16Mono) {
-    if (UseFastKernels()) {
-        Sharpen16ByColumns(TAVRIN_AREA, 1, StrengthOf(params), MaxValueOf(ToneBits(params)));
-    } else {
-        Sharpen<uint16_t>(TAVRIN_AREA, 1, StrengthOf(params), MaxValueOf(ToneBits(params)));
-    }
-    return 1;
-}
-TAVRIN_PIXEL_KERNEL(Sharpen16Rgb) {
-    if (UseFastKernels()) {
-        Sharpen16ByColumns(TAVRIN_AREA, 3, StrengthOf(params), MaxValueOf(ToneBits(params)));
-    } else {
-        Sharpen<uint16_t>(TAVRIN_AREA, 3, StrengthOf(params), MaxValueOf(ToneBits(params)));
-    }
-    return 1;
+void Sharpen16_C(const KernelArea& area, int32_t channels, int32_t strength, int32_t maxValue) {
+    Sharpen<uint16_t>(area, channels, strength, maxValue);
 }
 
-#undef TAVRIN_AREA
+void Sharpen16_SSE2(const KernelArea& area, int32_t channels, int32_t strength, int32_t maxValue) {
+    Sharpen16ByColumns(area, channels, strength, maxValue);
+}
+
+TAVRIN_TONE_FAMILY(Sharpen, SharpenStep)
 
 }  // namespace tavrin

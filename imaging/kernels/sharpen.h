@@ -13,11 +13,4 @@ TAVRIN_PIXEL_KERNEL(Sharpen8Rgb);
 TAVRIN_PIXEL_KERNEL(Sharpen16Mono);
 TAVRIN_PIXEL_KERNEL(Sharpen16Rgb);
 
-namespace reference {
-TAVRIN_PIXEL_KERNEL(Sharpen8Mono);
-TAVRIN_PIXEL_KERNEL(Sharpen8Rgb);
-TAVRIN_PIXEL_KERNEL(Sharpen16Mono);
-TAVRIN_PIXEL_KERNEL(Sharpen16Rgb);
-}  // namespace reference
-
 }  // namespace tavrin

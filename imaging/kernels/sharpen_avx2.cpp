@@ -4,7 +4,7 @@
 // it. Column sums are computed once per row segment into a small buffer.
 #include <immintrin.h>
 
-#include "imaging/kernels/sharpen_fast.h"
+#include "imaging/kernels/sharpen_rows.h"
 
 namespace tavrin {
 namespace {
@@ -32,7 +32,7 @@ inline int32_t ScalarOut(int32_t v, int32_t sum, int32_t strength) {
 
 }  // namespace
 
-bool Sharpen8Avx2(const ToneArea& area, int32_t channels, int32_t strength) {
+static bool TrySharpen8(const KernelArea& area, int32_t channels, int32_t strength) {
     const int32_t bpp = area.srcBytesPerPixel;
     if (bpp != area.dstBytesPerPixel) return false;
     const bool whole = (channels == 1 && bpp == 1) || (channels == 3 && bpp == 3);
@@ -115,6 +115,10 @@ bool Sharpen8Avx2(const ToneArea& area, int32_t channels, int32_t strength) {
         }
     }
     return true;
+}
+
+void Sharpen8_AVX2(const KernelArea& area, int32_t channels, int32_t strength) {
+    if (!TrySharpen8(area, channels, strength)) Sharpen8_C(area, channels, strength);
 }
 
 }  // namespace tavrin

@@ -53,67 +53,38 @@ namespace {
 using rows::RowOrder;
 
 // Gray (wordsPerPixel 1) and 48-bit colour (3): every word of a pixel shifts.
-int32_t ShiftWords(uint8_t* dst, const uint8_t* src, const KernelRect& rect, int32_t dstX, int32_t dstY,
-                   uint16_t dstBpp, uint16_t srcBpp, int32_t dstStride, int32_t srcStride, int wordsPerPixel,
-                   int shift) {
+int32_t ShiftWords(const KernelArea& a, int wordsPerPixel, int shift) {
     const int pixelBytes = 2 * wordsPerPixel;
-    if (dstBpp < pixelBytes || srcBpp < pixelBytes) {
+    if (a.dstBytesPerPixel < pixelBytes || a.srcBytesPerPixel < pixelBytes) {
         return 0;
     }
-    if (dstBpp == pixelBytes && srcBpp == pixelBytes) {
-        const auto row = UseFastKernels() ? rows::ShiftWordsLeft_SSE2 : rows::ShiftWordsLeft_C;
-        rows::WalkRows(dst, src, rect, dstX, dstY, dstBpp, srcBpp, dstStride, srcStride, RowOrder::kSame,
-                       [&](uint8_t* d, const uint8_t* s, int32_t width) { row(d, s, wordsPerPixel * width, shift); });
-        return 1;
-    }
-    rows::WalkRows(dst, src, rect, dstX, dstY, dstBpp, srcBpp, dstStride, srcStride, RowOrder::kSame,
-                   [&](uint8_t* d, const uint8_t* s, int32_t width) {
-                       for (int32_t x = 0; x < width; ++x) {
-                           rows::ShiftWordsLeft_C(d + x * dstBpp, s + x * srcBpp, wordsPerPixel, shift);
-                       }
-                   });
+    const auto row = Kernels().shiftWordsLeft;
+    rows::WalkRowsOrPixels(
+        a, RowOrder::kSame, a.dstBytesPerPixel == pixelBytes && a.srcBytesPerPixel == pixelBytes,
+        [&](uint8_t* d, const uint8_t* s, int32_t width) { row(d, s, wordsPerPixel * width, shift); },
+        [&](uint8_t* d, const uint8_t* s) { rows::ShiftWordsLeft_C(d, s, wordsPerPixel, shift); });
     return 1;
 }
 
-int32_t ShiftRgb64(uint8_t* dst, const uint8_t* src, const KernelRect& rect, int32_t dstX, int32_t dstY,
-                   uint16_t dstBpp, uint16_t srcBpp, int32_t dstStride, int32_t srcStride, int shift) {
-    if (dstBpp < 8 || srcBpp < 8) {
+int32_t ShiftRgb64(const KernelArea& a, int shift) {
+    if (a.dstBytesPerPixel < 8 || a.srcBytesPerPixel < 8) {
         return 0;
     }
-    const bool packed = dstBpp == 8 && srcBpp == 8;
-    const auto row = packed && UseFastKernels() ? rows::Rgb64ShiftOpaque_SSE2 : rows::Rgb64ShiftOpaque_C;
-    rows::WalkRows(dst, src, rect, dstX, dstY, dstBpp, srcBpp, dstStride, srcStride, RowOrder::kSame,
-                   [&](uint8_t* d, const uint8_t* s, int32_t width) {
-                       if (packed) {
-                           row(d, s, width, shift);
-                           return;
-                       }
-                       for (int32_t x = 0; x < width; ++x) {
-                           rows::Rgb64ShiftOpaque_C(d + x * dstBpp, s + x * srcBpp, 1, shift);
-                       }
-                   });
+    const auto row = Kernels().rgb64ShiftOpaque;
+    rows::WalkRowsOrPixels(
+        a, RowOrder::kSame, a.dstBytesPerPixel == 8 && a.srcBytesPerPixel == 8,
+        [&](uint8_t* d, const uint8_t* s, int32_t width) { row(d, s, width, shift); },
+        [&](uint8_t* d, const uint8_t* s) { rows::Rgb64ShiftOpaque_C(d, s, 1, shift); });
     return 1;
 }
 
 }  // namespace
 
-TAVRIN_PIXEL_KERNEL(Gray16Shift4) {
-    return ShiftWords(dst, src, rect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride, 1, 4);
-}
-TAVRIN_PIXEL_KERNEL(Gray16Shift6) {
-    return ShiftWords(dst, src, rect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride, 1, 6);
-}
-TAVRIN_PIXEL_KERNEL(Rgb48Shift4) {
-    return ShiftWords(dst, src, rect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride, 3, 4);
-}
-TAVRIN_PIXEL_KERNEL(Rgb48Shift6) {
-    return ShiftWords(dst, src, rect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride, 3, 6);
-}
-TAVRIN_PIXEL_KERNEL(Rgb64Shift4) {
-    return ShiftRgb64(dst, src, rect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride, 4);
-}
-TAVRIN_PIXEL_KERNEL(Rgb64Shift6) {
-    return ShiftRgb64(dst, src, rect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride, 6);
-}
+TAVRIN_PIXEL_KERNEL(Gray16Shift4) { return ShiftWords(TAVRIN_KERNEL_AREA, 1, 4); }
+TAVRIN_PIXEL_KERNEL(Gray16Shift6) { return ShiftWords(TAVRIN_KERNEL_AREA, 1, 6); }
+TAVRIN_PIXEL_KERNEL(Rgb48Shift4) { return ShiftWords(TAVRIN_KERNEL_AREA, 3, 4); }
+TAVRIN_PIXEL_KERNEL(Rgb48Shift6) { return ShiftWords(TAVRIN_KERNEL_AREA, 3, 6); }
+TAVRIN_PIXEL_KERNEL(Rgb64Shift4) { return ShiftRgb64(TAVRIN_KERNEL_AREA, 4); }
+TAVRIN_PIXEL_KERNEL(Rgb64Shift6) { return ShiftRgb64(TAVRIN_KERNEL_AREA, 6); }
 
 }  // namespace tavrin

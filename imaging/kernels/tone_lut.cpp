@@ -6,12 +6,13 @@
 #include "imaging/kernels/contrast.h"
 #include "imaging/kernels/dispatch.h"
 #include "imaging/kernels/gamma.h"
+#include "imaging/kernels/tone_family.h"
 
 namespace tavrin {
 namespace {
 
 // The composed 8-bit table: entry i is sample i after each active step in turn.
-void ToneCurve8(const ToneArea& area, int32_t channels, const ToneCurveParams& p, bool limitGammaExponent) {
+void ToneCurve8(const KernelArea& area, int32_t channels, const ToneCurveParams& p, bool limitGammaExponent) {
     uint8_t table[256];
     for (int32_t i = 0; i < 256; ++i) table[i] = static_cast<uint8_t>(i);
     uint8_t step[256];
@@ -27,7 +28,7 @@ void ToneCurve8(const ToneArea& area, int32_t channels, const ToneCurveParams& p
         const float factor = BrightnessFactor(p.brightness);
         for (uint8_t& entry : table) entry = static_cast<uint8_t>(BrightSample(entry, factor, 255));
     }
-    ApplyTable8(area, channels, table);
+    Kernels().applyTable8(area, channels, table);
 }
 
 // The 16-bit steps index their tables with the sample limited to the last
@@ -36,7 +37,7 @@ void ToneCurve8(const ToneArea& area, int32_t channels, const ToneCurveParams& p
 // the same limit, is exact. Brightness alone has no such limit: it runs as
 // itself.
 // Returns false when only brightness is active.
-bool ToneCurve16(const ToneArea& area, int32_t channels, const ToneCurveParams& p) {
+bool ToneCurve16(const KernelArea& area, int32_t channels, const ToneCurveParams& p) {
     if (p.gamma == kNeutralGammaSetting && p.contrast == 0) return false;
     const int32_t size = 1 << SignificantBits(p.bits);
     // The sensor's 10 bits fit on the stack; wider tables come from the heap.
@@ -60,42 +61,45 @@ bool ToneCurve16(const ToneArea& area, int32_t channels, const ToneCurveParams& 
         const int32_t maxValue = MaxValueOf(p.bits);
         for (int32_t i = 0; i < size; ++i) table[i] = static_cast<uint16_t>(BrightSample(table[i], factor, maxValue));
     }
-    ApplyTable16(area, channels, table, size);
+    Kernels().applyTable16(area, channels, table, size);
     return true;
 }
 
 const ToneCurveParams& CurveOf(const void* params) { return *static_cast<const ToneCurveParams*>(params); }
 
+// The colour 8-bit gamma limits its exponent, the gray one does not.
+struct ToneCurveStep {
+    static void Apply8(const KernelArea& area, int32_t channels, const void* params) {
+        ToneCurve8(area, channels, CurveOf(params), channels == 3);
+    }
+    static void Apply16(const KernelArea& area, int32_t channels, const void* params) {
+        const ToneCurveParams& p = CurveOf(params);
+        if (ToneCurve16(area, channels, p)) return;
+        Kernels().bright(area, channels, BrightnessFactor(p.brightness), 2, MaxValueOf(p.bits));
+    }
+};
+
 }  // namespace
 
-namespace reference {
-
-void ApplyTable8(const ToneArea& area, int32_t channels, const uint8_t* table256) {
-    MapSamples8(area, channels, [&](int32_t s) { return table256[s]; });
+void ApplyTable8_C(const KernelArea& area, int32_t channels, const uint8_t* table256) {
+    MapSamples<uint8_t>(area, channels, [&](int32_t s) { return table256[s]; });
 }
 
-void ApplyTable16(const ToneArea& area, int32_t channels, const uint16_t* table, int32_t size) {
+void ApplyTable16_C(const KernelArea& area, int32_t channels, const uint16_t* table, int32_t size) {
     const int32_t last = size - 1;
-    MapSamples16(area, channels, [&](int32_t s) { return table[s < last ? s : last]; });
-}
-
-}  // namespace reference
-
-void ApplyTable8(const ToneArea& area, int32_t channels, const uint8_t* table256) {
-    if (UseAvx2Kernels() && ApplyTable8Avx2(area, channels, table256)) return;
-    reference::ApplyTable8(area, channels, table256);
+    MapSamples<uint16_t>(area, channels, [&](int32_t s) { return table[s < last ? s : last]; });
 }
 
 // Gray rows and colour rows of three or four samples per pixel are runs of
 // samples that all go through the table except every fourth of a four-sample
 // pixel. The index limit is written so that it becomes a conditional move:
 // a branch would mispredict on frames full of clipped samples.
-void ApplyTable16(const ToneArea& area, int32_t channels, const uint16_t* table, int32_t size) {
+void ApplyTable16_SSE2(const KernelArea& area, int32_t channels, const uint16_t* table, int32_t size) {
     const int32_t samplesPerPixel = area.srcBytesPerPixel / 2;
     const bool whole = samplesPerPixel == channels && (channels == 1 || channels == 3);
     const bool keepFourth = channels == 3 && samplesPerPixel == 4;
-    if (!UseFastKernels() || area.srcBytesPerPixel != area.dstBytesPerPixel || (!whole && !keepFourth)) {
-        reference::ApplyTable16(area, channels, table, size);
+    if (area.srcBytesPerPixel != area.dstBytesPerPixel || (!whole && !keepFourth)) {
+        ApplyTable16_C(area, channels, table, size);
         return;
     }
     const auto last = static_cast<uint32_t>(size - 1);
@@ -112,32 +116,6 @@ void ApplyTable16(const ToneArea& area, int32_t channels, const uint16_t* table,
     }
 }
 
-#define TAVRIN_AREA AreaOf(dst, src, rect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride)
-
-TAVRIN_PIXEL_KERNEL(ToneCurve8Mono) {
-    ToneCurve8(TAVRIN_AREA, 1, CurveOf(params), false);
-    return 1;
-}
-
-TAVRIN_PIXEL_KERNEL(ToneCurve8Rgb) {
-    ToneCurve8(TAVRIN_AREA, 3, CurveOf(params), true);
-    return 1;
-}
-
-TAVRIN_PIXEL_KERNEL(ToneCurve16Mono) {
-    if (ToneCurve16(TAVRIN_AREA, 1, CurveOf(params))) return 1;
-    ToneParams bright{CurveOf(params).brightness, CurveOf(params).bits};
-    return Bright16Mono(dst, src, rect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride,
-                        &bright, extra);
-}
-
-TAVRIN_PIXEL_KERNEL(ToneCurve16Rgb) {
-    if (ToneCurve16(TAVRIN_AREA, 3, CurveOf(params))) return 1;
-    ToneParams bright{CurveOf(params).brightness, CurveOf(params).bits};
-    return Bright16Rgb(dst, src, rect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride,
-                       &bright, extra);
-}
-
-#undef TAVRIN_AREA
+TAVRIN_TONE_FAMILY(ToneCurve, ToneCurveStep)
 
 }  // namespace tavrin

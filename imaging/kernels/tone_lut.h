@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "imaging/kernels/params.h"
-#include "imaging/kernels/tone_area.h"
+#include "imaging/kernels/kernel_area.h"
 
 namespace tavrin {
 
@@ -32,17 +32,12 @@ TAVRIN_PIXEL_KERNEL(ToneCurve8Rgb);
 TAVRIN_PIXEL_KERNEL(ToneCurve16Mono);
 TAVRIN_PIXEL_KERNEL(ToneCurve16Rgb);
 
-void ApplyTable8(const ToneArea& area, int32_t channels, const uint8_t* table256);
+// The table step per instruction set (through Kernels().applyTable8/16).
+void ApplyTable8_C(const KernelArea& area, int32_t channels, const uint8_t* table256);
+void ApplyTable8_AVX2(const KernelArea& area, int32_t channels, const uint8_t* table256);
 // `size` entries (a power of two up to 65536).
-void ApplyTable16(const ToneArea& area, int32_t channels, const uint16_t* table, int32_t size);
-
-namespace reference {
-void ApplyTable8(const ToneArea& area, int32_t channels, const uint8_t* table256);
-void ApplyTable16(const ToneArea& area, int32_t channels, const uint16_t* table, int32_t size);
-}  // namespace reference
-
-// The AVX2 variant for rows of one-byte samples; false when it does not
-// handle the layout (the caller then uses the reference).
-bool ApplyTable8Avx2(const ToneArea& area, int32_t channels, const uint8_t* table256);
+void ApplyTable16_C(const KernelArea& area, int32_t channels, const uint16_t* table, int32_t size);
+// Runs of samples with the index limit as a conditional move; plain C++.
+void ApplyTable16_SSE2(const KernelArea& area, int32_t channels, const uint16_t* table, int32_t size);
 
 }  // namespace tavrin

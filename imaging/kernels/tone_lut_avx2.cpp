@@ -52,7 +52,7 @@ inline __m256i Lookup(const ByteTable& t, __m256i index) {
 
 // Handles gray rows and colour rows of 3 or 4 bytes per pixel, where every
 // byte of a row goes through the table except the fourth of each pixel.
-bool ApplyTable8Avx2(const ToneArea& area, int32_t channels, const uint8_t* table256) {
+static bool TryApplyTable8(const KernelArea& area, int32_t channels, const uint8_t* table256) {
     const int32_t bpp = area.srcBytesPerPixel;
     if (bpp != area.dstBytesPerPixel) return false;
     const bool whole = (channels == 1 && bpp == 1) || (channels == 3 && bpp == 3);
@@ -74,6 +74,10 @@ bool ApplyTable8Avx2(const ToneArea& area, int32_t channels, const uint8_t* tabl
         for (; i < rowBytes; ++i) out[i] = (keepFourth && i % 4 == 3) ? in[i] : table256[in[i]];
     }
     return true;
+}
+
+void ApplyTable8_AVX2(const KernelArea& area, int32_t channels, const uint8_t* table256) {
+    if (!TryApplyTable8(area, channels, table256)) ApplyTable8_C(area, channels, table256);
 }
 
 }  // namespace tavrin

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "imaging/kernels/demosaic.h"
-#include "imaging/kernels/demosaic_fast.h"
+#include "imaging/kernels/demosaic_rows.h"
 #include "imaging/kernels/dispatch.h"
 #include "kernel_test_support.h"
 
@@ -55,8 +55,8 @@ void CompareRows(int sampleBytes, int dstBytes, RowsFn fast, const char* name) {
             const int32_t gainRed = static_cast<int32_t>(rng() % 420);
             const int32_t gainBlue = static_cast<int32_t>(rng() % 420);
             BayerParams params{mode, gainRed, 100, gainBlue};
-            test::Run(sampleBytes == 1 ? reference::Demosaic8Inner : reference::Demosaic16Inner, expected, src,
-                      &params);
+            test::WithScalarKernels(
+                [&] { test::Run(sampleBytes == 1 ? Demosaic8Inner : Demosaic16Inner, expected, src, &params); });
             const demosaic::Gains gains{demosaic::GainQ7(gainRed), demosaic::GainQ7(gainBlue)};
             if (size.width > 4 && size.height > 4) fast(FrameFor(actual, src), 2, size.height - 2, false, mode, gains);
             ASSERT_TRUE(actual.SameBytes(expected))
@@ -85,18 +85,18 @@ void CompareRows(int sampleBytes, int dstBytes, RowsFn fast, const char* name) {
 }
 
 TEST(DemosaicFast, Sse2MatchesReference) {
-    CompareRows(1, 3, demosaic::Rows8Sse2, "8-bit sse2");
-    CompareRows(1, 4, demosaic::Rows8Sse2, "8-bit sse2");
-    CompareRows(2, 6, demosaic::Rows16Sse2, "16-bit sse2");
-    CompareRows(2, 8, demosaic::Rows16Sse2, "16-bit sse2");
+    CompareRows(1, 3, demosaic::Rows8_SSE2, "8-bit sse2");
+    CompareRows(1, 4, demosaic::Rows8_SSE2, "8-bit sse2");
+    CompareRows(2, 6, demosaic::Rows16_SSE2, "16-bit sse2");
+    CompareRows(2, 8, demosaic::Rows16_SSE2, "16-bit sse2");
 }
 
 TEST(DemosaicFast, Avx2MatchesReference) {
-    if (!CpuHasAvx2()) GTEST_SKIP() << "the processor has no AVX2";
-    CompareRows(1, 3, demosaic::Rows8Avx2, "8-bit avx2");
-    CompareRows(1, 4, demosaic::Rows8Avx2, "8-bit avx2");
-    CompareRows(2, 6, demosaic::Rows16Avx2, "16-bit avx2");
-    CompareRows(2, 8, demosaic::Rows16Avx2, "16-bit avx2");
+    if (StartupKernelIsa() < KernelIsa::kAvx2) GTEST_SKIP() << "AVX2 is not on this path";
+    CompareRows(1, 3, demosaic::Rows8_AVX2, "8-bit avx2");
+    CompareRows(1, 4, demosaic::Rows8_AVX2, "8-bit avx2");
+    CompareRows(2, 6, demosaic::Rows16_AVX2, "16-bit avx2");
+    CompareRows(2, 8, demosaic::Rows16_AVX2, "16-bit avx2");
 }
 
 // The public kernels (whatever path they choose) over a source rectangle
@@ -135,8 +135,10 @@ TEST(DemosaicFast, SubRectangleAtAnOffset) {
         TestImage actual = expected.Clone();
         const KernelRect rect{3, 5, 80, 37};
         BayerParams params{mode, 130, 100, 170};
-        reference::Demosaic8Inner(expected.bits.get(), src.bits.get(), rect, 7, 9, 3, 1, expected.stride, src.stride,
-                                  &params, nullptr);
+        test::WithScalarKernels([&] {
+            Demosaic8Inner(expected.bits.get(), src.bits.get(), rect, 7, 9, 3, 1, expected.stride, src.stride, &params,
+                           nullptr);
+        });
         Demosaic8Inner(actual.bits.get(), src.bits.get(), rect, 7, 9, 3, 1, actual.stride, src.stride, &params,
                        nullptr);
         ASSERT_TRUE(actual.SameBytes(expected)) << mode;

@@ -10,6 +10,7 @@
 #include <random>
 #include <vector>
 
+#include "imaging/kernels/dispatch.h"
 #include "imaging/kernels/params.h"
 
 namespace tavrin::test {
@@ -77,6 +78,14 @@ inline int32_t Run(PixelKernel kernel, TestImage& dst, const TestImage& src, voi
     const KernelRect rect{0, 0, src.width, src.height};
     return kernel(dst.bits.get(), src.bits.get(), rect, 0, 0, static_cast<uint16_t>(dst.bytesPerPixel),
                   static_cast<uint16_t>(src.bytesPerPixel), dst.stride, src.stride, params, nullptr);
+}
+
+// Runs fn() on the scalar references, then goes back to the start-up path.
+template <typename Fn>
+void WithScalarKernels(const Fn& fn) {
+    SetFastKernelsForTesting(false);
+    fn();
+    SetFastKernelsForTesting(true);
 }
 
 // In place on one image.

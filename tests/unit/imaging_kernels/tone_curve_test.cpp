@@ -102,14 +102,14 @@ TEST(ToneCurve, ByteLookupMatchesPlainIndexing) {
                 TestImage expected = image.Clone();
                 const int32_t channels = bpp == 1 ? 1 : 3;
                 const KernelRect rect{0, 0, width, 3};
-                const ToneArea areaExpected =
+                const KernelArea areaExpected =
                     AreaOf(expected.bits.get(), expected.bits.get(), rect, 0, 0, static_cast<uint16_t>(bpp),
                            static_cast<uint16_t>(bpp), expected.stride, expected.stride);
-                const ToneArea areaActual = AreaOf(image.bits.get(), image.bits.get(), rect, 0, 0,
+                const KernelArea areaActual = AreaOf(image.bits.get(), image.bits.get(), rect, 0, 0,
                                                    static_cast<uint16_t>(bpp), static_cast<uint16_t>(bpp),
                                                    image.stride, image.stride);
-                reference::ApplyTable8(areaExpected, channels, table);
-                ApplyTable8(areaActual, channels, table);
+                ApplyTable8_C(areaExpected, channels, table);
+                Kernels().applyTable8(areaActual, channels, table);
                 ASSERT_TRUE(image.SameBytes(expected)) << "bpp " << bpp << " width " << width;
             }
         }

@@ -1,6 +1,6 @@
-// The arguments of one kernel call as the tone, gray and measurement kernels
-// use them: the source rectangle, where it lands in the destination, and both
-// images' layouts. Internal to the kernel files.
+// The arguments of one kernel call as the kernels use them: the source
+// rectangle, where it lands in the destination, and both images' layouts.
+// Internal to the kernel files.
 #pragma once
 
 #include <cstdint>
@@ -10,7 +10,7 @@
 
 namespace tavrin {
 
-struct ToneArea {
+struct KernelArea {
     uint8_t* dst;
     const uint8_t* src;
     int32_t left;
@@ -29,9 +29,9 @@ struct ToneArea {
 // too, never lend the other files a copy compiled for AVX2.
 namespace {
 
-inline ToneArea AreaOf(uint8_t* dst, const uint8_t* src, const KernelRect& rect, int32_t dstX, int32_t dstY,
+inline KernelArea AreaOf(uint8_t* dst, const uint8_t* src, const KernelRect& rect, int32_t dstX, int32_t dstY,
                        uint16_t dstBytesPerPixel, uint16_t srcBytesPerPixel, int32_t dstStride, int32_t srcStride) {
-    return ToneArea{dst,
+    return KernelArea{dst,
                     src,
                     rect.left,
                     rect.top,
@@ -46,10 +46,10 @@ inline ToneArea AreaOf(uint8_t* dst, const uint8_t* src, const KernelRect& rect,
 }
 
 // Start of row y of the area (first pixel of the rectangle) in either image.
-inline const uint8_t* SourceRowOf(const ToneArea& a, int32_t y) {
+inline const uint8_t* SourceRowOf(const KernelArea& a, int32_t y) {
     return a.src + static_cast<intptr_t>(a.top + y) * a.srcStride + static_cast<intptr_t>(a.left) * a.srcBytesPerPixel;
 }
-inline uint8_t* DestRowOf(const ToneArea& a, int32_t y) {
+inline uint8_t* DestRowOf(const KernelArea& a, int32_t y) {
     return a.dst + static_cast<intptr_t>(a.dstY + y) * a.dstStride + static_cast<intptr_t>(a.dstX) * a.dstBytesPerPixel;
 }
 
@@ -71,24 +71,20 @@ inline int32_t MaxValueOf(int32_t bits) { return (1 << SignificantBits(bits)) - 
 
 // Calls fn(sample) -> sample for `channels` samples of every pixel, reading
 // the source and writing the destination (the same memory when in place).
-template <typename Fn>
-inline void MapSamples8(const ToneArea& a, int32_t channels, const Fn& fn) {
+// Sample is uint8_t or uint16_t.
+template <typename Sample, typename Fn>
+inline void MapSamples(const KernelArea& a, int32_t channels, const Fn& fn) {
     for (int32_t y = 0; y < a.height; ++y) {
         const uint8_t* in = SourceRowOf(a, y);
         uint8_t* out = DestRowOf(a, y);
         for (int32_t x = 0; x < a.width; ++x, in += a.srcBytesPerPixel, out += a.dstBytesPerPixel) {
-            for (int32_t c = 0; c < channels; ++c) out[c] = static_cast<uint8_t>(fn(in[c]));
-        }
-    }
-}
-
-template <typename Fn>
-inline void MapSamples16(const ToneArea& a, int32_t channels, const Fn& fn) {
-    for (int32_t y = 0; y < a.height; ++y) {
-        const uint8_t* in = SourceRowOf(a, y);
-        uint8_t* out = DestRowOf(a, y);
-        for (int32_t x = 0; x < a.width; ++x, in += a.srcBytesPerPixel, out += a.dstBytesPerPixel) {
-            for (int32_t c = 0; c < channels; ++c) Store16(out + 2 * c, fn(Load16(in + 2 * c)));
+            for (int32_t c = 0; c < channels; ++c) {
+                if constexpr (sizeof(Sample) == 1) {
+                    out[c] = static_cast<uint8_t>(fn(in[c]));
+                } else {
+                    Store16(out + 2 * c, fn(Load16(in + 2 * c)));
+                }
+            }
         }
     }
 }
@@ -98,3 +94,7 @@ inline int32_t ToneBits(const void* params) { return static_cast<const ToneParam
 
 }  // namespace
 }  // namespace tavrin
+
+// The area of the kernel call whose body this stands in (TAVRIN_PIXEL_KERNEL).
+#define TAVRIN_KERNEL_AREA \
+    AreaOf(dst, src, rect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride)
