@@ -115,7 +115,7 @@ private:
     // The recording thread (camera/recording.cpp).
     void StopRecordingThread();
     void RecordingLoop();
-    int RecordingStep(const CDibImage& output, CDibImage& frame, CDibImage& scratch, CDibImage& gray);
+    int RecordingStep(const CDibImage& output, CDibImage& frame);
 
     CameraContext& context_;
     AnalogControl& analog_;

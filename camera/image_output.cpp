@@ -5,6 +5,7 @@
 
 #include "camera/acquisition_engine.h"
 #include "device/tavrin_860vx_rux_sdk.h"
+#include "imaging/kernels/copy_out.h"
 #include "output/save_image.h"
 #include "platform/codepage.h"
 
@@ -18,15 +19,10 @@ constexpr int32_t kSignificantBits = model::kSignificantBits;
 // Row order 0 gives the bottom line first, as a bottom-up bitmap expects;
 // any other value keeps memory order (top line first). Rows keep their padding.
 bool AcquisitionEngine::CopyOut(const CDibImage& output, uint8_t* buffer, int32_t size, int32_t rowOrder) {
-    if (size < 0 || static_cast<size_t>(size) < output.ImageBytes()) {
+    if (!CopyRowsOut(output.Bits(), output.Height(), output.Stride(), buffer, size, rowOrder)) {
         NotifyFrame(0, kErrBuffer);
         context_.Report(kErrBuffer);
         return false;
-    }
-    const auto stride = static_cast<size_t>(output.Stride());
-    for (int32_t y = 0; y < output.Height(); ++y) {
-        const int32_t source = rowOrder != 0 ? y : output.Height() - 1 - y;
-        std::memcpy(buffer + static_cast<size_t>(y) * stride, output.Row(source), stride);
     }
     return true;
 }

@@ -3,8 +3,7 @@
 #include <mutex>
 
 #include "camera/acquisition_engine.h"
-#include "imaging/kernels/depth.h"
-#include "imaging/kernels/flip.h"
+#include "imaging/recording_frame.h"
 #include "platform/codepage.h"
 #include "platform/time.h"
 
@@ -85,43 +84,23 @@ void AcquisitionEngine::StopRecordingThread() {
 // Turns the output image into the next AVI frame (24 bits, bottom line
 // first) and appends it. The conversion runs under the frame lock; the
 // file write does not, so streaming never waits for the disk.
-int AcquisitionEngine::RecordingStep(const CDibImage& output, CDibImage& frame, CDibImage& scratch, CDibImage& gray) {
-    const CDibImage* written = &frame;
+int AcquisitionEngine::RecordingStep(const CDibImage& output, CDibImage& frame) {
     {
         std::lock_guard lock(frameLock_);
-        switch (output.BitCount()) {
-        case 8:
-            scratch.DrawTo(output, nullptr, 0, 0);
-            frame.Convert(Rgb24Flip, scratch);
-            break;
-        case 16:
-            gray.Convert(Gray16To8Flip, output);
-            frame.DrawTo(gray, nullptr, 0, 0);
-            break;
-        case 24:
-        case 32:
-            frame.Convert(Rgb24Flip, output);
-            break;
-        default:  // 48 and 64 bits
-            scratch.Convert(Rgb48To24Flip, output);
-            written = &scratch;
-            break;
-        }
+        ConvertToRecordingFrame(output, frame);
     }
-    return recorder_.AddFrame(written->Bits());
+    return recorder_.AddFrame(frame.Bits());
 }
 
 void AcquisitionEngine::RecordingLoop() {
     CDibImage frame;
-    CDibImage scratch;
-    CDibImage gray;
     const CDibImage* output = nullptr;
     {
         std::lock_guard lock(frameLock_);
         output = imageSet_.Output(preparedMode_);
         const int32_t width = output->Width();
         const int32_t height = output->Height();
-        if (!frame.Create(width, height, 24) || !scratch.Create(width, height, 24) || !gray.Create(width, height, 8)) {
+        if (!frame.Create(width, height, 24)) {
             output = nullptr;
         }
     }
@@ -141,7 +120,7 @@ void AcquisitionEngine::RecordingLoop() {
             start = now;
             end = now + static_cast<uint32_t>(recordDuration_);
         }
-        status = RecordingStep(*output, frame, scratch, gray);
+        status = RecordingStep(*output, frame);
         if (status != AviRecorder::kOk) {
             break;
         }

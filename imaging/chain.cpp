@@ -14,6 +14,7 @@
 #include "imaging/kernels/params.h"
 #include "imaging/kernels/sharpen.h"
 #include "imaging/kernels/tone_lut.h"
+#include "records/model_facts.h"
 
 namespace tavrin {
 namespace {
@@ -22,7 +23,7 @@ constexpr int32_t kUnityGrayGain = 128;
 constexpr int32_t kMaxBayerGain = 400;
 constexpr int32_t kNeutralGamma = 100;
 // The 16-bit images carry the sensor's 10 significant bits.
-constexpr int32_t kSensorBits = 10;
+constexpr int32_t kSensorBits = model::kSignificantBits;
 
 // One kernel per family and mode group: mode 0, mode 1, modes 2-3, modes 4-5.
 struct ToneFamily {
