@@ -12,9 +12,9 @@ namespace tavrin::platform {
 // volume), different for every call, thread and process.
 std::string TemporaryNameBeside(const char* target);
 
-// True when `path` names nothing yet or an ordinary file. Devices, pipes and
-// other special files are written in place: renaming over them would replace
-// the device node itself.
+// True when `path` names nothing yet or an ordinary file. Devices, pipes,
+// symbolic links and other special files are written in place: renaming over
+// them would replace the device node or the link itself.
 bool IsReplaceableFile(const char* path);
 
 // Renames `from` to `to`, replacing an existing `to` in one step.

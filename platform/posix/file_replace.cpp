@@ -18,8 +18,10 @@ std::string TemporaryNameBeside(const char* target) {
 }
 
 bool IsReplaceableFile(const char* path) {
+    // lstat: a symbolic link is written through in place, so that the link
+    // stays and its target changes, as it would without the temporary file.
     struct stat status {};
-    if (stat(path, &status) != 0) {
+    if (lstat(path, &status) != 0) {
         return errno == ENOENT;
     }
     return S_ISREG(status.st_mode);

@@ -21,7 +21,7 @@ bool IsReplaceableFile(const char* path) {
         const DWORD error = GetLastError();
         return error == ERROR_FILE_NOT_FOUND;
     }
-    return (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
+    return (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE | FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
 }
 
 bool MoveOverFile(const char* from, const char* to) {
