@@ -18,8 +18,8 @@
 #include <thread>
 #include <vector>
 
-#include "TavrinPosix.h"
-#include "TavrinSim.h"
+#include "api/TavrinPosix.h"
+#include "api/TavrinSim.h"
 
 namespace {
 
