@@ -20,11 +20,11 @@ rm -f build-asan.configure.log
 cmake --build --preset asan --target tavrin_soak -j "$(nproc 2>/dev/null || echo 2)"
 
 scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
 # A camera list, settings store and owner table of the soak's own.
 export TAVRIN_SIM=$(seq -s, 0 $((cameras - 1)))
 export TAVRIN_REGISTRY="$scratch/registry.sqlite3"
 export TAVRIN_SHARED_MEMORY_NAME="TAVRIN_SOAK_$$"
+trap 'rm -rf "$scratch" "/dev/shm/$TAVRIN_SHARED_MEMORY_NAME"' EXIT
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0"
 cd "$scratch"
 "$OLDPWD/build/asan/bin/tavrin_soak" "$cameras" "$((minutes * 60))"
