@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "api/TavrinSim.h"
+#include "TavrinSim.h"
 #include "platform/environment.h"
 #include "platform/registry.h"
 #include "support/isolation.h"

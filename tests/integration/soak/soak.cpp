@@ -18,8 +18,8 @@
 #include <thread>
 #include <vector>
 
-#include "api/TavrinPosix.h"
-#include "api/TavrinSim.h"
+#include "TavrinPosix.h"
+#include "TavrinSim.h"
 
 namespace {
 
