@@ -4,12 +4,19 @@
 #include <new>
 
 #include "output/little_endian.h"
+#include "platform/time.h"
 
 namespace tavrin {
 
 namespace {
 
 constexpr AviIndexEntry kFrameIndexTemplate{{'0', '0', 'd', 'b'}, avi::kIndexKeyFrame, 0, 0};
+
+// A refresh rewrites the whole index, which grows with the recording. Waiting
+// until eight times its size in frame bytes has gone out since the last one
+// keeps the rewriting below an eighth of what a recording of tiny frames
+// writes; for camera-sized frames the one-second interval comes first.
+constexpr uint64_t kFrameBytesPerIndexByte = 8;
 
 }  // namespace
 
@@ -32,6 +39,8 @@ void AviRecorder::Reset()
     moviSizePosition_ = 0;
     frameBytes_ = 0;
     damaged_ = false;
+    bytesSinceRefresh_ = 0;
+    indexOnDisk_ = false;
 }
 
 bool AviRecorder::SettingsDescribeAFile() const
@@ -63,6 +72,7 @@ bool AviRecorder::Open(const char* path)
         Reset();
         return false;
     }
+    lastRefreshTick_ = platform::TickCount();
     return true;
 }
 
@@ -92,6 +102,10 @@ int32_t AviRecorder::AddFrame(const uint8_t* pixels)
     } catch (const std::bad_alloc&) {
         return kOutOfMemory;
     }
+    if (indexOnDisk_ && !WithdrawIndex()) {
+        index_.pop_back();
+        return kWriteFailed;
+    }
 
     std::fpos_t endOfFrames;
     uint8_t chunkHeader[avi::kChunkHeaderBytes];
@@ -107,7 +121,56 @@ int32_t AviRecorder::AddFrame(const uint8_t* pixels)
     }
     riffSize_ += static_cast<uint32_t>(chunkBytes);
     moviSize_ += static_cast<uint32_t>(chunkBytes);
+    bytesSinceRefresh_ += chunkBytes;
+    if (RefreshDue()) {
+        Refresh();
+    }
     return kOk;
+}
+
+bool AviRecorder::RefreshDue() const
+{
+    const uint64_t indexBytes = 8 + avi::kIndexEntryBytes * static_cast<uint64_t>(index_.size());
+    return platform::TickCount() - lastRefreshTick_ >= refreshIntervalMs_ &&
+           bytesSinceRefresh_ >= kFrameBytesPerIndexByte * indexBytes;
+}
+
+// Writes the index after the last frame, then patches the header to describe
+// the frames and claim the index (the flag last, once the rest is in place).
+// The refresh is a safety net: when it fails the recording goes on, and only
+// a position that cannot be restored ends it.
+void AviRecorder::Refresh()
+{
+    lastRefreshTick_ = platform::TickCount();
+    bytesSinceRefresh_ = 0;
+    std::fpos_t endOfFrames;
+    if (!file_.GetPosition(endOfFrames)) {
+        damaged_ = true;
+        return;
+    }
+    if (WriteIndex()) {
+        PatchSizes(riffSize_ + 8 + avi::kIndexEntryBytes * static_cast<uint32_t>(index_.size()), true);
+    }
+    indexOnDisk_ = true;  // possibly claimed: withdraw it before it is overwritten
+    damaged_ = !file_.SetPosition(endOfFrames);
+}
+
+// The next frame goes where the refreshed index lies: first the header stops
+// claiming an index, and the RIFF size ends with the frames.
+bool AviRecorder::WithdrawIndex()
+{
+    std::fpos_t endOfFrames;
+    if (!file_.GetPosition(endOfFrames)) {
+        damaged_ = true;
+        return false;
+    }
+    mainHeader_.flags &= ~avi::kFlagHasIndex;
+    if (PatchU32(avi::kMainFlagsOffset, mainHeader_.flags)) {
+        PatchU32(avi::kRiffSizeOffset, riffSize_);
+    }
+    indexOnDisk_ = false;
+    damaged_ = !file_.SetPosition(endOfFrames);
+    return !damaged_;
 }
 
 bool AviRecorder::WriteIndex()
@@ -131,7 +194,6 @@ bool AviRecorder::WriteIndex()
             return false;
         }
     }
-    riffSize_ += 8 + avi::kIndexEntryBytes * frames;
     return true;
 }
 
@@ -140,18 +202,24 @@ bool AviRecorder::PatchU32(long offset, uint32_t value)
     return file_.SeekTo(offset) && file_.WriteU32(value);
 }
 
-bool AviRecorder::PatchHeaders(bool indexWritten)
+bool AviRecorder::PatchSizes(uint32_t riffSize, bool withIndex)
 {
     const uint32_t frames = static_cast<uint32_t>(index_.size());
     mainHeader_.totalFrames = frames;
     streamHeader_.length = frames;
-    bool ok = PatchU32(avi::kRiffSizeOffset, riffSize_) && PatchU32(moviSizePosition_, moviSize_) &&
-              PatchU32(avi::kTotalFramesOffset, frames) && PatchU32(avi::kStreamLengthOffset, frames);
-    if (ok && !indexWritten) {
-        // The frames are all there, but the header must not promise an index.
-        mainHeader_.flags &= ~avi::kFlagHasIndex;
-        ok = PatchU32(avi::kMainFlagsOffset, mainHeader_.flags);
+    // A header must not promise an index that is not there.
+    mainHeader_.flags = withIndex ? mainHeader_.flags | avi::kFlagHasIndex : mainHeader_.flags & ~avi::kFlagHasIndex;
+    return PatchU32(avi::kRiffSizeOffset, riffSize) && PatchU32(moviSizePosition_, moviSize_) &&
+           PatchU32(avi::kTotalFramesOffset, frames) && PatchU32(avi::kStreamLengthOffset, frames) &&
+           PatchU32(avi::kMainFlagsOffset, mainHeader_.flags);
+}
+
+bool AviRecorder::PatchHeaders(bool indexWritten)
+{
+    if (indexWritten) {
+        riffSize_ += 8 + avi::kIndexEntryBytes * static_cast<uint32_t>(index_.size());
     }
+    bool ok = PatchSizes(riffSize_, indexWritten);
     // The rate is now in hundredths of frames per second. Without one (no
     // frame, no elapsed time) the fields written at open stay.
     if (ok && rate_ > 0) {

@@ -4,6 +4,15 @@
 // frame count, measured rate) are patched when the file is closed; the index
 // is kept in memory and written once at the end.
 //
+// So that a recording cut short by a crash or a power loss is still a file
+// players can open, the recorder refreshes the file while it records: about
+// once a second it writes the index after the last whole frame and patches
+// the sizes, frame counts and index flag to match. The next frame overwrites
+// that index, so just before it does, the header stops claiming an index and
+// the RIFF size ends with the frames. At every moment the header describes
+// whole frames that are in the file. A normally closed file is the same, byte
+// for byte, as one recorded without refreshes.
+//
 // Calling order: set width, height, bits per pixel, rate (frames per second,
 // 30) and frame count 0; Open; for each frame AddFrame, then add 1 to the
 // frame count; set the measured rate in hundredths of frames per second; Close.
@@ -65,6 +74,9 @@ public:
     // The largest RIFF size the recorder lets the file reach, index included.
     // Defaults to the 32-bit field's limit; tests lower it.
     void SetSizeLimit(uint64_t limit) { sizeLimit_ = limit; }
+    // The least time between two refreshes of a recording in progress; 0
+    // refreshes after every frame (as far as the index rule allows).
+    void SetRefreshInterval(uint32_t milliseconds) { refreshIntervalMs_ = milliseconds; }
 
     int32_t Width() const { return width_; }
     int32_t Height() const { return height_; }
@@ -81,7 +93,11 @@ public:
 private:
     bool SettingsDescribeAFile() const;
     bool WriteIndex();
+    bool PatchSizes(uint32_t riffSize, bool withIndex);
     bool PatchHeaders(bool indexWritten);
+    bool RefreshDue() const;
+    void Refresh();
+    bool WithdrawIndex();
     bool PatchU32(long offset, uint32_t value);
 
     OutputFile file_;
@@ -99,6 +115,11 @@ private:
     uint32_t frameCount_ = 0;
     uint32_t frameBytes_ = 0;
     uint64_t sizeLimit_ = avi::kRiffSizeLimit;
+    uint32_t refreshIntervalMs_ = 1000;
+    uint32_t lastRefreshTick_ = 0;
+    uint64_t bytesSinceRefresh_ = 0;
+    // The index written by the last refresh lies after the last frame.
+    bool indexOnDisk_ = false;
     // Set when a failed write could not be undone: the end of the data is unknown.
     bool damaged_ = false;
 };

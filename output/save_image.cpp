@@ -4,6 +4,7 @@
 #include "output/jpeg_writer.h"
 #include "output/png_writer.h"
 #include "output/raw_writer.h"
+#include "output/replacing_save.h"
 #include "output/sample_scaling.h"
 #include "output/tiff_writer.h"
 
@@ -84,13 +85,8 @@ int32_t SavePng(const char* path, const CDibImage& image, int32_t significantBit
     return WritePng(path, scaled.Bits(), scaled.Width(), scaled.Height(), bits) ? 1 : 0;
 }
 
-}  // namespace
-
-int32_t SaveImage(const char* path, const CDibImage& image, int32_t formatCode, int32_t significantBits)
+int32_t SaveAs(const char* path, const CDibImage& image, int32_t formatCode, int32_t significantBits)
 {
-    if (path == nullptr || image.IsEmpty()) {
-        return 0;
-    }
     switch (formatCode) {
     case kStillBmp: return SaveBmp(path, image);
     case kStillRaw: return WriteRaw(image, path) ? 1 : 0;
@@ -101,6 +97,19 @@ int32_t SaveImage(const char* path, const CDibImage& image, int32_t formatCode, 
     case kStillTiff: return WriteTiff(path, image, significantBits) ? 1 : 0;
     default: return 0;
     }
+}
+
+}  // namespace
+
+int32_t SaveImage(const char* path, const CDibImage& image, int32_t formatCode, int32_t significantBits)
+{
+    if (path == nullptr || image.IsEmpty() || formatCode < kStillBmp || formatCode > kStillTiff) {
+        return 0;
+    }
+    const bool saved = SaveReplacing(path, [&](const char* writePath) {
+        return SaveAs(writePath, image, formatCode, significantBits) == 1;
+    });
+    return saved ? 1 : 0;
 }
 
 }  // namespace tavrin

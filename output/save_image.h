@@ -27,7 +27,9 @@ enum StillImageFormat : int32_t {
 // (the camera passes 10; 12 is understood too). Returns 1 on success, 0 on
 // failure; an unknown format code, an empty image or a bit count the format
 // cannot take returns 0 without creating a file. Temporary images are gone
-// when it returns. The caller holds the lock that keeps the image still.
+// when it returns. The image goes to a temporary file that replaces `path`
+// only when complete, so a failed save leaves an earlier file untouched.
+// The caller holds the lock that keeps the image still.
 int32_t SaveImage(const char* path, const CDibImage& image, int32_t formatCode, int32_t significantBits);
 
 }  // namespace tavrin

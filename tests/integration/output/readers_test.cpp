@@ -5,6 +5,9 @@
 // Linux programs, so under Wine every check skips.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -366,6 +369,39 @@ TEST_F(AviReaderTest, FfmpegDecodesEachFrameToThePixelsWeWrote)
             EXPECT_TRUE(std::equal(expected, expected + width * 3, bytes.begin() + line * width * 3)) << line;
         }
     }
+}
+
+}  // namespace
+}  // namespace tavrin
+
+namespace tavrin {
+namespace {
+
+// The command-line tool records from a simulated camera and is killed four
+// seconds in, as a crash or a power cut would end it.
+TEST_F(AviReaderTest, RecordingKilledMidwayKeepsAHeaderThatDescribesItsFrames)
+{
+    if (!Have(kFfprobe)) {
+        GTEST_SKIP() << kFfprobe << " is not installed (ffmpeg)";
+    }
+    const std::string path = dir_.File("killed.avi");
+    // An owner table of its own: the killed tool never gives its camera back.
+    const std::string table = "TAVRIN_KILLED_" + std::to_string(getpid());
+    Run("TAVRIN_SIM=0 TAVRIN_SHARED_MEMORY_NAME=" + table + " TAVRIN_REGISTRY='" + dir_.File("killed.sqlite3") +
+        "' timeout -s KILL 4 '" TAVRIN_TOOL_PATH "' record -o '" + path + "' --ms 20000; rm -f /dev/shm/" + table);
+    const auto bytes = test::ReadFileBytes(path);
+    ASSERT_GE(bytes.size(), 232u);
+    const uint64_t chunk = 8 + 972192;  // 656 x 494
+    const uint32_t frames = test::U32At(bytes, 48);
+    EXPECT_GE(frames, 1u);
+    EXPECT_EQ(test::U32At(bytes, 140), frames);
+    EXPECT_EQ(test::U32At(bytes, 224), 4 + frames * chunk);
+    EXPECT_GE(bytes.size(), 232 + frames * chunk);
+    const CommandResult r = Run(std::string(kFfprobe) + " -v error -count_frames -show_entries stream=nb_read_frames "
+                                                        "-of default=noprint_wrappers=1 '" + path + "'");
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_GE(std::stoul(Field(r.output, "nb_read_frames")), frames) << r.output;
+    std::printf("header: %u frames; ffprobe: %s", frames, r.output.c_str());
 }
 
 }  // namespace

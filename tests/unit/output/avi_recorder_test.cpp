@@ -324,3 +324,71 @@ TEST_F(AviRecorderTest, OpenOnAFullDiskFails)
 
 }  // namespace
 }  // namespace tavrin
+
+namespace tavrin {
+namespace {
+
+class AviRefreshTest : public AviRecorderTest {
+protected:
+    // The file a recording of the first `frames` frames leaves when closed at
+    // 30.00 frames per second, the rate the header holds while recording.
+    std::vector<uint8_t> ClosedRecording(uint32_t frames)
+    {
+        AviRecorder recorder;
+        Prepare(recorder, kWidth, kHeight);
+        recorder.SetRefreshInterval(0xFFFFFFFFu);
+        const std::string path = dir_.File("closed.avi");
+        EXPECT_TRUE(recorder.Open(path.c_str()));
+        Record(recorder, static_cast<int>(frames));
+        recorder.SetRate(3000);
+        EXPECT_EQ(recorder.Close(), AviRecorder::kOk);
+        return ReadFileBytes(path);
+    }
+
+    static constexpr int32_t kWidth = 64;  // F = 1,536: frames outweigh the index by far
+    static constexpr int32_t kHeight = 8;
+};
+
+TEST_F(AviRefreshTest, AfterEachRefreshTheFileIsTheClosedRecordingOfItsFrames)
+{
+    AviRecorder recorder;
+    Prepare(recorder, kWidth, kHeight);
+    recorder.SetRefreshInterval(0);
+    const std::string path = dir_.File("refreshed.avi");
+    ASSERT_TRUE(recorder.Open(path.c_str()));
+    for (uint32_t frames = 1; frames <= 4; ++frames) {
+        ASSERT_EQ(recorder.AddFrame(Frame(recorder, static_cast<uint8_t>(frames - 1)).data()), AviRecorder::kOk);
+        EXPECT_EQ(ReadFileBytes(path), ClosedRecording(frames)) << frames;
+    }
+    // The normal close gives the same bytes as a recording never refreshed.
+    recorder.SetRate(3000);
+    ASSERT_EQ(recorder.Close(), AviRecorder::kOk);
+    EXPECT_EQ(ReadFileBytes(path), ClosedRecording(4));
+}
+
+TEST_F(AviRefreshTest, FramesAfterARefreshWithdrawTheIndexTheyOverwrite)
+{
+    AviRecorder recorder;
+    Prepare(recorder, kWidth, kHeight);
+    recorder.SetRefreshInterval(0);
+    const std::string path = dir_.File("withdrawn.avi");
+    ASSERT_TRUE(recorder.Open(path.c_str()));
+    Record(recorder, 2);
+    recorder.SetRefreshInterval(0xFFFFFFFFu);
+    Record(recorder, 3);
+
+    // The header still describes the two refreshed frames, now without an
+    // index and with the RIFF list ending after them; all five are on disk.
+    const uint32_t chunk = 8 + 1536;
+    const auto bytes = ReadFileBytes(path);
+    EXPECT_EQ(U32At(bytes, 4), 224 + 2 * chunk);
+    EXPECT_EQ(U32At(bytes, 224), 4 + 2 * chunk);
+    EXPECT_EQ(U32At(bytes, 44), 0x00010000u);
+    EXPECT_EQ(U32At(bytes, 48), 2u);
+    EXPECT_EQ(U32At(bytes, 140), 2u);
+    EXPECT_EQ(FourCCAt(bytes, 232 + 4 * chunk), "00db");
+    EXPECT_GE(bytes.size(), 232 + 5 * chunk);
+}
+
+}  // namespace
+}  // namespace tavrin

@@ -101,3 +101,29 @@ TEST_F(StillWriterFailureTest, WritersRefuseWhatTheyCannotEncodeBeforeMakingAFil
 
 }  // namespace
 }  // namespace tavrin
+
+namespace tavrin {
+namespace {
+
+TEST(StillReplaceTest, SaveReplacesAnEarlierFileWholeAndWritesThroughALink)
+{
+    test::ScratchDirectory dir("still_replace");
+    const std::string path = dir.File("image.bmp");
+    for (uint32_t seed : {1u, 2u}) {
+        ASSERT_EQ(SaveImage(path.c_str(), test::MakeCameraImage(6, 4, 24, seed), kStillRaw, 10), 1);
+        EXPECT_EQ(test::ReadFileBytes(path).front(), test::MakeCameraImage(6, 4, 24, seed).Bits()[0]);
+    }
+    const std::string link = dir.File("link.bmp");
+    std::error_code error;
+    std::filesystem::create_symlink("image.bmp", link, error);
+    if (!error) {
+        ASSERT_EQ(SaveImage(link.c_str(), test::MakeCameraImage(6, 4, 24, 3), kStillRaw, 10), 1);
+        EXPECT_TRUE(std::filesystem::is_symlink(link));
+        EXPECT_EQ(test::ReadFileBytes(path).front(), test::MakeCameraImage(6, 4, 24, 3).Bits()[0]);
+    }
+    // Nothing but the image and the link: no temporary file stays behind.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), error ? 1 : 2);
+}
+
+}  // namespace
+}  // namespace tavrin
