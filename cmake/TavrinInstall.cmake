@@ -74,7 +74,7 @@ install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples COMPONENT development)
 if(EXISTS ${PROJECT_SOURCE_DIR}/docs)
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/ DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT runtime
-          PATTERN "*.1" EXCLUDE PATTERN Doxyfile EXCLUDE)
+          PATTERN "*.1" EXCLUDE PATTERN Doxyfile.in EXCLUDE)
 endif()
 if(EXISTS ${PROJECT_SOURCE_DIR}/docs/tavrin.1 AND NOT WIN32)
   install(FILES ${PROJECT_SOURCE_DIR}/docs/tavrin.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT runtime)
@@ -100,3 +100,15 @@ else()
       "SDK of the Tavrin 860VX-RUX USB industrial camera\n The camera library, its C headers, the tavrin tool, a Python package\n and a simulated camera for development without hardware.")
 endif()
 include(CPack)
+
+# The API reference (HTML) from the public headers' comments, when Doxygen
+# is there: `cmake --build --preset default --target docs`, installed with
+# the docs when it has been built.
+find_program(TAVRIN_DOXYGEN doxygen)
+if(TAVRIN_DOXYGEN)
+  set(TAVRIN_DOCS_OUTPUT ${CMAKE_BINARY_DIR}/docs)
+  configure_file(${PROJECT_SOURCE_DIR}/docs/Doxyfile.in ${CMAKE_BINARY_DIR}/Doxyfile @ONLY)
+  add_custom_target(docs COMMAND ${TAVRIN_DOXYGEN} ${CMAKE_BINARY_DIR}/Doxyfile
+                    COMMENT "API reference in ${TAVRIN_DOCS_OUTPUT}/api" VERBATIM)
+  install(DIRECTORY ${TAVRIN_DOCS_OUTPUT}/api DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT development OPTIONAL)
+endif()

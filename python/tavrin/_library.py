@@ -26,7 +26,7 @@ def _candidates():
     # <prefix>/lib/pythonX.Y/site-packages/tavrin) beside <prefix>/lib and
     # <prefix>/bin; in a checkout: python/tavrin beside build/default/bin.
     folders = [here]
-    for up in here.parents[:4]:
+    for up in list(here.parents)[:4]:
         folders += [up / "lib", up / "bin"]
         folders += sorted((up / "lib").glob("*-linux-gnu")) if (up / "lib").is_dir() else []
     folders += [here.parents[1] / "build" / "default" / "bin"]
