@@ -57,7 +57,7 @@ done
 if [[ " ${presets[*]} " == *" default "* ]] && [ -f build/default/CMakeCache.txt ]; then
   echo "=== Python package tests and the installed package"
   log=build/default/ctest.log
-  /usr/bin/python3 -m pytest -q python/tests 2>&1 | tee "$log.python"
+  /usr/bin/python3 -m pytest -q -p no:cacheprovider python/tests 2>&1 | tee "$log.python"
   [ "${PIPESTATUS[0]}" -eq 0 ] || failed+=("python (tests)")
   summary+=("python: $(tail -n 1 "$log.python")")
   scripts/test-install.sh 2>&1 | tee "$log.install"

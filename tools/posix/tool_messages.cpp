@@ -30,22 +30,28 @@ namespace tavrin::tool {
 namespace {
 termios g_savedTerminal{};
 bool g_terminalChanged = false;
-}  // namespace
 
-KeyWatch::KeyWatch() {
-    if (isatty(STDIN_FILENO) && tcgetattr(STDIN_FILENO, &g_savedTerminal) == 0) {
-        termios raw = g_savedTerminal;
-        raw.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO));
-        g_terminalChanged = tcsetattr(STDIN_FILENO, TCSANOW, &raw) == 0;
-    }
-}
-
-KeyWatch::~KeyWatch() {
+void RestoreTerminal() {
     if (g_terminalChanged) {
         tcsetattr(STDIN_FILENO, TCSANOW, &g_savedTerminal);
         g_terminalChanged = false;
     }
 }
+}  // namespace
+
+// Closing the preview window makes Xlib end the program (see below), so the
+// terminal is also restored at exit.
+KeyWatch::KeyWatch() {
+    if (isatty(STDIN_FILENO) && tcgetattr(STDIN_FILENO, &g_savedTerminal) == 0) {
+        termios raw = g_savedTerminal;
+        raw.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO));
+        g_terminalChanged = tcsetattr(STDIN_FILENO, TCSANOW, &raw) == 0;
+        static const bool registered = std::atexit(RestoreTerminal) == 0;
+        (void)registered;
+    }
+}
+
+KeyWatch::~KeyWatch() { RestoreTerminal(); }
 
 // Only a terminal counts: a closed or redirected input is no key press.
 bool KeyWatch::Pressed() {
