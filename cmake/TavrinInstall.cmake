@@ -3,6 +3,8 @@
 # the `tavrin` tool, the Python package, the docs, a pkg-config file and a
 # CMake package giving the imported target Tavrin::Sdk. CPack makes a .deb
 # (Linux) or a zip (Windows, with an import library for MinGW and MSVC).
+# The docs folder carries the Debian package's name.
+set(CMAKE_INSTALL_DOCDIR share/doc/tavrin-sdk)
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
@@ -74,11 +76,23 @@ install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples COMPONENT development)
 if(EXISTS ${PROJECT_SOURCE_DIR}/docs)
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/ DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT runtime
-          PATTERN "*.1" EXCLUDE PATTERN Doxyfile.in EXCLUDE)
+          PATTERN "*.1" EXCLUDE PATTERN Doxyfile.in EXCLUDE PATTERN changelog EXCLUDE PATTERN copyright EXCLUDE)
 endif()
-if(EXISTS ${PROJECT_SOURCE_DIR}/docs/tavrin.1 AND NOT WIN32)
-  install(FILES ${PROJECT_SOURCE_DIR}/docs/tavrin.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT runtime)
+if(NOT WIN32)
+  # Manual pages and the changelog are installed compressed, as Debian has them.
+  find_program(TAVRIN_GZIP gzip REQUIRED)
+  foreach(file docs/tavrin.1 docs/changelog)
+    get_filename_component(name ${file} NAME)
+    add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/${name}.gz
+                       COMMAND ${TAVRIN_GZIP} -9nc ${PROJECT_SOURCE_DIR}/${file} > ${CMAKE_BINARY_DIR}/${name}.gz
+                       DEPENDS ${PROJECT_SOURCE_DIR}/${file})
+    list(APPEND compressed ${CMAKE_BINARY_DIR}/${name}.gz)
+  endforeach()
+  add_custom_target(tavrin_compressed_docs ALL DEPENDS ${compressed})
+  install(FILES ${CMAKE_BINARY_DIR}/tavrin.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT runtime)
+  install(FILES ${CMAKE_BINARY_DIR}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT runtime)
 endif()
+install(FILES ${PROJECT_SOURCE_DIR}/docs/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT runtime)
 
 # Packages.
 set(CPACK_PACKAGE_NAME tavrin-sdk)
@@ -95,9 +109,14 @@ else()
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_SECTION libdevel)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  # A shlibs file and the ldconfig trigger for the shared library.
+  set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
+  set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
+  set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/cmake/debian/triggers)
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "python3")
   set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "python3-numpy")
-  set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-      "SDK of the Tavrin 860VX-RUX USB industrial camera\n The camera library, its C headers, the tavrin tool, a Python package\n and a simulated camera for development without hardware.")
+  set(CPACK_PACKAGE_DESCRIPTION
+      "The camera library with its C headers, the tavrin command-line tool, a Python\npackage and a simulated camera for development without hardware.")
 endif()
 include(CPack)
 

@@ -28,7 +28,7 @@ tests=(
   # independent readers of the files we write
   libtiff-tools pngcheck python3 python3-pil imagemagick
   # the Python package and its tests, the API reference
-  python3-numpy python3-pytest doxygen
+  python3-numpy python3-pytest doxygen lintian
 )
 
 case "${1:-}" in
