@@ -10,11 +10,7 @@ include(CMakePackageConfigHelpers)
 
 set(TAVRIN_LIBRARY_NAME TavrinSdk_860VX_RUX)
 
-# The public headers live in include/ (or, in older trees, in api/).
 set(TAVRIN_PUBLIC_HEADER_DIR ${PROJECT_SOURCE_DIR}/include)
-if(NOT EXISTS ${TAVRIN_PUBLIC_HEADER_DIR}/TavrinSdk.h)
-  set(TAVRIN_PUBLIC_HEADER_DIR ${PROJECT_SOURCE_DIR}/api)
-endif()
 set(TAVRIN_PUBLIC_HEADERS ${TAVRIN_PUBLIC_HEADER_DIR}/TavrinSdk.h ${TAVRIN_PUBLIC_HEADER_DIR}/TavrinSim.h)
 if(NOT WIN32)
   list(APPEND TAVRIN_PUBLIC_HEADERS ${TAVRIN_PUBLIC_HEADER_DIR}/TavrinPosix.h)

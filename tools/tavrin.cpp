@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "api/TavrinSdk.h"
+#include "TavrinSdk.h"
 #include "tools/tool_args.h"
 #include "tools/tool_capture.h"
 #include "tools/tool_messages.h"

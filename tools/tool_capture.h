@@ -1,7 +1,7 @@
 // The tool's commands that take pictures: snap, record, stream and preview.
 #pragma once
 
-#include "api/TavrinSdk.h"
+#include "TavrinSdk.h"
 #include "tools/tool_args.h"
 
 namespace tavrin::tool {

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "api/TavrinSdk.h"
+#include "TavrinSdk.h"
 
 namespace tavrin::tool {
 

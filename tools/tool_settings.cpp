@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "api/TavrinSdk.h"
+#include "TavrinSdk.h"
 
 namespace tavrin::tool {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "api/TavrinPosix.h"
+#include "TavrinPosix.h"
 #include "tools/tool_messages.h"
 
 namespace tavrin::tool {
