@@ -1,5 +1,6 @@
-/*
- * TavrinPosix.h - message windows for POSIX hosts.
+/**
+ * @file TavrinPosix.h
+ * @brief Message windows for POSIX hosts.
  *
  * The SDK announces frames and errors by posting window messages. POSIX hosts
  * have no windows, so the library offers the least that those messages need:

@@ -1,5 +1,6 @@
-/*
- * TavrinSim.h - control of the simulated camera built into the SDK.
+/**
+ * @file TavrinSim.h
+ * @brief Control of the simulated camera built into the SDK.
  *
  * The library reaches the camera through its driver. When the environment
  * variable TAVRIN_SIM is set when the library first needs the driver, a

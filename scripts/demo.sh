@@ -7,13 +7,15 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh
-cmake --preset default >/dev/null
-cmake --build --preset default --target tavrin -j "$(nproc 2>/dev/null || echo 2)"
+scripts/install-deps.sh --demo
+# A build of its own without the tests and benchmarks, whose libraries the
+# demonstration does not install.
+cmake -S . -B build/demo -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAVRIN_BUILD_TESTS=OFF -DTAVRIN_BUILD_BENCH=OFF >/dev/null
+cmake --build build/demo --target tavrin -j "$(nproc 2>/dev/null || echo 2)"
 
 out=$(realpath -m "${1:-demo-output}")
 mkdir -p "$out"
-tool=build/default/bin/tavrin
+tool=build/demo/bin/tavrin
 # The simulated camera in slot 0 shows its lit scene; the settings of this
 # demonstration go to a database of their own.
 export TAVRIN_REGISTRY="$out/registry.sqlite3"

@@ -1,13 +1,23 @@
 #!/usr/bin/env bash
-# Installs every Debian package that building, testing and demonstrating the
-# SDK needs, on a fresh Debian 12 machine. Safe to run again.
+# Installs the Debian packages a job needs, on a fresh Debian 12 machine.
+# Safe to run again.
+#
+#   scripts/install-deps.sh          everything the tests need (all builds,
+#                                    the Windows build under Wine, readers)
+#   scripts/install-deps.sh --demo   only what building and running the
+#                                    demonstration needs (no Wine, no MinGW)
 set -euo pipefail
 
-packages=(
+demo=(
   # toolchain and build
-  build-essential cmake ninja-build pkg-config git ca-certificates
+  build-essential cmake ninja-build pkg-config ca-certificates
   # libraries of the SDK (Linux build)
   libpng-dev libjpeg62-turbo-dev libtiff-dev zlib1g-dev libsqlite3-dev libx11-dev
+  # the demonstration shows what ffprobe reads from its recording
+  ffmpeg
+)
+tests=(
+  git
   # tests and benchmarks
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   # Windows build and its test runs
@@ -16,8 +26,16 @@ packages=(
   # preview tests
   xvfb xauth x11-utils
   # independent readers of the files we write
-  ffmpeg libtiff-tools pngcheck python3 python3-pil imagemagick
+  libtiff-tools pngcheck python3 python3-pil imagemagick
+  # the Python package and its tests, the API reference
+  python3-numpy python3-pytest doxygen lintian
 )
+
+case "${1:-}" in
+  --demo) packages=("${demo[@]}") ;;
+  "") packages=("${demo[@]}" "${tests[@]}") ;;
+  *) echo "usage: $0 [--demo]" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

@@ -72,6 +72,18 @@ for preset in "${presets[@]}"; do
   fi
 done
 
+# After the builds, so that the Windows zip is checked too when mingw ran.
+if [[ " ${presets[*]} " == *" default "* ]] && [ -f build/default/CMakeCache.txt ]; then
+  echo "=== Python package tests and the installed package"
+  log=build/default/ctest.log
+  /usr/bin/python3 -m pytest -q -p no:cacheprovider python/tests 2>&1 | tee "$log.python"
+  [ "${PIPESTATUS[0]}" -eq 0 ] || failed+=("python (tests)")
+  summary+=("python: $(tail -n 1 "$log.python")")
+  scripts/test-install.sh 2>&1 | tee "$log.install"
+  [ "${PIPESTATUS[0]}" -eq 0 ] || failed+=("install (tests)")
+  summary+=("install: $(tail -n 1 "$log.install")")
+fi
+
 # Fuzzing: the libFuzzer targets (clang only) run a minute each from their
 # seed corpora. A longer run of one target is one command, for example
 #   build/fuzz/bin/fuzz_exports -max_total_time=3600 tests/fuzz/corpus/fuzz_exports

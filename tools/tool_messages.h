@@ -19,6 +19,19 @@ HWND CreateToolWindow();
 void DestroyToolWindow(HWND window);
 // The next message for the window or the thread, waiting up to timeoutMs.
 bool WaitSdkMessage(HWND window, SdkMessage& out, int timeoutMs);
+// Watches the terminal for a key press while the object lives (the terminal
+// is put in a mode that reports single keys, and restored after).
+class KeyWatch {
+public:
+    KeyWatch();
+    ~KeyWatch();
+    KeyWatch(const KeyWatch&) = delete;
+    KeyWatch& operator=(const KeyWatch&) = delete;
+    bool Pressed();
+};
+// Whether one of the SDK's preview windows of this thread is still on
+// screen; true where that cannot be known.
+bool PreviewWindowShown();
 // Sets an environment variable for this process (and so for the SDK).
 void SetToolEnvironment(const char* name, const char* value);
 

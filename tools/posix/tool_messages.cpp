@@ -1,3 +1,7 @@
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
 #include <cstdlib>
 
 #include "TavrinPosix.h"
@@ -19,5 +23,51 @@ bool WaitSdkMessage(HWND, SdkMessage& out, int timeoutMs) {
 }
 
 void SetToolEnvironment(const char* name, const char* value) { setenv(name, value, 1); }
+
+}  // namespace tavrin::tool
+
+namespace tavrin::tool {
+namespace {
+termios g_savedTerminal{};
+bool g_terminalChanged = false;
+
+void RestoreTerminal() {
+    if (g_terminalChanged) {
+        tcsetattr(STDIN_FILENO, TCSANOW, &g_savedTerminal);
+        g_terminalChanged = false;
+    }
+}
+}  // namespace
+
+// Closing the preview window makes Xlib end the program (see below), so the
+// terminal is also restored at exit.
+KeyWatch::KeyWatch() {
+    if (isatty(STDIN_FILENO) && tcgetattr(STDIN_FILENO, &g_savedTerminal) == 0) {
+        termios raw = g_savedTerminal;
+        raw.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO));
+        g_terminalChanged = tcsetattr(STDIN_FILENO, TCSANOW, &raw) == 0;
+        static const bool registered = std::atexit(RestoreTerminal) == 0;
+        (void)registered;
+    }
+}
+
+KeyWatch::~KeyWatch() { RestoreTerminal(); }
+
+// Only a terminal counts: a closed or redirected input is no key press.
+bool KeyWatch::Pressed() {
+    if (!g_terminalChanged) {
+        return false;
+    }
+    pollfd input{STDIN_FILENO, POLLIN, 0};
+    if (poll(&input, 1, 0) <= 0 || (input.revents & POLLIN) == 0) {
+        return false;
+    }
+    char key = 0;
+    return read(STDIN_FILENO, &key, 1) == 1;
+}
+
+// The X server closes the SDK's connection when its window is closed, which
+// ends the program; there is nothing to watch here.
+bool PreviewWindowShown() { return true; }
 
 }  // namespace tavrin::tool

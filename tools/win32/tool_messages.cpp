@@ -1,6 +1,9 @@
 #include <windows.h>
 
+#include <conio.h>
+
 #include <cstdlib>
+#include <cstring>
 
 #include "tools/tool_messages.h"
 
@@ -36,6 +39,40 @@ bool WaitSdkMessage(HWND, SdkMessage& out, int timeoutMs) {
 void SetToolEnvironment(const char* name, const char* value) {
     _putenv_s(name, value);
     SetEnvironmentVariableA(name, value);
+}
+
+}  // namespace tavrin::tool
+
+namespace tavrin::tool {
+
+KeyWatch::KeyWatch() = default;
+KeyWatch::~KeyWatch() = default;
+
+bool KeyWatch::Pressed() {
+    if (_kbhit() == 0) {
+        return false;
+    }
+    _getch();
+    return true;
+}
+
+namespace {
+// The SDK names its preview window classes "VideoRenderer_...".
+BOOL CALLBACK FindPreview(HWND window, LPARAM found) {
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof name);
+    if (std::strncmp(name, "VideoRenderer_", 14) == 0 && IsWindowVisible(window)) {
+        *reinterpret_cast<bool*>(found) = true;
+        return FALSE;
+    }
+    return TRUE;
+}
+}  // namespace
+
+bool PreviewWindowShown() {
+    bool found = false;
+    EnumThreadWindows(GetCurrentThreadId(), FindPreview, reinterpret_cast<LPARAM>(&found));
+    return found;
 }
 
 }  // namespace tavrin::tool

@@ -132,4 +132,39 @@ TEST_F(ToolTest, BadCommandLinesExitWithTwo) {
     EXPECT_EQ(Tool("snap --format gif -o x.gif").exitCode, 2);
     EXPECT_EQ(Tool("set gamma").exitCode, 2);
     EXPECT_EQ(Tool("--mode").exitCode, 2);
+    EXPECT_EQ(Tool("set brightness").exitCode, 2);
+    EXPECT_EQ(Tool("get shutter").exitCode, 2);
+}
+
+TEST_F(ToolTest, MessagesTellTheUserWhatToDo) {
+    const struct {
+        const char* arguments;
+        int exitCode;
+        const char* expected;
+    } cases[] = {
+        {"set gain 5000", 1, "gain accepts 0 to 1023"},
+        {"set gain 5000", 1, "SDKERR_PARAMETER"},
+        {"snap -o no-such-folder/x.png --format png", 1, "no-such-folder/x.png: No such file or directory"},
+        {"--sim \"0;colour=2\" list", 2, "unknown option 'colour'"},
+        {"--sim \"0;level=2000\" list", 2, "level needs a number from 0 to 1023"},
+        {"--sim \"0;pattern\" list", 2, "'pattern' is not key=value"},
+        {"--sim 32 list", 2, "'32' is not a slot number"},
+        {"dance", 2, "`tavrin help`"},
+        {"help", 0, "gray-offset-b      -255 to 255"},
+        {"--version", 0, "SDK library version 1.170.5.31"},
+    };
+    for (const auto& c : cases) {
+        const ToolRun run = Tool(c.arguments);
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.arguments << ": " << run.output;
+        EXPECT_NE(run.output.find(c.expected), std::string::npos) << c.arguments << ": " << run.output;
+    }
+}
+
+TEST_F(ToolTest, PreviewShowsRateAndLevelUntilItsTime) {
+    if (std::getenv("DISPLAY") == nullptr) {
+        GTEST_SKIP() << "no display";
+    }
+    const ToolRun run = Tool("preview --ms 1500");
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_NE(run.output.find(" fps  mean "), std::string::npos) << run.output;
 }

@@ -1,0 +1,121 @@
+"""Finds and loads the SDK library and declares the functions Python calls."""
+
+import ctypes
+import os
+import sys
+from pathlib import Path
+
+LIBRARY_NAMES = {
+    "win32": ["TavrinSdk_860VX_RUX.dll"],
+    "posix": ["libTavrinSdk_860VX_RUX.so.1", "libTavrinSdk_860VX_RUX.so"],
+}
+
+
+def _names():
+    return LIBRARY_NAMES["win32" if sys.platform == "win32" else "posix"]
+
+
+def _candidates():
+    """Where the library may be, most specific first."""
+    explicit = os.environ.get("TAVRIN_SDK_LIBRARY")
+    if explicit:
+        yield Path(explicit)
+        return
+    here = Path(__file__).resolve().parent
+    # Installed: <prefix>/lib/python3/dist-packages/tavrin (or
+    # <prefix>/lib/pythonX.Y/site-packages/tavrin) beside <prefix>/lib and
+    # <prefix>/bin; in a checkout: python/tavrin beside build/default/bin.
+    folders = [here]
+    for up in list(here.parents)[:4]:
+        folders += [up / "lib", up / "bin"]
+        folders += sorted((up / "lib").glob("*-linux-gnu")) if (up / "lib").is_dir() else []
+    folders += [here.parents[1] / "build" / "default" / "bin"]
+    for folder in folders:
+        for name in _names():
+            yield folder / name
+
+
+def load():
+    """The loaded library. Raises OSError naming every place tried."""
+    tried = []
+    for path in _candidates():
+        if path.is_file():
+            return _declare(ctypes.CDLL(str(path)))
+        tried.append(str(path))
+    for name in _names():  # the system's own search path
+        try:
+            return _declare(ctypes.CDLL(name))
+        except OSError:
+            tried.append(name)
+    raise OSError("the Tavrin SDK library was not found; set TAVRIN_SDK_LIBRARY to its path. Tried: "
+                  + ", ".join(tried))
+
+
+class TavrinMsg(ctypes.Structure):
+    _fields_ = [("hwnd", ctypes.c_void_p), ("message", ctypes.c_uint),
+                ("wParam", ctypes.c_size_t), ("lParam", ctypes.c_ssize_t)]
+
+
+class FrameInfo(ctypes.Structure):
+    _pack_ = 4
+    _fields_ = [("size", ctypes.c_int32), ("width", ctypes.c_int32), ("height", ctypes.c_int32),
+                ("bitsPerPixel", ctypes.c_int32), ("frameRate", ctypes.c_int32),
+                ("reserved", ctypes.c_int32), ("buffer", ctypes.c_void_p)]
+
+
+class CameraInfo(ctypes.Structure):
+    _fields_ = [(name, ctypes.c_int32) for name in (
+        "size", "sensorWidth", "sensorHeight", "globalGainMin", "globalGainMax",
+        "reserved1", "reserved2", "exposureMinLines", "exposureMaxLines")]
+
+
+_INT, _PTR, _CHARP = ctypes.c_int, ctypes.c_void_p, ctypes.c_char_p
+_INTP = ctypes.POINTER(ctypes.c_int)
+
+# Functions whose arguments are not all ints.
+_SIGNATURES = {
+    "Tavrin_Initialize": [_PTR],
+    "Tavrin_EnumDevice": [_INT, _PTR],
+    "Tavrin_GetCameraInfo": [_INT, ctypes.POINTER(CameraInfo)],
+    "Tavrin_CallBackPreview": [_INT, _PTR, _PTR, _INT, _INT],
+    "Tavrin_Trigger": [_INT, _PTR, _PTR, _INT, _INT],
+    "Tavrin_SnapShot": [_INT, _PTR, _INT, _INT],
+    "Tavrin_GetImage": [_INT, _PTR, _INT, _INT],
+    "Tavrin_Record": [_INT, _CHARP, _INT, _INT],
+    "Tavrin_SaveImage": [_INT, _CHARP, _INT],
+    "Tavrin_SetPreviewWindow": [_INT, _PTR, _INT, _INT, _INT, _INT],
+    "Tavrin_GetFilterValue": [_INT, _INT, _INTP],
+    "Tavrin_GetRealExposureTime": [_INT, _INTP],
+    "Tavrin_GetAutoIris": [_INT, _INTP],
+    "Tavrin_GetCaptureWindowEx": [_INT] + [_INTP] * 6,
+    "TavrinSim_LoadFrame": [_INT, _PTR, _INT, _INT],
+}
+_POSIX = {
+    "TavrinPosix_CreateMessageWindow": ([], _PTR),
+    "TavrinPosix_DestroyWindow": ([_PTR], _INT),
+    "TavrinPosix_GetMessage": ([_PTR, ctypes.POINTER(TavrinMsg), _INT], _INT),
+}
+
+
+def _declare(library):
+    for name, arguments in _SIGNATURES.items():
+        function = getattr(library, name)
+        function.argtypes = arguments
+        function.restype = _INT
+    if sys.platform != "win32":
+        for name, (arguments, result) in _POSIX.items():
+            function = getattr(library, name)
+            function.argtypes = arguments
+            function.restype = result
+    return library
+
+
+_loaded = None
+
+
+def sdk():
+    """The library, loaded on first use."""
+    global _loaded
+    if _loaded is None:
+        _loaded = load()
+    return _loaded

@@ -1,0 +1,26 @@
+"""The SDK's error codes as Python exceptions."""
+
+ERROR_NAMES = {
+    1: "SDKERR_NOT_READY", 2: "SDKERR_DEVICE", 3: "SDKERR_THREAD", 4: "SDKERR_WINDOW",
+    5: "SDKERR_BUFFER", 6: "SDKERR_DEVICE_IO", 7: "SDKERR_CAPTURE_WINDOW", 8: "SDKERR_FRAME",
+    9: "SDKERR_PARAMETER", 11: "SDKERR_UNSUPPORTED", 12: "SDKERR_FILE", 13: "SDKERR_TRANSFER",
+}
+SDKERR_PARAMETER = 9
+
+
+class TavrinError(Exception):
+    """A call the SDK refused.
+
+    code is the SDK's error code (0 when it queued none), name its name, and
+    codes every code the call queued, newest first (the outer operation's
+    code comes before the inner step's)."""
+
+    def __init__(self, operation, codes, detail=""):
+        self.operation = operation
+        self.codes = list(codes)
+        self.code = self.codes[0] if self.codes else 0
+        self.name = ERROR_NAMES.get(self.code, "no error code")
+        text = f"{operation} failed: {self.name} ({self.code})"
+        if len(self.codes) > 1:
+            text += " after " + ", ".join(f"{ERROR_NAMES.get(c, c)} ({c})" for c in self.codes[1:])
+        super().__init__(text + (f"; {detail}" if detail else ""))

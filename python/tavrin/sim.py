@@ -1,0 +1,56 @@
+"""Control of the simulated camera built into the SDK, for tests and demos.
+
+Call configure() before the first Camera is made: the library reads
+TAVRIN_SIM when it first needs the driver."""
+
+import os
+
+import numpy as np
+
+from ._library import sdk
+
+LIT_SCENE, FLAT, RAMP, COLOR_BARS = 0, 1, 2, 3
+FAULT_FRAME_FAILS, FAULT_FRAME_SHORT, FAULT_FRAME_STALLS, FAULT_COMMAND_FAILS, FAULT_OPEN_FAILS = 1, 2, 3, 4, 5
+
+
+def configure(slots="0", **options):
+    """Chooses the simulated camera: slots like "0" or "0,2"; options such as
+    pattern=3, level=512, interval=0 (milliseconds per frame), light=100."""
+    items = [str(slots)] + [f"{key}={int(value)}" for key, value in options.items()]
+    os.environ["TAVRIN_SIM"] = ";".join(items)
+
+
+def _ok(result):
+    if not result:
+        raise RuntimeError("the simulated camera refused (is it active, is the slot right?)")
+
+
+def is_active():
+    return bool(sdk().TavrinSim_IsActive())
+
+
+def set_present(slot, present):
+    _ok(sdk().TavrinSim_SetPresent(slot, int(bool(present))))
+
+
+def fire_trigger(slot=0):
+    _ok(sdk().TavrinSim_FireTrigger(slot))
+
+
+def set_pattern(slot, pattern, level=512):
+    _ok(sdk().TavrinSim_SetPattern(slot, pattern, level))
+
+
+def load_frame(slot, samples):
+    """The camera sends this exact 10-bit mosaic (a 2-D array) from now on."""
+    samples = np.ascontiguousarray(samples, dtype=np.uint16)
+    height, width = samples.shape
+    _ok(sdk().TavrinSim_LoadFrame(slot, samples.ctypes.data, width, height))
+
+
+def inject_fault(slot, fault, count=1):
+    _ok(sdk().TavrinSim_InjectFault(slot, fault, count))
+
+
+def frame_count(slot=0):
+    return sdk().TavrinSim_GetFrameCount(slot)

@@ -1,0 +1,150 @@
+#include "tools/tool_args.h"
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+#include <iterator>
+
+namespace tavrin::tool {
+namespace {
+
+// The simulator's keys and the values each accepts.
+struct SimulatorKey {
+    const char* name;
+    int minimum;
+    int maximum;
+};
+
+constexpr SimulatorKey kSimulatorKeys[] = {
+    {"pattern", 0, 3},         {"level", 0, 1023},  {"interval", 0, INT32_MAX},
+    {"light", 0, INT32_MAX},   {"variant", 0, 255}, {"log", 0, INT32_MAX},
+};
+
+std::string CheckSlots(const std::string& slots) {
+    size_t start = 0;
+    while (start <= slots.size() && !slots.empty()) {
+        const size_t comma = slots.find(',', start);
+        const std::string slot = slots.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        int value = 0;
+        if (!ParseInt(slot, value) || value < 0 || value > 31) {
+            return "--sim: '" + slot + "' is not a slot number 0 to 31";
+        }
+        if (comma == std::string::npos) {
+            break;
+        }
+        start = comma + 1;
+    }
+    return {};
+}
+
+std::string CheckSimulatorItem(const std::string& item) {
+    const size_t equals = item.find('=');
+    if (equals == std::string::npos) {
+        return "--sim: '" + item + "' is not key=value";
+    }
+    const std::string key = item.substr(0, equals);
+    for (const auto& known : kSimulatorKeys) {
+        if (key == known.name) {
+            int value = 0;
+            if (!ParseInt(item.substr(equals + 1), value) || value < known.minimum || value > known.maximum) {
+                return "--sim: " + key + " needs a number from " + std::to_string(known.minimum) + " to " +
+                       std::to_string(known.maximum);
+            }
+            return {};
+        }
+    }
+    return "--sim: unknown option '" + key + "' (known: pattern, level, interval, light, variant, log)";
+}
+
+// Options that take a value, and where the value goes.
+bool TakeValue(const std::string& option, const std::string& value, Options& options, std::string& problem) {
+    int number = 0;
+    const bool isNumber = ParseInt(value, number);
+    if (option == "--sim") {
+        options.simulator = value;
+        options.simulatorGiven = true;
+        problem = CheckSimulatorOption(value);
+    } else if (option == "-o") {
+        options.output = value;
+    } else if (option == "--format") {
+        options.format = value;
+    } else if (option == "--device") {
+        options.device = number;
+        if (!isNumber || number < 0 || number > 31) problem = "--device needs a slot number 0 to 31";
+    } else if (option == "--mode") {
+        options.mode = number;
+        if (!isNumber) problem = "--mode needs 8, 16, 24, 32, 48 or 64";
+    } else if (option == "--ms") {
+        options.milliseconds = number;
+        options.millisecondsGiven = true;
+        if (!isNumber || number <= 0) problem = "--ms needs a positive number";
+    } else if (option == "--frames") {
+        options.frames = number;
+        if (!isNumber || number <= 0) problem = "--frames needs a positive number";
+    } else {
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool ParseInt(const std::string& text, int& value) {
+    if (text.empty() || text.size() > 32 || text.find_first_of(" \t\n") != std::string::npos) {
+        return false;
+    }
+    char* end = nullptr;
+    errno = 0;
+    const long long parsed = std::strtoll(text.c_str(), &end, 0);
+    if (errno != 0 || *end != '\0' || parsed < INT32_MIN || parsed > INT32_MAX) {
+        return false;
+    }
+    value = static_cast<int>(parsed);
+    return true;
+}
+
+std::string CheckSimulatorOption(const std::string& text) {
+    const size_t semicolon = text.find(';');
+    std::string problem = CheckSlots(text.substr(0, semicolon));
+    size_t start = semicolon;
+    while (problem.empty() && start != std::string::npos) {
+        const size_t next = text.find(';', start + 1);
+        const std::string item = text.substr(start + 1, next == std::string::npos ? std::string::npos : next - start - 1);
+        if (!item.empty()) {
+            problem = CheckSimulatorItem(item);
+        }
+        start = next;
+    }
+    return problem;
+}
+
+std::string ParseToolArguments(const std::vector<std::string>& arguments, Options& options) {
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& arg = arguments[i];
+        if (arg == "--version" || arg == "--help") {
+            options.command = arg == "--help" ? "help" : "version";
+            continue;
+        }
+        int number = 0;
+        if (!arg.empty() && arg[0] == '-' && arg != "-" && !ParseInt(arg, number)) {
+            if (i + 1 >= arguments.size()) {
+                return arg + " needs a value";
+            }
+            std::string problem;
+            if (!TakeValue(arg, arguments[i + 1], options, problem)) {
+                return "unknown option " + arg;
+            }
+            if (!problem.empty()) {
+                return problem;
+            }
+            ++i;
+        } else if (options.command.empty()) {
+            options.command = arg;
+        } else {
+            options.arguments.push_back(arg);
+        }
+    }
+    return options.command.empty() ? "no command given" : "";
+}
+
+}  // namespace tavrin::tool

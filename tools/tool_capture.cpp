@@ -1,0 +1,226 @@
+#include "tools/tool_capture.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tools/tool_messages.h"
+#include "tools/tool_report.h"
+
+namespace tavrin::tool {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Snap, record and stream run without a preview window: this is a terminal
+// tool. Preview asks for a top-level window the size of the image.
+bool PrepareCapture(int camera, const Options& options, bool showWindow) {
+    if (!Tavrin_SetColorMode(camera, options.mode)) {
+        return false;
+    }
+    const int width = showWindow ? Tavrin_Width(camera) : 0;
+    const int height = showWindow ? Tavrin_Height(camera) : 0;
+    return Tavrin_SetPreviewWindow(camera, nullptr, 0, 0, width, height) != 0;
+}
+
+// The mean sample of an image, for a quick look at the level.
+double MeanLevel(const std::vector<BYTE>& image, int bitsPerPixel) {
+    if (image.empty()) {
+        return 0;
+    }
+    double sum = 0;
+    if (bitsPerPixel == 16 || bitsPerPixel == 48 || bitsPerPixel == 64) {
+        for (size_t i = 0; i + 1 < image.size(); i += 2) {
+            sum += image[i] | (image[i + 1] << 8);
+        }
+        return sum / static_cast<double>(image.size() / 2);
+    }
+    for (BYTE b : image) {
+        sum += b;
+    }
+    return sum / static_cast<double>(image.size());
+}
+
+// The SDK rewrites the frame record for every frame, field by field; a
+// field is read whole.
+int32_t ReadField(const int32_t& field) {
+    return std::atomic_ref<int32_t>(const_cast<int32_t&>(field)).load(std::memory_order_relaxed);
+}
+
+// A copy of the current image, taken with Tavrin_GetImage under the SDK's
+// frame lock so that the next frame never overwrites it half-read.
+class ImageCopy {
+public:
+    ImageCopy(int camera, int mode) : camera_(camera) {
+        const int stride = (Tavrin_Width(camera) * (mode / 8) + 3) & ~3;
+        pixels_.resize(static_cast<size_t>(stride) * static_cast<size_t>(Tavrin_Height(camera)));
+    }
+    double Mean(int bitsPerPixel) {
+        const bool copied = Tavrin_GetImage(camera_, pixels_.data(), static_cast<int>(pixels_.size()), 1) != 0;
+        return copied ? MeanLevel(pixels_, bitsPerPixel) : 0.0;
+    }
+
+private:
+    int camera_;
+    std::vector<BYTE> pixels_;
+};
+
+// A frame message carries the frame record; a failure carries its code.
+bool IsFailure(const SdkMessage& message) {
+    return message.message == WM_SDK_ERROR || (message.message == WM_SDK_FRAME && message.wParam == 0);
+}
+
+int ReportFailure(const SdkMessage& message) {
+    const int code = static_cast<int>(message.lParam);
+    std::fprintf(stderr, "tavrin: error %d (%s)\n", code, ErrorName(code));
+    return 1;
+}
+
+}  // namespace
+
+int FormatCode(const std::string& format) {
+    static const std::map<std::string, int> codes = {{"bmp", 0},    {"raw", 1},    {"jpeg", 2}, {"jpg", 2},
+                                                     {"jpeg70", 3}, {"jpeg20", 4}, {"png", 5},  {"tiff", 6},
+                                                     {"tif", 6}};
+    const auto it = codes.find(format);
+    return it == codes.end() ? -1 : it->second;
+}
+
+int Snap(int camera, const Options& options) {
+    const int code = FormatCode(options.format);
+    if (!PrepareCapture(camera, options, false)) {
+        return Fail(camera, "setting up the capture");
+    }
+    if (!Tavrin_SnapShot(camera, nullptr, 0, 1)) {
+        return Fail(camera, "taking a snapshot");
+    }
+    if (!Tavrin_SaveImage(camera, options.output.c_str(), code)) {
+        const std::string reason = FileProblem(options.output);
+        return Fail(camera, "saving " + options.output, reason.empty() ? "" : options.output + ": " + reason);
+    }
+    std::printf("saved %d x %d image to %s\n", Tavrin_Width(camera), Tavrin_Height(camera), options.output.c_str());
+    return 0;
+}
+
+int Record(int camera, HWND window, const Options& options) {
+    if (!PrepareCapture(camera, options, false)) {
+        return Fail(camera, "setting up the recording");
+    }
+    if (!Tavrin_Record(camera, options.output.c_str(), options.milliseconds, 0)) {
+        const std::string reason = FileProblem(options.output);
+        return Fail(camera, "recording to " + options.output, reason.empty() ? "" : options.output + ": " + reason);
+    }
+    // The recording ends by itself after the duration, counted from its
+    // first frame; allow a little more before stopping the stream.
+    const int total = options.milliseconds + 1000;
+    int failure = 0;
+    for (int elapsed = 0; elapsed < total && failure == 0; elapsed += 250) {
+        std::printf("\rrecording %s: %d.%d s of %d.%d s", options.output.c_str(), elapsed / 1000,
+                    (elapsed % 1000) / 100, options.milliseconds / 1000, (options.milliseconds % 1000) / 100);
+        std::fflush(stdout);
+        SdkMessage message{};
+        const auto until = Clock::now() + std::chrono::milliseconds(250);
+        while (WaitSdkMessage(window, message, 50)) {
+            if (message.message == WM_SDK_ERROR) {
+                failure = static_cast<int>(message.lParam);
+            }
+        }
+        std::this_thread::sleep_until(until);
+    }
+    std::printf("\n");
+    Tavrin_StopPreview(camera);
+    if (failure != 0) {
+        std::fprintf(stderr, "tavrin: recording ended with error %d (%s)\n", failure, ErrorName(failure));
+        return 1;
+    }
+    std::printf("recorded %s\n", options.output.c_str());
+    return 0;
+}
+
+// Frames are announced without a buffer of the caller's: each frame's
+// statistics come from a copy of the current image.
+int Stream(int camera, HWND window, const Options& options) {
+    if (!PrepareCapture(camera, options, false)) {
+        return Fail(camera, "setting up the stream");
+    }
+    ImageCopy image(camera, options.mode);
+    if (!Tavrin_CallBackPreview(camera, window, nullptr, 0, 1)) {
+        return Fail(camera, "starting the stream");
+    }
+    int frames = 0;
+    int result = 0;
+    const auto start = Clock::now();
+    while (frames < options.frames) {
+        SdkMessage message{};
+        if (!WaitSdkMessage(window, message, 10000)) {
+            std::fprintf(stderr, "tavrin: no frame for 10 s\n");
+            result = 1;
+            break;
+        }
+        if (IsFailure(message)) {
+            result = ReportFailure(message);
+            break;
+        }
+        const auto* info = reinterpret_cast<const TavrinFrameInfo*>(message.wParam);
+        const int bits = ReadField(info->bitsPerPixel);
+        const int rate = ReadField(info->frameRate);
+        ++frames;
+        std::printf("frame %4d  %d x %d  %2d bpp  rate %d.%d fps  mean %.1f\n", frames, ReadField(info->width),
+                    ReadField(info->height), bits, rate / 10, rate % 10, image.Mean(bits));
+    }
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    Tavrin_StopPreview(camera);
+    if (frames > 0) {
+        std::printf("%d frames in %.2f s: %.1f frames per second\n", frames, seconds, frames / seconds);
+    }
+    return result;
+}
+
+// Live view in the SDK's own preview window, with the frame rate and mean
+// level once a second, until a key, the window closing or --ms.
+int Preview(int camera, HWND window, const Options& options) {
+    if (!PrepareCapture(camera, options, true)) {
+        return Fail(camera, "setting up the preview");
+    }
+    ImageCopy image(camera, options.mode);
+    if (!Tavrin_CallBackPreview(camera, window, nullptr, 0, 1)) {
+        return Fail(camera, "opening the preview", "the preview needs a display (on Linux: DISPLAY)");
+    }
+    std::printf("previewing; press a key or close the window to stop\n");
+    KeyWatch keys;
+    const auto start = Clock::now();
+    auto second = start;
+    int frames = 0;
+    int bits = options.mode;
+    int result = 0;
+    while (result == 0 && !keys.Pressed() && PreviewWindowShown()) {
+        const auto now = Clock::now();
+        if (options.millisecondsGiven && now - start >= std::chrono::milliseconds(options.milliseconds)) {
+            break;
+        }
+        if (now - second >= std::chrono::seconds(1)) {
+            const double seconds = std::chrono::duration<double>(now - second).count();
+            std::printf("%.1f fps  mean %.1f\n", frames / seconds, image.Mean(bits));
+            std::fflush(stdout);
+            frames = 0;
+            second = now;
+        }
+        SdkMessage message{};
+        if (WaitSdkMessage(window, message, 50)) {
+            if (IsFailure(message)) {
+                result = ReportFailure(message);
+            } else if (message.message == WM_SDK_FRAME) {
+                bits = ReadField(reinterpret_cast<const TavrinFrameInfo*>(message.wParam)->bitsPerPixel);
+                ++frames;
+            }
+        }
+    }
+    Tavrin_Close(camera);
+    return result;
+}
+
+}  // namespace tavrin::tool
