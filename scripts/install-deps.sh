@@ -13,8 +13,8 @@ packages=(
   # Windows build and its test runs
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools wine64 wine
   dpkg-dev nasm
-  # preview tests
-  xvfb xauth x11-utils
+  # preview tests, and the dialogs' GTK view with its screenshots
+  xvfb xauth x11-utils libgtk-3-dev
   # independent readers of the files we write
   ffmpeg libtiff-tools pngcheck python3 python3-pil imagemagick
 )
