@@ -13,6 +13,7 @@
 #include "camera/analog_settings.h"
 #include "camera/capture_settings.h"
 #include "camera/capture_window.h"
+#include "camera/dialog_launchers.h"
 #include "camera/error_queue.h"
 #include "camera/owner_table.h"
 #include "display/preview_window.h"
@@ -148,6 +149,11 @@ public:
     AcquisitionState State() const { return state_.load(std::memory_order_acquire); }
     // ---- end of acquisition ----
 
+    // The built-in dialogs (camera/dialog_launchers.cpp).
+    int SetCameraDlg(platform::WindowHandle parent);
+    int SetAnalogDlg(platform::WindowHandle parent);
+    int SetImageDlg(platform::WindowHandle parent);
+
     // Operations this camera model does not have.
     int Unsupported();             // posts 11 without queueing, returns 0
     int UnsupportedFilter();       // queues and posts 11, returns -1
@@ -223,6 +229,7 @@ private:
     const CDibImage* CurrentOutput() const;
     void NotifyFrame(uintptr_t wParam, intptr_t lParam);
     int SaveOutput(const char* fileName, int format);
+    void TellOpenDialogs();
 
     platform::CriticalSection controlLock_;  // serialises starts and stops
     std::atomic<AcquisitionState> state_{AcquisitionState::Idle};
@@ -235,6 +242,7 @@ private:
     int32_t recordDuration_ = 0;  // handed to the recording thread at its start
     int32_t preparedMode_ = 0;    // the colour mode the images were sized for
     FrameTarget target_;
+    DialogNotices dialogNotices_;  // acquisition thread only
     TavrinFrameInfo frameInfo_{};  // guarded by frameLock_
     uint32_t frameCount_ = 0;      // acquisition thread only
     uint32_t rateWindowStart_ = 0;

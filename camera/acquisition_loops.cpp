@@ -88,6 +88,7 @@ void CTavrin::StreamingLoop() {
     frameCount_ = 0;
     rateWindowStart_ = platform::MultimediaTime();
     while (runFlag_.load(std::memory_order_acquire) != kStop) {
+        TellOpenDialogs();  // about the previous frame, outside the frame lock
         // A negative wait time (the registry may hold one) means no wait.
         platform::Sleep(static_cast<uint32_t>(std::max(0, format_.waitTime.load(std::memory_order_relaxed))));
         if (runFlag_.load(std::memory_order_acquire) != kRun) {
@@ -127,6 +128,7 @@ void CTavrin::StreamingLoop() {
 
 void CTavrin::TriggerLoop() {
     while (runFlag_.load(std::memory_order_acquire) != kStop) {
+        TellOpenDialogs();  // about the previous frame, outside the frame lock
         if (runFlag_.load(std::memory_order_acquire) != kRun) {
             platform::Sleep(10);
             continue;

@@ -56,10 +56,12 @@ void CTavrin::AutoIris(CDibImage& raw, int32_t mode) {
                            AnalogRecord::kColorGainB, AnalogRecord::kColorGainG2}) {
             analog_.Set(field, gain);
         }
+        dialogNotices_.gain = gain;
     } else {
         const int32_t lines = AutoIrisExposure(static_cast<int32_t>(device_->GetExposure()), factor);
         device_->SetExposure(static_cast<uint32_t>(lines));
         analog_.Set(AnalogRecord::kExposure, lines);
+        dialogNotices_.exposure = lines;
     }
 }
 
@@ -71,6 +73,10 @@ void CTavrin::ProcessFrame(CDibImage& raw) {
     if (irisMode == 1 || irisMode == 2) {
         AutoIris(raw, preparedMode_);
     }
+    // With automatic white balance on or a gray pass requested, the chain
+    // may write new gains that an open image dialog should show.
+    dialogNotices_.imagePass = dialogNotices_.imagePass || filter_.Get(kBayerGainAuto) != 0 ||
+                               filter_.Get(kGrayAutoBalance) != 0;
     chain_.Run(imageSet_, filter_, ChainFrame{preparedMode_, mirrorV, mirrorH});
 }
 

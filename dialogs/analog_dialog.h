@@ -49,6 +49,7 @@ public:
     void OnTabChanged() override;
 
     AnalogPage& Page() { return page_; }
+    const AnalogRecord& Record() const { return record_; }
 
 private:
     AnalogRecord& record_;

@@ -24,8 +24,8 @@ RunModalDialogFunction* LoadView() {
 
 }  // namespace
 
-int RunModalDialog(int templateId, platform::WindowHandle parent, DialogHandler& handler,
-                   const CrossThreadWork* work) {
+int RunScreenDialog(int templateId, platform::WindowHandle parent, DialogHandler& handler,
+                    const CrossThreadWork* work) {
     const auto display = platform::GetEnvironment("DISPLAY");
     if (!display || display->empty()) return -1;
     RunModalDialogFunction* run = LoadView();

@@ -18,6 +18,7 @@ public:
     // After an automatic white balance or gray pass changed the record.
     void Refresh();
     const ImageDialogFlags& Flags() const { return flags_; }
+    const FilterRecord& Record() const { return record_; }
 
 private:
     void Collect();

@@ -24,6 +24,16 @@ struct CrossThreadWork {
 int RunModalDialog(int templateId, platform::WindowHandle parent, DialogHandler& handler,
                    const CrossThreadWork* work);
 
+// The screen's view behind RunModalDialog: Win32 or the GTK module.
+int RunScreenDialog(int templateId, platform::WindowHandle parent, DialogHandler& handler,
+                    const CrossThreadWork* work);
+
+// Replaces the screen's view for the calling program's tests (an empty
+// function puts the screen back), so that launchers can be driven through a
+// headless dialog.
+using ModalView = std::function<int(int templateId, DialogHandler& handler, const CrossThreadWork* work)>;
+void SetModalViewForTesting(ModalView view);
+
 // Whether the dialogs use their Japanese templates and texts.
 bool UseJapanese();
 

@@ -89,8 +89,8 @@ INT_PTR CALLBACK DialogProcedure(HWND window, UINT message, WPARAM wParam, LPARA
 
 }  // namespace win32
 
-int RunModalDialog(int templateId, platform::WindowHandle parent, DialogHandler& handler,
-                   const CrossThreadWork* work) {
+int RunScreenDialog(int templateId, platform::WindowHandle parent, DialogHandler& handler,
+                    const CrossThreadWork* work) {
     win32::DialogContext context;
     context.handler = &handler;
     context.work = work;
