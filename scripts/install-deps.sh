@@ -14,7 +14,7 @@ packages=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools wine64 wine
   dpkg-dev nasm
   # preview tests, and the dialogs' GTK view with its screenshots
-  xvfb xauth x11-utils libgtk-3-dev
+  xvfb xauth x11-utils libgtk-3-dev fonts-ipafont-gothic
   # independent readers of the files we write
   ffmpeg libtiff-tools pngcheck python3 python3-pil imagemagick
 )

@@ -2,7 +2,7 @@
 //
 //   tavrin [--sim SLOTS] [--device N] COMMAND [options]
 //
-// Commands: list, info, snap, record, stream, get, set. Run `tavrin help`.
+// Commands: list, info, snap, record, stream, get, set, dialog. Run `tavrin help`.
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "api/TavrinSdk.h"
+#include "tools/tool_dialogs.h"
 #include "tools/tool_messages.h"
 #include "tools/tool_settings.h"
 
@@ -73,6 +74,7 @@ int Usage(const char* problem) {
                  "  snap -o FILE [--format bmp|raw|jpeg|jpeg70|jpeg20|png|tiff] [--mode 8|16|24|32|48|64]\n"
                  "  record -o FILE.avi [--ms N] [--mode ...]   record N milliseconds of video\n"
                  "  stream [--frames N] [--mode ...]            receive frames, print rate and levels\n"
+                 "  dialog camera|analog|image   a built-in dialog; prints the settings it leaves\n"
                  "  get NAME | set NAME VALUE    a setting; names:\n%s"
                  "--sim SLOTS runs on the simulated camera (e.g. --sim 0 or --sim \"0,2;pattern=3\").\n",
                  tavrin::tool::SettingNames().c_str());
@@ -323,6 +325,17 @@ int Set(int camera, const Options& options) {
     return 0;
 }
 
+int Dialog(int camera, const Options& options) {
+    if (options.arguments.size() != 1) {
+        return Usage("dialog needs camera, analog or image");
+    }
+    const int result = tavrin::tool::RunDialog(camera, options.arguments[0]);
+    if (result == 2) {
+        return Usage("dialog needs camera, analog or image");
+    }
+    return result == 0 ? 0 : Fail(camera, "opening the dialog");
+}
+
 int Run(int camera, HWND window, const Options& options) {
     if (options.command == "list") return List(camera);
     if (options.device != 0 && !Tavrin_SetDeviceNumber(camera, options.device)) {
@@ -334,6 +347,7 @@ int Run(int camera, HWND window, const Options& options) {
     if (options.command == "stream") return Stream(camera, window, options);
     if (options.command == "get") return Get(camera, options);
     if (options.command == "set") return Set(camera, options);
+    if (options.command == "dialog") return Dialog(camera, options);
     return Usage("unknown command");
 }
 

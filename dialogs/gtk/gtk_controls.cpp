@@ -7,7 +7,7 @@ namespace tavrin::dialogs::gtk {
 namespace {
 
 constexpr int kPageX = 30;  // where a page sits within the tab control, in pixels
-constexpr int kPageY = 25;
+constexpr int kPageY = 40;  // below GTK's taller tab strip
 
 // "&Gain" becomes "_Gain"; a literal underscore is doubled.
 std::string Mnemonic(const char* text) {
