@@ -19,8 +19,7 @@ using namespace tavrin::dialogs;
 
 namespace {
 
-// Plays the user on the dialog the launcher opens; no script: the dialog
-// cannot be created.
+// Plays the user on the dialog the launcher opens.
 struct ScriptedView {
     explicit ScriptedView(std::function<void(HeadlessDialog&, const CrossThreadWork*)> script) {
         SetModalViewForTesting([script](int templateId, DialogHandler& handler, const CrossThreadWork* work) {
@@ -61,15 +60,14 @@ TEST_F(LauncherTest, CameraDialogOkRestartsPreviewInTheNewMode) {
 
 TEST_F(LauncherTest, DialogThatCannotBeCreatedIsCancelAndStreamingResumes) {
     ASSERT_EQ(camera.StartPreview(), 1);
-    const auto display = platform::GetEnvironment("DISPLAY");
-    platform::SetEnvironment("DISPLAY", nullptr);
+    SetModalViewForTesting([](int, DialogHandler&, const CrossThreadWork*) { return -1; });
     const int32_t exposure = camera.Analog().Get(AnalogRecord::kExposure);
     EXPECT_EQ(camera.SetCameraDlg(nullptr), 1);
     EXPECT_EQ(camera.State(), AcquisitionState::Streaming);
     EXPECT_EQ(camera.SetAnalogDlg(nullptr), 1);
     EXPECT_EQ(camera.Analog().Get(AnalogRecord::kExposure), exposure);
     EXPECT_EQ(camera.GetColorMode(), 24);
-    if (display) platform::SetEnvironment("DISPLAY", display->c_str());
+    SetModalViewForTesting({});
 }
 
 TEST_F(LauncherTest, AnalogDefaultThenCancelRestoresTheCamera) {
