@@ -1,5 +1,5 @@
 // The exported functions: each finds its camera object and forwards.
-#include "api/TavrinSdk.h"
+#include "TavrinSdk.h"
 #include "api/export_frame.h"
 
 using tavrin::CallCamera;
@@ -71,47 +71,47 @@ TAVRIN_API int TAVRIN_CALL Tavrin_LoadConfigFileW(int h, const TavrinWChar* file
 // Operations this camera model does not have
 
 TAVRIN_API int TAVRIN_CALL Tavrin_Fpga_ReadRegister(int h, int, int*) {
-    return CallCamera(h, [](CTavrin& c) { return c.Unsupported(); });
+    return CallCamera(h, [](CTavrin& c) { return c.Settings().Unsupported(); });
 }
 
 TAVRIN_API int TAVRIN_CALL Tavrin_Fpga_WriteRegister(int h, int, int) {
-    return CallCamera(h, [](CTavrin& c) { return c.Unsupported(); });
+    return CallCamera(h, [](CTavrin& c) { return c.Settings().Unsupported(); });
 }
 
 TAVRIN_API int TAVRIN_CALL Tavrin_Fps(int h) {
-    return CallCamera(h, [](CTavrin& c) { return c.Unsupported(); });
+    return CallCamera(h, [](CTavrin& c) { return c.Settings().Unsupported(); });
 }
 
 TAVRIN_API int TAVRIN_CALL Tavrin_GetHalfClock(int h, int*) {
-    return CallCamera(h, [](CTavrin& c) { return c.Unsupported(); });
+    return CallCamera(h, [](CTavrin& c) { return c.Settings().Unsupported(); });
 }
 
 TAVRIN_API int TAVRIN_CALL Tavrin_SetHalfClock(int h, int) {
-    return CallCamera(h, [](CTavrin& c) { return c.Unsupported(); });
+    return CallCamera(h, [](CTavrin& c) { return c.Settings().Unsupported(); });
 }
 
 TAVRIN_API int TAVRIN_CALL Tavrin_SetCrossbar(int h, int, int) {
-    return CallCamera(h, [](CTavrin& c) { return c.Unsupported(); });
+    return CallCamera(h, [](CTavrin& c) { return c.Settings().Unsupported(); });
 }
 
 TAVRIN_API int TAVRIN_CALL Tavrin_SetSamplingRate(int h, int) {
-    return CallCamera(h, [](CTavrin& c) { return c.Unsupported(); });
+    return CallCamera(h, [](CTavrin& c) { return c.Settings().Unsupported(); });
 }
 
 TAVRIN_API int TAVRIN_CALL Tavrin_GetConfigFilter(int h, int, int*) {
-    return CallCamera(h, [](CTavrin& c) { return c.UnsupportedFilter(); });
+    return CallCamera(h, [](CTavrin& c) { return c.Settings().UnsupportedFilter(); });
 }
 
 TAVRIN_API int TAVRIN_CALL Tavrin_SetConfigFilter(int h, int, int) {
-    return CallCamera(h, [](CTavrin& c) { return c.UnsupportedFilter(); });
+    return CallCamera(h, [](CTavrin& c) { return c.Settings().UnsupportedFilter(); });
 }
 
 TAVRIN_API int TAVRIN_CALL Tavrin_GetSamplingRate(int h, int* rate) {
-    return CallCamera(h, [=](CTavrin& c) { return c.UnsupportedQuery(rate); });
+    return CallCamera(h, [=](CTavrin& c) { return c.Settings().UnsupportedQuery(rate); });
 }
 
 TAVRIN_API int TAVRIN_CALL Tavrin_GetVideoFormat(int h, int* format) {
-    return CallCamera(h, [=](CTavrin& c) { return c.UnsupportedQuery(format); });
+    return CallCamera(h, [=](CTavrin& c) { return c.Settings().UnsupportedQuery(format); });
 }
 
 }  // extern "C"

@@ -1,6 +1,7 @@
 // The exported built-in dialogs. Each finds its camera object and forwards.
-#include "api/TavrinSdk.h"
+#include "TavrinSdk.h"
 #include "api/export_frame.h"
+#include "camera/dialog_launchers.h"
 
 using tavrin::CallCamera;
 using tavrin::CTavrin;
@@ -12,13 +13,13 @@ tavrin::platform::WindowHandle Window(HWND window) { return reinterpret_cast<tav
 }  // namespace
 
 TAVRIN_API int TAVRIN_CALL Tavrin_SetCameraDlg(int h, HWND parent) {
-    return CallCamera(h, [=](CTavrin& c) { return c.SetCameraDlg(Window(parent)); });
+    return CallCamera(h, [=](CTavrin& c) { return tavrin::SetCameraDlg(c, Window(parent)); });
 }
 
 TAVRIN_API int TAVRIN_CALL Tavrin_SetAnalogDlg(int h, HWND parent) {
-    return CallCamera(h, [=](CTavrin& c) { return c.SetAnalogDlg(Window(parent)); });
+    return CallCamera(h, [=](CTavrin& c) { return tavrin::SetAnalogDlg(c, Window(parent)); });
 }
 
 TAVRIN_API int TAVRIN_CALL Tavrin_SetImageDlg(int h, HWND parent) {
-    return CallCamera(h, [=](CTavrin& c) { return c.SetImageDlg(Window(parent)); });
+    return CallCamera(h, [=](CTavrin& c) { return tavrin::SetImageDlg(c, Window(parent)); });
 }

@@ -1,7 +1,7 @@
 // The exported settings functions: output format, readout region, filter
 // values, analog values, device access and enumeration. Each finds its
 // camera object and forwards.
-#include "api/TavrinSdk.h"
+#include "TavrinSdk.h"
 #include "api/export_frame.h"
 #include "camera/filter_settings.h"
 
@@ -14,11 +14,11 @@ using enum tavrin::FilterId;
 namespace {
 
 int GetFilter(int h, int id, int* error) {
-    return CallCamera(h, [=](CTavrin& c) { return c.GetFilterValue(id, error); });
+    return CallCamera(h, [=](CTavrin& c) { return c.Settings().GetFilterValue(id, error); });
 }
 
 int SetFilter(int h, int id, int value) {
-    return CallCamera(h, [=](CTavrin& c) { return c.SetFilterValue(id, value); });
+    return CallCamera(h, [=](CTavrin& c) { return c.Settings().SetFilterValue(id, value); });
 }
 
 // The wide names are UTF-16 on every platform.
@@ -33,66 +33,66 @@ extern "C" {
 // Device selection and information
 
 TAVRIN_API int TAVRIN_CALL Tavrin_EnumDevice(int h, char* names) {
-    return CallCamera(h, [=](CTavrin& c) { return c.EnumDevice(names); });
+    return CallCamera(h, [=](CTavrin& c) { return c.Settings().EnumDevice(names); });
 }
 
 TAVRIN_API int TAVRIN_CALL Tavrin_EnumDeviceW(int h, TavrinWChar* names) {
-    return CallCamera(h, [=](CTavrin& c) { return c.EnumDeviceW(Utf16(names)); });
+    return CallCamera(h, [=](CTavrin& c) { return c.Settings().EnumDeviceW(Utf16(names)); });
 }
 
 TAVRIN_API int TAVRIN_CALL Tavrin_GetDeviceName(int h, int index, char* name, int size) {
-    return CallCamera(h, [=](CTavrin& c) { return c.GetDeviceName(index, name, size); });
+    return CallCamera(h, [=](CTavrin& c) { return c.Settings().GetDeviceName(index, name, size); });
 }
 
 TAVRIN_API int TAVRIN_CALL Tavrin_GetDeviceNameW(int h, int index, TavrinWChar* name, int size) {
-    return CallCamera(h, [=](CTavrin& c) { return c.GetDeviceNameW(index, Utf16(name), size); });
+    return CallCamera(h, [=](CTavrin& c) { return c.Settings().GetDeviceNameW(index, Utf16(name), size); });
 }
 
 TAVRIN_API int TAVRIN_CALL Tavrin_GetCameraInfo(int h, TavrinCameraInfo* info) {
-    return CallCamera(h, [=](CTavrin& c) { return c.GetCameraInfo(info); });
+    return CallCamera(h, [=](CTavrin& c) { return c.Settings().GetCameraInfo(info); });
 }
 
 
 // Image format and readout region
 
 TAVRIN_API int TAVRIN_CALL Tavrin_SetColorMode(int h, int bits) {
-    return CallCamera(h, [=](CTavrin& c) { return c.SetColorMode(bits); });
+    return CallCamera(h, [=](CTavrin& c) { return c.Settings().SetColorMode(bits); });
 }
 
 TAVRIN_API int TAVRIN_CALL Tavrin_GetColorMode(int h) {
-    return CallCameraOr(-1, h, [](CTavrin& c) { return c.GetColorMode(); });
+    return CallCameraOr(-1, h, [](CTavrin& c) { return c.Settings().GetColorMode(); });
 }
 
 TAVRIN_API int TAVRIN_CALL Tavrin_SetSubSample(int h, int mode) {
-    return CallCamera(h, [=](CTavrin& c) { return c.SetSubSample(mode); });
+    return CallCamera(h, [=](CTavrin& c) { return c.Settings().SetSubSample(mode); });
 }
 
 TAVRIN_API int TAVRIN_CALL Tavrin_GetSubSample(int h) {
-    return CallCameraOr(-1, h, [](CTavrin& c) { return c.SubSample(); });
+    return CallCameraOr(-1, h, [](CTavrin& c) { return c.Context().SubSample(); });
 }
 
 TAVRIN_API int TAVRIN_CALL Tavrin_SetWaitTime(int h, int milliseconds) {
-    return CallCamera(h, [=](CTavrin& c) { return c.SetWaitTime(milliseconds); });
+    return CallCamera(h, [=](CTavrin& c) { return c.Settings().SetWaitTime(milliseconds); });
 }
 
 TAVRIN_API int TAVRIN_CALL Tavrin_GetWaitTime(int h) {
-    return CallCameraOr(-1, h, [](CTavrin& c) { return c.GetWaitTime(); });
+    return CallCameraOr(-1, h, [](CTavrin& c) { return c.Settings().GetWaitTime(); });
 }
 
 TAVRIN_API int TAVRIN_CALL Tavrin_SetCaptureWindow(int h, int width, int height) {
-    return CallCamera(h, [=](CTavrin& c) { return c.SetCaptureWindow(width, height); });
+    return CallCamera(h, [=](CTavrin& c) { return c.Settings().SetCaptureWindow(width, height); });
 }
 
 TAVRIN_API int TAVRIN_CALL Tavrin_SetCaptureWindowEx(int h, int th, int ehs, int eh, int tv, int evs, int ev) {
-    return CallCamera(h, [=](CTavrin& c) { return c.SetCaptureWindowEx(th, ehs, eh, tv, evs, ev); });
+    return CallCamera(h, [=](CTavrin& c) { return c.Settings().SetCaptureWindowEx(th, ehs, eh, tv, evs, ev); });
 }
 
 TAVRIN_API int TAVRIN_CALL Tavrin_GetCaptureWindowEx(int h, int* th, int* ehs, int* eh, int* tv, int* evs, int* ev) {
-    return CallCamera(h, [=](CTavrin& c) { return c.GetCaptureWindowEx(th, ehs, eh, tv, evs, ev); });
+    return CallCamera(h, [=](CTavrin& c) { return c.Settings().GetCaptureWindowEx(th, ehs, eh, tv, evs, ev); });
 }
 
 TAVRIN_API int TAVRIN_CALL Tavrin_SetPreviewWindow(int h, HWND parent, int x, int y, int width, int height) {
-    return CallCamera(h, [=](CTavrin& c) { return c.SetPreviewWindow(Window(parent), x, y, width, height); });
+    return CallCamera(h, [=](CTavrin& c) { return c.Settings().SetPreviewWindow(Window(parent), x, y, width, height); });
 }
 
 // Filter values, each named export one identifier of the table
@@ -157,67 +157,67 @@ TAVRIN_API int TAVRIN_CALL Tavrin_SetGrayOffsetB(int h, int v) { return SetFilte
 // Analog and device settings
 
 TAVRIN_API int TAVRIN_CALL Tavrin_SetRealExposureTime(int h, int microseconds) {
-    return CallCamera(h, [=](CTavrin& c) { return c.SetRealExposureTime(microseconds); });
+    return CallCamera(h, [=](CTavrin& c) { return c.Settings().SetRealExposureTime(microseconds); });
 }
 
 TAVRIN_API int TAVRIN_CALL Tavrin_GetRealExposureTime(int h, int* error) {
-    return CallCamera(h, [=](CTavrin& c) { return c.GetRealExposureTime(error); });
+    return CallCamera(h, [=](CTavrin& c) { return c.Settings().GetRealExposureTime(error); });
 }
 
 TAVRIN_API int TAVRIN_CALL Tavrin_SetMirrorH(int h, int flag) {
-    return CallCamera(h, [=](CTavrin& c) { return c.SetMirrorH(flag); });
+    return CallCamera(h, [=](CTavrin& c) { return c.Settings().SetMirrorH(flag); });
 }
 
 TAVRIN_API int TAVRIN_CALL Tavrin_GetMirrorH(int h) {
-    return CallCamera(h, [](CTavrin& c) { return c.GetMirrorH(); });
+    return CallCamera(h, [](CTavrin& c) { return c.Settings().GetMirrorH(); });
 }
 
 TAVRIN_API int TAVRIN_CALL Tavrin_SetMirrorV(int h, int flag) {
-    return CallCamera(h, [=](CTavrin& c) { return c.SetMirrorV(flag); });
+    return CallCamera(h, [=](CTavrin& c) { return c.Settings().SetMirrorV(flag); });
 }
 
 TAVRIN_API int TAVRIN_CALL Tavrin_GetMirrorV(int h) {
-    return CallCamera(h, [](CTavrin& c) { return c.GetMirrorV(); });
+    return CallCamera(h, [](CTavrin& c) { return c.Settings().GetMirrorV(); });
 }
 
 TAVRIN_API int TAVRIN_CALL Tavrin_SetAutoIris(int h, int mode) {
-    return CallCamera(h, [=](CTavrin& c) { return c.SetAutoIris(mode); });
+    return CallCamera(h, [=](CTavrin& c) { return c.Settings().SetAutoIris(mode); });
 }
 
 TAVRIN_API int TAVRIN_CALL Tavrin_GetAutoIris(int h, int* error) {
-    return CallCamera(h, [=](CTavrin& c) { return c.GetAutoIris(error); });
+    return CallCamera(h, [=](CTavrin& c) { return c.Settings().GetAutoIris(error); });
 }
 
 TAVRIN_API int TAVRIN_CALL Tavrin_SetIOPort(int h, BYTE value) {
-    return CallCamera(h, [=](CTavrin& c) { return c.SetIOPort(value); });
+    return CallCamera(h, [=](CTavrin& c) { return c.Settings().SetIOPort(value); });
 }
 
 TAVRIN_API int TAVRIN_CALL Tavrin_GetIOPort(int h, BYTE* value, void*, int) {
-    return CallCamera(h, [=](CTavrin& c) { return c.GetIOPort(value); });
+    return CallCamera(h, [=](CTavrin& c) { return c.Settings().GetIOPort(value); });
 }
 
 TAVRIN_API int TAVRIN_CALL Tavrin_ReadRegister(int h, BYTE address, int* error) {
-    return CallCamera(h, [=](CTavrin& c) { return c.ReadRegister(address, error); });
+    return CallCamera(h, [=](CTavrin& c) { return c.Settings().ReadRegister(address, error); });
 }
 
 TAVRIN_API int TAVRIN_CALL Tavrin_ReadRegisterEx(int h, int address, int* error) {
-    return CallCamera(h, [=](CTavrin& c) { return c.ReadRegister(address, error); });
+    return CallCamera(h, [=](CTavrin& c) { return c.Settings().ReadRegister(address, error); });
 }
 
 TAVRIN_API int TAVRIN_CALL Tavrin_WriteRegister(int h, BYTE address, WORD value) {
-    return CallCamera(h, [=](CTavrin& c) { return c.WriteRegister(address, value); });
+    return CallCamera(h, [=](CTavrin& c) { return c.Settings().WriteRegister(address, value); });
 }
 
 TAVRIN_API int TAVRIN_CALL Tavrin_WriteRegisterEx(int h, int address, int value) {
-    return CallCamera(h, [=](CTavrin& c) { return c.WriteRegister(address, value); });
+    return CallCamera(h, [=](CTavrin& c) { return c.Settings().WriteRegister(address, value); });
 }
 
 TAVRIN_API int TAVRIN_CALL Tavrin_ReadSromID(int h, int address, int* error) {
-    return CallCamera(h, [=](CTavrin& c) { return c.ReadSromID(address, error); });
+    return CallCamera(h, [=](CTavrin& c) { return c.Settings().ReadSromID(address, error); });
 }
 
 TAVRIN_API int TAVRIN_CALL Tavrin_WriteSromID(int h, BYTE address, BYTE value) {
-    return CallCamera(h, [=](CTavrin& c) { return c.WriteSromID(address, value); });
+    return CallCamera(h, [=](CTavrin& c) { return c.Settings().WriteSromID(address, value); });
 }
 
 }  // extern "C"

@@ -1,5 +1,5 @@
 // Message windows for POSIX hosts (see TavrinPosix.h).
-#include "api/TavrinPosix.h"
+#include "TavrinPosix.h"
 #include "platform/message_windows.h"
 
 namespace {

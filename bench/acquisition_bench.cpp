@@ -34,9 +34,9 @@
 #include <thread>
 #include <vector>
 
-#include "api/TavrinPosix.h"
-#include "api/TavrinSdk.h"
-#include "api/TavrinSim.h"
+#include "TavrinPosix.h"
+#include "TavrinSdk.h"
+#include "TavrinSim.h"
 #include "platform/environment.h"
 
 namespace {

@@ -1,10 +1,11 @@
 #include "camera/CTavrin.h"
 
+#include <mutex>
 #include <new>
 
+#include "camera/capture_window.h"
 #include "device/tavrin_860vx_rux_sdk.h"
 #include "platform/codepage.h"
-#include "platform/module.h"
 #include "settings/registry_store.h"
 
 namespace tavrin {
@@ -14,53 +15,53 @@ constexpr uint32_t kVariantSromAddress = 0x1EB0;
 
 }  // namespace
 
-CTavrin::CTavrin()
-    : imageSet_{&images_[0], &images_[1], &images_[2], &images_[3],
-                &images_[4], &images_[5], &images_[6], &images_[7]} {}
+CTavrin::CTavrin() = default;
 
 // Resources go in reverse order of creation: acquisition stops and the
 // device closes before the model object goes, and the model object before
 // the images.
 CTavrin::~CTavrin() {
-    if (HasDevice()) {
-        SaveSettingGroups(DeviceIndex());
+    if (context_.HasDevice()) {
+        SaveSettingGroups(context_.DeviceIndex());
     }
     Close();
-    if (HasDevice()) {
-        ReleaseOwner(device_->GetDeviceIndex());
+    if (context_.HasDevice()) {
+        acquisition_.ReleaseOwner(context_.device->GetDeviceIndex());
     }
-    device_.reset();
+    context_.device.reset();
 }
 
 int CTavrin::Initialize(platform::WindowHandle notifyWindow) {
-    owners_ = OwnerTable::Open();
-    if (!owners_) {
-        Report(kErrBuffer);  // no window stored yet: queued, not posted
+    context_.owners = OwnerTable::Open();
+    if (!context_.owners) {
+        context_.Report(kErrBuffer);  // no window stored yet: queued, not posted
         return 0;
     }
     // Building the model object probes the 32 device paths and brings
     // device 0 to its defaults; it does not keep the camera open.
     try {
-        device_ = std::make_unique<device::CTavrin860VXRUXSdk>();
+        context_.device = std::make_unique<device::CTavrin860VXRUXSdk>();
     } catch (const std::bad_alloc&) {
-        device_.reset();
+        context_.device.reset();
     }
-    notifyWindow_.store(notifyWindow, std::memory_order_relaxed);
-    if (!device_) {
-        Report(kErrBuffer);
+    context_.notifier.SetWindow(notifyWindow);
+    if (!context_.device) {
+        context_.Report(kErrBuffer);
         return 0;
     }
-    LoadSizeSettings(capture_, DeviceIndex());
-    device_->ApplyDefaults();
-    if (!IsCaptureWindowValid(capture_, SubSample())) {
-        Report(kErrCaptureWindow);
-        ResetCaptureWindow(capture_);
+    CaptureWindow& capture = context_.capture;
+    LoadSizeSettings(capture, context_.DeviceIndex());
+    context_.device->ApplyDefaults();
+    if (!IsCaptureWindowValid(capture, context_.SubSample())) {
+        context_.Report(kErrCaptureWindow);
+        ResetCaptureWindow(capture);
     }
-    device_->SetImageArea(capture_.EHS, capture_.EVS, capture_.EH, capture_.EV, static_cast<uint32_t>(SubSample()));
-    preview_.SetRectangle(0, 0, Width(), Height());
-    LoadSettingGroups(DeviceIndex());
-    ProgramAnalogSettings();
-    LoadFormatSettings(format_, DeviceIndex());
+    context_.device->SetImageArea(capture.EHS, capture.EVS, capture.EH, capture.EV,
+                                  static_cast<uint32_t>(context_.SubSample()));
+    context_.preview.SetRectangle(0, 0, Width(), Height());
+    LoadSettingGroups(context_.DeviceIndex());
+    analog_.ProgramRecord();
+    LoadFormatSettings(context_.format, context_.DeviceIndex());
     return 1;
 }
 
@@ -68,67 +69,46 @@ int CTavrin::Initialize(platform::WindowHandle notifyWindow) {
 // analog. A camera without stored groups gets their fallbacks (the analog
 // group takes the device's mirror flags).
 void CTavrin::LoadSettingGroups(int cameraNumber) {
-    LoadFilterSettings(filter_, cameraNumber);
-    LoadGraySettings(filter_, cameraNumber);
-    const AnalogFallback fallback{static_cast<int32_t>(device_->GetGainDefault()),
-                                  static_cast<int32_t>(device_->GetExposureMin()), device_->GetMirrorV(),
-                                  device_->GetMirrorH()};
-    LoadAnalogSettings(analog_, fallback, cameraNumber);
+    LoadFilterSettings(context_.filter, cameraNumber);
+    LoadGraySettings(context_.filter, cameraNumber);
+    const device::CTavrin860VXRUXSdk& device = *context_.device;
+    const AnalogFallback fallback{static_cast<int32_t>(device.GetGainDefault()),
+                                  static_cast<int32_t>(device.GetExposureMin()), device.GetMirrorV(),
+                                  device.GetMirrorH()};
+    LoadAnalogSettings(context_.analog, fallback, cameraNumber);
 }
 
 void CTavrin::SaveSettingGroups(int cameraNumber) {
-    SaveAnalogSettings(analog_, cameraNumber);
-    SaveFilterSettings(filter_, cameraNumber);
-    SaveGraySettings(filter_, cameraNumber);
-}
-
-// Gain, exposure and the mirror flags of the analog record into the device.
-void CTavrin::ProgramAnalogSettings() {
-    device_->SetGain(static_cast<uint32_t>(analog_.Get(AnalogRecord::kGlobalGain)));
-    device_->SetExposure(static_cast<uint32_t>(analog_.Get(AnalogRecord::kExposure)));
-    device_->SetMirrorV(static_cast<uint32_t>(analog_.Get(AnalogRecord::kMirrorV)));
-    device_->SetMirrorH(static_cast<uint32_t>(analog_.Get(AnalogRecord::kMirrorH)));
+    SaveAnalogSettings(context_.analog, cameraNumber);
+    SaveFilterSettings(context_.filter, cameraNumber);
+    SaveGraySettings(context_.filter, cameraNumber);
 }
 
 int CTavrin::SelectDevice(int index) {
-    if (!RequireDevice()) {
+    if (!context_.RequireDevice()) {
         return 0;
     }
-    std::lock_guard control(controlLock_);
+    std::lock_guard control(acquisition_.ControlLock());
     // Switching cameras under a running transfer would pull the device out
     // from under the acquisition thread.
-    if (State() != AcquisitionState::Idle) {
-        Report(kErrNotReady);
+    if (acquisition_.State() != AcquisitionState::Idle) {
+        context_.Report(kErrNotReady);
         return 0;
     }
-    SaveSettingGroups(DeviceIndex());
-    if (index < 0 || index >= device::CTavrin860VXRUXSdk::GetDeviceCount() || !device_->IsDevicePresent(index) ||
-        device_->SelectCamera(index) != 0) {
-        Report(kErrDevice);
+    SaveSettingGroups(context_.DeviceIndex());
+    device::CTavrin860VXRUXSdk& device = *context_.device;
+    if (index < 0 || index >= device::CTavrin860VXRUXSdk::GetDeviceCount() || !device.IsDevicePresent(index) ||
+        device.SelectCamera(index) != 0) {
+        context_.Report(kErrDevice);
         return 0;
     }
     LoadSettingGroups(index);
-    ProgramAnalogSettings();
+    analog_.ProgramRecord();
     uint8_t variant = 0;
-    if (device_->ReadSromByte(kVariantSromAddress, variant) && (variant == 1 || variant == 2)) {
-        device_->SetVariant(variant - 1u);
+    if (device.ReadSromByte(kVariantSromAddress, variant) && (variant == 1 || variant == 2)) {
+        device.SetVariant(variant - 1u);
     }
-    deviceIndex_.store(index, std::memory_order_relaxed);
-    return 1;
-}
-
-// Stops acquisition, removes the preview window and closes the grab handle;
-// the object stays usable and the next start opens the device again.
-int CTavrin::Close() {
-    // One step for other threads' starts: the stream is stopped and the
-    // window goes before another start can open either again.
-    std::lock_guard control(controlLock_);
-    StopPreview();
-    previewWindow_.Close();
-    imageValid_.store(0, std::memory_order_release);
-    if (HasDevice()) {
-        device_->CloseGrab();
-    }
+    context_.deviceIndex.store(index, std::memory_order_relaxed);
     return 1;
 }
 
@@ -139,63 +119,10 @@ int CTavrin::LoadConfigFile(const char* fileName) {
 int CTavrin::LoadConfigFileW(const char16_t* fileName) {
     const auto ansiName = platform::Utf16ToAnsi(fileName);
     if (!ansiName) {
-        Report(kErrFile);
+        context_.Report(kErrFile);
         return 0;
     }
     return LoadConfigFile(ansiName->c_str());
-}
-
-void CTavrin::Report(int32_t code) {
-    errors_.Push(code);
-    platform::WindowHandle window = notifyWindow_.load(std::memory_order_relaxed);
-    if (window != nullptr) {
-        platform::PostWindowMessage(window, kMessageError, 0, code);
-    }
-}
-
-void CTavrin::Notify(int32_t code) {
-    platform::PostWindowMessage(notifyWindow_.load(std::memory_order_relaxed), kMessageError, 0, code);
-}
-
-bool CTavrin::RequireDevice() {
-    if (!HasDevice()) {
-        Report(kErrNotReady);
-        return false;
-    }
-    return true;
-}
-
-int CTavrin::RegisterOwner(int index) {
-    if (owners_) {
-        owners_->Register(index, reinterpret_cast<uint64_t>(notifyWindow_.load(std::memory_order_relaxed)));
-    }
-    return 1;
-}
-
-int CTavrin::ReleaseOwner(int index) {
-    if (owners_) {
-        owners_->Release(index, reinterpret_cast<uint64_t>(notifyWindow_.load(std::memory_order_relaxed)));
-    }
-    return 1;
-}
-
-bool CTavrin::InUse(int index) const { return owners_ && owners_->InUse(index); }
-
-int CTavrin::Unsupported() {
-    Notify(kErrUnsupported);
-    return 0;
-}
-
-int CTavrin::UnsupportedFilter() {
-    Report(kErrUnsupported);
-    return -1;
-}
-
-int CTavrin::UnsupportedQuery(int* value) {
-    if (value != nullptr) {
-        *value = 0;
-    }
-    return 0;
 }
 
 }  // namespace tavrin

@@ -1,18 +1,18 @@
 // The acquisition thread: the streaming loop (continuous transfer through the
-// device's frame ring) and the trigger loop (one grab per external trigger).
+// device's frame ring) and the trigger loop (one grab per external trigger),
+// which share what happens to a frame once it is in the raw image.
 #include <algorithm>
 #include <atomic>
 #include <mutex>
 
-#include "camera/CTavrin.h"
+#include "camera/acquisition_engine.h"
+#include "camera/dialog_launchers.h"
 #include "device/tavrin_860vx_rux_sdk.h"
 #include "imaging/kernels/respace.h"
 #include "platform/time.h"
 
 namespace tavrin {
 namespace {
-
-enum WaitFrameResult { kFrameError = 1, kFrameReady = 3 };
 
 constexpr uint32_t kFailedGrabPauseMs = 10;
 
@@ -30,7 +30,7 @@ void SpreadRows(CDibImage& raw) {
 
 }  // namespace
 
-void CTavrin::NotifyFrame(uintptr_t wParam, intptr_t lParam) {
+void AcquisitionEngine::NotifyFrame(uintptr_t wParam, intptr_t lParam) {
     platform::WindowHandle window = target_.window.load(std::memory_order_relaxed);
     if (window != nullptr) {
         platform::PostWindowMessage(window, kMessageFrame, wParam, lParam);
@@ -39,40 +39,41 @@ void CTavrin::NotifyFrame(uintptr_t wParam, intptr_t lParam) {
 
 // The device copies the frame of its own geometry; a capture window changed
 // since the preparation must not make it write past the raw image.
-bool CTavrin::FrameFitsRawImage(const CDibImage& raw) const {
-    return !raw.IsEmpty() && device_->Width() == raw.Width() && device_->Height() == raw.Height() &&
-           (device_->SixteenBit() != 0 ? 2 : 1) == raw.BytesPerPixel();
+bool AcquisitionEngine::FrameFitsRawImage(const CDibImage& raw) const {
+    const device::CTavrin860VXRUXSdk& device = *context_.device;
+    return !raw.IsEmpty() && device.Width() == raw.Width() && device.Height() == raw.Height() &&
+           (device.SixteenBit() != 0 ? 2 : 1) == raw.BytesPerPixel();
 }
 
-bool CTavrin::TakeStreamedFrame(CDibImage& raw) {
-    if (!FrameFitsRawImage(raw) || device_->ReadFrame(raw.Bits()) != 0) {
+bool AcquisitionEngine::TakeStreamedFrame(CDibImage& raw) {
+    if (!FrameFitsRawImage(raw) || context_.device->ReadFrame(raw.Bits()) != 0) {
         return false;
     }
     SpreadRows(raw);
     return true;
 }
 
-bool CTavrin::TakeGrabbedFrame(CDibImage& raw) {
-    if (!FrameFitsRawImage(raw) || device_->CopyGrabbedFrame(raw.Bits()) != 0) {
+bool AcquisitionEngine::TakeGrabbedFrame(CDibImage& raw) {
+    if (!FrameFitsRawImage(raw) || context_.device->CopyGrabbedFrame(raw.Bits()) != 0) {
         return false;
     }
     SpreadRows(raw);
     return true;
 }
 
-void CTavrin::FillFrameInfo(const CDibImage& raw, int32_t frameRate) {
-    Publish(frameInfo_.size, static_cast<int32_t>(sizeof(TavrinFrameInfo)));
+void AcquisitionEngine::FillFrameInfo(const CDibImage& raw, int32_t frameRate) {
+    Publish(frameInfo_.size, static_cast<int32_t>(sizeof(FrameInfo)));
     Publish(frameInfo_.width, raw.Width());
     Publish(frameInfo_.height, raw.Height());
     Publish(frameInfo_.bitsPerPixel, OutputBitsOf(preparedMode_));
     Publish(frameInfo_.frameRate, frameRate);
     Publish(frameInfo_.reserved, 0);
-    std::atomic_ref<BYTE*>(frameInfo_.buffer).store(target_.buffer.load(std::memory_order_relaxed),
-                                                    std::memory_order_relaxed);
+    std::atomic_ref<uint8_t*>(frameInfo_.buffer)
+        .store(target_.buffer.load(std::memory_order_relaxed), std::memory_order_relaxed);
 }
 
 // Frames per second times ten, recomputed at most once a second.
-int32_t CTavrin::UpdateFrameRate() {
+int32_t AcquisitionEngine::UpdateFrameRate() {
     ++frameCount_;
     const uint32_t now = platform::MultimediaTime();
     const uint32_t elapsed = now - rateWindowStart_;
@@ -84,57 +85,81 @@ int32_t CTavrin::UpdateFrameRate() {
     return frameRate_;
 }
 
-void CTavrin::StreamingLoop() {
+// The frame's processing, preview and copy-out happen under the frame lock;
+// programming automatic exposure's choice (two command exchanges with their
+// pauses) and the message come after it is released. The recorder is told
+// of every frame; it only runs while streaming.
+void AcquisitionEngine::DeliverFrame(std::unique_lock<platform::CriticalSection>& frame, CDibImage& raw,
+                                     int32_t frameRate) {
+    FillFrameInfo(raw, frameRate);
+    // With automatic white balance on or a gray pass asked for, the chain
+    // may write gains that an open image dialog should show.
+    const FilterRecord& filter = context_.filter;
+    const bool imagePass = filter.Get(kBayerGainAuto) != 0 || filter.Get(kGrayAutoBalance) != 0;
+    const AnalogChange change = ProcessFrame(raw);
+    newFrame_.store(1, std::memory_order_release);
+    imageValid_.store(1, std::memory_order_release);
+    previewWindow_.Draw(imageSet_, preparedMode_);
+    uint8_t* buffer = target_.buffer.load(std::memory_order_relaxed);
+    const int32_t size = target_.size.load(std::memory_order_relaxed);
+    const bool copied = buffer == nullptr || size == 0 ||
+                        CopyOut(*imageSet_.Output(preparedMode_), buffer, size,
+                                target_.rowOrder.load(std::memory_order_relaxed));
+    frame.unlock();
+    analog_.Apply(change);
+    TellOpenDialogs(context_, change, imagePass,
+                    [this] { return runFlag_.load(std::memory_order_acquire) != kRun; });
+    if (copied) {  // otherwise the copy-out has reported
+        NotifyFrame(reinterpret_cast<uintptr_t>(&frameInfo_), 0);
+    }
+}
+
+// The wait time before each frame wait; a stop ends it at once. False when
+// the loop is to end.
+bool AcquisitionEngine::WaitBeforeFrame() {
+    // A negative wait time (the registry may hold one) means no wait.
+    const int32_t waitTime = std::max(0, context_.format.waitTime.load(std::memory_order_relaxed));
+    stopSignal_->Wait(static_cast<uint32_t>(waitTime));
+    return runFlag_.load(std::memory_order_acquire) != kStop;
+}
+
+void AcquisitionEngine::StreamingLoop() {
     frameCount_ = 0;
     rateWindowStart_ = platform::MultimediaTime();
-    while (runFlag_.load(std::memory_order_acquire) != kStop) {
-        TellOpenDialogs();  // about the previous frame, outside the frame lock
-        // A negative wait time (the registry may hold one) means no wait.
-        platform::Sleep(static_cast<uint32_t>(std::max(0, format_.waitTime.load(std::memory_order_relaxed))));
+    while (WaitBeforeFrame()) {
         if (runFlag_.load(std::memory_order_acquire) != kRun) {
             continue;
         }
-        const int waited = device_->WaitFrame();
-        if (waited == kFrameError) {
+        const device::WaitResult waited = context_.device->WaitFrame();
+        if (waited == device::WaitResult::Failed || waited == device::WaitResult::TimedOut) {
             runFlag_.store(kStop, std::memory_order_release);
             NotifyFrame(0, kErrTransfer);
-            Report(kErrTransfer);
+            context_.Report(kErrTransfer);
             break;
         }
-        if (waited != kFrameReady) {
+        if (waited != device::WaitResult::Frame) {
             continue;
         }
         std::unique_lock frame(frameLock_);
         CDibImage& raw = *imageSet_.Raw(preparedMode_);
         if (!TakeStreamedFrame(raw)) {
+            frame.unlock();
             NotifyFrame(0, kErrFrame);
-            Report(kErrFrame);
+            context_.Report(kErrFrame);
             continue;
         }
-        FillFrameInfo(raw, UpdateFrameRate());
-        ProcessFrame(raw);
-        newFrame_.store(1, std::memory_order_release);
-        imageValid_.store(1, std::memory_order_release);
-        previewWindow_.Draw(imageSet_, preparedMode_);
-        uint8_t* buffer = target_.buffer.load(std::memory_order_relaxed);
-        const int32_t size = target_.size.load(std::memory_order_relaxed);
-        if (buffer != nullptr && size != 0 && !CopyOut(*imageSet_.Output(preparedMode_), buffer, size, target_.rowOrder.load())) {
-            continue;  // the copy-out has reported
-        }
-        frame.unlock();
-        NotifyFrame(reinterpret_cast<uintptr_t>(&frameInfo_), 0);
+        DeliverFrame(frame, raw, UpdateFrameRate());
     }
 }
 
-void CTavrin::TriggerLoop() {
+void AcquisitionEngine::TriggerLoop() {
     while (runFlag_.load(std::memory_order_acquire) != kStop) {
-        TellOpenDialogs();  // about the previous frame, outside the frame lock
         if (runFlag_.load(std::memory_order_acquire) != kRun) {
             platform::Sleep(10);
             continue;
         }
         const uint32_t grabStart = platform::TickCount();
-        const int grabbed = device_->GrabFrame();
+        const int grabbed = context_.device->GrabFrame();
         if (runFlag_.load(std::memory_order_acquire) == kStop) {
             break;
         }
@@ -147,21 +172,12 @@ void CTavrin::TriggerLoop() {
             }
             continue;
         }
-        std::lock_guard frame(frameLock_);
+        std::unique_lock frame(frameLock_);
         CDibImage& raw = *imageSet_.Raw(preparedMode_);
         if (!TakeGrabbedFrame(raw)) {
             continue;
         }
-        FillFrameInfo(raw, 0);
-        ProcessFrame(raw);
-        imageValid_.store(1, std::memory_order_release);
-        uint8_t* buffer = target_.buffer.load(std::memory_order_relaxed);
-        const int32_t size = target_.size.load(std::memory_order_relaxed);
-        if (buffer != nullptr && size != 0 && !CopyOut(*imageSet_.Output(preparedMode_), buffer, size, target_.rowOrder.load())) {
-            continue;
-        }
-        NotifyFrame(reinterpret_cast<uintptr_t>(&frameInfo_), 0);
-        previewWindow_.Draw(imageSet_, preparedMode_);
+        DeliverFrame(frame, raw, 0);
     }
 }
 

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <limits>
 
-#include "camera/CTavrin.h"
+#include "camera/settings_front_end.h"
 #include "device/tavrin_860vx_rux_sdk.h"
 
 namespace tavrin {
@@ -22,22 +22,22 @@ void SetErrorOut(int* error, int value) {
 }  // namespace
 
 int64_t ExposureLinesForMicroseconds(int32_t microseconds) {
-    return static_cast<int64_t>(std::floor(microseconds / 1000.0 / kLineTimeMs));
+    return static_cast<int64_t>(std::floor(microseconds / 1000.0 / model::kLineTimeMs));
 }
 
 // The stored exposure may come from the registry unchecked, so the time is
 // limited to what an int can carry.
 int32_t MicrosecondsForExposureLines(int32_t lines) {
-    const double time = std::floor((lines * kLineLengthClocks + kLineOffsetClocks) * kClockPeriodMs * 1000.0);
+    const double time = std::floor((lines * model::kLineLengthClocks + model::kLineOffsetClocks) * model::kClockPeriodMs * 1000.0);
     const double limited = std::clamp(time, static_cast<double>(std::numeric_limits<int32_t>::min()),
                                       static_cast<double>(std::numeric_limits<int32_t>::max()));
     return static_cast<int32_t>(limited);
 }
 
 int32_t RealExposureCache::Update(int32_t lines) {
-    lineLengthClocks.store(kLineLengthClocks, std::memory_order_relaxed);
-    lineOffsetClocks.store(kLineOffsetClocks, std::memory_order_relaxed);
-    clockPeriodMs.store(kClockPeriodMs, std::memory_order_relaxed);
+    lineLengthClocks.store(model::kLineLengthClocks, std::memory_order_relaxed);
+    lineOffsetClocks.store(model::kLineOffsetClocks, std::memory_order_relaxed);
+    clockPeriodMs.store(model::kClockPeriodMs, std::memory_order_relaxed);
     exposureLines.store(lines, std::memory_order_relaxed);
     const int32_t time = MicrosecondsForExposureLines(lines);
     microseconds.store(time, std::memory_order_relaxed);
@@ -47,103 +47,80 @@ int32_t RealExposureCache::Update(int32_t lines) {
 // 0 off, 1 automatic exposure, 2 automatic gain; the acquisition loop reads
 // the mode for every frame. It needs no camera, and a bad mode is only
 // posted.
-int CTavrin::SetAutoIris(int mode) {
+int SettingsFrontEnd::SetAutoIris(int mode) {
     if (mode < 0 || mode > 2) {
-        Notify(kErrParameter);
+        context_.Notify(kErrParameter);
         return 0;
     }
-    analog_.Set(AnalogRecord::kAutoIris, mode);
+    context_.analog.Set(AnalogRecord::kAutoIris, mode);
     return 1;
 }
 
-int CTavrin::GetAutoIris(int* error) const {
+int SettingsFrontEnd::GetAutoIris(int* error) const {
     if (error != nullptr) {
         *error = 1;
     }
-    return analog_.Get(AnalogRecord::kAutoIris);
+    return context_.analog.Get(AnalogRecord::kAutoIris);
 }
 
 // Exposure in time units. The stored exposure is what the next preparation
 // programs, so it is stored even when the camera cannot be told at once.
-int CTavrin::SetRealExposureTime(int microseconds) {
-    if (!RequireDevice()) {
+int SettingsFrontEnd::SetRealExposureTime(int microseconds) {
+    if (!context_.RequireDevice()) {
         return 0;
     }
     const int64_t lines = ExposureLinesForMicroseconds(microseconds);
     using Model = device::CTavrin860VXRUXSdk;
     if (lines < Model::GetExposureMin() || lines > Model::GetExposureMax()) {
-        Report(kErrParameter);
+        context_.Report(kErrParameter);
         return 0;
     }
-    analog_.Set(AnalogRecord::kExposure, static_cast<int32_t>(lines));
-    realExposure_.Update(static_cast<int32_t>(lines));
-    return ProgramExposure(static_cast<int32_t>(lines));
+    context_.realExposure.Update(static_cast<int32_t>(lines));
+    return analog_.SetExposureLines(static_cast<int32_t>(lines));
 }
 
-int CTavrin::GetRealExposureTime(int* error) {
+int SettingsFrontEnd::GetRealExposureTime(int* error) {
     SetErrorOut(error, 0);
-    if (!RequireDevice()) {
+    if (!context_.RequireDevice()) {
         return 0;
     }
     SetErrorOut(error, 1);
-    return realExposure_.Update(analog_.Get(AnalogRecord::kExposure));
+    return context_.realExposure.Update(context_.analog.Get(AnalogRecord::kExposure));
 }
 
 // The device library only keeps the mirror flags; the per-frame processing
 // mirrors in software.
-int CTavrin::SetMirrorH(int flag) {
-    if (!RequireDevice()) {
+int SettingsFrontEnd::SetMirrorH(int flag) {
+    if (!context_.RequireDevice()) {
         return 0;
     }
-    const uint32_t on = flag != 0 ? 1 : 0;
-    device_->SetMirrorH(on);
-    analog_.Set(AnalogRecord::kMirrorH, static_cast<int32_t>(on));
+    analog_.SetMirrorH(flag != 0);
     return 1;
 }
 
-int CTavrin::GetMirrorH() {
-    if (!RequireDevice()) {
+int SettingsFrontEnd::GetMirrorH() {
+    if (!context_.RequireDevice()) {
         return 0;
     }
-    return analog_.Get(AnalogRecord::kMirrorH);
+    return context_.analog.Get(AnalogRecord::kMirrorH);
 }
 
 // The vertical pair only posts its "not ready".
-int CTavrin::SetMirrorV(int flag) {
-    if (!HasDevice()) {
-        Notify(kErrNotReady);
+int SettingsFrontEnd::SetMirrorV(int flag) {
+    if (!context_.HasDevice()) {
+        context_.Notify(kErrNotReady);
         return 0;
     }
-    const uint32_t on = flag != 0 ? 1 : 0;
-    device_->SetMirrorV(on);
-    analog_.Set(AnalogRecord::kMirrorV, static_cast<int32_t>(on));
+    analog_.SetMirrorV(flag != 0);
     return 1;
 }
 
-int CTavrin::GetMirrorV() {
-    if (!HasDevice()) {
-        Notify(kErrNotReady);
+int SettingsFrontEnd::GetMirrorV() {
+    if (!context_.HasDevice()) {
+        context_.Notify(kErrNotReady);
         return 0;
     }
-    return analog_.Get(AnalogRecord::kMirrorV);
-}
-
-// Gain and exposure reach the sensor at once. A failed transfer is reported;
-// the stored value stays for the next preparation.
-int CTavrin::ProgramGain(int32_t gain) {
-    if (!device_->SetGain(static_cast<uint32_t>(gain))) {
-        Report(kErrDeviceIo);
-        return 0;
-    }
-    return 1;
-}
-
-int CTavrin::ProgramExposure(int32_t lines) {
-    if (!device_->SetExposure(static_cast<uint32_t>(lines))) {
-        Report(kErrDeviceIo);
-        return 0;
-    }
-    return 1;
+    return context_.analog.Get(AnalogRecord::kMirrorV);
 }
 
 }  // namespace tavrin

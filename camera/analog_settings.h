@@ -1,19 +1,13 @@
-// Exposure in time units: the sensor exposes in line periods of 3080 clocks
-// at 36 MHz, and a frame's exposure also carries a fixed offset of 1480
-// clocks. The clock period is kept as the single-precision value the
-// camera's firmware tables use, so that times round exactly as they always
-// have.
+// Exposure in time units: the sensor exposes in line periods, and a frame's
+// exposure also carries a fixed offset (the clock facts are the model's).
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 
-namespace tavrin {
+#include "records/model_facts.h"
 
-inline constexpr double kLineLengthClocks = 3080.0;
-inline constexpr double kLineOffsetClocks = 1480.0;
-inline constexpr double kClockPeriodMs = 2.7777778086601757e-05;  // 1/36000 ms in single precision
-inline constexpr double kLineTimeMs = 0.08555555650673341;        // kLineLengthClocks x kClockPeriodMs
+namespace tavrin {
 
 // Whole line periods that fit into the exposure time (may lie outside the
 // sensor's range; the caller checks).

@@ -2,13 +2,15 @@
 
 #include <algorithm>
 
+#include "records/model_facts.h"
+
 namespace tavrin {
 namespace {
 
-constexpr int32_t kGainMax = 1023;
+constexpr int32_t kGainMax = model::kGainMax;
 constexpr int32_t kGainFloor = 4;
-constexpr int32_t kExposureMin = 2;
-constexpr int32_t kExposureMax = 524;
+constexpr int32_t kExposureMin = model::kExposureMin;
+constexpr int32_t kExposureMax = model::kExposureMax;
 
 // How one region's level moves the factor: bright regions pull it down,
 // dark ones push it up.

@@ -1,5 +1,7 @@
 // The readout region (capture window) and the preview window's placement.
-#include "camera/CTavrin.h"
+#include "camera/acquisition_engine.h"
+#include "camera/capture_window.h"
+#include "camera/settings_front_end.h"
 #include "device/device_status.h"
 #include "device/tavrin_860vx_rux_sdk.h"
 #include "settings/registry_store.h"
@@ -17,60 +19,60 @@ void StoreIfWanted(int* out, const std::atomic<int32_t>& field) {
 }  // namespace
 
 // Hands out the stored window as it is, valid or not; needs no camera.
-int CTavrin::GetCaptureWindowEx(int* th, int* ehs, int* eh, int* tv, int* evs, int* ev) const {
-    StoreIfWanted(th, capture_.TH);
-    StoreIfWanted(ehs, capture_.EHS);
-    StoreIfWanted(eh, capture_.EH);
-    StoreIfWanted(tv, capture_.TV);
-    StoreIfWanted(evs, capture_.EVS);
-    StoreIfWanted(ev, capture_.EV);
+int SettingsFrontEnd::GetCaptureWindowEx(int* th, int* ehs, int* eh, int* tv, int* evs, int* ev) const {
+    StoreIfWanted(th, context_.capture.TH);
+    StoreIfWanted(ehs, context_.capture.EHS);
+    StoreIfWanted(eh, context_.capture.EH);
+    StoreIfWanted(tv, context_.capture.TV);
+    StoreIfWanted(evs, context_.capture.EVS);
+    StoreIfWanted(ev, context_.capture.EV);
     return 1;
 }
 
 // Nothing is created here: the preview window takes its parent and
 // rectangle when an acquisition creates it.
-int CTavrin::SetPreviewWindow(platform::WindowHandle parent, int x, int y, int width, int height) {
-    if (!RequireDevice()) {
+int SettingsFrontEnd::SetPreviewWindow(platform::WindowHandle parent, int x, int y, int width, int height) {
+    if (!context_.RequireDevice()) {
         return 0;
     }
-    preview_.parent.store(parent, std::memory_order_relaxed);
-    preview_.SetRectangle(x, y, width, height);
+    context_.preview.parent.store(parent, std::memory_order_relaxed);
+    context_.preview.SetRectangle(x, y, width, height);
     return 1;
 }
 
 // Stores first and validates afterwards: an invalid window stays stored, so
 // the next preparation reports it too, until a valid one is set.
-int CTavrin::SetCaptureWindowEx(int th, int ehs, int eh, int tv, int evs, int ev) {
-    if (!RequireDevice()) {
+int SettingsFrontEnd::SetCaptureWindowEx(int th, int ehs, int eh, int tv, int evs, int ev) {
+    if (!context_.RequireDevice()) {
         return 0;
     }
-    capture_.TH.store(th, std::memory_order_relaxed);
-    capture_.EHS.store(ehs, std::memory_order_relaxed);
-    capture_.EH.store(eh, std::memory_order_relaxed);
-    capture_.TV.store(tv, std::memory_order_relaxed);
-    capture_.EVS.store(evs, std::memory_order_relaxed);
-    capture_.EV.store(ev, std::memory_order_relaxed);
-    if (!IsCaptureWindowValid(capture_, SubSample())) {
-        Report(kErrCaptureWindow);
+    context_.capture.TH.store(th, std::memory_order_relaxed);
+    context_.capture.EHS.store(ehs, std::memory_order_relaxed);
+    context_.capture.EH.store(eh, std::memory_order_relaxed);
+    context_.capture.TV.store(tv, std::memory_order_relaxed);
+    context_.capture.EVS.store(evs, std::memory_order_relaxed);
+    context_.capture.EV.store(ev, std::memory_order_relaxed);
+    if (!IsCaptureWindowValid(context_.capture, context_.SubSample())) {
+        context_.Report(kErrCaptureWindow);
         return 0;
     }
     return ApplyImageArea();
 }
 
 // One of the readout windows stored in the registry, chosen by its size.
-int CTavrin::SetCaptureWindow(int width, int height) {
-    if (!RequireDevice()) {
+int SettingsFrontEnd::SetCaptureWindow(int width, int height) {
+    if (!context_.RequireDevice()) {
         return 0;
     }
-    const auto stored = FindStoredSize(width, height, DeviceIndex());
+    const auto stored = FindStoredSize(width, height, context_.DeviceIndex());
     if (!stored) {
-        Report(kErrWindow);
+        context_.Report(kErrWindow);
         return 0;
     }
-    capture_.Restore(*stored);
-    if (!IsCaptureWindowValid(capture_, SubSample())) {
-        Report(kErrCaptureWindow);
-        ResetCaptureWindow(capture_);
+    context_.capture.Restore(*stored);
+    if (!IsCaptureWindowValid(context_.capture, context_.SubSample())) {
+        context_.Report(kErrCaptureWindow);
+        ResetCaptureWindow(context_.capture);
     }
     return ApplyImageArea();
 }
@@ -80,20 +82,20 @@ int CTavrin::SetCaptureWindow(int width, int height) {
 // thread reads): the stored window takes effect at the next start. The model
 // refuses areas the window rule lets through (narrower than 4 pixels or lower
 // than 3 lines).
-int CTavrin::ApplyImageArea() {
-    std::lock_guard control(controlLock_);
-    if (State() != AcquisitionState::Idle) {
+int SettingsFrontEnd::ApplyImageArea() {
+    std::lock_guard control(acquisition_.ControlLock());
+    if (acquisition_.State() != AcquisitionState::Idle) {
         return 1;
     }
-    const int status = device_->SetImageArea(capture_.EHS.load(std::memory_order_relaxed),
-                                             capture_.EVS.load(std::memory_order_relaxed),
-                                             capture_.EH.load(std::memory_order_relaxed),
-                                             capture_.EV.load(std::memory_order_relaxed),
-                                             static_cast<uint32_t>(SubSample()));
+    const int status = context_.device->SetImageArea(context_.capture.EHS.load(std::memory_order_relaxed),
+                                             context_.capture.EVS.load(std::memory_order_relaxed),
+                                             context_.capture.EH.load(std::memory_order_relaxed),
+                                             context_.capture.EV.load(std::memory_order_relaxed),
+                                             static_cast<uint32_t>(context_.SubSample()));
     if (status == device::kStatusOk) {
         return 1;
     }
-    Report(status == device::kStatusOutOfMemory ? kErrBuffer : kErrCaptureWindow);
+    context_.Report(status == device::kStatusOutOfMemory ? kErrBuffer : kErrCaptureWindow);
     return 0;
 }
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "platform/messages.h"
+#include "records/model_facts.h"
 
 namespace tavrin {
 
@@ -14,8 +15,8 @@ struct PreviewPlacement {
     std::atomic<platform::WindowHandle> parent{nullptr};
     std::atomic<int32_t> x{0};
     std::atomic<int32_t> y{0};
-    std::atomic<int32_t> width{656};
-    std::atomic<int32_t> height{494};
+    std::atomic<int32_t> width{model::kSensorWidth};
+    std::atomic<int32_t> height{model::kSensorHeight};
 
     void SetRectangle(int32_t left, int32_t top, int32_t w, int32_t h) {
         x.store(left, std::memory_order_relaxed);

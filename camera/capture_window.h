@@ -3,12 +3,13 @@
 
 #include <cstdint>
 
-#include "settings/records.h"
+#include "records/model_facts.h"
+#include "records/settings_records.h"
 
 namespace tavrin {
 
-inline constexpr int32_t kSensorWidth = 656;
-inline constexpr int32_t kSensorHeight = 494;
+inline constexpr int32_t kSensorWidth = model::kSensorWidth;
+inline constexpr int32_t kSensorHeight = model::kSensorHeight;
 
 // The region lies inside the sensor and the sub-sample mode is one this
 // model reads (it has only full resolution).

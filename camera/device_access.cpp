@@ -1,7 +1,7 @@
 // Direct access to the camera: sensor registers (read from the device
 // library's cache of written values, since the sensor cannot be read back),
 // the serial ROM and the general-purpose port.
-#include "camera/CTavrin.h"
+#include "camera/settings_front_end.h"
 #include "device/tavrin_860vx_rux_sdk.h"
 
 namespace tavrin {
@@ -19,14 +19,14 @@ uint32_t LowByte(int value) { return static_cast<uint32_t>(value) & 0xFF; }
 }  // namespace
 
 // Registers 192 to 255 are not in the cache: the device library refuses them.
-int CTavrin::ReadRegister(int address, int* error) {
+int SettingsFrontEnd::ReadRegister(int address, int* error) {
     SetErrorOut(error, 0);
-    if (!RequireDevice()) {
+    if (!context_.RequireDevice()) {
         return 0;
     }
     uint32_t value = 0;
-    if (!device_->ReadSensorRegister(LowByte(address), value)) {
-        Report(kErrDeviceIo);
+    if (!context_.device->ReadSensorRegister(LowByte(address), value)) {
+        context_.Report(kErrDeviceIo);
         return 0;
     }
     SetErrorOut(error, 1);
@@ -35,12 +35,12 @@ int CTavrin::ReadRegister(int address, int* error) {
 
 // The sensor takes 16-bit values; only those bits reach the cache as well,
 // so a read answers what the sensor holds.
-int CTavrin::WriteRegister(int address, int value) {
-    if (!RequireDevice()) {
+int SettingsFrontEnd::WriteRegister(int address, int value) {
+    if (!context_.RequireDevice()) {
         return 0;
     }
-    if (!device_->WriteSensorRegister(LowByte(address), static_cast<uint32_t>(value) & 0xFFFF)) {
-        Report(kErrDeviceIo);
+    if (!context_.device->WriteSensorRegister(LowByte(address), static_cast<uint32_t>(value) & 0xFFFF)) {
+        context_.Report(kErrDeviceIo);
         return 0;
     }
     return 1;
@@ -48,20 +48,20 @@ int CTavrin::WriteRegister(int address, int value) {
 
 // The serial ROM reports its failures, and a missing device library, by
 // posting only.
-int CTavrin::ReadSromID(int address, int* error) {
+int SettingsFrontEnd::ReadSromID(int address, int* error) {
     SetErrorOut(error, 0);
     uint8_t value = 0;
-    if (!HasDevice() || !device_->ReadSromID(static_cast<uint32_t>(address), value)) {
-        Notify(kErrNotReady);
+    if (!context_.HasDevice() || !context_.device->ReadSromID(static_cast<uint32_t>(address), value)) {
+        context_.Notify(kErrNotReady);
         return 0;
     }
     SetErrorOut(error, 1);
     return value;
 }
 
-int CTavrin::WriteSromID(int address, int value) {
-    if (!HasDevice() || !device_->WriteSromID(LowByte(address), LowByte(value))) {
-        Notify(kErrNotReady);
+int SettingsFrontEnd::WriteSromID(int address, int value) {
+    if (!context_.HasDevice() || !context_.device->WriteSromID(LowByte(address), LowByte(value))) {
+        context_.Notify(kErrNotReady);
         return 0;
     }
     return 1;
@@ -69,13 +69,13 @@ int CTavrin::WriteSromID(int address, int value) {
 
 // Control register 7 is the camera's output port when written. Without a
 // device library the port only posts; a failed transfer is reported.
-int CTavrin::SetIOPort(int value) {
-    if (!HasDevice()) {
-        Notify(kErrNotReady);
+int SettingsFrontEnd::SetIOPort(int value) {
+    if (!context_.HasDevice()) {
+        context_.Notify(kErrNotReady);
         return 0;
     }
-    if (!device_->WriteControlRegister(device::CTavrin860VXRUXSdk::kControlIoPort, LowByte(value))) {
-        Report(kErrDeviceIo);
+    if (!context_.device->WriteControlRegister(device::CTavrin860VXRUXSdk::kControlIoPort, LowByte(value))) {
+        context_.Report(kErrDeviceIo);
         return 0;
     }
     return 1;
@@ -83,20 +83,20 @@ int CTavrin::SetIOPort(int value) {
 
 // ... and its input port when read. A failed read is a failure, not an idle
 // port: the byte is 0 and the caller is told.
-int CTavrin::GetIOPort(uint8_t* value) {
-    if (!HasDevice()) {
-        Notify(kErrNotReady);
+int SettingsFrontEnd::GetIOPort(uint8_t* value) {
+    if (!context_.HasDevice()) {
+        context_.Notify(kErrNotReady);
         return 0;
     }
     if (value == nullptr) {
-        Notify(kErrParameter);
+        context_.Notify(kErrParameter);
         return 0;
     }
     uint8_t input = 0;
-    const bool read = device_->ReadControlRegister(device::CTavrin860VXRUXSdk::kControlIoPort, input);
+    const bool read = context_.device->ReadControlRegister(device::CTavrin860VXRUXSdk::kControlIoPort, input);
     *value = read ? input : 0;
     if (!read) {
-        Report(kErrDeviceIo);
+        context_.Report(kErrDeviceIo);
         return 0;
     }
     return 1;

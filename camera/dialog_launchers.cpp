@@ -1,7 +1,4 @@
-// The three built-in dialogs as the camera object opens them: what each
-// launcher saves and restores around the modal dialog, and how the
-// acquisition thread reaches an open dialog.
-#include <array>
+#include "camera/dialog_launchers.h"
 
 #include "camera/CTavrin.h"
 #include "device/tavrin_860vx_rux_sdk.h"
@@ -21,7 +18,8 @@ using dialogs::Language;
 Language DialogLanguage() { return dialogs::UseJapanese() ? Language::Japanese : Language::English; }
 bool Japanese(Language language) { return language == Language::Japanese; }
 
-// The analog gain dialog's view of the camera.
+// The analog gain dialog's view of the camera. Gain and exposure go to the
+// device library only: the dialog keeps the analog record itself, as typed.
 class AnalogDeviceOfCamera final : public dialogs::AnalogDevice {
 public:
     AnalogDeviceOfCamera(device::CTavrin860VXRUXSdk& model, const RealExposureCache& timing)
@@ -59,98 +57,98 @@ int RunRegistered(dialogs::OpenDialogSlot<Dialog>& slot, Dialog& dialog, int tem
 
 }  // namespace
 
-int CTavrin::SetCameraDlg(platform::WindowHandle parent) {
-    if (!RequireDevice()) return 0;
+int SetCameraDlg(CTavrin& camera, platform::WindowHandle parent) {
+    CameraContext& context = camera.Context();
+    AcquisitionEngine& acquisition = camera.Acquisition();
+    if (!context.RequireDevice()) return 0;
     const Language language = DialogLanguage();
-    const int camera = device_->GetDeviceIndex();
-    dialogs::CameraDialog dialog(camera, language);
+    const int number = context.device->GetDeviceIndex();
+    dialogs::CameraDialog dialog(number, language);
     // A second camera dialog while one is open cannot be created: nothing
     // was paused, so nothing needs resuming.
     if (!dialogs::CameraDialogSlot().Open(dialog)) return 1;
 
-    const AcquisitionState running = State();
+    const AcquisitionState running = acquisition.State();
     if (running == AcquisitionState::Streaming || running == AcquisitionState::Capture) {
-        StopPreview();
+        acquisition.StopPreview();
     } else if (running == AcquisitionState::Trigger) {
-        runFlag_.store(kPause, std::memory_order_release);
+        acquisition.PauseTrigger(true);
     }
-    const int result = dialogs::RunModalDialog(dialogs::templates::kCamera.For(Japanese(language)), parent, dialog,
-                                               nullptr);
+    const int result =
+        dialogs::RunModalDialog(dialogs::templates::kCamera.For(Japanese(language)), parent, dialog, nullptr);
     dialogs::CameraDialogSlot().Close(dialog);
     if (result == 1) {
-        LoadSizeSettings(capture_, camera);
-        LoadFormatSettings(format_, camera);
+        LoadSizeSettings(context.capture, number);
+        LoadFormatSettings(context.format, number);
     }
     if (running == AcquisitionState::Streaming) {
-        StartPreview();
+        acquisition.StartPreview();
     } else if (running == AcquisitionState::Capture) {
-        Capture();
+        acquisition.Capture();
     } else if (running == AcquisitionState::Trigger) {
-        runFlag_.store(kRun, std::memory_order_release);
+        acquisition.PauseTrigger(false);
     }
     return 1;
 }
 
-int CTavrin::SetAnalogDlg(platform::WindowHandle parent) {
-    if (!RequireDevice()) return 0;
+int SetAnalogDlg(CTavrin& camera, platform::WindowHandle parent) {
+    CameraContext& context = camera.Context();
+    if (!context.RequireDevice()) return 0;
     const Language language = DialogLanguage();
-    AnalogDeviceOfCamera camera(*device_, realExposure_);
-    dialogs::AnalogDialog dialog(analog_, camera, language);
+    AnalogDeviceOfCamera device(*context.device, context.realExposure);
+    AnalogRecord& analog = context.analog;
+    dialogs::AnalogDialog dialog(analog, device, language);
     if (!dialogs::AnalogDialogSlot().Open(dialog)) return 1;
 
-    analog_.Set(AnalogRecord::kGlobalGain, static_cast<int32_t>(device_->GetGain()));
+    analog.Set(AnalogRecord::kGlobalGain, static_cast<int32_t>(context.device->GetGain()));
     for (auto field : {AnalogRecord::kColorGainG1, AnalogRecord::kColorGainR, AnalogRecord::kColorGainB,
                        AnalogRecord::kColorGainG2}) {
-        analog_.Set(field, 0);
+        analog.Set(field, 0);
     }
-    analog_.Set(AnalogRecord::kExposure, static_cast<int32_t>(device_->GetExposure()));
-    const AnalogRecord::Values before = analog_.Snapshot();
+    analog.Set(AnalogRecord::kExposure, static_cast<int32_t>(context.device->GetExposure()));
+    const AnalogRecord::Values before = analog.Snapshot();
 
     const int result = RunRegistered(dialogs::AnalogDialogSlot(), dialog,
                                      dialogs::templates::kAnalogFrame.For(Japanese(language)), parent);
     if (result != 1) {
-        camera.SetGain(before[AnalogRecord::kGlobalGain]);
-        camera.SetExposure(before[AnalogRecord::kExposure]);
-        camera.SetMirrorV(before[AnalogRecord::kMirrorV] != 0);
-        camera.SetMirrorH(before[AnalogRecord::kMirrorH] != 0);
-        analog_.Restore(before);
+        device.SetGain(before[AnalogRecord::kGlobalGain]);
+        device.SetExposure(before[AnalogRecord::kExposure]);
+        device.SetMirrorV(before[AnalogRecord::kMirrorV] != 0);
+        device.SetMirrorH(before[AnalogRecord::kMirrorH] != 0);
+        analog.Restore(before);
     }
     return 1;
 }
 
-int CTavrin::SetImageDlg(platform::WindowHandle parent) {
-    if (!RequireDevice()) return 0;
+int SetImageDlg(CTavrin& camera, platform::WindowHandle parent) {
+    CameraContext& context = camera.Context();
+    if (!context.RequireDevice()) return 0;
     const Language language = DialogLanguage();
-    dialogs::ImageDialog dialog(filter_, format_.colorMode.load(std::memory_order_relaxed), language);
+    dialogs::ImageDialog dialog(context.filter, context.format.colorMode.load(std::memory_order_relaxed), language);
     if (!dialogs::ImageDialogSlot().Open(dialog)) return 1;
 
-    const auto before = filter_.Snapshot();
+    const auto before = context.filter.Snapshot();
     const int result = RunRegistered(dialogs::ImageDialogSlot(), dialog,
                                      dialogs::templates::kImageFrame.For(Japanese(language)), parent);
-    if (result != 1) filter_.Restore(before);
+    if (result != 1) context.filter.Restore(before);
     return 1;
 }
 
-// Acquisition thread, with no lock held: the automatic exposure control's
-// choice goes into the analog page as if typed, and the image pages show
-// what an automatic pass wrote. A stopping stream stops waiting.
-void CTavrin::TellOpenDialogs() {
-    DialogNotices notices = dialogNotices_;
-    dialogNotices_ = {};
-    auto stopping = [this] { return runFlag_.load(std::memory_order_acquire) != kRun; };
-    if (notices.gain >= 0 || notices.exposure >= 0) {
+void TellOpenDialogs(const CameraContext& context, const AnalogChange& change, bool imagePass,
+                     const std::function<bool()>& stopping) {
+    if (change.kind != AnalogChange::Kind::None) {
         dialogs::AnalogDialogSlot().Run(
-            [this, notices](dialogs::AnalogDialog& dialog) {
-                if (&dialog.Record() != &analog_) return;  // another camera's dialog
-                if (notices.gain >= 0) dialog.Page().ShowGain(notices.gain);
-                if (notices.exposure >= 0) dialog.Page().ShowExposure(notices.exposure);
+            [&context, change](dialogs::AnalogDialog& dialog) {
+                if (&dialog.Record() != &context.analog) return;  // another camera's dialog
+                if (change.kind == AnalogChange::Kind::Gain) dialog.Page().ShowGain(change.value);
+                if (change.kind == AnalogChange::Kind::Exposure) dialog.Page().ShowExposure(change.value);
             },
             stopping);
     }
-    if (notices.imagePass) {
+    if (imagePass) {
         dialogs::ImageDialogSlot().Run(
-            [this](dialogs::ImageDialog& dialog) {
-                if (&dialog.Record() == &filter_) dialog.Refresh();
+            [&context](dialogs::ImageDialog& dialog) {
+                if (&dialog.Record() == &context.filter) dialog.Refresh();
             },
             stopping);
     }

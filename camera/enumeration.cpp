@@ -6,7 +6,9 @@
 #include <cstring>
 #include <string>
 
-#include "camera/CTavrin.h"
+#include "camera/acquisition_engine.h"
+#include "camera/capture_window.h"
+#include "camera/settings_front_end.h"
 #include "device/tavrin_860vx_rux_sdk.h"
 #include "platform/codepage.h"
 
@@ -39,10 +41,10 @@ void WriteName(char16_t* slot, const std::string& name) {
 // cameras present only the first ten are listed, and the count returned is
 // the number of names written, so it never points past the array.
 template <typename Char>
-int CTavrin::ListCameras(Char* names) {
+int SettingsFrontEnd::ListCameras(Char* names) {
     int written = 0;
     for (int slot = 0; slot < device::CQDXSdkLib::GetDeviceCount() && written < kNameSlots; ++slot) {
-        if (device_->IsDevicePresent(slot)) {
+        if (context_.device->IsDevicePresent(slot)) {
             WriteName(names + written * kNameSlotUnits, DeviceName(written + 1));
             ++written;
         }
@@ -58,28 +60,28 @@ int CTavrin::ListCameras(Char* names) {
 // an acquisition runs the scan is left out, since moving the device library
 // off its slot would send the acquisition's commands to another camera: the
 // list is then the one of the last scan.
-int CTavrin::EnumDevice(char* names) {
-    if (!RequireDevice()) {
+int SettingsFrontEnd::EnumDevice(char* names) {
+    if (!context_.RequireDevice()) {
         return 0;
     }
     if (names == nullptr) {
-        Report(kErrParameter);
+        context_.Report(kErrParameter);
         return 0;
     }
-    std::lock_guard control(controlLock_);
-    if (State() == AcquisitionState::Idle) {
-        device_->ProbeDevices();
+    std::lock_guard control(acquisition_.ControlLock());
+    if (acquisition_.State() == AcquisitionState::Idle) {
+        context_.device->ProbeDevices();
     }
     return ListCameras(names);
 }
 
 // Lists the cameras of the last scan, without scanning.
-int CTavrin::EnumDeviceW(char16_t* names) {
-    if (!RequireDevice()) {
+int SettingsFrontEnd::EnumDeviceW(char16_t* names) {
+    if (!context_.RequireDevice()) {
         return 0;
     }
     if (names == nullptr) {
-        Report(kErrParameter);
+        context_.Report(kErrParameter);
         return 0;
     }
     return ListCameras(names);
@@ -87,41 +89,41 @@ int CTavrin::EnumDeviceW(char16_t* names) {
 
 // The name of one slot, numbered slot + 1, from the last scan.
 template <typename Char>
-int CTavrin::NameOfSlot(int slot, Char* name, int size) {
-    if (!RequireDevice()) {
+int SettingsFrontEnd::NameOfSlot(int slot, Char* name, int size) {
+    if (!context_.RequireDevice()) {
         return 0;
     }
     if (name == nullptr || size < kDeviceNameLength + 1 || slot < 0 || slot >= device::CQDXSdkLib::GetDeviceCount()) {
-        Report(kErrParameter);
+        context_.Report(kErrParameter);
         return 0;
     }
-    if (!device_->IsDevicePresent(slot)) {
-        Report(kErrDevice);
+    if (!context_.device->IsDevicePresent(slot)) {
+        context_.Report(kErrDevice);
         return 0;
     }
     WriteName(name, DeviceName(slot + 1));
     return 1;
 }
 
-int CTavrin::GetDeviceName(int slot, char* name, int size) { return NameOfSlot(slot, name, size); }
+int SettingsFrontEnd::GetDeviceName(int slot, char* name, int size) { return NameOfSlot(slot, name, size); }
 
-int CTavrin::GetDeviceNameW(int slot, char16_t* name, int size) { return NameOfSlot(slot, name, size); }
+int SettingsFrontEnd::GetDeviceNameW(int slot, char16_t* name, int size) { return NameOfSlot(slot, name, size); }
 
 // The record is the caller's: its first field says how large it is, and
 // only the eight fields after it are written.
-int CTavrin::GetCameraInfo(void* record) {
-    if (!RequireDevice()) {
+int SettingsFrontEnd::GetCameraInfo(void* record) {
+    if (!context_.RequireDevice()) {
         return 0;
     }
     if (record == nullptr) {
-        Report(kErrParameter);
+        context_.Report(kErrParameter);
         return 0;
     }
     int32_t size = 0;
     std::memcpy(&size, record, sizeof size);
     constexpr int32_t kRecordSize = 36;
     if (size < kRecordSize) {
-        Report(kErrBuffer);
+        context_.Report(kErrBuffer);
         return 0;
     }
     using Model = device::CTavrin860VXRUXSdk;

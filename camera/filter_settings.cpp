@@ -4,7 +4,7 @@
 
 #include <array>
 
-#include "camera/CTavrin.h"
+#include "camera/settings_front_end.h"
 #include "device/tavrin_860vx_rux_sdk.h"
 
 namespace tavrin {
@@ -85,75 +85,70 @@ void SetErrorOut(int* error, int value) {
 
 }  // namespace
 
-int CTavrin::GetFilterValue(int id, int* error) {
+int SettingsFrontEnd::GetFilterValue(int id, int* error) {
     SetErrorOut(error, 0);
-    if (!RequireDevice()) {
+    if (!context_.RequireDevice()) {
         return 0;
     }
     const FilterEntry* entry = FindFilterEntry(id);
     if (entry == nullptr) {
-        Report(kErrParameter);
+        context_.Report(kErrParameter);
         return 0;
     }
     SetErrorOut(error, 1);
     return FilterValue(*entry);
 }
 
-int CTavrin::SetFilterValue(int id, int value) {
-    if (!RequireDevice()) {
+int SettingsFrontEnd::SetFilterValue(int id, int value) {
+    if (!context_.RequireDevice()) {
         return 0;
     }
     const FilterEntry* entry = FindFilterEntry(id);
     if (entry == nullptr || !AcceptsFilterValue(*entry, value)) {
-        Report(kErrParameter);
+        context_.Report(kErrParameter);
         return 0;
     }
     return StoreFilterValue(*entry, value);
 }
 
 // Gain and exposure answer what the sensor was last told.
-int CTavrin::FilterValue(const FilterEntry& entry) const {
+int SettingsFrontEnd::FilterValue(const FilterEntry& entry) const {
     switch (entry.kind) {
         case FilterKind::kStored:
         case FilterKind::kFlag:
-            return filter_.Get(static_cast<FilterField>(entry.field));
+            return context_.filter.Get(static_cast<FilterField>(entry.field));
         case FilterKind::kPackedBayerGain:
-            return PackBayerGains(filter_);
+            return PackBayerGains(context_.filter);
         case FilterKind::kZeroColorGain:
             return 0;
         case FilterKind::kGlobalGain:
-            return static_cast<int>(device_->GetGain());
+            return analog_.Gain();
         case FilterKind::kExposure:
-            return static_cast<int>(device_->GetExposure());
+            return analog_.ExposureLines();
     }
     return 0;
 }
 
 // This model has one analog gain: the global gain also stands for the four
 // colour gains.
-int CTavrin::StoreFilterValue(const FilterEntry& entry, int32_t value) {
+int SettingsFrontEnd::StoreFilterValue(const FilterEntry& entry, int32_t value) {
     switch (entry.kind) {
         case FilterKind::kStored:
-            filter_.Set(static_cast<FilterField>(entry.field), value);
+            context_.filter.Set(static_cast<FilterField>(entry.field), value);
             return 1;
         case FilterKind::kFlag:
-            filter_.Set(static_cast<FilterField>(entry.field), value != 0 ? 1 : 0);
+            context_.filter.Set(static_cast<FilterField>(entry.field), value != 0 ? 1 : 0);
             return 1;
         case FilterKind::kPackedBayerGain:
-            UnpackBayerGains(filter_, value);
+            UnpackBayerGains(context_.filter, value);
             return 1;
         case FilterKind::kZeroColorGain:
-            analog_.Set(static_cast<AnalogRecord::Field>(entry.field), 0);
+            context_.analog.Set(static_cast<AnalogRecord::Field>(entry.field), 0);
             return 1;
         case FilterKind::kGlobalGain:
-            for (auto field : {AnalogRecord::kGlobalGain, AnalogRecord::kColorGainG1, AnalogRecord::kColorGainR,
-                               AnalogRecord::kColorGainB, AnalogRecord::kColorGainG2}) {
-                analog_.Set(field, value);
-            }
-            return ProgramGain(value);
+            return analog_.SetGlobalGain(value);
         case FilterKind::kExposure:
-            analog_.Set(AnalogRecord::kExposure, value);
-            return ProgramExposure(value);
+            return analog_.SetExposureLines(value);
     }
     return 0;
 }

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <limits>
 
-#include "imaging/filter_record.h"
-#include "settings/records.h"
+#include "records/filter_record.h"
+#include "records/settings_records.h"
 
 namespace tavrin {
 

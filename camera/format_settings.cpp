@@ -4,7 +4,7 @@
 // them.
 #include <array>
 
-#include "camera/CTavrin.h"
+#include "camera/settings_front_end.h"
 
 namespace tavrin {
 
@@ -18,20 +18,20 @@ constexpr std::array<int, 6> kReportedBitsForMode{8, 10, 24, 32, 42, 58};
 
 }  // namespace
 
-int CTavrin::SetColorMode(int bitsPerPixel) {
+int SettingsFrontEnd::SetColorMode(int bitsPerPixel) {
     for (size_t mode = 0; mode < kBitsForMode.size(); ++mode) {
         if (kBitsForMode[mode] == bitsPerPixel) {
-            format_.colorMode.store(static_cast<int32_t>(mode), std::memory_order_relaxed);
+            context_.format.colorMode.store(static_cast<int32_t>(mode), std::memory_order_relaxed);
             return 1;
         }
     }
-    Report(kErrParameter);
+    context_.Report(kErrParameter);
     return 0;
 }
 
 // A mode outside 0 to 5 can only come from the registry store.
-int CTavrin::GetColorMode() const {
-    const int32_t mode = format_.colorMode.load(std::memory_order_relaxed);
+int SettingsFrontEnd::GetColorMode() const {
+    const int32_t mode = context_.format.colorMode.load(std::memory_order_relaxed);
     if (mode < 0 || mode >= static_cast<int32_t>(kReportedBitsForMode.size())) {
         return -1;
     }
@@ -41,22 +41,22 @@ int CTavrin::GetColorMode() const {
 // This model reads only full resolution (mode 0). Other modes are refused
 // quietly; one that arrives from the registry makes the capture window
 // invalid, so acquisition then reports it.
-int CTavrin::SetSubSample(int mode) {
+int SettingsFrontEnd::SetSubSample(int mode) {
     if (mode != 0) {
         return 0;
     }
-    format_.subSample.store(0, std::memory_order_relaxed);
+    context_.format.subSample.store(0, std::memory_order_relaxed);
     return 1;
 }
 
-int CTavrin::SetWaitTime(int milliseconds) {
+int SettingsFrontEnd::SetWaitTime(int milliseconds) {
     if (milliseconds < 0) {
         return 0;
     }
-    format_.waitTime.store(milliseconds, std::memory_order_relaxed);
+    context_.format.waitTime.store(milliseconds, std::memory_order_relaxed);
     return 1;
 }
 
-int CTavrin::GetWaitTime() const { return format_.waitTime.load(std::memory_order_relaxed); }
+int SettingsFrontEnd::GetWaitTime() const { return context_.format.waitTime.load(std::memory_order_relaxed); }
 
 }  // namespace tavrin

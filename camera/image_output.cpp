@@ -3,7 +3,7 @@
 #include <cstring>
 #include <mutex>
 
-#include "camera/CTavrin.h"
+#include "camera/acquisition_engine.h"
 #include "device/tavrin_860vx_rux_sdk.h"
 #include "output/save_image.h"
 #include "platform/codepage.h"
@@ -11,16 +11,16 @@
 namespace tavrin {
 namespace {
 
-constexpr int32_t kSignificantBits = 10;
+constexpr int32_t kSignificantBits = model::kSignificantBits;
 
 }  // namespace
 
 // Row order 0 gives the bottom line first, as a bottom-up bitmap expects;
 // any other value keeps memory order (top line first). Rows keep their padding.
-bool CTavrin::CopyOut(const CDibImage& output, uint8_t* buffer, int32_t size, int32_t rowOrder) {
+bool AcquisitionEngine::CopyOut(const CDibImage& output, uint8_t* buffer, int32_t size, int32_t rowOrder) {
     if (size < 0 || static_cast<size_t>(size) < output.ImageBytes()) {
         NotifyFrame(0, kErrBuffer);
-        Report(kErrBuffer);
+        context_.Report(kErrBuffer);
         return false;
     }
     const auto stride = static_cast<size_t>(output.Stride());
@@ -33,12 +33,12 @@ bool CTavrin::CopyOut(const CDibImage& output, uint8_t* buffer, int32_t size, in
 
 // The output image of the colour mode as it is stored now (null for a mode
 // outside 0..5), for the calls that read the last processed picture.
-const CDibImage* CTavrin::CurrentOutput() const {
-    return imageSet_.Output(format_.colorMode.load(std::memory_order_relaxed));
+const CDibImage* AcquisitionEngine::CurrentOutput() const {
+    return imageSet_.Output(context_.format.colorMode.load(std::memory_order_relaxed));
 }
 
-int CTavrin::SnapShot(uint8_t* buffer, int size, int rowOrder) {
-    if (!RequireDevice()) {
+int AcquisitionEngine::SnapShot(uint8_t* buffer, int size, int rowOrder) {
+    if (!context_.RequireDevice()) {
         return 0;
     }
     std::lock_guard control(controlLock_);
@@ -46,96 +46,97 @@ int CTavrin::SnapShot(uint8_t* buffer, int size, int rowOrder) {
         return result;
     }
     if (State() == AcquisitionState::Idle && !Prepare()) {
-        Report(kErrNotReady);
+        context_.Report(kErrNotReady);
         return 0;
     }
     // Outside the capture state a snapshot leaves the device closed again.
     const bool keepOpen = State() == AcquisitionState::Capture;
     std::unique_lock frame(frameLock_);
     CDibImage& raw = *imageSet_.Raw(preparedMode_);
-    bool taken = device_->GrabFrame() == 0;
+    bool taken = context_.device->GrabFrame() == 0;
     if (taken && !TakeGrabbedFrame(raw)) {
         NotifyFrame(0, kErrFrame);
         taken = false;
     }
     if (!taken) {
         if (!keepOpen) {
-            device_->CloseGrab();
+            context_.device->CloseGrab();
         }
-        Report(kErrFrame);
+        context_.Report(kErrFrame);
         return 0;
     }
-    ProcessFrame(raw);
+    const AnalogChange change = ProcessFrame(raw);
     imageValid_.store(1, std::memory_order_release);
     const bool copied = buffer == nullptr || size == 0 || CopyOut(*imageSet_.Output(preparedMode_), buffer, size, rowOrder);
     frame.unlock();
+    analog_.Apply(change);
     if (!keepOpen) {
-        device_->CloseGrab();
+        context_.device->CloseGrab();
     }
     if (!copied) {
-        Report(kErrBuffer);
+        context_.Report(kErrBuffer);
         return 0;
     }
     return 1;
 }
 
-int CTavrin::GetImage(uint8_t* buffer, int size, int rowOrder) {
-    if (!RequireDevice()) {
+int AcquisitionEngine::GetImage(uint8_t* buffer, int size, int rowOrder) {
+    if (!context_.RequireDevice()) {
         return 0;
     }
     std::lock_guard frame(frameLock_);
     const CDibImage* output = CurrentOutput();
     if (output == nullptr) {
-        Report(kErrNotReady);
+        context_.Report(kErrNotReady);
         return 0;
     }
     if (output->IsEmpty() || buffer == nullptr) {
-        Report(kErrBuffer);
+        context_.Report(kErrBuffer);
         return 0;
     }
     if (!CopyOut(*output, buffer, size, rowOrder)) {
-        Report(kErrBuffer);
+        context_.Report(kErrBuffer);
         return 0;
     }
     return 1;
 }
 
-int CTavrin::SaveOutput(const char* fileName, int format) {
+int AcquisitionEngine::SaveOutput(const char* fileName, int format) {
     std::lock_guard frame(frameLock_);
     const CDibImage* output = CurrentOutput();
     if (output == nullptr) {
-        Report(kErrNotReady);
+        context_.Report(kErrNotReady);
         return 0;
     }
     return ::tavrin::SaveImage(fileName, *output, format, kSignificantBits);
 }
 
-int CTavrin::SaveImage(const char* fileName, int format) {
-    if (!RequireDevice()) {
+int AcquisitionEngine::SaveImage(const char* fileName, int format) {
+    if (!context_.RequireDevice()) {
         return 0;
     }
     if (imageValid_.load(std::memory_order_acquire) == 0) {
-        Report(kErrNotReady);
+        context_.Report(kErrNotReady);
         return 0;
     }
     if (fileName == nullptr || *fileName == '\0') {
-        Report(kErrParameter);
+        context_.Report(kErrParameter);
         return 0;
     }
     return SaveOutput(fileName, format);
 }
 
-int CTavrin::SaveImageW(const char16_t* fileName, int format) {
-    if (!RequireDevice()) {
+int AcquisitionEngine::SaveImageW(const char16_t* fileName, int format) {
+    if (!context_.RequireDevice()) {
         return 0;
     }
     const auto ansiName = platform::Utf16ToAnsi(fileName);
     if (!ansiName) {
-        Report(kErrNotReady);
+        context_.Report(kErrNotReady);
         return 0;
     }
     if (ansiName->empty()) {
-        Report(kErrParameter);
+        context_.Report(kErrParameter);
         return 0;
     }
     return SaveOutput(ansiName->c_str(), format);

@@ -1,9 +1,11 @@
 #include "camera/owner_table.h"
 
+#include <atomic>
 #include <cstring>
 
 #include "platform/environment.h"
 #include "platform/module.h"
+#include "platform/time.h"
 
 namespace tavrin {
 namespace {
@@ -14,13 +16,32 @@ constexpr size_t kLockWordOffset = 16;
 constexpr size_t kOwnerOffset = 24;
 constexpr size_t kOwnerBytes = 128;
 
-uint64_t Load64(const uint8_t* at) {
-    uint64_t value = 0;
-    std::memcpy(&value, at, sizeof value);  // little-endian hosts only
-    return value;
+// A pending mark: this tag in the top 16 bits, which no window value has (a
+// user-space pointer's top bits are 0, a sign-extended Win32 handle's are all
+// ones), and the tick count in the low 32 bits.
+constexpr uint64_t kPendingTag = uint64_t{0x7A5C} << 48;
+constexpr uint64_t kTagMask = uint64_t{0xFFFF} << 48;
+
+// The three words sit 8-byte aligned in the page-aligned block, so other
+// processes read and write them whole (little-endian hosts only).
+std::atomic_ref<uint64_t> Word(uint8_t* entry, size_t offset) {
+    return std::atomic_ref<uint64_t>(*reinterpret_cast<uint64_t*>(entry + offset));
 }
 
-void Store64(uint8_t* at, uint64_t value) { std::memcpy(at, &value, sizeof value); }
+uint64_t Load64(const uint8_t* entry, size_t offset) {
+    return Word(const_cast<uint8_t*>(entry), offset).load(std::memory_order_acquire);
+}
+
+void Store64(uint8_t* entry, size_t offset, uint64_t value) {
+    Word(entry, offset).store(value, std::memory_order_release);
+}
+
+// How long a claim waits for another program's claim or release to finish.
+constexpr uint32_t kPendingWaitMs = 200;
+
+bool IsPending(uint64_t window) { return (window & kTagMask) == kPendingTag; }
+
+uint64_t NewPendingMark() { return kPendingTag | platform::TickCount(); }
 
 }  // namespace
 
@@ -41,37 +62,74 @@ uint8_t* OwnerTable::EntryAt(int index) const {
     return block_->data() + kTableOffset + static_cast<size_t>(index) * kEntrySize;
 }
 
-void OwnerTable::Register(int index, uint64_t window) {
+bool OwnerTable::Held(const uint8_t* entry, uint64_t window) {
+    if (window == 0) {
+        return false;
+    }
+    if (IsPending(window)) {
+        const uint32_t age = platform::TickCount() - static_cast<uint32_t>(window);
+        return age < kPendingExpiryMs;
+    }
+    return platform::OwnerAlive(window, Load64(entry, kInstanceOffset));
+}
+
+bool OwnerTable::Mark(uint8_t* entry, uint64_t from) {
+    return Word(entry, kWindowOffset).compare_exchange_strong(from, NewPendingMark(), std::memory_order_acq_rel);
+}
+
+bool OwnerTable::Claim(int index, uint64_t window) {
     uint8_t* entry = EntryAt(index);
     if (entry == nullptr) {
-        return;
+        return true;
     }
-    Store64(entry + kWindowOffset, window);
-    Store64(entry + kInstanceOffset, platform::ProgramInstance());
-    Store64(entry + kLockWordOffset, 0);
+    const uint32_t start = platform::TickCount();
+    uint64_t seen = 0;
+    do {
+        seen = Load64(entry, kWindowOffset);
+        // Another program is in the middle of its claim or release: its
+        // outcome decides, so wait for it a moment.
+        while (IsPending(seen) && Held(entry, seen) && platform::TickCount() - start < kPendingWaitMs) {
+            platform::Sleep(1);
+            seen = Load64(entry, kWindowOffset);
+        }
+        if (Held(entry, seen)) {
+            return false;
+        }
+    } while (!Mark(entry, seen));
+    // A dead program's window value may have been taken by a live one
+    // between our look and our swap; its instance then tells, and its entry
+    // goes back as it was.
+    if (!IsPending(seen) && Held(entry, seen)) {
+        Store64(entry, kWindowOffset, seen);
+        return false;
+    }
+    Store64(entry, kInstanceOffset, platform::ProgramInstance());
+    Store64(entry, kLockWordOffset, 0);
     std::memset(entry + kOwnerOffset, 0, kOwnerBytes);
     std::memcpy(entry + kOwnerOffset, kOwnerName, std::strlen(kOwnerName));
+    Store64(entry, kWindowOffset, window);
+    return true;
 }
 
 void OwnerTable::Release(int index, uint64_t window) {
     uint8_t* entry = EntryAt(index);
-    if (entry == nullptr || Load64(entry + kWindowOffset) != window ||
-        Load64(entry + kInstanceOffset) != platform::ProgramInstance() || Load64(entry + kLockWordOffset) != 0) {
+    // The instance is looked at first, so that entries of other programs are
+    // never marked, not even for a moment; the second look decides.
+    if (entry == nullptr || Load64(entry, kInstanceOffset) != platform::ProgramInstance() || !Mark(entry, window)) {
         return;
     }
-    Store64(entry + kWindowOffset, 0);
-    Store64(entry + kInstanceOffset, 0);
-    Store64(entry + kLockWordOffset, 0);
+    if (Load64(entry, kInstanceOffset) != platform::ProgramInstance() || Load64(entry, kLockWordOffset) != 0) {
+        Store64(entry, kWindowOffset, window);  // somebody else's: it stays as it was
+        return;
+    }
+    Store64(entry, kInstanceOffset, 0);
     std::memset(entry + kOwnerOffset, 0, kOwnerBytes);
+    Store64(entry, kWindowOffset, 0);
 }
 
 bool OwnerTable::InUse(int index) const {
     const uint8_t* entry = EntryAt(index);
-    if (entry == nullptr) {
-        return false;
-    }
-    const uint64_t window = Load64(entry + kWindowOffset);
-    return window != 0 && platform::OwnerAlive(window, Load64(entry + kInstanceOffset));
+    return entry != nullptr && Held(entry, Load64(entry, kWindowOffset));
 }
 
 OwnerTable::Entry OwnerTable::Read(int index) const {
@@ -80,7 +138,7 @@ OwnerTable::Entry OwnerTable::Read(int index) const {
         return {};
     }
     const char* owner = reinterpret_cast<const char*>(entry + kOwnerOffset);
-    return Entry{Load64(entry + kWindowOffset), Load64(entry + kInstanceOffset), Load64(entry + kLockWordOffset),
+    return Entry{Load64(entry, kWindowOffset), Load64(entry, kInstanceOffset), Load64(entry, kLockWordOffset),
                  std::string(owner, strnlen(owner, kOwnerBytes))};
 }
 

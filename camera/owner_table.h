@@ -1,6 +1,15 @@
 // The machine-wide owner table: which program streams from which camera.
 // It lives in the named shared block that every program using the library
 // maps; one 152-byte entry per device slot.
+//
+// Programs claim an entry with a compare-and-swap on its window word, so of
+// any number of programs starting one camera together exactly one gets it.
+// While a claim or a release rewrites the other fields, the window word
+// holds a pending mark (a tag and the time it was set): programs that read
+// only the window word see the camera in use, and nobody else touches the
+// entry. A mark older than kPendingExpiryMs was left by a program that died
+// in those few instructions and reads as free, like any entry of a program
+// that has gone.
 #pragma once
 
 #include <cstdint>
@@ -20,19 +29,25 @@ public:
     static constexpr size_t kEntrySize = 152;
     static constexpr int kEntries = 32;
     static constexpr const char* kOwnerName = "TavrinSdk_860VX_RUX.dll";
+    static constexpr uint32_t kPendingExpiryMs = 5000;
 
     // Maps the shared block (creating it when no program has yet). The
     // block's name may be overridden with TAVRIN_SHARED_MEMORY_NAME so that
     // test runs do not disturb real programs or each other. Null on failure.
     static std::unique_ptr<OwnerTable> Open();
 
-    // Marks the camera as streamed from by this program and window.
-    void Register(int index, uint64_t window);
+    // Marks the camera as streamed from by this program and window, in one
+    // step with the check that it is free: false (and nothing written) when
+    // a live program holds it or is claiming it. A window of 0 writes the
+    // entry but never marks the camera in use. Indices outside the table
+    // have nothing to claim and succeed.
+    bool Claim(int index, uint64_t window);
     // Clears the entry only when this program and window wrote it and its
     // lock word is 0; anybody else's entry stays.
     void Release(int index, uint64_t window);
-    // True when a live program has registered the camera. An entry left by a
-    // program that ended without releasing it (a crash) reads as free.
+    // True when a live program holds the camera or is claiming it. An entry
+    // left by a program that ended without releasing it (a crash) reads as
+    // free.
     bool InUse(int index) const;
 
     struct Entry {
@@ -46,6 +61,10 @@ public:
 private:
     explicit OwnerTable(std::unique_ptr<platform::SharedMemory> block) : block_(std::move(block)) {}
     uint8_t* EntryAt(int index) const;
+    // Whether a window word seen in the entry belongs to a live holder.
+    static bool Held(const uint8_t* entry, uint64_t window);
+    // Takes the entry's window word from `from` to a pending mark.
+    static bool Mark(uint8_t* entry, uint64_t from);
 
     std::unique_ptr<platform::SharedMemory> block_;
 };

@@ -1,11 +1,9 @@
 // The per-frame processing of the raw frame: software mirroring, automatic
 // exposure or gain, then the imaging chain into the output image.
 #include <algorithm>
-#include <cstring>
 
-#include "camera/CTavrin.h"
+#include "camera/acquisition_engine.h"
 #include "camera/auto_iris.h"
-#include "device/tavrin_860vx_rux_sdk.h"
 #include "imaging/kernels/measure.h"
 
 namespace tavrin {
@@ -36,48 +34,31 @@ void Mirror(CDibImage& image, bool horizontal, bool vertical) {
 
 }  // namespace
 
-void CTavrin::AutoIris(CDibImage& raw, int32_t mode) {
+// Measures the five regions; analog control turns their vote into a new
+// gain or exposure.
+AnalogChange AcquisitionEngine::AutoIris(CDibImage& raw, int32_t irisMode) {
     std::array<int32_t, 5> means{};
     const auto regions = AutoIrisRegions(raw.Width(), raw.Height());
-    const PixelKernel mean = RawBitsOf(mode) == 16 ? RegionMean16 : RegionMean8;
+    const PixelKernel mean = RawBitsOf(preparedMode_) == 16 ? RegionMean16 : RegionMean8;
     for (size_t i = 0; i < regions.size(); ++i) {
         const ImageRect rect{regions[i].left, regions[i].top, regions[i].right, regions[i].bottom};
         means[i] = raw.Convert(mean, raw, &rect, rect.left, rect.top);
     }
-    const int32_t factor = AutoIrisFactor(means);
-    if (AutoIrisSettled(factor)) {
-        return;
-    }
-    const int32_t irisMode = analog_.Get(AnalogRecord::kAutoIris);
-    if (irisMode == 2) {
-        const int32_t gain = AutoIrisGain(static_cast<int32_t>(device_->GetGain()), factor);
-        device_->SetGain(static_cast<uint32_t>(gain));
-        for (auto field : {AnalogRecord::kGlobalGain, AnalogRecord::kColorGainG1, AnalogRecord::kColorGainR,
-                           AnalogRecord::kColorGainB, AnalogRecord::kColorGainG2}) {
-            analog_.Set(field, gain);
-        }
-        dialogNotices_.gain = gain;
-    } else {
-        const int32_t lines = AutoIrisExposure(static_cast<int32_t>(device_->GetExposure()), factor);
-        device_->SetExposure(static_cast<uint32_t>(lines));
-        analog_.Set(AnalogRecord::kExposure, lines);
-        dialogNotices_.exposure = lines;
-    }
+    return analog_.PlanAutoIris(irisMode, AutoIrisFactor(means));
 }
 
-void CTavrin::ProcessFrame(CDibImage& raw) {
-    const bool mirrorH = analog_.Get(AnalogRecord::kMirrorH) != 0;
-    const bool mirrorV = analog_.Get(AnalogRecord::kMirrorV) != 0;
+AnalogChange AcquisitionEngine::ProcessFrame(CDibImage& raw) {
+    const AnalogRecord& analog = context_.analog;
+    const bool mirrorH = analog.Get(AnalogRecord::kMirrorH) != 0;
+    const bool mirrorV = analog.Get(AnalogRecord::kMirrorV) != 0;
     Mirror(raw, mirrorH, mirrorV);
-    const int32_t irisMode = analog_.Get(AnalogRecord::kAutoIris);
+    AnalogChange change;
+    const int32_t irisMode = analog.Get(AnalogRecord::kAutoIris);
     if (irisMode == 1 || irisMode == 2) {
-        AutoIris(raw, preparedMode_);
+        change = AutoIris(raw, irisMode);
     }
-    // With automatic white balance on or a gray pass requested, the chain
-    // may write new gains that an open image dialog should show.
-    dialogNotices_.imagePass = dialogNotices_.imagePass || filter_.Get(kBayerGainAuto) != 0 ||
-                               filter_.Get(kGrayAutoBalance) != 0;
-    chain_.Run(imageSet_, filter_, ChainFrame{preparedMode_, mirrorV, mirrorH});
+    chain_.Run(imageSet_, context_.filter, ChainFrame{preparedMode_, mirrorV, mirrorH});
+    return change;
 }
 
 }  // namespace tavrin

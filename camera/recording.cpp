@@ -2,7 +2,7 @@
 // recording thread that appends every new output image as a 24-bit frame.
 #include <mutex>
 
-#include "camera/CTavrin.h"
+#include "camera/acquisition_engine.h"
 #include "imaging/kernels/depth.h"
 #include "imaging/kernels/flip.h"
 #include "platform/codepage.h"
@@ -16,28 +16,25 @@ constexpr uint32_t kPollMs = 10;
 
 }  // namespace
 
-int CTavrin::Record(const char* fileName, int milliseconds, int showPreview) {
+int AcquisitionEngine::Record(const char* fileName, int milliseconds, int showPreview) {
     if (fileName == nullptr || *fileName == '\0') {
-        Report(kErrParameter);
+        context_.Report(kErrParameter);
         return 0;
     }
     std::lock_guard control(controlLock_);
     // A recording in progress keeps its file; a finished one is collected.
     if (recording_.load(std::memory_order_acquire) != 0) {
-        Report(kErrNotReady);
+        context_.Report(kErrNotReady);
         return 0;
     }
     StopRecordingThread();
-    {
-        std::lock_guard frame(frameLock_);  // the running stream stops using the caller's buffer
-        target_.Set(nullptr, nullptr, 0, 0);
-    }
+    SetFrameTarget(nullptr, nullptr, 0, 0);  // the running stream stops using the caller's buffer
     if (showPreview != 0 && !OpenPreviewIfConfigured()) {
         return 0;
     }
     if (!StartPreview()) {
         Close();
-        Report(kErrFile);
+        context_.Report(kErrFile);
         return 0;
     }
     {
@@ -51,7 +48,7 @@ int CTavrin::Record(const char* fileName, int milliseconds, int showPreview) {
     }
     if (!recorder_.Open(fileName)) {
         Close();
-        Report(kErrFile);
+        context_.Report(kErrFile);
         return 0;
     }
     recordDuration_ = milliseconds;
@@ -62,22 +59,22 @@ int CTavrin::Record(const char* fileName, int milliseconds, int showPreview) {
         recording_.store(0, std::memory_order_release);
         recorder_.Close();
         Close();
-        Report(kErrThread);
+        context_.Report(kErrThread);
         return 0;
     }
     return 1;
 }
 
-int CTavrin::RecordW(const char16_t* fileName, int milliseconds, int showPreview) {
+int AcquisitionEngine::RecordW(const char16_t* fileName, int milliseconds, int showPreview) {
     const auto ansiName = platform::Utf16ToAnsi(fileName);
     if (!ansiName) {
-        Report(kErrFile);
+        context_.Report(kErrFile);
         return 0;
     }
     return Record(ansiName->c_str(), milliseconds, showPreview);
 }
 
-void CTavrin::StopRecordingThread() {
+void AcquisitionEngine::StopRecordingThread() {
     recording_.store(0, std::memory_order_release);
     if (recordingThread_) {
         recordingThread_->WaitFinished(platform::kInfinite);
@@ -88,7 +85,7 @@ void CTavrin::StopRecordingThread() {
 // Turns the output image into the next AVI frame (24 bits, bottom line
 // first) and appends it. The conversion runs under the frame lock; the
 // file write does not, so streaming never waits for the disk.
-int CTavrin::RecordingStep(const CDibImage& output, CDibImage& frame, CDibImage& scratch, CDibImage& gray) {
+int AcquisitionEngine::RecordingStep(const CDibImage& output, CDibImage& frame, CDibImage& scratch, CDibImage& gray) {
     const CDibImage* written = &frame;
     {
         std::lock_guard lock(frameLock_);
@@ -114,7 +111,7 @@ int CTavrin::RecordingStep(const CDibImage& output, CDibImage& frame, CDibImage&
     return recorder_.AddFrame(written->Bits());
 }
 
-void CTavrin::RecordingLoop() {
+void AcquisitionEngine::RecordingLoop() {
     CDibImage frame;
     CDibImage scratch;
     CDibImage gray;
@@ -160,7 +157,7 @@ void CTavrin::RecordingLoop() {
     recorder_.SetRate(frames > 0 && elapsed > 0 ? static_cast<uint32_t>(uint64_t{frames} * 100000u / elapsed) : 0);
     const int32_t closed = recorder_.Close();
     if ((status != AviRecorder::kOk && status != AviRecorder::kSizeLimit) || closed != AviRecorder::kOk) {
-        Report(kErrFile);
+        context_.Report(kErrFile);
     }
     recording_.store(0, std::memory_order_release);
 }

@@ -92,7 +92,7 @@ int CQDXSdkLib::SetFrameGeometry(int totalWidth, int xOffset, int width, int tot
     if (!grabBuffer_) {
         return kStatusOutOfMemory;
     }
-    if (!ring_.Allocate(slotCount, slotLength_)) {
+    if (!stream_.AllocateSlots(slotCount, slotLength_)) {
         grabBuffer_.reset();
         return kStatusOutOfMemory;
     }
@@ -102,7 +102,7 @@ int CQDXSdkLib::SetFrameGeometry(int totalWidth, int xOffset, int width, int tot
 
 void CQDXSdkLib::ReleaseBuffers() {
     grabBuffer_.reset();
-    ring_.Release();
+    stream_.ReleaseSlots();
 }
 
 void CQDXSdkLib::ProbeDevices() {
@@ -180,6 +180,27 @@ bool CQDXSdkLib::WriteSromID(uint32_t address, uint32_t value) {
     return CommandSromWrite(DevicePath().data(), address & 0xFF, value & 0xFF);
 }
 
+int CQDXSdkLib::StartTransfer() {
+    if (stream_.Running()) {
+        return kStatusStreaming;
+    }
+    const uint32_t length = static_cast<uint32_t>(transferLength_) * (SixteenBit() != 0 ? 2u : 1u);
+    SendPrepare();
+    return stream_.Start(DevicePath(), length);
+}
+
+int CQDXSdkLib::StopTransfer() { return stream_.Stop(); }
+
+int CQDXSdkLib::ReadFrame(uint8_t* destination) {
+    const uint8_t* slot = stream_.ChosenSlot();
+    if (destination == nullptr || slot == nullptr) {
+        return kStatusNullBuffer;
+    }
+    const int status = CopyRawFrame(destination, slot);
+    stream_.FinishRead();
+    return status;
+}
+
 void CQDXSdkLib::GetImageArea(int& x, int& y, int& width, int& height) const {
     x = imageArea_[0];
     y = imageArea_[1];
@@ -193,7 +214,7 @@ void CQDXSdkLib::SetModelName(const char* name) {
 }
 
 void CQDXSdkLib::SetLargeFrame(bool large) {
-    transfer_.largeFlag.store(large ? 1 : 0, std::memory_order_relaxed);
+    stream_.SetLargeFrame(large);
     grabLargeFlag_.store(large ? 1 : 0, std::memory_order_relaxed);
 }
 

@@ -1,7 +1,7 @@
 // CQDXSdkLib: the device library object between one camera object and the
 // driver. It holds the selected device path and the presence table, the frame
 // geometry with the buffers derived from it, the frame ring with its transfer
-// thread, the single-frame grab, and the camera's primitive commands. Only
+// stream, the single-frame grab, and the camera's primitive commands. Only
 // the camera model class constructs it.
 #pragma once
 
@@ -13,16 +13,14 @@
 
 #include "device/device_paths.h"
 #include "device/driver_protocol.h"
-#include "device/frame_ring.h"
-#include "device/transfer_thread.h"
-#include "platform/thread.h"
+#include "device/frame_stream.h"
 
 namespace tavrin::device {
 
 class CQDXSdkLib {
 public:
     static constexpr uint32_t kDefaultDriverWaitMs = 3000;
-    static constexpr uint32_t kFrameWaitMs = 6000;
+    static constexpr uint32_t kFrameWaitMs = FrameStream::kFrameWaitMs;
     static constexpr size_t kModelNameLength = 12;
 
     virtual ~CQDXSdkLib();
@@ -64,10 +62,12 @@ public:
     bool ReadSromID(uint32_t address, uint8_t& value);
     bool WriteSromID(uint32_t address, uint32_t value);
 
-    // Continuous acquisition through the frame ring.
+    // Continuous acquisition through the frame stream: 0, 21 while it
+    // already runs, or the stream's own start status.
     int StartTransfer();
     int StopTransfer();
-    int WaitFrame();
+    WaitResult WaitFrame() { return stream_.WaitFrame(); }
+    // Copies the frame WaitFrame chose: 0, or 14 without destination or slot.
     int ReadFrame(uint8_t* destination);
 
     // Single-frame grab, in the caller's thread.
@@ -88,7 +88,7 @@ public:
     int RawLength() const { return rawLength_; }
     int SlotLength() const { return slotLength_; }
     int SlotCount() const { return slotCount_; }
-    bool LargeFrame() const { return transfer_.largeFlag.load(std::memory_order_relaxed) != 0; }
+    bool LargeFrame() const { return stream_.LargeFrame(); }
 
     // State kept for the camera object.
     uint32_t Variant() const { return variant_.load(std::memory_order_relaxed); }
@@ -98,11 +98,11 @@ public:
     void GetImageArea(int& x, int& y, int& width, int& height) const;
 
     // Streaming statistics, readable while a run goes on.
-    bool Streaming() const { return transfer_.stopFlag.load(std::memory_order_acquire) == 0; }
-    int32_t WriteIndex() const { return transfer_.writeIndex.load(std::memory_order_acquire); }
-    int32_t ReadIndex() const { return transfer_.readIndex.load(std::memory_order_acquire); }
-    uint32_t FramesTransferred() const { return transfer_.frameCount.load(std::memory_order_relaxed); }
-    uint32_t LastRunDuration() const { return lastRunDuration_; }
+    bool Streaming() const { return stream_.Running(); }
+    int32_t WriteIndex() const { return stream_.WriteIndex(); }
+    int32_t ReadIndex() const { return stream_.ReadIndex(); }
+    uint32_t FramesTransferred() const { return stream_.FramesTransferred(); }
+    uint32_t LastRunDuration() const { return stream_.LastRunDuration(); }
     int64_t GrabEndCode() const { return grabEndCode_; }
 
 protected:
@@ -117,7 +117,6 @@ protected:
 
 private:
     int BytesPerPixel() const { return SixteenBit() != 0 ? 2 : 1; }
-    bool CreateTransferEvents(TransferCreationFault fault);
     bool ReadFrameData(DeviceHandle handle, uint8_t* buffer, uint32_t length, uint32_t& moved);
 
     std::atomic<uint32_t> sixteenBit_{0};
@@ -132,7 +131,6 @@ private:
     int transferLength_ = 0;
     int rawLength_ = 0;
     std::unique_ptr<uint8_t[]> grabBuffer_;
-    uint32_t lastRunDuration_ = 0;
     std::atomic<uint32_t> driverWait_{0};
     int slotLength_ = 0;
     int slotCount_ = 0;
@@ -143,11 +141,9 @@ private:
     std::atomic<uint32_t> mirrorV_{0};
     std::array<std::atomic<uint32_t>, kDeviceCount> presence_{};
     std::atomic<int> selectedIndex_{0};
-    TransferBlock transfer_;
-    std::unique_ptr<platform::Thread> transferThread_;
     int64_t grabEndCode_ = 0;
     std::atomic<uint32_t> grabLargeFlag_{0};
-    FrameRing ring_;
+    FrameStream stream_;
     mutable std::mutex pathMutex_;  // guards devicePath_
     DevicePathBuffer devicePath_{};
     DeviceHandle grabHandle_ = kNullDeviceHandle;

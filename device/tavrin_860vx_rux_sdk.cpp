@@ -68,7 +68,7 @@ bool CTavrin860VXRUXSdk::SetGain(uint32_t value) {
     if (!WriteSensorRegister(kSensorGain, value & 0xFFFF)) {
         return false;
     }
-    gainCache_.store(static_cast<uint16_t>(value & 0x3FF), std::memory_order_relaxed);
+    gainCache_.store(static_cast<uint16_t>(value & kGainMax), std::memory_order_relaxed);  // the register keeps 10 bits
     return true;
 }
 

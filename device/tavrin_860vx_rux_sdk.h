@@ -1,6 +1,6 @@
-// CTavrin860VXRUXSdk: the one camera model this library serves, a 656 x 494
-// sensor behind byte-wide control registers and 16-bit sensor registers.
-// It adds the model's name, the image area, the register maps, gain and
+// CTavrin860VXRUXSdk: the one camera model this library serves (its facts
+// are in model_facts.h), a sensor behind byte-wide control registers and
+// 16-bit sensor registers. It adds the model's name, the image area, the register maps, gain and
 // exposure with their limits, trigger mode, the clock and the mirror flags.
 #pragma once
 
@@ -8,20 +8,21 @@
 #include <atomic>
 #include <cstdint>
 
+#include "records/model_facts.h"
 #include "device/qdx_sdk_lib.h"
 
 namespace tavrin::device {
 
 class CTavrin860VXRUXSdk final : public CQDXSdkLib {
 public:
-    static constexpr const char* kModelName = "Tvrn860VXRUX";
-    static constexpr int kSensorWidth = 656;
-    static constexpr int kSensorHeight = 494;
-    static constexpr int kRingSlots = 4;
-    static constexpr uint32_t kGainDefault = 310;
-    static constexpr uint32_t kGainMax = 1023;
-    static constexpr uint32_t kExposureMin = 2;
-    static constexpr uint32_t kExposureMax = 524;
+    static constexpr const char* kModelName = model::kModelName;
+    static constexpr int kSensorWidth = model::kSensorWidth;
+    static constexpr int kSensorHeight = model::kSensorHeight;
+    static constexpr int kRingSlots = model::kRingSlots;
+    static constexpr uint32_t kGainDefault = model::kGainDefault;
+    static constexpr uint32_t kGainMax = model::kGainMax;
+    static constexpr uint32_t kExposureMin = model::kExposureMin;
+    static constexpr uint32_t kExposureMax = model::kExposureMax;
     static constexpr uint32_t kSensorRegisterCount = 1024;
 
     // Control registers.

@@ -8,7 +8,7 @@
 
 #include "dialogs/analog_device.h"
 #include "dialogs/controls.h"
-#include "settings/records.h"
+#include "records/settings_records.h"
 
 namespace tavrin::dialogs {
 

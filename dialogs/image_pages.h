@@ -5,7 +5,7 @@
 #include <array>
 
 #include "dialogs/controls.h"
-#include "imaging/filter_record.h"
+#include "records/filter_record.h"
 
 namespace tavrin::dialogs {
 

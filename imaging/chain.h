@@ -23,7 +23,7 @@
 #include <functional>
 
 #include "imaging/color_mode.h"
-#include "imaging/filter_record.h"
+#include "records/filter_record.h"
 
 namespace tavrin {
 

@@ -1,5 +1,5 @@
 // Posting window messages with Win32 semantics. On Windows a window is an
-// HWND; on POSIX it is a message window of api/TavrinPosix.h.
+// HWND; on POSIX it is a message window of include/TavrinPosix.h.
 #pragma once
 
 #include <cstdint>

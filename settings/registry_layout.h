@@ -6,9 +6,9 @@
 #include <memory>
 #include <string>
 
-#include "imaging/filter_record.h"
+#include "records/filter_record.h"
 #include "platform/registry.h"
-#include "settings/records.h"
+#include "records/settings_records.h"
 
 namespace tavrin::registry_layout {
 

@@ -18,8 +18,8 @@
 #include <cstdint>
 #include <optional>
 
-#include "imaging/filter_record.h"
-#include "settings/records.h"
+#include "records/filter_record.h"
+#include "records/settings_records.h"
 
 namespace tavrin {
 
@@ -27,8 +27,8 @@ namespace tavrin {
 // model's default gain and minimum exposure, and the device library's
 // current mirror flags.
 struct AnalogFallback {
-    int32_t defaultGain = 310;
-    int32_t minimumExposure = 2;
+    int32_t defaultGain = static_cast<int32_t>(model::kGainDefault);
+    int32_t minimumExposure = static_cast<int32_t>(model::kExposureMin);
     int32_t mirrorV = 0;
     int32_t mirrorH = 0;
 };

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "api/TavrinSim.h"
+#include "TavrinSim.h"
 
 namespace tavrin::sim {
 

@@ -13,7 +13,7 @@
 #include <optional>
 #include <vector>
 
-#include "api/TavrinSim.h"
+#include "TavrinSim.h"
 #include "sim/io_log.h"
 #include "sim/scene.h"
 #include "sim/sim_config.h"

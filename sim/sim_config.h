@@ -1,5 +1,5 @@
 // The simulated camera's configuration, read from the TAVRIN_SIM setting:
-// the occupied slots, then ";key=value" items (see api/TavrinSim.h).
+// the occupied slots, then ";key=value" items (see include/TavrinSim.h).
 #pragma once
 
 #include <array>

@@ -2,7 +2,7 @@
 // choose the simulator when TAVRIN_SIM is set.
 #include <memory>
 
-#include "api/TavrinSim.h"
+#include "TavrinSim.h"
 #include "platform/driver.h"
 #include "sim/simulator.h"
 

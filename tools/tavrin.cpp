@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "api/TavrinSdk.h"
+#include "TavrinSdk.h"
 #include "tools/tool_dialogs.h"
 #include "tools/tool_messages.h"
 #include "tools/tool_settings.h"

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <initializer_list>
 
-#include "api/TavrinSdk.h"
+#include "TavrinSdk.h"
 #include "tools/tool_settings.h"
 
 namespace tavrin::tool {

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "api/TavrinSdk.h"
+#include "TavrinSdk.h"
 
 namespace tavrin::tool {
 

@@ -2,7 +2,7 @@
 
 #include <iterator>
 
-#include "api/TavrinSdk.h"
+#include "TavrinSdk.h"
 
 namespace tavrin::tool {
 namespace {

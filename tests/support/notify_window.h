@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "api/TavrinSdk.h"
+#include "TavrinSdk.h"
 
 namespace tavrin::test {
 

@@ -1,6 +1,6 @@
 #include <cstdlib>
 
-#include "api/TavrinPosix.h"
+#include "TavrinPosix.h"
 #include "tools/tool_messages.h"
 
 namespace tavrin::tool {

@@ -14,8 +14,8 @@
 #include <utility>
 #include <vector>
 
-#include "api/TavrinSdk.h"
-#include "api/TavrinSim.h"
+#include "TavrinSdk.h"
+#include "TavrinSim.h"
 #include "platform/environment.h"
 #include "platform/module.h"
 #include "support/isolation.h"

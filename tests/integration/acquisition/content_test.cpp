@@ -13,7 +13,7 @@
 #include "imaging/chain.h"
 #include "imaging/color_mode.h"
 #include "imaging/dib_image.h"
-#include "imaging/filter_record.h"
+#include "records/filter_record.h"
 
 namespace tavrin::test {
 namespace {

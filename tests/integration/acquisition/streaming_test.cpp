@@ -195,6 +195,38 @@ TEST_F(StreamingTest, NegativeWaitTimeFromTheRegistryStillStreams) {
     EXPECT_EQ(TakeErrors(), Codes{});
 }
 
+// The wait before each frame ends when the stream is stopped, however long
+// it is: stopping, closing and releasing never wait it out.
+TEST_F(StreamingTest, LongWaitTimesNeverDelayTheEnd) {
+    enum class End { Stop, Close, Release };
+    for (const int waitTime : {20000, 0x7FFFFFFF}) {
+        for (const End end : {End::Stop, End::Close, End::Release}) {
+            SCOPED_TRACE(testing::Message() << "wait time " << waitTime << ", end " << static_cast<int>(end));
+            if (handle == 0) {
+                handle = Tavrin_Initialize(window);
+                ASSERT_NE(handle, 0);
+                ASSERT_EQ(Tavrin_SetPreviewWindow(handle, nullptr, 0, 0, 0, 0), 1);
+            }
+            ASSERT_EQ(Tavrin_SetWaitTime(handle, waitTime), 1);
+            ASSERT_EQ(Tavrin_CallBackPreview(handle, window, nullptr, 0, 0), 1);
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));  // the loop is in its wait
+            const auto start = std::chrono::steady_clock::now();
+            switch (end) {
+            case End::Stop: EXPECT_EQ(Tavrin_StopPreview(handle), 1); break;
+            case End::Close: EXPECT_EQ(Tavrin_Close(handle), 1); break;
+            case End::Release:
+                EXPECT_EQ(Tavrin_Release(handle), 1);
+                handle = 0;
+                break;
+            }
+            EXPECT_LT(MillisecondsSince(start), 2000u);
+        }
+    }
+    if (handle != 0) {
+        Tavrin_SetWaitTime(handle, 1);
+    }
+}
+
 // Two handles of one program on one camera: the one streaming with a
 // notification window holds the camera.
 TEST_F(StreamingTest, SecondHandleCannotStartTheCameraAnotherHandleStreams) {
@@ -259,6 +291,60 @@ TEST_F(StreamingTest, SecondProgramStreamingTheCameraHoldsIt) {
     EXPECT_EQ(Tavrin_StartPreview(handle), 1);
     EXPECT_EQ(TakeErrors(), Codes{});
     EXPECT_EQ(Tavrin_StopPreview(handle), 1);
+}
+
+// Six programs start camera 0 at the same moment: exactly one streams, and
+// each of the others is refused with 2 (in use) then 1, in every trial.
+TEST_F(StreamingTest, OfSixProgramsStartingTogetherExactlyOneStreams) {
+    constexpr int kPrograms = 6;
+    const int trials = ACQUISITION_UNDER_EMULATOR ? 2 : 3;
+    for (int trial = 0; trial < trials; ++trial) {
+        const std::filesystem::path signals =
+            std::filesystem::temp_directory_path() / ("acquisition_race_" + ProcessTag());
+        std::filesystem::remove_all(signals);
+        std::filesystem::create_directories(signals);
+        std::vector<std::thread> peers;
+        std::atomic<int> failedPeers{0};
+        for (int i = 0; i < kPrograms; ++i) {
+            peers.emplace_back([&, i] {
+                const std::string command =
+                    std::string(kPeer) + " \"" + signals.string() + "\" race " + std::to_string(i);
+                failedPeers.fetch_add(std::system(command.c_str()) != 0 ? 1 : 0);
+            });
+        }
+        bool ready = true;
+        for (int i = 0; i < kPrograms; ++i) {
+            ready = ready && WaitForFile(signals / ("ready-" + std::to_string(i)), 60000);
+        }
+        std::ofstream(signals / "go").put('\n');
+        int streaming = 0;
+        for (int i = 0; ready && i < kPrograms; ++i) {
+            const std::string name = std::to_string(i);
+            const auto streamed = signals / ("streaming-" + name);
+            const auto refused = signals / ("refused-" + name);
+            const auto start = std::chrono::steady_clock::now();
+            while (!std::filesystem::exists(streamed) && !std::filesystem::exists(refused) &&
+                   MillisecondsSince(start) < 20000) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            }
+            if (std::filesystem::exists(streamed)) {
+                ++streaming;
+            } else {
+                std::ifstream codes(refused);
+                EXPECT_TRUE(codes.is_open()) << "program " << i << " gave no answer";
+                std::string text((std::istreambuf_iterator<char>(codes)), std::istreambuf_iterator<char>());
+                EXPECT_EQ(text, "1 2 ") << "program " << i;
+            }
+        }
+        std::ofstream(signals / "stop").put('\n');
+        for (auto& peer : peers) {
+            peer.join();
+        }
+        std::filesystem::remove_all(signals);
+        ASSERT_TRUE(ready) << "the programs did not all start";
+        EXPECT_EQ(failedPeers.load(), 0);
+        EXPECT_EQ(streaming, 1) << "trial " << trial;
+    }
 }
 
 }  // namespace

@@ -3,8 +3,8 @@
 // library is built, its probe finds nothing, and every slot fails with 2.
 #include <gtest/gtest.h>
 
-#include "api/TavrinSdk.h"
-#include "api/TavrinSim.h"
+#include "TavrinSdk.h"
+#include "TavrinSim.h"
 #include "platform/environment.h"
 #include "support/isolation.h"
 #include "unit/settings/fresh_store.h"

@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "api/TavrinSdk.h"
-#include "api/TavrinSim.h"
+#include "TavrinSdk.h"
+#include "TavrinSim.h"
 #include "platform/environment.h"
 #include "support/isolation.h"
 #include "unit/settings/fresh_store.h"

@@ -13,7 +13,7 @@
 #include <string>
 #include <thread>
 
-#include "api/TavrinSdk.h"
+#include "TavrinSdk.h"
 #include "platform/environment.h"
 #include "support/isolation.h"
 #include "support/shell_command.h"

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "camera/CTavrin.h"
+#include "camera/dialog_launchers.h"
 #include "dialogs/analog_dialog.h"
 #include "dialogs/control_ids.h"
 #include "dialogs/headless_dialog.h"
@@ -38,7 +39,7 @@ struct LauncherTest : ::testing::Test {
     }
     void SetUp() override {
         ASSERT_EQ(camera.Initialize(nullptr), 1);
-        ASSERT_EQ(camera.SetColorMode(24), 1);
+        ASSERT_EQ(camera.Settings().SetColorMode(24), 1);
     }
     void TearDown() override { camera.Close(); }
 
@@ -46,70 +47,70 @@ struct LauncherTest : ::testing::Test {
 };
 
 TEST_F(LauncherTest, CameraDialogOkRestartsPreviewInTheNewMode) {
-    ASSERT_EQ(camera.StartPreview(), 1);
+    ASSERT_EQ(camera.Acquisition().StartPreview(), 1);
     ScriptedView view([](HeadlessDialog& dialog, const CrossThreadWork*) {
         dialog.Choose(ids::kColorList, 3);
         dialog.Type(ids::kWaitTime, "25");
         dialog.Click(ids::kOk);
     });
-    EXPECT_EQ(camera.SetCameraDlg(nullptr), 1);
-    EXPECT_EQ(camera.GetColorMode(), 32);
-    EXPECT_EQ(camera.GetWaitTime(), 25);
-    EXPECT_EQ(camera.State(), AcquisitionState::Streaming);
+    EXPECT_EQ(SetCameraDlg(camera, nullptr), 1);
+    EXPECT_EQ(camera.Settings().GetColorMode(), 32);
+    EXPECT_EQ(camera.Settings().GetWaitTime(), 25);
+    EXPECT_EQ(camera.Acquisition().State(), AcquisitionState::Streaming);
 }
 
 TEST_F(LauncherTest, DialogThatCannotBeCreatedIsCancelAndStreamingResumes) {
-    ASSERT_EQ(camera.StartPreview(), 1);
+    ASSERT_EQ(camera.Acquisition().StartPreview(), 1);
     SetModalViewForTesting([](int, DialogHandler&, const CrossThreadWork*) { return -1; });
-    const int32_t exposure = camera.Analog().Get(AnalogRecord::kExposure);
-    EXPECT_EQ(camera.SetCameraDlg(nullptr), 1);
-    EXPECT_EQ(camera.State(), AcquisitionState::Streaming);
-    EXPECT_EQ(camera.SetAnalogDlg(nullptr), 1);
-    EXPECT_EQ(camera.Analog().Get(AnalogRecord::kExposure), exposure);
-    EXPECT_EQ(camera.GetColorMode(), 24);
+    const int32_t exposure = camera.Context().analog.Get(AnalogRecord::kExposure);
+    EXPECT_EQ(SetCameraDlg(camera, nullptr), 1);
+    EXPECT_EQ(camera.Acquisition().State(), AcquisitionState::Streaming);
+    EXPECT_EQ(SetAnalogDlg(camera, nullptr), 1);
+    EXPECT_EQ(camera.Context().analog.Get(AnalogRecord::kExposure), exposure);
+    EXPECT_EQ(camera.Settings().GetColorMode(), 24);
     SetModalViewForTesting({});
 }
 
 TEST_F(LauncherTest, AnalogDefaultThenCancelRestoresTheCamera) {
-    ASSERT_EQ(camera.StartPreview(), 1);
-    const AnalogRecord::Values before = camera.Analog().Snapshot();
+    ASSERT_EQ(camera.Acquisition().StartPreview(), 1);
+    const AnalogRecord::Values before = camera.Context().analog.Snapshot();
     ScriptedView view([&](HeadlessDialog& frame, const CrossThreadWork*) {
         frame.Click(ids::kDefault);
-        EXPECT_EQ(camera.Analog().Get(AnalogRecord::kGlobalGain), 310);
-        EXPECT_EQ(camera.Analog().Get(AnalogRecord::kExposure), 2);
+        EXPECT_EQ(camera.Context().analog.Get(AnalogRecord::kGlobalGain), 310);
+        EXPECT_EQ(camera.Context().analog.Get(AnalogRecord::kExposure), 2);
         frame.Click(ids::kCancel);
     });
-    EXPECT_EQ(camera.SetAnalogDlg(nullptr), 1);
-    EXPECT_EQ(camera.Analog().Snapshot(), before);
+    EXPECT_EQ(SetAnalogDlg(camera, nullptr), 1);
+    EXPECT_EQ(camera.Context().analog.Snapshot(), before);
 }
 
 TEST_F(LauncherTest, ImageCancelRestoresTheWholeRecord) {
-    const auto before = camera.Filter().Snapshot();
+    const auto before = camera.Context().filter.Snapshot();
     ScriptedView view([&](HeadlessDialog& frame, const CrossThreadWork*) {
         frame.Page(0).Drag(2001, -20);
-        EXPECT_EQ(camera.Filter().Get(kBrightness), -20);
+        EXPECT_EQ(camera.Context().filter.Get(kBrightness), -20);
         frame.Click(ids::kCancel);
     });
-    EXPECT_EQ(camera.SetImageDlg(nullptr), 1);
-    EXPECT_EQ(camera.Filter().Snapshot(), before);
+    EXPECT_EQ(SetImageDlg(camera, nullptr), 1);
+    EXPECT_EQ(camera.Context().filter.Snapshot(), before);
 }
 
 TEST_F(LauncherTest, SecondDialogOfAKindIsNotCreated) {
     ScriptedView view([&](HeadlessDialog& frame, const CrossThreadWork*) {
         frame.Page(0).Drag(2001, 40);
-        EXPECT_EQ(camera.SetImageDlg(nullptr), 1);  // from within the open one
-        EXPECT_EQ(camera.Filter().Get(kBrightness), 40);
+        EXPECT_EQ(SetImageDlg(camera, nullptr), 1);  // from within the open one
+        EXPECT_EQ(camera.Context().filter.Get(kBrightness), 40);
         frame.Click(ids::kOk);
     });
-    EXPECT_EQ(camera.SetImageDlg(nullptr), 1);
-    EXPECT_EQ(camera.Filter().Get(kBrightness), 40);
+    EXPECT_EQ(SetImageDlg(camera, nullptr), 1);
+    EXPECT_EQ(camera.Context().filter.Get(kBrightness), 40);
 }
 
 // The acquisition thread's automatic gain reaches the open page through the
 // dialog's thread, and the dialog may end while it keeps trying.
 TEST_F(LauncherTest, AutomaticGainFollowsIntoTheOpenDialog) {
-    ASSERT_EQ(camera.SetAutoIris(2), 1);
-    ASSERT_EQ(camera.StartPreview(), 1);
+    ASSERT_EQ(camera.Settings().SetAutoIris(2), 1);
+    ASSERT_EQ(camera.Acquisition().StartPreview(), 1);
     ScriptedView view([&](HeadlessDialog& frame, const CrossThreadWork* work) {
         std::atomic<bool> woken{false};
         work->ready([&woken] { woken = true; });
@@ -121,9 +122,9 @@ TEST_F(LauncherTest, AutomaticGainFollowsIntoTheOpenDialog) {
         EXPECT_NE(frame.Page(0).GetText(ids::kGainEdit), first);
         frame.Click(ids::kOk);
     });
-    EXPECT_EQ(camera.SetAnalogDlg(nullptr), 1);
-    camera.StopPreview();
-    EXPECT_GT(camera.Analog().Get(AnalogRecord::kGlobalGain), 0);
+    EXPECT_EQ(SetAnalogDlg(camera, nullptr), 1);
+    camera.Acquisition().StopPreview();
+    EXPECT_GT(camera.Context().analog.Get(AnalogRecord::kGlobalGain), 0);
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <thread>
 
-#include "api/TavrinSdk.h"
+#include "TavrinSdk.h"
 
 int main() {
     SetEnvironmentVariableA("TAVRIN_SIM", "0");

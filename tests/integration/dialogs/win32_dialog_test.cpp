@@ -8,7 +8,7 @@
 #include <future>
 #include <string>
 
-#include "api/TavrinSdk.h"
+#include "TavrinSdk.h"
 #include "platform/environment.h"
 #include "support/isolation.h"
 

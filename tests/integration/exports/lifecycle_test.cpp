@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "api/TavrinSdk.h"
+#include "TavrinSdk.h"
 #include "support/isolation.h"
 #include "support/notify_window.h"
 

@@ -1,8 +1,9 @@
-/* The public headers compile as plain C on their own. */
-#include "api/TavrinSdk.h"
-#include "api/TavrinSdk.h"
+/* The public headers compile as plain C on their own (twice: include guards). */
+#include "TavrinSdk.h"
+#include "TavrinSdk.h"
+#include "TavrinSim.h"
 #ifndef _WIN32
-#include "api/TavrinPosix.h"
+#include "TavrinPosix.h"
 #endif
 
 int tavrin_public_headers_compile_as_c(void) {

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "api/TavrinSdk.h"
-#include "api/TavrinSim.h"
+#include "TavrinSdk.h"
+#include "TavrinSim.h"
 #include "platform/environment.h"
 #include "support/isolation.h"
 #include "support/notify_window.h"

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "api/TavrinSim.h"
+#include "TavrinSim.h"
 
 namespace tavrin::test {
 

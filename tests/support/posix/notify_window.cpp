@@ -1,5 +1,5 @@
 // POSIX hosts read the library's own message queues through TavrinPosix.h.
-#include "api/TavrinPosix.h"
+#include "TavrinPosix.h"
 #include "support/notify_window.h"
 
 namespace tavrin::test {

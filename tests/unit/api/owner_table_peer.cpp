@@ -25,10 +25,14 @@ int main(int argc, char** argv) {
         table->Release(index, reinterpret_cast<uint64_t>(window));
         return 0;
     }
+    if (std::strcmp(argv[1], "expect-claim-refused") == 0) {
+        void* window = tavrin::platform::CreateMessageWindow();
+        return table->Claim(index, reinterpret_cast<uint64_t>(window)) ? 6 : 0;
+    }
     if (std::strcmp(argv[1], "register-and-exit") == 0) {
         // The window dies with the process; the entry stays behind.
         void* window = tavrin::platform::CreateMessageWindow();
-        table->Register(index, reinterpret_cast<uint64_t>(window));
+        table->Claim(index, reinterpret_cast<uint64_t>(window));
         return table->InUse(index) ? 0 : 5;
     }
     return 2;

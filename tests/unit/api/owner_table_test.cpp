@@ -1,11 +1,18 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
+#include <cstring>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "camera/owner_table.h"
 #include "platform/message_windows.h"
+#include "platform/environment.h"
 #include "platform/module.h"
+#include "platform/shared_memory.h"
+#include "platform/time.h"
 #include "support/isolation.h"
 
 using tavrin::OwnerTable;
@@ -42,7 +49,7 @@ protected:
 
 TEST_F(OwnerTableTest, RegisterWritesTheEntryAndReleaseClearsIt) {
     const auto value = reinterpret_cast<uint64_t>(window);
-    table->Register(3, value);
+    EXPECT_TRUE(table->Claim(3, value));
     const auto entry = table->Read(3);
     EXPECT_EQ(entry.window, value);
     EXPECT_EQ(entry.instance, tavrin::platform::ProgramInstance());
@@ -57,19 +64,19 @@ TEST_F(OwnerTableTest, RegisterWritesTheEntryAndReleaseClearsIt) {
 
 TEST_F(OwnerTableTest, AnotherWindowOfTheSameProgramCannotRelease) {
     const auto value = reinterpret_cast<uint64_t>(window);
-    table->Register(4, value);
+    table->Claim(4, value);
     table->Release(4, value + 16);
     EXPECT_EQ(table->Read(4).window, value);
     EXPECT_TRUE(table->InUse(4));
 }
 
 TEST_F(OwnerTableTest, ASecondProcessReadsTheEntry) {
-    table->Register(5, reinterpret_cast<uint64_t>(window));
+    table->Claim(5, reinterpret_cast<uint64_t>(window));
     EXPECT_EQ(RunPeer("expect-in-use 5"), 0);
 }
 
 TEST_F(OwnerTableTest, ASecondProcessCannotClearOurEntry) {
-    table->Register(6, reinterpret_cast<uint64_t>(window));
+    table->Claim(6, reinterpret_cast<uint64_t>(window));
     EXPECT_EQ(RunPeer("try-release 6"), 0);
     EXPECT_EQ(table->Read(6).window, reinterpret_cast<uint64_t>(window));
 }
@@ -83,8 +90,73 @@ TEST_F(OwnerTableTest, AnEntryLeftByAnEndedProgramReadsAsFree) {
 }
 
 TEST_F(OwnerTableTest, EntriesOutsideTheTableAreIgnored) {
-    table->Register(32, 1);
-    table->Register(-1, 1);
+    table->Claim(32, 1);
+    table->Claim(-1, 1);
     EXPECT_FALSE(table->InUse(32));
     EXPECT_FALSE(table->InUse(-1));
+}
+
+TEST_F(OwnerTableTest, ASecondProcessCannotClaimOurEntry) {
+    ASSERT_TRUE(table->Claim(8, reinterpret_cast<uint64_t>(window)));
+    EXPECT_EQ(RunPeer("expect-claim-refused 8"), 0);
+    EXPECT_EQ(table->Read(8).window, reinterpret_cast<uint64_t>(window));
+}
+
+TEST_F(OwnerTableTest, AnEntryLeftByAnEndedProgramCanBeClaimed) {
+    ASSERT_EQ(RunPeer("register-and-exit 9"), 0);
+    EXPECT_TRUE(table->Claim(9, reinterpret_cast<uint64_t>(window)));
+    EXPECT_EQ(table->Read(9).instance, tavrin::platform::ProgramInstance());
+}
+
+// Threads stand in for programs here: each claims with a window of its own,
+// all at once, and exactly one gets the camera.
+TEST_F(OwnerTableTest, OfManySimultaneousClaimsExactlyOneSucceeds) {
+    constexpr int kClaimers = 6;
+    std::vector<void*> windows;
+    for (int i = 0; i < kClaimers; ++i) {
+        windows.push_back(tavrin::platform::CreateMessageWindow());
+    }
+    for (int trial = 0; trial < 20; ++trial) {
+        std::atomic<int> ready{0};
+        std::atomic<int> claimed{0};
+        std::vector<std::thread> claimers;
+        for (void* own : windows) {
+            claimers.emplace_back([&, own] {
+                ready.fetch_add(1);
+                while (ready.load() < kClaimers) {
+                }
+                claimed.fetch_add(table->Claim(10, reinterpret_cast<uint64_t>(own)) ? 1 : 0);
+            });
+        }
+        for (auto& claimer : claimers) {
+            claimer.join();
+        }
+        EXPECT_EQ(claimed.load(), 1) << "trial " << trial;
+        for (void* own : windows) {
+            table->Release(10, reinterpret_cast<uint64_t>(own));
+        }
+        ASSERT_FALSE(table->InUse(10));
+    }
+    for (void* own : windows) {
+        tavrin::platform::DestroyMessageWindow(own);
+    }
+}
+
+// A claim in progress marks the window word; a program that died in the
+// middle of one leaves a mark that expires.
+TEST_F(OwnerTableTest, APendingMarkHoldsTheEntryUntilItExpires) {
+    auto block = tavrin::platform::SharedMemory::OpenOrCreate(
+        *tavrin::platform::GetEnvironment("TAVRIN_SHARED_MEMORY_NAME"), OwnerTable::kBlockSize, 0);
+    ASSERT_TRUE(block);
+    uint8_t* word = block->data() + OwnerTable::kTableOffset + 11 * OwnerTable::kEntrySize;
+    const auto mark = [&](uint32_t age) {
+        const uint64_t value = (uint64_t{0x7A5C} << 48) | (tavrin::platform::TickCount() - age);
+        std::memcpy(word, &value, sizeof value);
+    };
+    mark(0);
+    EXPECT_TRUE(table->InUse(11));
+    EXPECT_FALSE(table->Claim(11, reinterpret_cast<uint64_t>(window)));
+    mark(OwnerTable::kPendingExpiryMs + 1000);
+    EXPECT_FALSE(table->InUse(11));
+    EXPECT_TRUE(table->Claim(11, reinterpret_cast<uint64_t>(window)));
 }

@@ -70,9 +70,9 @@ TEST_F(FrameRingTest, BothIndicesStartAtZero) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         TavrinSim_FireTrigger(0);
     });
-    EXPECT_EQ(model_->WaitFrame(), 2);
+    EXPECT_EQ(model_->WaitFrame(), WaitResult::Again);
     pulse.join();
-    EXPECT_EQ(model_->WaitFrame(), 3);
+    EXPECT_EQ(model_->WaitFrame(), WaitResult::Frame);
     EXPECT_EQ(model_->ReadIndex(), 0);
     EXPECT_EQ(ReadLevel(), 512);
     EXPECT_EQ(model_->ReadIndex(), 1);
@@ -85,7 +85,7 @@ TEST_F(FrameRingTest, WriterSkipsTheSlotUnderCopy) {
         Step(n);
     }
     EXPECT_EQ(model_->WriteIndex(), 3);
-    ASSERT_EQ(model_->WaitFrame(), 3);
+    ASSERT_EQ(model_->WaitFrame(), WaitResult::Frame);
     ASSERT_EQ(model_->ReadIndex(), 2);  // the reader holds slot 2 (frame 3)
 
     Step(4);  // slot 3
@@ -97,7 +97,7 @@ TEST_F(FrameRingTest, WriterSkipsTheSlotUnderCopy) {
 
     Step(7);  // slot 3
     EXPECT_EQ(model_->WriteIndex(), 0);
-    ASSERT_EQ(model_->WaitFrame(), 3);
+    ASSERT_EQ(model_->WaitFrame(), WaitResult::Frame);
     EXPECT_EQ(model_->ReadIndex(), 3);
     EXPECT_EQ(ReadLevel(), 280);
     EXPECT_EQ(StopStepping(), 0);
@@ -107,7 +107,7 @@ TEST_F(FrameRingTest, ReaderJumpsToTheNewestFrame) {
     StartStepping();
     Step(1);
     Step(2);
-    ASSERT_EQ(model_->WaitFrame(), 3);
+    ASSERT_EQ(model_->WaitFrame(), WaitResult::Frame);
     EXPECT_EQ(ReadLevel(), 80);  // frame 1 is dropped
     EXPECT_EQ(StopStepping(), 0);
 }
@@ -125,15 +125,15 @@ TEST_F(FrameRingTest, SecondStartIsRefusedAndChangesNothing) {
 TEST_F(FrameRingTest, StopOnAStoppedObjectDoesNothing) {
     EXPECT_FALSE(model_->Streaming());
     EXPECT_EQ(model_->StopTransfer(), 0);
-    EXPECT_EQ(model_->WaitFrame(), 0);
+    EXPECT_EQ(model_->WaitFrame(), WaitResult::Stopped);
     EXPECT_EQ(model_->ReadFrame(nullptr), kStatusNullBuffer);
 }
 
 TEST_F(FrameRingTest, StreamsAtThePaceOfTheCamera) {
     ASSERT_EQ(model_->StartTransfer(), kStatusOk);
     ASSERT_TRUE(WaitFor([&] { return model_->FramesTransferred() >= 5; }));
-    int result = 0;
-    ASSERT_TRUE(WaitFor([&] { return (result = model_->WaitFrame()) == 3; }));
+    WaitResult result{};
+    ASSERT_TRUE(WaitFor([&] { return (result = model_->WaitFrame()) == WaitResult::Frame; }));
     EXPECT_EQ(ReadLevel(), 512);
     EXPECT_EQ(model_->StopTransfer(), 0);
     EXPECT_FALSE(model_->Streaming());
@@ -159,30 +159,30 @@ TEST_F(FrameRingTest, SecondShortFrameEndsTheRun) {
     // The failed slot is handed over, but the error comes first.
     EXPECT_EQ(model_->FramesTransferred(), 1u);
     EXPECT_EQ(model_->WriteIndex(), 1);
-    EXPECT_EQ(model_->WaitFrame(), 1);
-    EXPECT_EQ(model_->WaitFrame(), 1);
+    EXPECT_EQ(model_->WaitFrame(), WaitResult::Failed);
+    EXPECT_EQ(model_->WaitFrame(), WaitResult::Failed);
     EXPECT_EQ(model_->StopTransfer(), kStatusFrameTransfer);
-    EXPECT_EQ(model_->WaitFrame(), 0);
+    EXPECT_EQ(model_->WaitFrame(), WaitResult::Stopped);
 }
 
 TEST_F(FrameRingTest, FailedTransferEndsTheRunAndAStartAfterItStreamsAgain) {
     TavrinSim_InjectFault(0, TAVRINSIM_FAULT_FRAME_FAILS, 1);
     ASSERT_EQ(model_->StartTransfer(), kStatusOk);
-    ASSERT_TRUE(WaitFor([&] { return model_->WaitFrame() == 1; }));
+    ASSERT_TRUE(WaitFor([&] { return model_->WaitFrame() == WaitResult::Failed; }));
     EXPECT_EQ(model_->StopTransfer(), kStatusFrameTransfer);
 
     // A new run starts clean: its end code is its own.
     ASSERT_EQ(model_->StartTransfer(), kStatusOk);
     ASSERT_TRUE(WaitFor([&] { return model_->FramesTransferred() >= 2; }));
-    int result = 0;
-    ASSERT_TRUE(WaitFor([&] { return (result = model_->WaitFrame()) == 3; }));
+    WaitResult result{};
+    ASSERT_TRUE(WaitFor([&] { return (result = model_->WaitFrame()) == WaitResult::Frame; }));
     EXPECT_EQ(model_->StopTransfer(), 0);
 }
 
 TEST_F(FrameRingTest, StartAfterAnErrorWithoutStopIsAccepted) {
     TavrinSim_InjectFault(0, TAVRINSIM_FAULT_FRAME_FAILS, 1);
     ASSERT_EQ(model_->StartTransfer(), kStatusOk);
-    ASSERT_TRUE(WaitFor([&] { return model_->WaitFrame() == 1; }));
+    ASSERT_TRUE(WaitFor([&] { return model_->WaitFrame() == WaitResult::Failed; }));
     ASSERT_EQ(model_->StartTransfer(), kStatusOk);
     ASSERT_TRUE(WaitFor([&] { return model_->FramesTransferred() >= 1; }));
     EXPECT_EQ(model_->StopTransfer(), 0);
@@ -203,7 +203,7 @@ TEST_F(FrameRingTest, UnpluggedCameraEndsTheRun) {
     ASSERT_EQ(model_->StartTransfer(), kStatusOk);
     ASSERT_TRUE(WaitFor([&] { return model_->FramesTransferred() >= 1; }));
     TavrinSim_SetPresent(0, 0);
-    ASSERT_TRUE(WaitFor([&] { return model_->WaitFrame() == 1; }));
+    ASSERT_TRUE(WaitFor([&] { return model_->WaitFrame() == WaitResult::Failed; }));
     EXPECT_EQ(model_->StopTransfer(), kStatusFrameTransfer);
 }
 
@@ -213,7 +213,7 @@ TEST_F(FrameRingTest, CreationFailureLeavesItStopped) {
         FailNextTransferCreation(fault);
         EXPECT_EQ(model_->StartTransfer(), kStatusNoThread);
         EXPECT_FALSE(model_->Streaming());
-        EXPECT_EQ(model_->WaitFrame(), 0);
+        EXPECT_EQ(model_->WaitFrame(), WaitResult::Stopped);
         // Nothing to wait for: returns at once.
         EXPECT_EQ(model_->StopTransfer(), 0);
     }
@@ -234,8 +234,8 @@ TEST_F(FrameRingTest, SixteenBitFramesFillTwiceTheBytes) {
     model_->SetBitDepth(1);
     TavrinSim_SetPattern(0, 1, 1000);
     ASSERT_EQ(model_->StartTransfer(), kStatusOk);
-    int result = 0;
-    ASSERT_TRUE(WaitFor([&] { return (result = model_->WaitFrame()) == 3; }));
+    WaitResult result{};
+    ASSERT_TRUE(WaitFor([&] { return (result = model_->WaitFrame()) == WaitResult::Frame; }));
     std::vector<uint8_t> frame(2 * kFrameBytes);
     ASSERT_EQ(model_->ReadFrame(frame.data()), kStatusOk);
     EXPECT_EQ(frame[2 * kFrameBytes - 2] | frame[2 * kFrameBytes - 1] << 8, 1000);

@@ -5,8 +5,8 @@
 
 #include <random>
 
-#include "api/TavrinSdk.h"
-#include "api/TavrinSim.h"
+#include "TavrinSdk.h"
+#include "TavrinSim.h"
 #include "fresh_store.h"
 
 using tavrin::platform::RegistryKey;

@@ -5,7 +5,7 @@
 #include <fstream>
 #include <string>
 
-#include "api/TavrinSdk.h"
+#include "TavrinSdk.h"
 #include "fresh_store.h"
 
 using namespace tavrin::test;

@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "api/TavrinSim.h"
+#include "TavrinSim.h"
 #include "platform/driver.h"
 #include "platform/environment.h"
 

@@ -3,12 +3,14 @@
 // acquisition thread reads them for the next frame, so every field is an
 // atomic, read and written relaxed: a frame sees each value whole, and a
 // change shows from the next frame on. (The image processing settings are
-// the filter record of imaging/filter_record.h.)
+// the filter record of records/filter_record.h.)
 #pragma once
 
 #include <array>
 #include <atomic>
 #include <cstdint>
+
+#include "records/model_facts.h"
 
 namespace tavrin {
 
@@ -19,7 +21,8 @@ namespace tavrin {
 struct CaptureWindow {
     static constexpr int kFieldCount = 7;
     using Values = std::array<int32_t, kFieldCount>;  // TH, TV, EH, EV, EHS, EVS, Buf
-    static constexpr Values kFullSensor{656, 494, 656, 494, 0, 0, 4};
+    static constexpr Values kFullSensor{model::kSensorWidth, model::kSensorHeight, model::kSensorWidth,
+                                        model::kSensorHeight, 0, 0, 4};
 
     std::atomic<int32_t> TH{kFullSensor[0]};   // total horizontal pixels
     std::atomic<int32_t> TV{kFullSensor[1]};   // total vertical pixels

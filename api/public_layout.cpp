@@ -1,0 +1,38 @@
+// Compile-time ties between the camera object's own numbers and records and
+// the public header's: the camera layer cannot see the public header, so
+// this is where a change on either side stops the build.
+#include <cstddef>
+
+#include "TavrinSdk.h"
+#include "camera/CTavrin.h"
+
+namespace tavrin {
+namespace {
+
+static_assert(kErrNotReady == SDKERR_NOT_READY);
+static_assert(kErrDevice == SDKERR_DEVICE);
+static_assert(kErrThread == SDKERR_THREAD);
+static_assert(kErrWindow == SDKERR_WINDOW);
+static_assert(kErrBuffer == SDKERR_BUFFER);
+static_assert(kErrDeviceIo == SDKERR_DEVICE_IO);
+static_assert(kErrCaptureWindow == SDKERR_CAPTURE_WINDOW);
+static_assert(kErrFrame == SDKERR_FRAME);
+static_assert(kErrParameter == SDKERR_PARAMETER);
+static_assert(kErrUnsupported == SDKERR_UNSUPPORTED);
+static_assert(kErrFile == SDKERR_FILE);
+static_assert(kErrTransfer == SDKERR_TRANSFER);
+static_assert(kMessageFrame == WM_SDK_FRAME);
+static_assert(kMessageError == WM_SDK_ERROR);
+
+// The frame messages hand the caller a pointer to the camera's own record.
+static_assert(sizeof(FrameInfo) == sizeof(TavrinFrameInfo));
+static_assert(offsetof(FrameInfo, size) == offsetof(TavrinFrameInfo, size));
+static_assert(offsetof(FrameInfo, width) == offsetof(TavrinFrameInfo, width));
+static_assert(offsetof(FrameInfo, height) == offsetof(TavrinFrameInfo, height));
+static_assert(offsetof(FrameInfo, bitsPerPixel) == offsetof(TavrinFrameInfo, bitsPerPixel));
+static_assert(offsetof(FrameInfo, frameRate) == offsetof(TavrinFrameInfo, frameRate));
+static_assert(offsetof(FrameInfo, reserved) == offsetof(TavrinFrameInfo, reserved));
+static_assert(offsetof(FrameInfo, buffer) == offsetof(TavrinFrameInfo, buffer));
+
+}  // namespace
+}  // namespace tavrin

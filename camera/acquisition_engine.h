@@ -1,0 +1,154 @@
+// The acquisition engine: the state guard, the preparation every start
+// runs, the streaming and trigger loops with their one frame-delivery tail,
+// the per-frame processing, single frames, the current image and recording.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+
+#include "camera/acquisition_state.h"
+#include "camera/analog_control.h"
+#include "camera/camera_context.h"
+#include "display/preview_window.h"
+#include "imaging/chain.h"
+#include "imaging/dib_image.h"
+#include "output/avi_recorder.h"
+#include "platform/messages.h"
+#include "platform/sync.h"
+#include "platform/thread.h"
+#include "records/frame_info.h"
+
+namespace tavrin {
+
+class AcquisitionEngine {
+public:
+    AcquisitionEngine(CameraContext& context, AnalogControl& analog);
+    ~AcquisitionEngine();
+    AcquisitionEngine(const AcquisitionEngine&) = delete;
+    AcquisitionEngine& operator=(const AcquisitionEngine&) = delete;
+
+    // Starts and stops (camera/acquisition_control.cpp).
+    int StartPreview();
+    int StopPreview();
+    int Preview();
+    int CallBackPreview(platform::WindowHandle window, uint8_t* buffer, int size, int rowOrder);
+    int Capture();
+    int Trigger(platform::WindowHandle window, uint8_t* buffer, int size, int rowOrder);
+    // Stops acquisition, removes the preview window and closes the grab
+    // handle; the next start opens the device again.
+    int Close();
+
+    // Single frames and the current image (camera/image_output.cpp).
+    int SnapShot(uint8_t* buffer, int size, int rowOrder);
+    int GetImage(uint8_t* buffer, int size, int rowOrder);
+    int SaveImage(const char* fileName, int format);
+    int SaveImageW(const char16_t* fileName, int format);
+
+    // Recording (camera/recording.cpp).
+    int Record(const char* fileName, int milliseconds, int showPreview);
+    int RecordW(const char16_t* fileName, int milliseconds, int showPreview);
+
+    AcquisitionState State() const { return state_.load(std::memory_order_acquire); }
+    // Trigger mode idles (the camera dialog is open) or runs again.
+    void PauseTrigger(bool paused) { runFlag_.store(paused ? kPause : kRun, std::memory_order_release); }
+    // Serialises starts, stops and whatever must not change under them
+    // (camera switches, the readout area, device scans).
+    platform::CriticalSection& ControlLock() { return controlLock_; }
+
+    // The machine-wide owner table's entry of a device slot. Claiming checks
+    // that it is free and takes it in one step: false when another program
+    // holds it.
+    bool ClaimOwner(int index);
+    void ReleaseOwner(int index);
+    bool InUse(int index) const;
+
+private:
+    // Where each frame goes: set by CallBackPreview and Trigger, cleared by
+    // Preview and Record, read by the acquisition thread for every frame.
+    struct FrameTarget {
+        std::atomic<platform::WindowHandle> window{nullptr};
+        std::atomic<uint8_t*> buffer{nullptr};
+        std::atomic<int32_t> size{0};
+        std::atomic<int32_t> rowOrder{0};
+        void Set(platform::WindowHandle w, uint8_t* b, int32_t s, int32_t order);
+    };
+    enum RunFlag : int32_t { kStop = 0, kRun = 1, kPause = 2 };
+
+    bool PassStateGuard(StartOperation operation, int& result);
+    // A stream claims the camera's owner table entry here (claimOwner) and
+    // keeps it when the preparation succeeds; the other starts only check it.
+    bool Prepare(bool claimOwner = false);
+    bool PrepareImages();
+    bool OpenPreviewIfConfigured();
+    bool StartAcquisitionThread(void (AcquisitionEngine::*loop)());
+    void StopAcquisitionThread();
+    void SetFrameTarget(platform::WindowHandle window, uint8_t* buffer, int32_t size, int32_t rowOrder);
+
+    // The acquisition thread (camera/acquisition_loops.cpp).
+    void StreamingLoop();
+    void TriggerLoop();
+    bool WaitBeforeFrame();
+    // Under the frame lock: the raw image of the prepared mode, once the
+    // device's last frame is in it; false when it could not be copied.
+    bool TakeStreamedFrame(CDibImage& raw);
+    bool TakeGrabbedFrame(CDibImage& raw);
+    bool FrameFitsRawImage(const CDibImage& raw) const;
+    // Everything after a frame is in the raw image: the frame record, the
+    // processing, the preview, the copy-out, then (without the frame lock)
+    // automatic exposure's programming and the frame message.
+    void DeliverFrame(std::unique_lock<platform::CriticalSection>& frame, CDibImage& raw, int32_t frameRate);
+    void FillFrameInfo(const CDibImage& raw, int32_t frameRate);
+    int32_t UpdateFrameRate();
+    void NotifyFrame(uintptr_t wParam, intptr_t lParam);
+
+    // Per frame, under the frame lock (camera/process_frame.cpp): mirroring,
+    // automatic exposure's measurement and the imaging chain. Returns what
+    // automatic exposure wants programmed once the lock is released.
+    AnalogChange ProcessFrame(CDibImage& raw);
+    AnalogChange AutoIris(CDibImage& raw, int32_t irisMode);
+
+    bool CopyOut(const CDibImage& output, uint8_t* buffer, int32_t size, int32_t rowOrder);
+    const CDibImage* CurrentOutput() const;
+    int SaveOutput(const char* fileName, int format);
+
+    // The recording thread (camera/recording.cpp).
+    void StopRecordingThread();
+    void RecordingLoop();
+    int RecordingStep(const CDibImage& output, CDibImage& frame, CDibImage& scratch, CDibImage& gray);
+
+    CameraContext& context_;
+    AnalogControl& analog_;
+
+    platform::CriticalSection controlLock_;  // serialises starts and stops
+    // Guards the images, the output image and the frame record; held by the
+    // processing, the preview drawing, the copy-out, saves and the
+    // recording's conversion. Nothing waits on another thread under it.
+    platform::CriticalSection frameLock_;
+    std::atomic<AcquisitionState> state_{AcquisitionState::Idle};
+    std::atomic<int32_t> runFlag_{kStop};
+    // Set by a stop, so the streaming loop's wait before each frame ends at
+    // once however long the wait time is.
+    std::unique_ptr<platform::Event> stopSignal_;
+    std::unique_ptr<platform::Thread> acquisitionThread_;
+    std::unique_ptr<platform::Thread> recordingThread_;
+    std::atomic<int32_t> recording_{0};
+    std::atomic<int32_t> newFrame_{0};
+    std::atomic<int32_t> imageValid_{0};
+    int32_t recordDuration_ = 0;  // handed to the recording thread at its start
+    int32_t preparedMode_ = 0;    // the colour mode the images were sized for
+    FrameTarget target_;
+    FrameInfo frameInfo_{};      // guarded by frameLock_
+    uint32_t frameCount_ = 0;    // acquisition thread only
+    uint32_t rateWindowStart_ = 0;
+    int32_t frameRate_ = 0;
+    std::array<CDibImage, 8> images_;
+    ImageSet imageSet_;
+    ProcessingChain chain_;
+    AviRecorder recorder_;
+    PreviewWindow previewWindow_;
+};
+
+}  // namespace tavrin
