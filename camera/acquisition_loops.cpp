@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "camera/acquisition_engine.h"
+#include "camera/dialog_launchers.h"
 #include "device/tavrin_860vx_rux_sdk.h"
 #include "imaging/kernels/respace.h"
 #include "platform/time.h"
@@ -91,6 +92,10 @@ int32_t AcquisitionEngine::UpdateFrameRate() {
 void AcquisitionEngine::DeliverFrame(std::unique_lock<platform::CriticalSection>& frame, CDibImage& raw,
                                      int32_t frameRate) {
     FillFrameInfo(raw, frameRate);
+    // With automatic white balance on or a gray pass asked for, the chain
+    // may write gains that an open image dialog should show.
+    const FilterRecord& filter = context_.filter;
+    const bool imagePass = filter.Get(kBayerGainAuto) != 0 || filter.Get(kGrayAutoBalance) != 0;
     const AnalogChange change = ProcessFrame(raw);
     newFrame_.store(1, std::memory_order_release);
     imageValid_.store(1, std::memory_order_release);
@@ -102,6 +107,8 @@ void AcquisitionEngine::DeliverFrame(std::unique_lock<platform::CriticalSection>
                                 target_.rowOrder.load(std::memory_order_relaxed));
     frame.unlock();
     analog_.Apply(change);
+    TellOpenDialogs(context_, change, imagePass,
+                    [this] { return runFlag_.load(std::memory_order_acquire) != kRun; });
     if (copied) {  // otherwise the copy-out has reported
         NotifyFrame(reinterpret_cast<uintptr_t>(&frameInfo_), 0);
     }

@@ -39,6 +39,10 @@ void AnalogControl::SetMirrorV(bool on) {
     context_.analog.Set(AnalogRecord::kMirrorV, on ? 1 : 0);
 }
 
+void AnalogControl::ProgramGain(int32_t gain) { context_.device->SetGain(static_cast<uint32_t>(gain)); }
+
+void AnalogControl::ProgramExposure(int32_t lines) { context_.device->SetExposure(static_cast<uint32_t>(lines)); }
+
 int32_t AnalogControl::Gain() const { return static_cast<int32_t>(context_.device->GetGain()); }
 
 int32_t AnalogControl::ExposureLines() const { return static_cast<int32_t>(context_.device->GetExposure()); }

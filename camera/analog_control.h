@@ -31,6 +31,10 @@ public:
     int SetExposureLines(int32_t lines);
     void SetMirrorH(bool on);
     void SetMirrorV(bool on);
+    // Gain or exposure into the camera alone, for the analog gain dialog,
+    // which keeps the record itself as the user types it.
+    void ProgramGain(int32_t gain);
+    void ProgramExposure(int32_t lines);
 
     // What the sensor was last told.
     int32_t Gain() const;

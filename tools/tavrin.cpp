@@ -2,7 +2,7 @@
 //
 //   tavrin [--sim SLOTS] [--device N] COMMAND [options]
 //
-// Commands: list, info, snap, record, stream, preview, get, set, help.
+// Commands: list, info, snap, record, stream, preview, get, set, dialog, help.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -10,6 +10,7 @@
 #include "TavrinSdk.h"
 #include "tools/tool_args.h"
 #include "tools/tool_capture.h"
+#include "tools/tool_dialogs.h"
 #include "tools/tool_messages.h"
 #include "tools/tool_report.h"
 #include "tools/tool_settings.h"
@@ -27,13 +28,14 @@ constexpr const char* kCommands =
     "  stream [--frames N] [--mode ...]            receive frames, print rate and levels\n"
     "  preview [--ms N] [--mode ...]               live view until a key, window close or N ms\n"
     "  get NAME | set NAME VALUE    a setting (`tavrin help` lists them)\n"
+    "  dialog camera|analog|image   a built-in dialog; prints the settings it leaves\n"
     "  help | --version\n";
 
 // A bad command line: what is wrong and the short usage, exit code 2.
 int Usage(const std::string& problem) {
     std::fprintf(stderr,
                  "tavrin: %s\n"
-                 "usage: tavrin [--sim SLOTS] [--device N] list|info|snap|record|stream|preview|get|set ...\n"
+                 "usage: tavrin [--sim SLOTS] [--device N] list|info|snap|record|stream|preview|get|set|dialog ...\n"
                  "`tavrin help` describes every command and setting.\n",
                  problem.c_str());
     return 2;
@@ -124,7 +126,11 @@ std::string CheckCommand(const Options& options) {
     if ((command == "get" || command == "set") && FindSetting(options.arguments[0]) == nullptr) {
         return "unknown setting '" + options.arguments[0] + "' (`tavrin help` lists them)";
     }
-    for (const char* known : {"list", "info", "snap", "record", "stream", "preview", "get", "set"}) {
+    if (command == "dialog" && (count != 1 || (options.arguments[0] != "camera" && options.arguments[0] != "analog" &&
+                                               options.arguments[0] != "image"))) {
+        return "dialog needs camera, analog or image";
+    }
+    for (const char* known : {"list", "info", "snap", "record", "stream", "preview", "get", "set", "dialog"}) {
         if (command == known) return {};
     }
     return "unknown command '" + command + "'";
@@ -141,6 +147,9 @@ int Run(int camera, HWND window, const Options& options) {
     if (command == "record") return Record(camera, window, options);
     if (command == "stream") return Stream(camera, window, options);
     if (command == "preview") return Preview(camera, window, options);
+    if (command == "dialog") {
+        return RunDialog(camera, options.arguments[0]) == 0 ? 0 : Fail(camera, "opening the " + options.arguments[0] + " dialog");
+    }
     int value = 0;
     const Setting& setting = *FindSetting(options.arguments[0]);
     if (command == "get") return Get(camera, setting);

@@ -1,4 +1,5 @@
 #include <windows.h>
+#include <commctrl.h>
 
 #include <conio.h>
 
@@ -10,6 +11,10 @@
 namespace tavrin::tool {
 
 HWND CreateToolWindow() {
+    // The SDK's dialogs use the tab, trackbar and up-down controls, which the
+    // host makes available.
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_UPDOWN_CLASS};
+    InitCommonControlsEx(&controls);
     return CreateWindowExA(0, "STATIC", "tavrin", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleA(nullptr),
                            nullptr);
 }

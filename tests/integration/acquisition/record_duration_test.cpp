@@ -31,12 +31,25 @@ std::vector<BYTE> ReadHeader(const std::string& path) {
     return bytes;
 }
 
-// Finished: the index is written and the RIFF size and frame count patched.
-bool Finished(const std::string& path) {
+// Whole: the index is written and the RIFF size and frame count patched.
+bool Whole(const std::string& path, uintmax_t& size) {
     std::error_code error;
-    const uintmax_t size = std::filesystem::file_size(path, error);
+    size = std::filesystem::file_size(path, error);
     const std::vector<BYTE> bytes = ReadHeader(path);
     return !error && bytes.size() == 232 && size > 232 && U32(bytes, 4) == size - 8 && U32(bytes, 48) > 0;
+}
+
+// Finished: whole, and still the same a moment later. The recorder also
+// makes the file whole about once a second while it records, so that a
+// crash leaves a valid file; frames then follow within a frame period.
+bool Finished(const std::string& path) {
+    uintmax_t before = 0;
+    uintmax_t after = 0;
+    if (!Whole(path, before)) {
+        return false;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    return Whole(path, after) && after == before;
 }
 
 class RecordDurationTest : public AcquisitionTest {};

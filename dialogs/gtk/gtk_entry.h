@@ -1,0 +1,15 @@
+// The one function the GTK module exports, and how the library finds it.
+#pragma once
+
+#include "dialogs/modal_view.h"
+
+namespace tavrin::dialogs {
+
+inline constexpr const char* kGtkModuleName = "libTavrinSdk_860VX_RUX_gtk.so";
+inline constexpr const char* kGtkEntryName = "TavrinGtk_RunModalDialog";
+
+// RunModalDialog of the GTK view: -1 when GTK cannot open the display.
+using RunModalDialogFunction = int(int templateId, platform::WindowHandle parent, DialogHandler* handler,
+                                   const CrossThreadWork* work);
+
+}  // namespace tavrin::dialogs

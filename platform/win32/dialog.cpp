@@ -1,0 +1,28 @@
+#include "platform/dialog.h"
+
+#include <windows.h>
+
+namespace tavrin::platform {
+namespace {
+
+class Win32Module final : public RuntimeModule {
+public:
+    explicit Win32Module(HMODULE module) : module_(module) {}
+    ~Win32Module() override { FreeLibrary(module_); }
+    void* Symbol(const char* name) const override { return reinterpret_cast<void*>(GetProcAddress(module_, name)); }
+
+private:
+    HMODULE module_;
+};
+
+}  // namespace
+
+bool JapaneseUserInterface() { return GetSystemDefaultLangID() == 1041; }
+
+std::unique_ptr<RuntimeModule> RuntimeModule::Load(const std::string& fileName) {
+    HMODULE module = LoadLibraryA(fileName.c_str());
+    if (!module) return nullptr;
+    return std::make_unique<Win32Module>(module);
+}
+
+}  // namespace tavrin::platform
