@@ -20,7 +20,8 @@ TAVRIN_API int TAVRIN_CALL Tavrin_Preview(int h) {
 }
 
 TAVRIN_API int TAVRIN_CALL Tavrin_CallBackPreview(int h, HWND window, BYTE* buffer, int size, int rowOrder) {
-    return CallCamera(h, [=](CTavrin& c) { return c.Acquisition().CallBackPreview(Window(window), buffer, size, rowOrder); });
+    return CallCamera(
+        h, [=](CTavrin& c) { return c.Acquisition().CallBackPreview(Window(window), buffer, size, rowOrder); });
 }
 
 TAVRIN_API int TAVRIN_CALL Tavrin_StartPreview(int h) {
@@ -56,7 +57,8 @@ TAVRIN_API int TAVRIN_CALL Tavrin_Record(int h, const char* fileName, int millis
 }
 
 TAVRIN_API int TAVRIN_CALL Tavrin_RecordW(int h, const TavrinWChar* fileName, int milliseconds, int showPreview) {
-    return CallCamera(h, [=](CTavrin& c) { return c.Acquisition().RecordW(Utf16(fileName), milliseconds, showPreview); });
+    return CallCamera(h,
+                      [=](CTavrin& c) { return c.Acquisition().RecordW(Utf16(fileName), milliseconds, showPreview); });
 }
 
 TAVRIN_API int TAVRIN_CALL Tavrin_SaveImage(int h, const char* fileName, int format) {

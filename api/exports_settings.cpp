@@ -52,7 +52,6 @@ TAVRIN_API int TAVRIN_CALL Tavrin_GetCameraInfo(int h, TavrinCameraInfo* info) {
     return CallCamera(h, [=](CTavrin& c) { return c.Settings().GetCameraInfo(info); });
 }
 
-
 // Image format and readout region
 
 TAVRIN_API int TAVRIN_CALL Tavrin_SetColorMode(int h, int bits) {
@@ -92,7 +91,8 @@ TAVRIN_API int TAVRIN_CALL Tavrin_GetCaptureWindowEx(int h, int* th, int* ehs, i
 }
 
 TAVRIN_API int TAVRIN_CALL Tavrin_SetPreviewWindow(int h, HWND parent, int x, int y, int width, int height) {
-    return CallCamera(h, [=](CTavrin& c) { return c.Settings().SetPreviewWindow(Window(parent), x, y, width, height); });
+    return CallCamera(h,
+                      [=](CTavrin& c) { return c.Settings().SetPreviewWindow(Window(parent), x, y, width, height); });
 }
 
 // Filter values, each named export one identifier of the table

@@ -221,7 +221,11 @@ void BM_TriggerToCallerBuffer(benchmark::State& state) {
         return;
     }
     const int bits = Tavrin_GetColorMode(stream.handle);
-    stream.buffer.assign(static_cast<size_t>(BufferBytes(bits == 42 ? 48 : bits == 58 ? 64 : bits == 10 ? 16 : bits)), 0);
+    stream.buffer.assign(static_cast<size_t>(BufferBytes(bits == 42   ? 48
+                                                         : bits == 58 ? 64
+                                                         : bits == 10 ? 16
+                                                                      : bits)),
+                         0);
     if (Tavrin_Trigger(stream.handle, window, stream.buffer.data(), static_cast<int>(stream.buffer.size()), 0) != 1) {
         state.SkipWithError("cannot start trigger mode");
         return;

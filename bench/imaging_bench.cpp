@@ -43,7 +43,8 @@ std::atomic<uint64_t> g_allocations{0};
 // block handed to free and warn about a mismatch that is none.
 [[gnu::noinline]] void* operator new(std::size_t size) {
     g_allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+    if (void* p = std::malloc(size == 0 ? 1 : size))
+        return p;
     throw std::bad_alloc();
 }
 [[gnu::noinline]] void* operator new[](std::size_t size) { return operator new(size); }
@@ -64,8 +65,8 @@ struct BenchImage {
     int32_t stride;
     std::vector<uint8_t> bits;
 
-    BenchImage(int32_t bpp, bool tenBit) : bytesPerPixel(bpp), stride((kWidth * bpp + 3) / 4 * 4),
-                                           bits(static_cast<size_t>(stride) * kHeight) {
+    BenchImage(int32_t bpp, bool tenBit)
+        : bytesPerPixel(bpp), stride((kWidth * bpp + 3) / 4 * 4), bits(static_cast<size_t>(stride) * kHeight) {
         std::mt19937 rng(42 + bpp);
         if (tenBit) {
             for (size_t i = 0; i + 1 < bits.size(); i += 2) {
@@ -74,7 +75,8 @@ struct BenchImage {
                 bits[i + 1] = static_cast<uint8_t>(v >> 8);
             }
         } else {
-            for (auto& b : bits) b = static_cast<uint8_t>(rng());
+            for (auto& b : bits)
+                b = static_cast<uint8_t>(rng());
         }
     }
 };
@@ -86,8 +88,8 @@ int32_t Call(PixelKernel kernel, BenchImage& dst, const BenchImage& src, void* p
 }
 
 void CountAllocations(benchmark::State& state, uint64_t before) {
-    state.counters["allocs/call"] = benchmark::Counter(
-        static_cast<double>(g_allocations.load() - before) / static_cast<double>(state.iterations()));
+    state.counters["allocs/call"] = benchmark::Counter(static_cast<double>(g_allocations.load() - before) /
+                                                       static_cast<double>(state.iterations()));
 }
 
 // Both demosaic passes, mode 1 (R G / G B, OpenCV's BayerRG), unity gains.
@@ -167,7 +169,8 @@ void Chain(benchmark::State& state, int32_t mode, bool allSteps) {
     const bool wide = RawBitsOf(mode) == 16;
     for (int32_t i = 0; i < raw->Height() * raw->Stride(); i += wide ? 2 : 1) {
         raw->Bits()[i] = static_cast<uint8_t>(wide ? rng() % 256 : rng());
-        if (wide) raw->Bits()[i + 1] = static_cast<uint8_t>(rng() % 4);
+        if (wide)
+            raw->Bits()[i + 1] = static_cast<uint8_t>(rng() % 4);
     }
     FilterRecord filters;
     filters.Set(kBayerMode, 1);
@@ -175,7 +178,8 @@ void Chain(benchmark::State& state, int32_t mode, bool allSteps) {
     filters.Set(kBayerGainGreen, 100);
     filters.Set(kBayerGainBlue, 100);
     filters.Set(kGamma, 100);
-    for (FilterField gain : {kGrayGainR, kGrayGainG1, kGrayGainG2, kGrayGainB}) filters.Set(gain, 128);
+    for (FilterField gain : {kGrayGainR, kGrayGainG1, kGrayGainG2, kGrayGainB})
+        filters.Set(gain, 128);
     if (allSteps) {
         filters.Set(kBayerGainAuto, 1);
         filters.Set(kHue, 30);
@@ -270,7 +274,8 @@ public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
             // CPU time: on a shared machine it leaves out the time the thread waited for a core.
-            if (run.iterations > 0) times_[run.benchmark_name()] = run.GetAdjustedCPUTime();
+            if (run.iterations > 0)
+                times_[run.benchmark_name()] = run.GetAdjustedCPUTime();
         }
         ConsoleReporter::ReportRuns(runs);
     }
@@ -282,7 +287,8 @@ public:
         };
         const auto a = find(ours);
         const auto b = find(theirs);
-        if (a == times_.end() || b == times_.end() || b->second <= 0) return;
+        if (a == times_.end() || b == times_.end() || b->second <= 0)
+            return;
         std::printf("%-34s %8.1f us / %8.1f us = %.2f\n", label, a->second, b->second, a->second / b->second);
     }
 
@@ -295,7 +301,8 @@ private:
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
     std::printf("kernel path: %s\n", tavrin::KernelIsaName(tavrin::ActiveKernelIsa()));
     tavrin::RecordingReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);

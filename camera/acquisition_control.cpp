@@ -14,10 +14,8 @@ constexpr uint32_t kTriggerDriverWait = 3000;  // a missing trigger gives up aft
 }  // namespace
 
 AcquisitionEngine::AcquisitionEngine(CameraContext& context, AnalogControl& analog)
-    : context_(context),
-      analog_(analog),
-      imageSet_{&images_[0], &images_[1], &images_[2], &images_[3],
-                &images_[4], &images_[5], &images_[6], &images_[7]} {}
+    : context_(context), analog_(analog), imageSet_{&images_[0], &images_[1], &images_[2], &images_[3],
+                                                    &images_[4], &images_[5], &images_[6], &images_[7]} {}
 
 AcquisitionEngine::~AcquisitionEngine() = default;
 
@@ -31,8 +29,7 @@ void AcquisitionEngine::FrameTarget::Set(platform::WindowHandle w, uint8_t* b, i
 // Under the frame lock: a running stream then sees the window, buffer and
 // size together (never an old buffer with a new size), and the caller's
 // writes to its buffer come before the library's.
-void AcquisitionEngine::SetFrameTarget(platform::WindowHandle window, uint8_t* buffer, int32_t size,
-                                       int32_t rowOrder) {
+void AcquisitionEngine::SetFrameTarget(platform::WindowHandle window, uint8_t* buffer, int32_t size, int32_t rowOrder) {
     std::lock_guard frame(frameLock_);
     target_.Set(window, buffer, size, rowOrder);
 }

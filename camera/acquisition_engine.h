@@ -140,8 +140,8 @@ private:
     int32_t recordDuration_ = 0;  // handed to the recording thread at its start
     int32_t preparedMode_ = 0;    // the colour mode the images were sized for
     FrameTarget target_;
-    FrameInfo frameInfo_{};      // guarded by frameLock_
-    uint32_t frameCount_ = 0;    // acquisition thread only
+    FrameInfo frameInfo_{};    // guarded by frameLock_
+    uint32_t frameCount_ = 0;  // acquisition thread only
     uint32_t rateWindowStart_ = 0;
     int32_t frameRate_ = 0;
     std::array<CDibImage, 8> images_;

@@ -102,13 +102,12 @@ void AcquisitionEngine::DeliverFrame(std::unique_lock<platform::CriticalSection>
     previewWindow_.Draw(imageSet_, preparedMode_);
     uint8_t* buffer = target_.buffer.load(std::memory_order_relaxed);
     const int32_t size = target_.size.load(std::memory_order_relaxed);
-    const bool copied = buffer == nullptr || size == 0 ||
-                        CopyOut(*imageSet_.Output(preparedMode_), buffer, size,
-                                target_.rowOrder.load(std::memory_order_relaxed));
+    const bool copied =
+        buffer == nullptr || size == 0 ||
+        CopyOut(*imageSet_.Output(preparedMode_), buffer, size, target_.rowOrder.load(std::memory_order_relaxed));
     frame.unlock();
     analog_.Apply(change);
-    TellOpenDialogs(context_, change, imagePass,
-                    [this] { return runFlag_.load(std::memory_order_acquire) != kRun; });
+    TellOpenDialogs(context_, change, imagePass, [this] { return runFlag_.load(std::memory_order_acquire) != kRun; });
     if (copied) {  // otherwise the copy-out has reported
         NotifyFrame(reinterpret_cast<uintptr_t>(&frameInfo_), 0);
     }

@@ -28,7 +28,8 @@ int64_t ExposureLinesForMicroseconds(int32_t microseconds) {
 // The stored exposure may come from the registry unchecked, so the time is
 // limited to what an int can carry.
 int32_t MicrosecondsForExposureLines(int32_t lines) {
-    const double time = std::floor((lines * model::kLineLengthClocks + model::kLineOffsetClocks) * model::kClockPeriodMs * 1000.0);
+    const double time =
+        std::floor((lines * model::kLineLengthClocks + model::kLineOffsetClocks) * model::kClockPeriodMs * 1000.0);
     const double limited = std::clamp(time, static_cast<double>(std::numeric_limits<int32_t>::min()),
                                       static_cast<double>(std::numeric_limits<int32_t>::max()));
     return static_cast<int32_t>(limited);

@@ -87,11 +87,10 @@ int SettingsFrontEnd::ApplyImageArea() {
     if (acquisition_.State() != AcquisitionState::Idle) {
         return 1;
     }
-    const int status = context_.device->SetImageArea(context_.capture.EHS.load(std::memory_order_relaxed),
-                                             context_.capture.EVS.load(std::memory_order_relaxed),
-                                             context_.capture.EH.load(std::memory_order_relaxed),
-                                             context_.capture.EV.load(std::memory_order_relaxed),
-                                             static_cast<uint32_t>(context_.SubSample()));
+    const int status = context_.device->SetImageArea(
+        context_.capture.EHS.load(std::memory_order_relaxed), context_.capture.EVS.load(std::memory_order_relaxed),
+        context_.capture.EH.load(std::memory_order_relaxed), context_.capture.EV.load(std::memory_order_relaxed),
+        static_cast<uint32_t>(context_.SubSample()));
     if (status == device::kStatusOk) {
         return 1;
     }

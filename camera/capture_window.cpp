@@ -10,8 +10,8 @@ bool IsCaptureWindowValid(const CaptureWindow& window, int32_t subSample) {
     const bool inside = eh >= 0 && ev >= 0 && ehs >= 0 && evs >= 0 && eh <= kSensorWidth && ev <= kSensorHeight &&
                         ehs <= kSensorWidth && evs <= kSensorHeight && ehs + eh <= kSensorWidth &&
                         evs + ev <= kSensorHeight;
-    const bool subSampleAllowed = !(subSample == 1 || subSample == 2 || subSample == 3 || subSample == 17 ||
-                                    subSample == 18 || subSample == 19);
+    const bool subSampleAllowed =
+        !(subSample == 1 || subSample == 2 || subSample == 3 || subSample == 17 || subSample == 18 || subSample == 19);
     return inside && subSampleAllowed;
 }
 

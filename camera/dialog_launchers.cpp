@@ -63,13 +63,15 @@ int RunRegistered(dialogs::OpenDialogSlot<Dialog>& slot, Dialog& dialog, int tem
 int SetCameraDlg(CTavrin& camera, platform::WindowHandle parent) {
     CameraContext& context = camera.Context();
     AcquisitionEngine& acquisition = camera.Acquisition();
-    if (!context.RequireDevice()) return 0;
+    if (!context.RequireDevice())
+        return 0;
     const Language language = DialogLanguage();
     const int number = context.device->GetDeviceIndex();
     dialogs::CameraDialog dialog(number, language);
     // A second camera dialog while one is open cannot be created: nothing
     // was paused, so nothing needs resuming.
-    if (!dialogs::CameraDialogSlot().Open(dialog)) return 1;
+    if (!dialogs::CameraDialogSlot().Open(dialog))
+        return 1;
 
     const AcquisitionState running = acquisition.State();
     if (running == AcquisitionState::Streaming || running == AcquisitionState::Capture) {
@@ -96,12 +98,14 @@ int SetCameraDlg(CTavrin& camera, platform::WindowHandle parent) {
 
 int SetAnalogDlg(CTavrin& camera, platform::WindowHandle parent) {
     CameraContext& context = camera.Context();
-    if (!context.RequireDevice()) return 0;
+    if (!context.RequireDevice())
+        return 0;
     const Language language = DialogLanguage();
     AnalogDeviceOfCamera device(*context.device, camera.Analog(), context.realExposure);
     AnalogRecord& analog = context.analog;
     dialogs::AnalogDialog dialog(analog, device, language);
-    if (!dialogs::AnalogDialogSlot().Open(dialog)) return 1;
+    if (!dialogs::AnalogDialogSlot().Open(dialog))
+        return 1;
 
     analog.Set(AnalogRecord::kGlobalGain, static_cast<int32_t>(context.device->GetGain()));
     for (auto field : {AnalogRecord::kColorGainG1, AnalogRecord::kColorGainR, AnalogRecord::kColorGainB,
@@ -125,15 +129,18 @@ int SetAnalogDlg(CTavrin& camera, platform::WindowHandle parent) {
 
 int SetImageDlg(CTavrin& camera, platform::WindowHandle parent) {
     CameraContext& context = camera.Context();
-    if (!context.RequireDevice()) return 0;
+    if (!context.RequireDevice())
+        return 0;
     const Language language = DialogLanguage();
     dialogs::ImageDialog dialog(context.filter, context.format.colorMode.load(std::memory_order_relaxed), language);
-    if (!dialogs::ImageDialogSlot().Open(dialog)) return 1;
+    if (!dialogs::ImageDialogSlot().Open(dialog))
+        return 1;
 
     const auto before = context.filter.Snapshot();
     const int result = RunRegistered(dialogs::ImageDialogSlot(), dialog,
                                      dialogs::templates::kImageFrame.For(Japanese(language)), parent);
-    if (result != 1) context.filter.Restore(before);
+    if (result != 1)
+        context.filter.Restore(before);
     return 1;
 }
 
@@ -142,16 +149,20 @@ void TellOpenDialogs(const CameraContext& context, const AnalogChange& change, b
     if (change.kind != AnalogChange::Kind::None) {
         dialogs::AnalogDialogSlot().Run(
             [&context, change](dialogs::AnalogDialog& dialog) {
-                if (&dialog.Record() != &context.analog) return;  // another camera's dialog
-                if (change.kind == AnalogChange::Kind::Gain) dialog.Page().ShowGain(change.value);
-                if (change.kind == AnalogChange::Kind::Exposure) dialog.Page().ShowExposure(change.value);
+                if (&dialog.Record() != &context.analog)
+                    return;  // another camera's dialog
+                if (change.kind == AnalogChange::Kind::Gain)
+                    dialog.Page().ShowGain(change.value);
+                if (change.kind == AnalogChange::Kind::Exposure)
+                    dialog.Page().ShowExposure(change.value);
             },
             stopping);
     }
     if (imagePass) {
         dialogs::ImageDialogSlot().Run(
             [&context](dialogs::ImageDialog& dialog) {
-                if (&dialog.Record() == &context.filter) dialog.Refresh();
+                if (&dialog.Record() == &context.filter)
+                    dialog.Refresh();
             },
             stopping);
     }

@@ -127,8 +127,12 @@ int SettingsFrontEnd::GetCameraInfo(void* record) {
         return 0;
     }
     using Model = device::CTavrin860VXRUXSdk;
-    const std::array<int32_t, 8> fields{Model::kSensorWidth, Model::kSensorHeight, 0,
-                                        static_cast<int32_t>(Model::GetGainMax()), 0, 0,
+    const std::array<int32_t, 8> fields{Model::kSensorWidth,
+                                        Model::kSensorHeight,
+                                        0,
+                                        static_cast<int32_t>(Model::GetGainMax()),
+                                        0,
+                                        0,
                                         static_cast<int32_t>(Model::GetExposureMin()),
                                         static_cast<int32_t>(Model::GetExposureMax())};
     std::memcpy(static_cast<uint8_t*>(record) + sizeof size, fields.data(), sizeof fields);

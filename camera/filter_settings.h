@@ -58,7 +58,7 @@ enum class FilterKind : uint8_t {
 
 struct FilterEntry {
     FilterKind kind;
-    int field;      // FilterField, or AnalogRecord::Field for the analog kinds
+    int field;        // FilterField, or AnalogRecord::Field for the analog kinds
     int32_t minimum;  // inclusive range the setter accepts
     int32_t maximum;
 };

@@ -63,7 +63,8 @@ int AcquisitionEngine::SnapShot(uint8_t* buffer, int size, int rowOrder) {
     }
     const AnalogChange change = ProcessFrame(raw);
     imageValid_.store(1, std::memory_order_release);
-    const bool copied = buffer == nullptr || size == 0 || CopyOut(*imageSet_.Output(preparedMode_), buffer, size, rowOrder);
+    const bool copied =
+        buffer == nullptr || size == 0 || CopyOut(*imageSet_.Output(preparedMode_), buffer, size, rowOrder);
     frame.unlock();
     analog_.Apply(change);
     if (!keepOpen) {

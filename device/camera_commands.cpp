@@ -82,8 +82,8 @@ bool CommandSensorWrite(const char* path, uint32_t reg, uint32_t value) {
     {
         Exchange exchange(path);
         if (exchange.Opened()) {
-            CommandBlock block = Block({CMD_SENSOR_WRITE, 0x20, Byte(reg, 8), Byte(reg, 0), Byte(value, 8),
-                                        Byte(value, 0)});
+            CommandBlock block =
+                Block({CMD_SENSOR_WRITE, 0x20, Byte(reg, 8), Byte(reg, 0), Byte(value, 8), Byte(value, 0)});
             sent = SendCommand(exchange.Handle(), block) == 0;
             // The sensor's serial bus is slow: let the write land before the
             // handle goes.

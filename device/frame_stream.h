@@ -73,7 +73,7 @@ public:
 private:
     // The block shared between the reader and the transfer thread.
     struct Shared {
-        std::atomic<uint32_t> transferLength{0};  // bytes per frame, doubled for 16-bit samples
+        std::atomic<uint32_t> transferLength{0};      // bytes per frame, doubled for 16-bit samples
         std::unique_ptr<platform::Event> frameEvent;  // auto reset: set after each completed slot
         std::unique_ptr<platform::Event> endEvent;    // manual reset: set when the thread ends
         std::atomic<uint32_t> elapsedMs{0};

@@ -8,14 +8,13 @@
 namespace tavrin::dialogs {
 namespace {
 
-constexpr int kWindowBoxes = 6;       // 1039..1044 show TH, TV, EH, EV, EHS, EVS
+constexpr int kWindowBoxes = 6;          // 1039..1044 show TH, TV, EH, EV, EHS, EVS
 constexpr int kSubSampleValues[] = {0};  // the value behind each sub-sample item
 constexpr int kHighClockMHz = 40;
 
 }  // namespace
 
-CameraDialog::CameraDialog(int cameraNumber, Language language)
-    : cameraNumber_(cameraNumber), language_(language) {
+CameraDialog::CameraDialog(int cameraNumber, Language language) : cameraNumber_(cameraNumber), language_(language) {
     // What the dialog shows when the registry has nothing to say.
     table_.colorMode = 2;
     table_.subSample = 0;
@@ -32,8 +31,8 @@ void CameraDialog::OnInit(Controls& controls) {
     ShowEntry(table_.selected);
     controls.SetUnsigned(ids::kWaitTime, static_cast<uint32_t>(table_.waitTime));
     // Only the colour list and the wait time take input on this model.
-    for (int id : {ids::kApply, ids::kClockList, 1039, 1040, 1041, 1042, 1043, 1044, ids::kSizeList,
-                   ids::kSubSampleList}) {
+    for (int id :
+         {ids::kApply, ids::kClockList, 1039, 1040, 1041, 1042, 1043, 1044, ids::kSizeList, ids::kSubSampleList}) {
         controls.Enable(id, false);
     }
 }
@@ -67,7 +66,8 @@ std::string CameraDialog::SizeLabel(int index) const {
 }
 
 void CameraDialog::FillSizeList() {
-    for (int i = 0; i < table_.count; ++i) controls_->ListInsert(ids::kSizeList, i, SizeLabel(i));
+    for (int i = 0; i < table_.count; ++i)
+        controls_->ListInsert(ids::kSizeList, i, SizeLabel(i));
     controls_->ListInsert(ids::kSizeList, table_.count, texts::kCustomSize.In(language_));
     controls_->ListSelect(ids::kSizeList, table_.selected);
 }
@@ -75,18 +75,21 @@ void CameraDialog::FillSizeList() {
 void CameraDialog::ShowEntry(int index) {
     // A stored selection beyond the table shows the first entry rather than
     // reading past the table.
-    if (index < 0 || index >= SizeTable::kMaxEntries) index = 0;
+    if (index < 0 || index >= SizeTable::kMaxEntries)
+        index = 0;
     for (int i = 0; i < kWindowBoxes; ++i) {
         controls_->SetUnsigned(ids::kTotalWidth + i, static_cast<uint32_t>(table_.entries[index][i]));
     }
 }
 
 void CameraDialog::OnCommand(int id, Notification notification) {
-    if (!controls_) return;
+    if (!controls_)
+        return;
     if (notification == Notification::SelectionChanged) {
         if (id == ids::kSizeList) {
             table_.selected = controls_->ListSelection(ids::kSizeList);
-            if (table_.selected != table_.count) ShowEntry(table_.selected);
+            if (table_.selected != table_.count)
+                ShowEntry(table_.selected);
         }
         controls_->Enable(ids::kApply, true);
         return;
@@ -96,20 +99,20 @@ void CameraDialog::OnCommand(int id, Notification notification) {
         return;
     }
     switch (id) {
-        case ids::kOk:
-            ReadControls();
-            SaveSizeTable(table_, cameraNumber_);
-            controls_->EndDialog(1);
-            break;
-        case ids::kCancel:
-            controls_->EndDialog(2);
-            break;
-        case ids::kApply:
-            ReadControls();
-            SaveSizeTable(table_, cameraNumber_);
-            break;
-        default:
-            break;
+    case ids::kOk:
+        ReadControls();
+        SaveSizeTable(table_, cameraNumber_);
+        controls_->EndDialog(1);
+        break;
+    case ids::kCancel:
+        controls_->EndDialog(2);
+        break;
+    case ids::kApply:
+        ReadControls();
+        SaveSizeTable(table_, cameraNumber_);
+        break;
+    default:
+        break;
     }
 }
 
@@ -118,7 +121,8 @@ void CameraDialog::ReadControls() {
     // A list without a selection keeps the value it had.
     auto selection = [&c](int list, int32_t& field) {
         const int index = c.ListSelection(list);
-        if (index >= 0) field = index;
+        if (index >= 0)
+            field = index;
     };
     selection(ids::kColorList, table_.colorMode);
     selection(ids::kSizeList, table_.selected);
@@ -143,7 +147,8 @@ void CameraDialog::ReadControls() {
 void CameraDialog::ReadCustomEntry() {
     // A full table takes no further entry: the typed window is refused and
     // the table stays as it is.
-    if (table_.count >= SizeTable::kMaxEntries) return;
+    if (table_.count >= SizeTable::kMaxEntries)
+        return;
     auto& entry = table_.entries[table_.count];
     for (int i = 0; i < kWindowBoxes; ++i) {
         entry[i] = static_cast<int32_t>(controls_->GetUnsigned(ids::kTotalWidth + i));

@@ -10,7 +10,17 @@
 namespace tavrin::dialogs {
 
 enum class ControlKind : uint8_t {
-    Tab, GroupBox, Label, DropList, Edit, PushButton, DefaultButton, CheckBox, Radio, Slider, Spin,
+    Tab,
+    GroupBox,
+    Label,
+    DropList,
+    Edit,
+    PushButton,
+    DefaultButton,
+    CheckBox,
+    Radio,
+    Slider,
+    Spin,
 };
 
 enum ControlStyle : uint8_t {

@@ -17,7 +17,8 @@ RunModalDialogFunction* LoadView() {
     static RunModalDialogFunction* run = nullptr;
     std::call_once(once, [] {
         module = platform::RuntimeModule::Load(kGtkModuleName);
-        if (module) run = reinterpret_cast<RunModalDialogFunction*>(module->Symbol(kGtkEntryName));
+        if (module)
+            run = reinterpret_cast<RunModalDialogFunction*>(module->Symbol(kGtkEntryName));
     });
     return run;
 }
@@ -27,7 +28,8 @@ RunModalDialogFunction* LoadView() {
 int RunScreenDialog(int templateId, platform::WindowHandle parent, DialogHandler& handler,
                     const CrossThreadWork* work) {
     const auto display = platform::GetEnvironment("DISPLAY");
-    if (!display || display->empty()) return -1;
+    if (!display || display->empty())
+        return -1;
     RunModalDialogFunction* run = LoadView();
     return run ? run(templateId, parent, &handler, work) : -1;
 }

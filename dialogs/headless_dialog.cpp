@@ -10,7 +10,8 @@ namespace tavrin::dialogs {
 HeadlessDialog::HeadlessDialog(int templateId, DialogHandler& handler)
     : template_(*FindTemplate(templateId)), handler_(handler) {
     for (const ControlSpec& spec : template_.controls) {
-        if (spec.id == ids::kStatic) continue;
+        if (spec.id == ids::kStatic)
+            continue;
         Control& control = controls_[spec.id];
         control.text = template_.japanese ? spec.japanese : spec.english;
         control.enabled = (spec.style & kDisabled) == 0;
@@ -20,33 +21,36 @@ HeadlessDialog::HeadlessDialog(int templateId, DialogHandler& handler)
 
 HeadlessDialog::Control& HeadlessDialog::At(int id) {
     auto found = controls_.find(id);
-    if (found == controls_.end()) throw std::out_of_range("no control " + std::to_string(id));
+    if (found == controls_.end())
+        throw std::out_of_range("no control " + std::to_string(id));
     return found->second;
 }
 
-const HeadlessDialog::Control& HeadlessDialog::At(int id) const {
-    return const_cast<HeadlessDialog*>(this)->At(id);
-}
+const HeadlessDialog::Control& HeadlessDialog::At(int id) const { return const_cast<HeadlessDialog*>(this)->At(id); }
 
 ControlKind HeadlessDialog::KindOf(int id) const { return template_.Find(id)->kind; }
 
 void HeadlessDialog::SetText(int id, const std::string& text) {
     At(id).text = text;
     // As SetDlgItemText raises EN_CHANGE, so does this for an edit box.
-    if (KindOf(id) == ControlKind::Edit) handler_.OnCommand(id, Notification::TextChanged);
+    if (KindOf(id) == ControlKind::Edit)
+        handler_.OnCommand(id, Notification::TextChanged);
 }
 
 void HeadlessDialog::ListInsert(int id, int index, const std::string& text) {
     auto& items = At(id).items;
-    if (index < 0 || index > static_cast<int>(items.size())) index = static_cast<int>(items.size());
+    if (index < 0 || index > static_cast<int>(items.size()))
+        index = static_cast<int>(items.size());
     items.insert(items.begin() + index, text);
 }
 
 void HeadlessDialog::ListDelete(int id, int index) {
     Control& list = At(id);
-    if (index < 0 || index >= static_cast<int>(list.items.size())) return;
+    if (index < 0 || index >= static_cast<int>(list.items.size()))
+        return;
     list.items.erase(list.items.begin() + index);
-    if (list.selection == index) list.selection = -1;
+    if (list.selection == index)
+        list.selection = -1;
 }
 
 void HeadlessDialog::ListSelect(int id, int index) {
@@ -75,7 +79,8 @@ void HeadlessDialog::SpinSetUp(int id, int minimum, int maximum, int16_t positio
 }
 
 Controls* HeadlessDialog::CreatePage(int templateId, DialogHandler& handler) {
-    if (!FindTemplate(templateId)) return nullptr;
+    if (!FindTemplate(templateId))
+        return nullptr;
     pages_.push_back(std::make_unique<HeadlessDialog>(templateId, handler));
     return pages_.back().get();
 }
@@ -88,18 +93,23 @@ void HeadlessDialog::CheckRadio(int id) {
     const auto& specs = template_.controls;
     auto clicked = std::find_if(specs.begin(), specs.end(), [id](const ControlSpec& s) { return s.id == id; });
     auto first = clicked;
-    while (first != specs.begin() && !(first->style & kGroupStart)) --first;
+    while (first != specs.begin() && !(first->style & kGroupStart))
+        --first;
     for (auto it = first; it != specs.end() && it->kind == ControlKind::Radio; ++it) {
-        if (it != first && (it->style & kGroupStart)) break;
+        if (it != first && (it->style & kGroupStart))
+            break;
         At(it->id).checked = it->id == id;
     }
 }
 
 void HeadlessDialog::Click(int id) {
-    if (!At(id).enabled) return;
+    if (!At(id).enabled)
+        return;
     const ControlKind kind = KindOf(id);
-    if (kind == ControlKind::CheckBox) At(id).checked = !At(id).checked;
-    if (kind == ControlKind::Radio) CheckRadio(id);
+    if (kind == ControlKind::CheckBox)
+        At(id).checked = !At(id).checked;
+    if (kind == ControlKind::Radio)
+        CheckRadio(id);
     handler_.OnCommand(id, Notification::Clicked);
 }
 

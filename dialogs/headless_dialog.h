@@ -45,7 +45,8 @@ public:
     void SpinSetUp(int id, int minimum, int maximum, int16_t position, int buddy) override;
     void TabInsert(int id, int index, const std::string& text) override {
         ListInsert(id, index, text);
-        if (At(id).selection < 0) At(id).selection = 0;  // a tab control selects its first tab
+        if (At(id).selection < 0)
+            At(id).selection = 0;  // a tab control selects its first tab
     }
     int TabSelection(int id) const override { return At(id).selection; }
     Controls* CreatePage(int templateId, DialogHandler& handler) override;

@@ -17,37 +17,47 @@ void ImageDialog::OnInit(Controls& controls) {
     const bool japanese = language_ == Language::Japanese;
     controls.TabInsert(ids::kTab, 0, texts::kImageFilterTab.In(language_));
     filterControls_ = controls.CreatePage(templates::kFilterPage.For(japanese), filterPage_);
-    if (filterControls_) controls.ShowPage(*filterControls_, true);
+    if (filterControls_)
+        controls.ShowPage(*filterControls_, true);
     if (flags_.grayTab) {
         controls.TabInsert(ids::kTab, 1, texts::kGrayFilterTab.In(language_));
         grayControls_ = controls.CreatePage(templates::kGrayPage.For(japanese), grayPage_);
-        if (grayControls_) controls.ShowPage(*grayControls_, false);
+        if (grayControls_)
+            controls.ShowPage(*grayControls_, false);
     }
 }
 
 void ImageDialog::OnTabChanged() {
     const int selection = controls_->TabSelection(ids::kTab);
-    if (selection != 0 && selection != 1) return;
-    if (filterControls_) controls_->ShowPage(*filterControls_, selection == 0);
-    if (grayControls_) controls_->ShowPage(*grayControls_, selection == 1);
+    if (selection != 0 && selection != 1)
+        return;
+    if (filterControls_)
+        controls_->ShowPage(*filterControls_, selection == 0);
+    if (grayControls_)
+        controls_->ShowPage(*grayControls_, selection == 1);
 }
 
 void ImageDialog::Refresh() {
     filterPage_.Refresh();
-    if (flags_.grayTab) grayPage_.Refresh();
+    if (flags_.grayTab)
+        grayPage_.Refresh();
 }
 
 void ImageDialog::Collect() {
     filterPage_.Collect();
-    if (flags_.grayTab) grayPage_.Collect();
+    if (flags_.grayTab)
+        grayPage_.Collect();
 }
 
 void ImageDialog::ResetAdjustments() {
-    for (FilterField field : {kBrightness, kContrast, kHue, kSaturation, kSharpness}) record_.Set(field, 0);
-    for (FilterField field : {kBayerGainRed, kBayerGainGreen, kBayerGainBlue, kGamma}) record_.Set(field, 100);
+    for (FilterField field : {kBrightness, kContrast, kHue, kSaturation, kSharpness})
+        record_.Set(field, 0);
+    for (FilterField field : {kBayerGainRed, kBayerGainGreen, kBayerGainBlue, kGamma})
+        record_.Set(field, 100);
     record_.Set(kBayerMode, 1);
     filterPage_.Refresh();
-    if (!flags_.grayTab) return;
+    if (!flags_.grayTab)
+        return;
     for (int i = 0; i < 4; ++i) {
         record_.Set(static_cast<FilterField>(kGrayGainR + i), 128);
         record_.Set(static_cast<FilterField>(kGrayOffsetR + i), 0);
@@ -56,20 +66,21 @@ void ImageDialog::ResetAdjustments() {
 }
 
 void ImageDialog::OnCommand(int id, Notification) {
-    if (!controls_) return;
+    if (!controls_)
+        return;
     switch (id) {
-        case ids::kOk:
-            Collect();
-            controls_->EndDialog(1);
-            break;
-        case ids::kCancel:
-            controls_->EndDialog(2);
-            break;
-        case ids::kDefault:
-            ResetAdjustments();
-            break;
-        default:
-            break;
+    case ids::kOk:
+        Collect();
+        controls_->EndDialog(1);
+        break;
+    case ids::kCancel:
+        controls_->EndDialog(2);
+        break;
+    case ids::kDefault:
+        ResetAdjustments();
+        break;
+    default:
+        break;
     }
 }
 

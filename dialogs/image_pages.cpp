@@ -12,9 +12,9 @@ struct FilterRow {
 };
 
 constexpr FilterRow kFilterRows[] = {
-    {{2001, 2002, 2004, -255, 255, 64}, kBrightness}, {{2011, 2012, 2014, -127, 127, 32}, kContrast},
-    {{2021, 2022, 2024, -360, 360, 90}, kHue},        {{2031, 2032, 2034, -255, 255, 64}, kSaturation},
-    {{2041, 2042, 2044, 0, 30, 4}, kSharpness},       {{2051, 2052, 2054, 0, 400, 32}, kBayerGainRed},
+    {{2001, 2002, 2004, -255, 255, 64}, kBrightness},  {{2011, 2012, 2014, -127, 127, 32}, kContrast},
+    {{2021, 2022, 2024, -360, 360, 90}, kHue},         {{2031, 2032, 2034, -255, 255, 64}, kSaturation},
+    {{2041, 2042, 2044, 0, 30, 4}, kSharpness},        {{2051, 2052, 2054, 0, 400, 32}, kBayerGainRed},
     {{2061, 2062, 2063, 0, 400, 32}, kBayerGainGreen}, {{2071, 2072, 2073, 0, 400, 32}, kBayerGainBlue},
     {{2081, 2082, 2084, 0, 200, 32}, kGamma},
 };
@@ -33,32 +33,37 @@ constexpr int kGrayModeRadios[] = {1046, 1047, 1048};
 
 template <size_t N>
 void CheckOneOf(Controls& controls, const int (&radios)[N], int32_t value) {
-    for (size_t i = 0; i < N; ++i) controls.SetCheck(radios[i], static_cast<int32_t>(i) == value);
+    for (size_t i = 0; i < N; ++i)
+        controls.SetCheck(radios[i], static_cast<int32_t>(i) == value);
 }
 
 template <size_t N>
 int IndexOf(const int (&radios)[N], int id) {
     for (size_t i = 0; i < N; ++i) {
-        if (radios[i] == id) return static_cast<int>(i);
+        if (radios[i] == id)
+            return static_cast<int>(i);
     }
     return -1;
 }
 
 template <size_t N>
 void ShowRows(Controls& controls, const FilterRow (&rows)[N], const FilterRecord& record) {
-    for (const FilterRow& row : rows) ShowRowValue(controls, row.controls, record.Get(row.field));
+    for (const FilterRow& row : rows)
+        ShowRowValue(controls, row.controls, record.Get(row.field));
 }
 
 template <size_t N>
 void CollectRows(const Controls& controls, const FilterRow (&rows)[N], FilterRecord& record) {
-    for (const FilterRow& row : rows) record.Set(row.field, controls.GetInt(row.controls.edit));
+    for (const FilterRow& row : rows)
+        record.Set(row.field, controls.GetInt(row.controls.edit));
 }
 
 // A slider moved: its position goes into the box, which updates the record.
 template <size_t N>
 void SliderMoved(Controls& controls, const FilterRow (&rows)[N], FilterRecord& record, int sliderId) {
     for (const FilterRow& row : rows) {
-        if (row.controls.slider != sliderId) continue;
+        if (row.controls.slider != sliderId)
+            continue;
         const int32_t position = controls.SliderPosition(sliderId);
         controls.SetInt(row.controls.edit, position);
         record.Set(row.field, position);
@@ -70,7 +75,8 @@ void SliderMoved(Controls& controls, const FilterRow (&rows)[N], FilterRecord& r
 template <size_t N>
 void BoxEdited(Controls& controls, const FilterRow (&rows)[N], FilterRecord& record, int editId) {
     for (const FilterRow& row : rows) {
-        if (row.controls.edit != editId) continue;
+        if (row.controls.edit != editId)
+            continue;
         const int32_t value = controls.GetInt(editId);
         record.Set(row.field, value);
         controls.SliderSetPosition(row.controls.slider, value);
@@ -82,7 +88,8 @@ void BoxEdited(Controls& controls, const FilterRow (&rows)[N], FilterRecord& rec
 ImageDialogFlags ImageDialogFlags::ForColorMode(int colorMode) {
     ImageDialogFlags flags;
     if (colorMode == 0 || colorMode == 1) {
-        for (FilterField field : {kBrightness, kContrast, kSharpness, kGamma}) flags.rows[field] = true;
+        for (FilterField field : {kBrightness, kContrast, kSharpness, kGamma})
+            flags.rows[field] = true;
         flags.grayTab = true;
     } else if (colorMode >= 2 && colorMode <= 5) {
         flags.rows.fill(true);
@@ -105,13 +112,15 @@ void FilterPage::OnInit(Controls& controls) {
 }
 
 void FilterPage::Refresh() {
-    if (!controls_) return;
+    if (!controls_)
+        return;
     ShowRows(*controls_, kFilterRows, record_);
     CheckOneOf(*controls_, kBayerRadios, record_.Get(kBayerMode));
 }
 
 void FilterPage::Collect() {
-    if (!controls_) return;
+    if (!controls_)
+        return;
     CollectRows(*controls_, kFilterRows, record_);
     for (size_t i = 0; i < std::size(kBayerRadios); ++i) {
         if (controls_->IsChecked(kBayerRadios[i])) {
@@ -122,13 +131,16 @@ void FilterPage::Collect() {
 }
 
 void FilterPage::OnScroll(int sliderId) {
-    if (controls_) SliderMoved(*controls_, kFilterRows, record_, sliderId);
+    if (controls_)
+        SliderMoved(*controls_, kFilterRows, record_, sliderId);
 }
 
 void FilterPage::OnCommand(int id, Notification notification) {
-    if (!controls_) return;
+    if (!controls_)
+        return;
     if (notification == Notification::TextChanged) {
-        if (initialized_) BoxEdited(*controls_, kFilterRows, record_, id);
+        if (initialized_)
+            BoxEdited(*controls_, kFilterRows, record_, id);
         return;
     }
     if (const int bayer = IndexOf(kBayerRadios, id); bayer >= 0) {
@@ -148,28 +160,34 @@ void FilterPage::OnCommand(int id, Notification notification) {
 void GrayPage::OnInit(Controls& controls) {
     controls_ = &controls;
     initialized_ = false;
-    for (const FilterRow& row : kGrayRows) SetUpSliderGroup(controls, row.controls, record_.Get(row.field), true);
+    for (const FilterRow& row : kGrayRows)
+        SetUpSliderGroup(controls, row.controls, record_.Get(row.field), true);
     CheckOneOf(controls, kGrayModeRadios, record_.Get(kGrayMode));
     CheckOneOf(controls, kBayerRadios, record_.Get(kBayerMode));
     initialized_ = true;
 }
 
 void GrayPage::Refresh() {
-    if (controls_) ShowRows(*controls_, kGrayRows, record_);
+    if (controls_)
+        ShowRows(*controls_, kGrayRows, record_);
 }
 
 void GrayPage::Collect() {
-    if (controls_) CollectRows(*controls_, kGrayRows, record_);
+    if (controls_)
+        CollectRows(*controls_, kGrayRows, record_);
 }
 
 void GrayPage::OnScroll(int sliderId) {
-    if (controls_) SliderMoved(*controls_, kGrayRows, record_, sliderId);
+    if (controls_)
+        SliderMoved(*controls_, kGrayRows, record_, sliderId);
 }
 
 void GrayPage::OnCommand(int id, Notification notification) {
-    if (!controls_) return;
+    if (!controls_)
+        return;
     if (notification == Notification::TextChanged) {
-        if (initialized_) BoxEdited(*controls_, kGrayRows, record_, id);
+        if (initialized_)
+            BoxEdited(*controls_, kGrayRows, record_, id);
         return;
     }
     if (const int mode = IndexOf(kGrayModeRadios, id); mode >= 0) {

@@ -23,8 +23,7 @@ void SetModalViewForTesting(ModalView view) {
     TestView() = std::move(view);
 }
 
-int RunModalDialog(int templateId, platform::WindowHandle parent, DialogHandler& handler,
-                   const CrossThreadWork* work) {
+int RunModalDialog(int templateId, platform::WindowHandle parent, DialogHandler& handler, const CrossThreadWork* work) {
     ModalView view;
     {
         std::lock_guard lock(viewMutex);

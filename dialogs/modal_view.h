@@ -21,12 +21,10 @@ struct CrossThreadWork {
 // parent, with the handler driving it. The result given to EndDialog, or -1
 // when the dialog cannot be created (no templates, no control classes, no
 // display).
-int RunModalDialog(int templateId, platform::WindowHandle parent, DialogHandler& handler,
-                   const CrossThreadWork* work);
+int RunModalDialog(int templateId, platform::WindowHandle parent, DialogHandler& handler, const CrossThreadWork* work);
 
 // The screen's view behind RunModalDialog: Win32 or the GTK module.
-int RunScreenDialog(int templateId, platform::WindowHandle parent, DialogHandler& handler,
-                    const CrossThreadWork* work);
+int RunScreenDialog(int templateId, platform::WindowHandle parent, DialogHandler& handler, const CrossThreadWork* work);
 
 // Replaces the screen's view for the calling program's tests (an empty
 // function puts the screen back), so that launchers can be driven through a

@@ -26,23 +26,27 @@ public:
     // second one is not shown and the first one's state is left alone.
     bool Open(Dialog& dialog) {
         std::lock_guard lock(mutex_);
-        if (dialog_) return false;
+        if (dialog_)
+            return false;
         dialog_ = &dialog;
         return true;
     }
     // Dialog thread, once its window can receive the wake-up.
     void SetWake(std::function<void()> wake) {
         std::lock_guard lock(mutex_);
-        if (dialog_) wake_ = std::move(wake);
+        if (dialog_)
+            wake_ = std::move(wake);
     }
     // Dialog thread, when the modal dialog has ended: pending work is dropped
     // and its callers are released.
     void Close(Dialog& dialog) {
         std::lock_guard lock(mutex_);
-        if (dialog_ != &dialog) return;
+        if (dialog_ != &dialog)
+            return;
         dialog_ = nullptr;
         wake_ = nullptr;
-        for (auto& job : jobs_) job->state = State::Dropped;
+        for (auto& job : jobs_)
+            job->state = State::Dropped;
         jobs_.clear();
         changed_.notify_all();
     }
@@ -69,7 +73,8 @@ public:
         std::function<void()> wake;
         {
             std::lock_guard lock(mutex_);
-            if (!dialog_ || !wake_) return false;
+            if (!dialog_ || !wake_)
+                return false;
             jobs_.push_back(job);
             wake = wake_;
         }

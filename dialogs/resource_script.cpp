@@ -11,7 +11,8 @@ std::string Quoted(const char* text) {
     std::string out = "\"";
     for (const char* p = text; *p; ++p) {
         out += *p;
-        if (*p == '"') out += '"';
+        if (*p == '"')
+            out += '"';
     }
     return out + "\"";
 }
@@ -25,17 +26,28 @@ struct KindStyle {
 
 KindStyle StyleOf(ControlKind kind) {
     switch (kind) {
-        case ControlKind::Tab: return {"WC_TABCONTROLA", "TCS_OWNERDRAWFIXED | WS_TABSTOP"};
-        case ControlKind::GroupBox: return {"\"Button\"", "BS_GROUPBOX"};
-        case ControlKind::Label: return {"\"Static\"", "SS_LEFT"};
-        case ControlKind::DropList: return {"\"ComboBox\"", "CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP"};
-        case ControlKind::Edit: return {"\"Edit\"", "ES_LEFT | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP"};
-        case ControlKind::PushButton: return {"\"Button\"", "BS_PUSHBUTTON | WS_TABSTOP"};
-        case ControlKind::DefaultButton: return {"\"Button\"", "BS_DEFPUSHBUTTON | WS_TABSTOP"};
-        case ControlKind::CheckBox: return {"\"Button\"", "BS_AUTOCHECKBOX | WS_TABSTOP"};
-        case ControlKind::Radio: return {"\"Button\"", "BS_AUTORADIOBUTTON"};
-        case ControlKind::Slider: return {"TRACKBAR_CLASSA", "TBS_AUTOTICKS | TBS_HORZ | WS_TABSTOP"};
-        case ControlKind::Spin: return {"UPDOWN_CLASSA", "UDS_SETBUDDYINT | UDS_ARROWKEYS"};
+    case ControlKind::Tab:
+        return {"WC_TABCONTROLA", "TCS_OWNERDRAWFIXED | WS_TABSTOP"};
+    case ControlKind::GroupBox:
+        return {"\"Button\"", "BS_GROUPBOX"};
+    case ControlKind::Label:
+        return {"\"Static\"", "SS_LEFT"};
+    case ControlKind::DropList:
+        return {"\"ComboBox\"", "CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP"};
+    case ControlKind::Edit:
+        return {"\"Edit\"", "ES_LEFT | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP"};
+    case ControlKind::PushButton:
+        return {"\"Button\"", "BS_PUSHBUTTON | WS_TABSTOP"};
+    case ControlKind::DefaultButton:
+        return {"\"Button\"", "BS_DEFPUSHBUTTON | WS_TABSTOP"};
+    case ControlKind::CheckBox:
+        return {"\"Button\"", "BS_AUTOCHECKBOX | WS_TABSTOP"};
+    case ControlKind::Radio:
+        return {"\"Button\"", "BS_AUTORADIOBUTTON"};
+    case ControlKind::Slider:
+        return {"TRACKBAR_CLASSA", "TBS_AUTOTICKS | TBS_HORZ | WS_TABSTOP"};
+    case ControlKind::Spin:
+        return {"UPDOWN_CLASSA", "UDS_SETBUDDYINT | UDS_ARROWKEYS"};
     }
     return {"\"Static\"", "SS_LEFT"};
 }
@@ -43,15 +55,19 @@ KindStyle StyleOf(ControlKind kind) {
 void WriteControl(std::ostream& out, const ControlSpec& control, bool japanese, bool endsRadioGroup) {
     const KindStyle kind = StyleOf(control.kind);
     std::string style = kind.style;
-    if (control.style & kDisabled) style += " | WS_DISABLED";
-    if (control.style & kReadOnly) style += " | ES_READONLY";
-    if (control.style & kDigitsOnly) style += " | ES_NUMBER";
-    if ((control.style & kGroupStart) || endsRadioGroup) style += " | WS_GROUP";
+    if (control.style & kDisabled)
+        style += " | WS_DISABLED";
+    if (control.style & kReadOnly)
+        style += " | ES_READONLY";
+    if (control.style & kDigitsOnly)
+        style += " | ES_NUMBER";
+    if ((control.style & kGroupStart) || endsRadioGroup)
+        style += " | WS_GROUP";
     // A drop-down list's height in a template is that of its open list.
     const int height = control.kind == ControlKind::DropList ? 100 : control.height;
     out << "    CONTROL " << Quoted(japanese ? control.japanese : control.english) << ", " << control.id << ", "
-        << kind.windowClass << ", " << style << ", " << control.x << ", " << control.y << ", " << control.width
-        << ", " << height << "\n";
+        << kind.windowClass << ", " << style << ", " << control.x << ", " << control.y << ", " << control.width << ", "
+        << height << "\n";
 }
 
 void WriteTemplate(std::ostream& out, const DialogTemplate& dialog) {
@@ -79,7 +95,8 @@ std::string ResourceScript() {
     std::ostringstream out;
     out << "// Written from dialogs/dialog_templates.cpp by ResourceScript(); do not edit by hand.\n"
            "#pragma code_page(65001)\n#include <windows.h>\n#include <commctrl.h>\n";
-    for (const DialogTemplate& dialog : AllTemplates()) WriteTemplate(out, dialog);
+    for (const DialogTemplate& dialog : AllTemplates())
+        WriteTemplate(out, dialog);
     return out.str();
 }
 

@@ -11,8 +11,7 @@ PreviewWindow::PreviewWindow() = default;
 PreviewWindow::~PreviewWindow() = default;
 
 bool PreviewWindow::IsConfigured(const PreviewRequest& request) {
-    return request.parent != nullptr || request.x != 0 || request.y != 0 || request.width != 0 ||
-           request.height != 0;
+    return request.parent != nullptr || request.x != 0 || request.y != 0 || request.width != 0 || request.height != 0;
 }
 
 bool PreviewWindow::Open(const PreviewRequest& request) {
@@ -23,8 +22,8 @@ bool PreviewWindow::Open(const PreviewRequest& request) {
         surface_ = platform::PreviewSurface::CreateChild(request.parent, request.x, request.y, request.width,
                                                          request.height, request.ownerTag);
     } else if (IsConfigured(request)) {
-        surface_ = platform::PreviewSurface::CreateTopLevel(request.clientWidth, request.clientHeight,
-                                                            request.ownerTag);
+        surface_ =
+            platform::PreviewSurface::CreateTopLevel(request.clientWidth, request.clientHeight, request.ownerTag);
     }
     return surface_ != nullptr;
 }
@@ -61,8 +60,8 @@ CDibImage* ShownImage(const ImageSet& images, int32_t mode) {
 }
 
 platform::SurfaceBitmap BitmapOf(const CDibImage& image) {
-    return platform::SurfaceBitmap{image.Bits(), image.Width(), image.Height(), image.Stride(), image.BitCount(),
-                                   reinterpret_cast<const uint8_t*>(image.Palette())};
+    return platform::SurfaceBitmap{image.Bits(),   image.Width(),    image.Height(),
+                                   image.Stride(), image.BitCount(), reinterpret_cast<const uint8_t*>(image.Palette())};
 }
 
 }  // namespace

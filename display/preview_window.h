@@ -20,7 +20,7 @@ struct PreviewRequest {
     platform::WindowHandle parent = nullptr;  // null: a top-level window
     int32_t x = 0, y = 0, width = 0, height = 0;
     int32_t clientWidth = 0, clientHeight = 0;  // the image size, for a top-level window
-    uint32_t ownerTag = 0;                       // names the window class
+    uint32_t ownerTag = 0;                      // names the window class
 };
 
 class PreviewWindow {

@@ -21,7 +21,8 @@ unsigned example_wait(HWND window, int timeoutMs, uintptr_t* wParam, intptr_t* l
             DispatchMessageA(&msg);
         }
         DWORD elapsed = GetTickCount() - start;
-        if (elapsed >= (DWORD)timeoutMs) return 0;
+        if (elapsed >= (DWORD)timeoutMs)
+            return 0;
         MsgWaitForMultipleObjects(0, NULL, FALSE, (DWORD)timeoutMs - elapsed, QS_ALLINPUT);
     }
 }

@@ -11,7 +11,8 @@ int main(int argc, char** argv) {
     int milliseconds = argc > 2 ? atoi(argv[2]) : 2000;
     HWND window = example_window(); /* receives WM_SDK_ERROR */
     int camera = Tavrin_Initialize(window);
-    if (camera == 0) return 1;
+    if (camera == 0)
+        return 1;
     Tavrin_SetColorMode(camera, 24);
     Tavrin_SetPreviewWindow(camera, NULL, 0, 0, 0, 0);
 
@@ -36,8 +37,10 @@ int main(int argc, char** argv) {
 
     FILE* avi = fopen(file, "rb");
     char riff[12] = {0};
-    if (avi == NULL || fread(riff, 1, sizeof riff, avi) != sizeof riff) result = 1;
-    if (avi != NULL) fclose(avi);
+    if (avi == NULL || fread(riff, 1, sizeof riff, avi) != sizeof riff)
+        result = 1;
+    if (avi != NULL)
+        fclose(avi);
     printf("%s: %s\n", file, result == 0 ? "recorded" : "not recorded");
     return result;
 }

@@ -8,7 +8,8 @@
 
 int main(void) {
     int camera = Tavrin_Initialize(NULL);
-    if (camera == 0) return 1;
+    if (camera == 0)
+        return 1;
     int failures = 0, ok = 0;
 
     /* Analog gain 0..1023 and exposure in lines 2..524 go to the sensor. */

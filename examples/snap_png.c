@@ -19,17 +19,20 @@ static int fail(int camera, const char* what) {
 int main(int argc, char** argv) {
     const char* file = argc > 1 ? argv[1] : "snapshot.png";
     int camera = Tavrin_Initialize(NULL);
-    if (camera == 0) return 1;
+    if (camera == 0)
+        return 1;
 
     /* 24 bits per pixel: blue, green, red; rows padded to 4 bytes. */
-    if (!Tavrin_SetColorMode(camera, 24)) return fail(camera, "setting the colour mode");
+    if (!Tavrin_SetColorMode(camera, 24))
+        return fail(camera, "setting the colour mode");
     /* No preview window: this program has no screen of its own. */
     Tavrin_SetPreviewWindow(camera, NULL, 0, 0, 0, 0);
 
     int width = Tavrin_Width(camera), height = Tavrin_Height(camera);
     int stride = (width * 3 + 3) & ~3;
     BYTE* pixels = malloc((size_t)stride * (size_t)height);
-    if (pixels == NULL) return fail(camera, "allocating the image");
+    if (pixels == NULL)
+        return fail(camera, "allocating the image");
 
     /* One frame into our buffer, top line first (row-order flag 1). */
     if (!Tavrin_SnapShot(camera, pixels, stride * height, 1)) {
@@ -41,7 +44,8 @@ int main(int argc, char** argv) {
     free(pixels);
 
     /* The SDK keeps the last image, so it can also write it to a file. */
-    if (!Tavrin_SaveImage(camera, file, FORMAT_PNG)) return fail(camera, "saving the image");
+    if (!Tavrin_SaveImage(camera, file, FORMAT_PNG))
+        return fail(camera, "saving the image");
     printf("saved %d x %d image to %s\n", width, height, file);
 
     Tavrin_Release(camera);

@@ -14,7 +14,8 @@ int main(int argc, char** argv) {
     /* The window belongs to this thread: messages for it queue here. */
     HWND window = TavrinPosix_CreateMessageWindow();
     int camera = Tavrin_Initialize(window); /* errors are posted to it too */
-    if (camera == 0) return 1;
+    if (camera == 0)
+        return 1;
     Tavrin_SetColorMode(camera, 8);
     Tavrin_SetPreviewWindow(camera, NULL, 0, 0, 0, 0);
 
@@ -41,11 +42,12 @@ int main(int argc, char** argv) {
             /* wParam points at the frame record; the SDK rewrites it (and
              * the buffer) for the next frame, so use them promptly. */
             const TavrinFrameInfo* info = (const TavrinFrameInfo*)msg.wParam;
-            printf("frame %d: %d x %d, %d bits, rate %d.%d fps, first pixel %d\n", ++frames, info->width,
-                   info->height, info->bitsPerPixel, info->frameRate / 10, info->frameRate % 10, image[0]);
+            printf("frame %d: %d x %d, %d bits, rate %d.%d fps, first pixel %d\n", ++frames, info->width, info->height,
+                   info->bitsPerPixel, info->frameRate / 10, info->frameRate % 10, image[0]);
         }
     }
-    if (frames < wanted) result = 1;
+    if (frames < wanted)
+        result = 1;
 
     Tavrin_StopPreview(camera); /* waits until no frame is being delivered */
     Tavrin_Release(camera);

@@ -16,9 +16,10 @@ static BYTE* g_image;
 static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_SDK_FRAME && wParam != 0) {
         const TavrinFrameInfo* info = (const TavrinFrameInfo*)wParam;
-        printf("frame %d: %d x %d, %d bits, rate %d.%d fps, first pixel %d\n", ++g_frames, info->width,
-               info->height, info->bitsPerPixel, info->frameRate / 10, info->frameRate % 10, g_image[0]);
-        if (g_frames >= g_wanted) PostQuitMessage(0);
+        printf("frame %d: %d x %d, %d bits, rate %d.%d fps, first pixel %d\n", ++g_frames, info->width, info->height,
+               info->bitsPerPixel, info->frameRate / 10, info->frameRate % 10, g_image[0]);
+        if (g_frames >= g_wanted)
+            PostQuitMessage(0);
         return 0;
     }
     if (message == WM_SDK_ERROR || message == WM_SDK_FRAME) { /* a failure carries its code */
@@ -41,7 +42,8 @@ int main(int argc, char** argv) {
                                   windowClass.hInstance, NULL);
 
     int camera = Tavrin_Initialize(window);
-    if (camera == 0) return 1;
+    if (camera == 0)
+        return 1;
     Tavrin_SetColorMode(camera, 8);
     Tavrin_SetPreviewWindow(camera, NULL, 0, 0, 0, 0);
     int stride = (Tavrin_Width(camera) + 3) & ~3;
@@ -56,7 +58,8 @@ int main(int argc, char** argv) {
     UINT_PTR timer = SetTimer(NULL, 0, 10000, NULL);
     MSG msg;
     while (GetMessageA(&msg, NULL, 0, 0) > 0) {
-        if (msg.message == WM_TIMER && msg.wParam == timer) break;
+        if (msg.message == WM_TIMER && msg.wParam == timer)
+            break;
         DispatchMessageA(&msg);
     }
     KillTimer(NULL, timer);

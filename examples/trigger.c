@@ -13,7 +13,8 @@ int main(int argc, char** argv) {
     int pulses = argc > 1 ? atoi(argv[1]) : 3;
     HWND window = example_window();
     int camera = Tavrin_Initialize(window);
-    if (camera == 0) return 1;
+    if (camera == 0)
+        return 1;
     Tavrin_SetColorMode(camera, 8);
     Tavrin_SetPreviewWindow(camera, NULL, 0, 0, 0, 0);
     int size = ((Tavrin_Width(camera) + 3) & ~3) * Tavrin_Height(camera);

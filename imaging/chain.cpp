@@ -37,16 +37,19 @@ constexpr ToneFamily kContrastStep{kContrast, 0, Contrast8Mono, Contrast16Mono, 
 constexpr ToneFamily kSharpenStep{kSharpness, 0, Sharpen8Mono, Sharpen16Mono, Sharpen8Rgb, Sharpen16Rgb};
 constexpr ToneFamily kBrightStep{kBrightness, 0, Bright8Mono, Bright16Mono, Bright8Rgb, Bright16Rgb};
 // Consecutive gamma, contrast and brightness steps as one composed table.
-constexpr ToneFamily kToneCurve{kGamma, kNeutralGamma, ToneCurve8Mono, ToneCurve16Mono, ToneCurve8Rgb,
-                                ToneCurve16Rgb};
+constexpr ToneFamily kToneCurve{kGamma, kNeutralGamma, ToneCurve8Mono, ToneCurve16Mono, ToneCurve8Rgb, ToneCurve16Rgb};
 
 PixelKernel KernelFor(const ToneFamily& family, int32_t mode) {
     switch (mode) {
-        case MODE_MONO8: return family.mono8;
-        case MODE_MONO16: return family.mono16;
-        case MODE_RGB24:
-        case MODE_RGB32: return family.rgb8;
-        default: return family.rgb16;
+    case MODE_MONO8:
+        return family.mono8;
+    case MODE_MONO16:
+        return family.mono16;
+    case MODE_RGB24:
+    case MODE_RGB32:
+        return family.rgb8;
+    default:
+        return family.rgb16;
     }
 }
 
@@ -125,8 +128,7 @@ void ProcessingChain::GrayGainStep(CDibImage& raw, FilterRecord& filters, const 
     }
 }
 
-void ProcessingChain::ConvertColor(CDibImage& colour, CDibImage& raw, FilterRecord& filters,
-                                   const ChainFrame& frame) {
+void ProcessingChain::ConvertColor(CDibImage& colour, CDibImage& raw, FilterRecord& filters, const ChainFrame& frame) {
     const int32_t effectiveMode = EffectiveModeOf(raw, filters, frame);
     if (filters.Get(kBayerGainAuto) != 0) {
         WhiteBalanceStep(raw, filters, effectiveMode);
@@ -166,8 +168,7 @@ void ProcessingChain::HueSatStep(CDibImage& output, const FilterRecord& filters,
     output.Convert(sixteen ? HueSat16 : HueSat8, output, nullptr, 0, 0, &params);
 }
 
-void ProcessingChain::ToneSteps(const ImageSet& images, CDibImage& output, const FilterRecord& filters,
-                                int32_t mode) {
+void ProcessingChain::ToneSteps(const ImageSet& images, CDibImage& output, const FilterRecord& filters, int32_t mode) {
     const int32_t gamma = filters.Get(kGamma);
     const int32_t contrast = filters.Get(kContrast);
     const int32_t sharpness = filters.Get(kSharpness);
@@ -206,8 +207,8 @@ void ProcessingChain::SharpenStep(const ImageSet& images, CDibImage& output, int
     if (work == nullptr || output.IsEmpty()) {
         return;
     }
-    const bool sameGeometry = work->Width() == output.Width() && work->Height() == output.Height() &&
-                              work->BitCount() == output.BitCount();
+    const bool sameGeometry =
+        work->Width() == output.Width() && work->Height() == output.Height() && work->BitCount() == output.BitCount();
     if (!sameGeometry && work->CreateLike(output) == 0) {
         return;
     }

@@ -37,30 +37,38 @@ int32_t SignificantBitsOf(int32_t mode) { return mode == MODE_MONO8 ? 8 : 10; }
 
 int32_t SubsamplingDivisor(int32_t subsampling) {
     switch (subsampling) {
-        case 1:
-        case 17:
-            return 2;
-        case 2:
-        case 18:
-            return 4;
-        case 3:
-        case 19:
-            return 8;
-        default:
-            return 1;
+    case 1:
+    case 17:
+        return 2;
+    case 2:
+    case 18:
+        return 4;
+    case 3:
+    case 19:
+        return 8;
+    default:
+        return 1;
     }
 }
 
 CDibImage* ImageSet::Get(BufferRole role) const {
     switch (role) {
-        case BufferRole::kImage8: return image8;
-        case BufferRole::kImage16: return image16;
-        case BufferRole::kImage24: return image24;
-        case BufferRole::kImage32: return image32;
-        case BufferRole::kImage48: return image48;
-        case BufferRole::kImage64: return image64;
-        case BufferRole::kWork: return work;
-        case BufferRole::kDisplay: return display;
+    case BufferRole::kImage8:
+        return image8;
+    case BufferRole::kImage16:
+        return image16;
+    case BufferRole::kImage24:
+        return image24;
+    case BufferRole::kImage32:
+        return image32;
+    case BufferRole::kImage48:
+        return image48;
+    case BufferRole::kImage64:
+        return image64;
+    case BufferRole::kWork:
+        return work;
+    case BufferRole::kDisplay:
+        return display;
     }
     return nullptr;
 }
@@ -74,13 +82,20 @@ CDibImage* ImageSet::Raw(int32_t mode) const {
 
 CDibImage* ImageSet::Output(int32_t mode) const {
     switch (mode) {
-        case MODE_MONO8: return image8;
-        case MODE_MONO16: return image16;
-        case MODE_RGB24: return image24;
-        case MODE_RGB32: return image32;
-        case MODE_RGB48: return image48;
-        case MODE_RGB64: return image64;
-        default: return nullptr;
+    case MODE_MONO8:
+        return image8;
+    case MODE_MONO16:
+        return image16;
+    case MODE_RGB24:
+        return image24;
+    case MODE_RGB32:
+        return image32;
+    case MODE_RGB48:
+        return image48;
+    case MODE_RGB64:
+        return image64;
+    default:
+        return nullptr;
     }
 }
 
@@ -89,28 +104,43 @@ bool IsAllocatedForMode(BufferRole role, int32_t mode) {
         return false;
     }
     switch (role) {
-        case BufferRole::kImage8: return mode <= MODE_RGB32;
-        case BufferRole::kImage16: return mode == MODE_MONO16 || mode == MODE_RGB48 || mode == MODE_RGB64;
-        case BufferRole::kImage24: return mode != MODE_MONO16;
-        case BufferRole::kImage32: return mode == MODE_RGB32;
-        case BufferRole::kImage48: return mode == MODE_RGB48;
-        case BufferRole::kImage64: return mode == MODE_RGB64;
-        case BufferRole::kWork:
-        case BufferRole::kDisplay: return true;
+    case BufferRole::kImage8:
+        return mode <= MODE_RGB32;
+    case BufferRole::kImage16:
+        return mode == MODE_MONO16 || mode == MODE_RGB48 || mode == MODE_RGB64;
+    case BufferRole::kImage24:
+        return mode != MODE_MONO16;
+    case BufferRole::kImage32:
+        return mode == MODE_RGB32;
+    case BufferRole::kImage48:
+        return mode == MODE_RGB48;
+    case BufferRole::kImage64:
+        return mode == MODE_RGB64;
+    case BufferRole::kWork:
+    case BufferRole::kDisplay:
+        return true;
     }
     return false;
 }
 
 int32_t BitsOfRole(BufferRole role, int32_t mode) {
     switch (role) {
-        case BufferRole::kImage8: return 8;
-        case BufferRole::kImage16: return 16;
-        case BufferRole::kImage24: return 24;
-        case BufferRole::kImage32: return 32;
-        case BufferRole::kImage48: return 48;
-        case BufferRole::kImage64: return 64;
-        case BufferRole::kWork: return OutputBitsOf(mode);
-        case BufferRole::kDisplay: return IsMonoMode(mode) ? 8 : 24;
+    case BufferRole::kImage8:
+        return 8;
+    case BufferRole::kImage16:
+        return 16;
+    case BufferRole::kImage24:
+        return 24;
+    case BufferRole::kImage32:
+        return 32;
+    case BufferRole::kImage48:
+        return 48;
+    case BufferRole::kImage64:
+        return 64;
+    case BufferRole::kWork:
+        return OutputBitsOf(mode);
+    case BufferRole::kDisplay:
+        return IsMonoMode(mode) ? 8 : 24;
     }
     return 0;
 }

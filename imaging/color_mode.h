@@ -45,7 +45,7 @@ int32_t SubsamplingDivisor(int32_t subsampling);
 enum class BufferRole : int32_t { kImage8, kImage16, kImage24, kImage32, kImage48, kImage64, kWork, kDisplay };
 
 struct ImageSet {
-    CDibImage* image8 = nullptr;   // gray palette
+    CDibImage* image8 = nullptr;  // gray palette
     CDibImage* image16 = nullptr;
     CDibImage* image24 = nullptr;
     CDibImage* image32 = nullptr;

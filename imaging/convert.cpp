@@ -55,8 +55,9 @@ bool ClipConversion(ImageSize destination, ImageSize source, const KernelRect* s
     }
 
     // Graphics coordinates count lines from the bottom-up end of memory.
-    placement.rect = KernelRect{static_cast<int32_t>(clipped.left), static_cast<int32_t>(source.height - clipped.bottom),
-                                static_cast<int32_t>(clipped.right), static_cast<int32_t>(source.height - clipped.top)};
+    placement.rect =
+        KernelRect{static_cast<int32_t>(clipped.left), static_cast<int32_t>(source.height - clipped.bottom),
+                   static_cast<int32_t>(clipped.right), static_cast<int32_t>(source.height - clipped.top)};
     placement.dstX = static_cast<int32_t>(dst.left);
     placement.dstY = static_cast<int32_t>(destination.height - dst.bottom);
     return true;

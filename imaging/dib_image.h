@@ -95,18 +95,17 @@ public:
     // (sourceX, sourceY, sourceWidth, sourceHeight) fills the destination area;
     // a negative extent mirrors. With sourceY = height and sourceHeight =
     // -height the image comes out upside down.
-    int32_t StretchDraw(const CDibImage& source, int32_t x, int32_t y, int32_t width, int32_t height,
-                        int32_t sourceX, int32_t sourceY, int32_t sourceWidth, int32_t sourceHeight);
+    int32_t StretchDraw(const CDibImage& source, int32_t x, int32_t y, int32_t width, int32_t height, int32_t sourceX,
+                        int32_t sourceY, int32_t sourceWidth, int32_t sourceHeight);
 
     // The rectangle conversion driver; this image is the destination. Clips,
     // turns the rectangle into memory rows and calls the kernel. Returns the
     // kernel's result, or 0 for an empty rectangle or no kernel.
-    int32_t Convert(PixelKernel kernel, const CDibImage& source, const ImageRect* sourceRect = nullptr,
-                    int32_t x = 0, int32_t y = 0, void* params = nullptr, void* extra = nullptr);
+    int32_t Convert(PixelKernel kernel, const CDibImage& source, const ImageRect* sourceRect = nullptr, int32_t x = 0,
+                    int32_t y = 0, void* params = nullptr, void* extra = nullptr);
     // The two-rectangle driver: no clipping; absent rectangles mean whole images.
     int32_t ConvertScaled(ScaleKernel kernel, const CDibImage& source, const ImageRect* sourceRect = nullptr,
-                          const ImageRect* destinationRect = nullptr, void* extra1 = nullptr,
-                          void* extra2 = nullptr);
+                          const ImageRect* destinationRect = nullptr, void* extra1 = nullptr, void* extra2 = nullptr);
 
     // Writes a BMP file (rows as in memory, header as held; 8-bit images and
     // smaller with the 1024-byte colour table). Returns 1 when every byte was

@@ -52,39 +52,39 @@ public:
 private:
     Bgr Read(const uint8_t* src) const {
         switch (srcBits_) {
-            case 8: {
-                const RgbQuad& entry = srcPalette_[src[0]];
-                return Bgr{entry.blue, entry.green, entry.red};
-            }
-            case 16: {
-                const uint32_t value = static_cast<uint32_t>(src[0] | (src[1] << 8));
-                return Bgr{Expand5(value & 31), Expand5((value >> 5) & 31), Expand5((value >> 10) & 31)};
-            }
-            default:
-                return Bgr{src[0], src[1], src[2]};
+        case 8: {
+            const RgbQuad& entry = srcPalette_[src[0]];
+            return Bgr{entry.blue, entry.green, entry.red};
+        }
+        case 16: {
+            const uint32_t value = static_cast<uint32_t>(src[0] | (src[1] << 8));
+            return Bgr{Expand5(value & 31), Expand5((value >> 5) & 31), Expand5((value >> 10) & 31)};
+        }
+        default:
+            return Bgr{src[0], src[1], src[2]};
         }
     }
 
     void Write(uint8_t* dst, Bgr color) {
         switch (dstBits_) {
-            case 8:
-                dst[0] = NearestEntry(color);
-                break;
-            case 16: {
-                const auto value = static_cast<uint16_t>(((color.red >> 3) << 10) | ((color.green >> 3) << 5) |
-                                                         (color.blue >> 3));
-                dst[0] = static_cast<uint8_t>(value);
-                dst[1] = static_cast<uint8_t>(value >> 8);
-                break;
-            }
-            case 32:
-                dst[3] = 0;
-                [[fallthrough]];
-            default:
-                dst[0] = color.blue;
-                dst[1] = color.green;
-                dst[2] = color.red;
-                break;
+        case 8:
+            dst[0] = NearestEntry(color);
+            break;
+        case 16: {
+            const auto value =
+                static_cast<uint16_t>(((color.red >> 3) << 10) | ((color.green >> 3) << 5) | (color.blue >> 3));
+            dst[0] = static_cast<uint8_t>(value);
+            dst[1] = static_cast<uint8_t>(value >> 8);
+            break;
+        }
+        case 32:
+            dst[3] = 0;
+            [[fallthrough]];
+        default:
+            dst[0] = color.blue;
+            dst[1] = color.green;
+            dst[2] = color.red;
+            break;
         }
     }
 

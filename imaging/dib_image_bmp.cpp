@@ -13,7 +13,7 @@ static_assert(std::endian::native == std::endian::little, "the file layout is th
 
 constexpr uint16_t kBmpType = 0x4D42;  // "BM"
 constexpr uint32_t kFileHeaderBytes = 14;
-constexpr uint32_t kPixelOffsetNoTable = kFileHeaderBytes + sizeof(BitmapInfoHeader);  // 54
+constexpr uint32_t kPixelOffsetNoTable = kFileHeaderBytes + sizeof(BitmapInfoHeader);     // 54
 constexpr uint32_t kPixelOffsetWithTable = kPixelOffsetNoTable + 4 * kColorTableEntries;  // 1078
 
 void PutLe16(uint8_t* at, uint16_t value) { std::memcpy(at, &value, 2); }
@@ -45,8 +45,7 @@ int32_t CDibImage::WriteBmp(const char* fileName) const {
 
     // A full disk or a failing device must not pass for a saved image, so
     // every write and the final flush are checked.
-    bool ok = WriteAll(file, fileHeader, sizeof(fileHeader)) &&
-              WriteAll(file, &info_.header, sizeof(info_.header)) &&
+    bool ok = WriteAll(file, fileHeader, sizeof(fileHeader)) && WriteAll(file, &info_.header, sizeof(info_.header)) &&
               (!withTable || WriteAll(file, drawingColors_, sizeof(drawingColors_))) &&
               WriteAll(file, pixels_, ImageBytes());
     if (std::fclose(file) != 0) {

@@ -33,18 +33,31 @@ bool ConvertToRecordingFrame(const CDibImage& output, CDibImage& frame) {
         return false;
     }
     const int32_t bits = output.BitCount();
-    if (bits != 8 && bits != 16 && bits != 24 && bits != 32 && bits != 48 && bits != 64) return false;
+    if (bits != 8 && bits != 16 && bits != 24 && bits != 32 && bits != 48 && bits != 64)
+        return false;
     const KernelTable& k = Kernels();
     for (int32_t y = 0; y < height; ++y) {
         uint8_t* dst = frame.Row(y);
         const uint8_t* src = output.Row(height - 1 - y);
         switch (bits) {
-            case 8: ExpandPalette8(dst, src, width, output.Palette()); break;
-            case 16: ExpandGray16(dst, src, width); break;
-            case 24: k.moveBytes(dst, src, 3 * width); break;
-            case 32: k.rgb32ToRgb24(dst, src, width); break;
-            case 48: k.words16ToBytes(dst, src, 3 * width, 2); break;
-            default: k.rgb64ToRgb24(dst, src, width); break;
+        case 8:
+            ExpandPalette8(dst, src, width, output.Palette());
+            break;
+        case 16:
+            ExpandGray16(dst, src, width);
+            break;
+        case 24:
+            k.moveBytes(dst, src, 3 * width);
+            break;
+        case 32:
+            k.rgb32ToRgb24(dst, src, width);
+            break;
+        case 48:
+            k.words16ToBytes(dst, src, 3 * width, 2);
+            break;
+        default:
+            k.rgb64ToRgb24(dst, src, width);
+            break;
         }
     }
     return true;

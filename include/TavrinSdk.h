@@ -23,19 +23,19 @@
 #include <stdint.h>
 
 #if defined(_WIN32)
-#  define TAVRIN_CALL __stdcall /* the one x64 convention; kept for clarity */
-#  ifndef _WINDEF_
+#define TAVRIN_CALL __stdcall /* the one x64 convention; kept for clarity */
+#ifndef _WINDEF_
 struct HWND__;
 typedef struct HWND__* HWND;
 typedef unsigned char BYTE;
 typedef unsigned short WORD;
-#  endif
+#endif
 typedef wchar_t TavrinWChar;
 #else
-#  define TAVRIN_CALL
-#  ifndef __cplusplus
-#    include <uchar.h>
-#  endif
+#define TAVRIN_CALL
+#ifndef __cplusplus
+#include <uchar.h>
+#endif
 /* POSIX hosts have no windows: a HWND is an opaque message window made by
  * TavrinPosix_CreateMessageWindow (see TavrinPosix.h). */
 struct TavrinWindow;
@@ -47,9 +47,9 @@ typedef char16_t TavrinWChar;
 #endif
 
 #if defined(TAVRIN_BUILDING_SDK) && !defined(_WIN32)
-#  define TAVRIN_API __attribute__((visibility("default")))
+#define TAVRIN_API __attribute__((visibility("default")))
 #else
-#  define TAVRIN_API /* the DLL's .def file names its exports */
+#define TAVRIN_API /* the DLL's .def file names its exports */
 #endif
 
 #ifdef __cplusplus
@@ -77,13 +77,13 @@ extern "C" {
 #pragma pack(push, 4)
 /* The 32-byte record that WM_SDK_FRAME points at; overwritten every frame. */
 typedef struct TavrinFrameInfo {
-    int32_t size;           /* always 32 */
-    int32_t width;          /* pixels */
-    int32_t height;         /* lines */
-    int32_t bitsPerPixel;   /* 8, 16, 24, 32, 48 or 64 */
-    int32_t frameRate;      /* frames per second times 10; 0 in trigger mode */
+    int32_t size;         /* always 32 */
+    int32_t width;        /* pixels */
+    int32_t height;       /* lines */
+    int32_t bitsPerPixel; /* 8, 16, 24, 32, 48 or 64 */
+    int32_t frameRate;    /* frames per second times 10; 0 in trigger mode */
     int32_t reserved;
-    BYTE* buffer;           /* the caller's buffer, or NULL */
+    BYTE* buffer; /* the caller's buffer, or NULL */
 } TavrinFrameInfo;
 
 /* The 36-byte record filled by Tavrin_GetCameraInfo; the caller sets size. */
@@ -296,7 +296,8 @@ TAVRIN_API int TAVRIN_CALL Tavrin_Preview(int hCamera);
  *     loop while the window is shown. Frame messages are posted (never sent) from the SDK's
  *     acquisition thread.
  */
-TAVRIN_API int TAVRIN_CALL Tavrin_CallBackPreview(int hCamera, HWND callbackWindow, BYTE* buffer, int size, int bottomUp);
+TAVRIN_API int TAVRIN_CALL Tavrin_CallBackPreview(int hCamera, HWND callbackWindow, BYTE* buffer, int size,
+                                                  int bottomUp);
 /**
  * @brief Starts streaming without changing the callback window or buffer.
  * @param hCamera the handle from Tavrin_Initialize.
@@ -574,7 +575,8 @@ TAVRIN_API int TAVRIN_CALL Tavrin_SetCaptureWindowEx(int hCamera, int TH, int EH
  * @par Thread
  *     Any thread.
  */
-TAVRIN_API int TAVRIN_CALL Tavrin_GetCaptureWindowEx(int hCamera, int* TH, int* EHS, int* EH, int* TV, int* EVS, int* EV);
+TAVRIN_API int TAVRIN_CALL Tavrin_GetCaptureWindowEx(int hCamera, int* TH, int* EHS, int* EH, int* TV, int* EVS,
+                                                     int* EV);
 
 /* Filter values: getters take an optional error out (1 success, 0 failure)
  * and return the value; setters return 1/0. */

@@ -8,28 +8,36 @@ namespace tavrin::avi {
 
 namespace {
 
-uint32_t SaturateU32(uint64_t value)
-{
-    return static_cast<uint32_t>(std::min<uint64_t>(value, 0xFFFFFFFFu));
-}
+uint32_t SaturateU32(uint64_t value) { return static_cast<uint32_t>(std::min<uint64_t>(value, 0xFFFFFFFFu)); }
 
 // Writes the records field by field, little-endian, whatever the machine.
 class HeaderBytes {
 public:
     explicit HeaderBytes(uint8_t* start) : at_(start) {}
-    void U16(uint16_t value) { StoreU16(at_, value); at_ += 2; }
-    void U32(uint32_t value) { StoreU32(at_, value); at_ += 4; }
+    void U16(uint16_t value) {
+        StoreU16(at_, value);
+        at_ += 2;
+    }
+    void U32(uint32_t value) {
+        StoreU32(at_, value);
+        at_ += 4;
+    }
     void I32(int32_t value) { U32(static_cast<uint32_t>(value)); }
-    void Code(const char (&code)[5]) { StoreFourCC(at_, code); at_ += 4; }
-    void Chars(const char (&code)[4]) { std::copy(code, code + 4, at_); at_ += 4; }
+    void Code(const char (&code)[5]) {
+        StoreFourCC(at_, code);
+        at_ += 4;
+    }
+    void Chars(const char (&code)[4]) {
+        std::copy(code, code + 4, at_);
+        at_ += 4;
+    }
     uint8_t* At() const { return at_; }
 
 private:
     uint8_t* at_;
 };
 
-void PutMainHeader(HeaderBytes& out, const AviMainHeader& h)
-{
+void PutMainHeader(HeaderBytes& out, const AviMainHeader& h) {
     for (uint32_t value : {h.microSecPerFrame, h.maxBytesPerSec, h.paddingGranularity, h.flags, h.totalFrames,
                            h.initialFrames, h.streams, h.suggestedBufferSize, h.width, h.height, h.reserved[0],
                            h.reserved[1], h.reserved[2], h.reserved[3]}) {
@@ -37,15 +45,14 @@ void PutMainHeader(HeaderBytes& out, const AviMainHeader& h)
     }
 }
 
-void PutStreamHeader(HeaderBytes& out, const AviStreamHeader& h)
-{
+void PutStreamHeader(HeaderBytes& out, const AviStreamHeader& h) {
     out.Chars(h.type);
     out.Chars(h.handler);
     out.U32(h.flags);
     out.U16(h.priority);
     out.U16(h.language);
-    for (uint32_t value : {h.initialFrames, h.scale, h.rate, h.start, h.length, h.suggestedBufferSize, h.quality,
-                           h.sampleSize}) {
+    for (uint32_t value :
+         {h.initialFrames, h.scale, h.rate, h.start, h.length, h.suggestedBufferSize, h.quality, h.sampleSize}) {
         out.U32(value);
     }
     for (int32_t value : h.frame) {
@@ -53,8 +60,7 @@ void PutStreamHeader(HeaderBytes& out, const AviStreamHeader& h)
     }
 }
 
-void PutFormat(HeaderBytes& out, const BitmapInfoHeader& f)
-{
+void PutFormat(HeaderBytes& out, const BitmapInfoHeader& f) {
     out.U32(f.biSize);
     out.I32(f.biWidth);
     out.I32(f.biHeight);
@@ -70,8 +76,7 @@ void PutFormat(HeaderBytes& out, const BitmapInfoHeader& f)
 
 }  // namespace
 
-uint64_t FrameBytes(int32_t width, int32_t height)
-{
+uint64_t FrameBytes(int32_t width, int32_t height) {
     if (width <= 0 || height <= 0) {
         return 0;
     }
@@ -79,8 +84,7 @@ uint64_t FrameBytes(int32_t width, int32_t height)
     return stride * static_cast<uint64_t>(height);
 }
 
-AviMainHeader MakeMainHeader(int32_t width, int32_t height, uint32_t frameBytes, uint32_t framesPerSecond)
-{
+AviMainHeader MakeMainHeader(int32_t width, int32_t height, uint32_t frameBytes, uint32_t framesPerSecond) {
     AviMainHeader h;
     h.microSecPerFrame = 1000000 / framesPerSecond;
     h.maxBytesPerSec = SaturateU32((static_cast<uint64_t>(frameBytes) + kChunkHeaderBytes) * framesPerSecond);
@@ -92,8 +96,7 @@ AviMainHeader MakeMainHeader(int32_t width, int32_t height, uint32_t frameBytes,
     return h;
 }
 
-AviStreamHeader MakeStreamHeader(uint32_t frameBytes, uint32_t framesPerSecond)
-{
+AviStreamHeader MakeStreamHeader(uint32_t frameBytes, uint32_t framesPerSecond) {
     AviStreamHeader h;
     std::copy_n("vids", 4, h.type);
     std::copy_n("DIB ", 4, h.handler);
@@ -103,8 +106,7 @@ AviStreamHeader MakeStreamHeader(uint32_t frameBytes, uint32_t framesPerSecond)
     return h;
 }
 
-BitmapInfoHeader MakeFrameFormat(int32_t width, int32_t height)
-{
+BitmapInfoHeader MakeFrameFormat(int32_t width, int32_t height) {
     BitmapInfoHeader f;
     f.biSize = 40;
     f.biWidth = width;
@@ -117,8 +119,7 @@ BitmapInfoHeader MakeFrameFormat(int32_t width, int32_t height)
 
 std::array<uint8_t, kFirstChunkOffset> SerializeHeaders(const AviMainHeader& main, const AviStreamHeader& stream,
                                                         const BitmapInfoHeader& format, uint32_t riffSize,
-                                                        uint32_t moviSize)
-{
+                                                        uint32_t moviSize) {
     std::array<uint8_t, kFirstChunkOffset> bytes{};
     HeaderBytes out(bytes.data());
     out.Code("RIFF");
@@ -145,8 +146,7 @@ std::array<uint8_t, kFirstChunkOffset> SerializeHeaders(const AviMainHeader& mai
     return bytes;
 }
 
-void SerializeIndexEntry(const AviIndexEntry& entry, uint8_t* at)
-{
+void SerializeIndexEntry(const AviIndexEntry& entry, uint8_t* at) {
     HeaderBytes out(at);
     out.Chars(entry.chunkId);
     out.U32(entry.flags);

@@ -20,13 +20,9 @@ constexpr uint64_t kFrameBytesPerIndexByte = 8;
 
 }  // namespace
 
-AviRecorder::~AviRecorder()
-{
-    Reset();
-}
+AviRecorder::~AviRecorder() { Reset(); }
 
-void AviRecorder::Reset()
-{
+void AviRecorder::Reset() {
     if (file_.IsOpen()) {
         file_.Close();
     }
@@ -43,8 +39,7 @@ void AviRecorder::Reset()
     indexOnDisk_ = false;
 }
 
-bool AviRecorder::SettingsDescribeAFile() const
-{
+bool AviRecorder::SettingsDescribeAFile() const {
     const uint64_t frameBytes = FrameBytes();
     if (frameBytes == 0 || rate_ == 0) {
         return false;
@@ -54,8 +49,7 @@ bool AviRecorder::SettingsDescribeAFile() const
     return oneFrame <= sizeLimit_ && oneFrame <= avi::kRiffSizeLimit;
 }
 
-bool AviRecorder::Open(const char* path)
-{
+bool AviRecorder::Open(const char* path) {
     Reset();
     if (!SettingsDescribeAFile() || !file_.Open(path, /*unbuffered=*/true)) {
         return false;
@@ -76,8 +70,7 @@ bool AviRecorder::Open(const char* path)
     return true;
 }
 
-int32_t AviRecorder::AddFrame(const uint8_t* pixels)
-{
+int32_t AviRecorder::AddFrame(const uint8_t* pixels) {
     if (!file_.IsOpen()) {
         return kNotOpen;
     }
@@ -128,8 +121,7 @@ int32_t AviRecorder::AddFrame(const uint8_t* pixels)
     return kOk;
 }
 
-bool AviRecorder::RefreshDue() const
-{
+bool AviRecorder::RefreshDue() const {
     const uint64_t indexBytes = 8 + avi::kIndexEntryBytes * static_cast<uint64_t>(index_.size());
     return platform::TickCount() - lastRefreshTick_ >= refreshIntervalMs_ &&
            bytesSinceRefresh_ >= kFrameBytesPerIndexByte * indexBytes;
@@ -139,8 +131,7 @@ bool AviRecorder::RefreshDue() const
 // the frames and claim the index (the flag last, once the rest is in place).
 // The refresh is a safety net: when it fails the recording goes on, and only
 // a position that cannot be restored ends it.
-void AviRecorder::Refresh()
-{
+void AviRecorder::Refresh() {
     lastRefreshTick_ = platform::TickCount();
     bytesSinceRefresh_ = 0;
     std::fpos_t endOfFrames;
@@ -157,8 +148,7 @@ void AviRecorder::Refresh()
 
 // The next frame goes where the refreshed index lies: first the header stops
 // claiming an index, and the RIFF size ends with the frames.
-bool AviRecorder::WithdrawIndex()
-{
+bool AviRecorder::WithdrawIndex() {
     std::fpos_t endOfFrames;
     if (!file_.GetPosition(endOfFrames)) {
         damaged_ = true;
@@ -173,8 +163,7 @@ bool AviRecorder::WithdrawIndex()
     return !damaged_;
 }
 
-bool AviRecorder::WriteIndex()
-{
+bool AviRecorder::WriteIndex() {
     const uint32_t frames = static_cast<uint32_t>(index_.size());
     uint8_t header[8];
     StoreFourCC(header, "idx1");
@@ -197,13 +186,9 @@ bool AviRecorder::WriteIndex()
     return true;
 }
 
-bool AviRecorder::PatchU32(long offset, uint32_t value)
-{
-    return file_.SeekTo(offset) && file_.WriteU32(value);
-}
+bool AviRecorder::PatchU32(long offset, uint32_t value) { return file_.SeekTo(offset) && file_.WriteU32(value); }
 
-bool AviRecorder::PatchSizes(uint32_t riffSize, bool withIndex)
-{
+bool AviRecorder::PatchSizes(uint32_t riffSize, bool withIndex) {
     const uint32_t frames = static_cast<uint32_t>(index_.size());
     mainHeader_.totalFrames = frames;
     streamHeader_.length = frames;
@@ -214,8 +199,7 @@ bool AviRecorder::PatchSizes(uint32_t riffSize, bool withIndex)
            PatchU32(avi::kMainFlagsOffset, mainHeader_.flags);
 }
 
-bool AviRecorder::PatchHeaders(bool indexWritten)
-{
+bool AviRecorder::PatchHeaders(bool indexWritten) {
     if (indexWritten) {
         riffSize_ += 8 + avi::kIndexEntryBytes * static_cast<uint32_t>(index_.size());
     }
@@ -231,8 +215,7 @@ bool AviRecorder::PatchHeaders(bool indexWritten)
     return ok;
 }
 
-int32_t AviRecorder::Close()
-{
+int32_t AviRecorder::Close() {
     if (!file_.IsOpen()) {
         return kNotOpen;
     }

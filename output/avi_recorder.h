@@ -35,12 +35,12 @@ public:
     // Results of AddFrame and Close. 0 is success.
     enum Status : int32_t {
         kOk = 0,
-        kNotOpen = 1,        // no file is open
-        kWriteFailed = 2,    // a write or seek failed: full disk, lost drive
-        kSizeLimit = 3,      // the frame would take the file past its size limit; Close still
-                             // leaves a valid file with every earlier frame
-        kOutOfMemory = 4,    // the index could not grow
-        kInvalidFrame = 5,   // no pixels were given
+        kNotOpen = 1,       // no file is open
+        kWriteFailed = 2,   // a write or seek failed: full disk, lost drive
+        kSizeLimit = 3,     // the frame would take the file past its size limit; Close still
+                            // leaves a valid file with every earlier frame
+        kOutOfMemory = 4,   // the index could not grow
+        kInvalidFrame = 5,  // no pixels were given
     };
 
     AviRecorder() = default;

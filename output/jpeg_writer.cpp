@@ -18,8 +18,7 @@ struct JpegErrorManager {
     std::jmp_buf returnPoint;
 };
 
-void OnJpegError(j_common_ptr compressor)
-{
+void OnJpegError(j_common_ptr compressor) {
     (*compressor->err->output_message)(compressor);
     std::longjmp(reinterpret_cast<JpegErrorManager*>(compressor->err)->returnPoint, 1);
 }
@@ -35,8 +34,7 @@ struct JpegJob {
     JpegErrorManager errors{};
 };
 
-void FillLine(const uint8_t* row, int32_t width, int components, JSAMPLE* line)
-{
+void FillLine(const uint8_t* row, int32_t width, int components, JSAMPLE* line) {
     if (components == 1) {
         for (int32_t x = 0; x < width; ++x) {
             line[x] = row[x];
@@ -50,8 +48,7 @@ void FillLine(const uint8_t* row, int32_t width, int components, JSAMPLE* line)
     }
 }
 
-void EncodeLines(JpegJob& job)
-{
+void EncodeLines(JpegJob& job) {
     jpeg_compress_struct& c = job.compressor;
     const CDibImage& image = *job.image;
     const int components = image.BitCount() == 8 ? 1 : 3;
@@ -81,8 +78,7 @@ void EncodeLines(JpegJob& job)
 }
 
 // Holds the return point: a libjpeg error comes back here as a jump.
-bool Encode(JpegJob& job)
-{
+bool Encode(JpegJob& job) {
     if (setjmp(job.errors.returnPoint) != 0) {
         return false;
     }
@@ -92,8 +88,7 @@ bool Encode(JpegJob& job)
 
 }  // namespace
 
-bool WriteJpeg(const char* path, const CDibImage& image, int32_t quality, bool progressive)
-{
+bool WriteJpeg(const char* path, const CDibImage& image, int32_t quality, bool progressive) {
     if (image.IsEmpty() || (image.BitCount() != 8 && image.BitCount() != 24)) {
         return false;
     }

@@ -5,14 +5,12 @@
 
 namespace tavrin {
 
-inline void StoreU16(uint8_t* at, uint16_t value)
-{
+inline void StoreU16(uint8_t* at, uint16_t value) {
     at[0] = static_cast<uint8_t>(value);
     at[1] = static_cast<uint8_t>(value >> 8);
 }
 
-inline void StoreU32(uint8_t* at, uint32_t value)
-{
+inline void StoreU32(uint8_t* at, uint32_t value) {
     at[0] = static_cast<uint8_t>(value);
     at[1] = static_cast<uint8_t>(value >> 8);
     at[2] = static_cast<uint8_t>(value >> 16);
@@ -20,8 +18,7 @@ inline void StoreU32(uint8_t* at, uint32_t value)
 }
 
 // A four-character code as it appears in the file, e.g. "RIFF".
-inline void StoreFourCC(uint8_t* at, const char (&code)[5])
-{
+inline void StoreFourCC(uint8_t* at, const char (&code)[5]) {
     for (int i = 0; i < 4; ++i) {
         at[i] = static_cast<uint8_t>(code[i]);
     }

@@ -4,15 +4,13 @@
 
 namespace tavrin {
 
-OutputFile::~OutputFile()
-{
+OutputFile::~OutputFile() {
     if (file_ != nullptr) {
         std::fclose(file_);
     }
 }
 
-bool OutputFile::Open(const char* path, bool unbuffered)
-{
+bool OutputFile::Open(const char* path, bool unbuffered) {
     if (file_ != nullptr || path == nullptr || path[0] == '\0') {
         return false;
     }
@@ -28,8 +26,7 @@ bool OutputFile::Open(const char* path, bool unbuffered)
     return true;
 }
 
-bool OutputFile::Write(const void* data, size_t bytes)
-{
+bool OutputFile::Write(const void* data, size_t bytes) {
     if (file_ == nullptr) {
         return false;
     }
@@ -39,25 +36,17 @@ bool OutputFile::Write(const void* data, size_t bytes)
     return std::fwrite(data, 1, bytes, file_) == bytes;
 }
 
-bool OutputFile::WriteU32(uint32_t value)
-{
+bool OutputFile::WriteU32(uint32_t value) {
     uint8_t bytes[4];
     StoreU32(bytes, value);
     return Write(bytes, sizeof bytes);
 }
 
-bool OutputFile::SeekTo(long offset)
-{
-    return file_ != nullptr && std::fseek(file_, offset, SEEK_SET) == 0;
-}
+bool OutputFile::SeekTo(long offset) { return file_ != nullptr && std::fseek(file_, offset, SEEK_SET) == 0; }
 
-bool OutputFile::GetPosition(std::fpos_t& position)
-{
-    return file_ != nullptr && std::fgetpos(file_, &position) == 0;
-}
+bool OutputFile::GetPosition(std::fpos_t& position) { return file_ != nullptr && std::fgetpos(file_, &position) == 0; }
 
-bool OutputFile::SetPosition(const std::fpos_t& position)
-{
+bool OutputFile::SetPosition(const std::fpos_t& position) {
     if (file_ == nullptr || std::fsetpos(file_, &position) != 0) {
         return false;
     }
@@ -67,8 +56,7 @@ bool OutputFile::SetPosition(const std::fpos_t& position)
     return true;
 }
 
-bool OutputFile::Close()
-{
+bool OutputFile::Close() {
     if (file_ == nullptr) {
         return false;
     }

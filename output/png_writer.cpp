@@ -18,21 +18,32 @@ struct PngLayout {
     int colorType;
 };
 
-bool LayoutForBits(int32_t bits, PngLayout& layout)
-{
+bool LayoutForBits(int32_t bits, PngLayout& layout) {
     switch (bits) {
-    case 8: layout = {8, PNG_COLOR_TYPE_GRAY}; return true;
-    case 16: layout = {16, PNG_COLOR_TYPE_GRAY}; return true;
-    case 24: layout = {8, PNG_COLOR_TYPE_RGB}; return true;
-    case 32: layout = {8, PNG_COLOR_TYPE_RGB_ALPHA}; return true;
-    case 48: layout = {16, PNG_COLOR_TYPE_RGB}; return true;
-    case 64: layout = {16, PNG_COLOR_TYPE_RGB_ALPHA}; return true;
-    default: return false;
+    case 8:
+        layout = {8, PNG_COLOR_TYPE_GRAY};
+        return true;
+    case 16:
+        layout = {16, PNG_COLOR_TYPE_GRAY};
+        return true;
+    case 24:
+        layout = {8, PNG_COLOR_TYPE_RGB};
+        return true;
+    case 32:
+        layout = {8, PNG_COLOR_TYPE_RGB_ALPHA};
+        return true;
+    case 48:
+        layout = {16, PNG_COLOR_TYPE_RGB};
+        return true;
+    case 64:
+        layout = {16, PNG_COLOR_TYPE_RGB_ALPHA};
+        return true;
+    default:
+        return false;
     }
 }
 
-void OnPngError(png_structp png, png_const_charp message)
-{
+void OnPngError(png_structp png, png_const_charp message) {
     std::fprintf(stderr, "libpng error: %s\n", message);
     png_longjmp(png, 1);
 }
@@ -54,16 +65,14 @@ struct PngJob {
 };
 
 // PNG stores 16-bit samples high byte first; ours are low byte first.
-void SwapSampleBytes(const uint8_t* source, uint8_t* target, size_t bytes)
-{
+void SwapSampleBytes(const uint8_t* source, uint8_t* target, size_t bytes) {
     for (size_t i = 0; i + 1 < bytes; i += 2) {
         target[i] = source[i + 1];
         target[i + 1] = source[i];
     }
 }
 
-void EncodeRows(PngJob& job)
-{
+void EncodeRows(PngJob& job) {
     png_init_io(job.png, job.stream);
     png_set_IHDR(job.png, job.info, static_cast<png_uint_32>(job.width), static_cast<png_uint_32>(job.height),
                  job.layout.bitDepth, job.layout.colorType, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
@@ -94,8 +103,7 @@ void EncodeRows(PngJob& job)
 }
 
 // Holds the error return point: libpng errors come back here as a jump.
-bool Encode(PngJob& job)
-{
+bool Encode(PngJob& job) {
     if (setjmp(png_jmpbuf(job.png)) != 0) {
         return false;
     }
@@ -105,8 +113,7 @@ bool Encode(PngJob& job)
 
 }  // namespace
 
-bool WritePng(const char* path, const uint8_t* pixels, int32_t width, int32_t height, int32_t bits)
-{
+bool WritePng(const char* path, const uint8_t* pixels, int32_t width, int32_t height, int32_t bits) {
     PngJob job;
     if (pixels == nullptr || width <= 0 || height <= 0 || !LayoutForBits(bits, job.layout)) {
         return false;

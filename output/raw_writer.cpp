@@ -4,8 +4,7 @@
 
 namespace tavrin {
 
-bool WriteRaw(const CDibImage& image, const char* path)
-{
+bool WriteRaw(const CDibImage& image, const char* path) {
     if (image.IsEmpty()) {
         return false;
     }

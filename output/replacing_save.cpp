@@ -6,8 +6,7 @@
 
 namespace tavrin {
 
-bool SaveReplacing(const char* path, const std::function<bool(const char* writePath)>& write)
-{
+bool SaveReplacing(const char* path, const std::function<bool(const char* writePath)>& write) {
     if (path == nullptr || path[0] == '\0') {
         return false;
     }

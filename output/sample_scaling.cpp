@@ -4,8 +4,7 @@
 
 namespace tavrin {
 
-SampleScaling ScalingForSignificantBits(int32_t significantBits)
-{
+SampleScaling ScalingForSignificantBits(int32_t significantBits) {
     SampleScaling scaling;
     scaling.gray16To8Flipped = Gray16To8Flip;
     if (significantBits == 10) {

@@ -14,8 +14,7 @@ namespace {
 
 // BMP readers take the declared positive height as bottom-up rows, so the
 // copy has its rows reversed to show memory row 0 on top.
-int32_t SaveBmp(const char* path, const CDibImage& image)
-{
+int32_t SaveBmp(const char* path, const CDibImage& image) {
     CDibImage flipped;
     if (!flipped.CreateLike(image) || flipped.Convert(FlipCopy, image) == 0) {
         return 0;
@@ -25,8 +24,7 @@ int32_t SaveBmp(const char* path, const CDibImage& image)
 
 // An 8- or 24-bit image with the rows reversed, which WriteJpeg feeds from the
 // last row up. False for bit counts JPEG cannot take.
-bool PrepareJpegImage(const CDibImage& image, int32_t significantBits, CDibImage& prepared)
-{
+bool PrepareJpegImage(const CDibImage& image, int32_t significantBits, CDibImage& prepared) {
     const int32_t width = image.Width();
     const int32_t height = image.Height();
     switch (image.BitCount()) {
@@ -48,8 +46,7 @@ bool PrepareJpegImage(const CDibImage& image, int32_t significantBits, CDibImage
     }
 }
 
-int32_t SaveJpeg(const char* path, const CDibImage& image, int32_t quality, int32_t significantBits)
-{
+int32_t SaveJpeg(const char* path, const CDibImage& image, int32_t quality, int32_t significantBits) {
     CDibImage prepared;
     if (!PrepareJpegImage(image, significantBits, prepared)) {
         return 0;
@@ -59,20 +56,23 @@ int32_t SaveJpeg(const char* path, const CDibImage& image, int32_t quality, int3
 
 // The kernel that brings the image to PNG's sample layout, or null when the
 // pixels go out as they are.
-PixelKernel PngKernel(int32_t bits, int32_t significantBits)
-{
+PixelKernel PngKernel(int32_t bits, int32_t significantBits) {
     const SampleScaling scaling = ScalingForSignificantBits(significantBits);
     switch (bits) {
-    case 16: return scaling.gray16;
-    case 32: return Rgb32InvertAlpha;  // the fourth byte is 0 in camera images: make it opaque
-    case 48: return scaling.rgb48;
-    case 64: return scaling.rgb64;
-    default: return nullptr;
+    case 16:
+        return scaling.gray16;
+    case 32:
+        return Rgb32InvertAlpha;  // the fourth byte is 0 in camera images: make it opaque
+    case 48:
+        return scaling.rgb48;
+    case 64:
+        return scaling.rgb64;
+    default:
+        return nullptr;
     }
 }
 
-int32_t SavePng(const char* path, const CDibImage& image, int32_t significantBits)
-{
+int32_t SavePng(const char* path, const CDibImage& image, int32_t significantBits) {
     const int32_t bits = image.BitCount();
     const PixelKernel kernel = PngKernel(bits, significantBits);
     if (kernel == nullptr) {
@@ -85,30 +85,35 @@ int32_t SavePng(const char* path, const CDibImage& image, int32_t significantBit
     return WritePng(path, scaled.Bits(), scaled.Width(), scaled.Height(), bits) ? 1 : 0;
 }
 
-int32_t SaveAs(const char* path, const CDibImage& image, int32_t formatCode, int32_t significantBits)
-{
+int32_t SaveAs(const char* path, const CDibImage& image, int32_t formatCode, int32_t significantBits) {
     switch (formatCode) {
-    case kStillBmp: return SaveBmp(path, image);
-    case kStillRaw: return WriteRaw(image, path) ? 1 : 0;
-    case kStillJpegQuality100: return SaveJpeg(path, image, 100, significantBits);
-    case kStillJpegQuality70: return SaveJpeg(path, image, 70, significantBits);
-    case kStillJpegQuality20: return SaveJpeg(path, image, 20, significantBits);
-    case kStillPng: return SavePng(path, image, significantBits);
-    case kStillTiff: return WriteTiff(path, image, significantBits) ? 1 : 0;
-    default: return 0;
+    case kStillBmp:
+        return SaveBmp(path, image);
+    case kStillRaw:
+        return WriteRaw(image, path) ? 1 : 0;
+    case kStillJpegQuality100:
+        return SaveJpeg(path, image, 100, significantBits);
+    case kStillJpegQuality70:
+        return SaveJpeg(path, image, 70, significantBits);
+    case kStillJpegQuality20:
+        return SaveJpeg(path, image, 20, significantBits);
+    case kStillPng:
+        return SavePng(path, image, significantBits);
+    case kStillTiff:
+        return WriteTiff(path, image, significantBits) ? 1 : 0;
+    default:
+        return 0;
     }
 }
 
 }  // namespace
 
-int32_t SaveImage(const char* path, const CDibImage& image, int32_t formatCode, int32_t significantBits)
-{
+int32_t SaveImage(const char* path, const CDibImage& image, int32_t formatCode, int32_t significantBits) {
     if (path == nullptr || image.IsEmpty() || formatCode < kStillBmp || formatCode > kStillTiff) {
         return 0;
     }
-    const bool saved = SaveReplacing(path, [&](const char* writePath) {
-        return SaveAs(writePath, image, formatCode, significantBits) == 1;
-    });
+    const bool saved = SaveReplacing(
+        path, [&](const char* writePath) { return SaveAs(writePath, image, formatCode, significantBits) == 1; });
     return saved ? 1 : 0;
 }
 

@@ -20,22 +20,33 @@ struct TiffLayout {
     uint16_t samplesPerPixel;
 };
 
-bool LayoutForBits(int32_t bits, TiffLayout& layout)
-{
+bool LayoutForBits(int32_t bits, TiffLayout& layout) {
     switch (bits) {
-    case 8: layout = {8, PHOTOMETRIC_MINISBLACK, 1}; return true;
-    case 16: layout = {16, PHOTOMETRIC_MINISBLACK, 1}; return true;
-    case 24: layout = {8, PHOTOMETRIC_RGB, 3}; return true;
-    case 32: layout = {8, PHOTOMETRIC_RGB, 4}; return true;
-    case 48: layout = {16, PHOTOMETRIC_RGB, 3}; return true;
-    case 64: layout = {16, PHOTOMETRIC_RGB, 4}; return true;
-    default: return false;
+    case 8:
+        layout = {8, PHOTOMETRIC_MINISBLACK, 1};
+        return true;
+    case 16:
+        layout = {16, PHOTOMETRIC_MINISBLACK, 1};
+        return true;
+    case 24:
+        layout = {8, PHOTOMETRIC_RGB, 3};
+        return true;
+    case 32:
+        layout = {8, PHOTOMETRIC_RGB, 4};
+        return true;
+    case 48:
+        layout = {16, PHOTOMETRIC_RGB, 3};
+        return true;
+    case 64:
+        layout = {16, PHOTOMETRIC_RGB, 4};
+        return true;
+    default:
+        return false;
     }
 }
 
 // Red and blue words trade places; for samples that need no scaling.
-void SwapRedBlueWords(CDibImage& image)
-{
+void SwapRedBlueWords(CDibImage& image) {
     const int32_t bytesPerPixel = image.BytesPerPixel();
     for (int32_t y = 0; y < image.Height(); ++y) {
         uint8_t* pixel = image.Row(y);
@@ -50,8 +61,7 @@ void SwapRedBlueWords(CDibImage& image)
 
 // Fills `copy` with the image's samples in TIFF order and range. Returns the
 // image whose rows are to be written: `copy`, or `image` itself for 8 bits.
-const CDibImage* PrepareSamples(const CDibImage& image, int32_t significantBits, CDibImage& copy)
-{
+const CDibImage* PrepareSamples(const CDibImage& image, int32_t significantBits, CDibImage& copy) {
     const int32_t bits = image.BitCount();
     if (bits == 8) {
         return &image;
@@ -62,12 +72,21 @@ const CDibImage* PrepareSamples(const CDibImage& image, int32_t significantBits,
     const SampleScaling scaling = ScalingForSignificantBits(significantBits);
     PixelKernel kernel = nullptr;
     switch (bits) {
-    case 16: kernel = scaling.gray16; break;
+    case 16:
+        kernel = scaling.gray16;
+        break;
     case 24:
-    case 32: kernel = Rgb24Swap; break;  // on 4-byte pixels the fourth byte stays 0
-    case 48: kernel = scaling.rgb48Swapped; break;
-    case 64: kernel = scaling.rgb64Swapped; break;
-    default: return nullptr;
+    case 32:
+        kernel = Rgb24Swap;
+        break;  // on 4-byte pixels the fourth byte stays 0
+    case 48:
+        kernel = scaling.rgb48Swapped;
+        break;
+    case 64:
+        kernel = scaling.rgb64Swapped;
+        break;
+    default:
+        return nullptr;
     }
     if (kernel != nullptr) {
         return copy.Convert(kernel, image) != 0 ? &copy : nullptr;
@@ -80,8 +99,7 @@ const CDibImage* PrepareSamples(const CDibImage& image, int32_t significantBits,
 }
 
 // The strip: each row without its padding.
-bool PackRows(const CDibImage& image, size_t rowBytes, std::vector<uint8_t>& strip)
-{
+bool PackRows(const CDibImage& image, size_t rowBytes, std::vector<uint8_t>& strip) {
     try {
         strip.resize(rowBytes * static_cast<size_t>(image.Height()));
     } catch (const std::bad_alloc&) {
@@ -96,14 +114,12 @@ bool PackRows(const CDibImage& image, size_t rowBytes, std::vector<uint8_t>& str
 // libtiff reports some failures (a directory that cannot be written at close)
 // only through its error handler; this one remembers them for the writer and
 // lets the process-wide handlers report them as usual.
-int RememberError(TIFF*, void* userData, const char*, const char*, va_list)
-{
+int RememberError(TIFF*, void* userData, const char*, const char*, va_list) {
     *static_cast<bool*>(userData) = true;
     return 0;
 }
 
-TIFF* OpenForWriting(const char* path, bool* errorSeen)
-{
+TIFF* OpenForWriting(const char* path, bool* errorSeen) {
     TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
     if (options == nullptr) {
         return nullptr;
@@ -114,8 +130,7 @@ TIFF* OpenForWriting(const char* path, bool* errorSeen)
     return tiff;
 }
 
-bool SetTags(TIFF* tiff, const CDibImage& image, const TiffLayout& layout)
-{
+bool SetTags(TIFF* tiff, const CDibImage& image, const TiffLayout& layout) {
     bool ok = TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, static_cast<uint32_t>(image.Width())) == 1 &&
               TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, static_cast<uint32_t>(image.Height())) == 1 &&
               TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_NONE) == 1 &&
@@ -134,8 +149,7 @@ bool SetTags(TIFF* tiff, const CDibImage& image, const TiffLayout& layout)
 
 }  // namespace
 
-bool WriteTiff(const char* path, const CDibImage& image, int32_t significantBits)
-{
+bool WriteTiff(const char* path, const CDibImage& image, int32_t significantBits) {
     TiffLayout layout{};
     if (path == nullptr || image.IsEmpty() || !LayoutForBits(image.BitCount(), layout)) {
         return false;

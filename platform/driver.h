@@ -31,8 +31,8 @@ public:
 
     // DeviceIoControl without an overlapped structure: 1 on success, 0 on
     // failure. bytesReturned always receives the bytes placed in output.
-    virtual int IoControl(DeviceHandle handle, uint32_t code, const void* input, uint32_t inputLength,
-                          void* output, uint32_t outputLength, uint32_t* bytesReturned) = 0;
+    virtual int IoControl(DeviceHandle handle, uint32_t code, const void* input, uint32_t inputLength, void* output,
+                          uint32_t outputLength, uint32_t* bytesReturned) = 0;
 
     // CloseHandle: 1 when the handle was open, else 0.
     virtual int Close(DeviceHandle handle) = 0;

@@ -13,8 +13,7 @@ class SharedMemory {
 public:
     // Opens the block by name, or creates it with the given size and zeroes
     // its first zeroedPrefix bytes. Returns null when neither works.
-    static std::unique_ptr<SharedMemory> OpenOrCreate(const std::string& name, size_t size,
-                                                      size_t zeroedPrefix);
+    static std::unique_ptr<SharedMemory> OpenOrCreate(const std::string& name, size_t size, size_t zeroedPrefix);
     // Removes the name, so the next OpenOrCreate makes a fresh block (POSIX;
     // on Windows the block goes with its last view). For tests.
     static void Unlink(const std::string& name);

@@ -30,8 +30,7 @@ public:
                                                        int32_t height, uint32_t classTag);
     // A top-level window whose client area has the given size, centred on
     // the screen (at 0, 0 when the screen is smaller), or null.
-    static std::unique_ptr<PreviewSurface> CreateTopLevel(int32_t clientWidth, int32_t clientHeight,
-                                                          uint32_t classTag);
+    static std::unique_ptr<PreviewSurface> CreateTopLevel(int32_t clientWidth, int32_t clientHeight, uint32_t classTag);
 
     virtual ~PreviewSurface() = default;
 

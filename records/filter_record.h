@@ -12,18 +12,18 @@
 namespace tavrin {
 
 enum FilterField : int {
-    kBrightness = 0,     // -255..255
-    kContrast = 1,       // -127..127
-    kHue = 2,            // -360..360
-    kSaturation = 3,     // -255..255
-    kSharpness = 4,      // 0..30
-    kBayerGainRed = 5,   // per cent, 100 is unity
+    kBrightness = 0,    // -255..255
+    kContrast = 1,      // -127..127
+    kHue = 2,           // -360..360
+    kSaturation = 3,    // -255..255
+    kSharpness = 4,     // 0..30
+    kBayerGainRed = 5,  // per cent, 100 is unity
     kBayerGainGreen = 6,
     kBayerGainBlue = 7,
-    kGamma = 8,          // 100 is neutral
-    kBayerMode = 9,      // colour phase of the first pixel, 0..3
-    kGrayMode = 11,      // 0 off, 1 gray gains and offsets, 2 colour to gray
-    kGrayGainR = 12,     // 128 is unity
+    kGamma = 8,       // 100 is neutral
+    kBayerMode = 9,   // colour phase of the first pixel, 0..3
+    kGrayMode = 11,   // 0 off, 1 gray gains and offsets, 2 colour to gray
+    kGrayGainR = 12,  // 128 is unity
     kGrayGainG1 = 13,
     kGrayGainG2 = 14,
     kGrayGainB = 15,
@@ -31,7 +31,7 @@ enum FilterField : int {
     kGrayOffsetG1 = 17,
     kGrayOffsetG2 = 18,
     kGrayOffsetB = 19,
-    kBayerGainAuto = 25,  // automatic white balance on
+    kBayerGainAuto = 25,      // automatic white balance on
     kWhiteBalanceMark1 = 26,  // one-pass marks of the automatic white balance
     kWhiteBalanceMark2 = 27,
     kGrayAutoBalance = 29,  // request counter of the automatic gray balance

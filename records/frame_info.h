@@ -17,7 +17,7 @@ struct FrameInfo {
     int32_t bitsPerPixel;  // 8, 16, 24, 32, 48 or 64
     int32_t frameRate;     // frames per second times 10; 0 in trigger mode
     int32_t reserved;
-    uint8_t* buffer;       // the caller's buffer, or null
+    uint8_t* buffer;  // the caller's buffer, or null
 };
 #pragma pack(pop)
 

@@ -21,8 +21,8 @@ namespace tavrin {
 struct CaptureWindow {
     static constexpr int kFieldCount = 7;
     using Values = std::array<int32_t, kFieldCount>;  // TH, TV, EH, EV, EHS, EVS, Buf
-    static constexpr Values kFullSensor{model::kSensorWidth, model::kSensorHeight, model::kSensorWidth,
-                                        model::kSensorHeight, 0, 0, 4};
+    static constexpr Values kFullSensor{
+        model::kSensorWidth, model::kSensorHeight, model::kSensorWidth, model::kSensorHeight, 0, 0, 4};
 
     std::atomic<int32_t> TH{kFullSensor[0]};   // total horizontal pixels
     std::atomic<int32_t> TV{kFullSensor[1]};   // total vertical pixels
@@ -61,10 +61,10 @@ struct AnalogRecord {
         kColorGainR = 2,   // global gain where all gains are set, else 0
         kColorGainB = 3,
         kColorGainG2 = 4,
-        kExposure = 5,     // exposure in line periods, 2..524
-        kMirrorV = 6,      // 0 or 1
-        kMirrorH = 7,      // 0 or 1
-        kAutoIris = 8,     // 0 off, 1 by exposure, 2 by gain
+        kExposure = 5,  // exposure in line periods, 2..524
+        kMirrorV = 6,   // 0 or 1
+        kMirrorH = 7,   // 0 or 1
+        kAutoIris = 8,  // 0 off, 1 by exposure, 2 by gain
         kFieldCount = 9,
     };
     using Values = std::array<int32_t, kFieldCount>;

@@ -19,7 +19,8 @@ std::optional<std::vector<uint8_t>> LoadFileImage(std::istream& stream) {
     stream.seekg(0, std::ios::end);
     const std::streamoff end = stream.tellg();
     stream.seekg(0, std::ios::beg);
-    if (!stream || end < 0 || static_cast<uint64_t>(end) > kMaxFileImageBytes) return std::nullopt;
+    if (!stream || end < 0 || static_cast<uint64_t>(end) > kMaxFileImageBytes)
+        return std::nullopt;
     std::vector<uint8_t> bytes;
     try {
         bytes.resize(static_cast<size_t>(end));
@@ -29,17 +30,21 @@ std::optional<std::vector<uint8_t>> LoadFileImage(std::istream& stream) {
     // Only what was actually delivered counts: a file that gives fewer bytes
     // than its size, or fails while being read, is not taken at all.
     stream.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (static_cast<size_t>(stream.gcount()) != bytes.size() || stream.bad()) return std::nullopt;
+    if (static_cast<size_t>(stream.gcount()) != bytes.size() || stream.bad())
+        return std::nullopt;
     // A directory opens on some systems but fails at the first read.
     stream.peek();
-    if (stream.bad()) return std::nullopt;
+    if (stream.bad())
+        return std::nullopt;
     return bytes;
 }
 
 std::optional<std::vector<uint8_t>> LoadFileImage(const char* fileName) {
-    if (!fileName) return std::nullopt;
+    if (!fileName)
+        return std::nullopt;
     std::ifstream file(fileName, std::ios::binary);
-    if (!file.is_open()) return std::nullopt;
+    if (!file.is_open())
+        return std::nullopt;
     return LoadFileImage(file);
 }
 
@@ -55,7 +60,8 @@ RegisterConfigList ParseRegisterConfig(const std::vector<uint8_t>& image) {
 int LoadConfigFile(const char* fileName, platform::CriticalSection& settingsLock, RegisterConfigList& list) noexcept {
     try {
         const auto image = LoadFileImage(fileName);
-        if (!image) return 0;
+        if (!image)
+            return 0;
         // The new list is built before the lock is taken, so that a failure
         // keeps the old one; the old one is freed after the lock is left.
         RegisterConfigList records = ParseRegisterConfig(*image);

@@ -56,11 +56,14 @@ int LoadAnalogSettings(AnalogRecord& analog, const AnalogFallback& fallback, int
 
 int SaveAnalogSettings(const AnalogRecord& analog, int cameraNumber) {
     auto base = RegistryKey::Create(nullptr, kBaseKey);
-    if (!base) return 0;
+    if (!base)
+        return 0;
     auto camera = RegistryKey::Create(base.get(), CameraKeyName(cameraNumber));
-    if (!camera) return 0;
+    if (!camera)
+        return 0;
     auto gain = RegistryKey::Create(camera.get(), "Gain");
-    if (!gain) return 0;
+    if (!gain)
+        return 0;
     const AnalogRecord::Values values = analog.Snapshot();
     for (int i = 0; i < AnalogRecord::kFieldCount; ++i) {
         gain->WriteDword(kAnalogValues[i], static_cast<uint32_t>(values[i]));
@@ -83,9 +86,11 @@ int LoadFilterSettings(FilterRecord& filter, int cameraNumber) {
 
 int SaveFilterSettings(const FilterRecord& filter, int cameraNumber) {
     auto base = RegistryKey::Create(nullptr, kBaseKey);
-    if (!base) return 0;
+    if (!base)
+        return 0;
     auto camera = RegistryKey::Create(base.get(), CameraKeyName(cameraNumber));
-    if (!camera) return 0;
+    if (!camera)
+        return 0;
     if (auto key = RegistryKey::Create(camera.get(), "Filter")) {
         WriteFilterValues(*key, kFilterValues, filter);
     }
@@ -103,16 +108,20 @@ int LoadGraySettings(FilterRecord& filter, int cameraNumber) {
 
 int SaveGraySettings(const FilterRecord& filter, int cameraNumber) {
     auto base = RegistryKey::Create(nullptr, kBaseKey);
-    if (!base) return 0;
+    if (!base)
+        return 0;
     // The camera key is never created here (the analog save before this one
     // creates it in every save sequence); an existing one is opened with full
     // access, so that "Gray" can be created below it.
     const std::string cameraKey = CameraKeyName(cameraNumber);
-    if (!RegistryKey::Exists(base.get(), cameraKey)) return 0;
+    if (!RegistryKey::Exists(base.get(), cameraKey))
+        return 0;
     auto camera = RegistryKey::Create(base.get(), cameraKey);
-    if (!camera) return 0;
+    if (!camera)
+        return 0;
     auto key = RegistryKey::Create(camera.get(), "Gray");
-    if (!key) return 0;
+    if (!key)
+        return 0;
     WriteFilterValues(*key, kGrayValues, filter);
     return 1;
 }

@@ -25,7 +25,8 @@ std::unique_ptr<RegistryKey> OpenCameraKey(int cameraNumber) {
 
 bool ReadInto(const RegistryKey& key, const char* name, std::atomic<int32_t>& field) {
     int32_t value = field.load(std::memory_order_relaxed);
-    if (!key.ReadDword(name, value)) return false;
+    if (!key.ReadDword(name, value))
+        return false;
     field.store(value, std::memory_order_relaxed);
     return true;
 }

@@ -19,8 +19,8 @@ std::string CameraKeyName(int cameraNumber);  // "Camera_%02d"
 std::string SizeEntryName(int index);         // "Size_%02d"
 
 // Values of a "Size_%02d" entry, in the order of CaptureWindow::Values.
-inline constexpr std::array<const char*, CaptureWindow::kFieldCount> kSizeValues{
-    "TH", "TV", "EH", "EV", "EHS", "EVS", "Buf"};
+inline constexpr std::array<const char*, CaptureWindow::kFieldCount> kSizeValues{"TH",  "TV",  "EH", "EV",
+                                                                                 "EHS", "EVS", "Buf"};
 
 // Values of the "Gain" key, in the order of the analog record.
 inline constexpr std::array<const char*, AnalogRecord::kFieldCount> kAnalogValues{

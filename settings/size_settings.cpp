@@ -14,11 +14,14 @@ namespace {
 // group. A key that cannot be created ends the seeding there.
 void SeedRegistry(int cameraNumber) {
     auto base = RegistryKey::Create(nullptr, kBaseKey);
-    if (!base) return;
+    if (!base)
+        return;
     auto camera = RegistryKey::Create(base.get(), CameraKeyName(cameraNumber));
-    if (!camera) return;
+    if (!camera)
+        return;
     auto entry = RegistryKey::Create(camera.get(), SizeEntryName(0));
-    if (!entry) return;
+    if (!entry)
+        return;
     for (int i = 0; i < CaptureWindow::kFieldCount; ++i) {
         entry->WriteDword(kSizeValues[i], static_cast<uint32_t>(CaptureWindow::kFullSensor[i]));
     }
@@ -41,9 +44,11 @@ CaptureWindow::Values ReadEntry(const RegistryKey& entry) {
 // The stored list ends at the first missing index, so an entry above a gap
 // is not part of it: the dialog never shows it and nothing selects it.
 bool IsInStoredList(const RegistryKey& camera, int32_t index) {
-    if (index < 0 || index >= kMaxSizeEntries) return false;
+    if (index < 0 || index >= kMaxSizeEntries)
+        return false;
     for (int32_t i = 0; i <= index; ++i) {
-        if (!RegistryKey::Exists(&camera, SizeEntryName(i))) return false;
+        if (!RegistryKey::Exists(&camera, SizeEntryName(i)))
+            return false;
     }
     return true;
 }
@@ -64,11 +69,14 @@ int LoadSizeSettings(CaptureWindow& window, int cameraNumber) {
         return 0;
     }
     auto camera = OpenCameraKey(cameraNumber);
-    if (!camera) return 0;
+    if (!camera)
+        return 0;
     int32_t selected = 0;
-    if (!camera->ReadDword("Size", selected) || !IsInStoredList(*camera, selected)) return 0;
+    if (!camera->ReadDword("Size", selected) || !IsInStoredList(*camera, selected))
+        return 0;
     auto entry = RegistryKey::Open(camera.get(), SizeEntryName(selected));
-    if (!entry) return 0;
+    if (!entry)
+        return 0;
     for (int i = 0; i < CaptureWindow::kFieldCount; ++i) {
         ReadInto(*entry, kSizeValues[i], window.*CaptureWindow::kFields[i]);
     }
@@ -77,7 +85,8 @@ int LoadSizeSettings(CaptureWindow& window, int cameraNumber) {
 
 int LoadFormatSettings(FormatSettings& format, int cameraNumber) {
     auto camera = OpenCameraKey(cameraNumber);
-    if (!camera) return 0;
+    if (!camera)
+        return 0;
     ReadInto(*camera, "Color", format.colorMode);
     ReadInto(*camera, "SubSample", format.subSample);
     ReadInto(*camera, "WaitTime", format.waitTime);
@@ -87,11 +96,13 @@ int LoadFormatSettings(FormatSettings& format, int cameraNumber) {
 
 int LoadSizeTable(SizeTable& table, int cameraNumber) {
     auto camera = OpenCameraKey(cameraNumber);
-    if (!camera) return 0;
+    if (!camera)
+        return 0;
     int count = 0;
     for (; count < kMaxSizeEntries; ++count) {
         auto entry = RegistryKey::Open(camera.get(), SizeEntryName(count));
-        if (!entry) break;
+        if (!entry)
+            break;
         for (int i = 0; i < CaptureWindow::kFieldCount; ++i) {
             entry->ReadDword(kSizeValues[i], table.entries[count][i]);
         }
@@ -107,14 +118,17 @@ int LoadSizeTable(SizeTable& table, int cameraNumber) {
 
 int SaveSizeTable(const SizeTable& table, int cameraNumber) {
     auto base = RegistryKey::Create(nullptr, kBaseKey);
-    if (!base) return 0;
+    if (!base)
+        return 0;
     auto camera = RegistryKey::Create(base.get(), CameraKeyName(cameraNumber));
-    if (!camera) return 0;
+    if (!camera)
+        return 0;
     // Entries at or above the count stay as they are: nothing is deleted.
     const int count = table.count < 0 ? 0 : (table.count > kMaxSizeEntries ? kMaxSizeEntries : table.count);
     for (int index = 0; index < count; ++index) {
         auto entry = RegistryKey::Create(camera.get(), SizeEntryName(index));
-        if (!entry) break;
+        if (!entry)
+            break;
         for (int i = 0; i < CaptureWindow::kFieldCount; ++i) {
             entry->WriteDword(kSizeValues[i], static_cast<uint32_t>(table.entries[index][i]));
         }
@@ -125,12 +139,15 @@ int SaveSizeTable(const SizeTable& table, int cameraNumber) {
 
 std::optional<CaptureWindow::Values> FindStoredSize(int32_t width, int32_t height, int cameraNumber) {
     auto camera = OpenCameraKey(cameraNumber);
-    if (!camera) return std::nullopt;
+    if (!camera)
+        return std::nullopt;
     for (int index = 0; index < kMaxSizeEntries; ++index) {
         auto entry = RegistryKey::Open(camera.get(), SizeEntryName(index));
-        if (!entry) break;
+        if (!entry)
+            break;
         const CaptureWindow::Values values = ReadEntry(*entry);
-        if (values[2] == width && values[3] == height) return values;  // EH, EV
+        if (values[2] == width && values[3] == height)
+            return values;  // EH, EV
     }
     return std::nullopt;
 }

@@ -29,11 +29,10 @@ constexpr float kCountsPerLine = 3.8f;
 
 // Reflectances of the patches of the chart in the middle of the scene.
 constexpr std::array<std::array<float, 3>, 24> kPatches = {{
-    {0.45f, 0.32f, 0.26f}, {0.77f, 0.58f, 0.50f}, {0.36f, 0.48f, 0.61f}, {0.34f, 0.42f, 0.26f},
-    {0.51f, 0.50f, 0.69f}, {0.39f, 0.74f, 0.67f}, {0.85f, 0.47f, 0.18f}, {0.27f, 0.36f, 0.65f},
-    {0.76f, 0.33f, 0.38f}, {0.36f, 0.24f, 0.42f}, {0.62f, 0.74f, 0.25f}, {0.88f, 0.63f, 0.18f},
-    {0.17f, 0.24f, 0.58f}, {0.28f, 0.58f, 0.29f}, {0.69f, 0.20f, 0.23f}, {0.93f, 0.78f, 0.12f},
-    {0.73f, 0.33f, 0.58f}, {0.10f, 0.52f, 0.64f}, {0.95f, 0.95f, 0.95f}, {0.78f, 0.78f, 0.78f},
+    {0.45f, 0.32f, 0.26f}, {0.77f, 0.58f, 0.50f}, {0.36f, 0.48f, 0.61f}, {0.34f, 0.42f, 0.26f}, {0.51f, 0.50f, 0.69f},
+    {0.39f, 0.74f, 0.67f}, {0.85f, 0.47f, 0.18f}, {0.27f, 0.36f, 0.65f}, {0.76f, 0.33f, 0.38f}, {0.36f, 0.24f, 0.42f},
+    {0.62f, 0.74f, 0.25f}, {0.88f, 0.63f, 0.18f}, {0.17f, 0.24f, 0.58f}, {0.28f, 0.58f, 0.29f}, {0.69f, 0.20f, 0.23f},
+    {0.93f, 0.78f, 0.12f}, {0.73f, 0.33f, 0.58f}, {0.10f, 0.52f, 0.64f}, {0.95f, 0.95f, 0.95f}, {0.78f, 0.78f, 0.78f},
     {0.59f, 0.59f, 0.59f}, {0.39f, 0.39f, 0.39f}, {0.22f, 0.22f, 0.22f}, {0.09f, 0.09f, 0.09f},
 }};
 
@@ -103,8 +102,8 @@ void ForEachLinePiece(size_t count, LineFunction line) {
 
 void RenderLitScene(const ContentSettings& settings, uint16_t* samples, size_t count) {
     const float scale = kCountsPerLine * static_cast<float>(settings.exposureLines) *
-                        static_cast<float>(AnalogGain(settings.gain)) *
-                        static_cast<float>(settings.lightPercent) / 100.0f;
+                        static_cast<float>(AnalogGain(settings.gain)) * static_cast<float>(settings.lightPercent) /
+                        100.0f;
     const std::vector<float>& response = SceneResponse();
     ForEachLinePiece(count, [&](size_t offset, int row, int column, size_t piece) {
         const float* source = response.data() + static_cast<size_t>(row) * kSensorWidth + column;
@@ -134,7 +133,8 @@ void RenderSamples(const ContentSettings& settings, uint16_t* samples, size_t co
     case kPatternRamp:
         ForEachLinePiece(count, [&](size_t offset, int, int column, size_t piece) {
             for (size_t i = 0; i < piece; ++i) {
-                samples[offset + i] = static_cast<uint16_t>((column + static_cast<int>(i)) * level / (kSensorWidth - 1));
+                samples[offset + i] =
+                    static_cast<uint16_t>((column + static_cast<int>(i)) * level / (kSensorWidth - 1));
             }
         });
         break;

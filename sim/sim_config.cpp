@@ -52,9 +52,9 @@ void ApplyOption(std::string_view item, SimConfig& config) {
         int high;
     };
     const Option options[] = {
-        {"pattern", &config.pattern, 0, 3},           {"level", &config.level, 0, 1023},
-        {"interval", &config.intervalMs, 0, 60000},   {"light", &config.lightPercent, 0, 100000},
-        {"variant", &config.variant, 0, 255},         {"log", &config.logCapacity, 1, 1 << 20},
+        {"pattern", &config.pattern, 0, 3},         {"level", &config.level, 0, 1023},
+        {"interval", &config.intervalMs, 0, 60000}, {"light", &config.lightPercent, 0, 100000},
+        {"variant", &config.variant, 0, 255},       {"log", &config.logCapacity, 1, 1 << 20},
     };
     for (const Option& option : options) {
         if (option.key == key) {

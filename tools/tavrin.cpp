@@ -42,13 +42,14 @@ int Usage(const std::string& problem) {
 }
 
 int Help() {
-    std::printf("%s\nsettings (get NAME, set NAME VALUE):\n  %-18s %-24s %s\n%s\n"
-                "--sim SLOTS[;key=value]... runs on the simulated camera, e.g. --sim 0 or\n"
-                "  --sim \"0,2;pattern=3\". Keys: pattern=0..3 (lit scene, flat, ramp, colour bars),\n"
-                "  level=0..1023, interval=MS, light=PERCENT, variant=0..255, log=RECORDS.\n"
-                "Exit codes: 0 done, 1 the SDK or the system refused (the SDK's codes are named),\n"
-                "  2 bad command line.\n",
-                kCommands, "NAME", "VALUES", "MEANING", SettingHelp().c_str());
+    std::printf(
+        "%s\nsettings (get NAME, set NAME VALUE):\n  %-18s %-24s %s\n%s\n"
+        "--sim SLOTS[;key=value]... runs on the simulated camera, e.g. --sim 0 or\n"
+        "  --sim \"0,2;pattern=3\". Keys: pattern=0..3 (lit scene, flat, ramp, colour bars),\n"
+        "  level=0..1023, interval=MS, light=PERCENT, variant=0..255, log=RECORDS.\n"
+        "Exit codes: 0 done, 1 the SDK or the system refused (the SDK's codes are named),\n"
+        "  2 bad command line.\n",
+        kCommands, "NAME", "VALUES", "MEANING", SettingHelp().c_str());
     return 0;
 }
 
@@ -83,9 +84,8 @@ int Info(int camera) {
     std::printf("sensor             %d x %d\n", info.sensorWidth, info.sensorHeight);
     std::printf("gain range         %d..%d (now %d)\n", info.globalGainMin, info.globalGainMax,
                 Tavrin_GetGlobalGain(camera, &error));
-    std::printf("exposure range     %d..%d lines (now %d lines, %d us)\n", info.exposureMinLines,
-                info.exposureMaxLines, Tavrin_GetExposureTime(camera, &error),
-                Tavrin_GetRealExposureTime(camera, &error));
+    std::printf("exposure range     %d..%d lines (now %d lines, %d us)\n", info.exposureMinLines, info.exposureMaxLines,
+                Tavrin_GetExposureTime(camera, &error), Tavrin_GetRealExposureTime(camera, &error));
     std::printf("image              %d x %d, colour mode %d bits\n", Tavrin_Width(camera), Tavrin_Height(camera),
                 Tavrin_GetColorMode(camera));
     return 0;
@@ -118,8 +118,10 @@ std::string CheckCommand(const Options& options) {
     if (command == "snap" && (options.output.empty() || FormatCode(options.format) < 0)) {
         return "snap needs -o FILE and a known --format";
     }
-    if (command == "record" && options.output.empty()) return "record needs -o FILE.avi";
-    if (command == "get" && count != 1) return "get needs one setting name";
+    if (command == "record" && options.output.empty())
+        return "record needs -o FILE.avi";
+    if (command == "get" && count != 1)
+        return "get needs one setting name";
     if (command == "set" && (count != 2 || !ParseInt(options.arguments[1], value))) {
         return "set needs a setting name and a number";
     }
@@ -131,28 +133,38 @@ std::string CheckCommand(const Options& options) {
         return "dialog needs camera, analog or image";
     }
     for (const char* known : {"list", "info", "snap", "record", "stream", "preview", "get", "set", "dialog"}) {
-        if (command == known) return {};
+        if (command == known)
+            return {};
     }
     return "unknown command '" + command + "'";
 }
 
 int Run(int camera, HWND window, const Options& options) {
-    if (options.command == "list") return List(camera);
+    if (options.command == "list")
+        return List(camera);
     if (options.device != 0 && !Tavrin_SetDeviceNumber(camera, options.device)) {
         return Fail(camera, "selecting camera " + std::to_string(options.device));
     }
     const std::string& command = options.command;
-    if (command == "info") return Info(camera);
-    if (command == "snap") return Snap(camera, options);
-    if (command == "record") return Record(camera, window, options);
-    if (command == "stream") return Stream(camera, window, options);
-    if (command == "preview") return Preview(camera, window, options);
+    if (command == "info")
+        return Info(camera);
+    if (command == "snap")
+        return Snap(camera, options);
+    if (command == "record")
+        return Record(camera, window, options);
+    if (command == "stream")
+        return Stream(camera, window, options);
+    if (command == "preview")
+        return Preview(camera, window, options);
     if (command == "dialog") {
-        return RunDialog(camera, options.arguments[0]) == 0 ? 0 : Fail(camera, "opening the " + options.arguments[0] + " dialog");
+        return RunDialog(camera, options.arguments[0]) == 0
+                   ? 0
+                   : Fail(camera, "opening the " + options.arguments[0] + " dialog");
     }
     int value = 0;
     const Setting& setting = *FindSetting(options.arguments[0]);
-    if (command == "get") return Get(camera, setting);
+    if (command == "get")
+        return Get(camera, setting);
     ParseInt(options.arguments[1], value);
     return Set(camera, setting, value);
 }

@@ -16,8 +16,8 @@ struct SimulatorKey {
 };
 
 constexpr SimulatorKey kSimulatorKeys[] = {
-    {"pattern", 0, 3},         {"level", 0, 1023},  {"interval", 0, INT32_MAX},
-    {"light", 0, INT32_MAX},   {"variant", 0, 255}, {"log", 0, INT32_MAX},
+    {"pattern", 0, 3},       {"level", 0, 1023},  {"interval", 0, INT32_MAX},
+    {"light", 0, INT32_MAX}, {"variant", 0, 255}, {"log", 0, INT32_MAX},
 };
 
 std::string CheckSlots(const std::string& slots) {
@@ -70,17 +70,21 @@ bool TakeValue(const std::string& option, const std::string& value, Options& opt
         options.format = value;
     } else if (option == "--device") {
         options.device = number;
-        if (!isNumber || number < 0 || number > 31) problem = "--device needs a slot number 0 to 31";
+        if (!isNumber || number < 0 || number > 31)
+            problem = "--device needs a slot number 0 to 31";
     } else if (option == "--mode") {
         options.mode = number;
-        if (!isNumber) problem = "--mode needs 8, 16, 24, 32, 48 or 64";
+        if (!isNumber)
+            problem = "--mode needs 8, 16, 24, 32, 48 or 64";
     } else if (option == "--ms") {
         options.milliseconds = number;
         options.millisecondsGiven = true;
-        if (!isNumber || number <= 0) problem = "--ms needs a positive number";
+        if (!isNumber || number <= 0)
+            problem = "--ms needs a positive number";
     } else if (option == "--frames") {
         options.frames = number;
-        if (!isNumber || number <= 0) problem = "--frames needs a positive number";
+        if (!isNumber || number <= 0)
+            problem = "--frames needs a positive number";
     } else {
         return false;
     }
@@ -109,7 +113,8 @@ std::string CheckSimulatorOption(const std::string& text) {
     size_t start = semicolon;
     while (problem.empty() && start != std::string::npos) {
         const size_t next = text.find(';', start + 1);
-        const std::string item = text.substr(start + 1, next == std::string::npos ? std::string::npos : next - start - 1);
+        const std::string item =
+            text.substr(start + 1, next == std::string::npos ? std::string::npos : next - start - 1);
         if (!item.empty()) {
             problem = CheckSimulatorItem(item);
         }

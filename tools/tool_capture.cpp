@@ -83,9 +83,8 @@ int ReportFailure(const SdkMessage& message) {
 }  // namespace
 
 int FormatCode(const std::string& format) {
-    static const std::map<std::string, int> codes = {{"bmp", 0},    {"raw", 1},    {"jpeg", 2}, {"jpg", 2},
-                                                     {"jpeg70", 3}, {"jpeg20", 4}, {"png", 5},  {"tiff", 6},
-                                                     {"tif", 6}};
+    static const std::map<std::string, int> codes = {{"bmp", 0},    {"raw", 1}, {"jpeg", 2}, {"jpg", 2}, {"jpeg70", 3},
+                                                     {"jpeg20", 4}, {"png", 5}, {"tiff", 6}, {"tif", 6}};
     const auto it = codes.find(format);
     return it == codes.end() ? -1 : it->second;
 }

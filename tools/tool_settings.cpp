@@ -14,20 +14,37 @@ int WithError(int (*getter)(int, int*), int camera, bool& ok) {
     return value;
 }
 
-int GetColorMode(int c, bool& ok) { const int v = Tavrin_GetColorMode(c); ok = v >= 0; return v; }
-int GetWaitTime(int c, bool& ok) { const int v = Tavrin_GetWaitTime(c); ok = v >= 0; return v; }
+int GetColorMode(int c, bool& ok) {
+    const int v = Tavrin_GetColorMode(c);
+    ok = v >= 0;
+    return v;
+}
+int GetWaitTime(int c, bool& ok) {
+    const int v = Tavrin_GetWaitTime(c);
+    ok = v >= 0;
+    return v;
+}
 int GetExposureUs(int c, bool& ok) { return WithError(Tavrin_GetRealExposureTime, c, ok); }
-int GetMirrorH(int c, bool& ok) { ok = true; return Tavrin_GetMirrorH(c); }
-int GetMirrorV(int c, bool& ok) { ok = true; return Tavrin_GetMirrorV(c); }
+int GetMirrorH(int c, bool& ok) {
+    ok = true;
+    return Tavrin_GetMirrorH(c);
+}
+int GetMirrorV(int c, bool& ok) {
+    ok = true;
+    return Tavrin_GetMirrorV(c);
+}
 int GetAutoIris(int c, bool& ok) { return WithError(Tavrin_GetAutoIris, c, ok); }
 
 const Setting kSettings[] = {
     {"gain", "0 to 1023", "analog gain of the sensor: 0 is 1x, 1023 is 8x", 13, nullptr, nullptr},
     {"exposure-lines", "2 to 524", "exposure in sensor lines", 18, nullptr, nullptr},
-    {"exposure-us", "172 to 44916", "exposure in microseconds (whole lines of 85.6 us)", 0, GetExposureUs, Tavrin_SetRealExposureTime},
+    {"exposure-us", "172 to 44916", "exposure in microseconds (whole lines of 85.6 us)", 0, GetExposureUs,
+     Tavrin_SetRealExposureTime},
     {"auto-iris", "0 to 2", "0 off, 1 automatic exposure, 2 automatic gain", 0, GetAutoIris, Tavrin_SetAutoIris},
-    {"color-mode", "8, 16, 24, 32, 48 or 64", "bits per pixel of the images (get answers 10 for 16, 42 for 48, "
-                                               "58 for 64)", 0, GetColorMode, Tavrin_SetColorMode},
+    {"color-mode", "8, 16, 24, 32, 48 or 64",
+     "bits per pixel of the images (get answers 10 for 16, 42 for 48, "
+     "58 for 64)",
+     0, GetColorMode, Tavrin_SetColorMode},
     {"wait-time", "0 or more", "milliseconds the stream waits before each frame", 0, GetWaitTime, Tavrin_SetWaitTime},
     {"mirror-h", "0 or 1", "mirror the image left to right", 0, GetMirrorH, Tavrin_SetMirrorH},
     {"mirror-v", "0 or 1", "mirror the image top to bottom", 0, GetMirrorV, Tavrin_SetMirrorV},
@@ -43,7 +60,8 @@ const Setting kSettings[] = {
     {"white-balance", "0 or 1", "automatic white balance", 10, nullptr, nullptr},
     {"gamma", "0 to 200", "tone curve; 100 is neutral", 11, nullptr, nullptr},
     {"bayer-mode", "0 to 3", "colour filter phase at the first pixel", 12, nullptr, nullptr},
-    {"gray-mode", "0 to 2", "monochrome modes: 0 off, 1 gray gains and offsets, 2 colour to gray", 19, nullptr, nullptr},
+    {"gray-mode", "0 to 2", "monochrome modes: 0 off, 1 gray gains and offsets, 2 colour to gray", 19, nullptr,
+     nullptr},
     {"gray-gain-r", "0 to 255", "gray gain of red sites; 128 is unity", 20, nullptr, nullptr},
     {"gray-gain-g1", "0 to 255", "gray gain of first green sites; 128 is unity", 21, nullptr, nullptr},
     {"gray-gain-g2", "0 to 255", "gray gain of second green sites; 128 is unity", 22, nullptr, nullptr},

@@ -74,7 +74,7 @@ private:
     std::map<int, Widget> widgets_;
     std::vector<std::unique_ptr<GtkControls>> pages_;
     GtkWidget* radioGroupNone_ = nullptr;  // the current group's hidden member while building
-    int quiet_ = 0;  // programmatic changes in progress: the controls' signals stay silent
+    int quiet_ = 0;                        // programmatic changes in progress: the controls' signals stay silent
     int result_ = 0;
     std::function<void(int)> onEnd_;
 };

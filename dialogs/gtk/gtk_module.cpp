@@ -23,7 +23,8 @@ bool StartGtk() {
     static bool started = false;
     std::call_once(once, [] {
         started = gtk_init_check(nullptr, nullptr) != FALSE;
-        if (!started) return;
+        if (!started)
+            return;
         GtkCssProvider* css = gtk_css_provider_new();
         gtk_css_provider_load_from_data(css, kStyle, -1, nullptr);
         gtk_style_context_add_provider_for_screen(gdk_screen_get_default(), GTK_STYLE_PROVIDER(css),
@@ -47,13 +48,15 @@ gboolean RunWork(gpointer data) {
         std::lock_guard lock((*target)->mutex);
         work = (*target)->work;
     }
-    if (work && work->run) work->run();
+    if (work && work->run)
+        work->run();
     return G_SOURCE_REMOVE;
 }
 
 void MakeTransient(GtkWidget* window, platform::WindowHandle parent) {
     GdkDisplay* display = gtk_widget_get_display(window);
-    if (!parent || !GDK_IS_X11_DISPLAY(display)) return;
+    if (!parent || !GDK_IS_X11_DISPLAY(display))
+        return;
     gdk_x11_display_error_trap_push(display);
     GdkWindow* owner = gdk_x11_window_foreign_new_for_display(display, reinterpret_cast<uintptr_t>(parent));
     if (owner) {
@@ -66,7 +69,8 @@ void MakeTransient(GtkWidget* window, platform::WindowHandle parent) {
 
 int RunModal(int templateId, platform::WindowHandle parent, DialogHandler& handler, const CrossThreadWork* work) {
     const DialogTemplate* dialog = FindTemplate(templateId);
-    if (!dialog || !dialog->caption || !StartGtk()) return -1;
+    if (!dialog || !dialog->caption || !StartGtk())
+        return -1;
 
     GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     gtk_window_set_title(GTK_WINDOW(window), dialog->caption);
@@ -95,7 +99,8 @@ int RunModal(int templateId, platform::WindowHandle parent, DialogHandler& handl
     if (work && work->ready) {
         work->ready([target] { g_idle_add(RunWork, new std::shared_ptr<WakeTarget>(target)); });
     }
-    if (controls->Result() == 0) g_main_loop_run(loop);
+    if (controls->Result() == 0)
+        g_main_loop_run(loop);
     {
         std::lock_guard lock(target->mutex);
         target->work = nullptr;
@@ -104,7 +109,8 @@ int RunModal(int templateId, platform::WindowHandle parent, DialogHandler& handl
     gtk_widget_destroy(window);
     controls.reset();
     g_main_loop_unref(loop);
-    while (gtk_events_pending()) gtk_main_iteration();
+    while (gtk_events_pending())
+        gtk_main_iteration();
     return result;
 }
 

@@ -37,7 +37,9 @@ void Win32Controls::SliderSetPosition(int id, int position) { Send(id, TBM_SETPO
 
 int Win32Controls::SliderPosition(int id) const { return static_cast<int>(Send(id, TBM_GETPOS)); }
 
-void Win32Controls::SliderSetTickSpacing(int id, int spacing) { Send(id, TBM_SETTICFREQ, static_cast<WPARAM>(spacing)); }
+void Win32Controls::SliderSetTickSpacing(int id, int spacing) {
+    Send(id, TBM_SETTICFREQ, static_cast<WPARAM>(spacing));
+}
 
 void Win32Controls::SpinSetUp(int id, int minimum, int maximum, int16_t position, int buddy) {
     Send(id, UDM_SETRANGE32, static_cast<WPARAM>(minimum), maximum);
@@ -60,7 +62,8 @@ Controls* Win32Controls::CreatePage(int templateId, DialogHandler& handler) {
     HWND tab = GetDlgItem(window_, 1001);
     HWND page = CreateDialogParamW(module_, MAKEINTRESOURCEW(templateId), tab, DialogProcedure,
                                    reinterpret_cast<LPARAM>(context.get()));
-    if (!page) return nullptr;
+    if (!page)
+        return nullptr;
     SetWindowPos(page, nullptr, kPageX, kPageY, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     pages_.push_back(std::move(context));
     return pages_.back()->controls.get();

@@ -14,9 +14,7 @@ namespace {
 
 constexpr UINT kRunWorkMessage = WM_APP + 0x60;
 
-DialogContext* ContextOf(HWND window) {
-    return reinterpret_cast<DialogContext*>(GetWindowLongPtrW(window, DWLP_USER));
-}
+DialogContext* ContextOf(HWND window) { return reinterpret_cast<DialogContext*>(GetWindowLongPtrW(window, DWLP_USER)); }
 
 void OnInitDialog(HWND window, DialogContext& context) {
     SetWindowLongPtrW(window, DWLP_USER, reinterpret_cast<LONG_PTR>(&context));
@@ -28,8 +26,10 @@ void OnInitDialog(HWND window, DialogContext& context) {
 }
 
 Notification NotificationOf(WORD code) {
-    if (code == EN_CHANGE) return Notification::TextChanged;
-    if (code == CBN_SELCHANGE) return Notification::SelectionChanged;
+    if (code == EN_CHANGE)
+        return Notification::TextChanged;
+    if (code == CBN_SELCHANGE)
+        return Notification::SelectionChanged;
     return Notification::Clicked;
 }
 
@@ -60,30 +60,33 @@ INT_PTR CALLBACK DialogProcedure(HWND window, UINT message, WPARAM wParam, LPARA
         return TRUE;
     }
     DialogContext* context = ContextOf(window);
-    if (!context || !context->controls) return FALSE;
+    if (!context || !context->controls)
+        return FALSE;
     switch (message) {
-        case WM_COMMAND:
-            context->handler->OnCommand(LOWORD(wParam), NotificationOf(HIWORD(wParam)));
+    case WM_COMMAND:
+        context->handler->OnCommand(LOWORD(wParam), NotificationOf(HIWORD(wParam)));
+        return TRUE;
+    case WM_HSCROLL:
+        if (lParam)
+            context->handler->OnScroll(GetDlgCtrlID(reinterpret_cast<HWND>(lParam)));
+        return TRUE;
+    case WM_NOTIFY:
+        if (reinterpret_cast<const NMHDR*>(lParam)->code == static_cast<UINT>(TCN_SELCHANGE)) {
+            context->handler->OnTabChanged();
+        }
+        return TRUE;
+    case WM_DRAWITEM:
+        if (wParam == static_cast<WPARAM>(ids::kTab) && context->tabBrush) {
+            DrawTabLabel(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam), context->tabBrush);
             return TRUE;
-        case WM_HSCROLL:
-            if (lParam) context->handler->OnScroll(GetDlgCtrlID(reinterpret_cast<HWND>(lParam)));
-            return TRUE;
-        case WM_NOTIFY:
-            if (reinterpret_cast<const NMHDR*>(lParam)->code == static_cast<UINT>(TCN_SELCHANGE)) {
-                context->handler->OnTabChanged();
-            }
-            return TRUE;
-        case WM_DRAWITEM:
-            if (wParam == static_cast<WPARAM>(ids::kTab) && context->tabBrush) {
-                DrawTabLabel(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam), context->tabBrush);
-                return TRUE;
-            }
-            return FALSE;
-        case kRunWorkMessage:
-            if (context->work && context->work->run) context->work->run();
-            return TRUE;
-        default:
-            return FALSE;
+        }
+        return FALSE;
+    case kRunWorkMessage:
+        if (context->work && context->work->run)
+            context->work->run();
+        return TRUE;
+    default:
+        return FALSE;
     }
 }
 
@@ -97,9 +100,9 @@ int RunScreenDialog(int templateId, platform::WindowHandle parent, DialogHandler
     context.tabBrush = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
     // Without the library's own module (templates) or the common control
     // classes the call fails with -1, which the launchers take as Cancel.
-    const INT_PTR result = DialogBoxParamW(win32::TemplateModule(), MAKEINTRESOURCEW(templateId),
-                                           static_cast<HWND>(parent), win32::DialogProcedure,
-                                           reinterpret_cast<LPARAM>(&context));
+    const INT_PTR result =
+        DialogBoxParamW(win32::TemplateModule(), MAKEINTRESOURCEW(templateId), static_cast<HWND>(parent),
+                        win32::DialogProcedure, reinterpret_cast<LPARAM>(&context));
     DeleteObject(context.tabBrush);
     return result == 0 && !context.controls ? -1 : static_cast<int>(result);
 }

@@ -48,8 +48,10 @@ CellSums SumCells(const KernelArea& a, int32_t mode, bool wide) {
 }
 
 int32_t GainResult(double value) {
-    if (std::isnan(value)) return 100;
-    if (value >= static_cast<double>(std::numeric_limits<int32_t>::max())) return std::numeric_limits<int32_t>::max();
+    if (std::isnan(value))
+        return 100;
+    if (value >= static_cast<double>(std::numeric_limits<int32_t>::max()))
+        return std::numeric_limits<int32_t>::max();
     return static_cast<int32_t>(value);
 }
 
@@ -73,7 +75,6 @@ void Balance(const KernelArea& a, BalanceParams& p, bool wide) {
     p.gainBlue = GainResult(total / b / 3 * 100 / unit);
     p.gainRed = GainResult(total / r / 3 * 100 / unit);
 }
-
 
 }  // namespace
 
@@ -107,17 +108,21 @@ TAVRIN_PIXEL_KERNEL(GrayAutoGain) {
             const int32_t columnPhase = ((p.bayerMode >> 1) & 1) ^ (x & 1);
             const uint8_t* s = row + x * a.srcBytesPerPixel;
             const int32_t v = wide ? Load16(s) : *s;
-            if (v == saturated) continue;
+            if (v == saturated)
+                continue;
             c.sum[rowPhase][columnPhase] += static_cast<uint32_t>(v);
-            if (v != 0) ++c.count[rowPhase][columnPhase];
+            if (v != 0)
+                ++c.count[rowPhase][columnPhase];
         }
     }
     double mean[2][2];
     double highest = 0.0;
     for (int32_t i = 0; i < 4; ++i) {
-        if (c.count[i >> 1][i & 1] == 0) return 1;
+        if (c.count[i >> 1][i & 1] == 0)
+            return 1;
         mean[i >> 1][i & 1] = static_cast<double>(c.sum[i >> 1][i & 1]) / static_cast<double>(c.count[i >> 1][i & 1]);
-        if (mean[i >> 1][i & 1] > highest) highest = mean[i >> 1][i & 1];
+        if (mean[i >> 1][i & 1] > highest)
+            highest = mean[i >> 1][i & 1];
     }
     const auto gain = [&](int32_t rowPhase, int32_t columnPhase) {
         return static_cast<int32_t>(highest / mean[rowPhase][columnPhase] * 128);
@@ -128,6 +133,5 @@ TAVRIN_PIXEL_KERNEL(GrayAutoGain) {
     p.gainG2 = gain(1, 1);
     return 1;
 }
-
 
 }  // namespace tavrin

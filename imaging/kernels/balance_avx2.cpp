@@ -24,7 +24,8 @@ void Bytes(const uint8_t* row, int32_t count, uint64_t sums[2]) {
     }
     sums[0] += HorizontalSum64(even);
     sums[1] += HorizontalSum64(odd);
-    for (; x < count; ++x) sums[x & 1] += row[x];
+    for (; x < count; ++x)
+        sums[x & 1] += row[x];
 }
 
 // The byte sums above at word width. Deliberately written out twice: the
@@ -39,10 +40,10 @@ void Words(const uint8_t* row, int32_t count, uint64_t sums[2]) {
         const __m256i e = _mm256_and_si256(v, evenMask);
         const __m256i o = _mm256_srli_epi32(v, 16);
         // Widen the 32-bit lanes into 64-bit sums so no row is too long.
-        even = _mm256_add_epi64(even, _mm256_add_epi64(_mm256_and_si256(e, _mm256_set1_epi64x(0xFFFFFFFF)),
-                                                       _mm256_srli_epi64(e, 32)));
-        odd = _mm256_add_epi64(odd, _mm256_add_epi64(_mm256_and_si256(o, _mm256_set1_epi64x(0xFFFFFFFF)),
-                                                     _mm256_srli_epi64(o, 32)));
+        even = _mm256_add_epi64(
+            even, _mm256_add_epi64(_mm256_and_si256(e, _mm256_set1_epi64x(0xFFFFFFFF)), _mm256_srli_epi64(e, 32)));
+        odd = _mm256_add_epi64(
+            odd, _mm256_add_epi64(_mm256_and_si256(o, _mm256_set1_epi64x(0xFFFFFFFF)), _mm256_srli_epi64(o, 32)));
     }
     sums[0] += HorizontalSum64(even);
     sums[1] += HorizontalSum64(odd);

@@ -12,8 +12,10 @@ namespace {
 // conversion defined for factors from out-of-range settings.
 inline int32_t Scaled(int32_t sample, float factor, float maxValue) {
     float product = static_cast<float>(sample) * factor;
-    if (product > maxValue) product = maxValue;
-    if (!(product > 0.0f)) product = 0.0f;
+    if (product > maxValue)
+        product = maxValue;
+    if (!(product > 0.0f))
+        product = 0.0f;
     return static_cast<int32_t>(product);
 }
 

@@ -16,8 +16,10 @@ inline __m256i Scale8(__m256i samples, __m256 factor, __m256 limit) {
 
 inline int32_t ScaleOne(int32_t sample, float factor, float limit) {
     float product = static_cast<float>(sample) * factor;
-    if (product > limit) product = limit;
-    if (!(product > 0.0f)) product = 0.0f;
+    if (product > limit)
+        product = limit;
+    if (!(product > 0.0f))
+        product = 0.0f;
     return static_cast<int32_t>(product);
 }
 
@@ -49,11 +51,13 @@ inline __m256i Words(const uint8_t* in, __m256 factor, __m256 limit) {
 // the vector bodies differ, so the loops are deliberately written out in both.
 static bool TryBright(const KernelArea& area, int32_t channels, float factor, int32_t sampleBytes, int32_t maxValue) {
     const int32_t bpp = area.srcBytesPerPixel;
-    if (bpp != area.dstBytesPerPixel) return false;
+    if (bpp != area.dstBytesPerPixel)
+        return false;
     const int32_t samplesPerPixel = bpp / sampleBytes;
     const bool whole = samplesPerPixel == channels && (channels == 1 || channels == 3);
     const bool keepFourth = channels == 3 && samplesPerPixel == 4;
-    if ((!whole && !keepFourth) || bpp % sampleBytes != 0) return false;
+    if ((!whole && !keepFourth) || bpp % sampleBytes != 0)
+        return false;
     const __m256 vFactor = _mm256_set1_ps(factor);
     const auto limit = static_cast<float>(maxValue);
     const __m256 vLimit = _mm256_set1_ps(limit);
@@ -84,7 +88,8 @@ static bool TryBright(const KernelArea& area, int32_t channels, float factor, in
 }
 
 void Bright_AVX2(const KernelArea& area, int32_t channels, float factor, int32_t sampleBytes, int32_t maxValue) {
-    if (!TryBright(area, channels, factor, sampleBytes, maxValue)) Bright_C(area, channels, factor, sampleBytes, maxValue);
+    if (!TryBright(area, channels, factor, sampleBytes, maxValue))
+        Bright_C(area, channels, factor, sampleBytes, maxValue);
 }
 
 }  // namespace tavrin

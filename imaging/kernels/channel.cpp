@@ -21,40 +21,36 @@ int32_t ForEachPixel(const KernelArea& a, int pixelBytes, PixelFunction convert)
 
 // The three colour words reversed and shifted; with `opaque` a fourth word 0xFFFF.
 int32_t SwapShiftWords(const KernelArea& a, int shift, bool opaque) {
-    return ForEachPixel(a, opaque ? 8 : 6,
-                        [&](uint8_t* d, const uint8_t* s) {
-                            const uint32_t c0 = rows::LoadWord(s), c1 = rows::LoadWord(s + 2),
-                                           c2 = rows::LoadWord(s + 4);
-                            rows::StoreWord(d, c2 << shift);
-                            rows::StoreWord(d + 2, c1 << shift);
-                            rows::StoreWord(d + 4, c0 << shift);
-                            if (opaque) {
-                                rows::StoreWord(d + 6, 0xFFFF);
-                            }
-                        });
+    return ForEachPixel(a, opaque ? 8 : 6, [&](uint8_t* d, const uint8_t* s) {
+        const uint32_t c0 = rows::LoadWord(s), c1 = rows::LoadWord(s + 2), c2 = rows::LoadWord(s + 4);
+        rows::StoreWord(d, c2 << shift);
+        rows::StoreWord(d + 2, c1 << shift);
+        rows::StoreWord(d + 4, c0 << shift);
+        if (opaque) {
+            rows::StoreWord(d + 6, 0xFFFF);
+        }
+    });
 }
 
 }  // namespace
 
 TAVRIN_PIXEL_KERNEL(Rgb24Swap) {
-    return ForEachPixel(TAVRIN_KERNEL_AREA, 3,
-                        [](uint8_t* d, const uint8_t* s) {
-                            const uint8_t c0 = s[0], c1 = s[1], c2 = s[2];
-                            d[0] = c2;
-                            d[1] = c1;
-                            d[2] = c0;
-                        });
+    return ForEachPixel(TAVRIN_KERNEL_AREA, 3, [](uint8_t* d, const uint8_t* s) {
+        const uint8_t c0 = s[0], c1 = s[1], c2 = s[2];
+        d[0] = c2;
+        d[1] = c1;
+        d[2] = c0;
+    });
 }
 
 TAVRIN_PIXEL_KERNEL(Rgb32InvertAlpha) {
-    return ForEachPixel(TAVRIN_KERNEL_AREA, 4,
-                        [](uint8_t* d, const uint8_t* s) {
-                            const uint8_t alpha = static_cast<uint8_t>(~s[3]);
-                            d[0] = s[0];
-                            d[1] = s[1];
-                            d[2] = s[2];
-                            d[3] = alpha;
-                        });
+    return ForEachPixel(TAVRIN_KERNEL_AREA, 4, [](uint8_t* d, const uint8_t* s) {
+        const uint8_t alpha = static_cast<uint8_t>(~s[3]);
+        d[0] = s[0];
+        d[1] = s[1];
+        d[2] = s[2];
+        d[3] = alpha;
+    });
 }
 
 TAVRIN_PIXEL_KERNEL(Rgb48SwapShift4) { return SwapShiftWords(TAVRIN_KERNEL_AREA, 4, false); }

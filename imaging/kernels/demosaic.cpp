@@ -13,8 +13,17 @@ using demosaic::SourceRows;
 
 Frame FrameOf(uint8_t* dst, const uint8_t* src, const KernelRect& rect, int32_t dstX, int32_t dstY,
               uint16_t dstBytesPerPixel, int32_t dstStride, int32_t srcStride) {
-    return Frame{dst,       src,       dstX,      dstY,       dstBytesPerPixel, dstStride,
-                 srcStride, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
+    return Frame{dst,
+                 src,
+                 dstX,
+                 dstY,
+                 dstBytesPerPixel,
+                 dstStride,
+                 srcStride,
+                 rect.left,
+                 rect.top,
+                 rect.right - rect.left,
+                 rect.bottom - rect.top};
 }
 
 // The two sample widths: 8-bit samples into 3 or 4 bytes per pixel, 16-bit
@@ -61,7 +70,8 @@ void Rows(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t m
 // Every pixel at least two away from each edge.
 template <typename Sample>
 void Inner(const Frame& frame, int32_t mode, Gains gains) {
-    if (frame.width <= 4 || frame.height <= 4) return;
+    if (frame.width <= 4 || frame.height <= 4)
+        return;
     Rows<Sample>(frame, 2, frame.height - 2, false, mode, gains);
 }
 
@@ -73,18 +83,22 @@ template <typename Sample>
 void Border(const Frame& frame, int32_t mode, Gains gains) {
     const int32_t w = frame.width;
     const int32_t h = frame.height;
-    if (w <= 0 || h <= 0) return;
+    if (w <= 0 || h <= 0)
+        return;
     const int32_t edgeRows[4] = {0, 1, h - 2, h - 1};
     const int32_t edgeColumns[4] = {0, 1, w - 2, w - 1};
-    const auto firstOf = [](const int32_t (&lines)[4], int32_t i, int32_t size) {
-        if (lines[i] < 0 || lines[i] >= size) return false;
+    const auto firstOf = [](const int32_t(&lines)[4], int32_t i, int32_t size) {
+        if (lines[i] < 0 || lines[i] >= size)
+            return false;
         for (int32_t j = 0; j < i; ++j) {
-            if (lines[j] == lines[i]) return false;
+            if (lines[j] == lines[i])
+                return false;
         }
         return true;
     };
     for (int32_t i = 0; i < 4; ++i) {
-        if (!firstOf(edgeRows, i, h)) continue;
+        if (!firstOf(edgeRows, i, h))
+            continue;
         const int32_t y = edgeRows[i];
         const SourceRows rows = demosaic::RowsOf<Sample>(frame, y, true);
         if (w > 4) {
@@ -101,7 +115,8 @@ void Border(const Frame& frame, int32_t mode, Gains gains) {
         }
     }
     for (int32_t j = 0; j < 4; ++j) {
-        if (!firstOf(edgeColumns, j, w)) continue;
+        if (!firstOf(edgeColumns, j, w))
+            continue;
         const int32_t x = edgeColumns[j];
         const demosaic::FoldedColumns columns = demosaic::ColumnsOf(frame, x);
         for (int32_t y = 2; y <= h - 3; ++y) {

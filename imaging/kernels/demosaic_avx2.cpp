@@ -85,9 +85,9 @@ inline void PackAndStore(uint8_t* out, __m256i same, __m256i green, __m256i othe
                          __m256i keepMask) {
     __m256i chunk[kChunks];
     for (int32_t j = 0; j < kChunks; ++j) {
-        chunk[j] = _mm256_or_si256(_mm256_or_si256(_mm256_shuffle_epi8(same, masks.m[j][0]),
-                                                   _mm256_shuffle_epi8(green, masks.m[j][1])),
-                                   _mm256_shuffle_epi8(other, masks.m[j][2]));
+        chunk[j] = _mm256_or_si256(
+            _mm256_or_si256(_mm256_shuffle_epi8(same, masks.m[j][0]), _mm256_shuffle_epi8(green, masks.m[j][1])),
+            _mm256_shuffle_epi8(other, masks.m[j][2]));
     }
     if constexpr (kChunks == 3) {
         for (int32_t j = 0; j < 3; ++j) {
@@ -145,10 +145,10 @@ inline void Pairs8(const SourceRows& rows, uint8_t* out, int32_t p, __m256i gain
     const __m256i greenSite = _mm256_srli_epi16(_mm256_add_epi16(above, _mm256_srli_epi16(Load(r0 - 2), 8)), 1);
     const __m256i greenGreen = _mm256_srli_epi16(_mm256_add_epi16(above, _mm256_srli_epi16(Load(r0), 8)), 1);
 
-    const __m256i same = _mm256_packus_epi16(_mm256_mulhi_epu16(sameSite, gainSame),
-                                             _mm256_mulhi_epu16(sameGreen, gainSame));
-    const __m256i other = _mm256_packus_epi16(_mm256_mulhi_epu16(otherSite, gainOther),
-                                              _mm256_mulhi_epu16(otherGreen, gainOther));
+    const __m256i same =
+        _mm256_packus_epi16(_mm256_mulhi_epu16(sameSite, gainSame), _mm256_mulhi_epu16(sameGreen, gainSame));
+    const __m256i other =
+        _mm256_packus_epi16(_mm256_mulhi_epu16(otherSite, gainOther), _mm256_mulhi_epu16(otherGreen, gainOther));
     const __m256i green = _mm256_packus_epi16(greenSite, greenGreen);
     PackAndStore<kChunks>(out, same, green, other, masks, keepMask);
 }
@@ -211,7 +211,8 @@ struct NarrowMasks {
 NarrowMasks MakeNarrowMasks() {
     NarrowMasks masks;
     alignas(32) uint8_t bytes[32];
-    for (int32_t i = 0; i < 32; ++i) bytes[i] = static_cast<uint8_t>((i & ~3) % 16 + i % 2);
+    for (int32_t i = 0; i < 32; ++i)
+        bytes[i] = static_cast<uint8_t>((i & ~3) % 16 + i % 2);
     masks.duplicateSites = _mm256_load_si256(reinterpret_cast<const __m256i*>(bytes));
     // Word w of chunk k of a lane is word 8k + w of the lane's 24 words:
     // pixel (8k + w) / 3, channel (8k + w) % 3. For each channel and w one
@@ -220,7 +221,8 @@ NarrowMasks MakeNarrowMasks() {
         for (int32_t w = 0; w < 8; ++w) {
             int32_t pixel = 0;
             for (int32_t k = 0; k < 3; ++k) {
-                if ((8 * k + w) % 3 == channel) pixel = (8 * k + w) / 3;
+                if ((8 * k + w) % 3 == channel)
+                    pixel = (8 * k + w) / 3;
             }
             for (int32_t lane = 0; lane < 2; ++lane) {
                 bytes[16 * lane + 2 * w] = static_cast<uint8_t>(2 * pixel);
@@ -250,17 +252,18 @@ inline void Store48(uint8_t* out, __m256i blue, __m256i green, __m256i red, cons
 // The same as 64-bit pixels, keeping each pixel's fourth word.
 inline void Store64(uint8_t* out, __m256i blue, __m256i green, __m256i red) {
     const __m256i zero = _mm256_setzero_si256();
-    const __m256i bgLow = _mm256_unpacklo_epi16(blue, green);  // pixels 0-3 | 8-11
+    const __m256i bgLow = _mm256_unpacklo_epi16(blue, green);   // pixels 0-3 | 8-11
     const __m256i bgHigh = _mm256_unpackhi_epi16(blue, green);  // pixels 4-7 | 12-15
     const __m256i rLow = _mm256_unpacklo_epi16(red, zero);
     const __m256i rHigh = _mm256_unpackhi_epi16(red, zero);
-    const __m256i p0 = _mm256_unpacklo_epi32(bgLow, rLow);   // pixels 0-1 | 8-9
-    const __m256i p1 = _mm256_unpackhi_epi32(bgLow, rLow);   // 2-3 | 10-11
+    const __m256i p0 = _mm256_unpacklo_epi32(bgLow, rLow);    // pixels 0-1 | 8-9
+    const __m256i p1 = _mm256_unpackhi_epi32(bgLow, rLow);    // 2-3 | 10-11
     const __m256i p2 = _mm256_unpacklo_epi32(bgHigh, rHigh);  // 4-5 | 12-13
     const __m256i p3 = _mm256_unpackhi_epi32(bgHigh, rHigh);  // 6-7 | 14-15
     const __m256i packed[4] = {_mm256_permute2x128_si256(p0, p1, 0x20), _mm256_permute2x128_si256(p2, p3, 0x20),
                                _mm256_permute2x128_si256(p0, p1, 0x31), _mm256_permute2x128_si256(p2, p3, 0x31)};
-    for (int32_t i = 0; i < 4; ++i) Store(out + 32 * i, _mm256_blend_epi16(packed[i], Load(out + 32 * i), 0x88));
+    for (int32_t i = 0; i < 4; ++i)
+        Store(out + 32 * i, _mm256_blend_epi16(packed[i], Load(out + 32 * i), 0x88));
 }
 
 // 16 pixels of a 16-bit row starting at site column p (all samples read below 4096).
@@ -299,9 +302,11 @@ inline void Narrow16(const SourceRows& rows, uint8_t* out, int32_t p, bool siteI
 bool RowIsWide(const uint8_t* row, int32_t width) {
     __m256i any = _mm256_setzero_si256();
     int32_t x = 0;
-    for (; x + 16 <= width; x += 16) any = _mm256_or_si256(any, Load(row + 2 * x));
+    for (; x + 16 <= width; x += 16)
+        any = _mm256_or_si256(any, Load(row + 2 * x));
     bool wide = !_mm256_testz_si256(any, _mm256_set1_epi16(static_cast<int16_t>(0xF000)));
-    for (; x < width; ++x) wide = wide || LoadSample<uint16_t>(row, x) >= kNarrowLimit;
+    for (; x < width; ++x)
+        wide = wide || LoadSample<uint16_t>(row, x) >= kNarrowLimit;
     return wide;
 }
 
@@ -313,14 +318,16 @@ public:
 
     bool AnyWide(const SourceRows& rows) {
         bool wide = false;
-        for (const uint8_t* row : rows.at) wide = Wide(row) || wide;
+        for (const uint8_t* row : rows.at)
+            wide = Wide(row) || wide;
         return wide;
     }
 
 private:
     bool Wide(const uint8_t* row) {
         for (int32_t i = 0; i < kSlots; ++i) {
-            if (row_[i] == row) return wide_[i];
+            if (row_[i] == row)
+                return wide_[i];
         }
         row_[next_] = row;
         wide_[next_] = RowIsWide(row, width_);
@@ -349,14 +356,16 @@ struct RowPlan {
 inline RowPlan PlanRow(const Frame& f, int32_t mode, int32_t y, int32_t pixelsPerStep) {
     const int32_t first = FirstSiteColumn(mode, y);
     int32_t last = f.width - 2 - pixelsPerStep;
-    if (((last - first) & 1) != 0) --last;
+    if (((last - first) & 1) != 0)
+        --last;
     return RowPlan{first, last};
 }
 
 template <typename Sample>
-inline void ScalarRun(const Frame& f, const SourceRows& rows, int32_t mode, Gains gains, int32_t maxValue,
-                      int32_t y, int32_t from, int32_t to) {
-    for (int32_t x = from; x < to; ++x) RowPixel<Sample>(f, rows, mode, gains, maxValue, x, y);
+inline void ScalarRun(const Frame& f, const SourceRows& rows, int32_t mode, Gains gains, int32_t maxValue, int32_t y,
+                      int32_t from, int32_t to) {
+    for (int32_t x = from; x < to; ++x)
+        RowPixel<Sample>(f, rows, mode, gains, maxValue, x, y);
 }
 
 // Runs `step(rows, y, p)` over a row as planned, and the reference around it.
@@ -371,7 +380,8 @@ void Rows(const Frame& f, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode,
             continue;
         }
         ScalarRun<Sample>(f, rows, mode, gains, maxValue, y, 2, plan.first);
-        for (int32_t p = plan.first; p < plan.last; p += kPixelsPerStep) step(rows, y, p);
+        for (int32_t p = plan.first; p < plan.last; p += kPixelsPerStep)
+            step(rows, y, p);
         step(rows, y, plan.last);
         ScalarRun<Sample>(f, rows, mode, gains, maxValue, y, plan.last + kPixelsPerStep, f.width - 2);
     }

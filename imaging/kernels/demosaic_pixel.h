@@ -50,8 +50,10 @@ namespace {
 inline constexpr int32_t kMaxGainPercent = 1599;
 
 inline int32_t GainQ7(int32_t percent) {
-    if (percent < 0) percent = 0;
-    if (percent > kMaxGainPercent) percent = kMaxGainPercent;
+    if (percent < 0)
+        percent = 0;
+    if (percent > kMaxGainPercent)
+        percent = kMaxGainPercent;
     return static_cast<int32_t>(percent * 1.28);
 }
 
@@ -116,9 +118,12 @@ inline void WritePixel(const Fetch& P, int32_t rowPhase, int32_t columnPhase, Ga
     }
     int32_t blue = (blueSum * gains.blue) >> 11;
     int32_t red = (redSum * gains.red) >> 11;
-    if (blue > maxValue) blue = maxValue;
-    if (green > maxValue) green = maxValue;
-    if (red > maxValue) red = maxValue;
+    if (blue > maxValue)
+        blue = maxValue;
+    if (green > maxValue)
+        green = maxValue;
+    if (red > maxValue)
+        red = maxValue;
     StoreSample<Sample>(pixel, 0, blue);
     StoreSample<Sample>(pixel, 1, green);
     StoreSample<Sample>(pixel, 2, red);
@@ -135,11 +140,13 @@ inline int32_t FoldCoordinate(int32_t c, int32_t size) {
     } else if (c >= size) {
         c -= 4;
     }
-    if (c >= 0 && c < size) return c;
+    if (c >= 0 && c < size)
+        return c;
     int32_t clamped = c < 0 ? 0 : size - 1;
     if (((clamped ^ c) & 1) != 0) {
         const int32_t sameColour = c < 0 ? clamped + 1 : clamped - 1;
-        if (sameColour >= 0 && sameColour < size) clamped = sameColour;
+        if (sameColour >= 0 && sameColour < size)
+            clamped = sameColour;
     }
     return clamped;
 }
@@ -157,8 +164,8 @@ inline SourceRows RowsOf(const Frame& frame, int32_t y, bool fold) {
 
 // Computes pixel (x, y) from the given rows, reading columns x-2..x+1 as they are.
 template <typename Sample>
-inline void RowPixel(const Frame& frame, const SourceRows& rows, int32_t mode, Gains gains, int32_t maxValue,
-                     int32_t x, int32_t y) {
+inline void RowPixel(const Frame& frame, const SourceRows& rows, int32_t mode, Gains gains, int32_t maxValue, int32_t x,
+                     int32_t y) {
     const auto P = [&](int32_t dx, int32_t dy) { return LoadSample<Sample>(rows.at[dy + 2], x + dx); };
     WritePixel<Sample>(P, RowPhase(mode, y), ColumnPhase(mode, x), gains, maxValue, DestPixel(frame, x, y));
 }
@@ -170,7 +177,8 @@ struct FoldedColumns {
 
 inline FoldedColumns ColumnsOf(const Frame& frame, int32_t x) {
     FoldedColumns columns;
-    for (int32_t dx = -2; dx <= 1; ++dx) columns.at[dx + 2] = FoldCoordinate(x + dx, frame.width);
+    for (int32_t dx = -2; dx <= 1; ++dx)
+        columns.at[dx + 2] = FoldCoordinate(x + dx, frame.width);
     return columns;
 }
 

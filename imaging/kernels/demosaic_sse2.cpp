@@ -30,8 +30,8 @@ inline int32_t FirstSiteColumn(int32_t mode, int32_t y) { return 2 + (1 ^ ((mode
 
 // Writes `count` pixels from the blue, green and red planes.
 template <typename Sample>
-inline void Interleave(uint8_t* out, int32_t bytesPerPixel, const Sample* blue, const Sample* green,
-                       const Sample* red, int32_t count) {
+inline void Interleave(uint8_t* out, int32_t bytesPerPixel, const Sample* blue, const Sample* green, const Sample* red,
+                       int32_t count) {
     for (int32_t i = 0; i < count; ++i, out += bytesPerPixel) {
         StoreSample<Sample>(out, 0, blue[i]);
         StoreSample<Sample>(out, 1, green[i]);
@@ -40,8 +40,8 @@ inline void Interleave(uint8_t* out, int32_t bytesPerPixel, const Sample* blue, 
 }
 
 // 16 pixels (8 pairs) of an 8-bit row starting at site column p.
-inline void Pairs8(const Frame& f, const SourceRows& rows, int32_t y, int32_t p, bool siteIsRed,
-                   __m128i gainSame, __m128i gainOther) {
+inline void Pairs8(const Frame& f, const SourceRows& rows, int32_t y, int32_t p, bool siteIsRed, __m128i gainSame,
+                   __m128i gainOther) {
     const uint8_t* rm2 = rows.at[0] + p;
     const uint8_t* rm1 = rows.at[1] + p;
     const uint8_t* r0 = rows.at[2] + p;
@@ -85,8 +85,8 @@ inline void Pairs8(const Frame& f, const SourceRows& rows, int32_t y, int32_t p,
 // are those of Pairs8 at 32-bit lanes, deliberately written out again: the
 // instructions differ with the lane width. The AVX2 file repeats both at
 // twice the vector width for the same reason.
-inline void Pairs16(const Frame& f, const SourceRows& rows, int32_t y, int32_t p, bool siteIsRed,
-                    __m128i gainSame, __m128i gainOther) {
+inline void Pairs16(const Frame& f, const SourceRows& rows, int32_t y, int32_t p, bool siteIsRed, __m128i gainSame,
+                    __m128i gainOther) {
     const uint8_t* rm2 = rows.at[0] + 2 * p;
     const uint8_t* rm1 = rows.at[1] + 2 * p;
     const uint8_t* r0 = rows.at[2] + 2 * p;
@@ -133,10 +133,13 @@ void Rows(const Frame& f, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode,
         const bool siteIsRed = RowPhase(mode, y) == 1;
         const int32_t first = FirstSiteColumn(mode, y);
         int32_t x = 2;
-        for (; x < first && x <= f.width - 3; ++x) RowPixel<Sample>(f, rows, mode, gains, maxValue, x, y);
+        for (; x < first && x <= f.width - 3; ++x)
+            RowPixel<Sample>(f, rows, mode, gains, maxValue, x, y);
         // A step reads one pair beyond its last pixel, which column W-1 still holds.
-        for (; x + kPixelsPerStep - 1 <= f.width - 3; x += kPixelsPerStep) step(rows, y, x, siteIsRed);
-        for (; x <= f.width - 3; ++x) RowPixel<Sample>(f, rows, mode, gains, maxValue, x, y);
+        for (; x + kPixelsPerStep - 1 <= f.width - 3; x += kPixelsPerStep)
+            step(rows, y, x, siteIsRed);
+        for (; x <= f.width - 3; ++x)
+            RowPixel<Sample>(f, rows, mode, gains, maxValue, x, y);
     }
 }
 

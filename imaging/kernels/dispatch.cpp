@@ -24,8 +24,10 @@ namespace {
 // uses the next narrower one.
 template <typename Function>
 Function Pick(KernelIsa isa, Function c, std::type_identity_t<Function> sse2, std::type_identity_t<Function> avx2) {
-    if (isa >= KernelIsa::kAvx2 && avx2 != nullptr) return avx2;
-    if (isa >= KernelIsa::kSse2 && sse2 != nullptr) return sse2;
+    if (isa >= KernelIsa::kAvx2 && avx2 != nullptr)
+        return avx2;
+    if (isa >= KernelIsa::kSse2 && sse2 != nullptr)
+        return sse2;
     return c;
 }
 
@@ -70,11 +72,11 @@ KernelIsa DetectCpu() {
 #if defined(__x86_64__) || defined(__i386__)
     __builtin_cpu_init();
     // The AVX2 files are compiled with -mavx2 -mfma -mbmi2, so the compiler may use all three.
-    const bool avx2 =
-        __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma") && __builtin_cpu_supports("bmi2");
-    if (!avx2) return KernelIsa::kSse2;
-    const bool avx512 = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-                        __builtin_cpu_supports("avx512vl");
+    const bool avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma") && __builtin_cpu_supports("bmi2");
+    if (!avx2)
+        return KernelIsa::kSse2;
+    const bool avx512 =
+        __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl");
     return avx512 ? KernelIsa::kAvx512 : KernelIsa::kAvx2;
 #else
     return KernelIsa::kScalar;
@@ -89,7 +91,8 @@ bool EnvironmentIs(const char* name, const char* value) {
 // The cap named by TAVRIN_MAX_ISA; an unset or unknown value caps nothing.
 KernelIsa EnvironmentCap() {
     for (const KernelIsa isa : {KernelIsa::kScalar, KernelIsa::kSse2, KernelIsa::kAvx2, KernelIsa::kAvx512}) {
-        if (EnvironmentIs("TAVRIN_MAX_ISA", KernelIsaName(isa))) return isa;
+        if (EnvironmentIs("TAVRIN_MAX_ISA", KernelIsaName(isa)))
+            return isa;
     }
     return KernelIsa::kAvx512;
 }
@@ -105,10 +108,14 @@ std::atomic<const KernelTable*>& ActiveTable() {
 
 const char* KernelIsaName(KernelIsa isa) {
     switch (isa) {
-        case KernelIsa::kScalar: return "scalar";
-        case KernelIsa::kSse2: return "sse2";
-        case KernelIsa::kAvx2: return "avx2";
-        case KernelIsa::kAvx512: return "avx512";
+    case KernelIsa::kScalar:
+        return "scalar";
+    case KernelIsa::kSse2:
+        return "sse2";
+    case KernelIsa::kAvx2:
+        return "avx2";
+    case KernelIsa::kAvx512:
+        return "avx512";
     }
     return "scalar";
 }

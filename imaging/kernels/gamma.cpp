@@ -13,7 +13,8 @@ double Exponent(int32_t gamma) { return gamma > 100 ? (gamma - 100) / 10.0 + 1.0
 // would give infinities; they end at the largest value instead.
 int32_t CurveEntry(double ratio, double exponent, int32_t maxValue) {
     const double value = std::pow(ratio, exponent) * maxValue;
-    if (!(value < maxValue)) return maxValue;
+    if (!(value < maxValue))
+        return maxValue;
     return value > 0.0 ? static_cast<int32_t>(value) : 0;
 }
 
@@ -30,10 +31,13 @@ struct GammaTables {
 void BuildGammaTable8(int32_t gamma, bool limitExponent, uint8_t (&table)[256]) {
     double exponent = Exponent(gamma);
     if (limitExponent) {
-        if (exponent < 0.001) exponent = 0.001;
-        if (exponent > 99.999) exponent = 99.999;
+        if (exponent < 0.001)
+            exponent = 0.001;
+        if (exponent > 99.999)
+            exponent = 99.999;
     }
-    for (int32_t i = 0; i < 256; ++i) table[i] = static_cast<uint8_t>(CurveEntry(i / 255.0, exponent, 255));
+    for (int32_t i = 0; i < 256; ++i)
+        table[i] = static_cast<uint8_t>(CurveEntry(i / 255.0, exponent, 255));
 }
 
 void BuildGammaTable16(int32_t gamma, int32_t bits, uint16_t* table) {

@@ -67,16 +67,20 @@ void GrayGain(const KernelArea& a, const GrayParams& p, bool wide, int32_t maxVa
 
 const GrayParams& GrayOf(const void* params) { return *static_cast<const GrayParams*>(params); }
 
-
 }  // namespace
 
 int32_t GrayMaxValue(int32_t bits) {
     switch (bits) {
-        case 8: return 255;
-        case 10: return 1023;
-        case 12: return 4095;
-        case 14: return 16383;
-        default: return 65535;
+    case 8:
+        return 255;
+    case 10:
+        return 1023;
+    case 12:
+        return 4095;
+    case 14:
+        return 16383;
+    default:
+        return 65535;
     }
 }
 
@@ -111,6 +115,5 @@ TAVRIN_PIXEL_KERNEL(RgbToGray8) {
     }
     return 1;
 }
-
 
 }  // namespace tavrin

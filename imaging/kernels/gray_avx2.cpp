@@ -21,8 +21,8 @@ inline __m256i Gained(__m256i samples, __m256i gains, __m256i offsets, __m256i m
 }  // namespace
 
 void GrayGainRow8_AVX2(const uint8_t* in, uint8_t* out, int32_t width, const RowCells& cells) {
-    const __m256i gains = _mm256_setr_epi32(cells.gain[0], cells.gain[1], cells.gain[0], cells.gain[1],
-                                            cells.gain[0], cells.gain[1], cells.gain[0], cells.gain[1]);
+    const __m256i gains = _mm256_setr_epi32(cells.gain[0], cells.gain[1], cells.gain[0], cells.gain[1], cells.gain[0],
+                                            cells.gain[1], cells.gain[0], cells.gain[1]);
     const __m256i offsets = _mm256_setr_epi32(cells.offset[0], cells.offset[1], cells.offset[0], cells.offset[1],
                                               cells.offset[0], cells.offset[1], cells.offset[0], cells.offset[1]);
     const __m256i maxValue = _mm256_set1_epi32(255);
@@ -41,8 +41,8 @@ void GrayGainRow8_AVX2(const uint8_t* in, uint8_t* out, int32_t width, const Row
 }
 
 void GrayGainRow16_AVX2(const uint8_t* in, uint8_t* out, int32_t width, const RowCells& cells, int32_t maxValue) {
-    const __m256i gains = _mm256_setr_epi32(cells.gain[0], cells.gain[1], cells.gain[0], cells.gain[1],
-                                            cells.gain[0], cells.gain[1], cells.gain[0], cells.gain[1]);
+    const __m256i gains = _mm256_setr_epi32(cells.gain[0], cells.gain[1], cells.gain[0], cells.gain[1], cells.gain[0],
+                                            cells.gain[1], cells.gain[0], cells.gain[1]);
     const __m256i offsets = _mm256_setr_epi32(cells.offset[0], cells.offset[1], cells.offset[0], cells.offset[1],
                                               cells.offset[0], cells.offset[1], cells.offset[0], cells.offset[1]);
     const __m256i limit = _mm256_set1_epi32(maxValue);

@@ -61,7 +61,6 @@ void HueSat(const KernelArea& a, const HueSatParams& p, bool wide) {
 
 const HueSatParams& ParamsOf(const void* params) { return *static_cast<const HueSatParams*>(params); }
 
-
 }  // namespace
 
 void BuildHueSatTables(HueSatTables& t, int32_t saturation) {
@@ -70,10 +69,12 @@ void BuildHueSatTables(HueSatTables& t, int32_t saturation) {
             t.gray[k] = k * 0x010101u;
             t.reciprocal[k] = k == 0 ? 0 : 0xFF0000u / k;
         }
-        for (int32_t sum = 0; sum <= 510; ++sum) t.limit[sum] = sum < 511 - sum ? sum : 511 - sum;
+        for (int32_t sum = 0; sum <= 510; ++sum)
+            t.limit[sum] = sum < 511 - sum ? sum : 511 - sum;
     }
     if (!t.built || t.saturation != saturation) {
-        for (int32_t c = 0; c < 256; ++c) t.scaled[c] = (c * (saturation + 256) * 256 + 0x8000) >> 16;
+        for (int32_t c = 0; c < 256; ++c)
+            t.scaled[c] = (c * (saturation + 256) * 256 + 0x8000) >> 16;
         t.saturation = saturation;
     }
     t.built = true;
@@ -95,6 +96,5 @@ TAVRIN_PIXEL_KERNEL(HueSat16) {
     HueSat(TAVRIN_KERNEL_AREA, ParamsOf(params), true);
     return 1;
 }
-
 
 }  // namespace tavrin

@@ -13,10 +13,10 @@ namespace tavrin {
 struct HueSatTables {
     int32_t saturation = 0;
     bool built = false;
-    uint32_t gray[256];      // k * 0x010101
+    uint32_t gray[256];        // k * 0x010101
     uint32_t reciprocal[256];  // 0xFF0000 / d, 0 for d = 0
-    int32_t scaled[256];     // chroma scaled by the saturation, rounded
-    int32_t limit[511];      // min(t, 511 - t) for a lightness sum t
+    int32_t scaled[256];       // chroma scaled by the saturation, rounded
+    int32_t limit[511];        // min(t, 511 - t) for a lightness sum t
 };
 
 // Fills `tables` for `saturation` (constant parts only on first use; the

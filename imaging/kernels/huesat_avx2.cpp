@@ -49,7 +49,7 @@ SectorTables MakeSectorTables() {
 }
 
 struct Constants {
-    __m256i saturation;     // saturation + 256
+    __m256i saturation;  // saturation + 256
     __m256i shiftFraction;
     __m256i shiftSector;
     SectorTables sectors;
@@ -118,14 +118,13 @@ inline Planes Transform(const Planes& in, const Constants& k) {
     v = _mm256_sub_epi16(v, _mm256_and_si256(wraps, _mm256_set1_epi16(255)));
     sector = _mm256_sub_epi16(sector, wraps);
     // sector is at most 11 here: one subtraction of 6 is the remainder.
-    sector = _mm256_sub_epi16(sector, _mm256_and_si256(_mm256_cmpgt_epi16(sector, _mm256_set1_epi16(5)),
-                                                        _mm256_set1_epi16(6)));
+    sector = _mm256_sub_epi16(sector,
+                              _mm256_and_si256(_mm256_cmpgt_epi16(sector, _mm256_set1_epi16(5)), _mm256_set1_epi16(6)));
     // span x v <= 255 x 254, so the product and the rounding stay below 2^16.
-    const __m256i ramp =
-        _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(span, v), _mm256_set1_epi16(128)), 8);
+    const __m256i ramp = _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(span, v), _mm256_set1_epi16(128)), 8);
     // Byte shuffle indices 2s, 2s + 1 pick word s of the sector tables.
-    const __m256i index = _mm256_add_epi16(_mm256_mullo_epi16(sector, _mm256_set1_epi16(0x0202)),
-                                           _mm256_set1_epi16(0x0100));
+    const __m256i index =
+        _mm256_add_epi16(_mm256_mullo_epi16(sector, _mm256_set1_epi16(0x0202)), _mm256_set1_epi16(0x0100));
     const auto channel = [&](int32_t c) {
         const __m256i lit = _mm256_and_si256(span, _mm256_shuffle_epi8(k.sectors.lit[c], index));
         const __m256i moved = _mm256_sign_epi16(ramp, _mm256_shuffle_epi8(k.sectors.moves[c], index));
@@ -189,9 +188,9 @@ inline Chunks Transform32(const uint8_t* in, const Rgb24Masks& m, const Constant
     plane[2] = _mm256_packus_epi16(low.red, high.red);
     Chunks out;
     for (int32_t c = 0; c < 3; ++c) {
-        out.c[c] = _mm256_or_si256(_mm256_or_si256(_mm256_shuffle_epi8(plane[0], m.merge[c][0]),
-                                                   _mm256_shuffle_epi8(plane[1], m.merge[c][1])),
-                                   _mm256_shuffle_epi8(plane[2], m.merge[c][2]));
+        out.c[c] = _mm256_or_si256(
+            _mm256_or_si256(_mm256_shuffle_epi8(plane[0], m.merge[c][0]), _mm256_shuffle_epi8(plane[1], m.merge[c][1])),
+            _mm256_shuffle_epi8(plane[2], m.merge[c][2]));
     }
     return out;
 }
@@ -238,7 +237,8 @@ inline void TransformScalar(const uint8_t* in, uint8_t* out, int32_t bpp, int32_
 void Row24(const uint8_t* in, uint8_t* out, int32_t width, const Rgb24Masks& m, const Constants& k) {
     const int32_t last = width - 32;
     const Chunks tail = Transform32(in + 3 * last, m, k);
-    for (int32_t x = 0; x < last; x += 32) Store32(out + 3 * x, Transform32(in + 3 * x, m, k));
+    for (int32_t x = 0; x < last; x += 32)
+        Store32(out + 3 * x, Transform32(in + 3 * x, m, k));
     Store32(out + 3 * last, tail);
 }
 
@@ -266,7 +266,8 @@ void Row32(const uint8_t* in, uint8_t* out, int32_t width, const Constants& k) {
 
 static bool TryHueSat8(const KernelArea& area, const HueSatTables& tables, huesat::HueShift shift) {
     const int32_t bpp = area.srcBytesPerPixel;
-    if (bpp != area.dstBytesPerPixel || (bpp != 3 && bpp != 4)) return false;
+    if (bpp != area.dstBytesPerPixel || (bpp != 3 && bpp != 4))
+        return false;
     const Constants k = MakeConstants(tables, shift);
     const Rgb24Masks masks = MakeRgb24Masks();
     const int32_t minWidth = bpp == 3 ? 32 : 16;
@@ -286,9 +287,11 @@ static bool TryHueSat8(const KernelArea& area, const HueSatTables& tables, huesa
 
 // The 16-bit samples of a run of pixels are reduced to 8 bits in small
 // planes, transformed sixteen at a time and widened back.
-static bool TryHueSat16(const KernelArea& area, const HueSatTables& tables, huesat::HueShift shift, int32_t sampleShift) {
+static bool TryHueSat16(const KernelArea& area, const HueSatTables& tables, huesat::HueShift shift,
+                        int32_t sampleShift) {
     const int32_t bpp = area.srcBytesPerPixel;
-    if (bpp != area.dstBytesPerPixel || (bpp != 6 && bpp != 8)) return false;
+    if (bpp != area.dstBytesPerPixel || (bpp != 6 && bpp != 8))
+        return false;
     const Constants k = MakeConstants(tables, shift);
     constexpr int32_t kRun = 64;
     alignas(32) uint16_t planes[3][kRun] = {};
@@ -307,15 +310,16 @@ static bool TryHueSat16(const KernelArea& area, const HueSatTables& tables, hues
             // Lanes past n transform whatever the planes hold and are not written out.
             for (int32_t i = 0; i < n; i += 16) {
                 const auto at = [&](int32_t c) { return reinterpret_cast<__m256i*>(&planes[c][i]); };
-                const Planes p = Transform(
-                    Planes{_mm256_load_si256(at(0)), _mm256_load_si256(at(1)), _mm256_load_si256(at(2))}, k);
+                const Planes p =
+                    Transform(Planes{_mm256_load_si256(at(0)), _mm256_load_si256(at(1)), _mm256_load_si256(at(2))}, k);
                 _mm256_store_si256(at(0), p.blue);
                 _mm256_store_si256(at(1), p.green);
                 _mm256_store_si256(at(2), p.red);
             }
             for (int32_t i = 0; i < n; ++i) {
                 uint8_t* q = out + (x0 + i) * bpp;
-                for (int32_t c = 0; c < 3; ++c) Store16(q + 2 * c, planes[c][i] << sampleShift);
+                for (int32_t c = 0; c < 3; ++c)
+                    Store16(q + 2 * c, planes[c][i] << sampleShift);
             }
         }
     }
@@ -323,11 +327,14 @@ static bool TryHueSat16(const KernelArea& area, const HueSatTables& tables, hues
 }
 
 void HueSatArea8_AVX2(const KernelArea& area, const HueSatTables& tables, huesat::HueShift shift) {
-    if (!TryHueSat8(area, tables, shift)) HueSatArea8_C(area, tables, shift);
+    if (!TryHueSat8(area, tables, shift))
+        HueSatArea8_C(area, tables, shift);
 }
 
-void HueSatArea16_AVX2(const KernelArea& area, const HueSatTables& tables, huesat::HueShift shift, int32_t sampleShift) {
-    if (!TryHueSat16(area, tables, shift, sampleShift)) HueSatArea16_C(area, tables, shift, sampleShift);
+void HueSatArea16_AVX2(const KernelArea& area, const HueSatTables& tables, huesat::HueShift shift,
+                       int32_t sampleShift) {
+    if (!TryHueSat16(area, tables, shift, sampleShift))
+        HueSatArea16_C(area, tables, shift, sampleShift);
 }
 
 }  // namespace tavrin

@@ -27,11 +27,14 @@ inline HueShift ShiftOf(int32_t hue) {
     const auto a = static_cast<uint32_t>(static_cast<uint16_t>(angle));
     const int32_t q = static_cast<int32_t>((a * 6) >> 8);
     int32_t fraction = q % 512;
-    if (fraction >= 256) fraction -= 512;
+    if (fraction >= 256)
+        fraction -= 512;
     const int32_t pair = ((q + 256) >> 9) % 3;
     int32_t shift = fraction + 510 * pair;
-    if (shift < 0) shift += 1530;
-    if (shift > 1529) shift -= 1530;
+    if (shift < 0)
+        shift += 1530;
+    if (shift > 1529)
+        shift -= 1530;
     return HueShift{shift / 255, shift % 255};
 }
 
@@ -46,7 +49,8 @@ inline uint32_t TransformPixel(int32_t blue, int32_t green, int32_t red, const H
     } else {
         base = 3, hi = green, lo = red, l = blue - red;
     }
-    if (blue > hi) base = 5, hi = blue, l = red - green;
+    if (blue > hi)
+        base = 5, hi = blue, l = red - green;
     const int32_t max = hi;
     const int32_t min = lo < blue ? lo : blue;
     const int32_t d = max - min;
@@ -68,8 +72,8 @@ inline uint32_t TransformPixel(int32_t blue, int32_t green, int32_t red, const H
             sector += 1;
         }
         sector %= 6;
-        value += (t.gray[span] & kSectorMask[sector]) +
-                 static_cast<uint32_t>(((span * v + 128) >> 8) * kSectorStep[sector]);
+        value +=
+            (t.gray[span] & kSectorMask[sector]) + static_cast<uint32_t>(((span * v + 128) >> 8) * kSectorStep[sector]);
     }
     return value;
 }

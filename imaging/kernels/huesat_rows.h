@@ -12,7 +12,6 @@ namespace tavrin {
 void HueSatArea8_C(const KernelArea& area, const HueSatTables& tables, huesat::HueShift shift);
 void HueSatArea8_AVX2(const KernelArea& area, const HueSatTables& tables, huesat::HueShift shift);
 void HueSatArea16_C(const KernelArea& area, const HueSatTables& tables, huesat::HueShift shift, int32_t sampleShift);
-void HueSatArea16_AVX2(const KernelArea& area, const HueSatTables& tables, huesat::HueShift shift,
-                       int32_t sampleShift);
+void HueSatArea16_AVX2(const KernelArea& area, const HueSatTables& tables, huesat::HueShift shift, int32_t sampleShift);
 
 }  // namespace tavrin

@@ -30,19 +30,19 @@ struct KernelArea {
 namespace {
 
 inline KernelArea AreaOf(uint8_t* dst, const uint8_t* src, const KernelRect& rect, int32_t dstX, int32_t dstY,
-                       uint16_t dstBytesPerPixel, uint16_t srcBytesPerPixel, int32_t dstStride, int32_t srcStride) {
+                         uint16_t dstBytesPerPixel, uint16_t srcBytesPerPixel, int32_t dstStride, int32_t srcStride) {
     return KernelArea{dst,
-                    src,
-                    rect.left,
-                    rect.top,
-                    rect.right - rect.left,
-                    rect.bottom - rect.top,
-                    dstX,
-                    dstY,
-                    dstBytesPerPixel,
-                    srcBytesPerPixel,
-                    dstStride,
-                    srcStride};
+                      src,
+                      rect.left,
+                      rect.top,
+                      rect.right - rect.left,
+                      rect.bottom - rect.top,
+                      dstX,
+                      dstY,
+                      dstBytesPerPixel,
+                      srcBytesPerPixel,
+                      dstStride,
+                      srcStride};
 }
 
 // Start of row y of the area (first pixel of the rectangle) in either image.
@@ -96,5 +96,4 @@ inline int32_t ToneBits(const void* params) { return static_cast<const ToneParam
 }  // namespace tavrin
 
 // The area of the kernel call whose body this stands in (TAVRIN_PIXEL_KERNEL).
-#define TAVRIN_KERNEL_AREA \
-    AreaOf(dst, src, rect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride)
+#define TAVRIN_KERNEL_AREA AreaOf(dst, src, rect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride)

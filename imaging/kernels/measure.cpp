@@ -24,7 +24,8 @@ Region RegionOf(const uint8_t* dst, const KernelRect& rect, int32_t dstX, int32_
 
 // Mean by unsigned division (truncation); an empty area gives 0.
 int32_t Mean(uint64_t sum, const Region& r) {
-    if (r.width <= 0 || r.height <= 0) return 0;
+    if (r.width <= 0 || r.height <= 0)
+        return 0;
     return static_cast<int32_t>(sum / (static_cast<uint64_t>(r.width) * static_cast<uint64_t>(r.height)));
 }
 

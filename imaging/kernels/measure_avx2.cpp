@@ -22,7 +22,8 @@ uint64_t SumBytes_AVX2(const uint8_t* row, int32_t count) {
         acc = _mm256_add_epi64(acc, _mm256_sad_epu8(v, _mm256_setzero_si256()));
     }
     uint64_t sum = HorizontalSum64(acc);
-    for (; x < count; ++x) sum += row[x];
+    for (; x < count; ++x)
+        sum += row[x];
     return sum;
 }
 

@@ -7,8 +7,8 @@
 namespace tavrin {
 namespace {
 
-int32_t Respace(uint8_t* dst, const uint8_t* src, const KernelRect& rect, int32_t dstX, int32_t dstY,
-                uint16_t dstBpp, uint16_t srcBpp, int32_t dstStride, int bytesPerPixel) {
+int32_t Respace(uint8_t* dst, const uint8_t* src, const KernelRect& rect, int32_t dstX, int32_t dstY, uint16_t dstBpp,
+                uint16_t srcBpp, int32_t dstStride, int bytesPerPixel) {
     if (dstBpp != bytesPerPixel || srcBpp != bytesPerPixel) {
         return 0;
     }

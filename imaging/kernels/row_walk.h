@@ -31,7 +31,8 @@ void WalkRows(const KernelArea& a, RowOrder order, RowFunction&& convertRow) {
 template <typename PixelFunction>
 void WalkPixels(const KernelArea& a, RowOrder order, PixelFunction&& convert) {
     WalkRows(a, order, [&](uint8_t* d, const uint8_t* s, int32_t width) {
-        for (int32_t x = 0; x < width; ++x) convert(d + x * a.dstBytesPerPixel, s + x * a.srcBytesPerPixel);
+        for (int32_t x = 0; x < width; ++x)
+            convert(d + x * a.dstBytesPerPixel, s + x * a.srcBytesPerPixel);
     });
 }
 

@@ -19,9 +19,9 @@ int32_t SourceStep(int32_t step, float ratio, int32_t limit) {
     return static_cast<int32_t>(position);
 }
 
-int32_t Scale(uint8_t* dst, const uint8_t* src, const KernelRect& dstRect, const KernelRect& srcRect,
-              ImageSize dstSize, ImageSize srcSize, uint16_t dstBpp, uint16_t srcBpp, int32_t dstStride,
-              int32_t srcStride, int pixelBytes) {
+int32_t Scale(uint8_t* dst, const uint8_t* src, const KernelRect& dstRect, const KernelRect& srcRect, ImageSize dstSize,
+              ImageSize srcSize, uint16_t dstBpp, uint16_t srcBpp, int32_t dstStride, int32_t srcStride,
+              int pixelBytes) {
     const int32_t dstWidth = dstRect.right - dstRect.left;
     const int32_t dstHeight = dstRect.bottom - dstRect.top;
     if (dstBpp < pixelBytes || srcBpp < pixelBytes) {
@@ -49,8 +49,8 @@ int32_t Scale(uint8_t* dst, const uint8_t* src, const KernelRect& dstRect, const
             sourceOffsets[k] = static_cast<int32_t>(sourceColumn * srcBpp);
         }
         for (int32_t i = rowFirst; i < rowLast; ++i) {
-            const int64_t sourceRow = std::clamp<int64_t>(int64_t{srcRect.bottom} - 1 - SourceStep(i, fy, srcSize.height),
-                                                          0, srcSize.height - 1);
+            const int64_t sourceRow = std::clamp<int64_t>(
+                int64_t{srcRect.bottom} - 1 - SourceStep(i, fy, srcSize.height), 0, srcSize.height - 1);
             const uint8_t* srcLine = src + static_cast<ptrdiff_t>(sourceRow) * srcStride;
             uint8_t* to = dst + static_cast<ptrdiff_t>(dstRect.top + i) * dstStride +
                           static_cast<ptrdiff_t>(dstRect.left + blockFirst) * dstBpp;
@@ -75,13 +75,13 @@ int32_t Scale(uint8_t* dst, const uint8_t* src, const KernelRect& dstRect, const
 }  // namespace
 
 TAVRIN_SCALE_KERNEL(ScaleGray8) {
-    return Scale(dst, src, dstRect, srcRect, dstSize, srcSize, dstBytesPerPixel, srcBytesPerPixel, dstStride,
-                 srcStride, 1);
+    return Scale(dst, src, dstRect, srcRect, dstSize, srcSize, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride,
+                 1);
 }
 
 TAVRIN_SCALE_KERNEL(ScaleRgb24) {
-    return Scale(dst, src, dstRect, srcRect, dstSize, srcSize, dstBytesPerPixel, srcBytesPerPixel, dstStride,
-                 srcStride, 3);
+    return Scale(dst, src, dstRect, srcRect, dstSize, srcSize, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride,
+                 3);
 }
 
 }  // namespace tavrin

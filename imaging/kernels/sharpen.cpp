@@ -15,7 +15,8 @@ int32_t StrengthOf(const void* params) { return Clamp(ToneValue(params), 0, 30);
 // zero), limited to 0..maxValue. The two-pixel frame is not touched.
 template <typename Sample>
 void Sharpen(const KernelArea& a, int32_t channels, int32_t strength, int32_t maxValue) {
-    if (a.width <= 4 || a.height <= 4) return;
+    if (a.width <= 4 || a.height <= 4)
+        return;
     constexpr int32_t kSampleBytes = sizeof(Sample);
     const auto sample = [&](int32_t x, int32_t y, int32_t c) {
         const uint8_t* p = SourceRowOf(a, y) + x * a.srcBytesPerPixel + c * kSampleBytes;
@@ -27,7 +28,8 @@ void Sharpen(const KernelArea& a, int32_t channels, int32_t strength, int32_t ma
             for (int32_t c = 0; c < channels; ++c) {
                 int32_t sum = 0;
                 for (int32_t dy = -2; dy <= 1; ++dy) {
-                    for (int32_t dx = -2; dx <= 1; ++dx) sum += sample(x + dx, y + dy, c);
+                    for (int32_t dx = -2; dx <= 1; ++dx)
+                        sum += sample(x + dx, y + dy, c);
                 }
                 const int32_t mean = sum >> 4;
                 const int32_t v = sample(x, y, c);
@@ -51,7 +53,8 @@ void Sharpen16ByColumns(const KernelArea& a, int32_t channels, int32_t strength,
         Sharpen<uint16_t>(a, channels, strength, maxValue);
         return;
     }
-    if (a.width <= 4 || a.height <= 4) return;
+    if (a.width <= 4 || a.height <= 4)
+        return;
     constexpr int32_t kSegment = 1024;  // output samples per segment
     uint32_t columns[kSegment + 3 * 8];
     const int32_t begin = 2 * spp;
@@ -79,7 +82,8 @@ void Sharpen16ByColumns(const KernelArea& a, int32_t channels, int32_t strength,
             }
             int32_t channel = s0 % spp;
             for (int32_t i = s0; i < s1; ++i, channel = channel + 1 == spp ? 0 : channel + 1) {
-                if (channel >= channels) continue;
+                if (channel >= channels)
+                    continue;
                 const uint32_t* col = columns + (i - c0);
                 const auto sum = static_cast<int32_t>(col[-2 * spp] + col[-spp] + col[0] + col[spp]);
                 const int32_t v = Load16(rows[2] + 2 * i);

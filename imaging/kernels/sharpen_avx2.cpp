@@ -34,16 +34,19 @@ inline int32_t ScalarOut(int32_t v, int32_t sum, int32_t strength) {
 
 static bool TrySharpen8(const KernelArea& area, int32_t channels, int32_t strength) {
     const int32_t bpp = area.srcBytesPerPixel;
-    if (bpp != area.dstBytesPerPixel) return false;
+    if (bpp != area.dstBytesPerPixel)
+        return false;
     const bool whole = (channels == 1 && bpp == 1) || (channels == 3 && bpp == 3);
     const bool keepFourth = channels == 3 && bpp == 4;
-    if (!whole && !keepFourth) return false;
-    if (area.width <= 4 || area.height <= 4) return true;
+    if (!whole && !keepFourth)
+        return false;
+    if (area.width <= 4 || area.height <= 4)
+        return true;
     const __m256i vStrength = _mm256_set1_epi16(static_cast<int16_t>(strength));
     const __m256i fourth = _mm256_set1_epi32(static_cast<int32_t>(0xFF000000u));
     const __m128i fourth128 = _mm256_castsi256_si128(fourth);
     alignas(32) uint16_t columns[kSegment + 64];
-    const int32_t begin = 2 * bpp;              // first output byte of a row
+    const int32_t begin = 2 * bpp;               // first output byte of a row
     const int32_t end = (area.width - 2) * bpp;  // one past the last
     for (int32_t y = 2; y <= area.height - 3; ++y) {
         const uint8_t* rows[4] = {SourceRowOf(area, y - 2), SourceRowOf(area, y - 1), SourceRowOf(area, y),
@@ -108,7 +111,8 @@ static bool TrySharpen8(const KernelArea& area, int32_t channels, int32_t streng
                 _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), bytes);
             }
             for (; i < s1; ++i) {
-                if (keepFourth && i % 4 == 3) continue;
+                if (keepFourth && i % 4 == 3)
+                    continue;
                 const int32_t window = col[i - s0 - 2 * bpp] + col[i - s0 - bpp] + col[i - s0] + col[i - s0 + bpp];
                 out[i] = static_cast<uint8_t>(ScalarOut(in[i], window, strength));
             }
@@ -118,7 +122,8 @@ static bool TrySharpen8(const KernelArea& area, int32_t channels, int32_t streng
 }
 
 void Sharpen8_AVX2(const KernelArea& area, int32_t channels, int32_t strength) {
-    if (!TrySharpen8(area, channels, strength)) Sharpen8_C(area, channels, strength);
+    if (!TrySharpen8(area, channels, strength))
+        Sharpen8_C(area, channels, strength);
 }
 
 }  // namespace tavrin

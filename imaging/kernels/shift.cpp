@@ -41,7 +41,8 @@ void Rgb64ShiftOpaque_SSE2(uint8_t* dst, const uint8_t* src, int32_t width, int 
     int32_t x = 0;
     for (; x + 2 <= width; x += 2) {
         const __m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 8 * x));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 8 * x), _mm_or_si128(_mm_sll_epi16(pixels, shiftCount), opaque));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 8 * x),
+                         _mm_or_si128(_mm_sll_epi16(pixels, shiftCount), opaque));
     }
     Rgb64ShiftOpaque_C(dst + 8 * x, src + 8 * x, width - x, shift);
 }

@@ -46,14 +46,11 @@ struct TableStep {
 }  // namespace
 }  // namespace tavrin
 
-#define TAVRIN_TONE_KERNEL(name, Step, sampleBytes, channels)                                                   \
-    TAVRIN_PIXEL_KERNEL(name) {                                                                                \
-        return RunToneStep<Step, sampleBytes, channels>(                                                       \
-            TAVRIN_KERNEL_AREA, params);                                                                  \
-    }
+#define TAVRIN_TONE_KERNEL(name, Step, sampleBytes, channels) \
+    TAVRIN_PIXEL_KERNEL(name) { return RunToneStep<Step, sampleBytes, channels>(TAVRIN_KERNEL_AREA, params); }
 
-#define TAVRIN_TONE_FAMILY(family, Step)            \
-    TAVRIN_TONE_KERNEL(family##8Mono, Step, 1, 1)   \
-    TAVRIN_TONE_KERNEL(family##8Rgb, Step, 1, 3)    \
-    TAVRIN_TONE_KERNEL(family##16Mono, Step, 2, 1)  \
+#define TAVRIN_TONE_FAMILY(family, Step)           \
+    TAVRIN_TONE_KERNEL(family##8Mono, Step, 1, 1)  \
+    TAVRIN_TONE_KERNEL(family##8Rgb, Step, 1, 3)   \
+    TAVRIN_TONE_KERNEL(family##16Mono, Step, 2, 1) \
     TAVRIN_TONE_KERNEL(family##16Rgb, Step, 2, 3)

@@ -14,19 +14,23 @@ namespace {
 // The composed 8-bit table: entry i is sample i after each active step in turn.
 void ToneCurve8(const KernelArea& area, int32_t channels, const ToneCurveParams& p, bool limitGammaExponent) {
     uint8_t table[256];
-    for (int32_t i = 0; i < 256; ++i) table[i] = static_cast<uint8_t>(i);
+    for (int32_t i = 0; i < 256; ++i)
+        table[i] = static_cast<uint8_t>(i);
     uint8_t step[256];
     if (p.gamma != kNeutralGammaSetting) {
         BuildGammaTable8(p.gamma, limitGammaExponent, step);
-        for (uint8_t& entry : table) entry = step[entry];
+        for (uint8_t& entry : table)
+            entry = step[entry];
     }
     if (p.contrast != 0) {
         BuildContrastTable8(p.contrast, step);
-        for (uint8_t& entry : table) entry = step[entry];
+        for (uint8_t& entry : table)
+            entry = step[entry];
     }
     if (p.brightness != 0) {
         const float factor = BrightnessFactor(p.brightness);
-        for (uint8_t& entry : table) entry = static_cast<uint8_t>(BrightSample(entry, factor, 255));
+        for (uint8_t& entry : table)
+            entry = static_cast<uint8_t>(BrightSample(entry, factor, 255));
     }
     Kernels().applyTable8(area, channels, table);
 }
@@ -38,28 +42,34 @@ void ToneCurve8(const KernelArea& area, int32_t channels, const ToneCurveParams&
 // itself.
 // Returns false when only brightness is active.
 bool ToneCurve16(const KernelArea& area, int32_t channels, const ToneCurveParams& p) {
-    if (p.gamma == kNeutralGammaSetting && p.contrast == 0) return false;
+    if (p.gamma == kNeutralGammaSetting && p.contrast == 0)
+        return false;
     const int32_t size = 1 << SignificantBits(p.bits);
     // The sensor's 10 bits fit on the stack; wider tables come from the heap.
     constexpr int32_t kLocalSize = 1024;
     uint16_t local[2 * kLocalSize];
     std::unique_ptr<uint16_t[]> wide;
-    if (size > kLocalSize) wide.reset(new uint16_t[2 * static_cast<size_t>(size)]);
+    if (size > kLocalSize)
+        wide.reset(new uint16_t[2 * static_cast<size_t>(size)]);
     uint16_t* table = wide ? wide.get() : local;
     uint16_t* step = table + size;
-    for (int32_t i = 0; i < size; ++i) table[i] = static_cast<uint16_t>(i);
+    for (int32_t i = 0; i < size; ++i)
+        table[i] = static_cast<uint16_t>(i);
     if (p.gamma != kNeutralGammaSetting) {
         BuildGammaTable16(p.gamma, p.bits, step);
-        for (int32_t i = 0; i < size; ++i) table[i] = step[table[i]];
+        for (int32_t i = 0; i < size; ++i)
+            table[i] = step[table[i]];
     }
     if (p.contrast != 0) {
         BuildContrastTable16(p.contrast, p.bits, step);
-        for (int32_t i = 0; i < size; ++i) table[i] = step[table[i]];
+        for (int32_t i = 0; i < size; ++i)
+            table[i] = step[table[i]];
     }
     if (p.brightness != 0) {
         const float factor = BrightnessFactor(p.brightness);
         const int32_t maxValue = MaxValueOf(p.bits);
-        for (int32_t i = 0; i < size; ++i) table[i] = static_cast<uint16_t>(BrightSample(table[i], factor, maxValue));
+        for (int32_t i = 0; i < size; ++i)
+            table[i] = static_cast<uint16_t>(BrightSample(table[i], factor, maxValue));
     }
     Kernels().applyTable16(area, channels, table, size);
     return true;
@@ -74,7 +84,8 @@ struct ToneCurveStep {
     }
     static void Apply16(const KernelArea& area, int32_t channels, const void* params) {
         const ToneCurveParams& p = CurveOf(params);
-        if (ToneCurve16(area, channels, p)) return;
+        if (ToneCurve16(area, channels, p))
+            return;
         Kernels().bright(area, channels, BrightnessFactor(p.brightness), 2, MaxValueOf(p.bits));
     }
 };

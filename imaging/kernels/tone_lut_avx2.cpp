@@ -54,10 +54,12 @@ inline __m256i Lookup(const ByteTable& t, __m256i index) {
 // byte of a row goes through the table except the fourth of each pixel.
 static bool TryApplyTable8(const KernelArea& area, int32_t channels, const uint8_t* table256) {
     const int32_t bpp = area.srcBytesPerPixel;
-    if (bpp != area.dstBytesPerPixel) return false;
+    if (bpp != area.dstBytesPerPixel)
+        return false;
     const bool whole = (channels == 1 && bpp == 1) || (channels == 3 && bpp == 3);
     const bool keepFourth = channels == 3 && bpp == 4;
-    if (!whole && !keepFourth) return false;
+    if (!whole && !keepFourth)
+        return false;
     const ByteTable t = Rows(table256);
     const __m256i fourth = _mm256_set1_epi32(static_cast<int32_t>(0xFF000000u));
     const int32_t rowBytes = area.width * bpp;
@@ -68,16 +70,19 @@ static bool TryApplyTable8(const KernelArea& area, int32_t channels, const uint8
         for (; i + 32 <= rowBytes; i += 32) {
             const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + i));
             __m256i mapped = Lookup(t, v);
-            if (keepFourth) mapped = _mm256_blendv_epi8(mapped, v, fourth);
+            if (keepFourth)
+                mapped = _mm256_blendv_epi8(mapped, v, fourth);
             _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), mapped);
         }
-        for (; i < rowBytes; ++i) out[i] = (keepFourth && i % 4 == 3) ? in[i] : table256[in[i]];
+        for (; i < rowBytes; ++i)
+            out[i] = (keepFourth && i % 4 == 3) ? in[i] : table256[in[i]];
     }
     return true;
 }
 
 void ApplyTable8_AVX2(const KernelArea& area, int32_t channels, const uint8_t* table256) {
-    if (!TryApplyTable8(area, channels, table256)) ApplyTable8_C(area, channels, table256);
+    if (!TryApplyTable8(area, channels, table256))
+        ApplyTable8_C(area, channels, table256);
 }
 
 }  // namespace tavrin

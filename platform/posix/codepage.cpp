@@ -12,8 +12,7 @@ constexpr size_t kMaxAnsiBytes = 1023;
 
 // Converts between encodings in one go; nullopt when a character has no
 // representation or the output would exceed limit bytes.
-std::optional<std::string> Iconv(const char* to, const char* from, const char* input, size_t inputBytes,
-                                 size_t limit) {
+std::optional<std::string> Iconv(const char* to, const char* from, const char* input, size_t inputBytes, size_t limit) {
     iconv_t cd = iconv_open(to, from);
     if (cd == reinterpret_cast<iconv_t>(-1)) {
         return std::nullopt;
@@ -41,8 +40,8 @@ std::optional<std::string> Utf16ToAnsi(const char16_t* text) {
     while (text[units] != 0) {
         ++units;
     }
-    return Iconv(nl_langinfo(CODESET), "UTF-16LE", reinterpret_cast<const char*>(text),
-                 units * sizeof(char16_t), kMaxAnsiBytes);
+    return Iconv(nl_langinfo(CODESET), "UTF-16LE", reinterpret_cast<const char*>(text), units * sizeof(char16_t),
+                 kMaxAnsiBytes);
 }
 
 std::u16string AnsiToUtf16(const std::string& text) {

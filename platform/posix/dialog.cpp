@@ -21,7 +21,8 @@ private:
 // The folder of the shared object this code is linked into.
 std::string OwnFolder() {
     Dl_info info{};
-    if (dladdr(reinterpret_cast<void*>(&OwnFolder), &info) == 0 || !info.dli_fname) return {};
+    if (dladdr(reinterpret_cast<void*>(&OwnFolder), &info) == 0 || !info.dli_fname)
+        return {};
     std::string path = info.dli_fname;
     const auto slash = path.rfind('/');
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
@@ -33,7 +34,8 @@ bool JapaneseUserInterface() {
     // The first of these that is set decides, as for the C library's messages.
     for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
         const char* value = std::getenv(name);
-        if (value && *value) return std::string(value).rfind("ja", 0) == 0;
+        if (value && *value)
+            return std::string(value).rfind("ja", 0) == 0;
     }
     return false;
 }
@@ -41,8 +43,10 @@ bool JapaneseUserInterface() {
 std::unique_ptr<RuntimeModule> RuntimeModule::Load(const std::string& fileName) {
     const std::string folder = OwnFolder();
     void* handle = folder.empty() ? nullptr : dlopen((folder + fileName).c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle) handle = dlopen(fileName.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle) return nullptr;
+    if (!handle)
+        handle = dlopen(fileName.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle)
+        return nullptr;
     return std::make_unique<PosixModule>(handle);
 }
 

@@ -10,8 +10,7 @@ class NoDriverBackend final : public DriverBackend {
 public:
     DeviceHandle Open(const char*) override { return kInvalidDeviceHandle; }
 
-    int IoControl(DeviceHandle, uint32_t, const void*, uint32_t, void*, uint32_t,
-                  uint32_t* bytesReturned) override {
+    int IoControl(DeviceHandle, uint32_t, const void*, uint32_t, void*, uint32_t, uint32_t* bytesReturned) override {
         if (bytesReturned != nullptr) {
             *bytesReturned = 0;
         }

@@ -27,12 +27,8 @@ bool IsReplaceableFile(const char* path) {
     return S_ISREG(status.st_mode);
 }
 
-bool MoveOverFile(const char* from, const char* to) {
-    return std::rename(from, to) == 0;
-}
+bool MoveOverFile(const char* from, const char* to) { return std::rename(from, to) == 0; }
 
-bool RemoveFile(const char* path) {
-    return unlink(path) == 0;
-}
+bool RemoveFile(const char* path) { return unlink(path) == 0; }
 
 }  // namespace tavrin::platform

@@ -35,15 +35,18 @@ const char* const kSchema =
 char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
-    if (text.size() < prefix.size()) return false;
+    if (text.size() < prefix.size())
+        return false;
     for (size_t i = 0; i < prefix.size(); ++i) {
-        if (AsciiLower(text[i]) != AsciiLower(prefix[i])) return false;
+        if (AsciiLower(text[i]) != AsciiLower(prefix[i]))
+            return false;
     }
     return true;
 }
 
 std::string HomeDirectory() {
-    if (const char* home = std::getenv("HOME"); home && *home) return home;
+    if (const char* home = std::getenv("HOME"); home && *home)
+        return home;
     struct passwd entry {};
     struct passwd* found = nullptr;
     char buffer[4096];
@@ -54,13 +57,15 @@ std::string HomeDirectory() {
 }
 
 std::string DatabasePath() {
-    if (const char* path = std::getenv("TAVRIN_REGISTRY"); path && *path) return path;
+    if (const char* path = std::getenv("TAVRIN_REGISTRY"); path && *path)
+        return path;
     // A relative XDG_CONFIG_HOME is to be ignored.
     if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && config[0] == '/') {
         return std::string(config) + "/Quenor/registry.sqlite3";
     }
     const std::string home = HomeDirectory();
-    if (home.empty()) return {};
+    if (home.empty())
+        return {};
     return home + "/.config/Quenor/registry.sqlite3";
 }
 
@@ -68,14 +73,16 @@ std::string DatabasePath() {
 void CreateParentDirectories(const std::string& file) {
     for (size_t slash = file.find('/', 1); slash != std::string::npos; slash = file.find('/', slash + 1)) {
         const std::string directory = file.substr(0, slash);
-        if (mkdir(directory.c_str(), 0700) != 0 && errno != EEXIST) return;
+        if (mkdir(directory.c_str(), 0700) != 0 && errno != EEXIST)
+            return;
     }
 }
 
 class Statement {
 public:
     Statement(sqlite3* db, const char* sql) {
-        if (sqlite3_prepare_v2(db, sql, -1, &statement_, nullptr) != SQLITE_OK) statement_ = nullptr;
+        if (sqlite3_prepare_v2(db, sql, -1, &statement_, nullptr) != SQLITE_OK)
+            statement_ = nullptr;
     }
     ~Statement() { sqlite3_finalize(statement_); }
     Statement(const Statement&) = delete;
@@ -83,18 +90,19 @@ public:
 
     bool ok() const { return statement_ != nullptr; }
     Statement& Bind(int index, const std::string& text) {
-        if (statement_) sqlite3_bind_text(statement_, index, text.data(), static_cast<int>(text.size()),
-                                          SQLITE_TRANSIENT);
+        if (statement_)
+            sqlite3_bind_text(statement_, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
         return *this;
     }
     Statement& Bind(int index, int64_t number) {
-        if (statement_) sqlite3_bind_int64(statement_, index, number);
+        if (statement_)
+            sqlite3_bind_int64(statement_, index, number);
         return *this;
     }
     Statement& BindBlob(int index, const void* data, size_t size) {
         // A zero-length blob must still be a blob, not NULL.
-        if (statement_) sqlite3_bind_blob(statement_, index, size ? data : "", static_cast<int>(size),
-                                          SQLITE_TRANSIENT);
+        if (statement_)
+            sqlite3_bind_blob(statement_, index, size ? data : "", static_cast<int>(size), SQLITE_TRANSIENT);
         return *this;
     }
     // SQLITE_ROW, SQLITE_DONE or an error.
@@ -126,7 +134,8 @@ public:
     // Runs body inside one write transaction; commits when it returns true.
     template <typename Body>
     bool Write(Body&& body) {
-        if (sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) return false;
+        if (sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
+            return false;
         if (!body() || sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
             sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
             return false;
@@ -136,16 +145,19 @@ public:
 
     // The stored spelling of an existing key's path.
     std::optional<std::string> FindKey(const std::string& path) {
-        if (path.empty()) return path;  // HKEY_CURRENT_USER itself
+        if (path.empty())
+            return path;  // HKEY_CURRENT_USER itself
         Statement find(db_, "SELECT path FROM keys WHERE path = ?1");
-        if (find.Bind(1, path).Step() != SQLITE_ROW) return std::nullopt;
+        if (find.Bind(1, path).Step() != SQLITE_ROW)
+            return std::nullopt;
         return find.Text(0);
     }
 
     std::vector<std::string> AllKeys() {
         std::vector<std::string> keys;
         Statement all(db_, "SELECT path FROM keys");
-        while (all.Step() == SQLITE_ROW) keys.push_back(all.Text(0));
+        while (all.Step() == SQLITE_ROW)
+            keys.push_back(all.Text(0));
         return keys;
     }
 
@@ -171,9 +183,8 @@ std::shared_ptr<Database> Database::OpenFile(const std::string& path) {
     sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
     sqlite3_exec(db, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
     std::shared_ptr<Database> database(new Database(db));
-    const bool schemaReady = database->Write([&] {
-        return sqlite3_exec(db, kSchema, nullptr, nullptr, nullptr) == SQLITE_OK;
-    });
+    const bool schemaReady =
+        database->Write([&] { return sqlite3_exec(db, kSchema, nullptr, nullptr, nullptr) == SQLITE_OK; });
     return schemaReady ? database : nullptr;
 }
 
@@ -181,7 +192,8 @@ std::shared_ptr<Database> Database::OpenFile(const std::string& path) {
 // another store.
 std::optional<std::pair<dev_t, ino_t>> FileIdentity(const std::string& path) {
     struct stat status {};
-    if (stat(path.c_str(), &status) != 0) return std::nullopt;
+    if (stat(path.c_str(), &status) != 0)
+        return std::nullopt;
     return std::pair{status.st_dev, status.st_ino};
 }
 
@@ -193,7 +205,8 @@ std::shared_ptr<Database> Database::ForCurrentPath() {
     static std::optional<std::pair<dev_t, ino_t>> cachedIdentity;
     static std::shared_ptr<Database> cached;
     const std::string path = DatabasePath();
-    if (path.empty()) return nullptr;
+    if (path.empty())
+        return nullptr;
     std::lock_guard lock(cacheMutex);
     if (!cached || path != cachedPath || FileIdentity(path) != cachedIdentity) {
         cached = OpenFile(path);
@@ -205,13 +218,16 @@ std::shared_ptr<Database> Database::ForCurrentPath() {
 
 // Joins parent and relative path; nullopt for an empty component.
 std::optional<std::string> JoinPath(const std::string& parent, const std::string& path) {
-    if (path.empty()) return parent;
+    if (path.empty())
+        return parent;
     size_t start = 0;
     while (true) {
         const size_t end = path.find('\\', start);
         const size_t length = (end == std::string::npos ? path.size() : end) - start;
-        if (length == 0) return std::nullopt;
-        if (end == std::string::npos) break;
+        if (length == 0)
+            return std::nullopt;
+        if (end == std::string::npos)
+            break;
         start = end + 1;
     }
     return parent.empty() ? path : parent + "\\" + path;
@@ -228,9 +244,11 @@ struct RegistryKey::Impl {
     // and a relative path name; nothing for a malformed path or no store.
     static std::optional<Impl> Resolve(const RegistryKey* parent, const std::string& path) {
         auto full = JoinPath(parent ? parent->impl_->path : std::string(), path);
-        if (!full) return std::nullopt;
+        if (!full)
+            return std::nullopt;
         auto database = parent ? parent->impl_->database : Database::ForCurrentPath();
-        if (!database) return std::nullopt;
+        if (!database)
+            return std::nullopt;
         return Impl{std::move(database), std::move(*full), false};
     }
 };
@@ -240,19 +258,23 @@ RegistryKey::~RegistryKey() = default;
 
 std::unique_ptr<RegistryKey> RegistryKey::Open(const RegistryKey* parent, const std::string& path) {
     auto target = Impl::Resolve(parent, path);
-    if (!target) return nullptr;
+    if (!target)
+        return nullptr;
     std::lock_guard lock(target->database->mutex());
     auto stored = target->database->FindKey(target->path);
-    if (!stored) return nullptr;
+    if (!stored)
+        return nullptr;
     target->path = std::move(*stored);
     return std::unique_ptr<RegistryKey>(new RegistryKey(std::make_unique<Impl>(std::move(*target))));
 }
 
 std::unique_ptr<RegistryKey> RegistryKey::Create(const RegistryKey* parent, const std::string& path) {
     // As on Windows, a key opened for reading cannot take subkeys.
-    if (parent && !parent->impl_->writable) return nullptr;
+    if (parent && !parent->impl_->writable)
+        return nullptr;
     auto target = Impl::Resolve(parent, path);
-    if (!target) return nullptr;
+    if (!target)
+        return nullptr;
     Database& database = *target->database;
     std::lock_guard lock(database.mutex());
     std::optional<std::string> stored;
@@ -262,36 +284,38 @@ std::unique_ptr<RegistryKey> RegistryKey::Create(const RegistryKey* parent, cons
         while (!target->path.empty() && end != std::string::npos) {
             end = target->path.find('\\', end == 0 ? 0 : end + 1);
             Statement insert(database.handle(), "INSERT OR IGNORE INTO keys(path) VALUES(?1)");
-            if (insert.Bind(1, target->path.substr(0, end)).Step() != SQLITE_DONE) return false;
+            if (insert.Bind(1, target->path.substr(0, end)).Step() != SQLITE_DONE)
+                return false;
         }
         stored = database.FindKey(target->path);
         return stored.has_value();
     });
-    if (!created) return nullptr;
+    if (!created)
+        return nullptr;
     target->path = std::move(*stored);
     target->writable = true;
     return std::unique_ptr<RegistryKey>(new RegistryKey(std::make_unique<Impl>(std::move(*target))));
 }
 
-bool RegistryKey::Exists(const RegistryKey* parent, const std::string& path) {
-    return Open(parent, path) != nullptr;
-}
+bool RegistryKey::Exists(const RegistryKey* parent, const std::string& path) { return Open(parent, path) != nullptr; }
 
 bool RegistryKey::DeleteTree(const RegistryKey* parent, const std::string& path) {
     auto target = Impl::Resolve(parent, path);
-    if (!target || target->path.empty()) return false;
+    if (!target || target->path.empty())
+        return false;
     Database& database = *target->database;
     std::lock_guard lock(database.mutex());
     return database.Write([&] {
         const std::string below = target->path + "\\";
         for (const std::string& key : database.AllKeys()) {
-            if (!StartsWithNoCase(key, below) && !(key.size() == target->path.size() &&
-                                                   StartsWithNoCase(key, target->path))) {
+            if (!StartsWithNoCase(key, below) &&
+                !(key.size() == target->path.size() && StartsWithNoCase(key, target->path))) {
                 continue;
             }
             Statement values(database.handle(), "DELETE FROM vals WHERE key = ?1");
             Statement self(database.handle(), "DELETE FROM keys WHERE path = ?1");
-            if (values.Bind(1, key).Step() != SQLITE_DONE || self.Bind(1, key).Step() != SQLITE_DONE) return false;
+            if (values.Bind(1, key).Step() != SQLITE_DONE || self.Bind(1, key).Step() != SQLITE_DONE)
+                return false;
         }
         return true;
     });
@@ -301,9 +325,11 @@ bool RegistryKey::ReadDword(const std::string& name, int32_t& field) const {
     Database& database = *impl_->database;
     std::lock_guard lock(database.mutex());
     Statement read(database.handle(), "SELECT data FROM vals WHERE key = ?1 AND name = ?2");
-    if (read.Bind(1, impl_->path).Bind(2, name).Step() != SQLITE_ROW) return false;
+    if (read.Bind(1, impl_->path).Bind(2, name).Step() != SQLITE_ROW)
+        return false;
     const size_t size = read.Bytes(0);
-    if (size > 4) return false;
+    if (size > 4)
+        return false;
     const auto* bytes = static_cast<const uint8_t*>(read.Blob(0));
     uint32_t value = static_cast<uint32_t>(field);
     for (size_t i = 0; i < size; ++i) {
@@ -320,12 +346,14 @@ bool RegistryKey::WriteDword(const std::string& name, uint32_t value) {
 }
 
 bool RegistryKey::WriteValue(const std::string& name, uint32_t type, const void* data, size_t size) {
-    if (!impl_->writable || impl_->path.empty()) return false;
+    if (!impl_->writable || impl_->path.empty())
+        return false;
     Database& database = *impl_->database;
     std::lock_guard lock(database.mutex());
     return database.Write([&] {
         // A key deleted since it was opened takes no more values.
-        if (!database.FindKey(impl_->path)) return false;
+        if (!database.FindKey(impl_->path))
+            return false;
         Statement write(database.handle(), "INSERT OR REPLACE INTO vals(key, name, type, data) VALUES(?1, ?2, ?3, ?4)");
         return write.Bind(1, impl_->path).Bind(2, name).Bind(3, int64_t{type}).BindBlob(4, data, size).Step() ==
                SQLITE_DONE;
@@ -352,7 +380,8 @@ std::vector<std::string> RegistryKey::ValueNames() const {
     Statement names(database.handle(), "SELECT name FROM vals WHERE key = ?1");
     names.Bind(1, impl_->path);
     std::vector<std::string> result;
-    while (names.Step() == SQLITE_ROW) result.push_back(names.Text(0));
+    while (names.Step() == SQLITE_ROW)
+        result.push_back(names.Text(0));
     return result;
 }
 

@@ -32,8 +32,7 @@ int OpenObject(const std::string& name, bool& created) {
 
 }  // namespace
 
-std::unique_ptr<SharedMemory> SharedMemory::OpenOrCreate(const std::string& name, size_t size,
-                                                         size_t zeroedPrefix) {
+std::unique_ptr<SharedMemory> SharedMemory::OpenOrCreate(const std::string& name, size_t size, size_t zeroedPrefix) {
     bool created = false;
     const int fd = OpenObject(name, created);
     if (fd < 0) {
@@ -41,7 +40,7 @@ std::unique_ptr<SharedMemory> SharedMemory::OpenOrCreate(const std::string& name
     }
     // A creator in another process may not have sized the block yet; growing
     // it here is harmless, as new bytes read as zero and old ones stay.
-    struct stat info{};
+    struct stat info {};
     if (fstat(fd, &info) != 0 ||
         (static_cast<size_t>(info.st_size) < size && ftruncate(fd, static_cast<off_t>(size)) != 0)) {
         close(fd);

@@ -21,8 +21,7 @@ uint32_t TickCount() { return static_cast<uint32_t>(MonotonicMilliseconds()); }
 uint32_t MultimediaTime() { return static_cast<uint32_t>(MonotonicMilliseconds()); }
 
 void Sleep(uint32_t milliseconds) {
-    timespec wait{static_cast<time_t>(milliseconds / 1000u),
-                  static_cast<long>(milliseconds % 1000u) * 1000000L};
+    timespec wait{static_cast<time_t>(milliseconds / 1000u), static_cast<long>(milliseconds % 1000u) * 1000000L};
     if (milliseconds == 0) {
         sched_yield();
         return;

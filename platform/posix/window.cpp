@@ -136,9 +136,9 @@ std::unique_ptr<PreviewSurface> MakeWindow(Display* display, Window parent, int3
         return nullptr;
     }
     const int screen = DefaultScreen(display);
-    const Window window = XCreateSimpleWindow(display, parent, x, y, static_cast<unsigned>(width),
-                                              static_cast<unsigned>(height), 0, BlackPixel(display, screen),
-                                              BlackPixel(display, screen));
+    const Window window =
+        XCreateSimpleWindow(display, parent, x, y, static_cast<unsigned>(width), static_cast<unsigned>(height), 0,
+                            BlackPixel(display, screen), BlackPixel(display, screen));
     XSync(display, False);
     XWindowAttributes attributes{};
     if (window == 0 || XGetWindowAttributes(display, window, &attributes) == 0) {
@@ -153,8 +153,8 @@ std::unique_ptr<PreviewSurface> MakeWindow(Display* display, Window parent, int3
 
 }  // namespace
 
-std::unique_ptr<PreviewSurface> PreviewSurface::CreateChild(WindowHandle parent, int32_t x, int32_t y,
-                                                            int32_t width, int32_t height, uint32_t) {
+std::unique_ptr<PreviewSurface> PreviewSurface::CreateChild(WindowHandle parent, int32_t x, int32_t y, int32_t width,
+                                                            int32_t height, uint32_t) {
     Display* display = OpenDisplay();
     if (display == nullptr) {
         return nullptr;
@@ -171,8 +171,8 @@ std::unique_ptr<PreviewSurface> PreviewSurface::CreateTopLevel(int32_t clientWid
     const int screen = DefaultScreen(display);
     const int32_t x = (DisplayWidth(display, screen) - clientWidth) / 2;
     const int32_t y = (DisplayHeight(display, screen) - clientHeight) / 2;
-    return MakeWindow(display, RootWindow(display, screen), x < 0 ? 0 : x, y < 0 ? 0 : y, clientWidth,
-                      clientHeight, "Active Window");
+    return MakeWindow(display, RootWindow(display, screen), x < 0 ? 0 : x, y < 0 ? 0 : y, clientWidth, clientHeight,
+                      "Active Window");
 }
 
 }  // namespace tavrin::platform

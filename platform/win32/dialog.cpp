@@ -21,7 +21,8 @@ bool JapaneseUserInterface() { return GetSystemDefaultLangID() == 1041; }
 
 std::unique_ptr<RuntimeModule> RuntimeModule::Load(const std::string& fileName) {
     HMODULE module = LoadLibraryA(fileName.c_str());
-    if (!module) return nullptr;
+    if (!module)
+        return nullptr;
     return std::make_unique<Win32Module>(module);
 }
 

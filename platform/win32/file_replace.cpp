@@ -28,8 +28,6 @@ bool MoveOverFile(const char* from, const char* to) {
     return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
-bool RemoveFile(const char* path) {
-    return DeleteFileA(path) != 0;
-}
+bool RemoveFile(const char* path) { return DeleteFileA(path) != 0; }
 
 }  // namespace tavrin::platform

@@ -13,8 +13,7 @@ bool WindowExists(WindowHandle window) { return window != nullptr && ::IsWindow(
 // Message-only windows of the system's STATIC class serve as notification
 // windows for tests and for the command-line tool.
 WindowHandle CreateMessageWindow() {
-    return CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleA(nullptr),
-                           nullptr);
+    return CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleA(nullptr), nullptr);
 }
 
 bool DestroyMessageWindow(WindowHandle window) { return DestroyWindow(static_cast<HWND>(window)) != FALSE; }

@@ -18,26 +18,26 @@ RegistryKey::~RegistryKey() { RegCloseKey(impl_->key); }
 
 std::unique_ptr<RegistryKey> RegistryKey::Open(const RegistryKey* parent, const std::string& path) {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(Impl::Root(parent), path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return nullptr;
+    if (RegOpenKeyExA(Impl::Root(parent), path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return nullptr;
     return std::unique_ptr<RegistryKey>(new RegistryKey(std::make_unique<Impl>(Impl{key, false})));
 }
 
 std::unique_ptr<RegistryKey> RegistryKey::Create(const RegistryKey* parent, const std::string& path) {
     HKEY key = nullptr;
     // Non-volatile, empty class, full access, default security.
-    if (RegCreateKeyExA(Impl::Root(parent), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                        nullptr, &key, nullptr) != ERROR_SUCCESS) {
+    if (RegCreateKeyExA(Impl::Root(parent), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                        &key, nullptr) != ERROR_SUCCESS) {
         return nullptr;
     }
     return std::unique_ptr<RegistryKey>(new RegistryKey(std::make_unique<Impl>(Impl{key, true})));
 }
 
-bool RegistryKey::Exists(const RegistryKey* parent, const std::string& path) {
-    return Open(parent, path) != nullptr;
-}
+bool RegistryKey::Exists(const RegistryKey* parent, const std::string& path) { return Open(parent, path) != nullptr; }
 
 bool RegistryKey::DeleteTree(const RegistryKey* parent, const std::string& path) {
-    if (path.empty()) return false;
+    if (path.empty())
+        return false;
     return RegDeleteTreeA(Impl::Root(parent), path.c_str()) == ERROR_SUCCESS;
 }
 
@@ -46,7 +46,8 @@ bool RegistryKey::ReadDword(const std::string& name, int32_t& field) const {
     // contents are undefined.
     BYTE bytes[4] = {};
     DWORD size = sizeof bytes;
-    if (RegQueryValueExA(impl_->key, name.c_str(), nullptr, nullptr, bytes, &size) != ERROR_SUCCESS) return false;
+    if (RegQueryValueExA(impl_->key, name.c_str(), nullptr, nullptr, bytes, &size) != ERROR_SUCCESS)
+        return false;
     uint32_t value = static_cast<uint32_t>(field);
     for (DWORD i = 0; i < size && i < 4; ++i) {
         value = (value & ~(0xFFu << (8 * i))) | (static_cast<uint32_t>(bytes[i]) << (8 * i));
@@ -62,7 +63,8 @@ bool RegistryKey::WriteDword(const std::string& name, uint32_t value) {
 }
 
 bool RegistryKey::WriteValue(const std::string& name, uint32_t type, const void* data, size_t size) {
-    if (!impl_->writable || size > 0xFFFFFFFFu) return false;
+    if (!impl_->writable || size > 0xFFFFFFFFu)
+        return false;
     return RegSetValueExA(impl_->key, name.c_str(), 0, type, static_cast<const BYTE*>(data),
                           static_cast<DWORD>(size)) == ERROR_SUCCESS;
 }

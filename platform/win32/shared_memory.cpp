@@ -10,8 +10,7 @@ struct SharedMemory::Impl {
     HANDLE mapping = nullptr;
 };
 
-std::unique_ptr<SharedMemory> SharedMemory::OpenOrCreate(const std::string& name, size_t size,
-                                                         size_t zeroedPrefix) {
+std::unique_ptr<SharedMemory> SharedMemory::OpenOrCreate(const std::string& name, size_t size, size_t zeroedPrefix) {
     bool created = false;
     HANDLE mapping = OpenFileMappingA(FILE_MAP_ALL_ACCESS, FALSE, name.c_str());
     if (mapping == nullptr) {

@@ -10,9 +10,7 @@ struct CriticalSection::Impl {
     CRITICAL_SECTION section;
 };
 
-CriticalSection::CriticalSection() : impl_(std::make_unique<Impl>()) {
-    InitializeCriticalSection(&impl_->section);
-}
+CriticalSection::CriticalSection() : impl_(std::make_unique<Impl>()) { InitializeCriticalSection(&impl_->section); }
 CriticalSection::~CriticalSection() { DeleteCriticalSection(&impl_->section); }
 void CriticalSection::Enter() { EnterCriticalSection(&impl_->section); }
 void CriticalSection::Leave() { LeaveCriticalSection(&impl_->section); }
@@ -36,8 +34,6 @@ Event::~Event() { CloseHandle(impl_->handle); }
 void Event::Set() { SetEvent(impl_->handle); }
 void Event::Reset() { ResetEvent(impl_->handle); }
 
-WaitResult Event::Wait(uint32_t timeoutMs) {
-    return WaitOnHandle(impl_->handle, timeoutMs);
-}
+WaitResult Event::Wait(uint32_t timeoutMs) { return WaitOnHandle(impl_->handle, timeoutMs); }
 
 }  // namespace tavrin::platform

@@ -60,9 +60,7 @@ Thread::~Thread() {
 
 // The thread handle itself is the finished event: it is signalled when the
 // thread has ended.
-WaitResult Thread::WaitFinished(uint32_t timeoutMs) {
-    return WaitOnHandle(impl_->handle, timeoutMs);
-}
+WaitResult Thread::WaitFinished(uint32_t timeoutMs) { return WaitOnHandle(impl_->handle, timeoutMs); }
 
 bool Thread::Finished() { return WaitFinished(0) == WaitResult::Signalled; }
 

@@ -13,7 +13,7 @@
 namespace tavrin::platform {
 namespace {
 
-constexpr DWORD kChildStyle = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN;                        // 0x52000000
+constexpr DWORD kChildStyle = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN;                                  // 0x52000000
 constexpr DWORD kTopLevelStyle = WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;  // 0x16CF0000
 constexpr int kChildId = 6540;
 
@@ -97,8 +97,8 @@ std::unique_ptr<PreviewSurface> Finish(HWND window, const std::string& className
 
 }  // namespace
 
-std::unique_ptr<PreviewSurface> PreviewSurface::CreateChild(WindowHandle parent, int32_t x, int32_t y,
-                                                            int32_t width, int32_t height, uint32_t classTag) {
+std::unique_ptr<PreviewSurface> PreviewSurface::CreateChild(WindowHandle parent, int32_t x, int32_t y, int32_t width,
+                                                            int32_t height, uint32_t classTag) {
     const std::string className = RegisterSurfaceClass(classTag);
     if (className.empty()) {
         return nullptr;
@@ -123,8 +123,8 @@ std::unique_ptr<PreviewSurface> PreviewSurface::CreateTopLevel(int32_t clientWid
     const int height = frame.bottom - frame.top;
     const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
     const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-    HWND window = CreateWindowExA(0, className.c_str(), "Active Window", kTopLevelStyle, x < 0 ? 0 : x,
-                                  y < 0 ? 0 : y, width, height, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND window = CreateWindowExA(0, className.c_str(), "Active Window", kTopLevelStyle, x < 0 ? 0 : x, y < 0 ? 0 : y,
+                                  width, height, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     return Finish(window, className);
 }
 

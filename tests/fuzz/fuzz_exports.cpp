@@ -24,30 +24,28 @@ using Setter = int (*)(int, int);
 using Getter = int (*)(int, int*);
 
 const Setter kSetters[] = {
-    Tavrin_SetBrightness,    Tavrin_SetContrast,      Tavrin_SetHue,          Tavrin_SetSaturation,
-    Tavrin_SetSharpness,     Tavrin_SetBayerGainRGB,  Tavrin_SetBayerGainRed, Tavrin_SetBayerGainGreen,
-    Tavrin_SetBayerGainBlue, Tavrin_SetBayerGainAuto, Tavrin_SetGamma,        Tavrin_SetBayerMode,
+    Tavrin_SetBrightness,    Tavrin_SetContrast,      Tavrin_SetHue,           Tavrin_SetSaturation,
+    Tavrin_SetSharpness,     Tavrin_SetBayerGainRGB,  Tavrin_SetBayerGainRed,  Tavrin_SetBayerGainGreen,
+    Tavrin_SetBayerGainBlue, Tavrin_SetBayerGainAuto, Tavrin_SetGamma,         Tavrin_SetBayerMode,
     Tavrin_SetGlobalGain,    Tavrin_SetColorGainRed,  Tavrin_SetColorGainBlue, Tavrin_SetGrayMode,
-    Tavrin_SetGrayGainR,     Tavrin_SetGrayGainB,     Tavrin_SetGrayOffsetR,  Tavrin_SetGrayOffsetB,
-    Tavrin_SetMirrorH,       Tavrin_SetMirrorV,       Tavrin_SetAutoIris,     Tavrin_SetHalfClock,
-    Tavrin_SetSamplingRate,  Tavrin_SetSubSample,     Tavrin_SetColorMode,    Tavrin_SetDeviceNumber,
+    Tavrin_SetGrayGainR,     Tavrin_SetGrayGainB,     Tavrin_SetGrayOffsetR,   Tavrin_SetGrayOffsetB,
+    Tavrin_SetMirrorH,       Tavrin_SetMirrorV,       Tavrin_SetAutoIris,      Tavrin_SetHalfClock,
+    Tavrin_SetSamplingRate,  Tavrin_SetSubSample,     Tavrin_SetColorMode,     Tavrin_SetDeviceNumber,
 };
 
 const Getter kGetters[] = {
-    Tavrin_GetBrightness,    Tavrin_GetContrast,       Tavrin_GetHue,          Tavrin_GetSaturation,
-    Tavrin_GetSharpness,     Tavrin_GetBayerGainRGB,   Tavrin_GetBayerGainRed, Tavrin_GetBayerGainGreen,
-    Tavrin_GetBayerGainBlue, Tavrin_GetBayerGainAuto,  Tavrin_GetGamma,        Tavrin_GetBayerMode,
-    Tavrin_GetGlobalGain,    Tavrin_GetColorGainRed,   Tavrin_GetColorGainBlue, Tavrin_GetExposureTime,
-    Tavrin_GetGrayMode,      Tavrin_GetGrayGainR,      Tavrin_GetGrayGainB,    Tavrin_GetGrayOffsetR,
-    Tavrin_GetGrayOffsetB,   Tavrin_GetRealExposureTime, Tavrin_GetAutoIris,   Tavrin_GetHalfClock,
+    Tavrin_GetBrightness,    Tavrin_GetContrast,         Tavrin_GetHue,           Tavrin_GetSaturation,
+    Tavrin_GetSharpness,     Tavrin_GetBayerGainRGB,     Tavrin_GetBayerGainRed,  Tavrin_GetBayerGainGreen,
+    Tavrin_GetBayerGainBlue, Tavrin_GetBayerGainAuto,    Tavrin_GetGamma,         Tavrin_GetBayerMode,
+    Tavrin_GetGlobalGain,    Tavrin_GetColorGainRed,     Tavrin_GetColorGainBlue, Tavrin_GetExposureTime,
+    Tavrin_GetGrayMode,      Tavrin_GetGrayGainR,        Tavrin_GetGrayGainB,     Tavrin_GetGrayOffsetR,
+    Tavrin_GetGrayOffsetB,   Tavrin_GetRealExposureTime, Tavrin_GetAutoIris,      Tavrin_GetHalfClock,
     Tavrin_GetSamplingRate,  Tavrin_GetVideoFormat,
 };
 
 constexpr int kLargestImage = 656 * 494 * 8;
 
-std::string ScratchName(const char* what) {
-    return "fuzz_exports_" + std::to_string(getpid()) + "_" + what;
-}
+std::string ScratchName(const char* what) { return "fuzz_exports_" + std::to_string(getpid()) + "_" + what; }
 
 // A buffer of a size the input picks (often wrong for the image), or none.
 std::vector<BYTE> Buffer(FuzzedDataProvider& input, int& size) {
@@ -76,17 +74,27 @@ void CallOne(FuzzedDataProvider& input, int camera) {
         operation = operation >= 25 ? 0 : 1;
     }
     switch (operation) {
-    case 0: kSetters[input.ConsumeIntegralInRange<size_t>(0, std::size(kSetters) - 1)](handle, Value(input)); break;
-    case 1: kGetters[input.ConsumeIntegralInRange<size_t>(0, std::size(kGetters) - 1)](handle, errorOut); break;
-    case 2: Tavrin_SetFilterValue(handle, Value(input), Value(input)); break;
-    case 3: Tavrin_GetFilterValue(handle, Value(input), errorOut); break;
-    case 4: Tavrin_SetCaptureWindowEx(handle, Value(input), Value(input), Value(input), Value(input), Value(input),
-                                      Value(input));
+    case 0:
+        kSetters[input.ConsumeIntegralInRange<size_t>(0, std::size(kSetters) - 1)](handle, Value(input));
+        break;
+    case 1:
+        kGetters[input.ConsumeIntegralInRange<size_t>(0, std::size(kGetters) - 1)](handle, errorOut);
+        break;
+    case 2:
+        Tavrin_SetFilterValue(handle, Value(input), Value(input));
+        break;
+    case 3:
+        Tavrin_GetFilterValue(handle, Value(input), errorOut);
+        break;
+    case 4:
+        Tavrin_SetCaptureWindowEx(handle, Value(input), Value(input), Value(input), Value(input), Value(input),
+                                  Value(input));
         break;
     case 5: {
         int values[6] = {};
         int* at[6];
-        for (int i = 0; i < 6; ++i) at[i] = input.ConsumeBool() ? &values[i] : nullptr;
+        for (int i = 0; i < 6; ++i)
+            at[i] = input.ConsumeBool() ? &values[i] : nullptr;
         Tavrin_GetCaptureWindowEx(handle, at[0], at[1], at[2], at[3], at[4], at[5]);
         break;
     }
@@ -110,17 +118,27 @@ void CallOne(FuzzedDataProvider& input, int camera) {
     }
     case 9: {
         std::vector<char> name(static_cast<size_t>(input.ConsumeIntegralInRange<int>(0, 80)));
-        Tavrin_GetDeviceName(handle, Value(input), name.empty() ? nullptr : name.data(),
-                             static_cast<int>(name.size()));
+        Tavrin_GetDeviceName(handle, Value(input), name.empty() ? nullptr : name.data(), static_cast<int>(name.size()));
         break;
     }
-    case 10: Tavrin_WriteRegisterEx(handle, Value(input), Value(input)); break;
-    case 11: Tavrin_ReadRegisterEx(handle, Value(input), errorOut); break;
-    case 12: Tavrin_ReadSromID(handle, Value(input), errorOut); break;
-    case 13: TavrinSim_SetPresent(0, input.ConsumeBool()); break;
-    case 14: TavrinSim_InjectFault(0, input.ConsumeIntegralInRange<int>(0, 6), input.ConsumeIntegralInRange<int>(0, 3));
+    case 10:
+        Tavrin_WriteRegisterEx(handle, Value(input), Value(input));
         break;
-    case 15: input.ConsumeBool() ? Tavrin_Close(handle) : Tavrin_StopPreview(handle); break;
+    case 11:
+        Tavrin_ReadRegisterEx(handle, Value(input), errorOut);
+        break;
+    case 12:
+        Tavrin_ReadSromID(handle, Value(input), errorOut);
+        break;
+    case 13:
+        TavrinSim_SetPresent(0, input.ConsumeBool());
+        break;
+    case 14:
+        TavrinSim_InjectFault(0, input.ConsumeIntegralInRange<int>(0, 6), input.ConsumeIntegralInRange<int>(0, 3));
+        break;
+    case 15:
+        input.ConsumeBool() ? Tavrin_Close(handle) : Tavrin_StopPreview(handle);
+        break;
     case 16: {
         const std::string file = ScratchName("recording.avi");
         Tavrin_Record(handle, file.c_str(), input.ConsumeIntegralInRange<int>(-1, 200), 0);

@@ -22,16 +22,17 @@ namespace {
 
 using namespace tavrin;
 
-std::string ScratchName(const char* what) {
-    return "fuzz_writers_" + std::to_string(getpid()) + "_" + what;
-}
+std::string ScratchName(const char* what) { return "fuzz_writers_" + std::to_string(getpid()) + "_" + what; }
 
 // A good file, a device whose every write fails, or a missing folder.
 std::string Target(FuzzedDataProvider& input, const char* what) {
     switch (input.ConsumeIntegralInRange<int>(0, 3)) {
-    case 0: return "/dev/full";
-    case 1: return "no_such_folder/" + ScratchName(what);
-    default: return ScratchName(what);
+    case 0:
+        return "/dev/full";
+    case 1:
+        return "no_such_folder/" + ScratchName(what);
+    default:
+        return ScratchName(what);
     }
 }
 

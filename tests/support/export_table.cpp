@@ -114,7 +114,10 @@ std::optional<std::set<std::string>> ReadExportTable(const std::string& path) {
         return std::nullopt;
     }
     const Bytes file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (file.size() > 4 && std::memcmp(file.data(), "\x7F" "ELF", 4) == 0) {
+    if (file.size() > 4 && std::memcmp(file.data(),
+                                       "\x7F"
+                                       "ELF",
+                                       4) == 0) {
         return ElfExports(file);
     }
     if (file.size() > 2 && file[0] == 'M' && file[1] == 'Z') {

@@ -29,15 +29,18 @@ std::vector<uint32_t> ExpectedSamples(const uint8_t* bits, int width, int height
             case ReadBack::kRgba8Opaque:
             case ReadBack::kRgbx8Zero:
                 samples.insert(samples.end(), {p[2], p[1], p[0]});
-                if (form == ReadBack::kRgba8Opaque) samples.push_back(255);
-                if (form == ReadBack::kRgbx8Zero) samples.push_back(0);
+                if (form == ReadBack::kRgba8Opaque)
+                    samples.push_back(255);
+                if (form == ReadBack::kRgbx8Zero)
+                    samples.push_back(0);
                 break;
             case ReadBack::kRgb16To8:
             case ReadBack::kRgba16To8Opaque:
                 for (int c = 2; c >= 0; --c) {
                     samples.push_back(Scaled(p + 2 * c) >> 8);
                 }
-                if (form == ReadBack::kRgba16To8Opaque) samples.push_back(255);
+                if (form == ReadBack::kRgba16To8Opaque)
+                    samples.push_back(255);
                 break;
             }
         }

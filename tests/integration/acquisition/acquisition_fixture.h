@@ -28,7 +28,6 @@ namespace tavrin::test {
 // side (or the same program in two configurations) never share one.
 inline std::string ProcessTag() { return std::to_string(tavrin::platform::ProgramInstance() & 0xFFFFFF); }
 
-
 inline constexpr int kSensorWidth = 656;
 inline constexpr int kSensorHeight = 494;
 inline constexpr int kSensorExposureRegister = 154;

@@ -63,7 +63,8 @@ int main(int argc, char** argv) {
         std::ofstream(signals / "streaming").put('\n');
     }
     const auto start = std::chrono::steady_clock::now();
-    while (!std::filesystem::exists(signals / "stop") && std::chrono::steady_clock::now() - start < std::chrono::seconds(30)) {
+    while (!std::filesystem::exists(signals / "stop") &&
+           std::chrono::steady_clock::now() - start < std::chrono::seconds(30)) {
         tavrin::test::DrainMessages();  // the frame messages of this program's own stream
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }

@@ -43,10 +43,10 @@ void ReadFilters(int handle, FilterRecord& filters) {
         FilterField field;
     };
     constexpr Link kLinks[] = {
-        {1, kBrightness},    {2, kContrast},      {3, kHue},           {4, kSaturation},   {5, kSharpness},
-        {7, kBayerGainRed},  {8, kBayerGainGreen}, {9, kBayerGainBlue}, {10, kBayerGainAuto}, {11, kGamma},
-        {12, kBayerMode},    {19, kGrayMode},     {20, kGrayGainR},    {21, kGrayGainG1},  {22, kGrayGainG2},
-        {23, kGrayGainB},    {24, kGrayOffsetR},  {25, kGrayOffsetG1}, {26, kGrayOffsetG2}, {27, kGrayOffsetB},
+        {1, kBrightness},       {2, kContrast},       {3, kHue},           {4, kSaturation},     {5, kSharpness},
+        {7, kBayerGainRed},     {8, kBayerGainGreen}, {9, kBayerGainBlue}, {10, kBayerGainAuto}, {11, kGamma},
+        {12, kBayerMode},       {19, kGrayMode},      {20, kGrayGainR},    {21, kGrayGainG1},    {22, kGrayGainG2},
+        {23, kGrayGainB},       {24, kGrayOffsetR},   {25, kGrayOffsetG1}, {26, kGrayOffsetG2},  {27, kGrayOffsetB},
         {28, kGrayAutoBalance},
     };
     for (const Link& link : kLinks) {
@@ -285,9 +285,7 @@ protected:
         EXPECT_EQ(error, 1);
         return lines;
     }
-    void Snap() {
-        EXPECT_EQ(Tavrin_SnapShot(handle, nullptr, 0, 0), 1);
-    }
+    void Snap() { EXPECT_EQ(Tavrin_SnapShot(handle, nullptr, 0, 0), 1); }
 };
 
 // All five regions at 220 (8-bit): 0.85 - 4 x 0.15 = 0.25, so every frame

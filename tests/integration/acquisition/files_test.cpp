@@ -89,10 +89,10 @@ protected:
             out << v << ' ';
         }
         out.close();
-        const CommandResult r = RunCommand(std::string(kPython) + " '" + TAVRIN_SOURCE_DIR +
-                                        "/tests/integration/output/pillow_check.py' '" + path + "' '" + expectedPath +
-                                        "'",
-                                    File("pillow.txt"));
+        const CommandResult r =
+            RunCommand(std::string(kPython) + " '" + TAVRIN_SOURCE_DIR +
+                           "/tests/integration/output/pillow_check.py' '" + path + "' '" + expectedPath + "'",
+                       File("pillow.txt"));
         EXPECT_EQ(r.exitCode, 0) << r.output;
         return r.output;
     }
@@ -139,12 +139,18 @@ TEST_F(FilesTest, PillowReadsBmpPngAndTiffOfEveryDepthWithExactPixels) {
     }
     LoadRandomRegion();
     const LosslessCase cases[] = {
-        {0, 8, "bmp", "L", ReadBack::kGray8},        {0, 24, "bmp", "RGB", ReadBack::kRgb8},
-        {0, 32, "bmp", "RGB", ReadBack::kRgb8},      {5, 8, "png", "L", ReadBack::kGray8},
-        {5, 16, "png", "I", ReadBack::kGray16Scaled}, {5, 24, "png", "RGB", ReadBack::kRgb8},
-        {5, 32, "png", "RGBA", ReadBack::kRgba8Opaque}, {5, 48, "png", "RGB", ReadBack::kRgb16To8},
-        {5, 64, "png", "RGBA", ReadBack::kRgba16To8Opaque}, {6, 8, "tif", "L", ReadBack::kGray8},
-        {6, 16, "tif", "I;16", ReadBack::kGray16Scaled}, {6, 24, "tif", "RGB", ReadBack::kRgb8},
+        {0, 8, "bmp", "L", ReadBack::kGray8},
+        {0, 24, "bmp", "RGB", ReadBack::kRgb8},
+        {0, 32, "bmp", "RGB", ReadBack::kRgb8},
+        {5, 8, "png", "L", ReadBack::kGray8},
+        {5, 16, "png", "I", ReadBack::kGray16Scaled},
+        {5, 24, "png", "RGB", ReadBack::kRgb8},
+        {5, 32, "png", "RGBA", ReadBack::kRgba8Opaque},
+        {5, 48, "png", "RGB", ReadBack::kRgb16To8},
+        {5, 64, "png", "RGBA", ReadBack::kRgba16To8Opaque},
+        {6, 8, "tif", "L", ReadBack::kGray8},
+        {6, 16, "tif", "I;16", ReadBack::kGray16Scaled},
+        {6, 24, "tif", "RGB", ReadBack::kRgb8},
         {6, 32, "tif", "RGBX", ReadBack::kRgbx8Zero},
     };
     for (const LosslessCase& c : cases) {
@@ -230,14 +236,17 @@ class RecordFilesTest : public FilesTest {
 protected:
     // ffprobe's frame count and size of a file; "" when ffprobe is absent.
     std::string Probe(const std::string& path) const {
-        const CommandResult r = RunCommand(std::string(kFfprobe) +
-                                        " -v error -count_frames -show_entries stream=codec_type,codec_name,width,"
-                                        "height,nb_read_frames -of default=noprint_wrappers=1 '" + path + "'",
-                                    File("ffprobe.txt"));
+        const CommandResult r =
+            RunCommand(std::string(kFfprobe) +
+                           " -v error -count_frames -show_entries stream=codec_type,codec_name,width,"
+                           "height,nb_read_frames -of default=noprint_wrappers=1 '" +
+                           path + "'",
+                       File("ffprobe.txt"));
         EXPECT_EQ(r.exitCode, 0) << r.output;
         std::string view = r.output;
         for (char& ch : view) {
-            if (ch == '\n') ch = ' ';
+            if (ch == '\n')
+                ch = ' ';
         }
         return view;
     }

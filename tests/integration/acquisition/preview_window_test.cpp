@@ -67,10 +67,16 @@ std::string OnVirtualDisplay(const std::string& command) {
     const std::string numberFile =
         (std::filesystem::temp_directory_path() / ("acquisition_display_" + ProcessTag() + ".txt")).string();
     return "rm -f '" + numberFile + "'; " + kXvfb + " -displayfd 3 -noreset -nolisten tcp -screen 0 1280x1024x24 3>'" +
-           numberFile + "' 2>/dev/null & xvfb=$!;"
-           " i=0; while [ ! -s '" + numberFile + "' ] && [ $i -lt 300 ]; do sleep 0.1; i=$((i+1)); done;"
-           " DISPLAY=\":$(cat '" + numberFile + "')\" " + command + "; status=$?;"
-           " kill $xvfb; wait $xvfb 2>/dev/null; rm -f '" + numberFile + "'; echo \"exit=$status\"";
+           numberFile +
+           "' 2>/dev/null & xvfb=$!;"
+           " i=0; while [ ! -s '" +
+           numberFile +
+           "' ] && [ $i -lt 300 ]; do sleep 0.1; i=$((i+1)); done;"
+           " DISPLAY=\":$(cat '" +
+           numberFile + "')\" " + command +
+           "; status=$?;"
+           " kill $xvfb; wait $xvfb 2>/dev/null; rm -f '" +
+           numberFile + "'; echo \"exit=$status\"";
 }
 
 // Runs the window tests of this program on a virtual display when there

@@ -106,9 +106,11 @@ TEST_F(RecordDurationTest, RecordingStopsAboutFiveSecondsAfterItsFirstFrameAndSt
                      << "; the file's own header was checked";
     }
     const std::string capture = path.string() + ".probe.txt";
-    const std::string command = std::string(kFfprobe) +
-                                " -v error -count_frames -show_entries stream=nb_read_frames,width,height:format=duration"
-                                " -of default=noprint_wrappers=1 '" + path.string() + "' > '" + capture + "' 2>&1";
+    const std::string command =
+        std::string(kFfprobe) +
+        " -v error -count_frames -show_entries stream=nb_read_frames,width,height:format=duration"
+        " -of default=noprint_wrappers=1 '" +
+        path.string() + "' > '" + capture + "' 2>&1";
     EXPECT_EQ(std::system(command.c_str()), 0);
     std::ifstream in(capture);
     std::stringstream text;

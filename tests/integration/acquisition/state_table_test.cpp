@@ -141,9 +141,9 @@ TEST_F(StateTableTest, PreviewInCaptureStateClosesAndReportsFrameError) {
     for (int callback = 0; callback < 2; ++callback) {
         SCOPED_TRACE(callback != 0 ? "CallBackPreview" : "Preview");
         ASSERT_EQ(Tavrin_Capture(handle), 1);
-        const int result = callback != 0
-                               ? Tavrin_CallBackPreview(handle, window, buffer.data(), static_cast<int>(buffer.size()), 0)
-                               : Tavrin_Preview(handle);
+        const int result =
+            callback != 0 ? Tavrin_CallBackPreview(handle, window, buffer.data(), static_cast<int>(buffer.size()), 0)
+                          : Tavrin_Preview(handle);
         EXPECT_EQ(result, 0);
         EXPECT_EQ(TakeErrors(), (Codes{8, 1}));
         ExpectIdle();
@@ -155,7 +155,8 @@ TEST_F(StateTableTest, PreviewInCaptureStateClosesAndReportsFrameError) {
 }
 
 TEST_F(StateTableTest, RecordInCaptureStateClosesAndReportsFileError) {
-    const std::string path = (std::filesystem::temp_directory_path() / ("acquisition_capture_record_" + ProcessTag() + ".avi")).string();
+    const std::string path =
+        (std::filesystem::temp_directory_path() / ("acquisition_capture_record_" + ProcessTag() + ".avi")).string();
     std::filesystem::remove(path);
     ASSERT_EQ(Tavrin_Capture(handle), 1);
     EXPECT_EQ(Tavrin_Record(handle, path.c_str(), 1000, 0), 0);
@@ -212,7 +213,8 @@ TEST_F(StateTableTest, SnapShotFromIdleClosesTheDeviceAndCaptureKeepsItOpen) {
 }
 
 TEST_F(StateTableTest, SnapShotWithoutBufferProcessesTheFrameForGetImageAndSaveImage) {
-    const std::string path = (std::filesystem::temp_directory_path() / ("acquisition_null_snapshot_" + ProcessTag() + ".bmp")).string();
+    const std::string path =
+        (std::filesystem::temp_directory_path() / ("acquisition_null_snapshot_" + ProcessTag() + ".bmp")).string();
     std::filesystem::remove(path);
     // Before any frame there is no image to give or save.
     EXPECT_EQ(Tavrin_GetImage(handle, buffer.data(), static_cast<int>(buffer.size()), 0), 0);
@@ -252,7 +254,8 @@ TEST_F(StateTableTest, CloseEndsStreamingAndInvalidatesTheImage) {
     ExpectStreaming();
     EXPECT_EQ(Tavrin_Close(handle), 1);
     EXPECT_TRUE(CameraQuiet(0));
-    const std::string path = (std::filesystem::temp_directory_path() / ("acquisition_after_close_" + ProcessTag() + ".bmp")).string();
+    const std::string path =
+        (std::filesystem::temp_directory_path() / ("acquisition_after_close_" + ProcessTag() + ".bmp")).string();
     EXPECT_EQ(Tavrin_SaveImage(handle, path.c_str(), 0), 0);
     EXPECT_EQ(TakeErrors(), Codes{1});
     ExpectIdle();

@@ -212,8 +212,12 @@ TEST_F(StreamingTest, LongWaitTimesNeverDelayTheEnd) {
             std::this_thread::sleep_for(std::chrono::milliseconds(50));  // the loop is in its wait
             const auto start = std::chrono::steady_clock::now();
             switch (end) {
-            case End::Stop: EXPECT_EQ(Tavrin_StopPreview(handle), 1); break;
-            case End::Close: EXPECT_EQ(Tavrin_Close(handle), 1); break;
+            case End::Stop:
+                EXPECT_EQ(Tavrin_StopPreview(handle), 1);
+                break;
+            case End::Close:
+                EXPECT_EQ(Tavrin_Close(handle), 1);
+                break;
             case End::Release:
                 EXPECT_EQ(Tavrin_Release(handle), 1);
                 handle = 0;
@@ -272,8 +276,7 @@ bool WaitForFile(const std::filesystem::path& path, int timeoutMs) {
 // Another program streams camera 0 with a notification window: starting it
 // here reports 2 (in use) then 1; once that program has stopped, it starts.
 TEST_F(StreamingTest, SecondProgramStreamingTheCameraHoldsIt) {
-    const std::filesystem::path signals =
-        std::filesystem::temp_directory_path() / ("acquisition_peer_" + ProcessTag());
+    const std::filesystem::path signals = std::filesystem::temp_directory_path() / ("acquisition_peer_" + ProcessTag());
     std::filesystem::remove_all(signals);
     std::filesystem::create_directories(signals);
     int peerResult = -1;

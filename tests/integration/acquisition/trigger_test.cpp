@@ -91,7 +91,8 @@ TEST_F(TriggerTest, PreviewAndRecordInTriggerStateCloseAndReport) {
     EXPECT_EQ(Tavrin_Capture(handle), 1) << "idle after the close";
     EXPECT_EQ(Tavrin_StopPreview(handle), 1);
 
-    const std::string path = (std::filesystem::temp_directory_path() / ("acquisition_trigger_record_" + ProcessTag() + ".avi")).string();
+    const std::string path =
+        (std::filesystem::temp_directory_path() / ("acquisition_trigger_record_" + ProcessTag() + ".avi")).string();
     std::filesystem::remove(path);
     ASSERT_EQ(Tavrin_Trigger(handle, window, buffer.data(), static_cast<int>(buffer.size()), 1), 1);
     EXPECT_EQ(Tavrin_Record(handle, path.c_str(), 1000, 0), 0);

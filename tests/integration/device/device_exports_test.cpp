@@ -55,11 +55,11 @@ protected:
 }  // namespace
 
 TEST_F(DeviceExportsTest, InitializationProgramsCameraZero) {
-    EXPECT_EQ(TavrinSim_GetControlRegister(0, 15), 3);   // clock
-    EXPECT_EQ(TavrinSim_GetControlRegister(0, 14), 0);   // 8-bit transfers
-    EXPECT_EQ(TavrinSim_GetControlRegister(0, 11), 0);   // trigger off
-    EXPECT_EQ(TavrinSim_GetControlRegister(0, 32), 1);   // length applied
-    EXPECT_EQ(TransferLength(0), 324608);                // the full 656 x 494 area
+    EXPECT_EQ(TavrinSim_GetControlRegister(0, 15), 3);  // clock
+    EXPECT_EQ(TavrinSim_GetControlRegister(0, 14), 0);  // 8-bit transfers
+    EXPECT_EQ(TavrinSim_GetControlRegister(0, 11), 0);  // trigger off
+    EXPECT_EQ(TavrinSim_GetControlRegister(0, 32), 1);  // length applied
+    EXPECT_EQ(TransferLength(0), 324608);               // the full 656 x 494 area
     EXPECT_FALSE(Log(0).empty());
     EXPECT_TRUE(Log(2).empty());  // the probe opens slot 2 but sends nothing
 }

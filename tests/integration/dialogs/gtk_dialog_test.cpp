@@ -35,10 +35,12 @@ std::string Title(Display* x, Window window) {
     unsigned char* data = nullptr;
     std::string title;
     if (XGetWindowProperty(x, window, XInternAtom(x, "_NET_WM_NAME", False), 0, 256, False, utf8, &type, &format,
-                           &count, &after, &data) == Success && data) {
+                           &count, &after, &data) == Success &&
+        data) {
         title.assign(reinterpret_cast<char*>(data), count);
     }
-    if (data) XFree(data);
+    if (data)
+        XFree(data);
     return title;
 }
 
@@ -59,8 +61,10 @@ Found CloseWindowTitled(const std::string& title) {
         XQueryTree(x, DefaultRootWindow(x), &root, &parent, &children, &count);
         for (unsigned int i = 0; i < count; ++i) {
             XWindowAttributes attributes;
-            if (!XGetWindowAttributes(x, children[i], &attributes) || attributes.map_state != IsViewable) continue;
-            if (Title(x, children[i]) != title) continue;
+            if (!XGetWindowAttributes(x, children[i], &attributes) || attributes.map_state != IsViewable)
+                continue;
+            if (Title(x, children[i]) != title)
+                continue;
             found = {title, attributes.width, attributes.height};
             XEvent close{};
             close.xclient.type = ClientMessage;
@@ -73,19 +77,22 @@ Found CloseWindowTitled(const std::string& title) {
             XFlush(x);
             break;
         }
-        if (children) XFree(children);
+        if (children)
+            XFree(children);
     }
     XCloseDisplay(x);
     return found;
 }
 
 TEST(GtkDialogHost, RunsTheDialogTestsOnAVirtualDisplay) {
-    if (HaveDisplay()) GTEST_SKIP() << "DISPLAY is set: the dialog tests run on it directly";
-    if (!std::filesystem::exists(kXvfbRun)) GTEST_SKIP() << "neither DISPLAY nor xvfb-run is available";
+    if (HaveDisplay())
+        GTEST_SKIP() << "DISPLAY is set: the dialog tests run on it directly";
+    if (!std::filesystem::exists(kXvfbRun))
+        GTEST_SKIP() << "neither DISPLAY nor xvfb-run is available";
     const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
     for (const char* language : {"C", "ja_JP.UTF-8"}) {
-        const auto result = tavrin::test::RunCommand(std::string("LANG=") + language + " " + kXvfbRun + " -a '" +
-                                                         self + "' --gtest_filter='GtkDialog.*' --gtest_brief=1",
+        const auto result = tavrin::test::RunCommand(std::string("LANG=") + language + " " + kXvfbRun + " -a '" + self +
+                                                         "' --gtest_filter='GtkDialog.*' --gtest_brief=1",
                                                      "gtk_dialogs");
         EXPECT_EQ(result.exitCode, 0) << result.output;
         EXPECT_EQ(result.output.find("SKIPPED"), std::string::npos) << result.output;
@@ -98,17 +105,20 @@ struct GtkDialog : ::testing::Test {
         tavrin::platform::SetEnvironment("TAVRIN_SIM", "0");
     }
     void SetUp() override {
-        if (!HaveDisplay()) GTEST_SKIP() << "no DISPLAY (the host test runs these under xvfb-run)";
+        if (!HaveDisplay())
+            GTEST_SKIP() << "no DISPLAY (the host test runs these under xvfb-run)";
         handle = Tavrin_Initialize(nullptr);
         ASSERT_NE(handle, 0);
     }
     void TearDown() override {
-        if (handle) Tavrin_Release(handle);
+        if (handle)
+            Tavrin_Release(handle);
     }
     static std::string Caption() {
         const char* lang = std::getenv("LANG");
-        return lang && std::string(lang).rfind("ja", 0) == 0 ? "\xe3\x83\x97\xe3\x83\xad\xe3\x83\x91\xe3\x83\x86\xe3\x82\xa3"
-                                                             : "Property";
+        return lang && std::string(lang).rfind("ja", 0) == 0
+                   ? "\xe3\x83\x97\xe3\x83\xad\xe3\x83\x91\xe3\x83\x86\xe3\x82\xa3"
+                   : "Property";
     }
     int handle = 0;
 };

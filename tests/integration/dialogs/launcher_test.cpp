@@ -116,7 +116,8 @@ TEST_F(LauncherTest, AutomaticGainFollowsIntoTheOpenDialog) {
         work->ready([&woken] { woken = true; });
         const std::string first = frame.Page(0).GetText(ids::kGainEdit);
         for (int i = 0; i < 3000 && frame.Page(0).GetText(ids::kGainEdit) == first; ++i) {
-            if (woken.exchange(false)) work->run();
+            if (woken.exchange(false))
+                work->run();
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
         EXPECT_NE(frame.Page(0).GetText(ids::kGainEdit), first);

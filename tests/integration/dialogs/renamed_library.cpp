@@ -15,7 +15,8 @@ Function* Export(HMODULE module, const char* name) {
 int main() {
     SetEnvironmentVariableA("TAVRIN_SIM", "0");
     HMODULE sdk = LoadLibraryA("TavrinSdk_renamed.dll");
-    if (!sdk) return 2;
+    if (!sdk)
+        return 2;
     auto* initialize = Export<int(void*)>(sdk, "Tavrin_Initialize");
     auto* setBrightness = Export<int(int, int)>(sdk, "Tavrin_SetBrightness");
     auto* getBrightness = Export<int(int, int*)>(sdk, "Tavrin_GetBrightness");

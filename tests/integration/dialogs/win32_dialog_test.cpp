@@ -19,7 +19,8 @@ const wchar_t* Caption() { return GetSystemDefaultLangID() == 1041 ? L"\u30d7\u3
 // The open dialog, waiting up to ten seconds for it.
 HWND WaitForDialog() {
     for (int attempt = 0; attempt < 200; ++attempt) {
-        if (HWND dialog = FindWindowW(L"#32770", Caption()); dialog && IsWindowVisible(dialog)) return dialog;
+        if (HWND dialog = FindWindowW(L"#32770", Caption()); dialog && IsWindowVisible(dialog))
+            return dialog;
         Sleep(50);
     }
     return nullptr;
@@ -30,7 +31,8 @@ HWND VisiblePage(HWND dialog) {
     HWND tab = GetDlgItem(dialog, 1001);
     for (HWND page = FindWindowExW(tab, nullptr, L"#32770", nullptr); page;
          page = FindWindowExW(tab, page, L"#32770", nullptr)) {
-        if (IsWindowVisible(page)) return page;
+        if (IsWindowVisible(page))
+            return page;
     }
     return nullptr;
 }
@@ -55,7 +57,8 @@ struct Win32Dialog : ::testing::Test {
 TEST_F(Win32Dialog, CameraDialogOkTakesColourAndWaitTime) {
     auto user = std::async(std::launch::async, [] {
         HWND dialog = WaitForDialog();
-        if (!dialog) return std::string("no dialog");
+        if (!dialog)
+            return std::string("no dialog");
         SendDlgItemMessageW(dialog, 1009, CB_SETCURSEL, 3, 0);
         Command(dialog, 1009, CBN_SELCHANGE);
         const bool applyEnabled = IsWindowEnabled(GetDlgItem(dialog, 1002));
@@ -79,7 +82,8 @@ TEST_F(Win32Dialog, ImageDialogEditsLiveAndCancelRestores) {
     auto user = std::async(std::launch::async, [&] {
         HWND dialog = WaitForDialog();
         HWND page = dialog ? VisiblePage(dialog) : nullptr;
-        if (!page) return whileOpen.set_value(-999);
+        if (!page)
+            return whileOpen.set_value(-999);
         SetDlgItemTextA(page, 2002, "-20");
         int error = 0;
         whileOpen.set_value(Tavrin_GetBrightness(handle, &error));
@@ -96,7 +100,8 @@ TEST_F(Win32Dialog, AnalogSliderMovesTheGain) {
     auto user = std::async(std::launch::async, [&] {
         HWND dialog = WaitForDialog();
         HWND page = dialog ? VisiblePage(dialog) : nullptr;
-        if (!page) return std::string("no page");
+        if (!page)
+            return std::string("no page");
         HWND slider = GetDlgItem(page, 1013);
         SendMessageW(slider, TBM_SETPOS, TRUE, 600);
         SendMessageW(page, WM_HSCROLL, MAKEWPARAM(TB_ENDTRACK, 0), reinterpret_cast<LPARAM>(slider));

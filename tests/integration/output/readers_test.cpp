@@ -27,7 +27,7 @@ namespace {
 using test::MakeCameraImage;
 using test::Word;
 
-constexpr const char* kPython = "/usr/bin/python3";  // Debian's, with python3-pil
+constexpr const char* kPython = "/usr/bin/python3";   // Debian's, with python3-pil
 constexpr const char* kConvert = "/usr/bin/convert";  // ImageMagick
 constexpr const char* kTiffInfo = "/usr/bin/tiffinfo";
 constexpr const char* kTiffDump = "/usr/bin/tiffdump";
@@ -46,8 +46,7 @@ std::vector<uint32_t> ExpectedSamples(const CDibImage& image, ReadBack form) {
 
 // A picture whose colours vary slowly, which JPEG reproduces closely, with
 // 8-bit values (or 10-bit values four times as large in 16-bit words).
-CDibImage SmoothImage(int32_t width, int32_t height, int32_t bits)
-{
+CDibImage SmoothImage(int32_t width, int32_t height, int32_t bits) {
     CDibImage image;
     EXPECT_EQ(image.Create(width, height, bits), 1);
     const bool wide = bits == 16 || bits >= 48;
@@ -70,8 +69,7 @@ CDibImage SmoothImage(int32_t width, int32_t height, int32_t bits)
 }
 
 // The value after "key=" in a reader's key=value output, or "" when absent.
-std::string Field(const std::string& output, const std::string& key)
-{
+std::string Field(const std::string& output, const std::string& key) {
     const std::string marker = key + "=";
     size_t at = 0;
     while ((at = output.find(marker, at)) != std::string::npos) {
@@ -86,8 +84,7 @@ std::string Field(const std::string& output, const std::string& key)
 
 class ReaderTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         if (test::kUnderEmulator) {
             GTEST_SKIP() << "the independent readers are Linux programs; they check the files in the native build";
         }
@@ -100,14 +97,10 @@ protected:
         return tavrin::test::RunCommand(command, dir_.File("command_output.txt"));
     }
 
-    bool HavePillow()
-    {
-        return Have(kPython) && Run(std::string(kPython) + " -c 'import PIL'").exitCode == 0;
-    }
+    bool HavePillow() { return Have(kPython) && Run(std::string(kPython) + " -c 'import PIL'").exitCode == 0; }
 
     // Pillow's view of a file, compared with the expected samples.
-    std::string ReadWithPillow(const std::string& path, const std::vector<uint32_t>& expected)
-    {
+    std::string ReadWithPillow(const std::string& path, const std::vector<uint32_t>& expected) {
         const std::string expectedPath = path + ".expected.txt";
         std::ofstream out(expectedPath);
         for (uint32_t v : expected) {
@@ -120,8 +113,7 @@ protected:
         return r.output;
     }
 
-    std::string Save(const CDibImage& image, int32_t code, const std::string& name)
-    {
+    std::string Save(const CDibImage& image, int32_t code, const std::string& name) {
         const std::string path = dir_.File(name);
         EXPECT_EQ(SaveImage(path.c_str(), image, code, 10), 1) << name;
         return path;
@@ -138,8 +130,7 @@ struct LosslessCase {
     ReadBack form;
 };
 
-TEST_F(ReaderTest, PillowReadsBmpPngAndTiffWithExactPixels)
-{
+TEST_F(ReaderTest, PillowReadsBmpPngAndTiffWithExactPixels) {
     if (!HavePillow()) {
         GTEST_SKIP() << "Pillow for " << kPython << " is not installed (python3-pil)";
     }
@@ -171,8 +162,7 @@ TEST_F(ReaderTest, PillowReadsBmpPngAndTiffWithExactPixels)
     }
 }
 
-TEST_F(ReaderTest, PillowReadsJpegCloseToTheImageInProgressiveModeAtEachQuality)
-{
+TEST_F(ReaderTest, PillowReadsJpegCloseToTheImageInProgressiveModeAtEachQuality) {
     if (!HavePillow()) {
         GTEST_SKIP() << "Pillow for " << kPython << " is not installed (python3-pil)";
     }
@@ -216,8 +206,7 @@ TEST_F(ReaderTest, PillowReadsJpegCloseToTheImageInProgressiveModeAtEachQuality)
     }
 }
 
-TEST_F(ReaderTest, ImageMagickReadsSixteenBitPngAndTiffSamplesExactly)
-{
+TEST_F(ReaderTest, ImageMagickReadsSixteenBitPngAndTiffSamplesExactly) {
     if (!Have(kConvert)) {
         GTEST_SKIP() << kConvert << " (ImageMagick) is not installed";
     }
@@ -229,8 +218,8 @@ TEST_F(ReaderTest, ImageMagickReadsSixteenBitPngAndTiffSamplesExactly)
             const std::string path = Save(image, code, name);
             const std::string raw = path + ".raw";
             const char* layout = bits == 16 ? "gray" : "rgb";
-            const CommandResult r = Run(std::string(kConvert) + " '" + path + "' -depth 16 -endian LSB " + layout +
-                                        ":'" + raw + "'");
+            const CommandResult r =
+                Run(std::string(kConvert) + " '" + path + "' -depth 16 -endian LSB " + layout + ":'" + raw + "'");
             ASSERT_EQ(r.exitCode, 0) << r.output;
             const auto bytes = test::ReadFileBytes(raw);
             const int channels = bits == 16 ? 1 : 3;
@@ -249,17 +238,16 @@ TEST_F(ReaderTest, ImageMagickReadsSixteenBitPngAndTiffSamplesExactly)
     }
 }
 
-TEST_F(ReaderTest, TiffToolsShowBaselineTagsAndUnpaddedStrips)
-{
+TEST_F(ReaderTest, TiffToolsShowBaselineTagsAndUnpaddedStrips) {
     if (!Have(kTiffInfo) || !Have(kTiffDump)) {
         GTEST_SKIP() << "tiffinfo and tiffdump are not installed (libtiff-tools)";
     }
     const std::string rgb = Save(MakeCameraImage(5, 3, 24), kStillTiff, "tags24.tif");
     const CommandResult info = Run(std::string(kTiffInfo) + " '" + rgb + "'");
     ASSERT_EQ(info.exitCode, 0) << info.output;
-    for (const char* expected : {"Image Width: 5 Image Length: 3", "Bits/Sample: 8", "Compression Scheme: None",
-                                 "Photometric Interpretation: RGB color", "Samples/Pixel: 3",
-                                 "Planar Configuration: single image plane"}) {
+    for (const char* expected :
+         {"Image Width: 5 Image Length: 3", "Bits/Sample: 8", "Compression Scheme: None",
+          "Photometric Interpretation: RGB color", "Samples/Pixel: 3", "Planar Configuration: single image plane"}) {
         EXPECT_NE(info.output.find(expected), std::string::npos) << expected << "\n" << info.output;
     }
     const CommandResult dump = Run(std::string(kTiffDump) + " '" + rgb + "'");
@@ -280,13 +268,13 @@ TEST_F(ReaderTest, TiffToolsShowBaselineTagsAndUnpaddedStrips)
     EXPECT_EQ(rgbaInfo.output.find("Warning"), std::string::npos) << rgbaInfo.output;
 }
 
-TEST_F(ReaderTest, PngcheckAcceptsEveryDepth)
-{
+TEST_F(ReaderTest, PngcheckAcceptsEveryDepth) {
     if (!Have(kPngCheck)) {
         GTEST_SKIP() << kPngCheck << " is not installed";
     }
     for (int32_t bits : {8, 16, 24, 32, 48, 64}) {
-        const std::string path = Save(MakeCameraImage(17, 6, bits, 2), kStillPng, "check" + std::to_string(bits) + ".png");
+        const std::string path =
+            Save(MakeCameraImage(17, 6, bits, 2), kStillPng, "check" + std::to_string(bits) + ".png");
         const CommandResult r = Run(std::string(kPngCheck) + " -v '" + path + "'");
         EXPECT_EQ(r.exitCode, 0) << r.output;
         EXPECT_NE(r.output.find("No errors detected"), std::string::npos) << r.output;
@@ -297,8 +285,7 @@ class AviReaderTest : public ReaderTest {
 protected:
     // Records `frames` pictures of width x height, frame i filled from seed i,
     // and closes with `rate` hundredths of frames per second.
-    std::string Record(const std::string& name, int32_t width, int32_t height, uint32_t frames, uint32_t rate)
-    {
+    std::string Record(const std::string& name, int32_t width, int32_t height, uint32_t frames, uint32_t rate) {
         AviRecorder recorder;
         recorder.SetWidth(width);
         recorder.SetHeight(height);
@@ -317,20 +304,21 @@ protected:
     }
 };
 
-TEST_F(AviReaderTest, FfprobeSeesOneRawVideoStreamWithItsSizeFramesAndRate)
-{
+TEST_F(AviReaderTest, FfprobeSeesOneRawVideoStreamWithItsSizeFramesAndRate) {
     if (!Have(kFfprobe)) {
         GTEST_SKIP() << kFfprobe << " is not installed (ffmpeg)";
     }
     const std::string path = Record("probe.avi", 656, 494, 5, 1500);
-    const CommandResult r = Run(std::string(kFfprobe) +
-                                " -v error -count_frames -show_entries format=nb_streams:stream=codec_type,codec_name,"
-                                "width,height,nb_read_frames,r_frame_rate,avg_frame_rate -of default=noprint_wrappers=1 '" +
-                                path + "'");
+    const CommandResult r =
+        Run(std::string(kFfprobe) +
+            " -v error -count_frames -show_entries format=nb_streams:stream=codec_type,codec_name,"
+            "width,height,nb_read_frames,r_frame_rate,avg_frame_rate -of default=noprint_wrappers=1 '" +
+            path + "'");
     ASSERT_EQ(r.exitCode, 0) << r.output;
     std::string view = r.output;
     for (char& ch : view) {
-        if (ch == '\n') ch = ' ';
+        if (ch == '\n')
+            ch = ' ';
     }
     EXPECT_EQ(Field(view, "nb_streams"), "1") << r.output;
     EXPECT_EQ(Field(view, "codec_type"), "video") << r.output;
@@ -344,8 +332,7 @@ TEST_F(AviReaderTest, FfprobeSeesOneRawVideoStreamWithItsSizeFramesAndRate)
     EXPECT_EQ(Field(view, "avg_frame_rate"), "5000000/333333") << r.output;
 }
 
-TEST_F(AviReaderTest, FfmpegDecodesEachFrameToThePixelsWeWrote)
-{
+TEST_F(AviReaderTest, FfmpegDecodesEachFrameToThePixelsWeWrote) {
     if (!Have(kFfmpeg)) {
         GTEST_SKIP() << kFfmpeg << " is not installed";
     }
@@ -379,8 +366,7 @@ namespace {
 
 // The command-line tool records from a simulated camera and is killed four
 // seconds in, as a crash or a power cut would end it.
-TEST_F(AviReaderTest, RecordingKilledMidwayKeepsAHeaderThatDescribesItsFrames)
-{
+TEST_F(AviReaderTest, RecordingKilledMidwayKeepsAHeaderThatDescribesItsFrames) {
     if (!Have(kFfprobe)) {
         GTEST_SKIP() << kFfprobe << " is not installed (ffmpeg)";
     }
@@ -397,8 +383,10 @@ TEST_F(AviReaderTest, RecordingKilledMidwayKeepsAHeaderThatDescribesItsFrames)
     EXPECT_EQ(test::U32At(bytes, 140), frames);
     EXPECT_EQ(test::U32At(bytes, 224), 4 + frames * chunk);
     EXPECT_GE(bytes.size(), 232 + frames * chunk);
-    const CommandResult r = Run(std::string(kFfprobe) + " -v error -count_frames -show_entries stream=nb_read_frames "
-                                                        "-of default=noprint_wrappers=1 '" + path + "'");
+    const CommandResult r = Run(std::string(kFfprobe) +
+                                " -v error -count_frames -show_entries stream=nb_read_frames "
+                                "-of default=noprint_wrappers=1 '" +
+                                path + "'");
     ASSERT_EQ(r.exitCode, 0) << r.output;
     EXPECT_GE(std::stoul(Field(r.output, "nb_read_frames")), frames) << r.output;
     std::printf("header: %u frames; ffprobe: %s", frames, r.output.c_str());

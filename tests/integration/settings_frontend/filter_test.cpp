@@ -144,8 +144,8 @@ TEST_F(FilterTest, GainTheCameraRefusesIsReported) {
 TEST_F(FilterTest, ColorGainsTakeOnlyZero) {
     int (*const setters[])(int, int) = {Tavrin_SetColorGainRed, Tavrin_SetColorGainGreen1, Tavrin_SetColorGainGreen2,
                                         Tavrin_SetColorGainBlue};
-    int (*const getters[])(int, int*) = {Tavrin_GetColorGainRed, Tavrin_GetColorGainGreen1,
-                                         Tavrin_GetColorGainGreen2, Tavrin_GetColorGainBlue};
+    int (*const getters[])(int, int*) = {Tavrin_GetColorGainRed, Tavrin_GetColorGainGreen1, Tavrin_GetColorGainGreen2,
+                                         Tavrin_GetColorGainBlue};
     ASSERT_EQ(Tavrin_SetGlobalGain(handle, 300), 1);
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(setters[i](handle, 0), 1) << i;

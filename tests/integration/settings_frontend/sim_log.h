@@ -30,7 +30,11 @@ inline std::vector<std::array<uint8_t, 6>> SentCommands(int slot) {
 // A sensor register write as the camera receives it: bus address 0x20,
 // register and value big-endian.
 inline std::array<uint8_t, 6> SensorWrite(int reg, int value) {
-    return {0x04, 0x20, static_cast<uint8_t>(reg >> 8), static_cast<uint8_t>(reg), static_cast<uint8_t>(value >> 8),
+    return {0x04,
+            0x20,
+            static_cast<uint8_t>(reg >> 8),
+            static_cast<uint8_t>(reg),
+            static_cast<uint8_t>(value >> 8),
             static_cast<uint8_t>(value)};
 }
 

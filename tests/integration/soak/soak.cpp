@@ -78,25 +78,43 @@ private:
     void Step() {
         switch (Pick(0, 11)) {
         case 0:
-        case 1: Tavrin_CallBackPreview(camera_, window_, buffer_.data(), static_cast<int>(buffer_.size()), Pick(0, 1)); break;
-        case 2: Tavrin_StopPreview(camera_); break;
-        case 3: Tavrin_SnapShot(camera_, buffer_.data(), static_cast<int>(buffer_.size()), Pick(0, 1)); break;
-        case 4: Tavrin_SaveImage(camera_, FileName("still").c_str(), Pick(0, 6)); break;
-        case 5: Tavrin_Record(camera_, FileName("avi").c_str(), Pick(200, 2000), 0); break;
-        case 6: Tavrin_SetColorMode(camera_, kColorModes[Pick(0, 5)]); break;
+        case 1:
+            Tavrin_CallBackPreview(camera_, window_, buffer_.data(), static_cast<int>(buffer_.size()), Pick(0, 1));
+            break;
+        case 2:
+            Tavrin_StopPreview(camera_);
+            break;
+        case 3:
+            Tavrin_SnapShot(camera_, buffer_.data(), static_cast<int>(buffer_.size()), Pick(0, 1));
+            break;
+        case 4:
+            Tavrin_SaveImage(camera_, FileName("still").c_str(), Pick(0, 6));
+            break;
+        case 5:
+            Tavrin_Record(camera_, FileName("avi").c_str(), Pick(200, 2000), 0);
+            break;
+        case 6:
+            Tavrin_SetColorMode(camera_, kColorModes[Pick(0, 5)]);
+            break;
         case 7:
             Tavrin_SetExposureTime(camera_, Pick(2, 600));
             Tavrin_SetGlobalGain(camera_, Pick(0, 1023));
             Tavrin_SetGamma(camera_, Pick(10, 300));
             break;
-        case 8: Pick(0, 1) ? Tavrin_SetCaptureWindow(camera_, 656, 494) : Tavrin_SetCaptureWindow(camera_, 320, 240); break;
+        case 8:
+            Pick(0, 1) ? Tavrin_SetCaptureWindow(camera_, 656, 494) : Tavrin_SetCaptureWindow(camera_, 320, 240);
+            break;
         case 9:
             TavrinSim_SetPresent(slot_, 0);
             Drain(Pick(20, 500));
             TavrinSim_SetPresent(slot_, 1);
             break;
-        case 10: TavrinSim_InjectFault(slot_, Pick(TAVRINSIM_FAULT_FRAME_FAILS, TAVRINSIM_FAULT_OPEN_FAILS), Pick(1, 3)); break;
-        default: Tavrin_Close(camera_); break;
+        case 10:
+            TavrinSim_InjectFault(slot_, Pick(TAVRINSIM_FAULT_FRAME_FAILS, TAVRINSIM_FAULT_OPEN_FAILS), Pick(1, 3));
+            break;
+        default:
+            Tavrin_Close(camera_);
+            break;
         }
     }
 
@@ -135,13 +153,15 @@ void Report(const char* when, int cameras, const std::vector<CameraStats>& stats
         simulated += static_cast<uint64_t>(std::max(TavrinSim_GetFrameCount(slot), 0));
         callbacks += stats[slot].callbackFrames;
         operations += stats[slot].operations;
-        for (int code = 0; code <= kMaxErrorCode; ++code) errors[code] += stats[slot].errors[code];
+        for (int code = 0; code <= kMaxErrorCode; ++code)
+            errors[code] += stats[slot].errors[code];
     }
-    std::printf("%s %.0f s: camera frames %llu, callback frames %llu, operations %llu, resident %ld KiB, errors",
-                when, seconds, static_cast<unsigned long long>(simulated), static_cast<unsigned long long>(callbacks),
+    std::printf("%s %.0f s: camera frames %llu, callback frames %llu, operations %llu, resident %ld KiB, errors", when,
+                seconds, static_cast<unsigned long long>(simulated), static_cast<unsigned long long>(callbacks),
                 static_cast<unsigned long long>(operations), ResidentKiB());
     for (int code = 0; code <= kMaxErrorCode; ++code) {
-        if (errors[code] != 0) std::printf(" %d:%llu", code, static_cast<unsigned long long>(errors[code]));
+        if (errors[code] != 0)
+            std::printf(" %d:%llu", code, static_cast<unsigned long long>(errors[code]));
     }
     std::printf("\n");
     std::fflush(stdout);
@@ -182,7 +202,8 @@ int main(int argc, char** argv) {
             std::_Exit(1);
         }
     }
-    for (auto& thread : threads) thread.join();
+    for (auto& thread : threads)
+        thread.join();
     Report("end", cameras, stats, elapsed());
     return 0;
 }

@@ -79,8 +79,11 @@ TEST_F(ToolTest, SnapWritesEachFormat) {
         const char* format;
         int mode;
         long minimumSize;
-    } cases[] = {{"bmp", 24, 656 * 494 * 3}, {"raw", 8, 656 * 494}, {"png", 16, 100},
-                 {"jpeg", 24, 100},          {"tiff", 48, 656 * 494 * 6}};
+    } cases[] = {{"bmp", 24, 656 * 494 * 3},
+                 {"raw", 8, 656 * 494},
+                 {"png", 16, 100},
+                 {"jpeg", 24, 100},
+                 {"tiff", 48, 656 * 494 * 6}};
     for (const auto& c : cases) {
         const std::string file = Scratch(std::string("snap.") + c.format);
         const ToolRun run = Tool("snap -o " + file + " --format " + c.format + " --mode " + std::to_string(c.mode));

@@ -2,9 +2,9 @@
 
 #include "camera/acquisition_state.h"
 
+using tavrin::AcquisitionState;
 using tavrin::Admission;
 using tavrin::Admit;
-using tavrin::AcquisitionState;
 using tavrin::StartOperation;
 
 namespace {

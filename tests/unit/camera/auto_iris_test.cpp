@@ -45,9 +45,9 @@ TEST(AutoIris, EachBandMovesTheFactor) {
 }
 
 TEST(AutoIris, GainClimbsFromTheFloorAndStaysInRange) {
-    EXPECT_EQ(AutoIrisGain(0, 150), 6);     // starts from at least 4
+    EXPECT_EQ(AutoIrisGain(0, 150), 6);  // starts from at least 4
     EXPECT_EQ(AutoIrisGain(2, 125), 5);
-    EXPECT_EQ(AutoIrisGain(3, 105), 4);     // 4 * 1.05 truncates to 4: kept at 4
+    EXPECT_EQ(AutoIrisGain(3, 105), 4);  // 4 * 1.05 truncates to 4: kept at 4
     EXPECT_EQ(AutoIrisGain(1000, 150), 1023);
     EXPECT_EQ(AutoIrisGain(400, 25), 100);
     EXPECT_EQ(AutoIrisGain(4, 25), 1);

@@ -26,7 +26,7 @@ TEST_F(ModelTest, SelectCameraProgramsTheDefaultState) {
     // The clock, then the defaults twice (once from the clock).
     EXPECT_TRUE(IsCommand(log[2], {CMD_CONTROL_WRITE, 15, 3}));
     for (size_t i : {3u, 5u}) {
-        EXPECT_TRUE(IsCommand(log[i], {CMD_SENSOR_WRITE, kSensorBus, 0x00, 0x04, 0x01, 0x36}));  // gain 310
+        EXPECT_TRUE(IsCommand(log[i], {CMD_SENSOR_WRITE, kSensorBus, 0x00, 0x04, 0x01, 0x36}));      // gain 310
         EXPECT_TRUE(IsCommand(log[i + 1], {CMD_SENSOR_WRITE, kSensorBus, 0x00, 0x9A, 0x00, 0x02}));  // exposure 2
     }
     // The full area: transfer size, then the length byte by byte, then apply.

@@ -115,7 +115,7 @@ TEST_F(ProtocolTest, PipeTransferResults) {
 
     driver->script = {{0, 3}, {2, 8}, {1, 5}};
     EXPECT_EQ(PipeTransfer(kHandle, 0, 8, buffer, moved, 1), -1);
-    EXPECT_EQ(moved, 3u);  // the count is stored even when the driver failed
+    EXPECT_EQ(moved, 3u);                                          // the count is stored even when the driver failed
     EXPECT_EQ(PipeTransfer(kHandle, 0, 8, buffer, moved, 1), -1);  // only exactly 1 is success
     EXPECT_EQ(PipeTransfer(kHandle, 0, 8, buffer, moved, 1), 0);
     EXPECT_EQ(moved, 5u);  // a short transfer is still a transfer here
@@ -193,7 +193,7 @@ TEST_F(ProtocolTest, SromReadGivesTheBufferByteWhateverHappened) {
     driver->script = {{0, 0}, {0, 0}, {0, 0}};
     uint8_t value = 0;
     EXPECT_FALSE(CommandSromRead("\\\\.\\x", 0x1EB0, value));
-    EXPECT_EQ(value, CMD_SROM_READ);  // nothing came back: the command byte is still there
+    EXPECT_EQ(value, CMD_SROM_READ);         // nothing came back: the command byte is still there
     ASSERT_EQ(driver->requests.size(), 3u);  // the send's result is not looked at
     EXPECT_EQ(std::vector<uint8_t>(driver->requests[0].output.begin(), driver->requests[0].output.begin() + 6),
               std::vector<uint8_t>({0x41, 0x51, 0x02, 0x01, 0x1E, 0xB0}));

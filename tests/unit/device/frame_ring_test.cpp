@@ -208,8 +208,8 @@ TEST_F(FrameRingTest, UnpluggedCameraEndsTheRun) {
 }
 
 TEST_F(FrameRingTest, CreationFailureLeavesItStopped) {
-    for (auto fault : {TransferCreationFault::kEndEvent, TransferCreationFault::kFrameEvent,
-                       TransferCreationFault::kThread}) {
+    for (auto fault :
+         {TransferCreationFault::kEndEvent, TransferCreationFault::kFrameEvent, TransferCreationFault::kThread}) {
         FailNextTransferCreation(fault);
         EXPECT_EQ(model_->StartTransfer(), kStatusNoThread);
         EXPECT_FALSE(model_->Streaming());

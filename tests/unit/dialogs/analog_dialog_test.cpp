@@ -53,7 +53,8 @@ TEST_F(AnalogDialogTest, SetsUpTheRowsFromTheRecord) {
     EXPECT_EQ(std::vector<int>({exposure.minimum, exposure.maximum, exposure.position, exposure.tickSpacing}),
               std::vector<int>({2, 524, 100, 65}));
     EXPECT_EQ(page.Get(1043).buddy, 1027);
-    for (int id : {1018, 1019, 1039, 1024, 1025, 1042}) EXPECT_FALSE(page.Get(id).enabled) << id;
+    for (int id : {1018, 1019, 1039, 1024, 1025, 1042})
+        EXPECT_FALSE(page.Get(id).enabled) << id;
     EXPECT_EQ(camera.gain, -1) << "setting up the page must not program the camera";
 }
 
@@ -74,12 +75,13 @@ TEST_F(AnalogDialogTest, ExposureLabel) {
         ExposureTiming timing;
         const char* label;
     } cases[] = {
-        {100, filled, "=8.60ms"},      // (3080 x 100 + 1480) / 36000
-        {1014, filled, "=173.55ms"},   // as for 2028
+        {100, filled, "=8.60ms"},     // (3080 x 100 + 1480) / 36000
+        {1014, filled, "=173.55ms"},  // as for 2028
         {2028, filled, "=173.55ms"},
-        {524, {}, "=0.00ms"},          // before any acquisition preparation
+        {524, {}, "=0.00ms"},  // before any acquisition preparation
     };
-    for (const Case& c : cases) EXPECT_EQ(AnalogPage::ExposureLabel(c.lines, c.timing), c.label) << c.lines;
+    for (const Case& c : cases)
+        EXPECT_EQ(AnalogPage::ExposureLabel(c.lines, c.timing), c.label) << c.lines;
 }
 
 TEST_F(AnalogDialogTest, SliderDragProgramsTheCamera) {

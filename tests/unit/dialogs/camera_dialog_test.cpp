@@ -37,11 +37,13 @@ TEST_F(CameraDialogTest, ShowsTheFirstRunSeed) {
     EXPECT_EQ(dialog.Get(ids::kClockList).items[dialog.Get(ids::kClockList).selection], "High(40MHz)");
     EXPECT_EQ(dialog.GetText(ids::kWaitTime), "1");
     const char* boxes[] = {"656", "494", "656", "494", "0", "0"};
-    for (int i = 0; i < 6; ++i) EXPECT_EQ(dialog.GetText(1039 + i), boxes[i]);
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(dialog.GetText(1039 + i), boxes[i]);
     for (int id : {ids::kApply, ids::kClockList, 1039, 1044, ids::kSizeList, ids::kSubSampleList}) {
         EXPECT_FALSE(dialog.Get(id).enabled) << id;
     }
-    for (int id : {ids::kColorList, ids::kWaitTime, ids::kOk, ids::kCancel}) EXPECT_TRUE(dialog.Get(id).enabled) << id;
+    for (int id : {ids::kColorList, ids::kWaitTime, ids::kOk, ids::kCancel})
+        EXPECT_TRUE(dialog.Get(id).enabled) << id;
 }
 
 TEST_F(CameraDialogTest, JapaneseListTextsAreShiftJis) {
@@ -92,7 +94,8 @@ TEST_F(CameraDialogTest, FullTableRefusesTheCustomEntry) {
     SizeTable full;
     full.count = SizeTable::kMaxEntries;
     full.selected = SizeTable::kMaxEntries;  // names the custom item
-    for (auto& entry : full.entries) entry = {320, 240, 320, 240, 0, 0, 4};
+    for (auto& entry : full.entries)
+        entry = {320, 240, 320, 240, 0, 0, 4};
     SaveSizeTable(full, kCamera);
 
     CameraDialog controller(kCamera, Language::English);

@@ -18,7 +18,8 @@ struct ImageDialogTest : ::testing::Test {
     void Open(int colorMode) {
         record.Set(kBayerMode, 2);
         record.Set(kGrayMode, 1);
-        for (int i = 0; i < 4; ++i) record.Set(static_cast<FilterField>(kGrayGainR + i), 128);
+        for (int i = 0; i < 4; ++i)
+            record.Set(static_cast<FilterField>(kGrayGainR + i), 128);
         controller = std::make_unique<ImageDialog>(record, colorMode, Language::English);
         frame = std::make_unique<HeadlessDialog>(templates::kImageFrame.english, *controller);
     }
@@ -29,8 +30,10 @@ struct ImageDialogTest : ::testing::Test {
 TEST_F(ImageDialogTest, MonochromeModesGreyTheColourRowsAndAddTheGrayTab) {
     Open(0);
     const int colourOnly[] = {2021, 2031, 2051, 2061, 2071, ids::kOnce, ids::kAllFrames, 1030, 1033};
-    for (int id : colourOnly) EXPECT_FALSE(FilterPage().Get(id).enabled) << id;
-    for (int id : {2001, 2011, 2041, 2081}) EXPECT_TRUE(FilterPage().Get(id).enabled) << id;
+    for (int id : colourOnly)
+        EXPECT_FALSE(FilterPage().Get(id).enabled) << id;
+    for (int id : {2001, 2011, 2041, 2081})
+        EXPECT_TRUE(FilterPage().Get(id).enabled) << id;
     EXPECT_EQ(frame->Get(ids::kTab).items, (std::vector<std::string>{"Image Filter", "Gray Filter"}));
     EXPECT_FALSE(GrayPage().Visible());
     frame->SelectTab(1);
@@ -47,9 +50,9 @@ TEST_F(ImageDialogTest, WhiteBalanceButtons) {
     EXPECT_EQ(record.Get(kBayerGainAuto), 1);
     FilterPage().Click(ids::kOnce);
     EXPECT_FALSE(FilterPage().IsChecked(ids::kAllFrames));
-    EXPECT_EQ(std::vector<int>({record.Get(kBayerGainAuto), record.Get(kWhiteBalanceMark1),
-                                record.Get(kWhiteBalanceMark2)}),
-              std::vector<int>({1, 1, 1}));
+    EXPECT_EQ(
+        std::vector<int>({record.Get(kBayerGainAuto), record.Get(kWhiteBalanceMark1), record.Get(kWhiteBalanceMark2)}),
+        std::vector<int>({1, 1, 1}));
     // The acquisition thread's pass found new gains.
     record.Set(kBayerGainRed, 187);
     controller->Refresh();
@@ -71,8 +74,10 @@ TEST_F(ImageDialogTest, DefaultResetsTheAdjustments) {
     FilterPage().Type(2002, "50");
     FilterPage().Type(2082, "150");
     frame->Click(ids::kDefault);
-    for (FilterField field : {kBrightness, kContrast, kHue, kSaturation, kSharpness}) EXPECT_EQ(record.Get(field), 0);
-    for (FilterField field : {kBayerGainRed, kBayerGainGreen, kBayerGainBlue, kGamma}) EXPECT_EQ(record.Get(field), 100);
+    for (FilterField field : {kBrightness, kContrast, kHue, kSaturation, kSharpness})
+        EXPECT_EQ(record.Get(field), 0);
+    for (FilterField field : {kBayerGainRed, kBayerGainGreen, kBayerGainBlue, kGamma})
+        EXPECT_EQ(record.Get(field), 100);
     EXPECT_EQ(record.Get(kBayerMode), 1);
     EXPECT_TRUE(FilterPage().IsChecked(1031));
     EXPECT_FALSE(FilterPage().IsChecked(1032));

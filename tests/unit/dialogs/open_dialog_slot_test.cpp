@@ -36,13 +36,15 @@ TEST(OpenDialogSlot, WorkRunsOnTheDialogThreadUntilItCloses) {
         std::atomic<int> delivered{0};
         std::thread acquisition([&] {
             while (streaming) {
-                if (slot.Run([](Page& p) { p.shown++; }, [&] { return !streaming.load(); })) delivered++;
+                if (slot.Run([](Page& p) { p.shown++; }, [&] { return !streaming.load(); }))
+                    delivered++;
             }
         });
         // The dialog thread pumps for a while, then the dialog ends while the
         // acquisition thread keeps handing over work.
         while (delivered < 50) {
-            if (woken.exchange(false)) slot.RunPending();
+            if (woken.exchange(false))
+                slot.RunPending();
             std::this_thread::yield();
         }
         slot.Close(page);
@@ -59,7 +61,8 @@ TEST(OpenDialogSlot, WaitingCallerGivesUpWhenItsStreamStops) {
     slot.Open(page);
     slot.SetWake([] {});  // the dialog thread is busy stopping the stream and never pumps
     std::atomic<bool> stopping{false};
-    std::thread acquisition([&] { EXPECT_FALSE(slot.Run([](Page& p) { p.shown++; }, [&] { return stopping.load(); })); });
+    std::thread acquisition(
+        [&] { EXPECT_FALSE(slot.Run([](Page& p) { p.shown++; }, [&] { return stopping.load(); })); });
     stopping = true;  // as a stop clears the run flag before waiting for the thread
     acquisition.join();
     slot.RunPending();

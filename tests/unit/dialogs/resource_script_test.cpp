@@ -11,7 +11,8 @@
 TEST(ResourceScript, MatchesTheTemplateTables) {
     const std::string path = std::string(TAVRIN_SOURCE_DIR) + "/dialogs/win32/dialogs.rc";
     const std::string expected = tavrin::dialogs::ResourceScript();
-    if (tavrin::platform::GetEnvironment("TAVRIN_WRITE_RC")) std::ofstream(path, std::ios::binary) << expected;
+    if (tavrin::platform::GetEnvironment("TAVRIN_WRITE_RC"))
+        std::ofstream(path, std::ios::binary) << expected;
     std::ifstream file(path, std::ios::binary);
     std::ostringstream stored;
     stored << file.rdbuf();

@@ -106,8 +106,7 @@ TEST_F(BmpFile, FailedWriteIsReported) {
 // Pillow, from Debian's python3-pil, reads our files as an independent reader.
 TEST_F(BmpFile, PillowReadsTheImageBottomUp) {
     const char* python = "/usr/bin/python3";
-    if (!fs::exists(python) ||
-        std::system((std::string(python) + " -c \"import PIL\" >/dev/null 2>&1").c_str()) != 0) {
+    if (!fs::exists(python) || std::system((std::string(python) + " -c \"import PIL\" >/dev/null 2>&1").c_str()) != 0) {
         GTEST_SKIP() << "Debian's python3 with python3-pil is not installed";
     }
     const struct Case {

@@ -26,13 +26,15 @@ namespace tavrin {
 namespace {
 
 void SetDefaults(FilterRecord& filters) {
-    for (auto& field : filters.fields) field.store(0);
+    for (auto& field : filters.fields)
+        field.store(0);
     filters.Set(kBayerGainRed, 100);
     filters.Set(kBayerGainGreen, 100);
     filters.Set(kBayerGainBlue, 100);
     filters.Set(kGamma, 100);
     filters.Set(kBayerMode, 1);
-    for (FilterField gain : {kGrayGainR, kGrayGainG1, kGrayGainG2, kGrayGainB}) filters.Set(gain, 128);
+    for (FilterField gain : {kGrayGainR, kGrayGainG1, kGrayGainG2, kGrayGainB})
+        filters.Set(gain, 128);
 }
 
 struct Size {
@@ -46,7 +48,8 @@ struct CameraImages {
     ImageSet Set() { return ImageSet{&image8, &image16, &image24, &image32, &image48, &image64, &work, &display}; }
 
     bool Allocate(int32_t mode, int32_t width, int32_t height, uint32_t seed) {
-        if (!AllocateFrameImages(Set(), mode, width, height)) return false;
+        if (!AllocateFrameImages(Set(), mode, width, height))
+            return false;
         CDibImage* raw = Set().Raw(mode);
         testing::FillRandom(*raw, seed);
         if (raw->BitCount() == 16) {  // 10-bit samples
@@ -411,7 +414,8 @@ TEST(Chain, ArbitrarySettingsNeverLeaveTheTables) {
         CameraImages images;
         ASSERT_TRUE(images.Allocate(mode, 9 + round % 4, 7 + round % 3, static_cast<uint32_t>(round)));
         FilterRecord filters;
-        for (auto& field : filters.fields) field.store(round % 2 == 0 ? any(random) : small(random));
+        for (auto& field : filters.fields)
+            field.store(round % 2 == 0 ? any(random) : small(random));
         filters.Set(kGrayMode, round % 3);
         ProcessingChain chain;
         chain.Run(images.Set(), filters, ChainFrame{mode, round % 4 == 1, round % 5 == 2});
@@ -468,7 +472,8 @@ TEST(Chain, CamerasProcessSideBySide) {
             }
         });
     }
-    for (auto& camera : cameras) camera.join();
+    for (auto& camera : cameras)
+        camera.join();
     EXPECT_TRUE(same[0]);
     EXPECT_TRUE(same[1]);
 }

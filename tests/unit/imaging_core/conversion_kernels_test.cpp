@@ -32,7 +32,8 @@ TEST(Respace, EightBitFrameOfOddWidth) {
     CDibImage frame;
     ASSERT_EQ(frame.Create(5, 4, 8), 1);
     std::vector<uint8_t> packed(20);
-    for (int i = 0; i < 20; ++i) packed[i] = static_cast<uint8_t>(i + 1);
+    for (int i = 0; i < 20; ++i)
+        packed[i] = static_cast<uint8_t>(i + 1);
     std::memcpy(frame.Bits(), packed.data(), packed.size());
     ASSERT_EQ(frame.Convert(Respace8, frame), 1);
     for (int y = 0; y < 4; ++y) {
@@ -54,7 +55,8 @@ TEST(DepthKernels, GrayWordsToBytes) {
     ASSERT_EQ(src.Create(3, 2, 16), 1);
     ASSERT_EQ(dst.Create(3, 2, 8), 1);
     const uint16_t values[6] = {1023, 4, 1024, 0x3FC, 0xFFFF, 7};
-    for (int i = 0; i < 6; ++i) SetWord(src, i % 3, i / 3, 0, values[i]);
+    for (int i = 0; i < 6; ++i)
+        SetWord(src, i % 3, i / 3, 0, values[i]);
     ASSERT_EQ(dst.Convert(Gray16To8, src), 1);
     EXPECT_EQ(dst.Row(0)[0], 255);
     EXPECT_EQ(dst.Row(0)[1], 1);
@@ -80,7 +82,8 @@ TEST(DepthKernels, Rgb48And64To24) {
         SetWord(src, 0, 0, 0, 1023);
         SetWord(src, 0, 0, 1, 512);
         SetWord(src, 0, 0, 2, 4);
-        if (bits == 64) SetWord(src, 0, 0, 3, 0xFFFF);
+        if (bits == 64)
+            SetWord(src, 0, 0, 3, 0xFFFF);
         SetWord(src, 1, 1, 2, 40);
         ASSERT_EQ(dst.Convert(Rgb48To24, src), 1);
         EXPECT_EQ(dst.Row(0)[0], 255);
@@ -103,12 +106,15 @@ TEST(DepthKernels, Rgb32To24AndRgb24Flip) {
     testing::FillRandom(src24, 6);
     ASSERT_EQ(dst.Convert(Rgb32To24, src32), 1);
     for (int y = 0; y < 2; ++y)
-        for (int x = 0; x < 3; ++x) EXPECT_EQ(std::memcmp(dst.Row(y) + 3 * x, src32.Row(y) + 4 * x, 3), 0);
+        for (int x = 0; x < 3; ++x)
+            EXPECT_EQ(std::memcmp(dst.Row(y) + 3 * x, src32.Row(y) + 4 * x, 3), 0);
     ASSERT_EQ(dst.Convert(Rgb24Flip, src32), 1);
     for (int y = 0; y < 2; ++y)
-        for (int x = 0; x < 3; ++x) EXPECT_EQ(std::memcmp(dst.Row(1 - y) + 3 * x, src32.Row(y) + 4 * x, 3), 0);
+        for (int x = 0; x < 3; ++x)
+            EXPECT_EQ(std::memcmp(dst.Row(1 - y) + 3 * x, src32.Row(y) + 4 * x, 3), 0);
     ASSERT_EQ(dst.Convert(Rgb24Flip, src24), 1);
-    for (int y = 0; y < 2; ++y) EXPECT_EQ(std::memcmp(dst.Row(1 - y), src24.Row(y), 9), 0);
+    for (int y = 0; y < 2; ++y)
+        EXPECT_EQ(std::memcmp(dst.Row(1 - y), src24.Row(y), 9), 0);
 }
 
 TEST(FlipKernels, FlipCopyCopiesWholeRowsReversed) {
@@ -117,7 +123,8 @@ TEST(FlipKernels, FlipCopyCopiesWholeRowsReversed) {
     testing::FillRandom(src, 7);
     ASSERT_EQ(dst.CreateLike(src), 1);
     ASSERT_EQ(dst.Convert(FlipCopy, src), 1);
-    for (int y = 0; y < 3; ++y) EXPECT_EQ(std::memcmp(dst.Row(2 - y), src.Row(y), 8), 0);  // padding included
+    for (int y = 0; y < 3; ++y)
+        EXPECT_EQ(std::memcmp(dst.Row(2 - y), src.Row(y), 8), 0);  // padding included
 }
 
 TEST(ShiftKernels, ScaleToSixteenBits) {
@@ -193,8 +200,8 @@ TEST(ConversionKernels, MismatchedPixelSizesTouchNothing) {
     CDibImage narrow, wide;
     ASSERT_EQ(narrow.Create(3, 3, 8), 1);
     ASSERT_EQ(wide.Create(3, 3, 64), 1);
-    const PixelKernel wideSource[] = {Gray16To8, Gray16To8Flip, Gray12To8Flip, Rgb48To24, Rgb48To24Flip,
-                                      Rgb32To24, Rgb24Flip, Gray16Shift4, Rgb48Shift6, Rgb64Shift4,
+    const PixelKernel wideSource[] = {Gray16To8, Gray16To8Flip,    Gray12To8Flip,   Rgb48To24,      Rgb48To24Flip,
+                                      Rgb32To24, Rgb24Flip,        Gray16Shift4,    Rgb48Shift6,    Rgb64Shift4,
                                       Rgb24Swap, Rgb32InvertAlpha, Rgb48SwapShift4, Rgb64SwapShift6};
     for (PixelKernel kernel : wideSource) {
         EXPECT_EQ(narrow.Convert(kernel, narrow), 0);
@@ -208,7 +215,8 @@ TEST(ScaleKernels, EqualSizesFlipVertically) {
     ASSERT_EQ(dst.Create(5, 3, 24), 1);
     testing::FillRandom(src, 8);
     ASSERT_EQ(dst.ConvertScaled(ScaleRgb24, src), 1);
-    for (int y = 0; y < 3; ++y) EXPECT_EQ(std::memcmp(dst.Row(y), src.Row(2 - y), 15), 0);
+    for (int y = 0; y < 3; ++y)
+        EXPECT_EQ(std::memcmp(dst.Row(y), src.Row(2 - y), 15), 0);
 }
 
 TEST(ScaleKernels, NearestNeighbourWithLimits) {
@@ -216,7 +224,8 @@ TEST(ScaleKernels, NearestNeighbourWithLimits) {
     ASSERT_EQ(src.Create(4, 4, 8), 1);
     ASSERT_EQ(dst.Create(2, 3, 8), 1);
     for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 4; ++x) src.Row(y)[x] = static_cast<uint8_t>(10 * y + x);
+        for (int x = 0; x < 4; ++x)
+            src.Row(y)[x] = static_cast<uint8_t>(10 * y + x);
     ASSERT_EQ(dst.ConvertScaled(ScaleGray8, src), 1);
     // fx = 2, fy = 4/3: rows 0, 1, 2 take sy 0, 1, 2 -> memory rows 3, 2, 1.
     EXPECT_EQ(dst.Row(0)[0], 30);

@@ -23,8 +23,8 @@ struct KernelCall {
 KernelCall lastCall;
 
 TAVRIN_PIXEL_KERNEL(RecordingKernel) {
-    lastCall = KernelCall{lastCall.calls + 1, dst,       src,       rect,      dstX,   dstY,
-                          dstBytesPerPixel,   srcBytesPerPixel, dstStride, srcStride, params, extra};
+    lastCall = KernelCall{lastCall.calls + 1, dst,       src,       rect,   dstX, dstY, dstBytesPerPixel,
+                          srcBytesPerPixel,   dstStride, srcStride, params, extra};
     return 7;
 }
 

@@ -146,7 +146,7 @@ TEST(DibImage, SetPaletteSelectors) {
     EXPECT_EQ(image.Palette()[10], red[0]);
     EXPECT_EQ(image.Palette()[11], red[1]);
     EXPECT_EQ(image.Info().colors[10], (RgbQuad{10, 10, 10, 0}));  // the header's table stays
-    EXPECT_EQ(image.SetPalette(kPaletteEntries, red, 255, 2), 1);   // the part beyond 255 is dropped
+    EXPECT_EQ(image.SetPalette(kPaletteEntries, red, 255, 2), 1);  // the part beyond 255 is dropped
     EXPECT_EQ(image.Palette()[255], red[0]);
     EXPECT_EQ(image.SetPalette(kPaletteEntries, red, -5, 2), 1);
     EXPECT_EQ(image.SetPalette(7, red, 0, 2), 1);  // unknown selector: nothing

@@ -22,8 +22,10 @@ namespace {
 // Sample counts around the vector widths in play (8, 16, 32 and 64 samples).
 std::vector<int32_t> RowLengths() {
     std::vector<int32_t> lengths;
-    for (int32_t n = 0; n <= 70; ++n) lengths.push_back(n);
-    for (int32_t n : {127, 128, 129, 255, 256, 257, 655, 656, 657, 1968}) lengths.push_back(n);
+    for (int32_t n = 0; n <= 70; ++n)
+        lengths.push_back(n);
+    for (int32_t n : {127, 128, 129, 255, 256, 257, 655, 656, 657, 1968})
+        lengths.push_back(n);
     return lengths;
 }
 
@@ -77,24 +79,33 @@ struct KernelCase {
 };
 
 const KernelCase kKernels[] = {
-    {"Gray16To8", Gray16To8, 8, 16},           {"Gray16To8Flip", Gray16To8Flip, 8, 16},
-    {"Gray12To8Flip", Gray12To8Flip, 8, 16},   {"Rgb48To24 48", Rgb48To24, 24, 48},
-    {"Rgb48To24 64", Rgb48To24, 24, 64},       {"Rgb48To24Flip 48", Rgb48To24Flip, 24, 48},
-    {"Rgb48To24Flip 64", Rgb48To24Flip, 24, 64}, {"Rgb32To24", Rgb32To24, 24, 32},
-    {"Rgb24Flip 24", Rgb24Flip, 24, 24},       {"Rgb24Flip 32", Rgb24Flip, 24, 32},
-    {"FlipCopy 8", FlipCopy, 8, 8},            {"FlipCopy 48", FlipCopy, 48, 48},
-    {"Gray16Shift4", Gray16Shift4, 16, 16},    {"Gray16Shift6", Gray16Shift6, 16, 16},
-    {"Rgb48Shift6", Rgb48Shift6, 48, 48},      {"Rgb64Shift4", Rgb64Shift4, 64, 64},
-    {"Rgb64Shift6", Rgb64Shift6, 64, 64},      {"Rgb24Swap 32", Rgb24Swap, 32, 32},
+    {"Gray16To8", Gray16To8, 8, 16},
+    {"Gray16To8Flip", Gray16To8Flip, 8, 16},
+    {"Gray12To8Flip", Gray12To8Flip, 8, 16},
+    {"Rgb48To24 48", Rgb48To24, 24, 48},
+    {"Rgb48To24 64", Rgb48To24, 24, 64},
+    {"Rgb48To24Flip 48", Rgb48To24Flip, 24, 48},
+    {"Rgb48To24Flip 64", Rgb48To24Flip, 24, 64},
+    {"Rgb32To24", Rgb32To24, 24, 32},
+    {"Rgb24Flip 24", Rgb24Flip, 24, 24},
+    {"Rgb24Flip 32", Rgb24Flip, 24, 32},
+    {"FlipCopy 8", FlipCopy, 8, 8},
+    {"FlipCopy 48", FlipCopy, 48, 48},
+    {"Gray16Shift4", Gray16Shift4, 16, 16},
+    {"Gray16Shift6", Gray16Shift6, 16, 16},
+    {"Rgb48Shift6", Rgb48Shift6, 48, 48},
+    {"Rgb64Shift4", Rgb64Shift4, 64, 64},
+    {"Rgb64Shift6", Rgb64Shift6, 64, 64},
+    {"Rgb24Swap 32", Rgb24Swap, 32, 32},
     {"Rgb48SwapShift6", Rgb48SwapShift6, 48, 48},
 };
 
 struct Size {
     int32_t width, height;
 };
-const Size kSizes[] = {{1, 1},  {1, 5},  {2, 2},  {3, 3},  {5, 2},   {7, 3},   {8, 2},   {9, 2},   {15, 2},
-                       {16, 2}, {17, 3}, {31, 2}, {32, 2}, {33, 2},  {63, 2},  {64, 2},  {65, 3},  {127, 2},
-                       {129, 2}, {655, 3}, {656, 4}, {656, 494}};
+const Size kSizes[] = {{1, 1},  {1, 5},   {2, 2},   {3, 3},   {5, 2},   {7, 3},    {8, 2},  {9, 2},
+                       {15, 2}, {16, 2},  {17, 3},  {31, 2},  {32, 2},  {33, 2},   {63, 2}, {64, 2},
+                       {65, 3}, {127, 2}, {129, 2}, {655, 3}, {656, 4}, {656, 494}};
 
 class FastKernels : public ::testing::Test {
 protected:

@@ -80,17 +80,21 @@ CDibImage FrameInSteps(const CDibImage& output) {
     const int32_t w = output.Width(), h = output.Height();
     EXPECT_TRUE(frame.Create(w, h, 24) && scratch.Create(w, h, 24) && gray.Create(w, h, 8));
     switch (output.BitCount()) {
-        case 8:
-            scratch.DrawTo(output, nullptr, 0, 0);
-            frame.Convert(Rgb24Flip, scratch);
-            return frame;
-        case 16:
-            gray.Convert(Gray16To8Flip, output);
-            frame.DrawTo(gray, nullptr, 0, 0);
-            return frame;
-        case 24:
-        case 32: frame.Convert(Rgb24Flip, output); return frame;
-        default: scratch.Convert(Rgb48To24Flip, output); return scratch;
+    case 8:
+        scratch.DrawTo(output, nullptr, 0, 0);
+        frame.Convert(Rgb24Flip, scratch);
+        return frame;
+    case 16:
+        gray.Convert(Gray16To8Flip, output);
+        frame.DrawTo(gray, nullptr, 0, 0);
+        return frame;
+    case 24:
+    case 32:
+        frame.Convert(Rgb24Flip, output);
+        return frame;
+    default:
+        scratch.Convert(Rgb48To24Flip, output);
+        return scratch;
     }
 }
 
@@ -101,7 +105,8 @@ TEST(RecordingFrame, MatchesTheStepwiseConversionOfEveryDepth) {
             CDibImage output;
             ASSERT_TRUE(output.Create(width, 5, bits));
             FillRandom(output, static_cast<uint32_t>(bits * 100 + width));
-            if (bits == 8) output.SetPalette(kPaletteEntries, tinted, 0, 3);
+            if (bits == 8)
+                output.SetPalette(kPaletteEntries, tinted, 0, 3);
             CDibImage frame;
             ASSERT_TRUE(frame.Create(width, 5, 24));
             ASSERT_TRUE(ConvertToRecordingFrame(output, frame));

@@ -22,9 +22,10 @@ struct Size {
 
 std::vector<Size> Sizes() {
     std::vector<Size> sizes;
-    for (int32_t w : {1, 2, 3, 4, 5, 6, 7, 8, 9, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 33, 34, 35, 36, 37, 38,
-                      39, 40, 41, 67, 68, 69, 70, 71, 99, 130, 131}) {
-        for (int32_t h : {1, 4, 5, 6, 7, 10}) sizes.push_back({w, h});
+    for (int32_t w : {1,  2,  3,  4,  5,  6,  7,  8,  9,  15, 16, 17, 18, 19, 20, 21, 22,  23,
+                      24, 33, 34, 35, 36, 37, 38, 39, 40, 41, 67, 68, 69, 70, 71, 99, 130, 131}) {
+        for (int32_t h : {1, 4, 5, 6, 7, 10})
+            sizes.push_back({w, h});
     }
     sizes.push_back({656, 494});
     sizes.push_back({655, 493});
@@ -32,8 +33,8 @@ std::vector<Size> Sizes() {
 }
 
 demosaic::Frame FrameFor(TestImage& dst, const TestImage& src) {
-    return demosaic::Frame{dst.bits.get(), src.bits.get(), 0, 0, dst.bytesPerPixel, dst.stride, src.stride,
-                           0,              0,              src.width, src.height};
+    return demosaic::Frame{dst.bits.get(), src.bits.get(), 0, 0, dst.bytesPerPixel, dst.stride, src.stride, 0, 0,
+                           src.width,      src.height};
 }
 
 // Runs `fast` and the reference on copies of one random destination: the
@@ -58,7 +59,8 @@ void CompareRows(int sampleBytes, int dstBytes, RowsFn fast, const char* name) {
             test::WithScalarKernels(
                 [&] { test::Run(sampleBytes == 1 ? Demosaic8Inner : Demosaic16Inner, expected, src, &params); });
             const demosaic::Gains gains{demosaic::GainQ7(gainRed), demosaic::GainQ7(gainBlue)};
-            if (size.width > 4 && size.height > 4) fast(FrameFor(actual, src), 2, size.height - 2, false, mode, gains);
+            if (size.width > 4 && size.height > 4)
+                fast(FrameFor(actual, src), 2, size.height - 2, false, mode, gains);
             ASSERT_TRUE(actual.SameBytes(expected))
                 << name << " " << size.width << "x" << size.height << " mode " << mode << " dst " << dstBytes;
 
@@ -67,16 +69,20 @@ void CompareRows(int sampleBytes, int dstBytes, RowsFn fast, const char* name) {
             SetFastKernelsForTesting(false);
             test::Run(sampleBytes == 1 ? Demosaic8Border : Demosaic16Border, expected, src, &params);
             SetFastKernelsForTesting(true);
-            if (size.width <= 4) continue;
+            if (size.width <= 4)
+                continue;
             TestImage scrambled = expected.Clone();
             for (int32_t y : {0, 1, size.height - 2, size.height - 1}) {
-                if (y < 0 || y >= size.height) continue;
+                if (y < 0 || y >= size.height)
+                    continue;
                 for (int32_t i = 2 * dstBytes; i < (size.width - 2) * dstBytes; ++i) {
-                    if (i % dstBytes < 3 * sampleBytes) scrambled.Pixel(0, y)[i] = static_cast<uint8_t>(rng());
+                    if (i % dstBytes < 3 * sampleBytes)
+                        scrambled.Pixel(0, y)[i] = static_cast<uint8_t>(rng());
                 }
             }
             for (int32_t y : {0, 1, size.height - 2, size.height - 1}) {
-                if (y >= 0 && y < size.height) fast(FrameFor(scrambled, src), y, y + 1, true, mode, gains);
+                if (y >= 0 && y < size.height)
+                    fast(FrameFor(scrambled, src), y, y + 1, true, mode, gains);
             }
             ASSERT_TRUE(scrambled.SameBytes(expected))
                 << name << " border " << size.width << "x" << size.height << " mode " << mode << " dst " << dstBytes;
@@ -92,7 +98,8 @@ TEST(DemosaicFast, Sse2MatchesReference) {
 }
 
 TEST(DemosaicFast, Avx2MatchesReference) {
-    if (StartupKernelIsa() < KernelIsa::kAvx2) GTEST_SKIP() << "AVX2 is not on this path";
+    if (StartupKernelIsa() < KernelIsa::kAvx2)
+        GTEST_SKIP() << "AVX2 is not on this path";
     CompareRows(1, 3, demosaic::Rows8_AVX2, "8-bit avx2");
     CompareRows(1, 4, demosaic::Rows8_AVX2, "8-bit avx2");
     CompareRows(2, 6, demosaic::Rows16_AVX2, "16-bit avx2");

@@ -12,7 +12,8 @@ using test::TestImage;
 int SiteColour(int mode, int x, int y) {
     const int rowPhase = (mode & 1) ^ (y & 1);
     const int columnPhase = ((mode >> 1) & 1) ^ (x & 1);
-    if (rowPhase == columnPhase) return 0;
+    if (rowPhase == columnPhase)
+        return 0;
     return rowPhase == 1 ? 2 : 1;
 }
 
@@ -35,7 +36,8 @@ TEST(Demosaic, FlatFieldStaysFlatEverywhere) {
             Demosaic8(dst, src, {mode, 100, 100, 100});
             for (int y = 0; y < 14; ++y) {
                 for (int x = 0; x < 20; ++x) {
-                    for (int c = 0; c < 3; ++c) ASSERT_EQ(dst.Get8(x, y, c), 100) << mode << " " << x << "," << y;
+                    for (int c = 0; c < 3; ++c)
+                        ASSERT_EQ(dst.Get8(x, y, c), 100) << mode << " " << x << "," << y;
                 }
             }
         }
@@ -56,7 +58,8 @@ TEST(Demosaic, RedGainSaturatesAndZeroGainBlanks) {
     }
     Demosaic8(dst, src, {1, 0, 100, 100});
     for (int y = 0; y < 12; ++y) {
-        for (int x = 0; x < 16; ++x) EXPECT_EQ(dst.Get8(x, y, 2), 0);
+        for (int x = 0; x < 16; ++x)
+            EXPECT_EQ(dst.Get8(x, y, 2), 0);
     }
 }
 
@@ -75,7 +78,8 @@ TEST(Demosaic, RedSitesGiveRedEverywhereInEveryMode) {
     for (int mode = 0; mode < 4; ++mode) {
         TestImage src(24, 10, 1);
         for (int y = 0; y < 10; ++y) {
-            for (int x = 0; x < 24; ++x) src.Set8(x, y, SiteColour(mode, x, y) == 2 ? 255 : 0);
+            for (int x = 0; x < 24; ++x)
+                src.Set8(x, y, SiteColour(mode, x, y) == 2 ? 255 : 0);
         }
         TestImage dst(24, 10, 3);
         Demosaic8(dst, src, {mode, 100, 100, 100});
@@ -92,7 +96,8 @@ TEST(Demosaic, RedSitesGiveRedEverywhereInEveryMode) {
 TEST(Demosaic, SixteenBitFlatFieldSaturatesBlue) {
     TestImage src(18, 12, 2);
     for (int y = 0; y < 12; ++y) {
-        for (int x = 0; x < 18; ++x) src.Set16(x, y, 1023);
+        for (int x = 0; x < 18; ++x)
+            src.Set16(x, y, 1023);
     }
     for (int bpp : {6, 8}) {
         TestImage dst(18, 12, bpp);
@@ -162,7 +167,8 @@ TEST(Demosaic, FourByFourComesFromTheBorderPassAlone) {
     TestImage untouched(4, 4, 3);
     EXPECT_TRUE(dst.SameBytes(untouched));
     test::Run(Demosaic8Border, dst, src, &params);
-    for (int i = 0; i < 16 * 3; ++i) EXPECT_EQ(dst.bits[i], 90);
+    for (int i = 0; i < 16 * 3; ++i)
+        EXPECT_EQ(dst.bits[i], 90);
 }
 
 TEST(Demosaic, FourthChannelIsKept) {
@@ -198,7 +204,8 @@ TEST(Demosaic, TinyFramesStayInsideAndKeepFlatFields) {
                 Demosaic8(dst, src, {mode, 100, 100, 100});
                 TestImage src16(w, h, 2);
                 for (int y = 0; y < h; ++y) {
-                    for (int x = 0; x < w; ++x) src16.Set16(x, y, 700);
+                    for (int x = 0; x < w; ++x)
+                        src16.Set16(x, y, 700);
                 }
                 TestImage dst16(w, h, 6);
                 Demosaic16(dst16, src16, {mode, 100, 100, 100});
@@ -221,7 +228,8 @@ TEST(Demosaic, TinyFramesStayInsideAndKeepFlatFields) {
 TEST(Demosaic, TinyFramesKeepTheColourWherePossible) {
     TestImage src(3, 3, 1);
     for (int y = 0; y < 3; ++y) {
-        for (int x = 0; x < 3; ++x) src.Set8(x, y, SiteColour(1, x, y) == 2 ? 255 : 0);
+        for (int x = 0; x < 3; ++x)
+            src.Set8(x, y, SiteColour(1, x, y) == 2 ? 255 : 0);
     }
     TestImage dst(3, 3, 3);
     Demosaic8(dst, src, {1, 100, 100, 100});

@@ -35,8 +35,8 @@ void CompareAllColours(HueSatParams params, int32_t blueStep) {
             for (int32_t green = 0; green < 256; ++green) {
                 for (int32_t c = 0; c < 3; ++c) {
                     ASSERT_EQ(image.Get8(green, red, c), expected.Get8(green, red, c))
-                        << "hue " << params.hue << " saturation " << params.saturation << " colour (" << blue
-                        << ", " << green << ", " << red << ") channel " << c;
+                        << "hue " << params.hue << " saturation " << params.saturation << " colour (" << blue << ", "
+                        << green << ", " << red << ") channel " << c;
                 }
             }
         }
@@ -56,8 +56,8 @@ TEST(HueSatFast, RowsOfEveryWidthMatch) {
     for (const int32_t bpp : {3, 4}) {
         for (int32_t width = 1; width <= 100; ++width) {
             for (const bool inPlace : {true, false}) {
-                HueSatParams params{static_cast<int32_t>(rng() % 721) - 360, 0,
-                                    static_cast<int32_t>(rng() % 511) - 255, 10};
+                HueSatParams params{static_cast<int32_t>(rng() % 721) - 360, 0, static_cast<int32_t>(rng() % 511) - 255,
+                                    10};
                 TestImage source(width, 3, bpp);
                 source.FillRandom(rng);
                 TestImage expected = source.Clone();

@@ -55,7 +55,8 @@ TEST(HueSat, FourthByteIsKept) {
     HueSatParams params{77, 0, 40, 10};
     test::RunInPlace(HueSat8, image, &params);
     for (int y = 0; y < 7; ++y) {
-        for (int x = 0; x < 45; ++x) ASSERT_EQ(image.Get8(x, y, 3), before.Get8(x, y, 3));
+        for (int x = 0; x < 45; ++x)
+            ASSERT_EQ(image.Get8(x, y, 3), before.Get8(x, y, 3));
     }
 }
 

@@ -26,7 +26,9 @@ struct TestImage {
     // row's last byte is the allocation's last byte on the last row); otherwise
     // rows are padded to 4 bytes as the images of the system are.
     TestImage(int32_t w, int32_t h, int32_t bpp, bool tight = true)
-        : width(w), height(h), bytesPerPixel(bpp),
+        : width(w),
+          height(h),
+          bytesPerPixel(bpp),
           stride(tight ? w * bpp : (w * bpp + 3) / 4 * 4),
           bits(new uint8_t[static_cast<size_t>(stride) * h]()) {}
 
@@ -57,7 +59,8 @@ struct TestImage {
     }
     void Fill(uint8_t value) { std::memset(bits.get(), value, Size()); }
     void FillRandom(std::mt19937& rng) {
-        for (size_t i = 0; i < Size(); ++i) bits[i] = static_cast<uint8_t>(rng());
+        for (size_t i = 0; i < Size(); ++i)
+            bits[i] = static_cast<uint8_t>(rng());
     }
     // 16-bit samples below `limit`.
     void FillRandom16(std::mt19937& rng, uint32_t limit) {

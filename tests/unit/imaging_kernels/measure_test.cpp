@@ -18,11 +18,13 @@ int32_t MeanAt(PixelKernel kernel, TestImage& image, KernelRect rect, int32_t x,
 TEST(RegionMean, SixteenBitCountsTheEightBitForm) {
     TestImage image(40, 30, 2);
     for (int y = 0; y < 30; ++y) {
-        for (int x = 0; x < 40; ++x) image.Set16(x, y, 1023);
+        for (int x = 0; x < 40; ++x)
+            image.Set16(x, y, 1023);
     }
     EXPECT_EQ(MeanAt(RegionMean16, image, {0, 0, 40, 30}, 0, 0), 255);
     for (int y = 0; y < 30; ++y) {
-        for (int x = 0; x < 40; ++x) image.Set16(x, y, 1024);
+        for (int x = 0; x < 40; ++x)
+            image.Set16(x, y, 1024);
     }
     EXPECT_EQ(MeanAt(RegionMean16, image, {0, 0, 40, 30}, 0, 0), 0);
 }
@@ -137,7 +139,8 @@ TEST(GrayAutoGain, DarkCellGetsTheLargerGain) {
 TEST(GrayAutoGain, SaturatedCellLeavesTheGains) {
     TestImage frame(8, 6, 1);
     for (int y = 0; y < 6; ++y) {
-        for (int x = 0; x < 8; ++x) frame.Set8(x, y, (y & 1) == 0 && (x & 1) == 1 ? 255 : 100);
+        for (int x = 0; x < 8; ++x)
+            frame.Set8(x, y, (y & 1) == 0 && (x & 1) == 1 ? 255 : 100);
     }
     GrayParams params{0, 11, 12, 13, 14, 0, 0, 0, 0, 8};
     test::Run(GrayAutoGain, frame, frame, &params);
@@ -150,7 +153,8 @@ TEST(GrayAutoGain, SaturatedCellLeavesTheGains) {
 TEST(GrayAutoGain, TenBitFramesSkipBlackAndSaturatedSamples) {
     TestImage frame(4, 4, 2);
     for (int y = 0; y < 4; ++y) {
-        for (int x = 0; x < 4; ++x) frame.Set16(x, y, 400);
+        for (int x = 0; x < 4; ++x)
+            frame.Set16(x, y, 400);
     }
     frame.Set16(0, 0, 1023);  // left out
     frame.Set16(2, 0, 0);     // adds nothing, not counted

@@ -46,16 +46,19 @@ void RunSteps(const Layout& layout, TestImage& image, const ToneCurveParams& cur
     ToneParams gamma{curve.gamma, curve.bits};
     ToneParams contrast{curve.contrast, curve.bits};
     ToneParams bright{curve.brightness, curve.bits};
-    if (curve.gamma != kNeutralGammaSetting) test::RunInPlace(layout.gamma, image, &gamma);
-    if (curve.contrast != 0) test::RunInPlace(layout.contrast, image, &contrast);
-    if (curve.brightness != 0) test::RunInPlace(layout.bright, image, &bright);
+    if (curve.gamma != kNeutralGammaSetting)
+        test::RunInPlace(layout.gamma, image, &gamma);
+    if (curve.contrast != 0)
+        test::RunInPlace(layout.contrast, image, &contrast);
+    if (curve.brightness != 0)
+        test::RunInPlace(layout.bright, image, &bright);
 }
 
 TEST(ToneCurve, ComposedTableMatchesTheStepsInTurn) {
     const ToneCurveParams settings[] = {
-        {150, 40, 20, 10},   {0, -127, 255, 10}, {200, 127, 0, 10}, {100, 64, -100, 10}, {50, 0, 37, 10},
-        {100, 0, 90, 10},    {-40, 300, -9999, 10}, {1000, -500, 100000, 10}, {130, 40, 20, 12}, {130, 40, 20, 16},
-        {99, -1, 1, 8},
+        {150, 40, 20, 10}, {0, -127, 255, 10}, {200, 127, 0, 10},     {100, 64, -100, 10},
+        {50, 0, 37, 10},   {100, 0, 90, 10},   {-40, 300, -9999, 10}, {1000, -500, 100000, 10},
+        {130, 40, 20, 12}, {130, 40, 20, 16},  {99, -1, 1, 8},
     };
     std::mt19937 rng(4242);
     for (const Layout& layout : kLayouts) {
@@ -91,7 +94,8 @@ TEST(ToneCurve, ByteLookupMatchesPlainIndexing) {
     std::mt19937 rng(99);
     for (int32_t round = 0; round < 20; ++round) {
         uint8_t table[256];
-        for (uint8_t& entry : table) entry = static_cast<uint8_t>(rng());
+        for (uint8_t& entry : table)
+            entry = static_cast<uint8_t>(rng());
         for (const int32_t bpp : {1, 3, 4}) {
             for (const int32_t width : {1, 31, 32, 33, 255, 257}) {
                 TestImage image(width, 3, bpp);
@@ -105,9 +109,9 @@ TEST(ToneCurve, ByteLookupMatchesPlainIndexing) {
                 const KernelArea areaExpected =
                     AreaOf(expected.bits.get(), expected.bits.get(), rect, 0, 0, static_cast<uint16_t>(bpp),
                            static_cast<uint16_t>(bpp), expected.stride, expected.stride);
-                const KernelArea areaActual = AreaOf(image.bits.get(), image.bits.get(), rect, 0, 0,
-                                                   static_cast<uint16_t>(bpp), static_cast<uint16_t>(bpp),
-                                                   image.stride, image.stride);
+                const KernelArea areaActual =
+                    AreaOf(image.bits.get(), image.bits.get(), rect, 0, 0, static_cast<uint16_t>(bpp),
+                           static_cast<uint16_t>(bpp), image.stride, image.stride);
                 ApplyTable8_C(areaExpected, channels, table);
                 Kernels().applyTable8(areaActual, channels, table);
                 ASSERT_TRUE(image.SameBytes(expected)) << "bpp " << bpp << " width " << width;
@@ -139,9 +143,11 @@ TEST(ToneCurve, ChainMatchesTheStepsOneByOne) {
             const ImageSet set{&image8, &image16, &image24, &image32, &image48, &image64, &work, &display};
             ASSERT_TRUE(AllocateFrameImages(set, mode, 37, 9));
             CDibImage* raw = set.Raw(mode);
-            for (size_t i = 0; i < raw->ImageBytes(); ++i) raw->Bits()[i] = static_cast<uint8_t>(rng());
+            for (size_t i = 0; i < raw->ImageBytes(); ++i)
+                raw->Bits()[i] = static_cast<uint8_t>(rng());
             if (raw->BitCount() == 16) {
-                for (size_t i = 1; i < raw->ImageBytes(); i += 2) raw->Bits()[i] &= 3;
+                for (size_t i = 1; i < raw->ImageBytes(); i += 2)
+                    raw->Bits()[i] &= 3;
             }
 
             CDibImage expected, copy;
@@ -158,30 +164,33 @@ TEST(ToneCurve, ChainMatchesTheStepsOneByOne) {
             const Kernels& k = byMode[mode];
             ToneParams gamma{gammaValue, 10}, contrast{contrastValue, 10}, sharpness{sharpnessValue, 10},
                 brightness{brightnessValue, 10};
-            if (gammaValue != 100) expected.Convert(k.gamma, expected, nullptr, 0, 0, &gamma);
-            if (contrastValue != 0) expected.Convert(k.contrast, expected, nullptr, 0, 0, &contrast);
+            if (gammaValue != 100)
+                expected.Convert(k.gamma, expected, nullptr, 0, 0, &gamma);
+            if (contrastValue != 0)
+                expected.Convert(k.contrast, expected, nullptr, 0, 0, &contrast);
             if (sharpnessValue != 0) {
                 std::memcpy(copy.Bits(), expected.Bits(), expected.ImageBytes());
                 expected.Convert(k.sharpen, copy, nullptr, 0, 0, &sharpness);
             }
-            if (brightnessValue != 0) expected.Convert(k.bright, expected, nullptr, 0, 0, &brightness);
+            if (brightnessValue != 0)
+                expected.Convert(k.bright, expected, nullptr, 0, 0, &brightness);
 
             FilterRecord filters;
-            for (auto& field : filters.fields) field.store(0);
+            for (auto& field : filters.fields)
+                field.store(0);
             filters.Set(kBayerMode, 1);
             filters.Set(kBayerGainRed, 100);
             filters.Set(kBayerGainGreen, 100);
             filters.Set(kBayerGainBlue, 100);
-            for (FilterField gain : {kGrayGainR, kGrayGainG1, kGrayGainG2, kGrayGainB}) filters.Set(gain, 128);
+            for (FilterField gain : {kGrayGainR, kGrayGainG1, kGrayGainG2, kGrayGainB})
+                filters.Set(gain, 128);
             filters.Set(kGamma, gammaValue);
             filters.Set(kContrast, contrastValue);
             filters.Set(kSharpness, sharpnessValue);
             filters.Set(kBrightness, brightnessValue);
             ProcessingChain chain;
             chain.Run(set, filters, ChainFrame{mode});
-            ASSERT_EQ(std::memcmp(set.Output(mode)->Bits(), expected.Bits(),
-                                  expected.ImageBytes()),
-                      0)
+            ASSERT_EQ(std::memcmp(set.Output(mode)->Bits(), expected.Bits(), expected.ImageBytes()), 0)
                 << "mode " << mode << " steps " << steps;
         }
     }

@@ -27,7 +27,8 @@ void Compare(PixelKernel kernel, int bytesPerPixel, bool sixteenBit, void* param
     std::mt19937 rng(77 + bytesPerPixel);
     std::vector<std::pair<int32_t, int32_t>> sizes;
     for (int32_t w : kWidths) {
-        for (int32_t h : kHeights) sizes.emplace_back(w, h);
+        for (int32_t h : kHeights)
+            sizes.emplace_back(w, h);
     }
     sizes.emplace_back(656, 494);
     for (const auto& [w, h] : sizes) {

@@ -87,7 +87,8 @@ TEST(Brightness, BlackAtMinusFullAndElevenTimesAtFull) {
     EXPECT_EQ(image.Get8(0, 0, 1), 255);
     params.value = -255;
     test::RunInPlace(Bright8Rgb, dark, &params);
-    for (int i = 0; i < 9; ++i) EXPECT_EQ(dark.bits[i], 0);
+    for (int i = 0; i < 9; ++i)
+        EXPECT_EQ(dark.bits[i], 0);
 
     TestImage wide(2, 1, 2);
     wide.Set16(0, 0, 90);
@@ -101,8 +102,10 @@ TEST(Brightness, BlackAtMinusFullAndElevenTimesAtFull) {
 TEST(Contrast, TablesClipAndCompress) {
     uint8_t table[256];
     BuildContrastTable8(64, table);
-    for (int i = 0; i <= 64; ++i) EXPECT_EQ(table[i], 0) << i;
-    for (int i = 192; i <= 255; ++i) EXPECT_EQ(table[i], 255) << i;
+    for (int i = 0; i <= 64; ++i)
+        EXPECT_EQ(table[i], 0) << i;
+    for (int i = 192; i <= 255; ++i)
+        EXPECT_EQ(table[i], 255) << i;
     EXPECT_EQ(table[128], 128);
     BuildContrastTable8(-64, table);
     EXPECT_EQ(table[0], 42);
@@ -173,7 +176,8 @@ TEST(Sharpen, FlatStaysFlatAndOnePixelGetsItsOvershoot) {
     params.value = 10;
     test::Run(Sharpen8Mono, result, work, &params);
     for (int y = 0; y < 9; ++y) {
-        for (int x = 0; x < 9; ++x) EXPECT_EQ(result.Get8(x, y), x == 4 && y == 4 ? 194 : 0) << x << "," << y;
+        for (int x = 0; x < 9; ++x)
+            EXPECT_EQ(result.Get8(x, y), x == 4 && y == 4 ? 194 : 0) << x << "," << y;
     }
 }
 

@@ -19,8 +19,7 @@ using test::U32At;
 
 class AviFullDiskTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         const char* limit = std::getenv("TAVRIN_FILE_SIZE_LIMIT");
         if (limit == nullptr) {
             GTEST_SKIP() << "run through its ctest case, which lowers the file size limit";
@@ -29,8 +28,7 @@ protected:
     }
 
     // Records frames until a write fails; returns the frames written.
-    static uint32_t RecordUntilFailure(AviRecorder& recorder)
-    {
+    static uint32_t RecordUntilFailure(AviRecorder& recorder) {
         std::vector<uint8_t> pixels(static_cast<size_t>(recorder.FrameBytes()), 0x5A);
         for (uint32_t frame = 0; frame < 1000; ++frame) {
             const int32_t status = recorder.AddFrame(pixels.data());
@@ -44,8 +42,7 @@ protected:
         return 0;
     }
 
-    static void Prepare(AviRecorder& recorder, int32_t width, int32_t height)
-    {
+    static void Prepare(AviRecorder& recorder, int32_t width, int32_t height) {
         recorder.SetWidth(width);
         recorder.SetHeight(height);
         recorder.SetBitsPerPixel(24);
@@ -57,8 +54,7 @@ protected:
     uint64_t limit_ = 0;
 };
 
-TEST_F(AviFullDiskTest, FailedFrameIsReportedAndCloseKeepsEveryCompleteFrame)
-{
+TEST_F(AviFullDiskTest, FailedFrameIsReportedAndCloseKeepsEveryCompleteFrame) {
     AviRecorder recorder;
     Prepare(recorder, 100, 300);  // F = 90,000
     const std::string path = dir_.File("full.avi");
@@ -80,8 +76,7 @@ TEST_F(AviFullDiskTest, FailedFrameIsReportedAndCloseKeepsEveryCompleteFrame)
     EXPECT_EQ(U32At(bytes, indexAt + 8 + 16 * (frames - 1) + 8), 4 + (frames - 1) * chunk);
 }
 
-TEST_F(AviFullDiskTest, IndexThatNoLongerFitsStillLeavesSizesAndCountsPatched)
-{
+TEST_F(AviFullDiskTest, IndexThatNoLongerFitsStillLeavesSizesAndCountsPatched) {
     AviRecorder recorder;
     // Two frames end 24 bytes before the limit: too little for the index of 40.
     const uint64_t frameBytes = (limit_ - 232 - 24) / 2 - 8;

@@ -21,8 +21,7 @@ protected:
     test::ScratchDirectory dir_{"avi_recorder"};
 
     // The caller's side of a recording, as the recording thread does it.
-    static void Prepare(AviRecorder& recorder, int32_t width, int32_t height)
-    {
+    static void Prepare(AviRecorder& recorder, int32_t width, int32_t height) {
         recorder.SetWidth(width);
         recorder.SetHeight(height);
         recorder.SetBitsPerPixel(24);
@@ -30,8 +29,7 @@ protected:
         recorder.SetFrameCount(0);
     }
 
-    static std::vector<uint8_t> Frame(const AviRecorder& recorder, uint8_t seed)
-    {
+    static std::vector<uint8_t> Frame(const AviRecorder& recorder, uint8_t seed) {
         std::vector<uint8_t> pixels(static_cast<size_t>(recorder.FrameBytes()));
         for (size_t i = 0; i < pixels.size(); ++i) {
             pixels[i] = static_cast<uint8_t>(i * 7 + seed);
@@ -39,8 +37,7 @@ protected:
         return pixels;
     }
 
-    static void Record(AviRecorder& recorder, int frames)
-    {
+    static void Record(AviRecorder& recorder, int frames) {
         for (int i = 0; i < frames; ++i) {
             ASSERT_EQ(recorder.AddFrame(Frame(recorder, static_cast<uint8_t>(i)).data()), AviRecorder::kOk);
             recorder.SetFrameCount(recorder.FrameCount() + 1);
@@ -48,8 +45,7 @@ protected:
     }
 };
 
-TEST_F(AviRecorderTest, HeadersAtOpenDescribeA656x494StreamAt30Fps)
-{
+TEST_F(AviRecorderTest, HeadersAtOpenDescribeA656x494StreamAt30Fps) {
     AviRecorder recorder;
     Prepare(recorder, 656, 494);
     const std::string path = dir_.File("open.avi");
@@ -117,8 +113,7 @@ TEST_F(AviRecorderTest, HeadersAtOpenDescribeA656x494StreamAt30Fps)
     EXPECT_EQ(recorder.Close(), AviRecorder::kOk);
 }
 
-TEST_F(AviRecorderTest, FramesIndexAndPatchedFieldsAfterClose)
-{
+TEST_F(AviRecorderTest, FramesIndexAndPatchedFieldsAfterClose) {
     AviRecorder recorder;
     Prepare(recorder, 656, 494);
     const std::string path = dir_.File("three.avi");
@@ -155,8 +150,7 @@ TEST_F(AviRecorderTest, FramesIndexAndPatchedFieldsAfterClose)
     EXPECT_EQ(U32At(bytes, indexAt + 4), 48u);
 }
 
-TEST_F(AviRecorderTest, FiveColumnsMakeSixteenByteRows)
-{
+TEST_F(AviRecorderTest, FiveColumnsMakeSixteenByteRows) {
     AviRecorder recorder;
     Prepare(recorder, 5, 7);
     EXPECT_EQ(recorder.FrameBytes(), 16u * 7u);
@@ -170,8 +164,7 @@ TEST_F(AviRecorderTest, FiveColumnsMakeSixteenByteRows)
     EXPECT_EQ(bytes.size(), 232u + 2 * 120 + 8 + 32);
 }
 
-TEST_F(AviRecorderTest, EmptyRecordingHasAnEmptyIndex)
-{
+TEST_F(AviRecorderTest, EmptyRecordingHasAnEmptyIndex) {
     AviRecorder recorder;
     Prepare(recorder, 64, 48);
     const std::string path = dir_.File("empty.avi");
@@ -188,8 +181,7 @@ TEST_F(AviRecorderTest, EmptyRecordingHasAnEmptyIndex)
     EXPECT_EQ(U32At(bytes, 224), 4u);
 }
 
-TEST_F(AviRecorderTest, RateZeroAtCloseKeepsTheRateWrittenAtOpen)
-{
+TEST_F(AviRecorderTest, RateZeroAtCloseKeepsTheRateWrittenAtOpen) {
     AviRecorder recorder;
     Prepare(recorder, 16, 16);
     const std::string path = dir_.File("rate0.avi");
@@ -203,8 +195,7 @@ TEST_F(AviRecorderTest, RateZeroAtCloseKeepsTheRateWrittenAtOpen)
     EXPECT_EQ(U32At(bytes, 48), 1u);
 }
 
-TEST_F(AviRecorderTest, SizeLimitRefusesTheFrameThatWouldPassItAndCloseLeavesAValidFile)
-{
+TEST_F(AviRecorderTest, SizeLimitRefusesTheFrameThatWouldPassItAndCloseLeavesAValidFile) {
     AviRecorder recorder;
     Prepare(recorder, 8, 8);  // F = 192, chunk 200
     // Room for exactly two frames with their index: 224 + 2 * 200 + 8 + 2 * 16 = 664.
@@ -226,8 +217,7 @@ TEST_F(AviRecorderTest, SizeLimitRefusesTheFrameThatWouldPassItAndCloseLeavesAVa
     EXPECT_EQ(U32At(bytes, 636), 32u);
 }
 
-TEST_F(AviRecorderTest, SizeLimitCountsTheIndexStillToBeWritten)
-{
+TEST_F(AviRecorderTest, SizeLimitCountsTheIndexStillToBeWritten) {
     AviRecorder recorder;
     Prepare(recorder, 8, 8);
     recorder.SetSizeLimit(663);  // one byte short of two frames and their index
@@ -239,8 +229,7 @@ TEST_F(AviRecorderTest, SizeLimitCountsTheIndexStillToBeWritten)
     EXPECT_EQ(U32At(ReadFileBytes(path), 4), 224u + 200 + 8 + 16);
 }
 
-TEST_F(AviRecorderTest, AddFrameAndCloseWithoutAFileReportNotOpen)
-{
+TEST_F(AviRecorderTest, AddFrameAndCloseWithoutAFileReportNotOpen) {
     AviRecorder recorder;
     Prepare(recorder, 4, 4);
     std::vector<uint8_t> pixels(static_cast<size_t>(recorder.FrameBytes()));
@@ -248,8 +237,7 @@ TEST_F(AviRecorderTest, AddFrameAndCloseWithoutAFileReportNotOpen)
     EXPECT_EQ(recorder.Close(), AviRecorder::kNotOpen);
 }
 
-TEST_F(AviRecorderTest, OpenRefusesSettingsThatDescribeNoFile)
-{
+TEST_F(AviRecorderTest, OpenRefusesSettingsThatDescribeNoFile) {
     AviRecorder recorder;
     const std::string path = dir_.File("refused.avi");
     Prepare(recorder, 0, 10);
@@ -269,8 +257,7 @@ TEST_F(AviRecorderTest, OpenRefusesSettingsThatDescribeNoFile)
     EXPECT_FALSE(recorder.Open(nullptr));
 }
 
-TEST_F(AviRecorderTest, AddFrameRefusesMissingPixels)
-{
+TEST_F(AviRecorderTest, AddFrameRefusesMissingPixels) {
     AviRecorder recorder;
     Prepare(recorder, 4, 4);
     ASSERT_TRUE(recorder.Open(dir_.File("null.avi").c_str()));
@@ -278,8 +265,7 @@ TEST_F(AviRecorderTest, AddFrameRefusesMissingPixels)
     EXPECT_EQ(recorder.Close(), AviRecorder::kOk);
 }
 
-TEST_F(AviRecorderTest, OpenOnAnOpenRecorderAbandonsTheFirstFile)
-{
+TEST_F(AviRecorderTest, OpenOnAnOpenRecorderAbandonsTheFirstFile) {
     AviRecorder recorder;
     Prepare(recorder, 4, 4);
     const std::string first = dir_.File("first.avi");
@@ -294,8 +280,7 @@ TEST_F(AviRecorderTest, OpenOnAnOpenRecorderAbandonsTheFirstFile)
     EXPECT_EQ(U32At(ReadFileBytes(second), 48), 1u);
 }
 
-TEST_F(AviRecorderTest, RecorderIsReusedForTheNextRecording)
-{
+TEST_F(AviRecorderTest, RecorderIsReusedForTheNextRecording) {
     AviRecorder recorder;
     for (int round = 0; round < 2; ++round) {
         Prepare(recorder, 6, 3);
@@ -311,8 +296,7 @@ TEST_F(AviRecorderTest, RecorderIsReusedForTheNextRecording)
     }
 }
 
-TEST_F(AviRecorderTest, OpenOnAFullDiskFails)
-{
+TEST_F(AviRecorderTest, OpenOnAFullDiskFails) {
     if (!test::HaveFullDevice()) {
         GTEST_SKIP() << "needs Linux's /dev/full";
     }
@@ -332,8 +316,7 @@ class AviRefreshTest : public AviRecorderTest {
 protected:
     // The file a recording of the first `frames` frames leaves when closed at
     // 30.00 frames per second, the rate the header holds while recording.
-    std::vector<uint8_t> ClosedRecording(uint32_t frames)
-    {
+    std::vector<uint8_t> ClosedRecording(uint32_t frames) {
         AviRecorder recorder;
         Prepare(recorder, kWidth, kHeight);
         recorder.SetRefreshInterval(0xFFFFFFFFu);
@@ -349,8 +332,7 @@ protected:
     static constexpr int32_t kHeight = 8;
 };
 
-TEST_F(AviRefreshTest, AfterEachRefreshTheFileIsTheClosedRecordingOfItsFrames)
-{
+TEST_F(AviRefreshTest, AfterEachRefreshTheFileIsTheClosedRecordingOfItsFrames) {
     AviRecorder recorder;
     Prepare(recorder, kWidth, kHeight);
     recorder.SetRefreshInterval(0);
@@ -366,8 +348,7 @@ TEST_F(AviRefreshTest, AfterEachRefreshTheFileIsTheClosedRecordingOfItsFrames)
     EXPECT_EQ(ReadFileBytes(path), ClosedRecording(4));
 }
 
-TEST_F(AviRefreshTest, FramesAfterARefreshWithdrawTheIndexTheyOverwrite)
-{
+TEST_F(AviRefreshTest, FramesAfterARefreshWithdrawTheIndexTheyOverwrite) {
     AviRecorder recorder;
     Prepare(recorder, kWidth, kHeight);
     recorder.SetRefreshInterval(0);

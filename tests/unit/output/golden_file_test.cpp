@@ -49,8 +49,7 @@ constexpr GoldenStill kGoldenStills[] = {
 constexpr uint64_t kGoldenAviSize = 1152;
 constexpr uint64_t kGoldenAviHash = 0xde3d5210e3987b8dull;
 
-std::string Describe(uint64_t size, uint64_t hash)
-{
+std::string Describe(uint64_t size, uint64_t hash) {
     char text[64];
     std::snprintf(text, sizeof text, "%" PRIu64 ", 0x%016" PRIx64 "ull", size, hash);
     return text;
@@ -61,8 +60,7 @@ protected:
     test::ScratchDirectory dir_{"golden"};
 };
 
-TEST_F(GoldenFileTest, StillImagesMatchTheirGoldenBytes)
-{
+TEST_F(GoldenFileTest, StillImagesMatchTheirGoldenBytes) {
     for (const GoldenStill& golden : kGoldenStills) {
         const CDibImage image = test::MakeCameraImage(golden.width, golden.height, golden.bits, 17);
         const std::string path = dir_.File(golden.name);
@@ -72,8 +70,7 @@ TEST_F(GoldenFileTest, StillImagesMatchTheirGoldenBytes)
     }
 }
 
-TEST_F(GoldenFileTest, RecordingMatchesItsGoldenBytes)
-{
+TEST_F(GoldenFileTest, RecordingMatchesItsGoldenBytes) {
     AviRecorder recorder;
     recorder.SetWidth(13);
     recorder.SetHeight(7);

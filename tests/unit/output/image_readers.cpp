@@ -18,8 +18,7 @@ struct PngRead {
     DecodedPng* out = nullptr;
 };
 
-void ReadPngRows(PngRead& r)
-{
+void ReadPngRows(PngRead& r) {
     png_init_io(r.png, r.file);
     png_read_png(r.png, r.info, PNG_TRANSFORM_IDENTITY, nullptr);
     r.out->width = png_get_image_width(r.png, r.info);
@@ -34,8 +33,7 @@ void ReadPngRows(PngRead& r)
     r.out->ok = true;
 }
 
-bool DecodePng(PngRead& r)
-{
+bool DecodePng(PngRead& r) {
     if (setjmp(png_jmpbuf(r.png)) != 0) {
         return false;
     }
@@ -48,10 +46,7 @@ struct JpegErrors {
     std::jmp_buf returnPoint;
 };
 
-void OnJpegError(j_common_ptr c)
-{
-    std::longjmp(reinterpret_cast<JpegErrors*>(c->err)->returnPoint, 1);
-}
+void OnJpegError(j_common_ptr c) { std::longjmp(reinterpret_cast<JpegErrors*>(c->err)->returnPoint, 1); }
 
 struct JpegRead {
     std::FILE* file = nullptr;
@@ -60,8 +55,7 @@ struct JpegRead {
     DecodedJpeg* out = nullptr;
 };
 
-void ReadJpegLines(JpegRead& r)
-{
+void ReadJpegLines(JpegRead& r) {
     jpeg_create_decompress(&r.d);
     jpeg_stdio_src(&r.d, r.file);
     jpeg_read_header(&r.d, TRUE);
@@ -83,8 +77,7 @@ void ReadJpegLines(JpegRead& r)
     r.out->ok = true;
 }
 
-bool DecodeJpeg(JpegRead& r)
-{
+bool DecodeJpeg(JpegRead& r) {
     if (setjmp(r.errors.returnPoint) != 0) {
         return false;
     }
@@ -94,8 +87,7 @@ bool DecodeJpeg(JpegRead& r)
 
 }  // namespace
 
-DecodedPng ReadPng(const std::string& path)
-{
+DecodedPng ReadPng(const std::string& path) {
     DecodedPng out;
     PngRead r;
     r.out = &out;
@@ -113,8 +105,7 @@ DecodedPng ReadPng(const std::string& path)
     return out;
 }
 
-DecodedJpeg ReadJpeg(const std::string& path)
-{
+DecodedJpeg ReadJpeg(const std::string& path) {
     DecodedJpeg out;
     JpegRead r;
     r.out = &out;
@@ -132,8 +123,7 @@ DecodedJpeg ReadJpeg(const std::string& path)
     return out;
 }
 
-DecodedTiff ReadTiff(const std::string& path)
-{
+DecodedTiff ReadTiff(const std::string& path) {
     DecodedTiff out;
     TIFF* tiff = TIFFOpen(path.c_str(), "r");
     if (tiff == nullptr) {
@@ -157,8 +147,8 @@ DecodedTiff ReadTiff(const std::string& path)
     }
     if (!out.stripByteCounts.empty()) {
         out.firstStrip.resize(static_cast<size_t>(out.stripByteCounts[0]));
-        const tmsize_t read = TIFFReadRawStrip(tiff, 0, out.firstStrip.data(),
-                                               static_cast<tmsize_t>(out.firstStrip.size()));
+        const tmsize_t read =
+            TIFFReadRawStrip(tiff, 0, out.firstStrip.data(), static_cast<tmsize_t>(out.firstStrip.size()));
         out.ok = read == static_cast<tmsize_t>(out.firstStrip.size());
     }
     TIFFClose(tiff);

@@ -25,20 +25,17 @@ protected:
 };
 
 // Channel c (0 = blue) of pixel (x, y) of a camera image, as its raw sample.
-uint32_t Sample(const CDibImage& image, int32_t x, int32_t y, int32_t c)
-{
+uint32_t Sample(const CDibImage& image, int32_t x, int32_t y, int32_t c) {
     const uint8_t* pixel = image.Row(y) + x * image.BytesPerPixel();
     const bool wide = image.BitCount() == 16 || image.BitCount() >= 48;
     return wide ? Word(pixel + 2 * c) : pixel[c];
 }
 
-uint16_t BigEndianWord(const std::vector<uint8_t>& row, size_t at)
-{
+uint16_t BigEndianWord(const std::vector<uint8_t>& row, size_t at) {
     return static_cast<uint16_t>(row[at] << 8 | row[at + 1]);
 }
 
-TEST_F(SaveImageTest, BmpOfEveryDepthStoresMemoryRowZeroAsTheTopLine)
-{
+TEST_F(SaveImageTest, BmpOfEveryDepthStoresMemoryRowZeroAsTheTopLine) {
     for (int32_t bits : {8, 16, 24, 32, 48, 64}) {
         SCOPED_TRACE(bits);
         const CDibImage image = MakeCameraImage(7, 5, bits, 3);
@@ -62,8 +59,7 @@ TEST_F(SaveImageTest, BmpOfEveryDepthStoresMemoryRowZeroAsTheTopLine)
     }
 }
 
-TEST_F(SaveImageTest, Bmp8CarriesTheGrayColourTable)
-{
+TEST_F(SaveImageTest, Bmp8CarriesTheGrayColourTable) {
     const CDibImage image = MakeCameraImage(4, 2, 8);
     const std::string path = dir_.File("gray.bmp");
     ASSERT_EQ(SaveImage(path.c_str(), image, kStillBmp, 10), 1);
@@ -72,8 +68,7 @@ TEST_F(SaveImageTest, Bmp8CarriesTheGrayColourTable)
     EXPECT_EQ(U32At(bytes, 54 + 4 * 200), 0x00C8C8C8u);
 }
 
-TEST_F(SaveImageTest, RawIsThePixelMemoryWithRowPadding)
-{
+TEST_F(SaveImageTest, RawIsThePixelMemoryWithRowPadding) {
     for (int32_t bits : {8, 16, 24, 32, 48, 64}) {
         SCOPED_TRACE(bits);
         const CDibImage image = MakeCameraImage(5, 3, bits, 11);
@@ -85,16 +80,15 @@ TEST_F(SaveImageTest, RawIsThePixelMemoryWithRowPadding)
     }
 }
 
-TEST_F(SaveImageTest, PngOfEachDepthHasItsLayoutAndScaledSamples)
-{
+TEST_F(SaveImageTest, PngOfEachDepthHasItsLayoutAndScaledSamples) {
     struct Row {
         int32_t bits;
         int bitDepth;
         int colorType;
         int channels;
     };
-    for (const Row& row : {Row{8, 8, 0, 1}, Row{16, 16, 0, 1}, Row{24, 8, 2, 3}, Row{32, 8, 6, 4},
-                           Row{48, 16, 2, 3}, Row{64, 16, 6, 4}}) {
+    for (const Row& row : {Row{8, 8, 0, 1}, Row{16, 16, 0, 1}, Row{24, 8, 2, 3}, Row{32, 8, 6, 4}, Row{48, 16, 2, 3},
+                           Row{64, 16, 6, 4}}) {
         SCOPED_TRACE(row.bits);
         const CDibImage image = MakeCameraImage(9, 4, row.bits, 5);
         const std::string path = dir_.File("image" + std::to_string(row.bits) + ".png");
@@ -126,8 +120,7 @@ TEST_F(SaveImageTest, PngOfEachDepthHasItsLayoutAndScaledSamples)
     }
 }
 
-TEST_F(SaveImageTest, Png16OfOddWidthKeepsEveryRow)
-{
+TEST_F(SaveImageTest, Png16OfOddWidthKeepsEveryRow) {
     CDibImage image;
     ASSERT_EQ(image.Create(5, 6, 16), 1);  // stride 12: two bytes of padding per row
     for (int32_t y = 0; y < 6; ++y) {
@@ -149,8 +142,7 @@ TEST_F(SaveImageTest, Png16OfOddWidthKeepsEveryRow)
     }
 }
 
-TEST_F(SaveImageTest, TenBitFullScaleBecomes65472InPngAndTiffAnd255InJpeg)
-{
+TEST_F(SaveImageTest, TenBitFullScaleBecomes65472InPngAndTiffAnd255InJpeg) {
     CDibImage image;
     ASSERT_EQ(image.Create(8, 8, 16), 1);
     for (int32_t y = 0; y < 8; ++y) {
@@ -176,8 +168,7 @@ TEST_F(SaveImageTest, TenBitFullScaleBecomes65472InPngAndTiffAnd255InJpeg)
     EXPECT_EQ(j.pixels.back(), 255);
 }
 
-TEST_F(SaveImageTest, TwelveSignificantBitsShiftByFour)
-{
+TEST_F(SaveImageTest, TwelveSignificantBitsShiftByFour) {
     CDibImage image;
     ASSERT_EQ(image.Create(2, 1, 16), 1);
     image.Row(0)[0] = 0xFF;  // 4095
@@ -201,8 +192,7 @@ TEST_F(SaveImageTest, TwelveSignificantBitsShiftByFour)
     EXPECT_NEAR(j.pixels[1], 64, 2);
 }
 
-TEST_F(SaveImageTest, Png32WithZeroFourthBytesIsOpaque)
-{
+TEST_F(SaveImageTest, Png32WithZeroFourthBytesIsOpaque) {
     const CDibImage image = MakeCameraImage(6, 3, 32);  // camera images leave the fourth byte 0
     const std::string path = dir_.File("opaque.png");
     ASSERT_EQ(SaveImage(path.c_str(), image, kStillPng, 10), 1);
@@ -215,16 +205,15 @@ TEST_F(SaveImageTest, Png32WithZeroFourthBytesIsOpaque)
     }
 }
 
-TEST_F(SaveImageTest, TiffOfEachDepthHasBaselineTagsAndRowsWithoutPadding)
-{
+TEST_F(SaveImageTest, TiffOfEachDepthHasBaselineTagsAndRowsWithoutPadding) {
     struct Row {
         int32_t bits;
         uint16_t bitsPerSample;
         uint16_t photometric;
         uint16_t samples;
     };
-    for (const Row& row : {Row{8, 8, 1, 1}, Row{16, 16, 1, 1}, Row{24, 8, 2, 3}, Row{32, 8, 2, 4},
-                           Row{48, 16, 2, 3}, Row{64, 16, 2, 4}}) {
+    for (const Row& row : {Row{8, 8, 1, 1}, Row{16, 16, 1, 1}, Row{24, 8, 2, 3}, Row{32, 8, 2, 4}, Row{48, 16, 2, 3},
+                           Row{64, 16, 2, 4}}) {
         SCOPED_TRACE(row.bits);
         const CDibImage image = MakeCameraImage(5, 4, row.bits, 9);
         const std::string path = dir_.File("image" + std::to_string(row.bits) + ".tif");
@@ -263,8 +252,7 @@ TEST_F(SaveImageTest, TiffOfEachDepthHasBaselineTagsAndRowsWithoutPadding)
     }
 }
 
-TEST_F(SaveImageTest, Tiff24FivePixelsWideHasFifteenByteRows)
-{
+TEST_F(SaveImageTest, Tiff24FivePixelsWideHasFifteenByteRows) {
     const CDibImage image = MakeCameraImage(5, 3, 24);
     ASSERT_EQ(image.Stride(), 16);
     const std::string path = dir_.File("five.tif");
@@ -278,8 +266,7 @@ TEST_F(SaveImageTest, Tiff24FivePixelsWideHasFifteenByteRows)
 }
 
 // A picture whose colours vary slowly, which JPEG reproduces closely.
-CDibImage SmoothImage(int32_t width, int32_t height, int32_t bits)
-{
+CDibImage SmoothImage(int32_t width, int32_t height, int32_t bits) {
     CDibImage image;
     EXPECT_EQ(image.Create(width, height, bits), 1);
     const bool wide = bits == 16 || bits >= 48;
@@ -303,8 +290,7 @@ CDibImage SmoothImage(int32_t width, int32_t height, int32_t bits)
     return image;
 }
 
-TEST_F(SaveImageTest, JpegOfEachDepthShowsMemoryRowZeroOnTopInRgbOrder)
-{
+TEST_F(SaveImageTest, JpegOfEachDepthShowsMemoryRowZeroOnTopInRgbOrder) {
     for (int32_t bits : {8, 16, 24, 32, 48, 64}) {
         SCOPED_TRACE(bits);
         const CDibImage image = SmoothImage(40, 32, bits);
@@ -335,8 +321,7 @@ TEST_F(SaveImageTest, JpegOfEachDepthShowsMemoryRowZeroOnTopInRgbOrder)
     }
 }
 
-TEST_F(SaveImageTest, JpegCodesSetQualityAndAlwaysProgressive)
-{
+TEST_F(SaveImageTest, JpegCodesSetQualityAndAlwaysProgressive) {
     const CDibImage image = SmoothImage(16, 16, 24);
     // The first luminance quantiser is 16 scaled by the quality.
     for (auto [code, quantizer] : {std::pair{kStillJpegQuality100, 1u}, std::pair{kStillJpegQuality70, 10u},
@@ -351,8 +336,7 @@ TEST_F(SaveImageTest, JpegCodesSetQualityAndAlwaysProgressive)
     }
 }
 
-TEST_F(SaveImageTest, UnknownFormatCodesCreateNoFile)
-{
+TEST_F(SaveImageTest, UnknownFormatCodesCreateNoFile) {
     const CDibImage image = MakeCameraImage(4, 4, 24);
     for (int32_t code : {7, -1, 100}) {
         const std::string path = dir_.File("code" + std::to_string(code));
@@ -361,8 +345,7 @@ TEST_F(SaveImageTest, UnknownFormatCodesCreateNoFile)
     }
 }
 
-TEST_F(SaveImageTest, EmptyImagesCreateNoFile)
-{
+TEST_F(SaveImageTest, EmptyImagesCreateNoFile) {
     const CDibImage empty;
     for (int32_t code = 0; code <= 6; ++code) {
         const std::string path = dir_.File("empty" + std::to_string(code));
@@ -372,8 +355,7 @@ TEST_F(SaveImageTest, EmptyImagesCreateNoFile)
     EXPECT_EQ(SaveImage(nullptr, MakeCameraImage(2, 2, 8), kStillRaw, 10), 0);
 }
 
-TEST_F(SaveImageTest, EveryFormatReplacesAnExistingFile)
-{
+TEST_F(SaveImageTest, EveryFormatReplacesAnExistingFile) {
     const CDibImage image = MakeCameraImage(3, 3, 24);
     for (int32_t code = 0; code <= 6; ++code) {
         const std::string path = dir_.File("replace" + std::to_string(code));

@@ -17,8 +17,7 @@ namespace tavrin {
 namespace {
 
 // Noise, so that no format compresses the picture below the limit.
-CDibImage NoiseImage(int32_t width, int32_t height)
-{
+CDibImage NoiseImage(int32_t width, int32_t height) {
     CDibImage image;
     EXPECT_EQ(image.Create(width, height, 24), 1);
     std::mt19937 random(7);
@@ -28,8 +27,7 @@ CDibImage NoiseImage(int32_t width, int32_t height)
     return image;
 }
 
-TEST(StillFullDiskTest, FailedSaveKeepsTheEarlierFileAndLeavesNoTemporaryFile)
-{
+TEST(StillFullDiskTest, FailedSaveKeepsTheEarlierFileAndLeavesNoTemporaryFile) {
     if (std::getenv("TAVRIN_FILE_SIZE_LIMIT") == nullptr) {
         GTEST_SKIP() << "run through its ctest case, which lowers the file size limit";
     }

@@ -22,8 +22,7 @@ protected:
     test::ScratchDirectory dir_{"still_writer_failure"};
 };
 
-TEST_F(StillWriterFailureTest, EveryFormatOnAFullDiskReturnsZero)
-{
+TEST_F(StillWriterFailureTest, EveryFormatOnAFullDiskReturnsZero) {
     if (!test::HaveFullDevice()) {
         GTEST_SKIP() << "needs Linux's /dev/full";
     }
@@ -42,8 +41,7 @@ TEST_F(StillWriterFailureTest, EveryFormatOnAFullDiskReturnsZero)
     }
 }
 
-TEST_F(StillWriterFailureTest, EveryFormatInAMissingFolderReturnsZero)
-{
+TEST_F(StillWriterFailureTest, EveryFormatInAMissingFolderReturnsZero) {
     const CDibImage image = MakeCameraImage(4, 4, 24);
     const std::string path = dir_.File("missing/folder/image");
     for (int32_t code = 0; code <= 6; ++code) {
@@ -53,8 +51,7 @@ TEST_F(StillWriterFailureTest, EveryFormatInAMissingFolderReturnsZero)
     }
 }
 
-TEST_F(StillWriterFailureTest, LibjpegErrorComesBackAsZeroInsteadOfEndingTheProcess)
-{
+TEST_F(StillWriterFailureTest, LibjpegErrorComesBackAsZeroInsteadOfEndingTheProcess) {
     // Wider than libjpeg's 65,500-pixel limit: jpeg_start_compress raises an error.
     CDibImage image;
     ASSERT_EQ(image.Create(70000, 1, 8), 1);
@@ -68,8 +65,7 @@ TEST_F(StillWriterFailureTest, LibjpegErrorComesBackAsZeroInsteadOfEndingTheProc
     EXPECT_TRUE(WriteJpeg(dir_.File("after.jpg").c_str(), small, 90, true));
 }
 
-TEST_F(StillWriterFailureTest, LibpngErrorIsReportedAndReturnsZero)
-{
+TEST_F(StillWriterFailureTest, LibpngErrorIsReportedAndReturnsZero) {
     // Wider than libpng's default limit of 1,000,000 pixels: the header is refused.
     CDibImage image;
     ASSERT_EQ(image.Create(1000001, 1, 8), 1);
@@ -82,8 +78,7 @@ TEST_F(StillWriterFailureTest, LibpngErrorIsReportedAndReturnsZero)
     EXPECT_TRUE(WritePng(dir_.File("after.png").c_str(), small.Bits(), 8, 8, 24));
 }
 
-TEST_F(StillWriterFailureTest, WritersRefuseWhatTheyCannotEncodeBeforeMakingAFile)
-{
+TEST_F(StillWriterFailureTest, WritersRefuseWhatTheyCannotEncodeBeforeMakingAFile) {
     const CDibImage gray16 = MakeCameraImage(4, 4, 16);
     const std::string jpeg = dir_.File("gray16.jpg");
     EXPECT_FALSE(WriteJpeg(jpeg.c_str(), gray16, 90, true));  // the dispatcher converts 16 bits first
@@ -105,8 +100,7 @@ TEST_F(StillWriterFailureTest, WritersRefuseWhatTheyCannotEncodeBeforeMakingAFil
 namespace tavrin {
 namespace {
 
-TEST(StillReplaceTest, SaveReplacesAnEarlierFileWholeAndWritesThroughALink)
-{
+TEST(StillReplaceTest, SaveReplacesAnEarlierFileWholeAndWritesThroughALink) {
     test::ScratchDirectory dir("still_replace");
     const std::string path = dir.File("image.bmp");
     for (uint32_t seed : {1u, 2u}) {

@@ -36,7 +36,12 @@ TEST(Event, AutoResetReleasesOneWait) {
 
 TEST(Event, WaitReturnsWhenAnotherThreadSets) {
     auto event = Event::Create(Event::ResetMode::Auto, false);
-    auto thread = Thread::Start([&] { Sleep(20); event->Set(); }, ThreadPriority::Normal);
+    auto thread = Thread::Start(
+        [&] {
+            Sleep(20);
+            event->Set();
+        },
+        ThreadPriority::Normal);
     ASSERT_TRUE(thread);
     EXPECT_EQ(event->Wait(5000), WaitResult::Signalled);
     EXPECT_EQ(thread->WaitFinished(kInfinite), WaitResult::Signalled);
@@ -66,7 +71,12 @@ TEST(CriticalSection, IsRecursiveAndExcludesOtherThreads) {
 TEST(Thread, FinishedEventFollowsTheBody) {
     auto release = Event::Create(Event::ResetMode::Manual, false);
     std::atomic<bool> ran{false};
-    auto thread = Thread::Start([&] { release->Wait(kInfinite); ran = true; }, ThreadPriority::Highest);
+    auto thread = Thread::Start(
+        [&] {
+            release->Wait(kInfinite);
+            ran = true;
+        },
+        ThreadPriority::Highest);
     ASSERT_TRUE(thread);
     EXPECT_EQ(thread->WaitFinished(20), WaitResult::Timeout);
     EXPECT_FALSE(thread->Finished());

@@ -19,7 +19,8 @@ protected:
     void SetUp() override {
         tavrin::platform::SetEnvironment("TAVRIN_SIM", "0;interval=0");
         ASSERT_EQ(TavrinSim_IsActive(), 1);
-        for (int slot = 0; slot < 32; ++slot) ASSERT_EQ(TavrinSim_SetPresent(slot, slot < 2 ? 1 : 0), 1);
+        for (int slot = 0; slot < 32; ++slot)
+            ASSERT_EQ(TavrinSim_SetPresent(slot, slot < 2 ? 1 : 0), 1);
     }
 
     FreshStore store;
@@ -28,7 +29,8 @@ protected:
 int32_t StoredValue(const std::string& relativeKey, const char* name) {
     auto key = RegistryKey::Open(nullptr, std::string(kBaseKey) + "\\" + relativeKey);
     int32_t value = 0x5A5A5A5A;
-    if (!key || !key->ReadDword(name, value)) ADD_FAILURE() << relativeKey << " " << name << " missing";
+    if (!key || !key->ReadDword(name, value))
+        ADD_FAILURE() << relativeKey << " " << name << " missing";
     return value;
 }
 
@@ -107,12 +109,15 @@ TEST_F(CameraStore, RandomStoredValuesNeverUpsetTheCamera) {
         for (const char* camera : {"Camera_00", "Camera_01"}) {
             auto key = RegistryKey::Create(nullptr, std::string(kBaseKey) + "\\" + camera);
             ASSERT_TRUE(key);
-            for (const char* name : kCameraValues) key->WriteDword(name, random() % 3 ? number() : random() % 4);
+            for (const char* name : kCameraValues)
+                key->WriteDword(name, random() % 3 ? number() : random() % 4);
             for (int index = 0; index < 6; ++index) {
-                if (random() % 5 == 0) continue;
+                if (random() % 5 == 0)
+                    continue;
                 auto entry = RegistryKey::Create(key.get(), "Size_0" + std::to_string(index));
                 ASSERT_TRUE(entry);
-                for (const char* name : kEntryValues) entry->WriteDword(name, number());
+                for (const char* name : kEntryValues)
+                    entry->WriteDword(name, number());
             }
             for (const auto& group : kGroups) {
                 auto groupKey = RegistryKey::Create(key.get(), group[0]);

@@ -46,8 +46,8 @@ TEST(StoreConcurrency, TwoThreadsLoseNothing) {
 TEST(StoreConcurrency, TwoProcessesLoseNothing) {
     FreshStore store;
     ASSERT_TRUE(RegistryKey::Create(nullptr, kKeyPath));
-    const std::string command = std::string(REGISTRY_PEER_COMMAND) + " \"" + kKeyPath + "\" Peer " +
-                                std::to_string(kValuesPerWriter) + " A";
+    const std::string command =
+        std::string(REGISTRY_PEER_COMMAND) + " \"" + kKeyPath + "\" Peer " + std::to_string(kValuesPerWriter) + " A";
     int peerResult = -1;
     std::thread peer([&] { peerResult = std::system(command.c_str()); });
     std::string error;

@@ -29,8 +29,8 @@ public:
     }
     std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) const {
         const std::string path = (directory_ / name).string();
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                    static_cast<std::streamsize>(bytes.size()));
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
         return path;
     }
     std::string Path(const std::string& name) const { return (directory_ / name).string(); }
@@ -43,17 +43,20 @@ std::vector<uint8_t> Records(std::initializer_list<std::pair<uint32_t, uint32_t>
     std::vector<uint8_t> bytes;
     for (auto [first, second] : pairs) {
         for (uint32_t value : {first, second}) {
-            for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<uint8_t>(value >> (8 * i)));
+            for (int i = 0; i < 4; ++i)
+                bytes.push_back(static_cast<uint8_t>(value >> (8 * i)));
         }
     }
     return bytes;
 }
 
 bool Equal(const RegisterConfigList& list, std::initializer_list<std::pair<uint32_t, uint32_t>> pairs) {
-    if (list.size() != pairs.size()) return false;
+    if (list.size() != pairs.size())
+        return false;
     size_t i = 0;
     for (auto [first, second] : pairs) {
-        if (list[i].first != first || list[i].second != second) return false;
+        if (list[i].first != first || list[i].second != second)
+            return false;
         ++i;
     }
     return true;
@@ -85,8 +88,10 @@ protected:
         return seekoff(off_type(position), std::ios::beg, mode);
     }
     int_type underflow() override {
-        if (failOnRead_) throw std::ios::failure("device error");
-        if (position_ >= content_.size()) return traits_type::eof();
+        if (failOnRead_)
+            throw std::ios::failure("device error");
+        if (position_ >= content_.size())
+            return traits_type::eof();
         setg(content_.data(), content_.data() + position_, content_.data() + content_.size());
         position_ = content_.size();
         return traits_type::to_int_type(*gptr());
@@ -191,7 +196,8 @@ TEST(ConfigFile, ReplacementIsWholeUnderTheLock) {
         while (!done.load()) {
             std::lock_guard guard(lock);
             for (const auto& entry : list) {
-                if (entry.first != list.front().first) ++mixed;
+                if (entry.first != list.front().first)
+                    ++mixed;
             }
         }
     });

@@ -57,13 +57,15 @@ inline void CollectTree(const platform::RegistryKey& key, const std::string& pat
     }
     for (const std::string& name : key.SubKeyNames()) {
         auto sub = platform::RegistryKey::Open(&key, name);
-        if (sub) CollectTree(*sub, path.empty() ? name : path + "\\" + name, tree);
+        if (sub)
+            CollectTree(*sub, path.empty() ? name : path + "\\" + name, tree);
     }
 }
 
 inline KeyTree DumpTree(const std::string& path) {
     KeyTree tree;
-    if (auto key = platform::RegistryKey::Open(nullptr, path)) CollectTree(*key, "", tree);
+    if (auto key = platform::RegistryKey::Open(nullptr, path))
+        CollectTree(*key, "", tree);
     return tree;
 }
 

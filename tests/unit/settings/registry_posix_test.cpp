@@ -50,7 +50,8 @@ public:
     std::vector<std::string> Column(const char* sql) const {
         std::vector<std::string> rows;
         sqlite3_stmt* statement = nullptr;
-        if (sqlite3_prepare_v2(db_, sql, -1, &statement, nullptr) != SQLITE_OK) return rows;
+        if (sqlite3_prepare_v2(db_, sql, -1, &statement, nullptr) != SQLITE_OK)
+            return rows;
         while (sqlite3_step(statement) == SQLITE_ROW) {
             const auto* text = sqlite3_column_text(statement, 0);
             rows.emplace_back(text ? reinterpret_cast<const char*>(text) : "");
@@ -102,10 +103,9 @@ TEST(RegistryFile, AnIndependentReaderSeesKeysAndLittleEndianDwords) {
     Database db(store.path());
     ASSERT_TRUE(db.get());
     const auto keys = db.Column("SELECT path FROM keys ORDER BY path");
-    EXPECT_EQ(keys, (std::vector<std::string>{"Software", "Software\\Quenor", std::string(kBaseKey),
-                                              std::string(kBaseKey) + "\\Camera_00",
-                                              std::string(kBaseKey) + "\\Camera_00\\Filter",
-                                              std::string(kBaseKey) + "\\Camera_00\\Gain"}));
+    EXPECT_EQ(keys, (std::vector<std::string>{
+                        "Software", "Software\\Quenor", std::string(kBaseKey), std::string(kBaseKey) + "\\Camera_00",
+                        std::string(kBaseKey) + "\\Camera_00\\Filter", std::string(kBaseKey) + "\\Camera_00\\Gain"}));
     EXPECT_EQ(db.Column("SELECT type || ':' || hex(data) FROM vals WHERE name = 'Brightness'"),
               std::vector<std::string>{"4:ECFFFFFF"});
     EXPECT_EQ(db.Column("SELECT hex(data) FROM vals WHERE name = 'R_Gain'"), std::vector<std::string>{"00000000"});
@@ -140,7 +140,8 @@ TEST(RegistryFile, AWriterKilledMidWriteTearsNothing) {
         // "Crash<i>" holds the value of some index i + 64k.
         const int slot = std::stoi(name.substr(5));
         bool known = false;
-        for (int i = slot; i < slot + 64 * 100000 && !known; i += 64) known = WriterValue("Crash", i) == static_cast<uint32_t>(value);
+        for (int i = slot; i < slot + 64 * 100000 && !known; i += 64)
+            known = WriterValue("Crash", i) == static_cast<uint32_t>(value);
         EXPECT_TRUE(known) << name;
         ++checked;
     }

@@ -26,7 +26,8 @@ struct StoredValue {
 
     // What a 32-bit field holding initial reads from it.
     std::optional<int32_t> ReadOver(int32_t initial) const {
-        if (!present || bytes.size() > 4) return std::nullopt;
+        if (!present || bytes.size() > 4)
+            return std::nullopt;
         uint32_t value = static_cast<uint32_t>(initial);
         for (size_t i = 0; i < bytes.size(); ++i) {
             value = (value & ~(0xFFu << (8 * i))) | (uint32_t{bytes[i]} << (8 * i));
@@ -40,27 +41,35 @@ public:
     explicit Fuzzer(uint32_t seed) : random_(seed) {}
 
     int32_t Number() {
-        static const int32_t kEdges[] = {0, 1, -1, 2, 3, 5, 99, 100, 128, 400, 494, 524, 656, 1023, INT32_MIN, INT32_MAX};
+        static const int32_t kEdges[] = {0,   1,   -1,  2,   3,   5,    99,        100,
+                                         128, 400, 494, 524, 656, 1023, INT32_MIN, INT32_MAX};
         switch (Below(4)) {
-            case 0: return kEdges[Below(sizeof kEdges / sizeof kEdges[0])];
-            case 1: return static_cast<int32_t>(Below(8)) - 2;
-            default: return static_cast<int32_t>(random_());
+        case 0:
+            return kEdges[Below(sizeof kEdges / sizeof kEdges[0])];
+        case 1:
+            return static_cast<int32_t>(Below(8)) - 2;
+        default:
+            return static_cast<int32_t>(random_());
         }
     }
     StoredValue Value() {
         StoredValue value;
         const unsigned kind = Below(10);
-        if (kind == 0) return value;  // absent
+        if (kind == 0)
+            return value;  // absent
         value.present = true;
         if (kind == 1) {
             value.type = Below(12);
             value.bytes.resize(Below(9));
-            for (auto& byte : value.bytes) byte = static_cast<uint8_t>(random_());
-            if (value.type == 1 || value.type == 2 || value.type == 7) value.type = 3;  // text is re-encoded
+            for (auto& byte : value.bytes)
+                byte = static_cast<uint8_t>(random_());
+            if (value.type == 1 || value.type == 2 || value.type == 7)
+                value.type = 3;  // text is re-encoded
             return value;
         }
         const uint32_t number = static_cast<uint32_t>(Number());
-        for (int i = 0; i < 4; ++i) value.bytes.push_back(static_cast<uint8_t>(number >> (8 * i)));
+        for (int i = 0; i < 4; ++i)
+            value.bytes.push_back(static_cast<uint8_t>(number >> (8 * i)));
         return value;
     }
     unsigned Below(unsigned limit) { return static_cast<unsigned>(random_() % limit); }
@@ -81,13 +90,14 @@ using Group = std::map<std::string, StoredValue>;
 // One camera's stored contents.
 struct CameraContents {
     bool cameraKey = false;
-    Group format;                                  // Size, Color, SubSample, WaitTime, Clock
-    std::map<int, Group> entries;                  // index -> TH..Buf
+    Group format;                                        // Size, Color, SubSample, WaitTime, Clock
+    std::map<int, Group> entries;                        // index -> TH..Buf
     std::map<std::string, std::optional<Group>> groups;  // Gain, Filter, Gray
 
     int ListLength() const {
         int count = 0;
-        while (count < 100 && entries.count(count)) ++count;
+        while (count < 100 && entries.count(count))
+            ++count;
         return count;
     }
 };
@@ -105,7 +115,8 @@ const int kGrayPositions[] = {11, 12, 13, 14, 15, 16, 17, 18, 19};
 CameraContents MakeCamera(Fuzzer& fuzz, int number, RegistryKey& base) {
     CameraContents camera;
     camera.cameraKey = fuzz.Chance(85);
-    if (!camera.cameraKey) return camera;
+    if (!camera.cameraKey)
+        return camera;
     char name[32];
     std::snprintf(name, sizeof name, "Camera_%02d", number);
     auto key = RegistryKey::Create(&base, name);
@@ -119,13 +130,15 @@ CameraContents MakeCamera(Fuzzer& fuzz, int number, RegistryKey& base) {
         Store(*key, value.c_str(), camera.format[value]);
     }
     for (int index = 0; index < kMaxEntries; ++index) {
-        if (fuzz.Chance(15)) continue;  // gaps
+        if (fuzz.Chance(15))
+            continue;  // gaps
         std::snprintf(name, sizeof name, "Size_%02d", index);
         auto entry = RegistryKey::Create(key.get(), name);
         EXPECT_TRUE(entry);
         for (const auto& value : kSizeNames) {
             auto stored = fuzz.Value();
-            if (fuzz.Chance(30)) stored = StoredValue{true, 4, {static_cast<uint8_t>(fuzz.Below(3)), 1, 0, 0}};
+            if (fuzz.Chance(30))
+                stored = StoredValue{true, 4, {static_cast<uint8_t>(fuzz.Below(3)), 1, 0, 0}};
             camera.entries[index][value] = stored;
             Store(*entry, value.c_str(), stored);
         }
@@ -178,8 +191,10 @@ void CheckSize(const CameraContents& camera, int number) {
     std::optional<CaptureWindow::Values> want;
     for (int index = 0; camera.cameraKey && index < camera.ListLength() && !want; ++index) {
         CaptureWindow::Values values{};
-        for (int i = 0; i < CaptureWindow::kFieldCount; ++i) values[i] = Expect(camera.entries.at(index), kSizeNames[i], 0);
-        if (values[2] == width && values[3] == height) want = values;
+        for (int i = 0; i < CaptureWindow::kFieldCount; ++i)
+            values[i] = Expect(camera.entries.at(index), kSizeNames[i], 0);
+        if (values[2] == width && values[3] == height)
+            want = values;
     }
     EXPECT_EQ(FindStoredSize(width, height, number), want);
 }
@@ -188,8 +203,8 @@ void CheckGroups(const CameraContents& camera, int number, const AnalogFallback&
     AnalogRecord analog;
     analog.Restore({-3, -3, -3, -3, -3, -3, -3, -3, -3});
     EXPECT_EQ(LoadAnalogSettings(analog, fallback, number), 1);
-    const AnalogRecord::Values fallbackValues{fallback.defaultGain, 0, 0, 0, 0, fallback.minimumExposure,
-                                              fallback.mirrorV, fallback.mirrorH, 0};
+    const AnalogRecord::Values fallbackValues{
+        fallback.defaultGain, 0, 0, 0, 0, fallback.minimumExposure, fallback.mirrorV, fallback.mirrorH, 0};
     const auto gain = camera.cameraKey ? camera.groups.at("Gain") : std::nullopt;
     for (int i = 0; i < AnalogRecord::kFieldCount; ++i) {
         const int32_t want = gain ? Expect(*gain, kGroupNames.at("Gain")[i], fallbackValues[i]) : fallbackValues[i];
@@ -197,7 +212,8 @@ void CheckGroups(const CameraContents& camera, int number, const AnalogFallback&
     }
 
     FilterRecord filter;
-    for (int i = 0; i < kFilterFieldCount; ++i) filter.fields[i] = -5;
+    for (int i = 0; i < kFilterFieldCount; ++i)
+        filter.fields[i] = -5;
     const auto filterGroup = camera.cameraKey ? camera.groups.at("Filter") : std::nullopt;
     const auto grayGroup = camera.cameraKey ? camera.groups.at("Gray") : std::nullopt;
     EXPECT_EQ(LoadFilterSettings(filter, number), filterGroup ? 1 : 0);
@@ -229,7 +245,8 @@ TEST(SettingsFuzz, RandomStoredValuesLoadByTheRulesAndRoundTrip) {
         auto base = RegistryKey::Create(nullptr, kBaseKey);
         ASSERT_TRUE(base);
         std::vector<CameraContents> cameras;
-        for (int number = 0; number < kCameras; ++number) cameras.push_back(MakeCamera(fuzz, number, *base));
+        for (int number = 0; number < kCameras; ++number)
+            cameras.push_back(MakeCamera(fuzz, number, *base));
         base.reset();
 
         const AnalogFallback fallback{fuzz.Number(), fuzz.Number(), fuzz.Number(), fuzz.Number()};
@@ -241,20 +258,25 @@ TEST(SettingsFuzz, RandomStoredValuesLoadByTheRulesAndRoundTrip) {
             // Whatever the records hold is saved and read back unchanged.
             AnalogRecord analog;
             FilterRecord filter;
-            for (auto& field : analog.fields) field = fuzz.Number();
-            for (auto& field : filter.fields) field = fuzz.Number();
+            for (auto& field : analog.fields)
+                field = fuzz.Number();
+            for (auto& field : filter.fields)
+                field = fuzz.Number();
             const auto analogWant = analog.Snapshot();
             const auto filterWant = filter.Snapshot();
             EXPECT_EQ(SaveAnalogSettings(analog, number), 1);
             EXPECT_EQ(SaveFilterSettings(filter, number), 1);
             EXPECT_EQ(SaveGraySettings(filter, number), 1);
-            for (auto& field : filter.fields) field = 0;
+            for (auto& field : filter.fields)
+                field = 0;
             EXPECT_EQ(LoadAnalogSettings(analog, fallback, number), 1);
             EXPECT_EQ(LoadFilterSettings(filter, number), 1);
             EXPECT_EQ(LoadGraySettings(filter, number), 1);
             EXPECT_EQ(analog.Snapshot(), analogWant);
-            for (int position : kFilterPositions) EXPECT_EQ(filter.fields[position], filterWant[position]);
-            for (int position : kGrayPositions) EXPECT_EQ(filter.fields[position], filterWant[position]);
+            for (int position : kFilterPositions)
+                EXPECT_EQ(filter.fields[position], filterWant[position]);
+            for (int position : kGrayPositions)
+                EXPECT_EQ(filter.fields[position], filterWant[position]);
         }
     }
 }

@@ -24,7 +24,8 @@ void StoreEntry(int camera, int index, const CaptureWindow::Values& v) {
     std::snprintf(path, sizeof path, "%s\\Camera_%02d\\Size_%02d", kBaseKey, camera, index);
     auto key = RegistryKey::Create(nullptr, path);
     ASSERT_TRUE(key);
-    for (const auto& [name, value] : EntryValues(v)) ASSERT_TRUE(key->WriteDword(name, static_cast<uint32_t>(value)));
+    for (const auto& [name, value] : EntryValues(v))
+        ASSERT_TRUE(key->WriteDword(name, static_cast<uint32_t>(value)));
 }
 
 void StoreCameraValue(int camera, const char* name, int32_t value) {
@@ -38,12 +39,14 @@ void StoreCameraValue(int camera, const char* name, int32_t value) {
 int32_t StoredValue(const std::string& relativeKey, const char* name) {
     auto key = RegistryKey::Open(nullptr, std::string(kBaseKey) + "\\" + relativeKey);
     int32_t value = 0x5A5A5A5A;
-    if (!key || !key->ReadDword(name, value)) ADD_FAILURE() << relativeKey << " " << name << " missing";
+    if (!key || !key->ReadDword(name, value))
+        ADD_FAILURE() << relativeKey << " " << name << " missing";
     return value;
 }
 
 void FillFilter(FilterRecord& filter, int32_t base) {
-    for (int i = 0; i < kFilterFieldCount; ++i) filter.fields[i] = base + i;
+    for (int i = 0; i < kFilterFieldCount; ++i)
+        filter.fields[i] = base + i;
 }
 
 }  // namespace
@@ -96,15 +99,19 @@ TEST(SettingsStore, MissingCameraKeyGivesFallbacksAndCreatesNothing) {
     EXPECT_EQ(LoadGraySettings(filter, 3), 0);
     const auto loaded = filter.Snapshot();
     const int32_t neutral[10] = {0, 0, 0, 0, 0, 100, 100, 100, 100, 1};
-    for (int i = 0; i < 10; ++i) EXPECT_EQ(loaded[i], neutral[i]) << i;
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(loaded[i], neutral[i]) << i;
     EXPECT_EQ(loaded[kGrayMode], 0);
-    for (int i = kGrayGainR; i <= kGrayGainB; ++i) EXPECT_EQ(loaded[i], 128) << i;
-    for (int i = kGrayOffsetR; i <= kGrayOffsetB; ++i) EXPECT_EQ(loaded[i], 0) << i;
+    for (int i = kGrayGainR; i <= kGrayGainB; ++i)
+        EXPECT_EQ(loaded[i], 128) << i;
+    for (int i = kGrayOffsetR; i <= kGrayOffsetB; ++i)
+        EXPECT_EQ(loaded[i], 0) << i;
     // The automatic white balance is switched off; nothing else is touched.
     EXPECT_EQ(loaded[kBayerGainAuto], 0);
     EXPECT_EQ(loaded[kWhiteBalanceMark1], 0);
     EXPECT_EQ(loaded[kWhiteBalanceMark2], 0);
-    for (int i : {10, 20, 21, 22, 23, 24, 28, 29}) EXPECT_EQ(loaded[i], 1000 + i) << i;
+    for (int i : {10, 20, 21, 22, 23, 24, 28, 29})
+        EXPECT_EQ(loaded[i], 1000 + i) << i;
 
     CaptureWindow window;
     window.Restore({1, 2, 3, 4, 5, 6, 7});
@@ -125,7 +132,8 @@ TEST(SettingsStore, MissingCameraKeyGivesFallbacksAndCreatesNothing) {
 
 TEST(SettingsStore, SelectedSizeOutsideTheStoredListLoadsNothing) {
     FreshStore store;
-    for (int i = 0; i < 3; ++i) StoreEntry(0, i, {700 + i, 500, 100 + i, 100, 0, 0, 4});
+    for (int i = 0; i < 3; ++i)
+        StoreEntry(0, i, {700 + i, 500, 100 + i, 100, 0, 0, 4});
     const CaptureWindow::Values untouched{1, 2, 3, 4, 5, 6, 7};
     for (int32_t selected : {5, 3, -1, 100, 1 << 30}) {
         StoreCameraValue(0, "Size", selected);
@@ -143,7 +151,8 @@ TEST(SettingsStore, SelectedSizeOutsideTheStoredListLoadsNothing) {
 // "Size_100" is not a name of the list, even when some program wrote it.
 TEST(SettingsStore, SizeIndexAboveNinetyNineFindsNoEntry) {
     FreshStore store;
-    for (int i = 0; i < 100; ++i) StoreEntry(0, i, {656, 494, 10 + i, 10, 0, 0, 4});
+    for (int i = 0; i < 100; ++i)
+        StoreEntry(0, i, {656, 494, 10 + i, 10, 0, 0, 4});
     StoreEntry(0, 100, {656, 494, 500, 400, 0, 0, 4});
     StoreCameraValue(0, "Size", 100);
     CaptureWindow window;
@@ -288,7 +297,8 @@ TEST(SettingsStore, KeysWithMissingValues) {
     FillFilter(filter, 50);
     EXPECT_EQ(LoadFilterSettings(filter, 0), 1);
     const auto loaded = filter.Snapshot();
-    for (int i = 0; i < kFilterFieldCount; ++i) EXPECT_EQ(loaded[i], i == kHue ? 45 : 50 + i) << i;
+    for (int i = 0; i < kFilterFieldCount; ++i)
+        EXPECT_EQ(loaded[i], i == kHue ? 45 : 50 + i) << i;
 }
 
 TEST(SettingsStore, SaveGrayNeverCreatesTheCameraKey) {
@@ -307,7 +317,8 @@ TEST(SettingsStore, SaveGrayNeverCreatesTheCameraKey) {
 
 TEST(SettingsStore, SizeTableRoundTripKeepsEntriesAboveTheCount) {
     FreshStore store;
-    for (int i = 0; i < 5; ++i) StoreEntry(0, i, {656, 494, 600 - i, 400, 0, 0, 4});
+    for (int i = 0; i < 5; ++i)
+        StoreEntry(0, i, {656, 494, 600 - i, 400, 0, 0, 4});
     SizeTable table;
     table.count = 3;
     table.entries[0] = {656, 494, 656, 494, 0, 0, 4};
@@ -323,7 +334,8 @@ TEST(SettingsStore, SizeTableRoundTripKeepsEntriesAboveTheCount) {
     SizeTable loaded;
     EXPECT_EQ(LoadSizeTable(loaded, 0), 1);
     EXPECT_EQ(loaded.count, 5);
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(loaded.entries[i], table.entries[i]) << i;
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(loaded.entries[i], table.entries[i]) << i;
     EXPECT_EQ(loaded.entries[3], (CaptureWindow::Values{656, 494, 597, 400, 0, 0, 4}));
     EXPECT_EQ(loaded.selected, 2);
     EXPECT_EQ(loaded.colorMode, 5);

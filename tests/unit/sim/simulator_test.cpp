@@ -41,8 +41,7 @@ protected:
              DeviceHandle handle = 0) {
         const uint8_t record[4] = {static_cast<uint8_t>(pipe), 0, 0, 0};
         uint32_t count = 0xDEAD;
-        const int result =
-            simulator_->IoControl(handle != 0 ? handle : handle_, code, record, 4, data, length, &count);
+        const int result = simulator_->IoControl(handle != 0 ? handle : handle_, code, record, 4, data, length, &count);
         if (moved != nullptr) {
             *moved = count;
         }
