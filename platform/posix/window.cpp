@@ -49,10 +49,16 @@ void CloseDisplay(Display* display) {
     XCloseDisplay(display);
 }
 
+// A window manager ends a client that does not take part in its close
+// protocol, and Xlib then ends the whole process. The surface takes part: a
+// close request hides the window (the stream goes on without drawing, as it
+// does into a closed window on Windows), and Close removes it.
 class X11Surface final : public PreviewSurface {
 public:
     X11Surface(Display* display, Window window) : display_(display), window_(window) {
         gc_ = XCreateGC(display_, window_, 0, nullptr);
+        deleteWindow_ = XInternAtom(display_, "WM_DELETE_WINDOW", False);
+        XSetWMProtocols(display_, window_, &deleteWindow_, 1);
     }
     ~X11Surface() override {
         XFreeGC(display_, gc_);
@@ -63,6 +69,7 @@ public:
     WindowHandle Handle() const override { return reinterpret_cast<WindowHandle>(window_); }
 
     bool Visible() const override {
+        TakeCloseRequests();
         XWindowAttributes attributes{};
         return XGetWindowAttributes(display_, window_, &attributes) != 0 && attributes.map_state == IsViewable;
     }
@@ -106,8 +113,22 @@ public:
     }
 
 private:
+    // The only events the surface receives are client messages; a close
+    // request unmaps the window.
+    void TakeCloseRequests() const {
+        while (XPending(display_) > 0) {
+            XEvent event{};
+            XNextEvent(display_, &event);
+            if (event.type == ClientMessage && static_cast<Atom>(event.xclient.data.l[0]) == deleteWindow_) {
+                XUnmapWindow(display_, window_);
+                XFlush(display_);
+            }
+        }
+    }
+
     Display* display_;
     Window window_;
+    Atom deleteWindow_ = 0;
     GC gc_{};
     std::vector<uint32_t> pixels_;
 };

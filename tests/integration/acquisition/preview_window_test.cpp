@@ -14,6 +14,10 @@
 
 #include "acquisition_fixture.h"
 
+#if ACQUISITION_WITH_XLIB
+#include <X11/Xlib.h>
+#endif
+
 namespace tavrin::test {
 namespace {
 
@@ -152,6 +156,46 @@ TEST_F(PreviewWindow, ReleaseRemovesTheWindow) {
     handle = 0;
     EXPECT_TRUE(PreviewWindows().empty());
 }
+
+#if ACQUISITION_WITH_XLIB
+// What a window manager sends when the user closes a window that takes part
+// in its close protocol.
+bool AskToClose(Window target) {
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr) {
+        return false;
+    }
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = target;
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    const bool sent = XSendEvent(display, target, False, NoEventMask, &event) != 0;
+    XCloseDisplay(display);
+    return sent;
+}
+
+// Closing the window from the desktop hides it; the program and the stream
+// go on, and Close still removes the window.
+TEST_F(PreviewWindow, CloseRequestHidesTheWindowAndTheStreamGoesOn) {
+    ASSERT_EQ(Tavrin_Preview(handle), 1) << ::testing::PrintToString(TakeErrors());
+    const std::vector<std::string> windows = PreviewWindows();
+    ASSERT_EQ(windows.size(), 1u);
+    const std::string id = WindowId(windows[0]);
+    ASSERT_TRUE(AskToClose(static_cast<Window>(std::stoul(id, nullptr, 16))));
+    const std::string state = std::string(kXwininfo) + " -id " + id;
+    for (int i = 0; i < 100 && CommandOutput(state).find("IsUnMapped") == std::string::npos; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    EXPECT_NE(CommandOutput(state).find("IsUnMapped"), std::string::npos);
+    EXPECT_TRUE(CameraSendsMoreThan(0, TavrinSim_GetFrameCount(0) + 3, kFrameWaitMs));
+    EXPECT_EQ(Tavrin_Close(handle), 1);
+    EXPECT_TRUE(PreviewWindows().empty());
+    EXPECT_EQ(Tavrin_GetLastError(handle), 0);
+}
+#endif
 
 }  // namespace
 }  // namespace tavrin::test
