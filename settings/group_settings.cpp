@@ -55,10 +55,7 @@ int LoadAnalogSettings(AnalogRecord& analog, const AnalogFallback& fallback, int
 }
 
 int SaveAnalogSettings(const AnalogRecord& analog, int cameraNumber) {
-    auto base = RegistryKey::Create(nullptr, kBaseKey);
-    if (!base)
-        return 0;
-    auto camera = RegistryKey::Create(base.get(), CameraKeyName(cameraNumber));
+    auto camera = CreateCameraKey(cameraNumber);
     if (!camera)
         return 0;
     auto gain = RegistryKey::Create(camera.get(), "Gain");
@@ -85,10 +82,7 @@ int LoadFilterSettings(FilterRecord& filter, int cameraNumber) {
 }
 
 int SaveFilterSettings(const FilterRecord& filter, int cameraNumber) {
-    auto base = RegistryKey::Create(nullptr, kBaseKey);
-    if (!base)
-        return 0;
-    auto camera = RegistryKey::Create(base.get(), CameraKeyName(cameraNumber));
+    auto camera = CreateCameraKey(cameraNumber);
     if (!camera)
         return 0;
     if (auto key = RegistryKey::Create(camera.get(), "Filter")) {

@@ -18,6 +18,11 @@ std::string SizeEntryName(int index) {
     return name;
 }
 
+std::unique_ptr<RegistryKey> CreateCameraKey(int cameraNumber) {
+    auto base = RegistryKey::Create(nullptr, kBaseKey);
+    return base ? RegistryKey::Create(base.get(), CameraKeyName(cameraNumber)) : nullptr;
+}
+
 std::unique_ptr<RegistryKey> OpenCameraKey(int cameraNumber) {
     auto base = RegistryKey::Open(nullptr, kBaseKey);
     return base ? RegistryKey::Open(base.get(), CameraKeyName(cameraNumber)) : nullptr;

@@ -18,6 +18,10 @@ inline constexpr int kMaxSizeEntries = 100;  // "Size_00" to "Size_99"
 std::string CameraKeyName(int cameraNumber);  // "Camera_%02d"
 std::string SizeEntryName(int index);         // "Size_%02d"
 
+// The camera's key below the base key, both made when missing; null when
+// either cannot be.
+std::unique_ptr<platform::RegistryKey> CreateCameraKey(int cameraNumber);
+
 // Values of a "Size_%02d" entry, in the order of CaptureWindow::Values.
 inline constexpr std::array<const char*, CaptureWindow::kFieldCount> kSizeValues{"TH",  "TV",  "EH", "EV",
                                                                                  "EHS", "EVS", "Buf"};

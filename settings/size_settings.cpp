@@ -13,10 +13,7 @@ namespace {
 // The first-run contents: "Size_00" with the full sensor, then the format
 // group. A key that cannot be created ends the seeding there.
 void SeedRegistry(int cameraNumber) {
-    auto base = RegistryKey::Create(nullptr, kBaseKey);
-    if (!base)
-        return;
-    auto camera = RegistryKey::Create(base.get(), CameraKeyName(cameraNumber));
+    auto camera = CreateCameraKey(cameraNumber);
     if (!camera)
         return;
     auto entry = RegistryKey::Create(camera.get(), SizeEntryName(0));
@@ -117,10 +114,7 @@ int LoadSizeTable(SizeTable& table, int cameraNumber) {
 }
 
 int SaveSizeTable(const SizeTable& table, int cameraNumber) {
-    auto base = RegistryKey::Create(nullptr, kBaseKey);
-    if (!base)
-        return 0;
-    auto camera = RegistryKey::Create(base.get(), CameraKeyName(cameraNumber));
+    auto camera = CreateCameraKey(cameraNumber);
     if (!camera)
         return 0;
     // Entries at or above the count stay as they are: nothing is deleted.
