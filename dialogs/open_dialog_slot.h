@@ -68,13 +68,16 @@ public:
     // Any other thread: runs work on the open dialog's thread and waits for
     // it. False (nothing done) when no dialog is open or ready, when the
     // dialog ends first, or when abandon() turns true while waiting.
+    // Nothing is allocated while no dialog is open, since the acquisition
+    // thread asks on every frame that could change what a dialog shows.
     bool Run(Work work, const std::function<bool()>& abandon = {}) {
-        auto job = std::make_shared<Job>(std::move(work));
+        std::shared_ptr<Job> job;
         std::function<void()> wake;
         {
             std::lock_guard lock(mutex_);
             if (!dialog_ || !wake_)
                 return false;
+            job = std::make_shared<Job>(std::move(work));
             jobs_.push_back(job);
             wake = wake_;
         }
