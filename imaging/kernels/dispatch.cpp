@@ -54,7 +54,7 @@ KernelTable MakeTable(KernelIsa isa) {
         Pick(isa, rows::Rgb64ShiftOpaque_C, rows::Rgb64ShiftOpaque_SSE2, nullptr, nullptr),
         Pick(isa, rows::MoveBytes_C, rows::MoveBytes_SSE2, nullptr, nullptr),
         rows::MirrorRow_C,
-        Pick(isa, ApplyTable8_C, nullptr, ApplyTable8_AVX2, nullptr),
+        Pick(isa, ApplyTable8_C, nullptr, ApplyTable8_AVX2, TAVRIN_AVX512(ApplyTable8_AVX512)),
         Pick(isa, ApplyTable16_C, ApplyTable16_SSE2, nullptr, nullptr),
         Pick(isa, Bright_C, nullptr, Bright_AVX2, nullptr),
         Pick(isa, Sharpen8_C, nullptr, Sharpen8_AVX2, nullptr),
