@@ -76,8 +76,8 @@ inline void Store(uint8_t* out, __m512i blue, __m512i green, __m512i red, const 
 // half of sum x gain is (sum x gain) >> 11; packing with unsigned saturation
 // limits the results to 255.
 template <int32_t kPixelBytes>
-inline void Pairs8(const SourceRows& rows, uint8_t* out, int32_t p, bool siteIsRed, __m512i gainSame,
-                   __m512i gainOther, const Interleave& il) {
+inline void Pairs8(const SourceRows& rows, uint8_t* out, int32_t p, bool siteIsRed, __m512i gainSame, __m512i gainOther,
+                   const Interleave& il) {
     const uint8_t* rm2 = rows.at[0] + p;
     const uint8_t* rm1 = rows.at[1] + p;
     const uint8_t* r0 = rows.at[2] + p;
@@ -119,8 +119,8 @@ void Rows8(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t 
     const __m512i blue = _mm512_set1_epi16(static_cast<int16_t>(gains.blue << 5));
     const auto step = [&](const SourceRows& rows, int32_t y, int32_t x) {
         const bool siteIsRed = RowPhase(mode, y) == 1;
-        Pairs8<kPixelBytes>(rows, DestPixel(frame, x, y), x, siteIsRed, siteIsRed ? red : blue,
-                            siteIsRed ? blue : red, il);
+        Pairs8<kPixelBytes>(rows, DestPixel(frame, x, y), x, siteIsRed, siteIsRed ? red : blue, siteIsRed ? blue : red,
+                            il);
     };
     Rows<uint8_t, kPixelsPerStep>(frame, yBegin, yEnd, fold, mode, gains, 255, step);
 }

@@ -83,8 +83,8 @@ TEST(ToneFast, Avx512ByteTableMatchesReference) {
             expected.FillRandom(rng);
             TestImage actual = expected.Clone();
             const auto area = [&](TestImage& image) {
-                return KernelArea{image.bits.get(), image.bits.get(), 0, 0, w, 3, 0, 0, bpp, bpp, image.stride,
-                                  image.stride};
+                return KernelArea{image.bits.get(), image.bits.get(), 0, 0, w, 3, 0, 0, bpp, bpp,
+                                  image.stride,     image.stride};
             };
             ApplyTable8_C(area(expected), channels, table);
             applyTable8(area(actual), channels, table);
