@@ -3,6 +3,7 @@
 #include "imaging/kernels/bright_rows.h"
 #include "imaging/kernels/dispatch.h"
 #include "imaging/kernels/tone_family.h"
+#include "imaging/kernels/tone_lut.h"
 
 namespace tavrin {
 namespace {
@@ -19,9 +20,15 @@ inline int32_t Scaled(int32_t sample, float factor, float maxValue) {
     return static_cast<int32_t>(product);
 }
 
+// An 8-bit sample has 256 values, so its brightness is a 256-entry table of
+// the same function: one table pass, the fastest per-sample step there is.
 struct BrightStep {
     static void Apply8(const KernelArea& area, int32_t channels, const void* params) {
-        Kernels().bright(area, channels, BrightnessFactor(ToneValue(params)), 1, 255);
+        const float factor = BrightnessFactor(ToneValue(params));
+        uint8_t table[256];
+        for (int32_t i = 0; i < 256; ++i)
+            table[i] = static_cast<uint8_t>(Scaled(i, factor, 255.0f));
+        Kernels().applyTable8(area, channels, table);
     }
     static void Apply16(const KernelArea& area, int32_t channels, const void* params) {
         Kernels().bright(area, channels, BrightnessFactor(ToneValue(params)), 2, MaxValueOf(ToneBits(params)));

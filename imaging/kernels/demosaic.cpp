@@ -114,14 +114,20 @@ void Border(const Frame& frame, int32_t mode, Gains gains) {
             }
         }
     }
+    // Row by row, so that each row's four edge pixels share the rows' cache lines.
+    int32_t columnCount = 0;
+    int32_t columnAt[4];
+    demosaic::FoldedColumns columns[4];
     for (int32_t j = 0; j < 4; ++j) {
-        if (!firstOf(edgeColumns, j, w))
-            continue;
-        const int32_t x = edgeColumns[j];
-        const demosaic::FoldedColumns columns = demosaic::ColumnsOf(frame, x);
-        for (int32_t y = 2; y <= h - 3; ++y) {
-            const SourceRows rows = demosaic::RowsOf<Sample>(frame, y, false);
-            demosaic::FoldedPixel<Sample>(frame, rows, columns, mode, gains, Variant<Sample>::kMax, x, y);
+        if (firstOf(edgeColumns, j, w)) {
+            columnAt[columnCount] = edgeColumns[j];
+            columns[columnCount++] = demosaic::ColumnsOf(frame, edgeColumns[j]);
+        }
+    }
+    for (int32_t y = 2; y <= h - 3; ++y) {
+        const SourceRows rows = demosaic::RowsOf<Sample>(frame, y, false);
+        for (int32_t j = 0; j < columnCount; ++j) {
+            demosaic::FoldedPixel<Sample>(frame, rows, columns[j], mode, gains, Variant<Sample>::kMax, columnAt[j], y);
         }
     }
 }

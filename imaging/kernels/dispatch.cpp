@@ -17,13 +17,25 @@
 #include "imaging/kernels/shift_rows.h"
 #include "imaging/kernels/tone_lut.h"
 
+// The build compiles the _avx512 files only where the compiler keeps wide
+// vectors on the stack aligned (see imaging/CMakeLists.txt); elsewhere the
+// AVX-512 row of the table runs the AVX2 versions.
+#if defined(TAVRIN_AVX512_KERNELS)
+#define TAVRIN_AVX512(entry) entry
+#else
+#define TAVRIN_AVX512(entry) nullptr
+#endif
+
 namespace tavrin {
 namespace {
 
 // A family's versions by instruction set; a set without its own version
 // uses the next narrower one.
 template <typename Function>
-Function Pick(KernelIsa isa, Function c, std::type_identity_t<Function> sse2, std::type_identity_t<Function> avx2) {
+Function Pick(KernelIsa isa, Function c, std::type_identity_t<Function> sse2, std::type_identity_t<Function> avx2,
+              std::type_identity_t<Function> avx512) {
+    if (isa >= KernelIsa::kAvx512 && avx512 != nullptr)
+        return avx512;
     if (isa >= KernelIsa::kAvx2 && avx2 != nullptr)
         return avx2;
     if (isa >= KernelIsa::kSse2 && sse2 != nullptr)
@@ -35,33 +47,32 @@ Function Pick(KernelIsa isa, Function c, std::type_identity_t<Function> sse2, st
 // from the reference up: alike on purpose, so that a missing version shows.
 KernelTable MakeTable(KernelIsa isa) {
     return KernelTable{
-        Pick(isa, rows::Words16ToBytes_C, rows::Words16ToBytes_SSE2, rows::Words16ToBytes_AVX2),
-        Pick(isa, rows::Rgb64ToRgb24_C, nullptr, rows::Rgb64ToRgb24_AVX2),
-        Pick(isa, rows::Rgb32ToRgb24_C, nullptr, rows::Rgb32ToRgb24_AVX2),
-        Pick(isa, rows::ShiftWordsLeft_C, rows::ShiftWordsLeft_SSE2, nullptr),
-        Pick(isa, rows::Rgb64ShiftOpaque_C, rows::Rgb64ShiftOpaque_SSE2, nullptr),
-        Pick(isa, rows::MoveBytes_C, rows::MoveBytes_SSE2, nullptr),
+        Pick(isa, rows::Words16ToBytes_C, rows::Words16ToBytes_SSE2, rows::Words16ToBytes_AVX2, nullptr),
+        Pick(isa, rows::Rgb64ToRgb24_C, nullptr, rows::Rgb64ToRgb24_AVX2, nullptr),
+        Pick(isa, rows::Rgb32ToRgb24_C, nullptr, rows::Rgb32ToRgb24_AVX2, nullptr),
+        Pick(isa, rows::ShiftWordsLeft_C, rows::ShiftWordsLeft_SSE2, nullptr, nullptr),
+        Pick(isa, rows::Rgb64ShiftOpaque_C, rows::Rgb64ShiftOpaque_SSE2, nullptr, nullptr),
+        Pick(isa, rows::MoveBytes_C, rows::MoveBytes_SSE2, nullptr, nullptr),
         rows::MirrorRow_C,
-        Pick(isa, ApplyTable8_C, nullptr, ApplyTable8_AVX2),
-        Pick(isa, ApplyTable16_C, ApplyTable16_SSE2, nullptr),
-        Pick(isa, Bright_C, nullptr, Bright_AVX2),
-        Pick(isa, Sharpen8_C, nullptr, Sharpen8_AVX2),
-        Pick(isa, Sharpen16_C, Sharpen16_SSE2, nullptr),
-        Pick(isa, HueSatArea8_C, nullptr, HueSatArea8_AVX2),
-        Pick(isa, HueSatArea16_C, nullptr, HueSatArea16_AVX2),
-        Pick(isa, GrayGainRow8_C, nullptr, GrayGainRow8_AVX2),
-        Pick(isa, GrayGainRow16_C, nullptr, GrayGainRow16_AVX2),
-        Pick(isa, ParitySums_C, nullptr, ParitySums_AVX2),
-        Pick(isa, SumBytes_C, nullptr, SumBytes_AVX2),
-        Pick(isa, SumWords8BitForm_C, nullptr, SumWords8BitForm_AVX2),
-        Pick(isa, demosaic::Rows8_C, demosaic::Rows8_SSE2, demosaic::Rows8_AVX2),
-        Pick(isa, demosaic::Rows16_C, demosaic::Rows16_SSE2, demosaic::Rows16_AVX2),
+        Pick(isa, ApplyTable8_C, nullptr, ApplyTable8_AVX2, TAVRIN_AVX512(ApplyTable8_AVX512)),
+        Pick(isa, ApplyTable16_C, ApplyTable16_SSE2, nullptr, nullptr),
+        Pick(isa, Bright_C, nullptr, Bright_AVX2, nullptr),
+        Pick(isa, Sharpen8_C, nullptr, Sharpen8_AVX2, nullptr),
+        Pick(isa, Sharpen16_C, Sharpen16_SSE2, nullptr, nullptr),
+        Pick(isa, HueSatArea8_C, nullptr, HueSatArea8_AVX2, nullptr),
+        Pick(isa, HueSatArea16_C, nullptr, HueSatArea16_AVX2, nullptr),
+        Pick(isa, GrayGainRow8_C, nullptr, GrayGainRow8_AVX2, nullptr),
+        Pick(isa, GrayGainRow16_C, nullptr, GrayGainRow16_AVX2, nullptr),
+        Pick(isa, ParitySums_C, nullptr, ParitySums_AVX2, nullptr),
+        Pick(isa, SumBytes_C, nullptr, SumBytes_AVX2, nullptr),
+        Pick(isa, SumWords8BitForm_C, nullptr, SumWords8BitForm_AVX2, nullptr),
+        Pick(isa, demosaic::Rows8_C, demosaic::Rows8_SSE2, demosaic::Rows8_AVX2, TAVRIN_AVX512(demosaic::Rows8_AVX512)),
+        Pick(isa, demosaic::Rows16_C, demosaic::Rows16_SSE2, demosaic::Rows16_AVX2, nullptr),
     };
 }
 
 // One table per set, indexed by KernelIsa, filled at the first call (also
-// when that comes from another file's static initialisation); AVX-512 runs
-// the AVX2 versions until it has its own.
+// when that comes from another file's static initialisation).
 const KernelTable* Tables() {
     static const KernelTable tables[] = {MakeTable(KernelIsa::kScalar), MakeTable(KernelIsa::kSse2),
                                          MakeTable(KernelIsa::kAvx2), MakeTable(KernelIsa::kAvx512)};
@@ -75,8 +86,9 @@ KernelIsa DetectCpu() {
     const bool avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma") && __builtin_cpu_supports("bmi2");
     if (!avx2)
         return KernelIsa::kSse2;
-    const bool avx512 =
-        __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl");
+    // The AVX-512 files are compiled for F, BW, VL and VBMI (byte permutes across the register).
+    const bool avx512 = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+                        __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vbmi");
     return avx512 ? KernelIsa::kAvx512 : KernelIsa::kAvx2;
 #else
     return KernelIsa::kScalar;

@@ -1,7 +1,7 @@
 // The kernels' one choice of instruction set. Every family that has vector
 // versions names them after the set they need: Foo_C is the plain reference,
-// Foo_SSE2 the x86-64 baseline, Foo_AVX2 needs AVX2, FMA and BMI2 (an
-// _AVX512 column joins the table when such versions exist). At start-up the
+// Foo_SSE2 the x86-64 baseline, Foo_AVX2 needs AVX2, FMA and BMI2, Foo_AVX512
+// also AVX-512 F, BW, VL and VBMI. At start-up the
 // widest set the processor runs is chosen, capped by TAVRIN_MAX_ISA
 // (sse2, avx2 or avx512; "scalar" too) and forced down to the references by
 // TAVRIN_FORCE_SCALAR=1, so the whole test suite can run once per path.

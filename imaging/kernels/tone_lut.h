@@ -35,6 +35,8 @@ TAVRIN_PIXEL_KERNEL(ToneCurve16Rgb);
 // The table step per instruction set (through Kernels().applyTable8/16).
 void ApplyTable8_C(const KernelArea& area, int32_t channels, const uint8_t* table256);
 void ApplyTable8_AVX2(const KernelArea& area, int32_t channels, const uint8_t* table256);
+// Only where the build compiles the AVX-512 files.
+void ApplyTable8_AVX512(const KernelArea& area, int32_t channels, const uint8_t* table256);
 // `size` entries (a power of two up to 65536).
 void ApplyTable16_C(const KernelArea& area, int32_t channels, const uint16_t* table, int32_t size);
 // Runs of samples with the index limit as a conditional move; plain C++.

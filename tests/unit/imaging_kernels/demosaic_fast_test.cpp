@@ -22,8 +22,8 @@ struct Size {
 
 std::vector<Size> Sizes() {
     std::vector<Size> sizes;
-    for (int32_t w : {1,  2,  3,  4,  5,  6,  7,  8,  9,  15, 16, 17, 18, 19, 20, 21, 22,  23,
-                      24, 33, 34, 35, 36, 37, 38, 39, 40, 41, 67, 68, 69, 70, 71, 99, 130, 131}) {
+    for (int32_t w : {1,  2,  3,  4,  5,  6,  7,  8,  9,  15, 16, 17, 18, 19, 20,  21,  22,  23,  24,  33,
+                      34, 35, 36, 37, 38, 39, 40, 41, 67, 68, 69, 70, 71, 99, 127, 128, 129, 130, 131, 197}) {
         for (int32_t h : {1, 4, 5, 6, 7, 10})
             sizes.push_back({w, h});
     }
@@ -104,6 +104,16 @@ TEST(DemosaicFast, Avx2MatchesReference) {
     CompareRows(1, 4, demosaic::Rows8_AVX2, "8-bit avx2");
     CompareRows(2, 6, demosaic::Rows16_AVX2, "16-bit avx2");
     CompareRows(2, 8, demosaic::Rows16_AVX2, "16-bit avx2");
+}
+
+TEST(DemosaicFast, Avx512MatchesReference) {
+    if (StartupKernelIsa() < KernelIsa::kAvx512)
+        GTEST_SKIP() << "AVX-512 (F, BW, VL, VBMI) is not on this path";
+    const KernelIsa previous = SetKernelIsaForTesting(KernelIsa::kAvx512);
+    const RowsFn rows8 = Kernels().demosaicRows8;
+    SetKernelIsaForTesting(previous);
+    CompareRows(1, 3, rows8, "8-bit avx512");
+    CompareRows(1, 4, rows8, "8-bit avx512");
 }
 
 // The public kernels (whatever path they choose) over a source rectangle

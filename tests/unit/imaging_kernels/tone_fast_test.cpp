@@ -11,6 +11,7 @@
 #include "imaging/kernels/gray.h"
 #include "imaging/kernels/huesat.h"
 #include "imaging/kernels/sharpen.h"
+#include "imaging/kernels/tone_lut.h"
 #include "kernel_test_support.h"
 
 namespace tavrin {
@@ -62,6 +63,33 @@ TEST(ToneFast, LookupTablesMatch) {
         Compare(Gamma8Rgb, 3, false, &params, false, "gamma8 rgb");
         Compare(Gamma8Rgb, 4, false, &params, false, "gamma8 rgb32");
         Compare(Gamma16Mono, 2, true, &params, false, "gamma16 mono");
+    }
+}
+
+// Any table, not only the monotone ones the steps build, on the AVX-512 path.
+TEST(ToneFast, Avx512ByteTableMatchesReference) {
+    if (StartupKernelIsa() < KernelIsa::kAvx512)
+        GTEST_SKIP() << "AVX-512 (F, BW, VL, VBMI) is not on this path";
+    const KernelIsa previous = SetKernelIsaForTesting(KernelIsa::kAvx512);
+    const auto applyTable8 = Kernels().applyTable8;
+    SetKernelIsaForTesting(previous);
+    std::mt19937 rng(5);
+    uint8_t table[256];
+    for (uint8_t& entry : table)
+        entry = static_cast<uint8_t>(rng());
+    for (const auto& [bpp, channels] : {std::pair{1, 1}, {3, 3}, {4, 3}}) {
+        for (int32_t w : kWidths) {
+            TestImage expected(w, 3, bpp);
+            expected.FillRandom(rng);
+            TestImage actual = expected.Clone();
+            const auto area = [&](TestImage& image) {
+                return KernelArea{image.bits.get(), image.bits.get(), 0, 0, w, 3, 0, 0, bpp, bpp,
+                                  image.stride,     image.stride};
+            };
+            ApplyTable8_C(area(expected), channels, table);
+            applyTable8(area(actual), channels, table);
+            ASSERT_TRUE(actual.SameBytes(expected)) << "width " << w << " bpp " << bpp;
+        }
     }
 }
 

@@ -1,0 +1,142 @@
+// AVX-512 (F, BW, VL and VBMI) inner passes of the 8-bit demosaic.
+//
+// The arithmetic is the AVX2 file's at twice the width: a row read as 16-bit
+// words that start at a colour site holds a site pixel in the low half and
+// its green neighbour in the high half of every word, 64 pixels per step.
+// What changes is the interleave: VBMI's byte permutes reach across the whole
+// register, so two permutes build each 64 bytes of packed pixels straight
+// from the three planes, with no per-lane shuffles and no lane fix-ups.
+#include <immintrin.h>
+
+#include "imaging/kernels/demosaic_row_plan.h"
+#include "imaging/kernels/demosaic_rows.h"
+
+namespace tavrin::demosaic {
+namespace {
+
+constexpr int32_t kPixelsPerStep = 64;
+
+inline __m512i Load(const uint8_t* p) { return _mm512_loadu_si512(p); }
+
+// Where the planes keep pixel n of a step: packing the site and the green
+// results puts, in each 16-byte lane, the lane's eight site pixels first and
+// its eight green pixels after them.
+inline int32_t PlanePosition(int32_t n) {
+    const int32_t within = n % 16;
+    return 16 * (n / 16) + ((within & 1) != 0 ? 8 : 0) + within / 2;
+}
+
+// For each 64 bytes of the step's packed pixels: which plane byte each one
+// takes. Blue and green come from one two-source permute (bit 6 of the index
+// picks green), red from a masked one-source permute with the same index.
+struct Interleave {
+    __m512i index[4];
+    __mmask64 red[4];
+    __mmask64 colour;  // the bytes written: all but each pixel's fourth
+};
+
+Interleave MakeInterleave(int32_t pixelBytes) {
+    Interleave il{};
+    il.colour = 0;
+    for (int32_t chunk = 0; chunk < pixelBytes; ++chunk) {
+        alignas(64) uint8_t index[64];
+        __mmask64 red = 0;
+        for (int32_t b = 0; b < 64; ++b) {
+            const int32_t byte = 64 * chunk + b;
+            const int32_t channel = byte % pixelBytes;
+            index[b] = static_cast<uint8_t>(PlanePosition(byte / pixelBytes) | (channel == 1 ? 64 : 0));
+            if (channel == 2)
+                red |= __mmask64{1} << b;
+            if (channel < 3 && chunk == 0)
+                il.colour |= __mmask64{1} << b;
+        }
+        il.index[chunk] = _mm512_load_si512(index);
+        il.red[chunk] = red;
+    }
+    return il;
+}
+
+// The three planes of a step as packed pixels. Four-byte pixels keep their
+// fourth byte: the masked store leaves it alone.
+template <int32_t kPixelBytes>
+inline void Store(uint8_t* out, __m512i blue, __m512i green, __m512i red, const Interleave& il) {
+    for (int32_t j = 0; j < kPixelBytes; ++j) {
+        __m512i packed = _mm512_permutex2var_epi8(blue, il.index[j], green);
+        packed = _mm512_mask_permutexvar_epi8(packed, il.red[j], il.index[j], red);
+        if constexpr (kPixelBytes == 3) {
+            _mm512_storeu_si512(out + 64 * j, packed);
+        } else {
+            _mm512_mask_storeu_epi8(out + 64 * j, il.colour, packed);
+        }
+    }
+}
+
+// 64 pixels (32 pairs) of an 8-bit row starting at site column p; see the
+// AVX2 file for the steps. The gains arrive shifted left by 5, so the high
+// half of sum x gain is (sum x gain) >> 11; packing with unsigned saturation
+// limits the results to 255.
+template <int32_t kPixelBytes>
+inline void Pairs8(const SourceRows& rows, uint8_t* out, int32_t p, bool siteIsRed, __m512i gainSame, __m512i gainOther,
+                   const Interleave& il) {
+    const uint8_t* rm2 = rows.at[0] + p;
+    const uint8_t* rm1 = rows.at[1] + p;
+    const uint8_t* r0 = rows.at[2] + p;
+    const uint8_t* rp1 = rows.at[3] + p;
+    const __m512i low = _mm512_set1_epi16(0x00FF);
+    const __m512i threeLow = _mm512_set1_epi16(0x0003);
+    const __m512i threeHigh = _mm512_set1_epi16(0x0300);
+    const auto v1 = [&](int32_t q) {  // 3 row[y] + row[y-2] at the sites
+        return _mm512_add_epi16(_mm512_maddubs_epi16(Load(r0 + q), threeLow), _mm512_and_si512(Load(rm2 + q), low));
+    };
+    const auto v2 = [&](int32_t q) {  // 3 row[y-1] + row[y+1] at the other sites
+        return _mm512_add_epi16(_mm512_maddubs_epi16(Load(rm1 + q), threeHigh), _mm512_srli_epi16(Load(rp1 + q), 8));
+    };
+    const __m512i v1Here = v1(0);
+    const __m512i v2Prev = v2(-2);
+    const __m512i v2Here = v2(0);
+    const __m512i v1Three = _mm512_add_epi16(v1Here, _mm512_add_epi16(v1Here, v1Here));
+    const __m512i sameSite = _mm512_add_epi16(v1Three, v1(-2));
+    const __m512i sameGreen = _mm512_add_epi16(v1Three, v1(2));
+    const __m512i v2Sum = _mm512_add_epi16(v2Prev, v2Here);
+    const __m512i otherSite = _mm512_add_epi16(v2Sum, _mm512_add_epi16(v2Prev, v2Prev));
+    const __m512i otherGreen = _mm512_add_epi16(v2Sum, _mm512_add_epi16(v2Here, v2Here));
+    const __m512i above = _mm512_and_si512(Load(rm1), low);
+    const __m512i greenSite = _mm512_srli_epi16(_mm512_add_epi16(above, _mm512_srli_epi16(Load(r0 - 2), 8)), 1);
+    const __m512i greenGreen = _mm512_srli_epi16(_mm512_add_epi16(above, _mm512_srli_epi16(Load(r0), 8)), 1);
+
+    const __m512i same =
+        _mm512_packus_epi16(_mm512_mulhi_epu16(sameSite, gainSame), _mm512_mulhi_epu16(sameGreen, gainSame));
+    const __m512i other =
+        _mm512_packus_epi16(_mm512_mulhi_epu16(otherSite, gainOther), _mm512_mulhi_epu16(otherGreen, gainOther));
+    const __m512i green = _mm512_packus_epi16(greenSite, greenGreen);
+    Store<kPixelBytes>(out, siteIsRed ? other : same, green, siteIsRed ? same : other, il);
+}
+
+template <int32_t kPixelBytes>
+void Rows8(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains) {
+    const Interleave il = MakeInterleave(kPixelBytes);
+    const __m512i red = _mm512_set1_epi16(static_cast<int16_t>(gains.red << 5));
+    const __m512i blue = _mm512_set1_epi16(static_cast<int16_t>(gains.blue << 5));
+    const auto step = [&](const SourceRows& rows, int32_t y, int32_t x) {
+        const bool siteIsRed = RowPhase(mode, y) == 1;
+        Pairs8<kPixelBytes>(rows, DestPixel(frame, x, y), x, siteIsRed, siteIsRed ? red : blue, siteIsRed ? blue : red,
+                            il);
+    };
+    Rows<uint8_t, kPixelsPerStep>(frame, yBegin, yEnd, fold, mode, gains, 255, step);
+}
+
+}  // namespace
+
+// Rows shorter than two steps leave most pixels to the overlapping last step
+// or to the reference: the AVX2 rows serve them better.
+void Rows8_AVX512(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains) {
+    if (frame.width < 2 * kPixelsPerStep) {
+        Rows8_AVX2(frame, yBegin, yEnd, fold, mode, gains);
+    } else if (frame.dstBytesPerPixel == 4) {
+        Rows8<4>(frame, yBegin, yEnd, fold, mode, gains);
+    } else {
+        Rows8<3>(frame, yBegin, yEnd, fold, mode, gains);
+    }
+}
+
+}  // namespace tavrin::demosaic
