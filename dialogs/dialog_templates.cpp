@@ -11,14 +11,14 @@ using K = ControlKind;
 constexpr int S = ids::kStatic;
 
 // A control whose text is the same in both languages.
-constexpr ControlSpec Same(int id, K kind, const char* text, int16_t x, int16_t y, int16_t w, int16_t h,
-                           uint8_t style = kPlain) {
+constexpr ControlLayout Same(int id, K kind, const char* text, int16_t x, int16_t y, int16_t w, int16_t h,
+                             uint8_t style = kPlain) {
     return {id, kind, text, text, x, y, w, h, style};
 }
 
 // Camera property dialog: one "Stream Format" tab over the format, size and
 // frame rate groups; only the colour list and the wait time take input.
-constexpr ControlSpec kCameraControls[] = {
+constexpr ControlLayout kCameraControls[] = {
     Same(ids::kTab, K::Tab, "", 7, 7, 299, 175),
     {S, K::GroupBox, "Video Format", "ビデオ形式", 14, 24, 140, 104, kPlain},
     {S, K::Label, "Color / Compression(&C):", "色空間 / 圧縮(&C):", 20, 36, 128, 8, kPlain},
@@ -55,7 +55,7 @@ constexpr ControlSpec kCameraControls[] = {
 // Frames of the analog gain and image filter dialogs: the tab over the page
 // and the three buttons below it, at the frame's bottom.
 template <int16_t Height>
-constexpr std::array<ControlSpec, 4> FrameControls() {
+constexpr std::array<ControlLayout, 4> FrameControls() {
     return {{
         Same(ids::kTab, K::Tab, "", 7, 7, 280, Height - 32),
         {ids::kDefault, K::PushButton, "Default(&D)", "規定値(&D)", 127, Height - 21, 50, 14, kPlain},
@@ -68,7 +68,7 @@ constexpr auto kAnalogFrameJapanese = FrameControls<199>();
 constexpr auto kImageFrame = FrameControls<194>();
 
 // Analog gain page: six rows of slider, edit box and spin control.
-constexpr ControlSpec kAnalogPage[] = {
+constexpr ControlLayout kAnalogPage[] = {
     Same(S, K::Label, "&Global Gain", 0, 6, 60, 8),
     Same(1013, K::Slider, "", 62, 4, 100, 14),
     Same(1015, K::Edit, "", 164, 4, 30, 12, kDigitsOnly),
@@ -116,7 +116,7 @@ constexpr ControlSpec kAnalogPage[] = {
     Same(S, K::Label, label, 0, y + 2, 44, 8), Same(slider, K::Slider, "", 46, y, 110, 12), \
         Same(edit, K::Edit, "", 158, y, 28, 12, kDigitsOnly), Same(spin, K::Spin, "", 186, y, 10, 12)
 
-constexpr ControlSpec kFilterPage[] = {
+constexpr ControlLayout kFilterPage[] = {
     TAVRIN_ROW("&Brightness", 2001, 2002, 2004, 2), TAVRIN_ROW("&Contrast", 2011, 2012, 2014, 17),
     TAVRIN_ROW("&Hue", 2021, 2022, 2024, 32),       TAVRIN_ROW("&Saturation", 2031, 2032, 2034, 47),
     TAVRIN_ROW("Shar&pness", 2041, 2042, 2044, 62), TAVRIN_ROW("&R Gain", 2051, 2052, 2054, 77),
@@ -128,7 +128,7 @@ constexpr ControlSpec kFilterPage[] = {
     Same(S, K::Label, label, 6, y + 2, 30, 8), Same(first, K::Slider, "", 36, y, 90, 12), \
         Same(first + 1, K::Edit, "", 128, y, 28, 12, kDigitsOnly), Same(first + 2, K::Spin, "", 156, y, 10, 12)
 
-constexpr ControlSpec kGrayPage[] = {
+constexpr ControlLayout kGrayPage[] = {
     Same(S, K::GroupBox, "Gain", 0, 0, 170, 66),
     TAVRIN_GRAY_ROW("Red", 2100, 10),
     TAVRIN_GRAY_ROW("Green1", 2103, 23),
@@ -164,8 +164,8 @@ const DialogTemplate kTemplates[] = {
 
 }  // namespace
 
-const ControlSpec* DialogTemplate::Find(int controlId) const {
-    for (const ControlSpec& control : controls) {
+const ControlLayout* DialogTemplate::Find(int controlId) const {
+    for (const ControlLayout& control : controls) {
         if (control.id == controlId)
             return &control;
     }

@@ -31,7 +31,7 @@ enum ControlStyle : uint8_t {
     kGroupStart = 8,  // first control of a radio group
 };
 
-struct ControlSpec {
+struct ControlLayout {
     int id;
     ControlKind kind;
     const char* english;
@@ -45,9 +45,9 @@ struct DialogTemplate {
     bool japanese;
     const char* caption;  // null for a page (a child dialog without caption)
     int16_t width, height;
-    std::span<const ControlSpec> controls;
+    std::span<const ControlLayout> controls;
 
-    const ControlSpec* Find(int controlId) const;
+    const ControlLayout* Find(int controlId) const;
 };
 
 // Every template, 101 to 113; null for a number that is not one.

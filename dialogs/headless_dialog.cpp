@@ -9,12 +9,12 @@ namespace tavrin::dialogs {
 
 HeadlessDialog::HeadlessDialog(int templateId, DialogHandler& handler)
     : template_(*FindTemplate(templateId)), handler_(handler) {
-    for (const ControlSpec& spec : template_.controls) {
-        if (spec.id == ids::kStatic)
+    for (const ControlLayout& layout : template_.controls) {
+        if (layout.id == ids::kStatic)
             continue;
-        Control& control = controls_[spec.id];
-        control.text = template_.japanese ? spec.japanese : spec.english;
-        control.enabled = (spec.style & kDisabled) == 0;
+        Control& control = controls_[layout.id];
+        control.text = template_.japanese ? layout.japanese : layout.english;
+        control.enabled = (layout.style & kDisabled) == 0;
     }
     handler_.OnInit(*this);
 }
@@ -90,12 +90,12 @@ void HeadlessDialog::ShowPage(Controls& page, bool visible) { static_cast<Headle
 void HeadlessDialog::CheckRadio(int id) {
     // Auto radio buttons: the clicked one is checked, the others of its
     // group (the radios from the group's first one on) are cleared.
-    const auto& specs = template_.controls;
-    auto clicked = std::find_if(specs.begin(), specs.end(), [id](const ControlSpec& s) { return s.id == id; });
+    const auto& layouts = template_.controls;
+    auto clicked = std::find_if(layouts.begin(), layouts.end(), [id](const ControlLayout& s) { return s.id == id; });
     auto first = clicked;
-    while (first != specs.begin() && !(first->style & kGroupStart))
+    while (first != layouts.begin() && !(first->style & kGroupStart))
         --first;
-    for (auto it = first; it != specs.end() && it->kind == ControlKind::Radio; ++it) {
+    for (auto it = first; it != layouts.end() && it->kind == ControlKind::Radio; ++it) {
         if (it != first && (it->style & kGroupStart))
             break;
         At(it->id).checked = it->id == id;

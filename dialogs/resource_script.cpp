@@ -52,7 +52,7 @@ KindStyle StyleOf(ControlKind kind) {
     return {"\"Static\"", "SS_LEFT"};
 }
 
-void WriteControl(std::ostream& out, const ControlSpec& control, bool japanese, bool endsRadioGroup) {
+void WriteControl(std::ostream& out, const ControlLayout& control, bool japanese, bool endsRadioGroup) {
     const KindStyle kind = StyleOf(control.kind);
     std::string style = kind.style;
     if (control.style & kDisabled)
@@ -82,7 +82,7 @@ void WriteTemplate(std::ostream& out, const DialogTemplate& dialog) {
     }
     out << "FONT " << kFontPoints << ", " << Quoted(kFontName) << ", 0, 0, 0x1\nBEGIN\n";
     bool afterRadio = false;
-    for (const ControlSpec& control : dialog.controls) {
+    for (const ControlLayout& control : dialog.controls) {
         WriteControl(out, control, dialog.japanese, afterRadio && control.kind != ControlKind::Radio);
         afterRadio = control.kind == ControlKind::Radio;
     }

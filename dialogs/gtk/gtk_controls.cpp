@@ -34,8 +34,8 @@ struct Scope {
 GtkControls::GtkControls(const DialogTemplate& dialog, DialogHandler& handler, GtkWidget* container)
     : template_(dialog), handler_(handler), container_(container) {
     Scope quiet(quiet_);
-    for (const ControlSpec& spec : dialog.controls)
-        Build(spec);
+    for (const ControlLayout& layout : dialog.controls)
+        Build(layout);
 }
 
 GtkControls::~GtkControls() = default;
@@ -67,11 +67,11 @@ std::string GtkControls::FromGtk(const std::string& text) const {
     return out;
 }
 
-void GtkControls::Build(const ControlSpec& spec) {
-    const char* text = template_.japanese ? spec.japanese : spec.english;
+void GtkControls::Build(const ControlLayout& layout) {
+    const char* text = template_.japanese ? layout.japanese : layout.english;
     Widget w;
-    w.kind = spec.kind;
-    switch (spec.kind) {
+    w.kind = layout.kind;
+    switch (layout.kind) {
     case ControlKind::Tab:
         w.widget = gtk_notebook_new();
         break;
@@ -89,8 +89,8 @@ void GtkControls::Build(const ControlSpec& spec) {
     case ControlKind::Edit:
         w.widget = gtk_entry_new();
         gtk_entry_set_width_chars(GTK_ENTRY(w.widget), 1);
-        gtk_editable_set_editable(GTK_EDITABLE(w.widget), !(spec.style & kReadOnly));
-        if (spec.style & kDigitsOnly)
+        gtk_editable_set_editable(GTK_EDITABLE(w.widget), !(layout.style & kReadOnly));
+        if (layout.style & kDigitsOnly)
             gtk_entry_set_input_purpose(GTK_ENTRY(w.widget), GTK_INPUT_PURPOSE_DIGITS);
         break;
     case ControlKind::PushButton:
@@ -101,7 +101,7 @@ void GtkControls::Build(const ControlSpec& spec) {
         w.widget = gtk_check_button_new_with_mnemonic(Mnemonic(text).c_str());
         break;
     case ControlKind::Radio:
-        if ((spec.style & kGroupStart) || !radioGroupNone_) {
+        if ((layout.style & kGroupStart) || !radioGroupNone_) {
             radioGroupNone_ = gtk_radio_button_new(nullptr);
             gtk_widget_set_no_show_all(radioGroupNone_, TRUE);
             gtk_fixed_put(GTK_FIXED(container_), radioGroupNone_, 0, 0);
@@ -124,16 +124,16 @@ void GtkControls::Build(const ControlSpec& spec) {
         break;
     }
     }
-    if (spec.kind != ControlKind::Radio)
+    if (layout.kind != ControlKind::Radio)
         radioGroupNone_ = nullptr;
-    gtk_widget_set_size_request(w.widget, PixelsX(spec.width), PixelsY(spec.height));
-    gtk_fixed_put(GTK_FIXED(container_), w.widget, PixelsX(spec.x), PixelsY(spec.y));
-    if (spec.style & kDisabled)
+    gtk_widget_set_size_request(w.widget, PixelsX(layout.width), PixelsY(layout.height));
+    gtk_fixed_put(GTK_FIXED(container_), w.widget, PixelsX(layout.x), PixelsY(layout.y));
+    if (layout.style & kDisabled)
         gtk_widget_set_sensitive(w.widget, FALSE);
-    if (spec.id == -1)
+    if (layout.id == -1)
         return;
-    Widget& stored = widgets_[spec.id] = w;
-    Connect(spec.id, stored);
+    Widget& stored = widgets_[layout.id] = w;
+    Connect(layout.id, stored);
 }
 
 void GtkControls::Connect(int id, Widget& w) {
@@ -331,7 +331,7 @@ int GtkControls::TabSelection(int id) const { return gtk_notebook_get_current_pa
 
 Controls* GtkControls::CreatePage(int templateId, DialogHandler& handler) {
     const DialogTemplate* page = FindTemplate(templateId);
-    const ControlSpec* tab = template_.Find(1001);
+    const ControlLayout* tab = template_.Find(1001);
     if (!page || !tab)
         return nullptr;
     GtkWidget* fixed = gtk_fixed_new();

@@ -60,7 +60,7 @@ private:
         int minimum = 0, maximum = 0, buddy = 0;
     };
 
-    void Build(const ControlSpec& spec);
+    void Build(const ControlLayout& layout);
     void Connect(int id, Widget& w);
     Widget& At(int id);
     const Widget& At(int id) const;
