@@ -37,6 +37,18 @@ void ApplyTable8_C(const KernelArea& area, int32_t channels, const uint8_t* tabl
 void ApplyTable8_AVX2(const KernelArea& area, int32_t channels, const uint8_t* table256);
 // Only where the build compiles the AVX-512 files.
 void ApplyTable8_AVX512(const KernelArea& area, int32_t channels, const uint8_t* table256);
+// The rows the vector table steps take: every byte through the table (gray,
+// or 3-byte colour), or all but each pixel's fourth byte (4-byte colour);
+// other layouts go to the reference.
+enum class TableRows { Unsupported, Whole, KeepFourth };
+inline TableRows TableRowsOf(const KernelArea& area, int32_t channels) {
+    const int32_t bpp = area.srcBytesPerPixel;
+    if (bpp != area.dstBytesPerPixel)
+        return TableRows::Unsupported;
+    if ((channels == 1 && bpp == 1) || (channels == 3 && bpp == 3))
+        return TableRows::Whole;
+    return channels == 3 && bpp == 4 ? TableRows::KeepFourth : TableRows::Unsupported;
+}
 // `size` entries (a power of two up to 65536).
 void ApplyTable16_C(const KernelArea& area, int32_t channels, const uint16_t* table, int32_t size);
 // Runs of samples with the index limit as a conditional move; plain C++.

@@ -53,13 +53,11 @@ inline __m256i Lookup(const ByteTable& t, __m256i index) {
 // Handles gray rows and colour rows of 3 or 4 bytes per pixel, where every
 // byte of a row goes through the table except the fourth of each pixel.
 static bool TryApplyTable8(const KernelArea& area, int32_t channels, const uint8_t* table256) {
+    const TableRows rows = TableRowsOf(area, channels);
+    if (rows == TableRows::Unsupported)
+        return false;
     const int32_t bpp = area.srcBytesPerPixel;
-    if (bpp != area.dstBytesPerPixel)
-        return false;
-    const bool whole = (channels == 1 && bpp == 1) || (channels == 3 && bpp == 3);
-    const bool keepFourth = channels == 3 && bpp == 4;
-    if (!whole && !keepFourth)
-        return false;
+    const bool keepFourth = rows == TableRows::KeepFourth;
     const ByteTable t = Rows(table256);
     const __m256i fourth = _mm256_set1_epi32(static_cast<int32_t>(0xFF000000u));
     const int32_t rowBytes = area.width * bpp;

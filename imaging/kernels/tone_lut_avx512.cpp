@@ -45,13 +45,11 @@ void MapRow(const ByteTable& t, const uint8_t* in, uint8_t* out, int32_t bytes, 
 
 // Gray rows and colour rows of 3 or 4 bytes per pixel; false for other layouts.
 bool TryApplyTable8(const KernelArea& area, int32_t channels, const uint8_t* table256) {
+    const TableRows rows = TableRowsOf(area, channels);
+    if (rows == TableRows::Unsupported)
+        return false;
     const int32_t bpp = area.srcBytesPerPixel;
-    if (bpp != area.dstBytesPerPixel)
-        return false;
-    const bool whole = (channels == 1 && bpp == 1) || (channels == 3 && bpp == 3);
-    const bool keepFourth = channels == 3 && bpp == 4;
-    if (!whole && !keepFourth)
-        return false;
+    const bool keepFourth = rows == TableRows::KeepFourth;
     const ByteTable t = TableOf(table256);
     // Every fourth byte is a pixel's fourth; a step of 64 bytes starts at a pixel.
     const __mmask64 mapped = keepFourth ? __mmask64{0x7777777777777777ull} : ~__mmask64{0};
