@@ -1,11 +1,18 @@
-// Kernel and chain timings at 656 x 494, one thread. Every benchmark reports
-// the heap allocations made per call (operator new is counted below), and the
-// end of the run prints our times against OpenCV's demosaic when available.
+// Kernel and chain timings, one thread, at the sensor's 656 x 494 and at
+// 1920 x 1080 and 4096 x 3000 (the imaging library takes any size). Every
+// benchmark reports the heap allocations made per call (operator new is
+// counted below). The end of the run prints a table per size: our demosaic
+// and chain against OpenCV's (when it is installed: scripts/install-deps.sh
+// --bench) and against a memcpy of the output image, with the goals we hold
+// ourselves to at the sensor's size.
 #include <benchmark/benchmark.h>
 
 #include <atomic>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <functional>
 #include <map>
 #include <new>
 #include <random>
@@ -56,17 +63,22 @@ std::atomic<uint64_t> g_allocations{0};
 namespace tavrin {
 namespace {
 
-constexpr int32_t kWidth = 656;
-constexpr int32_t kHeight = 494;
+struct FrameSize {
+    int32_t width;
+    int32_t height;
+};
+constexpr FrameSize kSizes[] = {{656, 494}, {1920, 1080}, {4096, 3000}};
 
-// A frame-sized image with random samples (10-bit ones in 16-bit images).
+// An image with random samples (10-bit ones in 16-bit images).
 struct BenchImage {
+    FrameSize size;
     int32_t bytesPerPixel;
     int32_t stride;
     std::vector<uint8_t> bits;
 
-    BenchImage(int32_t bpp, bool tenBit)
-        : bytesPerPixel(bpp), stride((kWidth * bpp + 3) / 4 * 4), bits(static_cast<size_t>(stride) * kHeight) {
+    BenchImage(FrameSize frame, int32_t bpp, bool tenBit)
+        : size(frame), bytesPerPixel(bpp), stride((frame.width * bpp + 3) / 4 * 4),
+          bits(static_cast<size_t>(stride) * frame.height) {
         std::mt19937 rng(42 + bpp);
         if (tenBit) {
             for (size_t i = 0; i + 1 < bits.size(); i += 2) {
@@ -82,7 +94,7 @@ struct BenchImage {
 };
 
 int32_t Call(PixelKernel kernel, BenchImage& dst, const BenchImage& src, void* params) {
-    const KernelRect rect{0, 0, kWidth, kHeight};
+    const KernelRect rect{0, 0, dst.size.width, dst.size.height};
     return kernel(dst.bits.data(), src.bits.data(), rect, 0, 0, static_cast<uint16_t>(dst.bytesPerPixel),
                   static_cast<uint16_t>(src.bytesPerPixel), dst.stride, src.stride, params, nullptr);
 }
@@ -93,9 +105,9 @@ void CountAllocations(benchmark::State& state, uint64_t before) {
 }
 
 // Both demosaic passes, mode 1 (R G / G B, OpenCV's BayerRG), unity gains.
-void Demosaic(benchmark::State& state, int32_t sampleBytes, int32_t dstBytes) {
-    BenchImage raw(sampleBytes, sampleBytes == 2);
-    BenchImage out(dstBytes, false);
+void Demosaic(benchmark::State& state, FrameSize size, int32_t sampleBytes, int32_t dstBytes) {
+    BenchImage raw(size, sampleBytes, sampleBytes == 2);
+    BenchImage out(size, dstBytes, false);
     BayerParams params{1, 100, 100, 100};
     const PixelKernel inner = sampleBytes == 1 ? Demosaic8Inner : Demosaic16Inner;
     const PixelKernel border = sampleBytes == 1 ? Demosaic8Border : Demosaic16Border;
@@ -107,16 +119,19 @@ void Demosaic(benchmark::State& state, int32_t sampleBytes, int32_t dstBytes) {
     }
     CountAllocations(state, before);
 }
-BENCHMARK_CAPTURE(Demosaic, 8bit_to_24, 1, 3)->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(Demosaic, 8bit_to_32, 1, 4)->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(Demosaic, 16bit_to_48, 2, 6)->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(Demosaic, 16bit_to_64, 2, 8)->Unit(benchmark::kMicrosecond);
+
+struct DemosaicCase {
+    const char* name;
+    int32_t sampleBytes, dstBytes;
+};
+constexpr DemosaicCase kDemosaics[] = {
+    {"8bit_to_24", 1, 3}, {"8bit_to_32", 1, 4}, {"16bit_to_48", 2, 6}, {"16bit_to_64", 2, 8}};
 
 // One in-place (or work-copy) kernel over a frame; `separate` gives it a source of its own.
-void Kernel(benchmark::State& state, PixelKernel kernel, int32_t bytesPerPixel, bool tenBit, void* params,
-            bool separate) {
-    BenchImage image(bytesPerPixel, tenBit);
-    BenchImage source(bytesPerPixel, tenBit);
+void Kernel(benchmark::State& state, FrameSize size, PixelKernel kernel, int32_t bytesPerPixel, bool tenBit,
+            void* params, bool separate) {
+    BenchImage image(size, bytesPerPixel, tenBit);
+    BenchImage source(size, bytesPerPixel, tenBit);
     const uint64_t before = g_allocations.load();
     for (auto _ : state) {
         benchmark::DoNotOptimize(Call(kernel, image, separate ? source : image, params));
@@ -135,32 +150,43 @@ BalanceParams g_balance{0, 0, 0, 1};
 // Gamma and contrast composed, as the chain runs them back to back.
 ToneCurveParams g_curve{130, 40, 0, 10};
 
-BENCHMARK_CAPTURE(Kernel, Gamma8Rgb, Gamma8Rgb, 3, false, &g_gamma, false)->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(Kernel, Contrast8Rgb, Contrast8Rgb, 3, false, &g_contrast, false)->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(Kernel, ToneCurve8Rgb, ToneCurve8Rgb, 3, false, &g_curve, false)->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(Kernel, Sharpen8Rgb, Sharpen8Rgb, 3, false, &g_sharpness, true)->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(Kernel, Bright8Rgb, Bright8Rgb, 3, false, &g_brightness, false)->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(Kernel, HueSat8, HueSat8, 3, false, &g_hueSat, false)->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(Kernel, Gamma8Mono, Gamma8Mono, 1, false, &g_gamma, false)->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(Kernel, Contrast8Mono, Contrast8Mono, 1, false, &g_contrast, false)->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(Kernel, Sharpen8Mono, Sharpen8Mono, 1, false, &g_sharpness, true)->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(Kernel, Bright8Mono, Bright8Mono, 1, false, &g_brightness, false)->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(Kernel, Gamma16Rgb, Gamma16Rgb, 6, true, &g_gamma, false)->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(Kernel, Contrast16Rgb, Contrast16Rgb, 6, true, &g_contrast, false)->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(Kernel, Sharpen16Rgb, Sharpen16Rgb, 6, true, &g_sharpness, true)->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(Kernel, Bright16Rgb, Bright16Rgb, 6, true, &g_brightness, false)->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(Kernel, HueSat16, HueSat16, 6, true, &g_hueSat, false)->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(Kernel, GrayGain8, GrayGain8, 1, false, &g_gray8, false)->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(Kernel, GrayGain16, GrayGain16, 2, true, &g_gray16, false)->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(Kernel, RegionMean8, RegionMean8, 1, false, nullptr, false)->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(Kernel, RegionMean16, RegionMean16, 2, true, nullptr, false)->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(Kernel, WhiteBalance8, WhiteBalance8, 1, false, &g_balance, false)->Unit(benchmark::kMicrosecond);
+struct KernelCase {
+    const char* name;
+    PixelKernel kernel;
+    int32_t bytesPerPixel;
+    bool tenBit;
+    void* params;
+    bool separate;  // sharpening reads a copy of the image
+};
+const KernelCase kKernels[] = {
+    {"Gamma8Rgb", Gamma8Rgb, 3, false, &g_gamma, false},
+    {"Contrast8Rgb", Contrast8Rgb, 3, false, &g_contrast, false},
+    {"ToneCurve8Rgb", ToneCurve8Rgb, 3, false, &g_curve, false},
+    {"Sharpen8Rgb", Sharpen8Rgb, 3, false, &g_sharpness, true},
+    {"Bright8Rgb", Bright8Rgb, 3, false, &g_brightness, false},
+    {"HueSat8", HueSat8, 3, false, &g_hueSat, false},
+    {"Gamma8Mono", Gamma8Mono, 1, false, &g_gamma, false},
+    {"Contrast8Mono", Contrast8Mono, 1, false, &g_contrast, false},
+    {"Sharpen8Mono", Sharpen8Mono, 1, false, &g_sharpness, true},
+    {"Bright8Mono", Bright8Mono, 1, false, &g_brightness, false},
+    {"Gamma16Rgb", Gamma16Rgb, 6, true, &g_gamma, false},
+    {"Contrast16Rgb", Contrast16Rgb, 6, true, &g_contrast, false},
+    {"ToneCurve16Rgb", ToneCurve16Rgb, 6, true, &g_curve, false},
+    {"Sharpen16Rgb", Sharpen16Rgb, 6, true, &g_sharpness, true},
+    {"Bright16Rgb", Bright16Rgb, 6, true, &g_brightness, false},
+    {"HueSat16", HueSat16, 6, true, &g_hueSat, false},
+    {"GrayGain8", GrayGain8, 1, false, &g_gray8, false},
+    {"GrayGain16", GrayGain16, 2, true, &g_gray16, false},
+    {"RegionMean8", RegionMean8, 1, false, nullptr, false},
+    {"RegionMean16", RegionMean16, 2, true, nullptr, false},
+    {"WhiteBalance8", WhiteBalance8, 1, false, &g_balance, false},
+};
 
 // The processing chain of one colour mode on a random raw frame.
-void Chain(benchmark::State& state, int32_t mode, bool allSteps) {
+void Chain(benchmark::State& state, FrameSize size, int32_t mode, bool allSteps) {
     CDibImage image8, image16, image24, image32, image48, image64, work, display;
     const ImageSet images{&image8, &image16, &image24, &image32, &image48, &image64, &work, &display};
-    if (!AllocateFrameImages(images, mode, kWidth, kHeight)) {
+    if (!AllocateFrameImages(images, mode, size.width, size.height)) {
         state.SkipWithError("image allocation failed");
         return;
     }
@@ -198,19 +224,39 @@ void Chain(benchmark::State& state, int32_t mode, bool allSteps) {
     }
     CountAllocations(state, before);
 }
-BENCHMARK_CAPTURE(Chain, rgb24_all_steps, MODE_RGB24, true)->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(Chain, rgb24_default, MODE_RGB24, false)->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(Chain, rgb48_all_steps, MODE_RGB48, true)->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(Chain, rgb48_default, MODE_RGB48, false)->Unit(benchmark::kMicrosecond);
 
-// The per-frame transfers around the chain: the raw frame mirrored both
-// ways, the output copied out bottom line first, and the recorder's 24-bit
-// frame in one pass against the two steps through a scratch image it replaces.
+struct ChainCase {
+    const char* name;
+    int32_t mode;
+    bool allSteps;
+};
+constexpr ChainCase kChains[] = {{"rgb24_all_steps", MODE_RGB24, true},
+                                 {"rgb24_default", MODE_RGB24, false},
+                                 {"rgb48_all_steps", MODE_RGB48, true},
+                                 {"rgb48_default", MODE_RGB48, false}};
+
+// The floor of any step that writes a whole output image: copying one.
+void Memcpy(benchmark::State& state, FrameSize size, int32_t bytesPerPixel) {
+    const size_t bytes = static_cast<size_t>(size.width) * size.height * bytesPerPixel;
+    std::vector<uint8_t> from(bytes, 1), to(bytes);
+    for (auto _ : state) {
+        std::memcpy(to.data(), from.data(), bytes);
+        benchmark::DoNotOptimize(to.data());
+        benchmark::ClobberMemory();
+    }
+}
+
+// The per-frame transfers around the chain, at the sensor's size: the raw
+// frame mirrored both ways, the output copied out bottom line first, and the
+// recorder's 24-bit frame in one pass against the two steps through a scratch
+// image it replaces.
+constexpr FrameSize kSensor = kSizes[0];
+
 void Mirror(benchmark::State& state, int32_t bits) {
     CDibImage image;
-    image.Create(kWidth, kHeight, bits);
+    image.Create(kSensor.width, kSensor.height, bits);
     for (auto _ : state) {
-        MirrorInPlace(image.Bits(), kWidth, kHeight, image.Stride(), image.BytesPerPixel(), true, true);
+        MirrorInPlace(image.Bits(), kSensor.width, kSensor.height, image.Stride(), image.BytesPerPixel(), true, true);
         benchmark::DoNotOptimize(image.Bits());
     }
 }
@@ -219,10 +265,11 @@ BENCHMARK_CAPTURE(Mirror, raw16, 16)->Unit(benchmark::kMicrosecond);
 
 void CopyOut(benchmark::State& state) {
     CDibImage image;
-    image.Create(kWidth, kHeight, 24);
+    image.Create(kSensor.width, kSensor.height, 24);
     std::vector<uint8_t> buffer(image.ImageBytes());
     for (auto _ : state) {
-        CopyRowsOut(image.Bits(), kHeight, image.Stride(), buffer.data(), static_cast<int64_t>(buffer.size()), 0);
+        CopyRowsOut(image.Bits(), kSensor.height, image.Stride(), buffer.data(), static_cast<int64_t>(buffer.size()),
+                    0);
         benchmark::DoNotOptimize(buffer.data());
     }
 }
@@ -230,9 +277,9 @@ BENCHMARK(CopyOut)->Unit(benchmark::kMicrosecond);
 
 void RecordingFrame(benchmark::State& state, int32_t bits, bool stepwise) {
     CDibImage output, frame, scratch;
-    output.Create(kWidth, kHeight, bits);
-    frame.Create(kWidth, kHeight, 24);
-    scratch.Create(kWidth, kHeight, 24);
+    output.Create(kSensor.width, kSensor.height, bits);
+    frame.Create(kSensor.width, kSensor.height, 24);
+    scratch.Create(kSensor.width, kSensor.height, 24);
     for (auto _ : state) {
         if (!stepwise) {
             ConvertToRecordingFrame(output, frame);
@@ -253,22 +300,98 @@ BENCHMARK_CAPTURE(RecordingFrame, from48, 48, false)->Unit(benchmark::kMicroseco
 BENCHMARK_CAPTURE(RecordingFrame, from48_stepwise, 48, true)->Unit(benchmark::kMicrosecond);
 
 #if defined(TAVRIN_BENCH_WITH_OPENCV)
-void OpenCvDemosaic(benchmark::State& state, int32_t sampleBytes) {
+cv::Mat RawMat(BenchImage& raw) {
+    const int type = raw.bytesPerPixel == 1 ? CV_8UC1 : CV_16UC1;
+    return cv::Mat(raw.size.height, raw.size.width, type, raw.bits.data(), static_cast<size_t>(raw.stride));
+}
+
+void OpenCvDemosaic(benchmark::State& state, FrameSize size, int32_t sampleBytes) {
     cv::setNumThreads(1);
-    BenchImage raw(sampleBytes, sampleBytes == 2);
-    const int type = sampleBytes == 1 ? CV_8UC1 : CV_16UC1;
-    const cv::Mat source(kHeight, kWidth, type, raw.bits.data(), static_cast<size_t>(raw.stride));
-    cv::Mat out(kHeight, kWidth, sampleBytes == 1 ? CV_8UC3 : CV_16UC3);
+    BenchImage raw(size, sampleBytes, sampleBytes == 2);
+    const cv::Mat source = RawMat(raw);
+    cv::Mat out(size.height, size.width, sampleBytes == 1 ? CV_8UC3 : CV_16UC3);
+    cv::cvtColor(source, out, cv::COLOR_BayerRG2BGR);  // the output's pages touched once, as ours are
     for (auto _ : state) {
         cv::cvtColor(source, out, cv::COLOR_BayerRG2BGR);
         benchmark::DoNotOptimize(out.data);
     }
 }
-BENCHMARK_CAPTURE(OpenCvDemosaic, 8bit, 1)->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(OpenCvDemosaic, 16bit, 2)->Unit(benchmark::kMicrosecond);
+
+// Our 24-bit chain with every step on, composed of OpenCV's own steps:
+// demosaic, hue and saturation through HSV, the gamma/contrast table, a 3 x 3
+// sharpening filter and the brightness table.
+void OpenCvChain24(benchmark::State& state, FrameSize size) {
+    cv::setNumThreads(1);
+    BenchImage raw(size, 1, false);
+    const cv::Mat source = RawMat(raw);
+    cv::Mat hueSat(1, 256, CV_8UC3), tone(1, 256, CV_8U), bright(1, 256, CV_8U);
+    for (int i = 0; i < 256; ++i) {
+        hueSat.at<cv::Vec3b>(0, i) = cv::Vec3b(static_cast<uint8_t>((i + 15) % 180), cv::saturate_cast<uint8_t>(i * 1.4),
+                                               static_cast<uint8_t>(i));
+        tone.at<uint8_t>(0, i) = cv::saturate_cast<uint8_t>(255.0 * std::pow(i / 255.0, 1 / 1.3) * 1.4 - 50);
+        bright.at<uint8_t>(0, i) = cv::saturate_cast<uint8_t>(i + 20);
+    }
+    const cv::Mat sharpen = (cv::Mat_<float>(3, 3) << 0, -0.1f, 0, -0.1f, 1.4f, -0.1f, 0, -0.1f, 0);
+    cv::Mat bgr, hsv, sharp;
+    const auto run = [&] {
+        cv::cvtColor(source, bgr, cv::COLOR_BayerRG2BGR);
+        cv::cvtColor(bgr, hsv, cv::COLOR_BGR2HSV);
+        cv::LUT(hsv, hueSat, hsv);
+        cv::cvtColor(hsv, bgr, cv::COLOR_HSV2BGR);
+        cv::LUT(bgr, tone, bgr);
+        cv::filter2D(bgr, sharp, -1, sharpen);
+        cv::LUT(sharp, bright, bgr);
+    };
+    run();  // allocates the intermediate images
+    for (auto _ : state) {
+        run();
+        benchmark::DoNotOptimize(bgr.data);
+    }
+}
 #endif
 
-// Keeps each benchmark's time per iteration for the closing comparison.
+void Register(const std::string& name, std::function<void(benchmark::State&)> run) {
+    benchmark::RegisterBenchmark(name.c_str(), std::move(run))->Unit(benchmark::kMicrosecond);
+}
+
+// "group/case/WxH". Built with snprintf: GCC 12 warns falsely (-Wrestrict)
+// about chains of std::string additions.
+std::string NameOf(const char* group, const char* name, FrameSize size) {
+    char text[96];
+    std::snprintf(text, sizeof text, "%s/%s/%dx%d", group, name, size.width, size.height);
+    return text;
+}
+
+// The name of a table cell: "group/case" at a size.
+std::string NameOf(const char* groupAndCase, FrameSize size) {
+    char text[96];
+    std::snprintf(text, sizeof text, "%s/%dx%d", groupAndCase, size.width, size.height);
+    return text;
+}
+
+void RegisterPerSize() {
+    for (const FrameSize size : kSizes) {
+        for (const DemosaicCase& c : kDemosaics)
+            Register(NameOf("Demosaic", c.name, size),
+                     [=](benchmark::State& s) { Demosaic(s, size, c.sampleBytes, c.dstBytes); });
+        for (const KernelCase& c : kKernels)
+            Register(NameOf("Kernel", c.name, size), [=](benchmark::State& s) {
+                Kernel(s, size, c.kernel, c.bytesPerPixel, c.tenBit, c.params, c.separate);
+            });
+        for (const ChainCase& c : kChains)
+            Register(NameOf("Chain", c.name, size), [=](benchmark::State& s) { Chain(s, size, c.mode, c.allSteps); });
+        Register(NameOf("Memcpy", "24bit", size), [=](benchmark::State& s) { Memcpy(s, size, 3); });
+        Register(NameOf("Memcpy", "48bit", size), [=](benchmark::State& s) { Memcpy(s, size, 6); });
+#if defined(TAVRIN_BENCH_WITH_OPENCV)
+        Register(NameOf("OpenCvDemosaic", "8bit", size), [=](benchmark::State& s) { OpenCvDemosaic(s, size, 1); });
+        Register(NameOf("OpenCvDemosaic", "16bit", size), [=](benchmark::State& s) { OpenCvDemosaic(s, size, 2); });
+        Register(NameOf("OpenCvChain", "rgb24_all_steps", size), [=](benchmark::State& s) { OpenCvChain24(s, size); });
+#endif
+    }
+}
+
+// Keeps each benchmark's CPU time per iteration (in microseconds) for the
+// closing table; with --benchmark_repetitions the medians stand for the runs.
 class RecordingReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
@@ -279,22 +402,63 @@ public:
         }
         ConsoleReporter::ReportRuns(runs);
     }
-    void PrintRatio(const char* label, const std::string& ours, const std::string& theirs) const {
-        // With --benchmark_repetitions the medians stand for the runs.
-        const auto find = [&](const std::string& name) {
-            const auto median = times_.find(name + "_median");
-            return median != times_.end() ? median : times_.find(name);
-        };
-        const auto a = find(ours);
-        const auto b = find(theirs);
-        if (a == times_.end() || b == times_.end() || b->second <= 0)
-            return;
-        std::printf("%-34s %8.1f us / %8.1f us = %.2f\n", label, a->second, b->second, a->second / b->second);
+    // 0 when the benchmark did not run (filtered out, or OpenCV missing).
+    double Time(const std::string& name) const {
+        auto found = times_.find(name + "_median");
+        if (found == times_.end())
+            found = times_.find(name);
+        return found != times_.end() ? found->second : 0;
     }
 
 private:
     std::map<std::string, double> times_;
 };
+
+struct TableRow {
+    const char* label;
+    const char* ours;
+    const char* openCv;  // null: OpenCV has no counterpart
+    const char* memcpy;
+    const char* goal;  // at the sensor's size
+};
+constexpr TableRow kTable[] = {
+    {"demosaic 8-bit -> 24-bit", "Demosaic/8bit_to_24", "OpenCvDemosaic/8bit", "Memcpy/24bit", "<= 0.40 x OpenCV"},
+    {"demosaic 16-bit -> 48-bit", "Demosaic/16bit_to_48", "OpenCvDemosaic/16bit", "Memcpy/48bit", "<= 0.30 x OpenCV"},
+    {"full 24-bit chain, every step on", "Chain/rgb24_all_steps", "OpenCvChain/rgb24_all_steps", "Memcpy/24bit",
+     "<= 400 us"},
+    {"full 24-bit chain, default", "Chain/rgb24_default", nullptr, "Memcpy/24bit", ""},
+    {"full 48-bit chain, every step on", "Chain/rgb48_all_steps", nullptr, "Memcpy/48bit", "<= 1200 us"},
+    {"full 48-bit chain, default", "Chain/rgb48_default", nullptr, "Memcpy/48bit", ""},
+};
+
+// A value, or "-" where there is none.
+void PrintCell(double value, int width, int precision) {
+    if (value > 0)
+        std::printf(" %*.*f", width, precision, value);
+    else
+        std::printf(" %*s", width, "-");
+}
+
+void PrintTables(const RecordingReporter& reporter) {
+    for (const FrameSize size : kSizes) {
+        char title[64];
+        std::snprintf(title, sizeof title, "%d x %d, one thread, CPU us", size.width, size.height);
+        std::printf("\n%-35s %9s %9s %7s %9s %7s  %s\n", title, "ours", "OpenCV", "ratio", "memcpy", "ratio",
+                    size.width == kSensor.width ? "goal" : "");
+        for (const TableRow& row : kTable) {
+            const double ours = reporter.Time(NameOf(row.ours, size));
+            const double openCv = row.openCv != nullptr ? reporter.Time(NameOf(row.openCv, size)) : 0;
+            const double floor = reporter.Time(NameOf(row.memcpy, size));
+            std::printf("%-35s", row.label);
+            PrintCell(ours, 9, 1);
+            PrintCell(openCv, 9, 1);
+            PrintCell(ours > 0 && openCv > 0 ? ours / openCv : 0, 7, 2);
+            PrintCell(floor, 9, 1);
+            PrintCell(ours > 0 && floor > 0 ? ours / floor : 0, 7, 2);
+            std::printf("  %s\n", size.width == kSensor.width ? row.goal : "");
+        }
+    }
+}
 
 }  // namespace
 }  // namespace tavrin
@@ -304,11 +468,10 @@ int main(int argc, char** argv) {
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
     std::printf("kernel path: %s\n", tavrin::KernelIsaName(tavrin::ActiveKernelIsa()));
+    tavrin::RegisterPerSize();
     tavrin::RecordingReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    std::printf("\nours / OpenCV (single thread, CPU time):\n");
-    reporter.PrintRatio("demosaic 8-bit -> 24", "Demosaic/8bit_to_24", "OpenCvDemosaic/8bit");
-    reporter.PrintRatio("demosaic 16-bit -> 48", "Demosaic/16bit_to_48", "OpenCvDemosaic/16bit");
+    tavrin::PrintTables(reporter);
     benchmark::Shutdown();
     return 0;
 }

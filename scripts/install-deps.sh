@@ -6,6 +6,9 @@
 #                                    the Windows build under Wine, readers)
 #   scripts/install-deps.sh --demo   only what building and running the
 #                                    demonstration needs (no Wine, no MinGW)
+#   scripts/install-deps.sh --bench  everything the tests need, and OpenCV,
+#                                    which the imaging benchmark measures
+#                                    beside our kernels when it is present
 set -euo pipefail
 
 demo=(
@@ -30,11 +33,13 @@ tests=(
   # the Python package and its tests, the API reference
   python3-numpy python3-pytest doxygen lintian
 )
+bench=(libopencv-dev)
 
 case "${1:-}" in
   --demo) packages=("${demo[@]}") ;;
+  --bench) packages=("${demo[@]}" "${tests[@]}" "${bench[@]}") ;;
   "") packages=("${demo[@]}" "${tests[@]}") ;;
-  *) echo "usage: $0 [--demo]" >&2; exit 2 ;;
+  *) echo "usage: $0 [--demo|--bench]" >&2; exit 2 ;;
 esac
 
 missing=()
