@@ -69,6 +69,7 @@ TEST(ToneFast, LookupTablesMatch) {
         Compare(Gamma8Rgb, 3, false, &params, false, "gamma8 rgb");
         Compare(Gamma8Rgb, 4, false, &params, false, "gamma8 rgb32");
         Compare(Gamma16Mono, 2, true, &params, false, "gamma16 mono");
+        Compare(Gamma16Rgb, 6, true, &params, false, "gamma16 rgb48");
     }
 }
 
@@ -95,6 +96,39 @@ TEST(ToneFast, Avx512ByteTableMatchesReference) {
             ApplyTable8_C(area(expected), channels, table);
             applyTable8(area(actual), channels, table);
             ASSERT_TRUE(actual.SameBytes(expected)) << "width " << w << " bpp " << bpp;
+        }
+    }
+}
+
+// Any 16-bit table of every size a depth gives, on each vector path the CPU
+// has, over samples of the whole 16-bit range (most past the table's end).
+TEST(ToneFast, WordTablesMatchReference) {
+    std::mt19937 rng(16);
+    std::vector<uint16_t> table(65536);
+    for (uint16_t& entry : table)
+        entry = static_cast<uint16_t>(rng());
+    for (const KernelIsa isa : {KernelIsa::kAvx2, KernelIsa::kAvx512}) {
+        if (StartupKernelIsa() < isa)
+            continue;
+        const KernelIsa previous = SetKernelIsaForTesting(isa);
+        const auto applyTable16 = Kernels().applyTable16;
+        SetKernelIsaForTesting(previous);
+        for (const int32_t size : {256, 1024, 4096}) {
+            for (const auto& [bpp, channels] : {std::pair{2, 1}, {6, 3}, {8, 3}}) {
+                for (const int32_t w : {1, 15, 16, 17, 33, 65, 331}) {
+                    TestImage expected(w, 3, bpp);
+                    expected.FillRandom16(rng, w % 2 == 0 ? 1100 : 65536);
+                    TestImage actual = expected.Clone();
+                    const auto area = [&](TestImage& image) {
+                        return KernelArea{image.bits.get(), image.bits.get(), 0, 0, w, 3, 0, 0, bpp, bpp,
+                                          image.stride,     image.stride};
+                    };
+                    ApplyTable16_C(area(expected), channels, table.data(), size);
+                    applyTable16(area(actual), channels, table.data(), size);
+                    ASSERT_TRUE(actual.SameBytes(expected)) << KernelIsaName(isa) << " size " << size << " width "
+                                                            << w << " bpp " << bpp;
+                }
+            }
         }
     }
 }
