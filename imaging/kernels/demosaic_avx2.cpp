@@ -305,39 +305,6 @@ bool RowIsWide(const uint8_t* row, int32_t width) {
     return wide;
 }
 
-// Remembers the answer for the last rows asked about: each source row is
-// read by four output rows.
-class WideRows {
-public:
-    explicit WideRows(int32_t width) : width_(width) {}
-
-    bool AnyWide(const SourceRows& rows) {
-        bool wide = false;
-        for (const uint8_t* row : rows.at)
-            wide = Wide(row) || wide;
-        return wide;
-    }
-
-private:
-    bool Wide(const uint8_t* row) {
-        for (int32_t i = 0; i < kSlots; ++i) {
-            if (row_[i] == row)
-                return wide_[i];
-        }
-        row_[next_] = row;
-        wide_[next_] = RowIsWide(row, width_);
-        const bool wide = wide_[next_];
-        next_ = (next_ + 1) % kSlots;
-        return wide;
-    }
-
-    static constexpr int32_t kSlots = 8;
-    int32_t width_;
-    const uint8_t* row_[kSlots] = {};
-    bool wide_[kSlots] = {};
-    int32_t next_ = 0;
-};
-
 template <int32_t kChunks>
 void Rows8(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains) {
     const RowMasks masks = MakeRowMasks(kChunks, 1);
@@ -361,7 +328,7 @@ void Rows16(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t
     const __m256i blue = _mm256_set1_epi32(gains.blue);
     const __m256i red16 = _mm256_set1_epi16(static_cast<int16_t>(gains.red << 5));
     const __m256i blue16 = _mm256_set1_epi16(static_cast<int16_t>(gains.blue << 5));
-    WideRows wideRows(frame.width);
+    WideRows wideRows(frame.width, RowIsWide);
     for (int32_t y = yBegin; y < yEnd; ++y) {
         const bool siteIsRed = RowPhase(mode, y) == 1;
         const bool wide = wideRows.AnyWide(RowsOf<uint16_t>(frame, y, fold));

@@ -67,7 +67,8 @@ KernelTable MakeTable(KernelIsa isa) {
         Pick(isa, SumBytes_C, nullptr, SumBytes_AVX2, nullptr),
         Pick(isa, SumWords8BitForm_C, nullptr, SumWords8BitForm_AVX2, nullptr),
         Pick(isa, demosaic::Rows8_C, demosaic::Rows8_SSE2, demosaic::Rows8_AVX2, TAVRIN_AVX512(demosaic::Rows8_AVX512)),
-        Pick(isa, demosaic::Rows16_C, demosaic::Rows16_SSE2, demosaic::Rows16_AVX2, nullptr),
+        Pick(isa, demosaic::Rows16_C, demosaic::Rows16_SSE2, demosaic::Rows16_AVX2,
+             TAVRIN_AVX512(demosaic::Rows16_AVX512)),
     };
 }
 
