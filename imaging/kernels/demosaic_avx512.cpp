@@ -117,12 +117,17 @@ void Rows8(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t 
     const Interleave il = MakeInterleave(kPixelBytes);
     const __m512i red = _mm512_set1_epi16(static_cast<int16_t>(gains.red << 5));
     const __m512i blue = _mm512_set1_epi16(static_cast<int16_t>(gains.blue << 5));
-    const auto step = [&](const SourceRows& rows, int32_t y, int32_t x) {
+    for (int32_t y = yBegin; y < yEnd; ++y) {
         const bool siteIsRed = RowPhase(mode, y) == 1;
-        Pairs8<kPixelBytes>(rows, DestPixel(frame, x, y), x, siteIsRed, siteIsRed ? red : blue, siteIsRed ? blue : red,
-                            il);
-    };
-    Rows<uint8_t, kPixelsPerStep>(frame, yBegin, yEnd, fold, mode, gains, 255, step);
+        // Taken once per row: the stores could alias `frame`, which the
+        // compiler would otherwise read again at every step.
+        uint8_t* const out = DestPixel(frame, 0, y);
+        const auto step = [&](const SourceRows& rows, int32_t, int32_t x) {
+            Pairs8<kPixelBytes>(rows, out + kPixelBytes * x, x, siteIsRed, siteIsRed ? red : blue,
+                                siteIsRed ? blue : red, il);
+        };
+        Rows<uint8_t, kPixelsPerStep>(frame, y, y + 1, fold, mode, gains, 255, step);
+    }
 }
 
 // 16-bit rows in 16-bit lanes, 32 pixels in natural order per vector: the
