@@ -311,12 +311,17 @@ void Rows8(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t 
     const __m256i keepMask = _mm256_set1_epi32(static_cast<int32_t>(0xFF000000u));
     const __m256i red = _mm256_set1_epi16(static_cast<int16_t>(gains.red << 5));
     const __m256i blue = _mm256_set1_epi16(static_cast<int16_t>(gains.blue << 5));
-    const auto step = [&](const SourceRows& rows, int32_t y, int32_t x) {
+    for (int32_t y = yBegin; y < yEnd; ++y) {
         const bool siteIsRed = RowPhase(mode, y) == 1;
-        Pairs8<kChunks>(rows, DestPixel(frame, x, y), x, siteIsRed ? red : blue, siteIsRed ? blue : red,
-                        masks.byRow[siteIsRed ? 1 : 0], keepMask);
-    };
-    Rows<uint8_t, 32>(frame, yBegin, yEnd, fold, mode, gains, 255, step);
+        // Taken once per row: the stores could alias `frame`, which the
+        // compiler would otherwise read again at every step.
+        uint8_t* const out = DestPixel(frame, 0, y);
+        const auto step = [&](const SourceRows& rows, int32_t, int32_t x) {
+            Pairs8<kChunks>(rows, out + kChunks * x, x, siteIsRed ? red : blue, siteIsRed ? blue : red,
+                            masks.byRow[siteIsRed ? 1 : 0], keepMask);
+        };
+        Rows<uint8_t, 32>(frame, y, y + 1, fold, mode, gains, 255, step);
+    }
 }
 
 template <int32_t kChunks>
@@ -332,15 +337,16 @@ void Rows16(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t
     for (int32_t y = yBegin; y < yEnd; ++y) {
         const bool siteIsRed = RowPhase(mode, y) == 1;
         const bool wide = wideRows.AnyWide(RowsOf<uint16_t>(frame, y, fold));
+        uint8_t* const out = DestPixel(frame, 0, y);  // once per row, as in Rows8
         if (wide) {
-            const auto step = [&](const SourceRows& rows, int32_t row, int32_t x) {
-                Pairs16<kChunks>(rows, DestPixel(frame, x, row), x, siteIsRed ? red : blue, siteIsRed ? blue : red,
+            const auto step = [&](const SourceRows& rows, int32_t, int32_t x) {
+                Pairs16<kChunks>(rows, out + 2 * kChunks * x, x, siteIsRed ? red : blue, siteIsRed ? blue : red,
                                  masks.byRow[siteIsRed ? 1 : 0], keepMask);
             };
             Rows<uint16_t, 16>(frame, y, y + 1, fold, mode, gains, 1023, step);
         } else {
-            const auto step = [&](const SourceRows& rows, int32_t row, int32_t x) {
-                Narrow16<kChunks>(rows, DestPixel(frame, x, row), x, siteIsRed, siteIsRed ? red16 : blue16,
+            const auto step = [&](const SourceRows& rows, int32_t, int32_t x) {
+                Narrow16<kChunks>(rows, out + 2 * kChunks * x, x, siteIsRed, siteIsRed ? red16 : blue16,
                                   siteIsRed ? blue16 : red16, narrowMasks);
             };
             Rows<uint16_t, 16>(frame, y, y + 1, fold, mode, gains, 1023, step);
