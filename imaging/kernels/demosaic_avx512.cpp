@@ -163,7 +163,7 @@ Interleave MakeWordInterleave(int32_t pixelWords) {
 // 32 pixels of a 16-bit row starting at site column p (all samples read below 4096).
 template <int32_t kPixelWords>
 inline void Narrow16(const SourceRows& rows, uint8_t* out, int32_t p, bool siteIsRed, __m512i gainSame,
-                        __m512i gainOther, const Interleave& il) {
+                     __m512i gainOther, const Interleave& il) {
     // Row y-2, y-1, y, y+1 at column p + c.
     const auto at = [&](int32_t row, int32_t c) { return _mm512_loadu_si512(rows.at[row] + 2 * (p + c)); };
     const auto oddFrom = [](__m512i even, __m512i odd) { return _mm512_mask_blend_epi16(0xAAAAAAAAu, even, odd); };

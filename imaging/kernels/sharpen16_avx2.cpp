@@ -13,12 +13,14 @@ namespace {
 
 inline __m256i Load(const void* p) { return _mm256_loadu_si256(static_cast<const __m256i*>(p)); }
 
-// (d x strength) / 10 truncated toward zero for |d x strength| <= 32767: the
-// magnitude's quotient is (m x 0xCCCD) >> 19, exact for every 16-bit m.
+// (d x strength) / 10 truncated toward zero for |d x strength| <= 32767, as
+// compilers divide 16-bit integers by 10: the signed high half of p x 26215
+// shifted right by 2 is floor(p x 0.1000023), which is p / 10 for p >= 0
+// and one below p / 10 (truncated) for p < 0, where 1 is added back.
 inline __m256i TimesStrengthOverTen(__m256i d, __m256i strength) {
     const __m256i p = _mm256_mullo_epi16(d, strength);
-    const __m256i q = _mm256_srli_epi16(_mm256_mulhi_epu16(_mm256_abs_epi16(p), _mm256_set1_epi16(-13107)), 3);
-    return _mm256_sign_epi16(q, p);
+    const __m256i floor = _mm256_srai_epi16(_mm256_mulhi_epi16(p, _mm256_set1_epi16(26215)), 2);
+    return _mm256_sub_epi16(floor, _mm256_srai_epi16(p, 15));
 }
 
 struct Mask {

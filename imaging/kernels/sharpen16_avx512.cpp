@@ -14,12 +14,14 @@ inline __mmask32 First(int32_t n) { return n >= 32 ? ~__mmask32{0} : _bzhi_u32(~
 
 inline __m512i Load(__mmask32 k, const void* p) { return _mm512_maskz_loadu_epi16(k, p); }
 
-// (d x strength) / 10 truncated toward zero for |d x strength| <= 32767: the
-// magnitude's quotient is (m x 0xCCCD) >> 19, exact for every 16-bit m.
+// (d x strength) / 10 truncated toward zero for |d x strength| <= 32767, as
+// compilers divide 16-bit integers by 10: the signed high half of p x 26215
+// shifted right by 2 is floor(p x 0.1000023), which is p / 10 for p >= 0
+// and one below p / 10 (truncated) for p < 0, where 1 is added back.
 inline __m512i TimesStrengthOverTen(__m512i d, __m512i strength) {
     const __m512i p = _mm512_mullo_epi16(d, strength);
-    const __m512i q = _mm512_srli_epi16(_mm512_mulhi_epu16(_mm512_abs_epi16(p), _mm512_set1_epi16(-13107)), 3);
-    return _mm512_mask_sub_epi16(q, _mm512_movepi16_mask(p), _mm512_setzero_si512(), q);
+    const __m512i floor = _mm512_srai_epi16(_mm512_mulhi_epi16(p, _mm512_set1_epi16(26215)), 2);
+    return _mm512_sub_epi16(floor, _mm512_srai_epi16(p, 15));
 }
 
 struct Mask {

@@ -47,10 +47,10 @@ inline __m512i LookupPlane(const uint8_t* plane, __m512i low7, __mmask64 bit7, _
 
 // Looks up the 64 words a (samples 0-31) and b (32-63), already limited.
 inline void Lookup64(const Planes& p, __m512i a, __m512i b, __m512i& outA, __m512i& outB) {
-    const __m512i evenBytes = _mm512_set_epi8(126, 124, 122, 120, 118, 116, 114, 112, 110, 108, 106, 104, 102, 100, 98,
-                                              96, 94, 92, 90, 88, 86, 84, 82, 80, 78, 76, 74, 72, 70, 68, 66, 64, 62,
-                                              60, 58, 56, 54, 52, 50, 48, 46, 44, 42, 40, 38, 36, 34, 32, 30, 28, 26,
-                                              24, 22, 20, 18, 16, 14, 12, 10, 8, 6, 4, 2, 0);
+    const __m512i evenBytes =
+        _mm512_set_epi8(126, 124, 122, 120, 118, 116, 114, 112, 110, 108, 106, 104, 102, 100, 98, 96, 94, 92, 90, 88,
+                        86, 84, 82, 80, 78, 76, 74, 72, 70, 68, 66, 64, 62, 60, 58, 56, 54, 52, 50, 48, 46, 44, 42, 40,
+                        38, 36, 34, 32, 30, 28, 26, 24, 22, 20, 18, 16, 14, 12, 10, 8, 6, 4, 2, 0);
     const __m512i lowBytes = _mm512_permutex2var_epi8(a, evenBytes, b);
     const __m512i highBytes = _mm512_permutex2var_epi8(a, _mm512_add_epi8(evenBytes, _mm512_set1_epi8(1)), b);
     const __mmask64 bit7 = _mm512_movepi8_mask(lowBytes);

@@ -125,8 +125,8 @@ TEST(ToneFast, WordTablesMatchReference) {
                     };
                     ApplyTable16_C(area(expected), channels, table.data(), size);
                     applyTable16(area(actual), channels, table.data(), size);
-                    ASSERT_TRUE(actual.SameBytes(expected)) << KernelIsaName(isa) << " size " << size << " width "
-                                                            << w << " bpp " << bpp;
+                    ASSERT_TRUE(actual.SameBytes(expected))
+                        << KernelIsaName(isa) << " size " << size << " width " << w << " bpp " << bpp;
                 }
             }
         }
