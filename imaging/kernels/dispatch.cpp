@@ -56,7 +56,7 @@ KernelTable MakeTable(KernelIsa isa) {
         rows::MirrorRow_C,
         Pick(isa, ApplyTable8_C, nullptr, ApplyTable8_AVX2, TAVRIN_AVX512(ApplyTable8_AVX512)),
         Pick(isa, ApplyTable16_C, ApplyTable16_SSE2, ApplyTable16_AVX2, TAVRIN_AVX512(ApplyTable16_AVX512)),
-        Pick(isa, Bright_C, nullptr, Bright_AVX2, nullptr),
+        Pick(isa, Bright_C, nullptr, Bright_AVX2, TAVRIN_AVX512(Bright_AVX512)),
         Pick(isa, Sharpen8_C, nullptr, Sharpen8_AVX2, nullptr),
         Pick(isa, Sharpen16_C, Sharpen16_SSE2, Sharpen16_AVX2, TAVRIN_AVX512(Sharpen16_AVX512)),
         Pick(isa, HueSatArea8_C, nullptr, HueSatArea8_AVX2, nullptr),
