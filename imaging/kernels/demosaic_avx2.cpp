@@ -21,9 +21,6 @@ namespace {
 
 inline __m256i Load(const uint8_t* p) { return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)); }
 inline void Store(uint8_t* p, __m256i v) { _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v); }
-inline __m256i Times3Plus16(__m256i a, __m256i b) {
-    return _mm256_add_epi16(_mm256_add_epi16(a, _mm256_slli_epi16(a, 1)), b);
-}
 inline __m256i Times3Plus32(__m256i a, __m256i b) {
     return _mm256_add_epi32(_mm256_add_epi32(a, _mm256_slli_epi32(a, 1)), b);
 }
