@@ -1,5 +1,7 @@
 #include "imaging/kernels/demosaic.h"
 
+#include <cstring>
+
 #include "imaging/kernels/demosaic_rows.h"
 #include "imaging/kernels/demosaic_pixel.h"
 #include "imaging/kernels/dispatch.h"
@@ -75,6 +77,57 @@ void Inner(const Frame& frame, int32_t mode, Gains gains) {
     Rows<Sample>(frame, 2, frame.height - 2, false, mode, gains);
 }
 
+// Columns 0, 1 (side 0) or W-2, W-1 (side 1) of rows 2..H-3 through the
+// vector rows. The formula is the same with x and y exchanged once the
+// mode's row and column bits are exchanged and red and blue trade places
+// (gains and output channels): the side's four source columns, turned into
+// the rows of a 4-row frame, make those pixels that frame's border rows, and
+// its row folds are the original column folds. In chunks of rows, so that
+// the buffers fit on the stack. The reference path keeps the pixel loop.
+template <typename Sample>
+void EdgeColumnsByRows(const Frame& frame, int32_t side, int32_t mode, Gains gains) {
+    constexpr int32_t kChunk = 256;  // output rows per chunk; even, as the parity below needs
+    constexpr int32_t kSpan = kChunk + 4;
+    constexpr auto kSampleBytes = static_cast<int32_t>(sizeof(Sample));
+    const int32_t bpp = frame.dstBytesPerPixel;
+    const int32_t firstColumn = side == 0 ? 0 : frame.width - 4;
+    // Turned row r is column firstColumn + r; turned column j is row c0 - 2 + j, c0 even.
+    const int32_t turnedMode = (((mode >> 1) & 1) ^ (firstColumn & 1)) | ((mode & 1) << 1);
+    const Gains turnedGains{gains.blue, gains.red};
+    Sample turned[4 * kSpan];
+    uint8_t out[2 * kSpan * 8];
+    for (int32_t c0 = 2; c0 < frame.height - 2; c0 += kChunk) {
+        const int32_t c1 = c0 + kChunk < frame.height - 2 ? c0 + kChunk : frame.height - 2;
+        const int32_t span = c1 - c0 + 4;  // source rows c0-2 .. c1+1
+        for (int32_t j = 0; j < span; ++j) {
+            const uint8_t* row = demosaic::SourceRow(frame, c0 - 2 + j) + (frame.left + firstColumn) * kSampleBytes;
+            for (int32_t r = 0; r < 4; ++r)
+                turned[r * span + j] = static_cast<Sample>(demosaic::LoadSample<Sample>(row, r));
+        }
+        const Frame t{out,
+                      reinterpret_cast<const uint8_t*>(turned),
+                      0,
+                      -2 * side,
+                      bpp,
+                      span * bpp,
+                      span * kSampleBytes,
+                      0,
+                      0,
+                      span,
+                      4};
+        Rows<Sample>(t, 2 * side, 2 * side + 2, true, turnedMode, turnedGains);
+        for (int32_t r = 0; r < 2; ++r) {
+            for (int32_t j = 2; j < span - 2; ++j) {
+                const uint8_t* from = out + (r * span + j) * bpp;
+                uint8_t* to = demosaic::DestPixel(frame, firstColumn + 2 * side + r, c0 - 2 + j);
+                std::memcpy(to, from + 2 * kSampleBytes, kSampleBytes);
+                std::memcpy(to + kSampleBytes, from + kSampleBytes, kSampleBytes);
+                std::memcpy(to + 2 * kSampleBytes, from, kSampleBytes);
+            }
+        }
+    }
+}
+
 // The two-pixel frame: rows 0, 1, H-2, H-1 over all columns, then columns 0,
 // 1, W-2, W-1 over the rows between. Rows and columns that coincide (frames
 // smaller than four pixels) are computed once; each pixel's value does not
@@ -123,6 +176,11 @@ void Border(const Frame& frame, int32_t mode, Gains gains) {
             columnAt[columnCount] = edgeColumns[j];
             columns[columnCount++] = demosaic::ColumnsOf(frame, edgeColumns[j]);
         }
+    }
+    if (w >= 8 && Variant<Sample>::Packed(frame.dstBytesPerPixel) && ActiveKernelIsa() != KernelIsa::kScalar) {
+        EdgeColumnsByRows<Sample>(frame, 0, mode, gains);
+        EdgeColumnsByRows<Sample>(frame, 1, mode, gains);
+        return;
     }
     for (int32_t y = 2; y <= h - 3; ++y) {
         const SourceRows rows = demosaic::RowsOf<Sample>(frame, y, false);

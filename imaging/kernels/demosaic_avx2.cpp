@@ -21,9 +21,6 @@ namespace {
 
 inline __m256i Load(const uint8_t* p) { return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)); }
 inline void Store(uint8_t* p, __m256i v) { _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v); }
-inline __m256i Times3Plus16(__m256i a, __m256i b) {
-    return _mm256_add_epi16(_mm256_add_epi16(a, _mm256_slli_epi16(a, 1)), b);
-}
 inline __m256i Times3Plus32(__m256i a, __m256i b) {
     return _mm256_add_epi32(_mm256_add_epi32(a, _mm256_slli_epi32(a, 1)), b);
 }
@@ -305,51 +302,23 @@ bool RowIsWide(const uint8_t* row, int32_t width) {
     return wide;
 }
 
-// Remembers the answer for the last rows asked about: each source row is
-// read by four output rows.
-class WideRows {
-public:
-    explicit WideRows(int32_t width) : width_(width) {}
-
-    bool AnyWide(const SourceRows& rows) {
-        bool wide = false;
-        for (const uint8_t* row : rows.at)
-            wide = Wide(row) || wide;
-        return wide;
-    }
-
-private:
-    bool Wide(const uint8_t* row) {
-        for (int32_t i = 0; i < kSlots; ++i) {
-            if (row_[i] == row)
-                return wide_[i];
-        }
-        row_[next_] = row;
-        wide_[next_] = RowIsWide(row, width_);
-        const bool wide = wide_[next_];
-        next_ = (next_ + 1) % kSlots;
-        return wide;
-    }
-
-    static constexpr int32_t kSlots = 8;
-    int32_t width_;
-    const uint8_t* row_[kSlots] = {};
-    bool wide_[kSlots] = {};
-    int32_t next_ = 0;
-};
-
 template <int32_t kChunks>
 void Rows8(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains) {
     const RowMasks masks = MakeRowMasks(kChunks, 1);
     const __m256i keepMask = _mm256_set1_epi32(static_cast<int32_t>(0xFF000000u));
     const __m256i red = _mm256_set1_epi16(static_cast<int16_t>(gains.red << 5));
     const __m256i blue = _mm256_set1_epi16(static_cast<int16_t>(gains.blue << 5));
-    const auto step = [&](const SourceRows& rows, int32_t y, int32_t x) {
+    for (int32_t y = yBegin; y < yEnd; ++y) {
         const bool siteIsRed = RowPhase(mode, y) == 1;
-        Pairs8<kChunks>(rows, DestPixel(frame, x, y), x, siteIsRed ? red : blue, siteIsRed ? blue : red,
-                        masks.byRow[siteIsRed ? 1 : 0], keepMask);
-    };
-    Rows<uint8_t, 32>(frame, yBegin, yEnd, fold, mode, gains, 255, step);
+        // Taken once per row: the stores could alias `frame`, which the
+        // compiler would otherwise read again at every step.
+        uint8_t* const out = DestPixel(frame, 0, y);
+        const auto step = [&](const SourceRows& rows, int32_t, int32_t x) {
+            Pairs8<kChunks>(rows, out + kChunks * x, x, siteIsRed ? red : blue, siteIsRed ? blue : red,
+                            masks.byRow[siteIsRed ? 1 : 0], keepMask);
+        };
+        Rows<uint8_t, 32>(frame, y, y + 1, fold, mode, gains, 255, step);
+    }
 }
 
 template <int32_t kChunks>
@@ -361,19 +330,20 @@ void Rows16(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t
     const __m256i blue = _mm256_set1_epi32(gains.blue);
     const __m256i red16 = _mm256_set1_epi16(static_cast<int16_t>(gains.red << 5));
     const __m256i blue16 = _mm256_set1_epi16(static_cast<int16_t>(gains.blue << 5));
-    WideRows wideRows(frame.width);
+    WideRows wideRows(frame.width, RowIsWide);
     for (int32_t y = yBegin; y < yEnd; ++y) {
         const bool siteIsRed = RowPhase(mode, y) == 1;
         const bool wide = wideRows.AnyWide(RowsOf<uint16_t>(frame, y, fold));
+        uint8_t* const out = DestPixel(frame, 0, y);  // once per row, as in Rows8
         if (wide) {
-            const auto step = [&](const SourceRows& rows, int32_t row, int32_t x) {
-                Pairs16<kChunks>(rows, DestPixel(frame, x, row), x, siteIsRed ? red : blue, siteIsRed ? blue : red,
+            const auto step = [&](const SourceRows& rows, int32_t, int32_t x) {
+                Pairs16<kChunks>(rows, out + 2 * kChunks * x, x, siteIsRed ? red : blue, siteIsRed ? blue : red,
                                  masks.byRow[siteIsRed ? 1 : 0], keepMask);
             };
             Rows<uint16_t, 16>(frame, y, y + 1, fold, mode, gains, 1023, step);
         } else {
-            const auto step = [&](const SourceRows& rows, int32_t row, int32_t x) {
-                Narrow16<kChunks>(rows, DestPixel(frame, x, row), x, siteIsRed, siteIsRed ? red16 : blue16,
+            const auto step = [&](const SourceRows& rows, int32_t, int32_t x) {
+                Narrow16<kChunks>(rows, out + 2 * kChunks * x, x, siteIsRed, siteIsRed ? red16 : blue16,
                                   siteIsRed ? blue16 : red16, narrowMasks);
             };
             Rows<uint16_t, 16>(frame, y, y + 1, fold, mode, gains, 1023, step);

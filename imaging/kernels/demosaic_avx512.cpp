@@ -1,4 +1,4 @@
-// AVX-512 (F, BW, VL and VBMI) inner passes of the 8-bit demosaic.
+// AVX-512 (F, BW, VL and VBMI) inner passes of the demosaic.
 //
 // The arithmetic is the AVX2 file's at twice the width: a row read as 16-bit
 // words that start at a colour site holds a site pixel in the low half and
@@ -117,12 +117,108 @@ void Rows8(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t 
     const Interleave il = MakeInterleave(kPixelBytes);
     const __m512i red = _mm512_set1_epi16(static_cast<int16_t>(gains.red << 5));
     const __m512i blue = _mm512_set1_epi16(static_cast<int16_t>(gains.blue << 5));
-    const auto step = [&](const SourceRows& rows, int32_t y, int32_t x) {
+    for (int32_t y = yBegin; y < yEnd; ++y) {
         const bool siteIsRed = RowPhase(mode, y) == 1;
-        Pairs8<kPixelBytes>(rows, DestPixel(frame, x, y), x, siteIsRed, siteIsRed ? red : blue, siteIsRed ? blue : red,
-                            il);
+        // Taken once per row: the stores could alias `frame`, which the
+        // compiler would otherwise read again at every step.
+        uint8_t* const out = DestPixel(frame, 0, y);
+        const auto step = [&](const SourceRows& rows, int32_t, int32_t x) {
+            Pairs8<kPixelBytes>(rows, out + kPixelBytes * x, x, siteIsRed, siteIsRed ? red : blue,
+                                siteIsRed ? blue : red, il);
+        };
+        Rows<uint8_t, kPixelsPerStep>(frame, y, y + 1, fold, mode, gains, 255, step);
+    }
+}
+
+// 16-bit rows in 16-bit lanes, 32 pixels in natural order per vector: the
+// AVX2 file's narrow steps at twice the width (even lanes are colour sites,
+// odd lanes greens; each lane picks its neighbours from a few shifted
+// loads). Exact while every sample read is below 4096; a row that reads a
+// larger one goes to the AVX2 rows, which take such rows in 32-bit lanes.
+constexpr int32_t kPixelsPerStep16 = 32;
+
+// The interleave of 16-bit planes into 48- or 64-bit pixels, for Store: a
+// word is its two bytes, so byte permutes (on Zen 4 faster than word
+// permutes) place it.
+Interleave MakeWordInterleave(int32_t pixelWords) {
+    Interleave il{};
+    for (int32_t chunk = 0; chunk < pixelWords; ++chunk) {
+        alignas(64) uint8_t index[64];
+        __mmask64 red = 0;
+        for (int32_t b = 0; b < 64; ++b) {
+            const int32_t word = 32 * chunk + b / 2;
+            const int32_t channel = word % pixelWords;
+            index[b] = static_cast<uint8_t>((2 * (word / pixelWords) + b % 2) | (channel == 1 ? 64 : 0));
+            if (channel == 2)
+                red |= __mmask64{1} << b;
+            if (channel < 3 && chunk == 0)
+                il.colour |= __mmask64{1} << b;
+        }
+        il.index[chunk] = _mm512_load_si512(index);
+        il.red[chunk] = red;
+    }
+    return il;
+}
+
+// 32 pixels of a 16-bit row starting at site column p (all samples read below 4096).
+template <int32_t kPixelWords>
+inline void Narrow16(const SourceRows& rows, uint8_t* out, int32_t p, bool siteIsRed, __m512i gainSame,
+                     __m512i gainOther, const Interleave& il) {
+    // Row y-2, y-1, y, y+1 at column p + c.
+    const auto at = [&](int32_t row, int32_t c) { return _mm512_loadu_si512(rows.at[row] + 2 * (p + c)); };
+    const auto oddFrom = [](__m512i even, __m512i odd) { return _mm512_mask_blend_epi16(0xAAAAAAAAu, even, odd); };
+    const auto times3Plus = [](__m512i a, __m512i b) {
+        return _mm512_add_epi16(_mm512_add_epi16(a, _mm512_slli_epi16(a, 1)), b);
     };
-    Rows<uint8_t, kPixelsPerStep>(frame, yBegin, yEnd, fold, mode, gains, 255, step);
+    // Site colour, from rows y and y-2: 3 x (the pair's site) + (the site on the other side).
+    const __m512i siteSum = times3Plus(at(2, 0), at(0, 0));
+    const __m512i centre = _mm512_mask_blend_epi16(0xAAAAAAAAu, siteSum, _mm512_bslli_epi128(siteSum, 2));
+    const __m512i side = times3Plus(oddFrom(at(2, -2), at(2, 1)), oddFrom(at(0, -2), at(0, 1)));
+    const __m512i same = times3Plus(centre, side);
+    // Other colour, from rows y-1 and y+1 at the columns beside the site.
+    const __m512i near = times3Plus(oddFrom(at(1, -1), at(1, 0)), oddFrom(at(3, -1), at(3, 0)));
+    const __m512i far = times3Plus(oddFrom(at(1, 1), at(1, -2)), oddFrom(at(3, 1), at(3, -2)));
+    const __m512i other = times3Plus(near, far);
+    const __m512i greenSum = _mm512_add_epi16(oddFrom(at(1, 0), at(1, -1)), oddFrom(at(2, -1), at(2, 0)));
+
+    const __m512i max = _mm512_set1_epi16(1023);
+    const __m512i sameValue = _mm512_min_epu16(_mm512_mulhi_epu16(same, gainSame), max);
+    const __m512i otherValue = _mm512_min_epu16(_mm512_mulhi_epu16(other, gainOther), max);
+    const __m512i green = _mm512_min_epu16(_mm512_srli_epi16(greenSum, 1), max);
+    Store<kPixelWords>(out, siteIsRed ? otherValue : sameValue, green, siteIsRed ? sameValue : otherValue, il);
+}
+
+// Whether a source row holds a sample of 4096 or more among its `width` columns.
+bool RowIsWide(const uint8_t* row, int32_t width) {
+    __m512i any = _mm512_setzero_si512();
+    for (int32_t x = 0; x < width; x += 32) {
+        const __mmask32 k = width - x >= 32 ? ~__mmask32{0} : _bzhi_u32(~0u, static_cast<uint32_t>(width - x));
+        any = _mm512_or_si512(any, _mm512_maskz_loadu_epi16(k, row + 2 * x));
+    }
+    return _mm512_test_epi16_mask(any, _mm512_set1_epi16(static_cast<int16_t>(0xF000))) != 0;
+}
+
+template <int32_t kPixelWords>
+void Rows16(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains) {
+    const Interleave il = MakeWordInterleave(kPixelWords);
+    const __m512i red = _mm512_set1_epi16(static_cast<int16_t>(gains.red << 5));
+    const __m512i blue = _mm512_set1_epi16(static_cast<int16_t>(gains.blue << 5));
+    WideRows wideRows(frame.width, RowIsWide);
+    for (int32_t y = yBegin; y < yEnd; ++y) {
+        if (wideRows.AnyWide(RowsOf<uint16_t>(frame, y, fold))) {
+            Rows16_AVX2(frame, y, y + 1, fold, mode, gains);
+            continue;
+        }
+        const bool siteIsRed = RowPhase(mode, y) == 1;
+        // Taken once per row: the stores could alias `frame`, which the
+        // compiler would otherwise read again at every step.
+        uint8_t* const out = DestPixel(frame, 0, y);
+        const auto step = [&](const SourceRows& rows, int32_t, int32_t x) {
+            Narrow16<kPixelWords>(rows, out + 2 * kPixelWords * x, x, siteIsRed, siteIsRed ? red : blue,
+                                  siteIsRed ? blue : red, il);
+        };
+        Rows<uint16_t, kPixelsPerStep16>(frame, y, y + 1, fold, mode, gains, 1023, step);
+    }
 }
 
 }  // namespace
@@ -136,6 +232,16 @@ void Rows8_AVX512(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, i
         Rows8<4>(frame, yBegin, yEnd, fold, mode, gains);
     } else {
         Rows8<3>(frame, yBegin, yEnd, fold, mode, gains);
+    }
+}
+
+void Rows16_AVX512(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains) {
+    if (frame.width < 2 * kPixelsPerStep16) {
+        Rows16_AVX2(frame, yBegin, yEnd, fold, mode, gains);
+    } else if (frame.dstBytesPerPixel == 8) {
+        Rows16<4>(frame, yBegin, yEnd, fold, mode, gains);
+    } else {
+        Rows16<3>(frame, yBegin, yEnd, fold, mode, gains);
     }
 }
 

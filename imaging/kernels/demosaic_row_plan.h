@@ -61,5 +61,42 @@ void Rows(const Frame& f, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode,
     }
 }
 
+// Remembers, for the last source rows asked about, whether one holds a
+// sample too large for a vector version's 16-bit lanes (`isWide(row,
+// width)` decides): each source row is read by four output rows.
+class WideRows {
+public:
+    using RowTest = bool (*)(const uint8_t* row, int32_t width);
+
+    WideRows(int32_t width, RowTest isWide) : width_(width), isWide_(isWide) {}
+
+    bool AnyWide(const SourceRows& rows) {
+        bool wide = false;
+        for (const uint8_t* row : rows.at)
+            wide = Wide(row) || wide;
+        return wide;
+    }
+
+private:
+    bool Wide(const uint8_t* row) {
+        for (int32_t i = 0; i < kSlots; ++i) {
+            if (row_[i] == row)
+                return wide_[i];
+        }
+        row_[next_] = row;
+        wide_[next_] = isWide_(row, width_);
+        const bool wide = wide_[next_];
+        next_ = (next_ + 1) % kSlots;
+        return wide;
+    }
+
+    static constexpr int32_t kSlots = 8;
+    int32_t width_;
+    RowTest isWide_;
+    const uint8_t* row_[kSlots] = {};
+    bool wide_[kSlots] = {};
+    int32_t next_ = 0;
+};
+
 }  // namespace
 }  // namespace tavrin::demosaic

@@ -20,5 +20,6 @@ void Rows8_AVX2(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int
 void Rows16_AVX2(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains);
 // AVX-512 F, BW, VL and VBMI; only where the build compiles that file.
 void Rows8_AVX512(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains);
+void Rows16_AVX512(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains);
 
 }  // namespace tavrin::demosaic

@@ -55,10 +55,10 @@ KernelTable MakeTable(KernelIsa isa) {
         Pick(isa, rows::MoveBytes_C, rows::MoveBytes_SSE2, nullptr, nullptr),
         rows::MirrorRow_C,
         Pick(isa, ApplyTable8_C, nullptr, ApplyTable8_AVX2, TAVRIN_AVX512(ApplyTable8_AVX512)),
-        Pick(isa, ApplyTable16_C, ApplyTable16_SSE2, nullptr, nullptr),
-        Pick(isa, Bright_C, nullptr, Bright_AVX2, nullptr),
+        Pick(isa, ApplyTable16_C, ApplyTable16_SSE2, ApplyTable16_AVX2, TAVRIN_AVX512(ApplyTable16_AVX512)),
+        Pick(isa, Bright_C, nullptr, Bright_AVX2, TAVRIN_AVX512(Bright_AVX512)),
         Pick(isa, Sharpen8_C, nullptr, Sharpen8_AVX2, nullptr),
-        Pick(isa, Sharpen16_C, Sharpen16_SSE2, nullptr, nullptr),
+        Pick(isa, Sharpen16_C, Sharpen16_SSE2, Sharpen16_AVX2, TAVRIN_AVX512(Sharpen16_AVX512)),
         Pick(isa, HueSatArea8_C, nullptr, HueSatArea8_AVX2, nullptr),
         Pick(isa, HueSatArea16_C, nullptr, HueSatArea16_AVX2, nullptr),
         Pick(isa, GrayGainRow8_C, nullptr, GrayGainRow8_AVX2, nullptr),
@@ -67,7 +67,8 @@ KernelTable MakeTable(KernelIsa isa) {
         Pick(isa, SumBytes_C, nullptr, SumBytes_AVX2, nullptr),
         Pick(isa, SumWords8BitForm_C, nullptr, SumWords8BitForm_AVX2, nullptr),
         Pick(isa, demosaic::Rows8_C, demosaic::Rows8_SSE2, demosaic::Rows8_AVX2, TAVRIN_AVX512(demosaic::Rows8_AVX512)),
-        Pick(isa, demosaic::Rows16_C, demosaic::Rows16_SSE2, demosaic::Rows16_AVX2, nullptr),
+        Pick(isa, demosaic::Rows16_C, demosaic::Rows16_SSE2, demosaic::Rows16_AVX2,
+             TAVRIN_AVX512(demosaic::Rows16_AVX512)),
     };
 }
 

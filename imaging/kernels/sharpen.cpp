@@ -2,6 +2,7 @@
 
 #include "imaging/kernels/dispatch.h"
 #include "imaging/kernels/sharpen_rows.h"
+#include "imaging/kernels/sharpen_segment.h"
 #include "imaging/kernels/tone_family.h"
 
 namespace tavrin {
@@ -44,9 +45,8 @@ void Sharpen(const KernelArea& a, int32_t channels, int32_t strength, int32_t ma
     }
 }
 
-// The same mask for 16-bit images, computed from column sums: the four-row
-// sum of every sample position of a row segment is formed once, and each
-// window adds four of them. The arithmetic and its order are those above.
+// The same mask for 16-bit images, one row segment at a time from column
+// sums (sharpen_segment.h). The arithmetic and its order are those above.
 void Sharpen16ByColumns(const KernelArea& a, int32_t channels, int32_t strength, int32_t maxValue) {
     const int32_t spp = a.srcBytesPerPixel / 2;  // samples per pixel
     if (a.srcBytesPerPixel != a.dstBytesPerPixel || a.srcBytesPerPixel % 2 != 0 || spp < channels || spp > 8) {
@@ -55,40 +55,13 @@ void Sharpen16ByColumns(const KernelArea& a, int32_t channels, int32_t strength,
     }
     if (a.width <= 4 || a.height <= 4)
         return;
-    constexpr int32_t kSegment = 1024;  // output samples per segment
-    uint32_t columns[kSegment + 3 * 8];
-    const int32_t begin = 2 * spp;
     const int32_t end = (a.width - 2) * spp;
     for (int32_t y = 2; y <= a.height - 3; ++y) {
         const uint8_t* rows[4] = {SourceRowOf(a, y - 2), SourceRowOf(a, y - 1), SourceRowOf(a, y),
                                   SourceRowOf(a, y + 1)};
-        uint8_t* out = DestRowOf(a, y);
-        for (int32_t s0 = begin; s0 < end; s0 += kSegment) {
-            const int32_t s1 = s0 + kSegment < end ? s0 + kSegment : end;
-            const int32_t c0 = s0 - 2 * spp;
-            for (int32_t j = c0; j < s1 + spp; ++j) {
-                columns[j - c0] = static_cast<uint32_t>(Load16(rows[0] + 2 * j) + Load16(rows[1] + 2 * j) +
-                                                        Load16(rows[2] + 2 * j) + Load16(rows[3] + 2 * j));
-            }
-            if (channels == spp) {  // every sample: a loop the compiler vectorises
-                const uint8_t* v = rows[2];
-                for (int32_t i = s0; i < s1; ++i) {
-                    const uint32_t* col = columns + (i - c0);
-                    const auto sum = static_cast<int32_t>(col[-2 * spp] + col[-spp] + col[0] + col[spp]);
-                    const int32_t value = Load16(v + 2 * i);
-                    Store16(out + 2 * i, Clamp(value + (value - (sum >> 4)) * strength / 10, 0, maxValue));
-                }
-                continue;
-            }
-            int32_t channel = s0 % spp;
-            for (int32_t i = s0; i < s1; ++i, channel = channel + 1 == spp ? 0 : channel + 1) {
-                if (channel >= channels)
-                    continue;
-                const uint32_t* col = columns + (i - c0);
-                const auto sum = static_cast<int32_t>(col[-2 * spp] + col[-spp] + col[0] + col[spp]);
-                const int32_t v = Load16(rows[2] + 2 * i);
-                Store16(out + 2 * i, Clamp(v + (v - (sum >> 4)) * strength / 10, 0, maxValue));
-            }
+        for (int32_t s0 = 2 * spp; s0 < end; s0 += kSharpenSegment) {
+            const int32_t s1 = s0 + kSharpenSegment < end ? s0 + kSharpenSegment : end;
+            Sharpen16Segment(rows, DestRowOf(a, y), s0, s1, spp, channels, strength, maxValue);
         }
     }
 }

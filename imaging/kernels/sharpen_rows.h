@@ -13,5 +13,9 @@ void Sharpen8_AVX2(const KernelArea& area, int32_t channels, int32_t strength);
 void Sharpen16_C(const KernelArea& area, int32_t channels, int32_t strength, int32_t maxValue);
 // Column sums formed once per row segment; plain C++ the compiler vectorises.
 void Sharpen16_SSE2(const KernelArea& area, int32_t channels, int32_t strength, int32_t maxValue);
+// 16-bit lanes while the samples allow them (sharpen_segment.h); the AVX-512
+// version only where the build compiles the AVX-512 files.
+void Sharpen16_AVX2(const KernelArea& area, int32_t channels, int32_t strength, int32_t maxValue);
+void Sharpen16_AVX512(const KernelArea& area, int32_t channels, int32_t strength, int32_t maxValue);
 
 }  // namespace tavrin

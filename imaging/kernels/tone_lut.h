@@ -53,5 +53,8 @@ inline TableRows TableRowsOf(const KernelArea& area, int32_t channels) {
 void ApplyTable16_C(const KernelArea& area, int32_t channels, const uint16_t* table, int32_t size);
 // Runs of samples with the index limit as a conditional move; plain C++.
 void ApplyTable16_SSE2(const KernelArea& area, int32_t channels, const uint16_t* table, int32_t size);
+void ApplyTable16_AVX2(const KernelArea& area, int32_t channels, const uint16_t* table, int32_t size);
+// Only where the build compiles the AVX-512 files.
+void ApplyTable16_AVX512(const KernelArea& area, int32_t channels, const uint16_t* table, int32_t size);
 
 }  // namespace tavrin

@@ -111,9 +111,12 @@ TEST(DemosaicFast, Avx512MatchesReference) {
         GTEST_SKIP() << "AVX-512 (F, BW, VL, VBMI) is not on this path";
     const KernelIsa previous = SetKernelIsaForTesting(KernelIsa::kAvx512);
     const RowsFn rows8 = Kernels().demosaicRows8;
+    const RowsFn rows16 = Kernels().demosaicRows16;
     SetKernelIsaForTesting(previous);
     CompareRows(1, 3, rows8, "8-bit avx512");
     CompareRows(1, 4, rows8, "8-bit avx512");
+    CompareRows(2, 6, rows16, "16-bit avx512");
+    CompareRows(2, 8, rows16, "16-bit avx512");
 }
 
 // The public kernels (whatever path they choose) over a source rectangle

@@ -22,7 +22,18 @@ using test::TestImage;
 const int32_t kWidths[] = {1, 2, 3, 5, 7, 8, 9, 10, 11, 15, 16, 17, 31, 32, 33, 34, 63, 64, 65, 97, 331, 656};
 const int32_t kHeights[] = {1, 3, 5, 6, 9};
 
-// Runs `kernel` with the fast paths on and off over copies of one frame.
+// Runs `kernel` with the fast paths on and off over copies of `source`.
+bool SameWithFastPaths(PixelKernel kernel, const TestImage& source, void* params, bool separateSource) {
+    TestImage expected = source.Clone();
+    TestImage actual = source.Clone();
+    SetFastKernelsForTesting(false);
+    test::Run(kernel, expected, separateSource ? source : expected, params);
+    SetFastKernelsForTesting(true);
+    test::Run(kernel, actual, separateSource ? source : actual, params);
+    return actual.SameBytes(expected);
+}
+
+// The same over random frames of every size in kWidths x kHeights and 656x494.
 void Compare(PixelKernel kernel, int bytesPerPixel, bool sixteenBit, void* params, bool separateSource,
              const char* name) {
     std::mt19937 rng(77 + bytesPerPixel);
@@ -39,13 +50,8 @@ void Compare(PixelKernel kernel, int bytesPerPixel, bool sixteenBit, void* param
         } else {
             source.FillRandom(rng);
         }
-        TestImage expected = source.Clone();
-        TestImage actual = source.Clone();
-        SetFastKernelsForTesting(false);
-        test::Run(kernel, expected, separateSource ? source : expected, params);
-        SetFastKernelsForTesting(true);
-        test::Run(kernel, actual, separateSource ? source : actual, params);
-        ASSERT_TRUE(actual.SameBytes(expected)) << name << " " << w << "x" << h << " bpp " << bytesPerPixel;
+        ASSERT_TRUE(SameWithFastPaths(kernel, source, params, separateSource))
+            << name << " " << w << "x" << h << " bpp " << bytesPerPixel;
     }
 }
 
@@ -63,6 +69,7 @@ TEST(ToneFast, LookupTablesMatch) {
         Compare(Gamma8Rgb, 3, false, &params, false, "gamma8 rgb");
         Compare(Gamma8Rgb, 4, false, &params, false, "gamma8 rgb32");
         Compare(Gamma16Mono, 2, true, &params, false, "gamma16 mono");
+        Compare(Gamma16Rgb, 6, true, &params, false, "gamma16 rgb48");
     }
 }
 
@@ -93,6 +100,39 @@ TEST(ToneFast, Avx512ByteTableMatchesReference) {
     }
 }
 
+// Any 16-bit table of every size a depth gives, on each vector path the CPU
+// has, over samples of the whole 16-bit range (most past the table's end).
+TEST(ToneFast, WordTablesMatchReference) {
+    std::mt19937 rng(16);
+    std::vector<uint16_t> table(65536);
+    for (uint16_t& entry : table)
+        entry = static_cast<uint16_t>(rng());
+    for (const KernelIsa isa : {KernelIsa::kAvx2, KernelIsa::kAvx512}) {
+        if (StartupKernelIsa() < isa)
+            continue;
+        const KernelIsa previous = SetKernelIsaForTesting(isa);
+        const auto applyTable16 = Kernels().applyTable16;
+        SetKernelIsaForTesting(previous);
+        for (const int32_t size : {256, 1024, 4096}) {
+            for (const auto& [bpp, channels] : {std::pair{2, 1}, {6, 3}, {8, 3}}) {
+                for (const int32_t w : {1, 15, 16, 17, 33, 65, 331}) {
+                    TestImage expected(w, 3, bpp);
+                    expected.FillRandom16(rng, w % 2 == 0 ? 1100 : 65536);
+                    TestImage actual = expected.Clone();
+                    const auto area = [&](TestImage& image) {
+                        return KernelArea{image.bits.get(), image.bits.get(), 0, 0, w, 3, 0, 0, bpp, bpp,
+                                          image.stride,     image.stride};
+                    };
+                    ApplyTable16_C(area(expected), channels, table.data(), size);
+                    applyTable16(area(actual), channels, table.data(), size);
+                    ASSERT_TRUE(actual.SameBytes(expected))
+                        << KernelIsaName(isa) << " size " << size << " width " << w << " bpp " << bpp;
+                }
+            }
+        }
+    }
+}
+
 TEST(ToneFast, BrightnessMatches) {
     for (int32_t value : {-255, -100, -1, 1, 37, 255, 100000}) {
         ToneParams params{value, 10};
@@ -111,7 +151,32 @@ TEST(ToneFast, SharpnessMatches) {
         Compare(Sharpen8Mono, 1, false, &params, true, "sharpen8 mono");
         Compare(Sharpen8Rgb, 3, false, &params, true, "sharpen8 rgb");
         Compare(Sharpen8Rgb, 4, false, &params, true, "sharpen8 rgb32");
+        Compare(Sharpen16Mono, 2, true, &params, true, "sharpen16 mono");
         Compare(Sharpen16Rgb, 6, true, &params, true, "sharpen16 rgb48");
+        Compare(Sharpen16Rgb, 8, true, &params, true, "sharpen16 rgb64");
+    }
+}
+
+// 16-bit sharpening at other depths, and sensor frames with a few samples
+// too large for 16-bit lanes: only the row segments that hold one may leave
+// the lanes, and the result is the reference's either way.
+TEST(ToneFast, Sharpness16OutliersAndDepthsMatch) {
+    std::mt19937 rng(16);
+    for (const auto& [bits, value] : {std::pair{10, 30}, {8, 30}, {12, 5}, {16, 30}, {16, 0}, {10, 8}}) {
+        ToneParams params{value, bits};
+        for (const int32_t bpp : {2, 6, 8}) {
+            for (const int32_t w : {5, 21, 400, 656}) {
+                TestImage source(w, 7, bpp);
+                source.FillRandom16(rng, 1024);
+                for (int32_t k = 0; k < 3; ++k) {
+                    const int32_t outlier[] = {1024, 4096, 65535};
+                    source.Set16(static_cast<int32_t>(rng() % static_cast<uint32_t>(w)), 2 + k % 4, outlier[k],
+                                 static_cast<int32_t>(rng() % static_cast<uint32_t>(bpp / 2)));
+                }
+                ASSERT_TRUE(SameWithFastPaths(bpp == 2 ? Sharpen16Mono : Sharpen16Rgb, source, &params, true))
+                    << "bits " << bits << " strength " << value << " bpp " << bpp << " width " << w;
+            }
+        }
     }
 }
 
