@@ -11,6 +11,7 @@ namespace tavrin {
 
 void HueSatArea8_C(const KernelArea& area, const HueSatTables& tables, huesat::HueShift shift);
 void HueSatArea8_AVX2(const KernelArea& area, const HueSatTables& tables, huesat::HueShift shift);
+void HueSatArea8_AVX512(const KernelArea& area, const HueSatTables& tables, huesat::HueShift shift);
 void HueSatArea16_C(const KernelArea& area, const HueSatTables& tables, huesat::HueShift shift, int32_t sampleShift);
 void HueSatArea16_AVX2(const KernelArea& area, const HueSatTables& tables, huesat::HueShift shift, int32_t sampleShift);
 
