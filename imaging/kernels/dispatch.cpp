@@ -60,7 +60,7 @@ KernelTable MakeTable(KernelIsa isa) {
         Pick(isa, Sharpen8_C, nullptr, Sharpen8_AVX2, nullptr),
         Pick(isa, Sharpen16_C, Sharpen16_SSE2, nullptr, nullptr),
         Pick(isa, HueSatArea8_C, nullptr, HueSatArea8_AVX2, TAVRIN_AVX512(HueSatArea8_AVX512)),
-        Pick(isa, HueSatArea16_C, nullptr, HueSatArea16_AVX2, nullptr),
+        Pick(isa, HueSatArea16_C, nullptr, HueSatArea16_AVX2, TAVRIN_AVX512(HueSatArea16_AVX512)),
         Pick(isa, GrayGainRow8_C, nullptr, GrayGainRow8_AVX2, nullptr),
         Pick(isa, GrayGainRow16_C, nullptr, GrayGainRow16_AVX2, nullptr),
         Pick(isa, ParitySums_C, nullptr, ParitySums_AVX2, nullptr),

@@ -14,5 +14,7 @@ void HueSatArea8_AVX2(const KernelArea& area, const HueSatTables& tables, huesat
 void HueSatArea8_AVX512(const KernelArea& area, const HueSatTables& tables, huesat::HueShift shift);
 void HueSatArea16_C(const KernelArea& area, const HueSatTables& tables, huesat::HueShift shift, int32_t sampleShift);
 void HueSatArea16_AVX2(const KernelArea& area, const HueSatTables& tables, huesat::HueShift shift, int32_t sampleShift);
+void HueSatArea16_AVX512(const KernelArea& area, const HueSatTables& tables, huesat::HueShift shift,
+                         int32_t sampleShift);
 
 }  // namespace tavrin

@@ -9,6 +9,7 @@
 
 #include "imaging/kernels/dispatch.h"
 #include "imaging/kernels/huesat.h"
+#include "imaging/kernels/kernel_area.h"
 #include "kernel_test_support.h"
 
 namespace tavrin {
@@ -108,20 +109,27 @@ TEST_P(HueSatFast, EveryHueAndSaturationMatches) {
         check((saturation + 255) * 131 % 721 - 360, saturation);
 }
 
+// 8-bit pixels of 3 and 4 bytes, 16-bit ones of 6 and 8 with every sample
+// size (and samples above it, which the transform limits).
 TEST_P(HueSatFast, RowsOfEveryWidthMatch) {
     std::mt19937 rng(515);
-    for (const int32_t bpp : {3, 4}) {
+    for (const int32_t bpp : {3, 4, 6, 8}) {
         for (int32_t width = 1; width <= 140; ++width) {
             for (const bool inPlace : {true, false}) {
                 const HueSatParams params{static_cast<int32_t>(rng() % 721) - 360, 0,
-                                          static_cast<int32_t>(rng() % 511) - 255, 10};
+                                          static_cast<int32_t>(rng() % 511) - 255, 8 + width % 10};
                 TestImage source(width, 3, bpp);
-                source.FillRandom(rng);
+                if (bpp > 4) {
+                    source.FillRandom16(rng, width % 3 == 0 ? 65536 : 1u << SignificantBits(params.bits));
+                } else {
+                    source.FillRandom(rng);
+                }
                 TestImage expected = source.Clone();
                 TestImage actual = source.Clone();
-                RunBoth(HueSat8, expected, actual, inPlace ? nullptr : &source, params);
+                RunBoth(bpp > 4 ? HueSat16 : HueSat8, expected, actual, inPlace ? nullptr : &source, params);
                 ASSERT_TRUE(actual.SameBytes(expected))
-                    << "bpp " << bpp << " width " << width << (inPlace ? " in place" : " copied");
+                    << "bpp " << bpp << " width " << width << " bits " << params.bits
+                    << (inPlace ? " in place" : " copied");
             }
         }
     }
