@@ -57,7 +57,7 @@ KernelTable MakeTable(KernelIsa isa) {
         Pick(isa, ApplyTable8_C, nullptr, ApplyTable8_AVX2, TAVRIN_AVX512(ApplyTable8_AVX512)),
         Pick(isa, ApplyTable16_C, ApplyTable16_SSE2, nullptr, nullptr),
         Pick(isa, Bright_C, nullptr, Bright_AVX2, nullptr),
-        Pick(isa, Sharpen8_C, nullptr, Sharpen8_AVX2, nullptr),
+        Pick(isa, Sharpen8_C, nullptr, Sharpen8_AVX2, TAVRIN_AVX512(Sharpen8_AVX512)),
         Pick(isa, Sharpen16_C, Sharpen16_SSE2, nullptr, nullptr),
         Pick(isa, HueSatArea8_C, nullptr, HueSatArea8_AVX2, TAVRIN_AVX512(HueSatArea8_AVX512)),
         Pick(isa, HueSatArea16_C, nullptr, HueSatArea16_AVX2, TAVRIN_AVX512(HueSatArea16_AVX512)),

@@ -10,6 +10,7 @@ namespace tavrin {
 
 void Sharpen8_C(const KernelArea& area, int32_t channels, int32_t strength);
 void Sharpen8_AVX2(const KernelArea& area, int32_t channels, int32_t strength);
+void Sharpen8_AVX512(const KernelArea& area, int32_t channels, int32_t strength);
 void Sharpen16_C(const KernelArea& area, int32_t channels, int32_t strength, int32_t maxValue);
 // Column sums formed once per row segment; plain C++ the compiler vectorises.
 void Sharpen16_SSE2(const KernelArea& area, int32_t channels, int32_t strength, int32_t maxValue);
