@@ -63,9 +63,9 @@ KernelTable MakeTable(KernelIsa isa) {
         Pick(isa, HueSatArea16_C, nullptr, HueSatArea16_AVX2, TAVRIN_AVX512(HueSatArea16_AVX512)),
         Pick(isa, GrayGainRow8_C, nullptr, GrayGainRow8_AVX2, nullptr),
         Pick(isa, GrayGainRow16_C, nullptr, GrayGainRow16_AVX2, nullptr),
-        Pick(isa, ParitySums_C, nullptr, ParitySums_AVX2, nullptr),
-        Pick(isa, SumBytes_C, nullptr, SumBytes_AVX2, nullptr),
-        Pick(isa, SumWords8BitForm_C, nullptr, SumWords8BitForm_AVX2, nullptr),
+        Pick(isa, ParitySums_C, nullptr, ParitySums_AVX2, TAVRIN_AVX512(ParitySums_AVX512)),
+        Pick(isa, SumBytes_C, nullptr, SumBytes_AVX2, TAVRIN_AVX512(SumBytes_AVX512)),
+        Pick(isa, SumWords8BitForm_C, nullptr, SumWords8BitForm_AVX2, TAVRIN_AVX512(SumWords8BitForm_AVX512)),
         Pick(isa, demosaic::Rows8_C, demosaic::Rows8_SSE2, demosaic::Rows8_AVX2, TAVRIN_AVX512(demosaic::Rows8_AVX512)),
         Pick(isa, demosaic::Rows16_C, demosaic::Rows16_SSE2, demosaic::Rows16_AVX2, nullptr),
     };
