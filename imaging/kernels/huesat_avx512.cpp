@@ -1,7 +1,8 @@
 // Hue and saturation for 8-bit pixels with AVX-512 (the transform is in
 // huesat_lanes_avx512.h): the channels are split from and merged back into
 // the pixels by byte permutes across the whole register, the end of a row by
-// masked loads and stores.
+// masked loads and stores. A table that follows the transform is looked up
+// on the merged bytes before the store, so the image is read and written once.
 #include "imaging/kernels/huesat_lanes_avx512.h"
 
 namespace tavrin {
@@ -12,6 +13,27 @@ using huesat::MakeConstants;
 using huesat::Planes;
 using huesat::Tail;
 using huesat::Transform;
+
+// What happens to the transformed colour bytes before they are stored:
+// nothing, or a 256-entry table (two two-source byte permutes look up the
+// low seven bits of each byte in either half, bit 7 picks one of the two).
+struct NoTable {
+    __m512i operator()(__m512i bytes) const { return bytes; }
+};
+
+struct ByteTable {
+    __m512i quarter[4];  // entries 64 q .. 64 q + 63
+
+    explicit ByteTable(const uint8_t* table256) {
+        for (int32_t q = 0; q < 4; ++q)
+            quarter[q] = _mm512_loadu_si512(table256 + 64 * q);
+    }
+    __m512i operator()(__m512i bytes) const {
+        const __m512i low = _mm512_permutex2var_epi8(quarter[0], bytes, quarter[1]);
+        const __m512i high = _mm512_permutex2var_epi8(quarter[2], bytes, quarter[3]);
+        return _mm512_mask_blend_epi8(_mm512_movepi8_mask(bytes), low, high);
+    }
+};
 
 // 24-bit pixels, 64 at a time from three registers (bytes 0-63, 64-127,
 // 128-191). Pixels 0..31 lie in the first two and 32..63 in the last two,
@@ -61,7 +83,8 @@ Rgb24Permutes MakeRgb24Permutes() {
 constexpr __mmask64 kEvenBytes = 0x5555555555555555ull;
 
 // The 64 pixels of three registers transformed in place.
-inline void Transform64(__m512i (&v)[3], const Rgb24Permutes& p, const Constants& k) {
+template <typename Finish>
+inline void Transform64(__m512i (&v)[3], const Rgb24Permutes& p, const Constants& k, const Finish& finish) {
     const auto split = [&](int32_t half) {
         const __m512i a = v[half];
         const __m512i b = v[half + 1];
@@ -76,17 +99,19 @@ inline void Transform64(__m512i (&v)[3], const Rgb24Permutes& p, const Constants
     const __m512i red = _mm512_packus_epi16(first.red, second.red);
     for (int32_t r = 0; r < 3; ++r) {
         const __m512i blueGreen = _mm512_permutex2var_epi8(blue, p.merge[r], green);
-        v[r] = _mm512_mask_permutexvar_epi8(blueGreen, p.redBytes[r], p.merge[r], red);
+        v[r] = finish(_mm512_mask_permutexvar_epi8(blueGreen, p.redBytes[r], p.merge[r], red));
     }
 }
 
-void Row24(const uint8_t* in, uint8_t* out, int32_t width, const Rgb24Permutes& p, const Constants& k) {
+template <typename Finish>
+[[gnu::noinline]] void Row24(const uint8_t* in, uint8_t* out, int32_t width, const Rgb24Permutes& p, const Constants& k,
+           const Finish& finish) {
     int32_t x = 0;
     for (; x + 64 <= width; x += 64) {
         __m512i v[3];
         for (int32_t r = 0; r < 3; ++r)
             v[r] = _mm512_loadu_si512(in + 3 * x + 64 * r);
-        Transform64(v, p, k);
+        Transform64(v, p, k, finish);
         for (int32_t r = 0; r < 3; ++r)
             _mm512_storeu_si512(out + 3 * x + 64 * r, v[r]);
     }
@@ -95,7 +120,7 @@ void Row24(const uint8_t* in, uint8_t* out, int32_t width, const Rgb24Permutes& 
         __m512i v[3];
         for (int32_t r = 0; r < 3; ++r)
             v[r] = _mm512_maskz_loadu_epi8(tail.mask[r], in + 3 * x + 64 * r);
-        Transform64(v, p, k);
+        Transform64(v, p, k, finish);
         for (int32_t r = 0; r < 3; ++r)
             _mm512_mask_storeu_epi8(out + 3 * x + 64 * r, tail.mask[r], v[r]);
     }
@@ -132,21 +157,24 @@ Rgb32Permutes MakeRgb32Permutes() {
 
 constexpr __mmask64 kColourBytes = 0x7777777777777777ull;
 
-inline void Transform32(__m512i (&v)[2], const Rgb32Permutes& p, const Constants& k) {
+template <typename Finish>
+inline void Transform32(__m512i (&v)[2], const Rgb32Permutes& p, const Constants& k, const Finish& finish) {
     const auto split = [&](int32_t channel) {
         return _mm512_maskz_permutex2var_epi8(kEvenBytes, v[0], p.split[channel], v[1]);
     };
     const Planes out = Transform(Planes{split(0), split(1), split(2)}, k);
     const __m512i blueGreen = _mm512_or_si512(out.blue, _mm512_slli_epi16(out.green, 8));
     for (int32_t r = 0; r < 2; ++r)
-        v[r] = _mm512_mask_blend_epi8(kColourBytes, v[r], _mm512_permutex2var_epi8(blueGreen, p.merge[r], out.red));
+        v[r] = _mm512_mask_blend_epi8(kColourBytes, v[r], finish(_mm512_permutex2var_epi8(blueGreen, p.merge[r], out.red)));
 }
 
-void Row32(const uint8_t* in, uint8_t* out, int32_t width, const Rgb32Permutes& p, const Constants& k) {
+template <typename Finish>
+[[gnu::noinline]] void Row32(const uint8_t* in, uint8_t* out, int32_t width, const Rgb32Permutes& p, const Constants& k,
+           const Finish& finish) {
     int32_t x = 0;
     for (; x + 32 <= width; x += 32) {
         __m512i v[2] = {_mm512_loadu_si512(in + 4 * x), _mm512_loadu_si512(in + 4 * x + 64)};
-        Transform32(v, p, k);
+        Transform32(v, p, k, finish);
         _mm512_storeu_si512(out + 4 * x, v[0]);
         _mm512_storeu_si512(out + 4 * x + 64, v[1]);
     }
@@ -154,13 +182,14 @@ void Row32(const uint8_t* in, uint8_t* out, int32_t width, const Rgb32Permutes& 
         const Tail<2> tail(4 * (width - x));
         __m512i v[2] = {_mm512_maskz_loadu_epi8(tail.mask[0], in + 4 * x),
                         _mm512_maskz_loadu_epi8(tail.mask[1], in + 4 * x + 64)};
-        Transform32(v, p, k);
+        Transform32(v, p, k, finish);
         _mm512_mask_storeu_epi8(out + 4 * x, tail.mask[0], v[0]);
         _mm512_mask_storeu_epi8(out + 4 * x + 64, tail.mask[1], v[1]);
     }
 }
 
-bool TryHueSat8(const KernelArea& area, const HueSatTables& tables, huesat::HueShift shift) {
+template <typename Finish>
+bool TryHueSat8(const KernelArea& area, const HueSatTables& tables, huesat::HueShift shift, const Finish& finish) {
     const int32_t bpp = area.srcBytesPerPixel;
     if (bpp != area.dstBytesPerPixel || (bpp != 3 && bpp != 4))
         return false;
@@ -168,20 +197,23 @@ bool TryHueSat8(const KernelArea& area, const HueSatTables& tables, huesat::HueS
     if (bpp == 3) {
         const Rgb24Permutes p = MakeRgb24Permutes();
         for (int32_t y = 0; y < area.height; ++y)
-            Row24(SourceRowOf(area, y), DestRowOf(area, y), area.width, p, k);
+            Row24(SourceRowOf(area, y), DestRowOf(area, y), area.width, p, k, finish);
     } else {
         const Rgb32Permutes p = MakeRgb32Permutes();
         for (int32_t y = 0; y < area.height; ++y)
-            Row32(SourceRowOf(area, y), DestRowOf(area, y), area.width, p, k);
+            Row32(SourceRowOf(area, y), DestRowOf(area, y), area.width, p, k, finish);
     }
     return true;
 }
 
 }  // namespace
 
-void HueSatArea8_AVX512(const KernelArea& area, const HueSatTables& tables, huesat::HueShift shift) {
-    if (!TryHueSat8(area, tables, shift))
-        HueSatArea8_C(area, tables, shift);
+void HueSatArea8_AVX512(const KernelArea& area, const HueSatTables& tables, huesat::HueShift shift,
+                        const uint8_t* table256) {
+    const bool done = table256 != nullptr ? TryHueSat8(area, tables, shift, ByteTable(table256))
+                                          : TryHueSat8(area, tables, shift, NoTable{});
+    if (!done)
+        HueSatArea8_C(area, tables, shift, table256);
 }
 
 }  // namespace tavrin

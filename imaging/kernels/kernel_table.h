@@ -38,7 +38,10 @@ struct KernelTable {
     void (*bright)(const KernelArea& area, int32_t channels, float factor, int32_t sampleBytes, int32_t maxValue);
     void (*sharpen8)(const KernelArea& area, int32_t channels, int32_t strength);
     void (*sharpen16)(const KernelArea& area, int32_t channels, int32_t strength, int32_t maxValue);
-    void (*hueSat8)(const KernelArea& area, const HueSatTables& tables, huesat::HueShift shift);
+    // Hue and saturation; for 8-bit pixels then each colour sample through
+    // `table256` when it is given (not null).
+    void (*hueSat8)(const KernelArea& area, const HueSatTables& tables, huesat::HueShift shift,
+                    const uint8_t* table256);
     void (*hueSat16)(const KernelArea& area, const HueSatTables& tables, huesat::HueShift shift, int32_t sampleShift);
 
     // Gray gain rows of packed samples.

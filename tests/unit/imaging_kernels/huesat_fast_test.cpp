@@ -10,6 +10,7 @@
 #include "imaging/kernels/dispatch.h"
 #include "imaging/kernels/huesat.h"
 #include "imaging/kernels/kernel_area.h"
+#include "imaging/kernels/tone_lut.h"
 #include "kernel_test_support.h"
 
 namespace tavrin {
@@ -25,13 +26,21 @@ public:
     }
 
     // `kernel` from `source` (nullptr: in place) into `expected` on the
-    // reference and into `actual` on the path under test.
+    // reference and into `actual` on the path under test. With a table,
+    // HueSatTable8 on the path against HueSat8 and then the table.
     void RunBoth(PixelKernel kernel, TestImage& expected, TestImage& actual, const TestImage* source,
-                 HueSatParams params) const {
+                 HueSatParams params, const uint8_t* table256 = nullptr) const {
         const KernelIsa previous = SetKernelIsaForTesting(KernelIsa::kScalar);
         test::Run(kernel, expected, source != nullptr ? *source : expected, &params);
+        if (table256 != nullptr) {
+            const KernelArea area{expected.bits.get(), expected.bits.get(), 0, 0, expected.width, expected.height,
+                                  0, 0, expected.bytesPerPixel, expected.bytesPerPixel, expected.stride, expected.stride};
+            ApplyTable8_C(area, 3, table256);
+        }
         SetKernelIsaForTesting(GetParam());
-        test::Run(kernel, actual, source != nullptr ? *source : actual, &params);
+        HueSatTableParams withTable{params, table256};
+        test::Run(table256 != nullptr ? HueSatTable8 : kernel, actual, source != nullptr ? *source : actual,
+                  table256 != nullptr ? static_cast<void*>(&withTable) : &params);
         SetKernelIsaForTesting(previous);
     }
 };
@@ -109,10 +118,14 @@ TEST_P(HueSatFast, EveryHueAndSaturationMatches) {
         check((saturation + 255) * 131 % 721 - 360, saturation);
 }
 
-// 8-bit pixels of 3 and 4 bytes, 16-bit ones of 6 and 8 with every sample
-// size (and samples above it, which the transform limits).
+// 8-bit pixels of 3 and 4 bytes, every other width with a table after the
+// transform, and 16-bit ones of 6 and 8 bytes with every sample size (and
+// samples above it, which the transform limits).
 TEST_P(HueSatFast, RowsOfEveryWidthMatch) {
     std::mt19937 rng(515);
+    uint8_t table[256];
+    for (uint8_t& entry : table)
+        entry = static_cast<uint8_t>(rng());
     for (const int32_t bpp : {3, 4, 6, 8}) {
         for (int32_t width = 1; width <= 140; ++width) {
             for (const bool inPlace : {true, false}) {
@@ -126,10 +139,11 @@ TEST_P(HueSatFast, RowsOfEveryWidthMatch) {
                 }
                 TestImage expected = source.Clone();
                 TestImage actual = source.Clone();
-                RunBoth(bpp > 4 ? HueSat16 : HueSat8, expected, actual, inPlace ? nullptr : &source, params);
+                const uint8_t* table256 = bpp <= 4 && width % 2 == 1 ? table : nullptr;
+                RunBoth(bpp > 4 ? HueSat16 : HueSat8, expected, actual, inPlace ? nullptr : &source, params, table256);
                 ASSERT_TRUE(actual.SameBytes(expected))
                     << "bpp " << bpp << " width " << width << " bits " << params.bits
-                    << (inPlace ? " in place" : " copied");
+                    << (table256 != nullptr ? " with table" : "") << (inPlace ? " in place" : " copied");
             }
         }
     }
