@@ -28,6 +28,7 @@
 namespace tavrin {
 
 class CDibImage;
+struct TonePlan;
 
 struct ChainFrame {
     int32_t colorMode = MODE_MONO8;
@@ -55,8 +56,9 @@ public:
 private:
     void GrayGainStep(CDibImage& raw, FilterRecord& filters, const ChainFrame& frame);
     void WhiteBalanceStep(CDibImage& raw, FilterRecord& filters, int32_t effectiveMode);
-    void HueSatStep(CDibImage& output, const FilterRecord& filters, int32_t mode);
-    void ToneSteps(const ImageSet& images, CDibImage& output, const FilterRecord& filters, int32_t mode);
+    // Returns true when the leading tone steps ran with it.
+    bool HueSatStep(CDibImage& output, const FilterRecord& filters, int32_t mode, const TonePlan& tones);
+    void ToneSteps(const ImageSet& images, CDibImage& output, const TonePlan& tones, int32_t mode, bool leadDone);
     void SharpenStep(const ImageSet& images, CDibImage& output, int32_t sharpness, int32_t mode);
     void Refresh() const;
 
