@@ -88,7 +88,8 @@ TonePlan TonePlanOf(const FilterRecord& filters) {
     const int32_t sharpness = filters.Get(kSharpness);
     const int32_t brightness = filters.Get(kBrightness);
     const int32_t leadBrightness = sharpness == 0 ? brightness : 0;
-    const int32_t leadSteps = (gamma != kNeutralGamma ? 1 : 0) + (contrast != 0 ? 1 : 0) + (leadBrightness != 0 ? 1 : 0);
+    const int32_t leadSteps =
+        (gamma != kNeutralGamma ? 1 : 0) + (contrast != 0 ? 1 : 0) + (leadBrightness != 0 ? 1 : 0);
     return TonePlan{ToneCurveParams{gamma, contrast, leadBrightness, kSensorBits}, leadSteps, sharpness,
                     brightness - leadBrightness};
 }
@@ -102,8 +103,8 @@ void RunLead(const TonePlan& tones, int32_t mode, const Run& run) {
         run(KernelFor(kToneCurve, mode), &curve);
         return;
     }
-    for (const auto& [family, value] : {std::pair{&kGammaStep, curve.gamma}, {&kContrastStep, curve.contrast},
-                                        {&kBrightStep, curve.brightness}}) {
+    for (const auto& [family, value] :
+         {std::pair{&kGammaStep, curve.gamma}, {&kContrastStep, curve.contrast}, {&kBrightStep, curve.brightness}}) {
         if (value != family->neutral) {
             ToneParams params{value, kSensorBits};
             run(KernelFor(*family, mode), &params);

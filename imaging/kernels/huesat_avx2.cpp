@@ -337,8 +337,8 @@ void HueSatArea8_AVX2(const KernelArea& area, const HueSatTables& tables, huesat
     }
     if (table256 != nullptr) {
         const int32_t bpp = area.dstBytesPerPixel;
-        const KernelArea written{area.dst,  area.dst, area.dstX, area.dstY,     area.width,    area.height,
-                                 area.dstX, area.dstY, bpp,      bpp,       area.dstStride, area.dstStride};
+        const KernelArea written{area.dst,  area.dst,  area.dstX, area.dstY, area.width,     area.height,
+                                 area.dstX, area.dstY, bpp,       bpp,       area.dstStride, area.dstStride};
         ApplyTable8_AVX2(written, 3, table256);
     }
 }

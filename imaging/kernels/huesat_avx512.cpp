@@ -105,7 +105,7 @@ inline void Transform64(__m512i (&v)[3], const Rgb24Permutes& p, const Constants
 
 template <typename Finish>
 [[gnu::noinline]] void Row24(const uint8_t* in, uint8_t* out, int32_t width, const Rgb24Permutes& p, const Constants& k,
-           const Finish& finish) {
+                             const Finish& finish) {
     int32_t x = 0;
     for (; x + 64 <= width; x += 64) {
         __m512i v[3];
@@ -165,12 +165,13 @@ inline void Transform32(__m512i (&v)[2], const Rgb32Permutes& p, const Constants
     const Planes out = Transform(Planes{split(0), split(1), split(2)}, k);
     const __m512i blueGreen = _mm512_or_si512(out.blue, _mm512_slli_epi16(out.green, 8));
     for (int32_t r = 0; r < 2; ++r)
-        v[r] = _mm512_mask_blend_epi8(kColourBytes, v[r], finish(_mm512_permutex2var_epi8(blueGreen, p.merge[r], out.red)));
+        v[r] = _mm512_mask_blend_epi8(kColourBytes, v[r],
+                                      finish(_mm512_permutex2var_epi8(blueGreen, p.merge[r], out.red)));
 }
 
 template <typename Finish>
 [[gnu::noinline]] void Row32(const uint8_t* in, uint8_t* out, int32_t width, const Rgb32Permutes& p, const Constants& k,
-           const Finish& finish) {
+                             const Finish& finish) {
     int32_t x = 0;
     for (; x + 32 <= width; x += 32) {
         __m512i v[2] = {_mm512_loadu_si512(in + 4 * x), _mm512_loadu_si512(in + 4 * x + 64)};

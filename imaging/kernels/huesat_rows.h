@@ -10,8 +10,7 @@
 
 namespace tavrin {
 
-void HueSatArea8_C(const KernelArea& area, const HueSatTables& tables, huesat::HueShift shift,
-                   const uint8_t* table256);
+void HueSatArea8_C(const KernelArea& area, const HueSatTables& tables, huesat::HueShift shift, const uint8_t* table256);
 void HueSatArea8_AVX2(const KernelArea& area, const HueSatTables& tables, huesat::HueShift shift,
                       const uint8_t* table256);
 void HueSatArea8_AVX512(const KernelArea& area, const HueSatTables& tables, huesat::HueShift shift,

@@ -18,13 +18,8 @@ namespace {
 
 using test::TestImage;
 
-class HueSatFast : public ::testing::TestWithParam<KernelIsa> {
+class HueSatFast : public test::PerPathTest {
 public:
-    void SetUp() override {
-        if (StartupKernelIsa() < GetParam())
-            GTEST_SKIP() << KernelIsaName(GetParam()) << " is not on this path";
-    }
-
     // `kernel` from `source` (nullptr: in place) into `expected` on the
     // reference and into `actual` on the path under test. With a table,
     // HueSatTable8 on the path against HueSat8 and then the table.
@@ -33,9 +28,11 @@ public:
         const KernelIsa previous = SetKernelIsaForTesting(KernelIsa::kScalar);
         test::Run(kernel, expected, source != nullptr ? *source : expected, &params);
         if (table256 != nullptr) {
-            const KernelArea area{expected.bits.get(), expected.bits.get(), 0, 0, expected.width, expected.height,
-                                  0, 0, expected.bytesPerPixel, expected.bytesPerPixel, expected.stride, expected.stride};
-            ApplyTable8_C(area, 3, table256);
+            uint8_t* p = expected.bits.get();
+            const int32_t bpp = expected.bytesPerPixel;
+            ApplyTable8_C(KernelArea{p, p, 0, 0, expected.width, expected.height, 0, 0, bpp, bpp, expected.stride,
+                                     expected.stride},
+                          3, table256);
         }
         SetKernelIsaForTesting(GetParam());
         HueSatTableParams withTable{params, table256};
@@ -149,8 +146,7 @@ TEST_P(HueSatFast, RowsOfEveryWidthMatch) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Paths, HueSatFast, ::testing::Values(KernelIsa::kAvx2, KernelIsa::kAvx512),
-                         [](const ::testing::TestParamInfo<KernelIsa>& path) { return std::string(KernelIsaName(path.param)); });
+TAVRIN_FOR_EACH_VECTOR_PATH(HueSatFast);
 
 }  // namespace
 }  // namespace tavrin

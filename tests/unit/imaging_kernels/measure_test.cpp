@@ -170,13 +170,7 @@ TEST(GrayAutoGain, TenBitFramesSkipBlackAndSaturatedSamples) {
 
 // The row sums of each vector path against the references, exactly, on rows
 // of every length around the vector steps that end at the allocation's end.
-class RowSumsFast : public ::testing::TestWithParam<KernelIsa> {
-public:
-    void SetUp() override {
-        if (StartupKernelIsa() < GetParam())
-            GTEST_SKIP() << KernelIsaName(GetParam()) << " is not on this path";
-    }
-};
+using RowSumsFast = test::PerPathTest;
 
 TEST_P(RowSumsFast, MatchTheReferences) {
     const KernelIsa previous = SetKernelIsaForTesting(GetParam());
@@ -204,8 +198,7 @@ TEST_P(RowSumsFast, MatchTheReferences) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Paths, RowSumsFast, ::testing::Values(KernelIsa::kAvx2, KernelIsa::kAvx512),
-                         [](const ::testing::TestParamInfo<KernelIsa>& path) { return std::string(KernelIsaName(path.param)); });
+TAVRIN_FOR_EACH_VECTOR_PATH(RowSumsFast);
 
 }  // namespace
 }  // namespace tavrin

@@ -16,13 +16,7 @@ namespace {
 
 using test::TestImage;
 
-class Sharpen8Fast : public ::testing::TestWithParam<KernelIsa> {
-public:
-    void SetUp() override {
-        if (StartupKernelIsa() < GetParam())
-            GTEST_SKIP() << KernelIsaName(GetParam()) << " is not on this path";
-    }
-};
+using Sharpen8Fast = test::PerPathTest;
 
 // Random bytes, a third of them pushed to 0 or 255.
 void FillHarsh(TestImage& image, std::mt19937& rng) {
@@ -36,7 +30,8 @@ void FillHarsh(TestImage& image, std::mt19937& rng) {
 TEST_P(Sharpen8Fast, MatchesReference) {
     std::mt19937 rng(808);
     const int32_t widths[] = {5, 6, 13, 36, 37, 38, 68, 69, 70, 100, 131, 340, 341, 342, 343, 346, 656, 1029};
-    for (const auto& [bpp, kernel] : {std::pair<int32_t, PixelKernel>{1, Sharpen8Mono}, {3, Sharpen8Rgb}, {4, Sharpen8Rgb}}) {
+    for (const auto& [bpp, kernel] :
+         {std::pair<int32_t, PixelKernel>{1, Sharpen8Mono}, {3, Sharpen8Rgb}, {4, Sharpen8Rgb}}) {
         for (const int32_t width : widths) {
             for (int32_t strength = 0; strength <= 30; strength += width % 2 == 0 ? 1 : 7) {
                 const int32_t height = 5 + width % 3;
@@ -51,14 +46,14 @@ TEST_P(Sharpen8Fast, MatchesReference) {
                 SetKernelIsaForTesting(GetParam());
                 test::Run(kernel, actual, source, &params);
                 SetKernelIsaForTesting(previous);
-                ASSERT_TRUE(actual.SameBytes(expected)) << "bpp " << bpp << " width " << width << " strength " << strength;
+                ASSERT_TRUE(actual.SameBytes(expected))
+                    << "bpp " << bpp << " width " << width << " strength " << strength;
             }
         }
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Paths, Sharpen8Fast, ::testing::Values(KernelIsa::kAvx2, KernelIsa::kAvx512),
-                         [](const ::testing::TestParamInfo<KernelIsa>& path) { return std::string(KernelIsaName(path.param)); });
+TAVRIN_FOR_EACH_VECTOR_PATH(Sharpen8Fast);
 
 }  // namespace
 }  // namespace tavrin
