@@ -112,17 +112,22 @@ void RunLead(const TonePlan& tones, int32_t mode, const Run& run) {
     }
 }
 
-// The leading steps of 8-bit colour images as one table: they run on a strip
-// that holds every sample value once, so entry i is exactly what they make
-// of sample i.
-void LeadTable8(const TonePlan& tones, uint8_t (&table)[256]) {
-    constexpr int32_t kPixels = 86;  // 258 samples
-    constexpr int32_t kBytes = 3 * kPixels;
-    uint8_t strip[kBytes];
-    for (int32_t i = 0; i < kBytes; ++i)
+bool IsEightBitMode(int32_t mode) { return mode == MODE_MONO8 || mode == MODE_RGB24 || mode == MODE_RGB32; }
+
+// What steps on 8-bit samples of `mode` make of each sample value, as a
+// table: steps(run) hands each step to run(kernel, params), which runs it on
+// a strip holding every sample value once, so entry i is exactly their
+// result for sample i.
+template <typename Steps>
+void SampleTable8(int32_t mode, const Steps& steps, uint8_t (&table)[256]) {
+    const int32_t bpp = mode == MODE_MONO8 ? 1 : 3;
+    const int32_t pixels = (256 + bpp - 1) / bpp;
+    uint8_t strip[258];  // 256 gray pixels, or 86 colour ones
+    for (int32_t i = 0; i < 258; ++i)
         strip[i] = static_cast<uint8_t>(i);
-    RunLead(tones, MODE_RGB24, [&](PixelKernel kernel, void* params) {
-        kernel(strip, strip, KernelRect{0, 0, kPixels, 1}, 0, 0, 3, 3, kBytes, kBytes, params, nullptr);
+    steps([&](PixelKernel kernel, void* params) {
+        kernel(strip, strip, KernelRect{0, 0, pixels, 1}, 0, 0, static_cast<uint16_t>(bpp), static_cast<uint16_t>(bpp),
+               pixels * bpp, pixels * bpp, params, nullptr);
     });
     std::memcpy(table, strip, sizeof table);
 }
@@ -231,7 +236,8 @@ bool ProcessingChain::HueSatStep(CDibImage& output, const FilterRecord& filters,
     HueSatParams params{hue, 0, saturation, kSensorBits};
     if ((mode == MODE_RGB24 || mode == MODE_RGB32) && tones.leadSteps > 0) {
         uint8_t table[256];
-        LeadTable8(tones, table);
+        SampleTable8(
+            mode, [&](const auto& run) { RunLead(tones, mode, run); }, table);
         HueSatTableParams withTable{params, table};
         output.Convert(HueSatTable8, output, nullptr, 0, 0, &withTable);
         return true;
@@ -247,8 +253,18 @@ void ProcessingChain::ToneSteps(const ImageSet& images, CDibImage& output, const
         RunLead(tones, mode,
                 [&](PixelKernel kernel, void* params) { output.Convert(kernel, output, nullptr, 0, 0, params); });
     }
+    // On 8-bit images brightness, as a table, goes into the sharpening's store.
     if (tones.sharpness != 0) {
-        SharpenStep(images, output, tones.sharpness, mode);
+        ToneParams brightness{tones.trailingBrightness, kSensorBits};
+        uint8_t table[256];
+        const bool withBrightness = tones.trailingBrightness != 0 && IsEightBitMode(mode);
+        if (withBrightness) {
+            SampleTable8(
+                mode, [&](const auto& run) { run(KernelFor(kBrightStep, mode), &brightness); }, table);
+        }
+        if (SharpenStep(images, output, tones.sharpness, mode, withBrightness ? table : nullptr) && withBrightness) {
+            return;
+        }
     }
     if (tones.trailingBrightness != 0) {
         ToneParams params{tones.trailingBrightness, kSensorBits};
@@ -256,20 +272,27 @@ void ProcessingChain::ToneSteps(const ImageSet& images, CDibImage& output, const
     }
 }
 
-void ProcessingChain::SharpenStep(const ImageSet& images, CDibImage& output, int32_t sharpness, int32_t mode) {
+bool ProcessingChain::SharpenStep(const ImageSet& images, CDibImage& output, int32_t sharpness, int32_t mode,
+                                  const uint8_t* table256) {
     // Sharpening reads a copy of the image as it stood before the step.
     CDibImage* work = images.work;
     if (work == nullptr || output.IsEmpty()) {
-        return;
+        return false;
     }
     const bool sameGeometry =
         work->Width() == output.Width() && work->Height() == output.Height() && work->BitCount() == output.BitCount();
     if (!sameGeometry && work->CreateLike(output) == 0) {
-        return;
+        return false;
     }
     std::memcpy(work->Bits(), output.Bits(), output.ImageBytes());
+    if (table256 != nullptr) {
+        SharpenTableParams params{sharpness, table256};
+        output.Convert(mode == MODE_MONO8 ? SharpenTable8Mono : SharpenTable8Rgb, *work, nullptr, 0, 0, &params);
+        return true;
+    }
     ToneParams params{sharpness, kSensorBits};
     output.Convert(KernelFor(kSharpenStep, mode), *work, nullptr, 0, 0, &params);
+    return true;
 }
 
 }  // namespace tavrin

@@ -236,7 +236,8 @@ TEST(Chain, GreenGainIsCarriedButNotApplied) {
 // order: hue and saturation, gamma, contrast, sharpness, brightness.
 // Each step on its own, in the chain's order, against the chain, which runs
 // gamma, contrast and (without sharpening) brightness as one table and, on
-// 8-bit colour images, puts that table into the hue and saturation pass.
+// 8-bit colour images, puts that table into the hue and saturation pass, and
+// on 8-bit images puts brightness after sharpening into the sharpening pass.
 struct ToneSettings {
     int32_t gamma, contrast, sharpness, brightness;
 };
@@ -297,8 +298,8 @@ void ExpectStepsInOrder(int32_t mode, Size size, ToneSettings tone) {
 }
 
 TEST(Chain, StepsRunInTheirOrderOnTheOutputImage) {
-    const ToneSettings tones[] = {{150, 20, 12, -40}, {150, 20, 0, -40}, {60, 0, 0, 0},
-                                  {100, 0, 0, 35},    {100, -30, 5, 0},  {100, 0, 9, 0}};
+    const ToneSettings tones[] = {{150, 20, 12, -40}, {150, 20, 0, -40}, {60, 0, 0, 0},  {100, 0, 0, 35},
+                                  {100, -30, 5, 0},   {100, 0, 9, 0},    {100, 0, 7, 25}};
     for (int32_t mode = 0; mode < 6; ++mode) {
         for (const Size size : {Size{21, 11}, Size{150, 7}}) {
             for (const ToneSettings& tone : tones)
