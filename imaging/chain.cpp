@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "imaging/dib_image.h"
 #include "imaging/kernels/balance.h"
@@ -68,6 +69,71 @@ void ConsumeGrayRequest(FilterRecord& filters, int32_t seen) {
 
 }  // namespace
 
+// The tone steps as the chain runs them. First come the steps that depend
+// on the sample alone: gamma, contrast, and brightness when no sharpening
+// lies between; when two or three of them are on, one composed table does
+// their work in one pass. Then sharpening, then brightness if it comes after.
+struct TonePlan {
+    ToneCurveParams lead;  // the leading steps' settings, neutral where a step is off or not leading
+    int32_t leadSteps;
+    int32_t sharpness;
+    int32_t trailingBrightness;  // 0: none
+};
+
+namespace {
+
+TonePlan TonePlanOf(const FilterRecord& filters) {
+    const int32_t gamma = filters.Get(kGamma);
+    const int32_t contrast = filters.Get(kContrast);
+    const int32_t sharpness = filters.Get(kSharpness);
+    const int32_t brightness = filters.Get(kBrightness);
+    const int32_t leadBrightness = sharpness == 0 ? brightness : 0;
+    const int32_t leadSteps =
+        (gamma != kNeutralGamma ? 1 : 0) + (contrast != 0 ? 1 : 0) + (leadBrightness != 0 ? 1 : 0);
+    return TonePlan{ToneCurveParams{gamma, contrast, leadBrightness, kSensorBits}, leadSteps, sharpness,
+                    brightness - leadBrightness};
+}
+
+// Runs the leading steps through run(kernel, params): the composed table for
+// two or more, the step's own kernel for one.
+template <typename Run>
+void RunLead(const TonePlan& tones, int32_t mode, const Run& run) {
+    ToneCurveParams curve = tones.lead;
+    if (tones.leadSteps >= 2) {
+        run(KernelFor(kToneCurve, mode), &curve);
+        return;
+    }
+    for (const auto& [family, value] :
+         {std::pair{&kGammaStep, curve.gamma}, {&kContrastStep, curve.contrast}, {&kBrightStep, curve.brightness}}) {
+        if (value != family->neutral) {
+            ToneParams params{value, kSensorBits};
+            run(KernelFor(*family, mode), &params);
+        }
+    }
+}
+
+bool IsEightBitMode(int32_t mode) { return mode == MODE_MONO8 || mode == MODE_RGB24 || mode == MODE_RGB32; }
+
+// What steps on 8-bit samples of `mode` make of each sample value, as a
+// table: steps(run) hands each step to run(kernel, params), which runs it on
+// a strip holding every sample value once, so entry i is exactly their
+// result for sample i.
+template <typename Steps>
+void SampleTable8(int32_t mode, const Steps& steps, uint8_t (&table)[256]) {
+    const int32_t bpp = mode == MODE_MONO8 ? 1 : 3;
+    const int32_t pixels = (256 + bpp - 1) / bpp;
+    uint8_t strip[258];  // 256 gray pixels, or 86 colour ones
+    for (int32_t i = 0; i < 258; ++i)
+        strip[i] = static_cast<uint8_t>(i);
+    steps([&](PixelKernel kernel, void* params) {
+        kernel(strip, strip, KernelRect{0, 0, pixels, 1}, 0, 0, static_cast<uint16_t>(bpp), static_cast<uint16_t>(bpp),
+               pixels * bpp, pixels * bpp, params, nullptr);
+    });
+    std::memcpy(table, strip, sizeof table);
+}
+
+}  // namespace
+
 void ProcessingChain::Refresh() const {
     if (refresh_) {
         refresh_();
@@ -81,6 +147,8 @@ void ProcessingChain::Run(const ImageSet& images, FilterRecord& filters, const C
     if (raw == nullptr || output == nullptr) {
         return;
     }
+    const TonePlan tones = TonePlanOf(filters);
+    bool leadDone = false;
     if (IsMonoMode(mode)) {
         const int32_t grayMode = filters.Get(kGrayMode);
         if (grayMode == 1) {
@@ -91,9 +159,9 @@ void ProcessingChain::Run(const ImageSet& images, FilterRecord& filters, const C
         }
     } else {
         ConvertColor(*output, *raw, filters, frame);
-        HueSatStep(*output, filters, mode);
+        leadDone = HueSatStep(*output, filters, mode, tones);
     }
-    ToneSteps(images, *output, filters, mode);
+    ToneSteps(images, *output, tones, mode, leadDone);
 }
 
 void ProcessingChain::GrayGainStep(CDibImage& raw, FilterRecord& filters, const ChainFrame& frame) {
@@ -157,64 +225,74 @@ void ProcessingChain::WhiteBalanceStep(CDibImage& raw, FilterRecord& filters, in
     }
 }
 
-void ProcessingChain::HueSatStep(CDibImage& output, const FilterRecord& filters, int32_t mode) {
+// On 8-bit colour images the leading tone steps, as one table, go into the
+// transform's store: the image is read and written once for all of them.
+bool ProcessingChain::HueSatStep(CDibImage& output, const FilterRecord& filters, int32_t mode, const TonePlan& tones) {
     const int32_t hue = filters.Get(kHue);
     const int32_t saturation = filters.Get(kSaturation);
     if (hue == 0 && saturation == 0) {
-        return;
+        return false;
     }
     HueSatParams params{hue, 0, saturation, kSensorBits};
+    if ((mode == MODE_RGB24 || mode == MODE_RGB32) && tones.leadSteps > 0) {
+        uint8_t table[256];
+        SampleTable8(
+            mode, [&](const auto& run) { RunLead(tones, mode, run); }, table);
+        HueSatTableParams withTable{params, table};
+        output.Convert(HueSatTable8, output, nullptr, 0, 0, &withTable);
+        return true;
+    }
     const bool sixteen = mode == MODE_RGB48 || mode == MODE_RGB64;
     output.Convert(sixteen ? HueSat16 : HueSat8, output, nullptr, 0, 0, &params);
+    return false;
 }
 
-void ProcessingChain::ToneSteps(const ImageSet& images, CDibImage& output, const FilterRecord& filters, int32_t mode) {
-    const int32_t gamma = filters.Get(kGamma);
-    const int32_t contrast = filters.Get(kContrast);
-    const int32_t sharpness = filters.Get(kSharpness);
-    const int32_t brightness = filters.Get(kBrightness);
-    const auto runStep = [&](const ToneFamily& family, int32_t value) {
-        if (value == family.neutral) {
+void ProcessingChain::ToneSteps(const ImageSet& images, CDibImage& output, const TonePlan& tones, int32_t mode,
+                                bool leadDone) {
+    if (!leadDone) {
+        RunLead(tones, mode,
+                [&](PixelKernel kernel, void* params) { output.Convert(kernel, output, nullptr, 0, 0, params); });
+    }
+    // On 8-bit images brightness, as a table, goes into the sharpening's store.
+    if (tones.sharpness != 0) {
+        ToneParams brightness{tones.trailingBrightness, kSensorBits};
+        uint8_t table[256];
+        const bool withBrightness = tones.trailingBrightness != 0 && IsEightBitMode(mode);
+        if (withBrightness) {
+            SampleTable8(
+                mode, [&](const auto& run) { run(KernelFor(kBrightStep, mode), &brightness); }, table);
+        }
+        if (SharpenStep(images, output, tones.sharpness, mode, withBrightness ? table : nullptr) && withBrightness) {
             return;
         }
-        ToneParams params{value, kSensorBits};
-        output.Convert(KernelFor(family, mode), output, nullptr, 0, 0, &params);
-    };
-    // Gamma, contrast and brightness each depend on the sample alone: when two
-    // or three of them run back to back (brightness only when no sharpening
-    // comes between), one composed table does their work in one pass.
-    ToneCurveParams curve{gamma, contrast, sharpness == 0 ? brightness : 0, kSensorBits};
-    const int32_t curveSteps =
-        (gamma != kNeutralGamma ? 1 : 0) + (contrast != 0 ? 1 : 0) + (curve.brightness != 0 ? 1 : 0);
-    const bool composed = curveSteps >= 2;
-    if (composed) {
-        output.Convert(KernelFor(kToneCurve, mode), output, nullptr, 0, 0, &curve);
-    } else {
-        runStep(kGammaStep, gamma);
-        runStep(kContrastStep, contrast);
     }
-    if (sharpness != 0) {
-        SharpenStep(images, output, sharpness, mode);
-    }
-    if (!composed || curve.brightness == 0) {
-        runStep(kBrightStep, brightness);
+    if (tones.trailingBrightness != 0) {
+        ToneParams params{tones.trailingBrightness, kSensorBits};
+        output.Convert(KernelFor(kBrightStep, mode), output, nullptr, 0, 0, &params);
     }
 }
 
-void ProcessingChain::SharpenStep(const ImageSet& images, CDibImage& output, int32_t sharpness, int32_t mode) {
+bool ProcessingChain::SharpenStep(const ImageSet& images, CDibImage& output, int32_t sharpness, int32_t mode,
+                                  const uint8_t* table256) {
     // Sharpening reads a copy of the image as it stood before the step.
     CDibImage* work = images.work;
     if (work == nullptr || output.IsEmpty()) {
-        return;
+        return false;
     }
     const bool sameGeometry =
         work->Width() == output.Width() && work->Height() == output.Height() && work->BitCount() == output.BitCount();
     if (!sameGeometry && work->CreateLike(output) == 0) {
-        return;
+        return false;
     }
     std::memcpy(work->Bits(), output.Bits(), output.ImageBytes());
+    if (table256 != nullptr) {
+        SharpenTableParams params{sharpness, table256};
+        output.Convert(mode == MODE_MONO8 ? SharpenTable8Mono : SharpenTable8Rgb, *work, nullptr, 0, 0, &params);
+        return true;
+    }
     ToneParams params{sharpness, kSensorBits};
     output.Convert(KernelFor(kSharpenStep, mode), *work, nullptr, 0, 0, &params);
+    return true;
 }
 
 }  // namespace tavrin

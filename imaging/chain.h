@@ -28,6 +28,7 @@
 namespace tavrin {
 
 class CDibImage;
+struct TonePlan;
 
 struct ChainFrame {
     int32_t colorMode = MODE_MONO8;
@@ -55,9 +56,13 @@ public:
 private:
     void GrayGainStep(CDibImage& raw, FilterRecord& filters, const ChainFrame& frame);
     void WhiteBalanceStep(CDibImage& raw, FilterRecord& filters, int32_t effectiveMode);
-    void HueSatStep(CDibImage& output, const FilterRecord& filters, int32_t mode);
-    void ToneSteps(const ImageSet& images, CDibImage& output, const FilterRecord& filters, int32_t mode);
-    void SharpenStep(const ImageSet& images, CDibImage& output, int32_t sharpness, int32_t mode);
+    // Returns true when the leading tone steps ran with it.
+    bool HueSatStep(CDibImage& output, const FilterRecord& filters, int32_t mode, const TonePlan& tones);
+    void ToneSteps(const ImageSet& images, CDibImage& output, const TonePlan& tones, int32_t mode, bool leadDone);
+    // Returns false when it could not run (no work image); `table256`, when
+    // given, follows it on 8-bit images in the same pass.
+    bool SharpenStep(const ImageSet& images, CDibImage& output, int32_t sharpness, int32_t mode,
+                     const uint8_t* table256);
     void Refresh() const;
 
     RefreshCallback refresh_;

@@ -20,10 +20,12 @@ HueSatTables& ThreadTables(int32_t saturation) {
     return tables;
 }
 
-// 16-bit samples to their 8-bit form for the transform and back.
+// 16-bit samples to their 8-bit form for the transform and back; 8-bit
+// samples can go through a table after it.
 struct SampleForm {
     int32_t bytes;  // 1 or 2 per sample
     int32_t shift;  // bits below the top eight
+    const uint8_t* table256 = nullptr;
 };
 
 void TransformRows(const KernelArea& a, const HueSatTables& t, huesat::HueShift shift, SampleForm form) {
@@ -40,7 +42,7 @@ void TransformRows(const KernelArea& a, const HueSatTables& t, huesat::HueShift 
             for (int32_t c = 0; c < 3; ++c) {
                 const int32_t sample = static_cast<int32_t>((value >> (8 * c)) & 0xFF);
                 if (form.bytes == 1) {
-                    out[c] = static_cast<uint8_t>(sample);
+                    out[c] = form.table256 != nullptr ? form.table256[sample] : static_cast<uint8_t>(sample);
                 } else {
                     Store16(out + 2 * c, sample << form.shift);
                 }
@@ -49,17 +51,18 @@ void TransformRows(const KernelArea& a, const HueSatTables& t, huesat::HueShift 
     }
 }
 
-void HueSat(const KernelArea& a, const HueSatParams& p, bool wide) {
+void HueSat(const KernelArea& a, const HueSatParams& p, bool wide, const uint8_t* table256) {
     const HueSatTables& t = ThreadTables(SaturationOf(p));
     const huesat::HueShift shift = huesat::ShiftOf(p.hue);
     if (wide) {
         Kernels().hueSat16(a, t, shift, SignificantBits(p.bits) - 8);
     } else {
-        Kernels().hueSat8(a, t, shift);
+        Kernels().hueSat8(a, t, shift, table256);
     }
 }
 
 const HueSatParams& ParamsOf(const void* params) { return *static_cast<const HueSatParams*>(params); }
+const HueSatTableParams& TableParamsOf(const void* params) { return *static_cast<const HueSatTableParams*>(params); }
 
 }  // namespace
 
@@ -80,8 +83,9 @@ void BuildHueSatTables(HueSatTables& t, int32_t saturation) {
     t.built = true;
 }
 
-void HueSatArea8_C(const KernelArea& area, const HueSatTables& tables, huesat::HueShift shift) {
-    TransformRows(area, tables, shift, SampleForm{1, 0});
+void HueSatArea8_C(const KernelArea& area, const HueSatTables& tables, huesat::HueShift shift,
+                   const uint8_t* table256) {
+    TransformRows(area, tables, shift, SampleForm{1, 0, table256});
 }
 
 void HueSatArea16_C(const KernelArea& area, const HueSatTables& tables, huesat::HueShift shift, int32_t sampleShift) {
@@ -89,11 +93,16 @@ void HueSatArea16_C(const KernelArea& area, const HueSatTables& tables, huesat::
 }
 
 TAVRIN_PIXEL_KERNEL(HueSat8) {
-    HueSat(TAVRIN_KERNEL_AREA, ParamsOf(params), false);
+    HueSat(TAVRIN_KERNEL_AREA, ParamsOf(params), false, nullptr);
     return 1;
 }
 TAVRIN_PIXEL_KERNEL(HueSat16) {
-    HueSat(TAVRIN_KERNEL_AREA, ParamsOf(params), true);
+    HueSat(TAVRIN_KERNEL_AREA, ParamsOf(params), true, nullptr);
+    return 1;
+}
+TAVRIN_PIXEL_KERNEL(HueSatTable8) {
+    const HueSatTableParams& p = TableParamsOf(params);
+    HueSat(TAVRIN_KERNEL_AREA, p.hueSat, false, p.table256);
     return 1;
 }
 

@@ -29,4 +29,13 @@ void BuildHueSatTables(HueSatTables& tables, int32_t saturation);
 TAVRIN_PIXEL_KERNEL(HueSat8);
 TAVRIN_PIXEL_KERNEL(HueSat16);
 
+// HueSat8 and then a table of the sample for the colour samples (the tone
+// steps that follow the transform, as one table), in one pass over the image:
+// byte for byte HueSat8 followed by the table.
+struct HueSatTableParams {
+    HueSatParams hueSat;
+    const uint8_t* table256;
+};
+TAVRIN_PIXEL_KERNEL(HueSatTable8);
+
 }  // namespace tavrin

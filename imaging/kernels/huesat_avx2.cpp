@@ -12,6 +12,7 @@
 #include <immintrin.h>
 
 #include "imaging/kernels/huesat_rows.h"
+#include "imaging/kernels/tone_lut.h"
 
 namespace tavrin {
 namespace {
@@ -326,9 +327,20 @@ static bool TryHueSat16(const KernelArea& area, const HueSatTables& tables, hues
     return true;
 }
 
-void HueSatArea8_AVX2(const KernelArea& area, const HueSatTables& tables, huesat::HueShift shift) {
-    if (!TryHueSat8(area, tables, shift))
-        HueSatArea8_C(area, tables, shift);
+// The table, when given, is a second pass over the destination: the AVX2
+// table lookup is a chain of shuffles that gains nothing from the fusion.
+void HueSatArea8_AVX2(const KernelArea& area, const HueSatTables& tables, huesat::HueShift shift,
+                      const uint8_t* table256) {
+    if (!TryHueSat8(area, tables, shift)) {
+        HueSatArea8_C(area, tables, shift, table256);
+        return;
+    }
+    if (table256 != nullptr) {
+        const int32_t bpp = area.dstBytesPerPixel;
+        const KernelArea written{area.dst,  area.dst,  area.dstX, area.dstY, area.width,     area.height,
+                                 area.dstX, area.dstY, bpp,       bpp,       area.dstStride, area.dstStride};
+        ApplyTable8_AVX2(written, 3, table256);
+    }
 }
 
 void HueSatArea16_AVX2(const KernelArea& area, const HueSatTables& tables, huesat::HueShift shift,

@@ -36,9 +36,14 @@ struct KernelTable {
     void (*applyTable8)(const KernelArea& area, int32_t channels, const uint8_t* table256);
     void (*applyTable16)(const KernelArea& area, int32_t channels, const uint16_t* table, int32_t size);
     void (*bright)(const KernelArea& area, int32_t channels, float factor, int32_t sampleBytes, int32_t maxValue);
-    void (*sharpen8)(const KernelArea& area, int32_t channels, int32_t strength);
+    // Sharpening; for 8-bit samples then the destination area through
+    // `table256` when it is given (not null).
+    void (*sharpen8)(const KernelArea& area, int32_t channels, int32_t strength, const uint8_t* table256);
     void (*sharpen16)(const KernelArea& area, int32_t channels, int32_t strength, int32_t maxValue);
-    void (*hueSat8)(const KernelArea& area, const HueSatTables& tables, huesat::HueShift shift);
+    // Hue and saturation; for 8-bit pixels then each colour sample through
+    // `table256` when it is given (not null).
+    void (*hueSat8)(const KernelArea& area, const HueSatTables& tables, huesat::HueShift shift,
+                    const uint8_t* table256);
     void (*hueSat16)(const KernelArea& area, const HueSatTables& tables, huesat::HueShift shift, int32_t sampleShift);
 
     // Gray gain rows of packed samples.

@@ -4,12 +4,14 @@
 #include "imaging/kernels/sharpen_rows.h"
 #include "imaging/kernels/sharpen_segment.h"
 #include "imaging/kernels/tone_family.h"
+#include "imaging/kernels/tone_lut.h"
 
 namespace tavrin {
 namespace {
 
 // Strengths outside the setting's range (from a stored value) are limited to it.
-int32_t StrengthOf(const void* params) { return Clamp(ToneValue(params), 0, 30); }
+int32_t Limited(int32_t strength) { return Clamp(strength, 0, 30); }
+int32_t StrengthOf(const void* params) { return Limited(ToneValue(params)); }
 
 // The unsharp mask: the mean m of the 4x4 window from (x-2, y-2) to (x+1, y+1)
 // of the source, then out = v + (v - m) x strength / 10 (truncated toward
@@ -68,7 +70,7 @@ void Sharpen16ByColumns(const KernelArea& a, int32_t channels, int32_t strength,
 
 struct SharpenStep {
     static void Apply8(const KernelArea& area, int32_t channels, const void* params) {
-        Kernels().sharpen8(area, channels, StrengthOf(params));
+        Kernels().sharpen8(area, channels, StrengthOf(params), nullptr);
     }
     static void Apply16(const KernelArea& area, int32_t channels, const void* params) {
         Kernels().sharpen16(area, channels, StrengthOf(params), MaxValueOf(ToneBits(params)));
@@ -77,8 +79,10 @@ struct SharpenStep {
 
 }  // namespace
 
-void Sharpen8_C(const KernelArea& area, int32_t channels, int32_t strength) {
+void Sharpen8_C(const KernelArea& area, int32_t channels, int32_t strength, const uint8_t* table256) {
     Sharpen<uint8_t>(area, channels, strength, 255);
+    if (table256 != nullptr)
+        ApplyTable8_C(DestinationOf(area), channels, table256);
 }
 
 void Sharpen16_C(const KernelArea& area, int32_t channels, int32_t strength, int32_t maxValue) {
@@ -90,5 +94,16 @@ void Sharpen16_SSE2(const KernelArea& area, int32_t channels, int32_t strength, 
 }
 
 TAVRIN_TONE_FAMILY(Sharpen, SharpenStep)
+
+TAVRIN_PIXEL_KERNEL(SharpenTable8Mono) {
+    const auto& p = *static_cast<const SharpenTableParams*>(params);
+    Kernels().sharpen8(TAVRIN_KERNEL_AREA, 1, Limited(p.strength), p.table256);
+    return 1;
+}
+TAVRIN_PIXEL_KERNEL(SharpenTable8Rgb) {
+    const auto& p = *static_cast<const SharpenTableParams*>(params);
+    Kernels().sharpen8(TAVRIN_KERNEL_AREA, 3, Limited(p.strength), p.table256);
+    return 1;
+}
 
 }  // namespace tavrin

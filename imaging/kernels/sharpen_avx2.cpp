@@ -5,6 +5,7 @@
 #include <immintrin.h>
 
 #include "imaging/kernels/sharpen_rows.h"
+#include "imaging/kernels/tone_lut.h"
 
 namespace tavrin {
 namespace {
@@ -121,9 +122,14 @@ static bool TrySharpen8(const KernelArea& area, int32_t channels, int32_t streng
     return true;
 }
 
-void Sharpen8_AVX2(const KernelArea& area, int32_t channels, int32_t strength) {
-    if (!TrySharpen8(area, channels, strength))
-        Sharpen8_C(area, channels, strength);
+// The table, when given, is a second pass over the destination.
+void Sharpen8_AVX2(const KernelArea& area, int32_t channels, int32_t strength, const uint8_t* table256) {
+    if (!TrySharpen8(area, channels, strength)) {
+        Sharpen8_C(area, channels, strength, table256);
+        return;
+    }
+    if (table256 != nullptr)
+        ApplyTable8_AVX2(DestinationOf(area), channels, table256);
 }
 
 }  // namespace tavrin

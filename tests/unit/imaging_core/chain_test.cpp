@@ -234,7 +234,15 @@ TEST(Chain, GreenGainIsCarriedButNotApplied) {
 
 // Every tone step active, checked against the kernels called in the fixed
 // order: hue and saturation, gamma, contrast, sharpness, brightness.
-TEST(Chain, StepsRunInTheirOrderOnTheOutputImage) {
+// Each step on its own, in the chain's order, against the chain, which runs
+// gamma, contrast and (without sharpening) brightness as one table and, on
+// 8-bit colour images, puts that table into the hue and saturation pass, and
+// on 8-bit images puts brightness after sharpening into the sharpening pass.
+struct ToneSettings {
+    int32_t gamma, contrast, sharpness, brightness;
+};
+
+void ExpectStepsInOrder(int32_t mode, Size size, ToneSettings tone) {
     struct Kernels {
         PixelKernel gamma, contrast, sharpen, bright;
     };
@@ -244,44 +252,59 @@ TEST(Chain, StepsRunInTheirOrderOnTheOutputImage) {
                               {Gamma8Rgb, Contrast8Rgb, Sharpen8Rgb, Bright8Rgb},
                               {Gamma16Rgb, Contrast16Rgb, Sharpen16Rgb, Bright16Rgb},
                               {Gamma16Rgb, Contrast16Rgb, Sharpen16Rgb, Bright16Rgb}};
-    for (int32_t mode = 0; mode < 6; ++mode) {
-        CameraImages images;
-        ASSERT_TRUE(images.Allocate(mode, 21, 11, 8 + mode));
-        ImageSet set = images.Set();
-        CDibImage expected, work;
-        ASSERT_EQ(expected.CreateLike(*set.Output(mode)), 1);
-        ASSERT_EQ(work.CreateLike(expected), 1);
-        if (IsMonoMode(mode)) {
-            std::memcpy(expected.Bits(), set.Raw(mode)->Bits(), expected.ImageBytes());
-        } else {
-            BayerParams bayer{1, 120, 100, 90};
-            const bool sixteen = set.Raw(mode)->BitCount() == 16;
-            expected.Convert(sixteen ? Demosaic16Inner : Demosaic8Inner, *set.Raw(mode), nullptr, 0, 0, &bayer);
-            expected.Convert(sixteen ? Demosaic16Border : Demosaic8Border, *set.Raw(mode), nullptr, 0, 0, &bayer);
-            HueSatParams hueSat{40, 0, -30, 10};
-            expected.Convert(sixteen ? HueSat16 : HueSat8, expected, nullptr, 0, 0, &hueSat);
-        }
-        const Kernels& k = byMode[mode];
-        ToneParams gamma{150, 10}, contrast{20, 10}, sharpness{12, 10}, brightness{-40, 10};
-        expected.Convert(k.gamma, expected, nullptr, 0, 0, &gamma);
-        expected.Convert(k.contrast, expected, nullptr, 0, 0, &contrast);
-        std::memcpy(work.Bits(), expected.Bits(), expected.ImageBytes());
-        expected.Convert(k.sharpen, work, nullptr, 0, 0, &sharpness);
-        expected.Convert(k.bright, expected, nullptr, 0, 0, &brightness);
+    CameraImages images;
+    ASSERT_TRUE(images.Allocate(mode, size.width, size.height, 8 + mode));
+    ImageSet set = images.Set();
+    CDibImage expected, work;
+    ASSERT_EQ(expected.CreateLike(*set.Output(mode)), 1);
+    ASSERT_EQ(work.CreateLike(expected), 1);
+    if (IsMonoMode(mode)) {
+        std::memcpy(expected.Bits(), set.Raw(mode)->Bits(), expected.ImageBytes());
+    } else {
+        BayerParams bayer{1, 120, 100, 90};
+        const bool sixteen = set.Raw(mode)->BitCount() == 16;
+        expected.Convert(sixteen ? Demosaic16Inner : Demosaic8Inner, *set.Raw(mode), nullptr, 0, 0, &bayer);
+        expected.Convert(sixteen ? Demosaic16Border : Demosaic8Border, *set.Raw(mode), nullptr, 0, 0, &bayer);
+        HueSatParams hueSat{40, 0, -30, 10};
+        expected.Convert(sixteen ? HueSat16 : HueSat8, expected, nullptr, 0, 0, &hueSat);
+    }
+    const Kernels& k = byMode[mode];
+    const auto step = [&](PixelKernel kernel, int32_t value, int32_t neutral, const CDibImage& source) {
+        ToneParams params{value, 10};
+        if (value != neutral)
+            expected.Convert(kernel, source, nullptr, 0, 0, &params);
+    };
+    step(k.gamma, tone.gamma, 100, expected);
+    step(k.contrast, tone.contrast, 0, expected);
+    std::memcpy(work.Bits(), expected.Bits(), expected.ImageBytes());
+    step(k.sharpen, tone.sharpness, 0, work);
+    step(k.bright, tone.brightness, 0, expected);
 
-        FilterRecord filters;
-        SetDefaults(filters);
-        filters.Set(kBayerGainRed, 120);
-        filters.Set(kBayerGainBlue, 90);
-        filters.Set(kHue, 40);
-        filters.Set(kSaturation, -30);
-        filters.Set(kGamma, 150);
-        filters.Set(kContrast, 20);
-        filters.Set(kSharpness, 12);
-        filters.Set(kBrightness, -40);
-        ProcessingChain chain;
-        chain.Run(set, filters, ChainFrame{mode});
-        EXPECT_EQ(testing::BytesOf(*set.Output(mode)), testing::BytesOf(expected)) << "mode " << mode;
+    FilterRecord filters;
+    SetDefaults(filters);
+    filters.Set(kBayerGainRed, 120);
+    filters.Set(kBayerGainBlue, 90);
+    filters.Set(kHue, 40);
+    filters.Set(kSaturation, -30);
+    filters.Set(kGamma, tone.gamma);
+    filters.Set(kContrast, tone.contrast);
+    filters.Set(kSharpness, tone.sharpness);
+    filters.Set(kBrightness, tone.brightness);
+    ProcessingChain chain;
+    chain.Run(set, filters, ChainFrame{mode});
+    EXPECT_EQ(testing::BytesOf(*set.Output(mode)), testing::BytesOf(expected))
+        << "mode " << mode << " " << size.width << "x" << size.height << " gamma " << tone.gamma << " contrast "
+        << tone.contrast << " sharpness " << tone.sharpness << " brightness " << tone.brightness;
+}
+
+TEST(Chain, StepsRunInTheirOrderOnTheOutputImage) {
+    const ToneSettings tones[] = {{150, 20, 12, -40}, {150, 20, 0, -40}, {60, 0, 0, 0},  {100, 0, 0, 35},
+                                  {100, -30, 5, 0},   {100, 0, 9, 0},    {100, 0, 7, 25}};
+    for (int32_t mode = 0; mode < 6; ++mode) {
+        for (const Size size : {Size{21, 11}, Size{150, 7}}) {
+            for (const ToneSettings& tone : tones)
+                ExpectStepsInOrder(mode, size, tone);
+        }
     }
 }
 

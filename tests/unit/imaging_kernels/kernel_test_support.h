@@ -4,10 +4,13 @@
 // way the conversion driver does for a whole image.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <cstring>
 #include <memory>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "imaging/kernels/dispatch.h"
@@ -95,5 +98,21 @@ void WithScalarKernels(const Fn& fn) {
 inline int32_t RunInPlace(PixelKernel kernel, TestImage& image, void* params) {
     return Run(kernel, image, image, params);
 }
+
+// Tests run once per vector path (the parameter); a path the processor or
+// the cap leaves out is skipped, visibly.
+class PerPathTest : public ::testing::TestWithParam<KernelIsa> {
+public:
+    void SetUp() override {
+        if (StartupKernelIsa() < GetParam())
+            GTEST_SKIP() << KernelIsaName(GetParam()) << " is not on this path";
+    }
+};
+
+inline std::string PathName(const ::testing::TestParamInfo<KernelIsa>& path) { return KernelIsaName(path.param); }
+
+#define TAVRIN_FOR_EACH_VECTOR_PATH(Suite)                                                          \
+    INSTANTIATE_TEST_SUITE_P(Paths, Suite, ::testing::Values(KernelIsa::kAvx2, KernelIsa::kAvx512), \
+                             ::tavrin::test::PathName)
 
 }  // namespace tavrin::test

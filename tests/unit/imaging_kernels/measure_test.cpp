@@ -2,7 +2,10 @@
 #include <gtest/gtest.h>
 
 #include "imaging/kernels/balance.h"
+#include "imaging/kernels/balance_rows.h"
+#include "imaging/kernels/dispatch.h"
 #include "imaging/kernels/measure.h"
+#include "imaging/kernels/measure_rows.h"
 #include "kernel_test_support.h"
 
 namespace tavrin {
@@ -164,6 +167,38 @@ TEST(GrayAutoGain, TenBitFramesSkipBlackAndSaturatedSamples) {
     EXPECT_EQ(params.gainG1, 128);
     EXPECT_EQ(params.gainG2, static_cast<int32_t>(400.0 / 350.0 * 128));
 }
+
+// The row sums of each vector path against the references, exactly, on rows
+// of every length around the vector steps that end at the allocation's end.
+using RowSumsFast = test::PerPathTest;
+
+TEST_P(RowSumsFast, MatchTheReferences) {
+    const KernelIsa previous = SetKernelIsaForTesting(GetParam());
+    const KernelTable path = Kernels();
+    SetKernelIsaForTesting(previous);
+    std::mt19937 rng(31);
+    std::vector<int32_t> counts = {656, 1030, 4000};
+    for (int32_t count = 0; count <= 200; ++count)
+        counts.push_back(count);
+    for (const int32_t count : counts) {
+        TestImage row(count, 1, 2);
+        row.FillRandom(rng);
+        const uint8_t* bytes = row.bits.get() + count;  // the last `count` bytes
+        ASSERT_EQ(path.sumBytes(bytes, count), SumBytes_C(bytes, count)) << count;
+        ASSERT_EQ(path.sumWords8BitForm(row.bits.get(), count), SumWords8BitForm_C(row.bits.get(), count)) << count;
+        for (const bool wide : {false, true}) {
+            const uint8_t* samples = wide ? row.bits.get() : bytes;
+            uint64_t expected[2] = {1, 2};
+            uint64_t actual[2] = {1, 2};
+            ParitySums_C(samples, count, wide, expected);
+            path.paritySums(samples, count, wide, actual);
+            ASSERT_EQ(actual[0], expected[0]) << count << (wide ? " wide" : "");
+            ASSERT_EQ(actual[1], expected[1]) << count << (wide ? " wide" : "");
+        }
+    }
+}
+
+TAVRIN_FOR_EACH_VECTOR_PATH(RowSumsFast);
 
 }  // namespace
 }  // namespace tavrin
