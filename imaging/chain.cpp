@@ -90,7 +90,7 @@ void ProcessingChain::Run(const ImageSet& images, FilterRecord& filters, const C
             raw->Convert(RgbToGray8, *images.image24);
         }
     } else {
-        ConvertColor(*output, *raw, filters, frame);
+        ConvertColor(*output, frame.rawSource != nullptr ? *frame.rawSource : *raw, filters, frame);
         HueSatStep(*output, filters, mode);
     }
     ToneSteps(images, *output, filters, mode);
