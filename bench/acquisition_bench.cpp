@@ -1,37 +1,37 @@
-// Acquisition through the exports against the simulated camera.
+// Acquisition through the exports against simulated cameras at the sensor's
+// own pace (23.6 frames a second each). One run prints a table: 1, 8 and 32
+// cameras streaming 24-bit colour into callback buffers, once with the
+// default settings and once with every processing step on.
 //
-//   acquisition_bench                one camera delivering frames at once
-//                                    (TAVRIN_SIM "0;interval=0")
-//   acquisition_bench --cameras=32   32 cameras at the sensor's own pace
-//                                    (TAVRIN_SIM "0,1,...,31")
-//   acquisition_bench --sim=0        one camera at the sensor's pace (23.6
-//                                    frames a second): the CPU per frame is
-//                                    then the library's, not a simulator
-//                                    racing to deliver frames at once
+//   acquisition_bench                  the whole table
+//   acquisition_bench --seconds=N      measure each row for N seconds (3)
+//   acquisition_bench --cameras=N --settings=default|every
+//                                      one row of it (for a profiler)
 //
-// Counters per benchmark:
-//   fps              frames that reached the caller per second
-//   cpu_ms_per_frame CPU time of the whole process (every thread, the
-//                    simulated camera's included) per frame received
-//   dropped          frames the camera sent that the caller never saw, per
-//                    frame received (the loop always takes the newest frame)
-//   allocs_per_frame operator new calls on the library's threads per frame
-//   latency_ms       trigger pulse -> WM_SDK_FRAME in the caller (trigger mode)
+// Columns:
+//   cpu ms/frame   CPU time of the whole process (every thread, the
+//                  simulated cameras' included) per frame received
+//   % core         that CPU time over the wall time, in per cent of one core
+//   fps            frames that reached the caller per second, all cameras
+//   dropped        frames the cameras sent that the caller never saw (the
+//                  loop always takes the newest frame), counted per camera
+//                  between its first and last frame message of the row
+//   allocs/frame   operator new calls on the library's threads per frame,
+//                  after the warm-up
 //
 // The library is a shared object; this program's operator new replaces the
 // process's, so the library's allocations are counted too. The simulator
 // and the library's threads are the only threads besides the main one.
-#include <benchmark/benchmark.h>
-
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <iterator>
 #include <new>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "TavrinPosix.h"
@@ -46,9 +46,13 @@ std::atomic<uint64_t> g_libraryAllocations{0};
 std::atomic<bool> g_counting{false};
 thread_local bool t_mainThread = false;
 
+// A place for a debugger's breakpoint: every allocation that counts.
+[[gnu::noinline]] void CountedAllocation() { asm volatile(""); }
+
 void CountAllocation() {
     if (g_counting.load(std::memory_order_relaxed) && !t_mainThread) {
         g_libraryAllocations.fetch_add(1, std::memory_order_relaxed);
+        CountedAllocation();
     }
 }
 
@@ -76,38 +80,56 @@ namespace {
 
 constexpr int kWidth = 656;
 constexpr int kHeight = 494;
+constexpr int kBits = 24;
+constexpr int kMaxCameras = 32;
 
-// CPU time of every thread of the process.
 double ProcessCpuSeconds() { return static_cast<double>(std::clock()) / CLOCKS_PER_SEC; }
 
 int BufferBytes(int bits) { return ((kWidth * bits / 8 + 3) & ~3) * kHeight; }
 
-// One camera handle streaming into a buffer, announced to a message window.
+// A filter setting by its Tavrin_SetFilterValue number.
+struct Filter {
+    int id;
+    int value;
+};
+// Neutral processing, as a fresh settings store has it.
+constexpr Filter kDefaultFilters[] = {{1, 0}, {2, 0}, {3, 0}, {4, 0}, {5, 0}, {10, 0}, {11, 100}};
+// Automatic white balance, hue and saturation, gamma, contrast, sharpness
+// and brightness all at work.
+constexpr Filter kEveryStepFilters[] = {{1, 20}, {2, 40}, {3, 30}, {4, 40}, {5, 10}, {10, 1}, {11, 130}};
+
+struct Settings {
+    const char* name;
+    const Filter* filters;
+    size_t count;
+};
+constexpr Settings kSettings[] = {{"default", kDefaultFilters, std::size(kDefaultFilters)},
+                                  {"every step on", kEveryStepFilters, std::size(kEveryStepFilters)}};
+
+// One camera handle streaming into a buffer of its own.
 struct Stream {
     int handle = 0;
-    HWND window = nullptr;
     std::vector<BYTE> buffer;
 
-    bool Open(int slot, int bits, int waitMs) {
+    bool Start(int slot, const Settings& settings, HWND window) {
         handle = Tavrin_Initialize(nullptr);
         if (handle == 0 || Tavrin_SetDeviceNumber(handle, slot) != 1) {
             return false;
         }
         Tavrin_SetPreviewWindow(handle, nullptr, 0, 0, 0, 0);
-        Tavrin_SetWaitTime(handle, waitMs);
-        if (bits != 0) {
-            Tavrin_SetColorMode(handle, bits);
+        Tavrin_SetWaitTime(handle, 1);
+        Tavrin_SetColorMode(handle, kBits);
+        for (size_t i = 0; i < settings.count; ++i) {
+            Tavrin_SetFilterValue(handle, settings.filters[i].id, settings.filters[i].value);
         }
-        return true;
-    }
-    bool Start(HWND target, int bits) {
-        window = target;
-        buffer.assign(static_cast<size_t>(BufferBytes(bits)), 0);
+        buffer.assign(static_cast<size_t>(BufferBytes(kBits)), 0);
         return Tavrin_CallBackPreview(handle, window, buffer.data(), static_cast<int>(buffer.size()), 0) == 1;
     }
     void Close() {
-        Tavrin_StopPreview(handle);
-        Tavrin_Release(handle);
+        if (handle != 0) {
+            Tavrin_StopPreview(handle);
+            Tavrin_Release(handle);
+        }
     }
 };
 
@@ -118,7 +140,7 @@ bool NextFrame(TavrinMsg& msg) {
             return true;
         }
         if (msg.message == WM_SDK_FRAME) {
-            return false;  // 5, 8 or 13: the stream failed
+            return false;  // 5, 8 or 13: a stream failed
         }
     }
     return false;
@@ -130,144 +152,125 @@ void DrainQueue() {
     }
 }
 
-// Measures `frames` per iteration over the given streams; fills the counters.
-void MeasureStreams(benchmark::State& state, std::vector<Stream>& streams, const std::vector<int>& slots,
-                    int framesPerIteration) {
-    TavrinMsg msg{};
-    for (int i = 0; i < 4 * static_cast<int>(streams.size()); ++i) {  // warm up: buffers, caches
-        if (!NextFrame(msg)) {
-            state.SkipWithError("no frames");
-            return;
+// Frames a camera sent and the caller saw, both counted between two frame
+// messages of that camera, so a frame still in the library at either end
+// never looks dropped (or one too many).
+struct CameraCount {
+    int sentAtFirst = -1;
+    int sentAtLast = 0;
+    int receivedAfterFirst = 0;
+
+    void Seen(int slot) {
+        const int sent = TavrinSim_GetFrameCount(slot);
+        if (sentAtFirst < 0) {
+            sentAtFirst = sent;
+        } else {
+            ++receivedAfterFirst;
+        }
+        sentAtLast = sent;
+    }
+    int Dropped() const { return sentAtFirst < 0 ? 0 : sentAtLast - sentAtFirst - receivedAfterFirst; }
+};
+
+// The stream (= camera slot) a frame record belongs to: its caller buffer.
+int SlotOf(const TavrinMsg& msg, const std::vector<Stream>& streams) {
+    const BYTE* buffer = reinterpret_cast<const TavrinFrameInfo*>(msg.wParam)->buffer;
+    for (size_t i = 0; i < streams.size(); ++i) {
+        if (streams[i].buffer.data() == buffer) {
+            return static_cast<int>(i);
         }
     }
-    DrainQueue();  // frames announced before the measurement starts
-    uint64_t received = 0;
-    int sentBefore = 0;
-    for (int slot : slots) {
-        sentBefore += TavrinSim_GetFrameCount(slot);
+    return -1;
+}
+
+struct Row {
+    double cpuMsPerFrame = 0;
+    double percentOfCore = 0;
+    double fps = 0;
+    int dropped = 0;
+    double droppedPercent = 0;
+    double allocsPerFrame = 0;
+    bool ok = false;
+};
+
+// Streams `cameras` cameras with `settings` for `seconds` after a warm-up.
+Row Measure(int cameras, const Settings& settings, double seconds) {
+    Row row;
+    HWND window = TavrinPosix_CreateMessageWindow();
+    std::vector<Stream> streams(static_cast<size_t>(cameras));
+    bool started = true;
+    for (int slot = 0; slot < cameras && started; ++slot) {
+        started = streams[static_cast<size_t>(slot)].Start(slot, settings, window);
     }
-    g_libraryAllocations.store(0);
-    g_counting.store(true);
-    const double cpuStart = ProcessCpuSeconds();
-    for (auto _ : state) {
-        for (int i = 0; i < framesPerIteration; ++i) {
-            if (!NextFrame(msg)) {
-                state.SkipWithError("the stream failed");
-                break;
-            }
+    TavrinMsg msg{};
+    for (int i = 0; started && i < 4 * cameras; ++i) {  // warm up: buffers, caches, tables
+        started = NextFrame(msg);
+    }
+    if (started) {
+        DrainQueue();  // frames announced before the measurement starts
+        std::vector<CameraCount> counts(static_cast<size_t>(cameras));
+        g_libraryAllocations.store(0);
+        g_counting.store(true);
+        const double cpuStart = ProcessCpuSeconds();
+        const auto wallStart = std::chrono::steady_clock::now();
+        uint64_t received = 0;
+        double wall = 0;
+        while (wall < seconds && (row.ok = NextFrame(msg))) {
             ++received;
+            if (const int slot = SlotOf(msg, streams); slot >= 0) {
+                counts[static_cast<size_t>(slot)].Seen(slot);
+            }
+            wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
         }
-    }
-    const double cpu = ProcessCpuSeconds() - cpuStart;
-    g_counting.store(false);
-    int sentAfter = 0;
-    for (int slot : slots) {
-        sentAfter += TavrinSim_GetFrameCount(slot);
-    }
-    const double frames = static_cast<double>(received);
-    state.counters["fps"] = benchmark::Counter(frames, benchmark::Counter::kIsRate);
-    state.counters["cpu_ms_per_frame"] = cpu * 1000.0 / frames;
-    state.counters["dropped"] = (sentAfter - sentBefore - frames) / frames;
-    state.counters["allocs_per_frame"] = static_cast<double>(g_libraryAllocations.load()) / frames;
-}
-
-// One camera, callback preview with wait time 0, in a colour mode.
-void BM_CallbackPreview(benchmark::State& state) {
-    const int bits = static_cast<int>(state.range(0));
-    HWND window = TavrinPosix_CreateMessageWindow();
-    std::vector<Stream> streams(1);
-    if (!streams[0].Open(0, bits, 0) || !streams[0].Start(window, bits)) {
-        state.SkipWithError("cannot stream");
-        return;
-    }
-    MeasureStreams(state, streams, {0}, 10);
-    streams[0].Close();
-    DrainQueue();
-    TavrinPosix_DestroyWindow(window);
-}
-
-// The same stream with no window to announce frames to: nothing is posted,
-// so every allocation counted would be the streaming path's own.
-void BM_StreamWithoutMessages(benchmark::State& state) {
-    std::vector<BYTE> buffer(static_cast<size_t>(BufferBytes(24)));
-    Stream stream;
-    if (!stream.Open(0, 24, 0) ||
-        Tavrin_CallBackPreview(stream.handle, nullptr, buffer.data(), static_cast<int>(buffer.size()), 0) != 1) {
-        state.SkipWithError("cannot stream");
-        return;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));  // warm up
-    g_libraryAllocations.store(0);
-    g_counting.store(true);
-    const int sentBefore = TavrinSim_GetFrameCount(0);
-    for (auto _ : state) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    g_counting.store(false);
-    const int sent = TavrinSim_GetFrameCount(0) - sentBefore;
-    state.counters["frames_sent"] = sent;
-    state.counters["allocations"] = static_cast<double>(g_libraryAllocations.load());
-    stream.Close();
-}
-
-// Trigger pulse to frame message, at the default settings (24-bit colour,
-// neutral processing): the raw frame's way from the driver into the
-// caller's buffer, plus the message.
-void BM_TriggerToCallerBuffer(benchmark::State& state) {
-    HWND window = TavrinPosix_CreateMessageWindow();
-    Stream stream;
-    if (!stream.Open(0, 0, 0)) {
-        state.SkipWithError("cannot open");
-        return;
-    }
-    const int bits = Tavrin_GetColorMode(stream.handle);
-    stream.buffer.assign(static_cast<size_t>(BufferBytes(bits == 42   ? 48
-                                                         : bits == 58 ? 64
-                                                         : bits == 10 ? 16
-                                                                      : bits)),
-                         0);
-    if (Tavrin_Trigger(stream.handle, window, stream.buffer.data(), static_cast<int>(stream.buffer.size()), 0) != 1) {
-        state.SkipWithError("cannot start trigger mode");
-        return;
-    }
-    TavrinMsg msg{};
-    double total = 0;
-    uint64_t count = 0;
-    for (auto _ : state) {
-        const auto start = std::chrono::steady_clock::now();
-        TavrinSim_FireTrigger(0);
-        if (!NextFrame(msg)) {
-            state.SkipWithError("no triggered frame");
-            break;
+        const double cpu = ProcessCpuSeconds() - cpuStart;
+        g_counting.store(false);
+        const double frames = static_cast<double>(received);
+        row.cpuMsPerFrame = cpu * 1000.0 / frames;
+        row.percentOfCore = 100.0 * cpu / wall;
+        row.fps = frames / wall;
+        for (const CameraCount& count : counts) {
+            row.dropped += count.Dropped();
         }
-        total += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-        ++count;
+        row.droppedPercent = 100.0 * row.dropped / (frames + row.dropped);
+        row.allocsPerFrame = static_cast<double>(g_libraryAllocations.load()) / frames;
     }
-    state.counters["latency_ms"] = count != 0 ? total / count : 0;
-    state.counters["color_mode"] = bits;
-    stream.Close();  // waits for the driver's 3 s trigger wait to pass
-    DrainQueue();
-    TavrinPosix_DestroyWindow(window);
-}
-
-// 32 cameras streaming at once into one window, at the sensor's pace.
-void BM_ThirtyTwoCameras(benchmark::State& state) {
-    HWND window = TavrinPosix_CreateMessageWindow();
-    std::vector<Stream> streams(32);
-    std::vector<int> slots;
-    for (int slot = 0; slot < 32; ++slot) {
-        slots.push_back(slot);
-        if (!streams[slot].Open(slot, 24, 1) || !streams[slot].Start(window, 24)) {
-            state.SkipWithError("cannot stream all 32 cameras");
-            return;
-        }
-    }
-    MeasureStreams(state, streams, slots, 64);
     for (Stream& stream : streams) {
         stream.Close();
     }
     DrainQueue();
     TavrinPosix_DestroyWindow(window);
+    return row;
+}
+
+// Which rows to run: 0 cameras or a null settings name mean all.
+struct Selection {
+    double seconds = 3.0;
+    int cameras = 0;
+    const char* settings = nullptr;
+};
+
+void PrintTable(const Selection& only) {
+    std::printf("%-14s %7s %13s %8s %8s %14s %13s\n", "24-bit", "cameras", "cpu ms/frame", "% core", "fps",
+                "dropped", "allocs/frame");
+    for (const Settings& settings : kSettings) {
+        if (only.settings != nullptr && std::strncmp(settings.name, only.settings, std::strlen(only.settings)) != 0) {
+            continue;
+        }
+        for (int cameras : {1, 8, kMaxCameras}) {
+            if (only.cameras != 0 && only.cameras != cameras) {
+                continue;
+            }
+            const Row row = Measure(cameras, settings, only.seconds);
+            if (!row.ok) {
+                std::printf("%-14s %7d  the stream failed\n", settings.name, cameras);
+                continue;
+            }
+            std::printf("%-14s %7d %13.3f %8.1f %8.1f %7d (%4.1f%%) %13.2f\n", settings.name, cameras,
+                        row.cpuMsPerFrame, row.percentOfCore, row.fps, row.dropped, row.droppedPercent,
+                        row.allocsPerFrame);
+            std::fflush(stdout);
+        }
+    }
 }
 
 std::string RunTag() { return std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()); }
@@ -277,61 +280,33 @@ std::string RunTag() { return std::to_string(std::chrono::steady_clock::now().ti
 int main(int argc, char** argv) {
     using tavrin::platform::SetEnvironment;
     t_mainThread = true;
-    bool thirtyTwo = false;
-    std::string simulator = "0;interval=0";
-    std::vector<char*> arguments;
-    for (int i = 0; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--cameras=32") == 0) {
-            thirtyTwo = true;
-        } else if (std::strncmp(argv[i], "--sim=", 6) == 0) {
-            simulator = argv[i] + 6;
+    Selection only;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--seconds=", 10) == 0) {
+            only.seconds = std::atof(argv[i] + 10);
+        } else if (std::strncmp(argv[i], "--cameras=", 10) == 0) {
+            only.cameras = std::atoi(argv[i] + 10);
+        } else if (std::strncmp(argv[i], "--settings=", 11) == 0) {
+            only.settings = argv[i] + 11;
         } else {
-            arguments.push_back(argv[i]);
+            std::fprintf(stderr, "usage: %s [--seconds=N] [--cameras=1|8|32] [--settings=default|every]\n", argv[0]);
+            return 2;
         }
     }
     // A settings store and shared block of this run's own; the simulated
-    // camera chosen before the library first needs its driver.
+    // cameras, at the sensor's pace, chosen before the library first needs
+    // its driver.
     const std::string tag = RunTag();
     const std::string registry =
         (std::filesystem::temp_directory_path() / ("acquisition_bench_" + tag + ".sqlite3")).string();
     SetEnvironment("TAVRIN_REGISTRY", registry.c_str());
     SetEnvironment("TAVRIN_SHARED_MEMORY_NAME", ("ACQUISITION_BENCH_" + tag).c_str());
-    if (thirtyTwo) {
-        std::string slots;
-        for (int slot = 0; slot < 32; ++slot) {
-            if (slot != 0) {
-                slots.push_back(',');
-            }
-            slots.append(std::to_string(slot));
-        }
-        SetEnvironment("TAVRIN_SIM", slots.c_str());
-        benchmark::RegisterBenchmark("BM_ThirtyTwoCameras", BM_ThirtyTwoCameras)
-            ->Unit(benchmark::kMillisecond)
-            ->UseRealTime()
-            ->MinTime(3.0);
-    } else {
-        SetEnvironment("TAVRIN_SIM", simulator.c_str());
-        benchmark::RegisterBenchmark("BM_CallbackPreview", BM_CallbackPreview)
-            ->ArgName("bits")
-            ->Arg(8)
-            ->Arg(24)
-            ->Arg(48)
-            ->Unit(benchmark::kMillisecond)
-            ->UseRealTime()
-            ->MinTime(2.0);
-        benchmark::RegisterBenchmark("BM_StreamWithoutMessages", BM_StreamWithoutMessages)
-            ->Unit(benchmark::kMillisecond)
-            ->UseRealTime()
-            ->Iterations(10);
-        benchmark::RegisterBenchmark("BM_TriggerToCallerBuffer", BM_TriggerToCallerBuffer)
-            ->Unit(benchmark::kMicrosecond)
-            ->UseRealTime()
-            ->Iterations(200);
+    std::string slots;
+    for (int slot = 0; slot < kMaxCameras; ++slot) {
+        slots.append(slot != 0 ? "," : "").append(std::to_string(slot));
     }
-    int count = static_cast<int>(arguments.size());
-    benchmark::Initialize(&count, arguments.data());
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    SetEnvironment("TAVRIN_SIM", slots.c_str());
+    PrintTable(only);
     for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
         std::filesystem::remove(registry + suffix);
     }

@@ -76,6 +76,11 @@ private:
         void Set(platform::WindowHandle w, uint8_t* b, int32_t s, int32_t order);
     };
     enum RunFlag : int32_t { kStop = 0, kRun = 1, kPause = 2 };
+    // The software mirrors asked for, read once per frame.
+    struct FrameMirrors {
+        bool horizontal = false;
+        bool vertical = false;
+    };
 
     bool PassStateGuard(StartOperation operation, int& result);
     // A stream claims the camera's owner table entry here (claimOwner) and
@@ -91,23 +96,31 @@ private:
     void StreamingLoop();
     void TriggerLoop();
     bool WaitBeforeFrame();
-    // Under the frame lock: the raw image of the prepared mode, once the
-    // device's last frame is in it; false when it could not be copied.
-    bool TakeStreamedFrame(CDibImage& raw);
+    // Under the frame lock: the frame to process, null when it could not be
+    // taken. In the colour modes without mirroring that is a view of the
+    // device's ring slot (slotView_), held until ReleaseStreamedFrame, so
+    // the chain reads the frame where the device left it; otherwise the
+    // frame is copied into the raw image of the prepared mode.
+    CDibImage* TakeStreamedFrame(CDibImage& raw, FrameMirrors mirrors);
+    bool ReadsFromSlot(FrameMirrors mirrors) const;
+    void ReleaseStreamedFrame(const CDibImage& frame);
     bool TakeGrabbedFrame(CDibImage& raw);
     bool FrameFitsRawImage(const CDibImage& raw) const;
-    // Everything after a frame is in the raw image: the frame record, the
-    // processing, the preview, the copy-out, then (without the frame lock)
-    // automatic exposure's programming and the frame message.
-    void DeliverFrame(std::unique_lock<platform::CriticalSection>& frame, CDibImage& raw, int32_t frameRate);
+    // Everything after a frame is taken: the frame record, the processing,
+    // the preview, the copy-out, then (without the frame lock) automatic
+    // exposure's programming and the frame message.
+    void DeliverFrame(std::unique_lock<platform::CriticalSection>& frame, CDibImage& raw, FrameMirrors mirrors,
+                      int32_t frameRate);
     void FillFrameInfo(const CDibImage& raw, int32_t frameRate);
     int32_t UpdateFrameRate();
     void NotifyFrame(uintptr_t wParam, intptr_t lParam);
 
     // Per frame, under the frame lock (camera/process_frame.cpp): mirroring,
-    // automatic exposure's measurement and the imaging chain. Returns what
-    // automatic exposure wants programmed once the lock is released.
-    AnalogChange ProcessFrame(CDibImage& raw);
+    // automatic exposure's measurement and the imaging chain, on the raw
+    // image or on the view of a held ring slot (never mirrored). Returns
+    // what automatic exposure wants programmed once the lock is released.
+    FrameMirrors CurrentMirrors() const;
+    AnalogChange ProcessFrame(CDibImage& raw, FrameMirrors mirrors);
     AnalogChange AutoIris(CDibImage& raw, int32_t irisMode);
 
     bool CopyOut(const CDibImage& output, uint8_t* buffer, int32_t size, int32_t rowOrder);
@@ -145,6 +158,7 @@ private:
     uint32_t rateWindowStart_ = 0;
     int32_t frameRate_ = 0;
     std::array<CDibImage, 8> images_;
+    CDibImage slotView_;  // the held ring slot, acquisition thread only
     ImageSet imageSet_;
     ProcessingChain chain_;
     AviRecorder recorder_;

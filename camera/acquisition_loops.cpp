@@ -1,6 +1,6 @@
 // The acquisition thread: the streaming loop (continuous transfer through the
 // device's frame ring) and the trigger loop (one grab per external trigger),
-// which share what happens to a frame once it is in the raw image.
+// which share what happens to a frame once it is taken.
 #include <algorithm>
 #include <atomic>
 #include <mutex>
@@ -45,12 +45,45 @@ bool AcquisitionEngine::FrameFitsRawImage(const CDibImage& raw) const {
            (device.SixteenBit() != 0 ? 2 : 1) == raw.BytesPerPixel();
 }
 
-bool AcquisitionEngine::TakeStreamedFrame(CDibImage& raw) {
-    if (!FrameFitsRawImage(raw) || context_.device->ReadFrame(raw.Bits()) != 0) {
-        return false;
+// The chain can read the frame in its slot when it only reads the raw
+// frame: a colour mode (the monochrome modes process the raw image in place
+// and it is their output) without mirroring (which works in place). A colour
+// mode chosen since the preparation may show the raw image as its output
+// (GetImage, SaveImage), so such frames are still copied.
+bool AcquisitionEngine::ReadsFromSlot(FrameMirrors mirrors) const {
+    return IsColorMode(preparedMode_) && !mirrors.horizontal && !mirrors.vertical &&
+           context_.format.colorMode.load(std::memory_order_relaxed) == preparedMode_;
+}
+
+CDibImage* AcquisitionEngine::TakeStreamedFrame(CDibImage& raw, FrameMirrors mirrors) {
+    if (!FrameFitsRawImage(raw)) {
+        return nullptr;
+    }
+    if (ReadsFromSlot(mirrors)) {
+        const device::CQDXSdkLib::HeldFrame held = context_.device->HoldFrame();
+        if (held.bits == nullptr) {
+            return nullptr;
+        }
+        // The slot's rows are packed, which the kernels take as they come.
+        if (slotView_.Borrow(held.bits, raw.Width(), raw.Height(), raw.BitCount(), held.stride) != 0) {
+            return &slotView_;
+        }
+        context_.device->ReleaseFrame();
+        return nullptr;
+    }
+    if (context_.device->ReadFrame(raw.Bits()) != 0) {
+        return nullptr;
     }
     SpreadRows(raw);
-    return true;
+    return &raw;
+}
+
+// Hands a held slot back to the transfer thread once nothing reads it.
+void AcquisitionEngine::ReleaseStreamedFrame(const CDibImage& frame) {
+    if (&frame == &slotView_) {
+        slotView_.Release();
+        context_.device->ReleaseFrame();
+    }
 }
 
 bool AcquisitionEngine::TakeGrabbedFrame(CDibImage& raw) {
@@ -90,13 +123,14 @@ int32_t AcquisitionEngine::UpdateFrameRate() {
 // pauses) and the message come after it is released. The recorder is told
 // of every frame; it only runs while streaming.
 void AcquisitionEngine::DeliverFrame(std::unique_lock<platform::CriticalSection>& frame, CDibImage& raw,
-                                     int32_t frameRate) {
+                                     FrameMirrors mirrors, int32_t frameRate) {
     FillFrameInfo(raw, frameRate);
     // With automatic white balance on or a gray pass asked for, the chain
     // may write gains that an open image dialog should show.
     const FilterRecord& filter = context_.filter;
     const bool imagePass = filter.Get(kBayerGainAuto) != 0 || filter.Get(kGrayAutoBalance) != 0;
-    const AnalogChange change = ProcessFrame(raw);
+    const AnalogChange change = ProcessFrame(raw, mirrors);
+    ReleaseStreamedFrame(raw);
     newFrame_.store(1, std::memory_order_release);
     imageValid_.store(1, std::memory_order_release);
     previewWindow_.Draw(imageSet_, preparedMode_);
@@ -139,15 +173,16 @@ void AcquisitionEngine::StreamingLoop() {
         if (waited != device::WaitResult::Frame) {
             continue;
         }
+        const FrameMirrors mirrors = CurrentMirrors();
         std::unique_lock frame(frameLock_);
-        CDibImage& raw = *imageSet_.Raw(preparedMode_);
-        if (!TakeStreamedFrame(raw)) {
+        CDibImage* taken = TakeStreamedFrame(*imageSet_.Raw(preparedMode_), mirrors);
+        if (taken == nullptr) {
             frame.unlock();
             NotifyFrame(0, kErrFrame);
             context_.Report(kErrFrame);
             continue;
         }
-        DeliverFrame(frame, raw, UpdateFrameRate());
+        DeliverFrame(frame, *taken, mirrors, UpdateFrameRate());
     }
 }
 
@@ -171,12 +206,13 @@ void AcquisitionEngine::TriggerLoop() {
             }
             continue;
         }
+        const FrameMirrors mirrors = CurrentMirrors();
         std::unique_lock frame(frameLock_);
         CDibImage& raw = *imageSet_.Raw(preparedMode_);
         if (!TakeGrabbedFrame(raw)) {
             continue;
         }
-        DeliverFrame(frame, raw, 0);
+        DeliverFrame(frame, raw, mirrors, 0);
     }
 }
 

@@ -47,6 +47,7 @@ int AcquisitionEngine::SnapShot(uint8_t* buffer, int size, int rowOrder) {
     }
     // Outside the capture state a snapshot leaves the device closed again.
     const bool keepOpen = State() == AcquisitionState::Capture;
+    const FrameMirrors mirrors = CurrentMirrors();
     std::unique_lock frame(frameLock_);
     CDibImage& raw = *imageSet_.Raw(preparedMode_);
     bool taken = context_.device->GrabFrame() == 0;
@@ -61,7 +62,7 @@ int AcquisitionEngine::SnapShot(uint8_t* buffer, int size, int rowOrder) {
         context_.Report(kErrFrame);
         return 0;
     }
-    const AnalogChange change = ProcessFrame(raw);
+    const AnalogChange change = ProcessFrame(raw, mirrors);
     imageValid_.store(1, std::memory_order_release);
     const bool copied =
         buffer == nullptr || size == 0 || CopyOut(*imageSet_.Output(preparedMode_), buffer, size, rowOrder);

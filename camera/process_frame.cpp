@@ -20,17 +20,22 @@ AnalogChange AcquisitionEngine::AutoIris(CDibImage& raw, int32_t irisMode) {
     return analog_.PlanAutoIris(irisMode, AutoIrisFactor(means));
 }
 
-AnalogChange AcquisitionEngine::ProcessFrame(CDibImage& raw) {
+AcquisitionEngine::FrameMirrors AcquisitionEngine::CurrentMirrors() const {
     const AnalogRecord& analog = context_.analog;
-    const bool mirrorH = analog.Get(AnalogRecord::kMirrorH) != 0;
-    const bool mirrorV = analog.Get(AnalogRecord::kMirrorV) != 0;
-    MirrorInPlace(raw.Bits(), raw.Width(), raw.Height(), raw.Stride(), raw.BytesPerPixel(), mirrorH, mirrorV);
+    return FrameMirrors{analog.Get(AnalogRecord::kMirrorH) != 0, analog.Get(AnalogRecord::kMirrorV) != 0};
+}
+
+AnalogChange AcquisitionEngine::ProcessFrame(CDibImage& raw, FrameMirrors mirrors) {
+    MirrorInPlace(raw.Bits(), raw.Width(), raw.Height(), raw.Stride(), raw.BytesPerPixel(), mirrors.horizontal,
+                  mirrors.vertical);
     AnalogChange change;
-    const int32_t irisMode = analog.Get(AnalogRecord::kAutoIris);
+    const int32_t irisMode = context_.analog.Get(AnalogRecord::kAutoIris);
     if (irisMode == 1 || irisMode == 2) {
         change = AutoIris(raw, irisMode);
     }
-    chain_.Run(imageSet_, context_.filter, ChainFrame{preparedMode_, mirrorV, mirrorH});
+    // A frame that is not the raw image is read where the device left it.
+    CDibImage* rawSource = &raw == imageSet_.Raw(preparedMode_) ? nullptr : &raw;
+    chain_.Run(imageSet_, context_.filter, ChainFrame{preparedMode_, mirrors.vertical, mirrors.horizontal, rawSource});
     return change;
 }
 

@@ -129,6 +129,11 @@ const uint8_t* FrameStream::ChosenSlot() const {
     return read >= 0 && read < ring_.SlotCount() ? ring_.Slot(read) : nullptr;
 }
 
+uint8_t* FrameStream::ChosenSlot() {
+    const int32_t read = shared_.readIndex.load(std::memory_order_relaxed);
+    return read >= 0 && read < ring_.SlotCount() ? ring_.Slot(read) : nullptr;
+}
+
 void FrameStream::FinishRead() {
     const int32_t read = shared_.readIndex.load(std::memory_order_relaxed);
     shared_.readIndex.store(NextSlot(read, ring_.SlotCount()), std::memory_order_release);

@@ -60,8 +60,11 @@ public:
     // The reader's poll: see WaitResult.
     WaitResult WaitFrame();
     // The slot WaitFrame chose (null when none is valid), and the step past
-    // it once its copy is done. While the copy runs the thread skips it.
+    // it once the reader is done with it. From WaitFrame to FinishRead the
+    // reader holds the slot, for a copy or to read the frame where it lies:
+    // the thread skips it however long that takes.
     const uint8_t* ChosenSlot() const;
+    uint8_t* ChosenSlot();
     void FinishRead();
 
     bool Running() const { return shared_.stopFlag.load(std::memory_order_acquire) == 0; }

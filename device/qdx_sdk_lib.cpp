@@ -201,6 +201,19 @@ int CQDXSdkLib::ReadFrame(uint8_t* destination) {
     return status;
 }
 
+CQDXSdkLib::HeldFrame CQDXSdkLib::HoldFrame() {
+    uint8_t* slot = stream_.ChosenSlot();
+    if (slot == nullptr) {
+        return {};
+    }
+    // The area starts where CopyRawFrame would take it from.
+    const size_t pixel = static_cast<size_t>(BytesPerPixel());
+    const size_t stride = static_cast<size_t>(totalWidth_) * pixel;
+    const bool whole = width_ == totalWidth_ && height_ == totalHeight_;
+    const size_t start = whole ? 0 : static_cast<size_t>(yOffset_) * stride + static_cast<size_t>(xOffset_) * pixel;
+    return {slot + start, static_cast<int32_t>(stride)};
+}
+
 void CQDXSdkLib::GetImageArea(int& x, int& y, int& width, int& height) const {
     x = imageArea_[0];
     y = imageArea_[1];

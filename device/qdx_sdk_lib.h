@@ -69,6 +69,17 @@ public:
     WaitResult WaitFrame() { return stream_.WaitFrame(); }
     // Copies the frame WaitFrame chose: 0, or 14 without destination or slot.
     int ReadFrame(uint8_t* destination);
+    // The frame WaitFrame chose, where it lies in its ring slot: the wanted
+    // area's first sample and the slot's row length in bytes (packed rows of
+    // the transferred width). The slot stays held, so the transfer thread
+    // leaves it alone, until ReleaseFrame (or ReadFrame). Null bits when no
+    // slot is chosen.
+    struct HeldFrame {
+        uint8_t* bits = nullptr;
+        int32_t stride = 0;
+    };
+    HeldFrame HoldFrame();
+    void ReleaseFrame() { stream_.FinishRead(); }
 
     // Single-frame grab, in the caller's thread.
     int GrabFrame();

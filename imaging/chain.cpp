@@ -158,7 +158,7 @@ void ProcessingChain::Run(const ImageSet& images, FilterRecord& filters, const C
             raw->Convert(RgbToGray8, *images.image24);
         }
     } else {
-        ConvertColor(*output, *raw, filters, frame);
+        ConvertColor(*output, frame.rawSource != nullptr ? *frame.rawSource : *raw, filters, frame);
         leadDone = HueSatStep(*output, filters, mode, tones);
     }
     ToneSteps(images, *output, tones, mode, leadDone);

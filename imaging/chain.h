@@ -35,6 +35,10 @@ struct ChainFrame {
     // The software mirrors applied to this frame's raw image.
     bool mirrorV = false;
     bool mirrorH = false;
+    // Colour modes: where the raw frame is read from when it was not copied
+    // into the raw image (a view of the device's frame slot); null for the
+    // raw image. The monochrome modes always work on the raw image.
+    CDibImage* rawSource = nullptr;
 };
 
 class ProcessingChain {

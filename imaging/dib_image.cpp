@@ -39,6 +39,7 @@ CDibImage& CDibImage::operator=(CDibImage&& other) noexcept {
         stride_ = other.stride_;
         bits_ = other.bits_;
         hasDeviceContext_ = other.hasDeviceContext_;
+        ownsPixels_ = other.ownsPixels_;
         other.Release();
     }
     return *this;
@@ -97,6 +98,26 @@ int32_t CDibImage::CreateLike(const CDibImage& other) {
     return Allocate();
 }
 
+int32_t CDibImage::Borrow(uint8_t* pixels, int32_t width, int32_t height, int32_t bits, int32_t stride) {
+    Release();
+    if (pixels == nullptr || width <= 0 || height <= 0 || !IsSupportedBitCount(bits) ||
+        int64_t{stride} < int64_t{width} * (bits / 8)) {
+        return 0;
+    }
+    BitmapInfoHeader& header = info_.header;
+    header.biWidth = width;
+    header.biHeight = height;
+    header.biPlanes = 1;
+    header.biBitCount = static_cast<uint16_t>(bits);
+    header.biCompression = kBiRgb;
+    width_ = width;
+    height_ = height;
+    bits_ = static_cast<uint16_t>(bits);
+    stride_ = stride;
+    pixels_ = pixels;
+    return 1;
+}
+
 int32_t CDibImage::Allocate() {
     if (bits_ == 8) {
         WriteGrayRamp(info_.colors);
@@ -107,6 +128,7 @@ int32_t CDibImage::Allocate() {
         Release();
         return 0;
     }
+    ownsPixels_ = true;
     std::memset(pixels_, 0, bytes);
     // The graphics system offers drawing surfaces up to 32 bits per pixel; its
     // colour table starts as the header's.
@@ -118,10 +140,11 @@ int32_t CDibImage::Allocate() {
 }
 
 void CDibImage::Release() {
-    if (pixels_ != nullptr) {
+    if (pixels_ != nullptr && ownsPixels_) {
         ::operator delete(pixels_, kPixelAlignment);
-        pixels_ = nullptr;
     }
+    pixels_ = nullptr;
+    ownsPixels_ = false;
     info_ = BitmapInfo{};
     std::fill(std::begin(drawingColors_), std::end(drawingColors_), RgbQuad{});
     width_ = height_ = stride_ = 0;

@@ -76,7 +76,14 @@ public:
     int32_t Create(int32_t width, int32_t height, int32_t bits);
     // A new zeroed image with the header and geometry of `other`.
     int32_t CreateLike(const CDibImage& other);
-    // Frees the pixels and returns to the empty state. Safe on an empty image.
+    // Makes the image a view of pixel memory it does not own (a frame where
+    // the device left it, say), with rows of `stride` bytes, which need not
+    // be the image's own rounding. Kernels read and write it like the image's
+    // own memory; it has no device context and is never freed here. Returns
+    // 0 and leaves the image empty for null pixels or a bad geometry.
+    int32_t Borrow(uint8_t* pixels, int32_t width, int32_t height, int32_t bits, int32_t stride);
+    // Frees the pixels (a view only forgets them) and returns to the empty
+    // state. Safe on an empty image.
     void Release();
 
     // Selector kPaletteGray writes the gray ramp into the header's table and
@@ -150,6 +157,7 @@ private:
     int32_t stride_ = 0;
     uint16_t bits_ = 0;
     bool hasDeviceContext_ = false;
+    bool ownsPixels_ = false;
 };
 
 }  // namespace tavrin

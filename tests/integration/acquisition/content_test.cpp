@@ -211,6 +211,65 @@ TEST_F(ContentTest, CallBackPreviewGivesTheKernelsOutputInEveryMode) {
     EXPECT_EQ(TakeErrors(), Codes{});
 }
 
+// The mosaic as the software mirrors leave it.
+Mosaic Mirrored(const Mosaic& mosaic, int width, int height, bool mirrorH, bool mirrorV) {
+    Mosaic out(mosaic.size());
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const int fromY = mirrorV ? height - 1 - y : y;
+            const int fromX = mirrorH ? width - 1 - x : x;
+            out[static_cast<size_t>(y) * width + x] = mosaic[static_cast<size_t>(fromY) * width + fromX];
+        }
+    }
+    return out;
+}
+
+// Streaming reads a colour frame where the device left it unless mirroring
+// needs a copy to turn; either way the caller gets the kernels' output of the
+// frame, in every colour mode, mirror and row order, from the full sensor and
+// from a region whose rows are padded, with the measurements on.
+TEST_F(ContentTest, StreamedColourFramesGiveTheKernelsOutput) {
+    struct Area {
+        int x, y, width, height;
+    };
+    ASSERT_EQ(Tavrin_SetFilterValue(handle, 10, 1), 1);  // automatic white balance reads every frame
+    ReadFilters(handle, filters);
+    for (const Area area : {Area{0, 0, kSensorWidth, kSensorHeight}, Area{10, 6, 322, 240}}) {
+        ASSERT_EQ(Tavrin_SetCaptureWindowEx(handle, kSensorWidth, area.x, area.width, kSensorHeight, area.y,
+                                            area.height),
+                  1);
+        const Mosaic mosaic = RandomMosaic(area.width, area.height, 0xFACE + area.width);
+        ASSERT_EQ(TavrinSim_LoadFrame(0, mosaic.data(), area.width, area.height), 1);
+        const bool fullSensor = area.width == kSensorWidth;
+        for (int mode = 2; mode < 6; ++mode) {
+            for (int mirrors = 0; mirrors < (fullSensor ? 4 : 1); ++mirrors) {
+                const bool mirrorH = (mirrors & 1) != 0;
+                const bool mirrorV = (mirrors & 2) != 0;
+                ASSERT_EQ(Tavrin_SetMirrorH(handle, mirrorH ? 1 : 0), 1);
+                ASSERT_EQ(Tavrin_SetMirrorV(handle, mirrorV ? 1 : 0), 1);
+                const CDibImage& output =
+                    expected.Process(Mirrored(mosaic, area.width, area.height, mirrorH, mirrorV), area.width,
+                                     area.height, mode, filters, mirrorV, mirrorH);
+                ASSERT_EQ(Tavrin_SetColorMode(handle, kModeBits[mode]), 1);
+                for (int rowOrder : {0, 1}) {
+                    SCOPED_TRACE("width " + std::to_string(area.width) + " mode " + std::to_string(kModeBits[mode]) +
+                                 " mirrors " + std::to_string(mirrors) + " row order " + std::to_string(rowOrder));
+                    DrainMessages();
+                    std::vector<BYTE> buffer(output.ImageBytes(), 0xA5);
+                    ASSERT_EQ(Tavrin_CallBackPreview(handle, window, buffer.data(), static_cast<int>(buffer.size()),
+                                                     rowOrder),
+                              1);
+                    const Posted posted = Collect(window, 2, 3000);
+                    ASSERT_EQ(Tavrin_StopPreview(handle), 1);
+                    ASSERT_EQ(posted.records.size(), 2u);
+                    EXPECT_EQ(FirstDifference(buffer, CallerBytes(output, rowOrder), output.Stride()), "equal");
+                }
+            }
+        }
+    }
+    EXPECT_EQ(TakeErrors(), Codes{});
+}
+
 // A readout region whose rows carry padding in the caller's buffer.
 TEST_F(ContentTest, RegionWithPaddedRowsGivesTheKernelsOutput) {
     constexpr int kWidth = 322;

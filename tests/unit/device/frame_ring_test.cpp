@@ -3,7 +3,9 @@
 // writer slot by slot.
 #include "device_test_support.h"
 
+#include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <thread>
 
 #include "device/device_status.h"
@@ -273,4 +275,33 @@ TEST_F(FrameRingTest, DestroyingWhileStreamingStopsTheThreadFirst) {
     ASSERT_TRUE(WaitFor([&] { return model_->FramesTransferred() >= 1; }));
     model_.reset();
     SUCCEED();
+}
+
+namespace {
+
+// Frames as fast as the simulated camera can make them.
+class FastRingTest : public tavrin::testing::ModelTest {};
+
+}  // namespace
+
+// The reader may keep the chosen slot while it reads the frame in place:
+// the writer, going round the ring meanwhile, never writes into it.
+TEST_F(FastRingTest, HeldSlotIsNeverWrittenWhileTheWriterGoesRound) {
+    TavrinSim_SetPattern(0, 1, 512);
+    ASSERT_EQ(model_->StartTransfer(), kStatusOk);
+    for (int round = 0; round < 6; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        WaitResult result{};
+        ASSERT_TRUE(WaitFor([&] { return (result = model_->WaitFrame()) == WaitResult::Frame; }));
+        const CQDXSdkLib::HeldFrame held = model_->HoldFrame();
+        ASSERT_NE(held.bits, nullptr);
+        EXPECT_EQ(held.stride, 656);
+        EXPECT_EQ(held.bits[kFrameBytes / 2], 128);  // a whole frame
+        std::memset(held.bits, 0xEE, kFrameBytes);   // any write of the writer shows
+        const uint32_t before = model_->FramesTransferred();
+        ASSERT_TRUE(WaitFor([&] { return model_->FramesTransferred() >= before + 2 * 4; }));
+        EXPECT_EQ(std::count(held.bits, held.bits + kFrameBytes, uint8_t{0xEE}), static_cast<ptrdiff_t>(kFrameBytes));
+        model_->ReleaseFrame();
+    }
+    EXPECT_EQ(model_->StopTransfer(), 0);
 }
