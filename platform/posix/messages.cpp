@@ -1,11 +1,11 @@
 #include <chrono>
 #include <condition_variable>
-#include <deque>
 #include <memory>
 #include <mutex>
 #include <unordered_map>
 
 #include "platform/message_windows.h"
+#include "platform/posix/message_queue.h"
 
 namespace tavrin::platform {
 namespace {
@@ -14,7 +14,7 @@ namespace {
 struct ThreadQueue {
     std::mutex mutex;
     std::condition_variable arrived;
-    std::deque<Message> messages;
+    MessageQueue messages;
 };
 
 // Windows are small heap objects whose address is the handle; the registry
@@ -38,23 +38,15 @@ std::shared_ptr<ThreadQueue>& OwnQueue() {
     return queue;
 }
 
-void Enqueue(ThreadQueue& queue, const Message& message) {
+bool Enqueue(ThreadQueue& queue, const Message& message) {
     {
         std::lock_guard lock(queue.mutex);
-        queue.messages.push_back(message);
-    }
-    queue.arrived.notify_all();
-}
-
-bool TakeMatching(std::deque<Message>& messages, WindowHandle window, Message& out) {
-    for (auto it = messages.begin(); it != messages.end(); ++it) {
-        if (window == nullptr || it->window == window) {
-            out = *it;
-            messages.erase(it);
-            return true;
+        if (!queue.messages.Push(message)) {
+            return false;
         }
     }
-    return false;
+    queue.arrived.notify_all();
+    return true;
 }
 
 }  // namespace
@@ -82,7 +74,7 @@ bool DestroyMessageWindow(WindowHandle window) {
         registry.windows.erase(it);
     }
     std::lock_guard lock(gone->owner->mutex);
-    std::erase_if(gone->owner->messages, [window](const Message& m) { return m.window == window; });
+    gone->owner->messages.DropAll(window);
     return true;
 }
 
@@ -95,8 +87,7 @@ bool WindowExists(WindowHandle window) {
 bool PostWindowMessage(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
     const Message item{window, message, wParam, lParam};
     if (window == nullptr) {
-        Enqueue(*OwnQueue(), item);
-        return true;
+        return Enqueue(*OwnQueue(), item);
     }
     std::shared_ptr<ThreadQueue> owner;
     {
@@ -108,14 +99,13 @@ bool PostWindowMessage(WindowHandle window, uint32_t message, uintptr_t wParam, 
         }
         owner = it->second->owner;
     }
-    Enqueue(*owner, item);
-    return true;
+    return Enqueue(*owner, item);
 }
 
 bool ReceiveMessage(WindowHandle window, Message& out, int timeoutMs) {
     ThreadQueue& queue = *OwnQueue();
     std::unique_lock lock(queue.mutex);
-    auto found = [&] { return TakeMatching(queue.messages, window, out); };
+    auto found = [&] { return queue.messages.TakeFirst(window, out); };
     if (timeoutMs < 0) {
         queue.arrived.wait(lock, found);
         return true;
