@@ -3,6 +3,7 @@
 // the pixels by byte permutes across the whole register, the end of a row by
 // masked loads and stores. A table that follows the transform is looked up
 // on the merged bytes before the store, so the image is read and written once.
+#include "imaging/kernels/byte_table_avx512.h"
 #include "imaging/kernels/huesat_lanes_avx512.h"
 
 namespace tavrin {
@@ -15,25 +16,9 @@ using huesat::Tail;
 using huesat::Transform;
 
 // What happens to the transformed colour bytes before they are stored:
-// nothing, or a 256-entry table (two two-source byte permutes look up the
-// low seven bits of each byte in either half, bit 7 picks one of the two).
-struct NoTable {
-    __m512i operator()(__m512i bytes) const { return bytes; }
-};
-
-struct ByteTable {
-    __m512i quarter[4];  // entries 64 q .. 64 q + 63
-
-    explicit ByteTable(const uint8_t* table256) {
-        for (int32_t q = 0; q < 4; ++q)
-            quarter[q] = _mm512_loadu_si512(table256 + 64 * q);
-    }
-    __m512i operator()(__m512i bytes) const {
-        const __m512i low = _mm512_permutex2var_epi8(quarter[0], bytes, quarter[1]);
-        const __m512i high = _mm512_permutex2var_epi8(quarter[2], bytes, quarter[3]);
-        return _mm512_mask_blend_epi8(_mm512_movepi8_mask(bytes), low, high);
-    }
-};
+// nothing (NoTable), or the tone steps' 256-entry table (ByteTable).
+using avx512::ByteTable;
+using avx512::NoTable;
 
 // 24-bit pixels, 64 at a time from three registers (bytes 0-63, 64-127,
 // 128-191). Pixels 0..31 lie in the first two and 32..63 in the last two,

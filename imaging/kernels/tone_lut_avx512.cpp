@@ -1,32 +1,15 @@
-// 256-entry byte lookup with AVX-512 VBMI. The table is four 64-byte
-// registers; a two-source byte permute looks up the low seven bits of every
-// index in the lower or the upper 128 entries, and bit 7 of the index picks
-// one of the two results: two permutes and a blend per 64 samples. The end
-// of a row goes through masked loads and stores, which touch no byte outside
+// 256-entry byte tables with AVX-512 VBMI (byte_table_avx512.h). The end of
+// a row goes through masked loads and stores, which touch no byte outside
 // the row.
 #include <immintrin.h>
 
+#include "imaging/kernels/byte_table_avx512.h"
 #include "imaging/kernels/tone_lut.h"
 
 namespace tavrin {
 namespace {
 
-struct ByteTable {
-    __m512i quarter[4];  // entries 64 q .. 64 q + 63
-};
-
-ByteTable TableOf(const uint8_t* table256) {
-    ByteTable t;
-    for (int32_t q = 0; q < 4; ++q)
-        t.quarter[q] = _mm512_loadu_si512(table256 + 64 * q);
-    return t;
-}
-
-inline __m512i Lookup(const ByteTable& t, __m512i index) {
-    const __m512i low = _mm512_permutex2var_epi8(t.quarter[0], index, t.quarter[1]);
-    const __m512i high = _mm512_permutex2var_epi8(t.quarter[2], index, t.quarter[3]);
-    return _mm512_mask_blend_epi8(_mm512_movepi8_mask(index), low, high);
-}
+using avx512::ByteTable;
 
 // Every byte of the row through the table, except (with `keepFourth`) the
 // fourth of each 4-byte pixel: `mapped` marks the bytes that change.
@@ -34,12 +17,12 @@ void MapRow(const ByteTable& t, const uint8_t* in, uint8_t* out, int32_t bytes, 
     int32_t i = 0;
     for (; i + 64 <= bytes; i += 64) {
         const __m512i v = _mm512_loadu_si512(in + i);
-        _mm512_storeu_si512(out + i, _mm512_mask_blend_epi8(mapped, v, Lookup(t, v)));
+        _mm512_storeu_si512(out + i, _mm512_mask_blend_epi8(mapped, v, t(v)));
     }
     if (i < bytes) {
         const __mmask64 rest = _bzhi_u64(~__mmask64{0}, static_cast<uint32_t>(bytes - i));
         const __m512i v = _mm512_maskz_loadu_epi8(rest, in + i);
-        _mm512_mask_storeu_epi8(out + i, rest, _mm512_mask_blend_epi8(mapped, v, Lookup(t, v)));
+        _mm512_mask_storeu_epi8(out + i, rest, _mm512_mask_blend_epi8(mapped, v, t(v)));
     }
 }
 
@@ -50,7 +33,7 @@ bool TryApplyTable8(const KernelArea& area, int32_t channels, const uint8_t* tab
         return false;
     const int32_t bpp = area.srcBytesPerPixel;
     const bool keepFourth = rows == TableRows::KeepFourth;
-    const ByteTable t = TableOf(table256);
+    const ByteTable t(table256);
     // Every fourth byte is a pixel's fourth; a step of 64 bytes starts at a pixel.
     const __mmask64 mapped = keepFourth ? __mmask64{0x7777777777777777ull} : ~__mmask64{0};
     for (int32_t y = 0; y < area.height; ++y)
