@@ -24,9 +24,11 @@ TAVRIN_PIXEL_KERNEL(SharpenTable8Mono);
 TAVRIN_PIXEL_KERNEL(SharpenTable8Rgb);
 
 // The same steps in place (source and destination the same image), without
-// a copy of it: `ring` holds three rows of the image (SharpenRingBytes) and
-// keeps the rows the mask still reads after they are written. 8-bit images
-// then go through `table256` when it is given, as SharpenTable8Mono/Rgb.
+// a copy of it: `ring`, memory apart from the image of SharpenRingBytes
+// (three rows without padding), keeps the rows the mask still reads after
+// they are written. Given another source they read it and leave the ring
+// alone. 8-bit images then go through `table256` when it is given, as
+// SharpenTable8Mono/Rgb.
 struct SharpenInPlaceParams {
     int32_t strength;
     int32_t bits;             // significant bits of 16-bit samples
