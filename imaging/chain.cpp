@@ -35,7 +35,8 @@ struct ToneFamily {
 
 constexpr ToneFamily kGammaStep{kGamma, kNeutralGamma, Gamma8Mono, Gamma16Mono, Gamma8Rgb, Gamma16Rgb};
 constexpr ToneFamily kContrastStep{kContrast, 0, Contrast8Mono, Contrast16Mono, Contrast8Rgb, Contrast16Rgb};
-constexpr ToneFamily kSharpenStep{kSharpness, 0, Sharpen8Mono, Sharpen16Mono, Sharpen8Rgb, Sharpen16Rgb};
+constexpr ToneFamily kSharpenStep{kSharpness, 0, SharpenInPlace8Mono, SharpenInPlace16Mono, SharpenInPlace8Rgb,
+                                   SharpenInPlace16Rgb};
 constexpr ToneFamily kBrightStep{kBrightness, 0, Bright8Mono, Bright16Mono, Bright8Rgb, Bright16Rgb};
 // Consecutive gamma, contrast and brightness steps as one composed table.
 constexpr ToneFamily kToneCurve{kGamma, kNeutralGamma, ToneCurve8Mono, ToneCurve16Mono, ToneCurve8Rgb, ToneCurve16Rgb};
@@ -274,7 +275,10 @@ void ProcessingChain::ToneSteps(const ImageSet& images, CDibImage& output, const
 
 bool ProcessingChain::SharpenStep(const ImageSet& images, CDibImage& output, int32_t sharpness, int32_t mode,
                                   const uint8_t* table256) {
-    // Sharpening reads a copy of the image as it stood before the step.
+    // Sharpening runs in place. The work image, made like the output once per
+    // geometry, lends its first rows as the ring that keeps the three rows
+    // the mask still reads after it has written them (an image too small to
+    // sharpen leaves the ring alone).
     CDibImage* work = images.work;
     if (work == nullptr || output.IsEmpty()) {
         return false;
@@ -284,14 +288,8 @@ bool ProcessingChain::SharpenStep(const ImageSet& images, CDibImage& output, int
     if (!sameGeometry && work->CreateLike(output) == 0) {
         return false;
     }
-    std::memcpy(work->Bits(), output.Bits(), output.ImageBytes());
-    if (table256 != nullptr) {
-        SharpenTableParams params{sharpness, table256};
-        output.Convert(mode == MODE_MONO8 ? SharpenTable8Mono : SharpenTable8Rgb, *work, nullptr, 0, 0, &params);
-        return true;
-    }
-    ToneParams params{sharpness, kSensorBits};
-    output.Convert(KernelFor(kSharpenStep, mode), *work, nullptr, 0, 0, &params);
+    SharpenInPlaceParams params{sharpness, kSensorBits, table256, work->Bits()};
+    output.Convert(KernelFor(kSharpenStep, mode), output, nullptr, 0, 0, &params);
     return true;
 }
 

@@ -7,7 +7,7 @@
 //      (with the one-shot automatic gray gain), 2 = gray from colour (mode 0);
 //   2. colour modes: ConvertColor (white balance, then both demosaic passes);
 //   3. hue and saturation (colour modes), 4. gamma, 5. contrast,
-//   6. sharpness (from a work copy), 7. brightness.
+//   6. sharpness (in place, its ring in the work image), 7. brightness.
 //
 // The settings are the camera object's filter record, which other threads
 // write at any time: each step reads the fields it needs once. The white

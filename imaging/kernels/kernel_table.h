@@ -37,9 +37,11 @@ struct KernelTable {
     void (*applyTable16)(const KernelArea& area, int32_t channels, const uint16_t* table, int32_t size);
     void (*bright)(const KernelArea& area, int32_t channels, float factor, int32_t sampleBytes, int32_t maxValue);
     // Sharpening; for 8-bit samples then the destination area through
-    // `table256` when it is given (not null).
-    void (*sharpen8)(const KernelArea& area, int32_t channels, int32_t strength, const uint8_t* table256);
-    void (*sharpen16)(const KernelArea& area, int32_t channels, int32_t strength, int32_t maxValue);
+    // `table256` when it is given (not null). In place with `ring` (three
+    // rows of the area) when the source is the destination.
+    void (*sharpen8)(const KernelArea& area, int32_t channels, int32_t strength, const uint8_t* table256,
+                     uint8_t* ring);
+    void (*sharpen16)(const KernelArea& area, int32_t channels, int32_t strength, int32_t maxValue, uint8_t* ring);
     // Hue and saturation; for 8-bit pixels then each colour sample through
     // `table256` when it is given (not null).
     void (*hueSat8)(const KernelArea& area, const HueSatTables& tables, huesat::HueShift shift,

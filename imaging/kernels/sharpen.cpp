@@ -17,25 +17,28 @@ int32_t StrengthOf(const void* params) { return Limited(ToneValue(params)); }
 // of the source, then out = v + (v - m) x strength / 10 (truncated toward
 // zero), limited to 0..maxValue. The two-pixel frame is not touched.
 template <typename Sample>
-void Sharpen(const KernelArea& a, int32_t channels, int32_t strength, int32_t maxValue) {
+void Sharpen(const KernelArea& a, int32_t channels, int32_t strength, int32_t maxValue, uint8_t* ring) {
     if (a.width <= 4 || a.height <= 4)
         return;
     constexpr int32_t kSampleBytes = sizeof(Sample);
-    const auto sample = [&](int32_t x, int32_t y, int32_t c) {
-        const uint8_t* p = SourceRowOf(a, y) + x * a.srcBytesPerPixel + c * kSampleBytes;
-        return kSampleBytes == 1 ? static_cast<int32_t>(*p) : Load16(p);
-    };
+    SharpenSource source(a, ring);
     for (int32_t y = 2; y <= a.height - 3; ++y) {
+        const uint8_t* rows[4];  // rows y-2..y+1
+        source.RowsFor(y, rows);
+        const auto sample = [&](int32_t x, int32_t row, int32_t c) {
+            const uint8_t* p = rows[row] + x * a.srcBytesPerPixel + c * kSampleBytes;
+            return kSampleBytes == 1 ? static_cast<int32_t>(*p) : Load16(p);
+        };
         for (int32_t x = 2; x <= a.width - 3; ++x) {
             uint8_t* out = DestRowOf(a, y) + x * a.dstBytesPerPixel;
             for (int32_t c = 0; c < channels; ++c) {
                 int32_t sum = 0;
-                for (int32_t dy = -2; dy <= 1; ++dy) {
+                for (int32_t row = 0; row < 4; ++row) {
                     for (int32_t dx = -2; dx <= 1; ++dx)
-                        sum += sample(x + dx, y + dy, c);
+                        sum += sample(x + dx, row, c);
                 }
                 const int32_t mean = sum >> 4;
-                const int32_t v = sample(x, y, c);
+                const int32_t v = sample(x, 2, c);
                 const int32_t value = Clamp(v + (v - mean) * strength / 10, 0, maxValue);
                 if (kSampleBytes == 1) {
                     out[c] = static_cast<uint8_t>(value);
@@ -49,18 +52,19 @@ void Sharpen(const KernelArea& a, int32_t channels, int32_t strength, int32_t ma
 
 // The same mask for 16-bit images, one row segment at a time from column
 // sums (sharpen_segment.h). The arithmetic and its order are those above.
-void Sharpen16ByColumns(const KernelArea& a, int32_t channels, int32_t strength, int32_t maxValue) {
+void Sharpen16ByColumns(const KernelArea& a, int32_t channels, int32_t strength, int32_t maxValue, uint8_t* ring) {
     const int32_t spp = a.srcBytesPerPixel / 2;  // samples per pixel
     if (a.srcBytesPerPixel != a.dstBytesPerPixel || a.srcBytesPerPixel % 2 != 0 || spp < channels || spp > 8) {
-        Sharpen<uint16_t>(a, channels, strength, maxValue);
+        Sharpen<uint16_t>(a, channels, strength, maxValue, ring);
         return;
     }
     if (a.width <= 4 || a.height <= 4)
         return;
     const int32_t end = (a.width - 2) * spp;
+    SharpenSource source(a, ring);
     for (int32_t y = 2; y <= a.height - 3; ++y) {
-        const uint8_t* rows[4] = {SourceRowOf(a, y - 2), SourceRowOf(a, y - 1), SourceRowOf(a, y),
-                                  SourceRowOf(a, y + 1)};
+        const uint8_t* rows[4];
+        source.RowsFor(y, rows);
         for (int32_t s0 = 2 * spp; s0 < end; s0 += kSharpenSegment) {
             const int32_t s1 = s0 + kSharpenSegment < end ? s0 + kSharpenSegment : end;
             Sharpen16Segment(rows, DestRowOf(a, y), s0, s1, spp, channels, strength, maxValue);
@@ -70,40 +74,59 @@ void Sharpen16ByColumns(const KernelArea& a, int32_t channels, int32_t strength,
 
 struct SharpenStep {
     static void Apply8(const KernelArea& area, int32_t channels, const void* params) {
-        Kernels().sharpen8(area, channels, StrengthOf(params), nullptr);
+        Kernels().sharpen8(area, channels, StrengthOf(params), nullptr, nullptr);
     }
     static void Apply16(const KernelArea& area, int32_t channels, const void* params) {
-        Kernels().sharpen16(area, channels, StrengthOf(params), MaxValueOf(ToneBits(params)));
+        Kernels().sharpen16(area, channels, StrengthOf(params), MaxValueOf(ToneBits(params)), nullptr);
     }
 };
 
 }  // namespace
 
-void Sharpen8_C(const KernelArea& area, int32_t channels, int32_t strength, const uint8_t* table256) {
-    Sharpen<uint8_t>(area, channels, strength, 255);
+void Sharpen8_C(const KernelArea& area, int32_t channels, int32_t strength, const uint8_t* table256, uint8_t* ring) {
+    Sharpen<uint8_t>(area, channels, strength, 255, ring);
     if (table256 != nullptr)
         ApplyTable8_C(DestinationOf(area), channels, table256);
 }
 
-void Sharpen16_C(const KernelArea& area, int32_t channels, int32_t strength, int32_t maxValue) {
-    Sharpen<uint16_t>(area, channels, strength, maxValue);
+void Sharpen16_C(const KernelArea& area, int32_t channels, int32_t strength, int32_t maxValue, uint8_t* ring) {
+    Sharpen<uint16_t>(area, channels, strength, maxValue, ring);
 }
 
-void Sharpen16_SSE2(const KernelArea& area, int32_t channels, int32_t strength, int32_t maxValue) {
-    Sharpen16ByColumns(area, channels, strength, maxValue);
+void Sharpen16_SSE2(const KernelArea& area, int32_t channels, int32_t strength, int32_t maxValue, uint8_t* ring) {
+    Sharpen16ByColumns(area, channels, strength, maxValue, ring);
 }
 
 TAVRIN_TONE_FAMILY(Sharpen, SharpenStep)
 
 TAVRIN_PIXEL_KERNEL(SharpenTable8Mono) {
     const auto& p = *static_cast<const SharpenTableParams*>(params);
-    Kernels().sharpen8(TAVRIN_KERNEL_AREA, 1, Limited(p.strength), p.table256);
+    Kernels().sharpen8(TAVRIN_KERNEL_AREA, 1, Limited(p.strength), p.table256, nullptr);
     return 1;
 }
 TAVRIN_PIXEL_KERNEL(SharpenTable8Rgb) {
     const auto& p = *static_cast<const SharpenTableParams*>(params);
-    Kernels().sharpen8(TAVRIN_KERNEL_AREA, 3, Limited(p.strength), p.table256);
+    Kernels().sharpen8(TAVRIN_KERNEL_AREA, 3, Limited(p.strength), p.table256, nullptr);
     return 1;
 }
+
+namespace {
+
+int32_t SharpenInPlace(const KernelArea& area, int32_t channels, int32_t sampleBytes, const void* params) {
+    const auto& p = *static_cast<const SharpenInPlaceParams*>(params);
+    if (sampleBytes == 1) {
+        Kernels().sharpen8(area, channels, Limited(p.strength), p.table256, p.ring);
+    } else {
+        Kernels().sharpen16(area, channels, Limited(p.strength), MaxValueOf(p.bits), p.ring);
+    }
+    return 1;
+}
+
+}  // namespace
+
+TAVRIN_PIXEL_KERNEL(SharpenInPlace8Mono) { return SharpenInPlace(TAVRIN_KERNEL_AREA, 1, 1, params); }
+TAVRIN_PIXEL_KERNEL(SharpenInPlace8Rgb) { return SharpenInPlace(TAVRIN_KERNEL_AREA, 3, 1, params); }
+TAVRIN_PIXEL_KERNEL(SharpenInPlace16Mono) { return SharpenInPlace(TAVRIN_KERNEL_AREA, 1, 2, params); }
+TAVRIN_PIXEL_KERNEL(SharpenInPlace16Rgb) { return SharpenInPlace(TAVRIN_KERNEL_AREA, 3, 2, params); }
 
 }  // namespace tavrin

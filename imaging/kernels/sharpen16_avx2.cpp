@@ -91,7 +91,7 @@ bool LaneSegment(const uint8_t* const rows[4], uint8_t* out, int32_t s0, int32_t
 }
 
 // Gray rows and colour rows of 3 or 4 samples per pixel; false for other layouts.
-bool TrySharpen16(const KernelArea& a, int32_t channels, int32_t strength, int32_t maxValue) {
+bool TrySharpen16(const KernelArea& a, int32_t channels, int32_t strength, int32_t maxValue, uint8_t* ring) {
     const int32_t spp = a.srcBytesPerPixel / 2;
     const bool whole = channels == spp && (spp == 1 || spp == 3);
     const bool keepFourth = channels == 3 && spp == 4;
@@ -103,9 +103,10 @@ bool TrySharpen16(const KernelArea& a, int32_t channels, int32_t strength, int32
         return true;
     const Mask m{spp, strength, maxValue, Sharpen16LaneLimit(strength)};
     const int32_t end = (a.width - 2) * spp;
+    SharpenSource source(a, ring);
     for (int32_t y = 2; y <= a.height - 3; ++y) {
-        const uint8_t* rows[4] = {SourceRowOf(a, y - 2), SourceRowOf(a, y - 1), SourceRowOf(a, y),
-                                  SourceRowOf(a, y + 1)};
+        const uint8_t* rows[4];  // rows y-2..y+1
+        source.RowsFor(y, rows);
         uint8_t* out = DestRowOf(a, y);
         for (int32_t s0 = 2 * spp; s0 < end; s0 += kSharpenSegment) {
             const int32_t s1 = s0 + kSharpenSegment < end ? s0 + kSharpenSegment : end;
@@ -118,9 +119,10 @@ bool TrySharpen16(const KernelArea& a, int32_t channels, int32_t strength, int32
 
 }  // namespace
 
-void Sharpen16_AVX2(const KernelArea& area, int32_t channels, int32_t strength, int32_t maxValue) {
-    if (!TrySharpen16(area, channels, strength, maxValue))
-        Sharpen16_SSE2(area, channels, strength, maxValue);
+void Sharpen16_AVX2(const KernelArea& area, int32_t channels, int32_t strength, int32_t maxValue,
+                   uint8_t* ring) {
+    if (!TrySharpen16(area, channels, strength, maxValue, ring))
+        Sharpen16_SSE2(area, channels, strength, maxValue, ring);
 }
 
 }  // namespace tavrin

@@ -33,7 +33,7 @@ inline int32_t ScalarOut(int32_t v, int32_t sum, int32_t strength) {
 
 }  // namespace
 
-static bool TrySharpen8(const KernelArea& area, int32_t channels, int32_t strength) {
+static bool TrySharpen8(const KernelArea& area, int32_t channels, int32_t strength, uint8_t* ring) {
     const int32_t bpp = area.srcBytesPerPixel;
     if (bpp != area.dstBytesPerPixel)
         return false;
@@ -49,9 +49,10 @@ static bool TrySharpen8(const KernelArea& area, int32_t channels, int32_t streng
     alignas(32) uint16_t columns[kSegment + 64];
     const int32_t begin = 2 * bpp;               // first output byte of a row
     const int32_t end = (area.width - 2) * bpp;  // one past the last
+    SharpenSource source(area, ring);
     for (int32_t y = 2; y <= area.height - 3; ++y) {
-        const uint8_t* rows[4] = {SourceRowOf(area, y - 2), SourceRowOf(area, y - 1), SourceRowOf(area, y),
-                                  SourceRowOf(area, y + 1)};
+        const uint8_t* rows[4];  // rows y-2..y+1
+        source.RowsFor(y, rows);
         const uint8_t* in = rows[2];
         uint8_t* out = DestRowOf(area, y);
         for (int32_t s0 = begin; s0 < end; s0 += kSegment) {
@@ -123,9 +124,10 @@ static bool TrySharpen8(const KernelArea& area, int32_t channels, int32_t streng
 }
 
 // The table, when given, is a second pass over the destination.
-void Sharpen8_AVX2(const KernelArea& area, int32_t channels, int32_t strength, const uint8_t* table256) {
-    if (!TrySharpen8(area, channels, strength)) {
-        Sharpen8_C(area, channels, strength, table256);
+void Sharpen8_AVX2(const KernelArea& area, int32_t channels, int32_t strength, const uint8_t* table256,
+                   uint8_t* ring) {
+    if (!TrySharpen8(area, channels, strength, ring)) {
+        Sharpen8_C(area, channels, strength, table256, ring);
         return;
     }
     if (table256 != nullptr)

@@ -100,7 +100,7 @@ void SharpenSegment(const uint8_t* in, uint8_t* out, int32_t s0, int32_t s1, con
 }
 
 template <typename Finish>
-bool TrySharpen8(const KernelArea& area, int32_t channels, int32_t strength, const Finish& finish) {
+bool TrySharpen8(const KernelArea& area, int32_t channels, int32_t strength, uint8_t* ring, const Finish& finish) {
     const int32_t bpp = area.srcBytesPerPixel;
     if (bpp != area.dstBytesPerPixel)
         return false;
@@ -117,9 +117,10 @@ bool TrySharpen8(const KernelArea& area, int32_t channels, int32_t strength, con
     alignas(64) uint16_t columns[kColumns];
     const int32_t begin = 2 * bpp;               // first output byte of a row
     const int32_t end = (area.width - 2) * bpp;  // one past the last
+    SharpenSource source(area, ring);
     for (int32_t y = 2; y <= area.height - 3; ++y) {
-        const uint8_t* const rows[4] = {SourceRowOf(area, y - 2), SourceRowOf(area, y - 1), SourceRowOf(area, y),
-                                        SourceRowOf(area, y + 1)};
+        const uint8_t* rows[4];  // rows y-2..y+1
+        source.RowsFor(y, rows);
         uint8_t* out = DestRowOf(area, y);
         for (int32_t s0 = begin; s0 < end; s0 += kSegment) {
             const int32_t s1 = s0 + kSegment < end ? s0 + kSegment : end;
@@ -159,14 +160,15 @@ void FrameThroughTable(const KernelArea& area, int32_t channels, const uint8_t* 
 
 }  // namespace
 
-void Sharpen8_AVX512(const KernelArea& area, int32_t channels, int32_t strength, const uint8_t* table256) {
+void Sharpen8_AVX512(const KernelArea& area, int32_t channels, int32_t strength, const uint8_t* table256,
+                     uint8_t* ring) {
     if (table256 == nullptr) {
-        if (!TrySharpen8(area, channels, strength, NoTable{}))
-            Sharpen8_C(area, channels, strength, nullptr);
+        if (!TrySharpen8(area, channels, strength, ring, NoTable{}))
+            Sharpen8_C(area, channels, strength, nullptr, ring);
         return;
     }
-    if (!TrySharpen8(area, channels, strength, ByteTable(table256))) {
-        Sharpen8_C(area, channels, strength, table256);
+    if (!TrySharpen8(area, channels, strength, ring, ByteTable(table256))) {
+        Sharpen8_C(area, channels, strength, table256, ring);
         return;
     }
     FrameThroughTable(area, channels, table256);

@@ -308,6 +308,27 @@ TEST(Chain, StepsRunInTheirOrderOnTheOutputImage) {
     }
 }
 
+// Sharpening borrows rows of the work image: one left from another mode
+// (another size and depth) is made like the output again first, and the
+// frame comes out as with a fitting one.
+TEST(Chain, SharpeningRemakesAStaleWorkImage) {
+    for (const int32_t mode : {MODE_MONO8, MODE_RGB24, MODE_RGB48}) {
+        CameraImages fitting, stale;
+        ASSERT_TRUE(fitting.Allocate(mode, 40, 9, 77));
+        ASSERT_TRUE(stale.Allocate(mode, 40, 9, 77));
+        ASSERT_EQ(stale.work.Create(7, 3, 8), 1);
+        FilterRecord filters;
+        SetDefaults(filters);
+        filters.Set(kSharpness, 20);
+        filters.Set(kBrightness, 30);
+        ProcessingChain chain;
+        chain.Run(fitting.Set(), filters, ChainFrame{mode});
+        chain.Run(stale.Set(), filters, ChainFrame{mode});
+        EXPECT_EQ(testing::BytesOf(*stale.Set().Output(mode)), testing::BytesOf(*fitting.Set().Output(mode)))
+            << "mode " << mode;
+    }
+}
+
 // A raw frame whose cells (for effective mode 1: R G / G B) hold fixed values.
 void FillCells(CDibImage& raw, int red, int green, int blue) {
     for (int32_t y = 0; y < raw.Height(); ++y) {

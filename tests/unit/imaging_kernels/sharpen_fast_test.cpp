@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <vector>
 
 #include "imaging/kernels/dispatch.h"
 #include "imaging/kernels/sharpen.h"
@@ -76,6 +77,62 @@ TEST_P(Sharpen8Fast, MatchesReference) {
 }
 
 TAVRIN_FOR_EACH_VECTOR_PATH(Sharpen8Fast);
+
+// In place with a ring of three rows against the same path reading a copy,
+// byte for byte, on every path and layout: 8-bit with and without a table,
+// 16-bit with samples too large for 16-bit lanes in some rows. The ring is
+// exactly as large as asked for, so a read or write past it faults under
+// AddressSanitizer.
+using SharpenInPlace = test::PerPathTest;
+
+TEST_P(SharpenInPlace, MatchesCopy) {
+    std::mt19937 rng(909);
+    uint8_t table[256];
+    for (uint8_t& entry : table)
+        entry = static_cast<uint8_t>(rng());
+    struct Case {
+        int32_t bpp;
+        bool wide;
+        PixelKernel fromCopy, fromCopyWithTable, inPlace;
+    };
+    const Case cases[] = {{1, false, Sharpen8Mono, SharpenTable8Mono, SharpenInPlace8Mono},
+                          {3, false, Sharpen8Rgb, SharpenTable8Rgb, SharpenInPlace8Rgb},
+                          {4, false, Sharpen8Rgb, SharpenTable8Rgb, SharpenInPlace8Rgb},
+                          {2, true, Sharpen16Mono, nullptr, SharpenInPlace16Mono},
+                          {6, true, Sharpen16Rgb, nullptr, SharpenInPlace16Rgb},
+                          {8, true, Sharpen16Rgb, nullptr, SharpenInPlace16Rgb}};
+    const KernelIsa previous = SetKernelIsaForTesting(GetParam());
+    for (const Case& c : cases) {
+        for (const int32_t width : {4, 5, 6, 37, 70, 343, 656, 1029}) {
+            const int32_t strength = static_cast<int32_t>(rng() % 31);
+            const int32_t height = 4 + width % 7;
+            const bool withTable = !c.wide && width % 2 == 1;
+            TestImage image(width, height, c.bpp, width % 3 == 0);
+            if (c.wide) {
+                image.FillRandom16(rng, width % 2 == 0 ? 1024 : 65536);
+            } else {
+                FillHarsh(image, rng);
+            }
+            TestImage expected = image.Clone();
+            const TestImage copy = image.Clone();
+            ToneParams params{strength, 10};
+            SharpenTableParams tableParams{strength, table};
+            test::Run(withTable ? c.fromCopyWithTable : c.fromCopy, expected, copy,
+                      withTable ? static_cast<void*>(&tableParams) : &params);
+            std::vector<uint8_t> ring(static_cast<size_t>(SharpenRingBytes(width, c.bpp)));
+            SharpenInPlaceParams inPlace{strength, 10, withTable ? table : nullptr, ring.data()};
+            test::RunInPlace(c.inPlace, image, &inPlace);
+            ASSERT_TRUE(image.SameBytes(expected))
+                << "bpp " << c.bpp << " " << width << "x" << height << " strength " << strength
+                << (withTable ? " with table" : "");
+        }
+    }
+    SetKernelIsaForTesting(previous);
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, SharpenInPlace,
+                         ::testing::Values(KernelIsa::kScalar, KernelIsa::kSse2, KernelIsa::kAvx2, KernelIsa::kAvx512),
+                         test::PathName);
 
 }  // namespace
 }  // namespace tavrin
