@@ -51,7 +51,7 @@ struct ImageSet {
     CDibImage* image32 = nullptr;
     CDibImage* image48 = nullptr;
     CDibImage* image64 = nullptr;
-    CDibImage* work = nullptr;     // copy of the output taken before sharpening
+    CDibImage* work = nullptr;     // sharpening keeps the rows it still reads in its first rows
     CDibImage* display = nullptr;  // preview at window size
 
     CDibImage* Get(BufferRole role) const;

@@ -23,13 +23,6 @@ inline __m256i TimesStrengthOverTen(__m256i d, __m256i strength) {
     return _mm256_sub_epi16(floor, _mm256_srai_epi16(p, 15));
 }
 
-struct Mask {
-    int32_t spp;  // samples per pixel: 1, 3, or 4 with the fourth kept
-    int32_t strength;
-    int32_t maxValue;
-    int32_t laneLimit;
-};
-
 // Column sums of samples [c0, c1) into `columns`; returns the OR of all samples read.
 int32_t ColumnSums(const uint8_t* const rows[4], int32_t c0, int32_t c1, uint16_t* columns) {
     __m256i seen = _mm256_setzero_si256();
@@ -56,7 +49,7 @@ int32_t ColumnSums(const uint8_t* const rows[4], int32_t c0, int32_t c1, uint16_
 
 // Samples [s0, s1) of one row in 16-bit lanes; false (nothing written) when a
 // sample of the segment's rows exceeds the lane limit.
-bool LaneSegment(const uint8_t* const rows[4], uint8_t* out, int32_t s0, int32_t s1, const Mask& m) {
+bool LaneSegment(const uint8_t* const rows[4], uint8_t* out, int32_t s0, int32_t s1, const Sharpen16Lanes& m) {
     const int32_t spp = m.spp;
     alignas(32) uint16_t columns[kSharpenSegment + 3 * 8];
     if (ColumnSums(rows, s0 - 2 * spp, s1 + spp, columns) > m.laneLimit)
@@ -90,38 +83,10 @@ bool LaneSegment(const uint8_t* const rows[4], uint8_t* out, int32_t s0, int32_t
     return true;
 }
 
-// Gray rows and colour rows of 3 or 4 samples per pixel; false for other layouts.
-bool TrySharpen16(const KernelArea& a, int32_t channels, int32_t strength, int32_t maxValue, uint8_t* ring) {
-    const int32_t spp = a.srcBytesPerPixel / 2;
-    const bool whole = channels == spp && (spp == 1 || spp == 3);
-    const bool keepFourth = channels == 3 && spp == 4;
-    if (a.srcBytesPerPixel != a.dstBytesPerPixel || a.srcBytesPerPixel % 2 != 0 || (!whole && !keepFourth))
-        return false;
-    if (strength < 0 || strength > 30)  // the lane limit assumes the setting's range
-        return false;
-    if (a.width <= 4 || a.height <= 4)
-        return true;
-    const Mask m{spp, strength, maxValue, Sharpen16LaneLimit(strength)};
-    const int32_t end = (a.width - 2) * spp;
-    SharpenSource source(a, ring);
-    for (int32_t y = 2; y <= a.height - 3; ++y) {
-        const uint8_t* rows[4];  // rows y-2..y+1
-        source.RowsFor(y, rows);
-        uint8_t* out = DestRowOf(a, y);
-        for (int32_t s0 = 2 * spp; s0 < end; s0 += kSharpenSegment) {
-            const int32_t s1 = s0 + kSharpenSegment < end ? s0 + kSharpenSegment : end;
-            if (!LaneSegment(rows, out, s0, s1, m))
-                Sharpen16Segment(rows, out, s0, s1, spp, channels, strength, maxValue);
-        }
-    }
-    return true;
-}
-
 }  // namespace
 
-void Sharpen16_AVX2(const KernelArea& area, int32_t channels, int32_t strength, int32_t maxValue,
-                   uint8_t* ring) {
-    if (!TrySharpen16(area, channels, strength, maxValue, ring))
+void Sharpen16_AVX2(const KernelArea& area, int32_t channels, int32_t strength, int32_t maxValue, uint8_t* ring) {
+    if (!SharpenRows16(area, channels, strength, maxValue, ring, LaneSegment))
         Sharpen16_SSE2(area, channels, strength, maxValue, ring);
 }
 

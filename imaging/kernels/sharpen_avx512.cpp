@@ -9,6 +9,7 @@
 // leaves alone, then goes through the table step on its own.
 #include <immintrin.h>
 
+#include "imaging/kernels/byte_table_avx512.h"
 #include "imaging/kernels/sharpen_rows.h"
 #include "imaging/kernels/tone_lut.h"
 
@@ -47,26 +48,10 @@ void ColumnSums(const uint8_t* const (&rows)[4], int32_t c0, int32_t c1, uint16_
     }
 }
 
-// What happens to the sharpened bytes before they are stored: nothing, or a
-// 256-entry table (two two-source byte permutes look up the low seven bits
-// of each byte in either half, bit 7 picks one of the two).
-struct NoTable {
-    __m512i operator()(__m512i bytes) const { return bytes; }
-};
-
-struct ByteTable {
-    __m512i quarter[4];  // entries 64 q .. 64 q + 63
-
-    explicit ByteTable(const uint8_t* table256) {
-        for (int32_t q = 0; q < 4; ++q)
-            quarter[q] = _mm512_loadu_si512(table256 + 64 * q);
-    }
-    __m512i operator()(__m512i bytes) const {
-        const __m512i low = _mm512_permutex2var_epi8(quarter[0], bytes, quarter[1]);
-        const __m512i high = _mm512_permutex2var_epi8(quarter[2], bytes, quarter[3]);
-        return _mm512_mask_blend_epi8(_mm512_movepi8_mask(bytes), low, high);
-    }
-};
+// What happens to the sharpened bytes before they are stored: nothing
+// (NoTable), or the brightness step's 256-entry table (ByteTable).
+using avx512::ByteTable;
+using avx512::NoTable;
 
 struct Layout {
     int32_t bpp;

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "imaging/kernels/kernel_area.h"
+#include "imaging/kernels/sharpen_rows.h"
 
 namespace tavrin {
 namespace {
@@ -55,6 +56,46 @@ inline void Sharpen16Segment(const uint8_t* const rows[4], uint8_t* out, int32_t
         if (channel < channels)
             Store16(out + 2 * i, sharpened(i));
     }
+}
+
+// What a vector path's 16-bit lanes need to know of the step.
+struct Sharpen16Lanes {
+    int32_t spp;  // samples per pixel: 1, 3, or 4 with the fourth kept
+    int32_t strength;
+    int32_t maxValue;
+    int32_t laneLimit;
+};
+
+// The rows of a vector path: each segment goes through `laneSegment` (the
+// path's 16-bit lanes; false when a sample does not fit them) or else the
+// 32-bit column sums. False for layouts other than gray rows and colour rows
+// of 3 or 4 samples per pixel, and for strengths outside the setting's range.
+template <typename LaneSegment>
+bool SharpenRows16(const KernelArea& a, int32_t channels, int32_t strength, int32_t maxValue, uint8_t* ring,
+                   LaneSegment laneSegment) {
+    const int32_t spp = a.srcBytesPerPixel / 2;
+    const bool whole = channels == spp && (spp == 1 || spp == 3);
+    const bool keepFourth = channels == 3 && spp == 4;
+    if (a.srcBytesPerPixel != a.dstBytesPerPixel || a.srcBytesPerPixel % 2 != 0 || (!whole && !keepFourth))
+        return false;
+    if (strength < 0 || strength > 30)  // the lane limit assumes the setting's range
+        return false;
+    if (a.width <= 4 || a.height <= 4)
+        return true;
+    const Sharpen16Lanes lanes{spp, strength, maxValue, Sharpen16LaneLimit(strength)};
+    const int32_t end = (a.width - 2) * spp;
+    SharpenSource source(a, ring);
+    for (int32_t y = 2; y <= a.height - 3; ++y) {
+        const uint8_t* rows[4];  // rows y-2..y+1
+        source.RowsFor(y, rows);
+        uint8_t* out = DestRowOf(a, y);
+        for (int32_t s0 = 2 * spp; s0 < end; s0 += kSharpenSegment) {
+            const int32_t s1 = s0 + kSharpenSegment < end ? s0 + kSharpenSegment : end;
+            if (!laneSegment(rows, out, s0, s1, lanes))
+                Sharpen16Segment(rows, out, s0, s1, spp, channels, strength, maxValue);
+        }
+    }
+    return true;
 }
 
 }  // namespace
