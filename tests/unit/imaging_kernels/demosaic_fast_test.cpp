@@ -174,10 +174,11 @@ namespace {
 // 16-bit rows run in 16-bit lanes while every sample is below 4096 and fall
 // back to 32-bit lanes otherwise: single samples of 4095, 4096 and 65535
 // dropped anywhere in otherwise 10-bit frames, with the largest gains the
-// kernels accept (and more), must come out as the reference has them.
+// kernels accept (and more), must come out as the reference has them; the
+// widths from 64 on take the AVX-512 rows' rolling steps.
 TEST(DemosaicFast, SixteenBitLanesAndTheirFallbackMatch) {
     std::mt19937 rng(4096);
-    for (const int32_t width : {5, 17, 18, 19, 33, 34, 35, 50, 129}) {
+    for (const int32_t width : {5, 17, 18, 19, 33, 34, 35, 50, 64, 65, 97, 98, 129}) {
         for (const int32_t dstBytes : {6, 8}) {
             for (int32_t round = 0; round < 12; ++round) {
                 const int32_t height = 5 + round % 4;
