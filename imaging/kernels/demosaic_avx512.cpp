@@ -80,13 +80,33 @@ inline void Store(uint8_t* out, __m512i blue, __m512i green, __m512i red, const 
     }
 }
 
+// What the 8-bit rows do to each plane of results before they store it:
+// nothing, or a 256-entry table (the tone steps after the demosaic).
+struct NoTable {
+    __m512i operator()(__m512i bytes) const { return bytes; }
+};
+
+struct ByteTable {
+    __m512i quarter[4];  // entries 64 q .. 64 q + 63
+
+    explicit ByteTable(const uint8_t* table256) {
+        for (int32_t q = 0; q < 4; ++q)
+            quarter[q] = _mm512_loadu_si512(table256 + 64 * q);
+    }
+    __m512i operator()(__m512i bytes) const {
+        const __m512i low = _mm512_permutex2var_epi8(quarter[0], bytes, quarter[1]);
+        const __m512i high = _mm512_permutex2var_epi8(quarter[2], bytes, quarter[3]);
+        return _mm512_mask_blend_epi8(_mm512_movepi8_mask(bytes), low, high);
+    }
+};
+
 // 64 pixels (32 pairs) of an 8-bit row starting at site column p; see the
 // AVX2 file for the steps. The gains arrive shifted left by 5, so the high
 // half of sum x gain is (sum x gain) >> 11; packing with unsigned saturation
 // limits the results to 255.
-template <int32_t kPixelBytes>
+template <int32_t kPixelBytes, typename Map>
 inline void Pairs8(const SourceRows& rows, uint8_t* out, int32_t p, bool siteIsRed, __m512i gainSame, __m512i gainOther,
-                   const Interleave& il) {
+                   const Interleave& il, const Map& map) {
     const uint8_t* rm2 = rows.at[0] + p;
     const uint8_t* rm1 = rows.at[1] + p;
     const uint8_t* r0 = rows.at[2] + p;
@@ -118,11 +138,31 @@ inline void Pairs8(const SourceRows& rows, uint8_t* out, int32_t p, bool siteIsR
     const __m512i other =
         _mm512_packus_epi16(_mm512_mulhi_epu16(otherSite, gainOther), _mm512_mulhi_epu16(otherGreen, gainOther));
     const __m512i green = _mm512_packus_epi16(greenSite, greenGreen);
-    Store<kPixelBytes>(out, siteIsRed ? other : same, green, siteIsRed ? same : other, il);
+    Store<kPixelBytes>(out, map(siteIsRed ? other : same), map(green), map(siteIsRed ? same : other), il);
 }
 
-template <int32_t kPixelBytes>
-void Rows8(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains) {
+// The pixels of row y the reference computed around the vector steps,
+// through the table.
+void MapAroundSteps(const Frame& frame, int32_t mode, int32_t y, const uint8_t* table256) {
+    const RowPlan plan = PlanRow(frame, mode, y, kPixelsPerStep);
+    const auto map = [&](int32_t x0, int32_t x1) {
+        for (int32_t x = x0; x < x1; ++x) {
+            uint8_t* pixel = DestPixel(frame, x, y);
+            for (int32_t c = 0; c < 3; ++c)
+                pixel[c] = table256[pixel[c]];
+        }
+    };
+    if (plan.last < plan.first) {
+        map(2, frame.width - 2);
+        return;
+    }
+    map(2, plan.first);
+    map(plan.last + kPixelsPerStep, frame.width - 2);
+}
+
+template <int32_t kPixelBytes, typename Map>
+void Rows8(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains, const Map& map,
+           const uint8_t* table256) {
     const Interleave il = MakeInterleave(kPixelBytes);
     const __m512i red = _mm512_set1_epi16(static_cast<int16_t>(gains.red << 5));
     const __m512i blue = _mm512_set1_epi16(static_cast<int16_t>(gains.blue << 5));
@@ -133,9 +173,11 @@ void Rows8(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t 
         uint8_t* const out = DestPixel(frame, 0, y);
         const auto step = [&](const SourceRows& rows, int32_t, int32_t x) {
             Pairs8<kPixelBytes>(rows, out + kPixelBytes * x, x, siteIsRed, siteIsRed ? red : blue,
-                                siteIsRed ? blue : red, il);
+                                siteIsRed ? blue : red, il, map);
         };
         Rows<uint8_t, kPixelsPerStep>(frame, y, y + 1, fold, mode, gains, 255, step);
+        if (table256 != nullptr)
+            MapAroundSteps(frame, mode, y, table256);
     }
 }
 
@@ -317,9 +359,20 @@ void Rows8_AVX512(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, i
     if (frame.width < 2 * kPixelsPerStep) {
         Rows8_AVX2(frame, yBegin, yEnd, fold, mode, gains);
     } else if (frame.dstBytesPerPixel == 4) {
-        Rows8<4>(frame, yBegin, yEnd, fold, mode, gains);
+        Rows8<4>(frame, yBegin, yEnd, fold, mode, gains, NoTable{}, nullptr);
     } else {
-        Rows8<3>(frame, yBegin, yEnd, fold, mode, gains);
+        Rows8<3>(frame, yBegin, yEnd, fold, mode, gains, NoTable{}, nullptr);
+    }
+}
+
+void Rows8Table_AVX512(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains,
+                       const uint8_t* table256) {
+    if (frame.width < 2 * kPixelsPerStep) {
+        Rows8Table_AVX2(frame, yBegin, yEnd, fold, mode, gains, table256);
+    } else if (frame.dstBytesPerPixel == 4) {
+        Rows8<4>(frame, yBegin, yEnd, fold, mode, gains, ByteTable(table256), table256);
+    } else {
+        Rows8<3>(frame, yBegin, yEnd, fold, mode, gains, ByteTable(table256), table256);
     }
 }
 
