@@ -94,9 +94,8 @@ void Rows(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t m
 // Columns 2..W-3 of output rows [yBegin, yEnd), as the table step's area.
 KernelArea WrittenRows(const Frame& f, int32_t yBegin, int32_t yEnd) {
     const int32_t bpp = f.dstBytesPerPixel;
-    return KernelArea{f.dst,         f.dst, f.dstX + 2, f.dstY + yBegin, f.width - 4, yEnd - yBegin,
-                      f.dstX + 2,    f.dstY + yBegin,   bpp,             bpp,         f.dstStride,
-                      f.dstStride};
+    return KernelArea{f.dst,           f.dst, f.dstX + 2, f.dstY + yBegin, f.width - 4, yEnd - yBegin, f.dstX + 2,
+                      f.dstY + yBegin, bpp,   bpp,        f.dstStride,     f.dstStride};
 }
 
 // A set's rows, then the set's table step over the pixels they wrote.

@@ -259,8 +259,8 @@ struct Output16 {
 
 // 32 pixels from a step's window and its neighbours' (all samples below 4096).
 template <int32_t kPixelWords>
-inline void Step16(const Window16& before, const Window16& here, const Window16& after, uint8_t* out,
-                   const Output16& o, const Interleave& il) {
+inline void Step16(const Window16& before, const Window16& here, const Window16& after, uint8_t* out, const Output16& o,
+                   const Interleave& il) {
     constexpr __mmask32 kHigh = 0xAAAAAAAAu;
     const auto previousPair = [](__m512i x, __m512i xBefore) { return _mm512_alignr_epi32(x, xBefore, 15); };
     // Site colour: 3 v at the pair's site + v at the site on the pixel's
@@ -271,8 +271,7 @@ inline void Step16(const Window16& before, const Window16& here, const Window16&
     const __m512i same = _mm512_mask_blend_epi16(kHigh, siteSide, _mm512_slli_epi32(greenSide, 16));
     // Other colour: with x holding w at the previous and at this pair's green,
     // 3 x + x with its words exchanged.
-    const __m512i x =
-        _mm512_mask_blend_epi16(kHigh, _mm512_srli_epi32(previousPair(here.w, before.w), 16), here.w);
+    const __m512i x = _mm512_mask_blend_epi16(kHigh, _mm512_srli_epi32(previousPair(here.w, before.w), 16), here.w);
     const __m512i other = Times3Plus(x, _mm512_rol_epi32(x, 16));
     // Green: the site's sample above plus the green beside it in row y.
     const __m512i lowToBoth = _mm512_set4_epi32(0x0D0C0D0C, 0x09080908, 0x05040504, 0x01000100);
