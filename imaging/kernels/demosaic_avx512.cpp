@@ -163,7 +163,10 @@ void MapAroundSteps(const Frame& frame, int32_t mode, int32_t y, const uint8_t* 
 template <int32_t kPixelBytes, typename Map>
 void Rows8(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains, const Map& map,
            const uint8_t* table256) {
-    const Interleave il = MakeInterleave(kPixelBytes);
+    // Built once (the border pass calls the rows a dozen times per frame),
+    // used from a local copy that the compiler keeps in registers.
+    static const Interleave kInterleave = MakeInterleave(kPixelBytes);
+    const Interleave il = kInterleave;
     const __m512i red = _mm512_set1_epi16(static_cast<int16_t>(gains.red << 5));
     const __m512i blue = _mm512_set1_epi16(static_cast<int16_t>(gains.blue << 5));
     for (int32_t y = yBegin; y < yEnd; ++y) {
@@ -325,7 +328,8 @@ bool RowIsWide(const uint8_t* row, int32_t width) {
 
 template <int32_t kPixelWords>
 void Rows16(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains) {
-    const Interleave il = MakeWordInterleave(kPixelWords);
+    static const Interleave kInterleave = MakeWordInterleave(kPixelWords);
+    const Interleave il = kInterleave;
     const __m512i red = _mm512_set1_epi16(static_cast<int16_t>(gains.red << 5));
     const __m512i blue = _mm512_set1_epi16(static_cast<int16_t>(gains.blue << 5));
     WideRows wideRows(frame.width, RowIsWide);
