@@ -133,6 +133,13 @@ void SampleTable8(int32_t mode, const Steps& steps, uint8_t (&table)[256]) {
     std::memcpy(table, strip, sizeof table);
 }
 
+// Whether the leading tone steps directly follow the demosaic on 8-bit
+// colour images (hue and saturation off), so that they can go into its store.
+bool LeadFollowsDemosaic(const FilterRecord& filters, int32_t mode, const TonePlan& tones) {
+    return (mode == MODE_RGB24 || mode == MODE_RGB32) && tones.leadSteps > 0 && filters.Get(kHue) == 0 &&
+           filters.Get(kSaturation) == 0;
+}
+
 }  // namespace
 
 void ProcessingChain::Refresh() const {
@@ -158,6 +165,13 @@ void ProcessingChain::Run(const ImageSet& images, FilterRecord& filters, const C
             ConvertColor(*images.image24, *raw, filters, frame);
             raw->Convert(RgbToGray8, *images.image24);
         }
+    } else if (LeadFollowsDemosaic(filters, mode, tones)) {
+        // No cross-channel step between: the leading tone steps, as one
+        // table, go into the demosaic's store.
+        uint8_t table[256];
+        SampleTable8(
+            mode, [&](const auto& run) { RunLead(tones, mode, run); }, table);
+        leadDone = ConvertColor(*output, *raw, filters, frame, table);
     } else {
         ConvertColor(*output, frame.rawSource != nullptr ? *frame.rawSource : *raw, filters, frame);
         leadDone = HueSatStep(*output, filters, mode, tones);
@@ -197,7 +211,8 @@ void ProcessingChain::GrayGainStep(CDibImage& raw, FilterRecord& filters, const 
     }
 }
 
-void ProcessingChain::ConvertColor(CDibImage& colour, CDibImage& raw, FilterRecord& filters, const ChainFrame& frame) {
+bool ProcessingChain::ConvertColor(CDibImage& colour, CDibImage& raw, FilterRecord& filters, const ChainFrame& frame,
+                                   const uint8_t* table256) {
     const int32_t effectiveMode = EffectiveModeOf(raw, filters, frame);
     if (filters.Get(kBayerGainAuto) != 0) {
         WhiteBalanceStep(raw, filters, effectiveMode);
@@ -205,8 +220,14 @@ void ProcessingChain::ConvertColor(CDibImage& colour, CDibImage& raw, FilterReco
     BayerParams params{effectiveMode, filters.Get(kBayerGainRed), filters.Get(kBayerGainGreen),
                        filters.Get(kBayerGainBlue)};
     const bool sixteen = raw.BitCount() == 16;
+    if (table256 != nullptr && !sixteen) {
+        BayerTableParams withTable{params, table256};
+        colour.Convert(Demosaic8Table, raw, nullptr, 0, 0, &withTable);
+        return true;
+    }
     colour.Convert(sixteen ? Demosaic16Inner : Demosaic8Inner, raw, nullptr, 0, 0, &params);
     colour.Convert(sixteen ? Demosaic16Border : Demosaic8Border, raw, nullptr, 0, 0, &params);
+    return false;
 }
 
 void ProcessingChain::WhiteBalanceStep(CDibImage& raw, FilterRecord& filters, int32_t effectiveMode) {

@@ -54,8 +54,11 @@ public:
     void Run(const ImageSet& images, FilterRecord& filters, const ChainFrame& frame);
 
     // White balance (when BayerGainAuto is on) and demosaic of `raw` (8 or 16
-    // bits) into `colour` (24/32 or 48/64 bits).
-    void ConvertColor(CDibImage& colour, CDibImage& raw, FilterRecord& filters, const ChainFrame& frame);
+    // bits) into `colour` (24/32 or 48/64 bits). With `table256`, an 8-bit
+    // demosaic puts each colour sample through it as it stores; returns
+    // whether it did.
+    bool ConvertColor(CDibImage& colour, CDibImage& raw, FilterRecord& filters, const ChainFrame& frame,
+                      const uint8_t* table256 = nullptr);
 
 private:
     void GrayGainStep(CDibImage& raw, FilterRecord& filters, const ChainFrame& frame);

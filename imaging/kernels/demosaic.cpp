@@ -5,6 +5,8 @@
 #include "imaging/kernels/demosaic_rows.h"
 #include "imaging/kernels/demosaic_pixel.h"
 #include "imaging/kernels/dispatch.h"
+#include "imaging/kernels/kernel_area.h"
+#include "imaging/kernels/tone_lut.h"
 
 namespace tavrin {
 namespace {
@@ -58,23 +60,60 @@ void ReferenceRows(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, 
     }
 }
 
-// The same, through the table's rows when the destination's pixels are
-// packed as they expect.
-template <typename Sample>
-void Rows(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains) {
-    if (Variant<Sample>::Packed(frame.dstBytesPerPixel)) {
-        Variant<Sample>::Vector()(frame, yBegin, yEnd, fold, mode, gains);
-    } else {
-        ReferenceRows<Sample>(frame, yBegin, yEnd, fold, mode, gains);
+// The three colour samples of output pixels [x0, x1) of row y through the
+// table (8-bit pixels only).
+void MapPixels(const Frame& frame, int32_t x0, int32_t x1, int32_t y, const uint8_t* table256) {
+    if (table256 == nullptr)
+        return;
+    for (int32_t x = x0; x < x1; ++x) {
+        uint8_t* pixel = demosaic::DestPixel(frame, x, y);
+        for (int32_t c = 0; c < 3; ++c)
+            pixel[c] = table256[pixel[c]];
     }
+}
+
+// The same, through the kernel table's rows when the destination's pixels
+// are packed as they expect; with `table256` (8-bit samples only) each
+// colour sample written then goes through it.
+template <typename Sample>
+void Rows(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains,
+          const uint8_t* table256) {
+    if (Variant<Sample>::Packed(frame.dstBytesPerPixel)) {
+        if (table256 != nullptr) {
+            Kernels().demosaicRows8Table(frame, yBegin, yEnd, fold, mode, gains, table256);
+        } else {
+            Variant<Sample>::Vector()(frame, yBegin, yEnd, fold, mode, gains);
+        }
+        return;
+    }
+    ReferenceRows<Sample>(frame, yBegin, yEnd, fold, mode, gains);
+    for (int32_t y = yBegin; y < yEnd; ++y)
+        MapPixels(frame, 2, frame.width - 2, y, table256);
+}
+
+// Columns 2..W-3 of output rows [yBegin, yEnd), as the table step's area.
+KernelArea WrittenRows(const Frame& f, int32_t yBegin, int32_t yEnd) {
+    const int32_t bpp = f.dstBytesPerPixel;
+    return KernelArea{f.dst,           f.dst, f.dstX + 2, f.dstY + yBegin, f.width - 4, yEnd - yBegin, f.dstX + 2,
+                      f.dstY + yBegin, bpp,   bpp,        f.dstStride,     f.dstStride};
+}
+
+// A set's rows, then the set's table step over the pixels they wrote.
+template <void (*kRows)(const Frame&, int32_t, int32_t, bool, int32_t, Gains),
+          void (*kTable)(const KernelArea&, int32_t, const uint8_t*)>
+void RowsThenTable(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains,
+                   const uint8_t* table256) {
+    kRows(frame, yBegin, yEnd, fold, mode, gains);
+    if (frame.width > 4 && yEnd > yBegin)
+        kTable(WrittenRows(frame, yBegin, yEnd), 3, table256);
 }
 
 // Every pixel at least two away from each edge.
 template <typename Sample>
-void Inner(const Frame& frame, int32_t mode, Gains gains) {
+void Inner(const Frame& frame, int32_t mode, Gains gains, const uint8_t* table256) {
     if (frame.width <= 4 || frame.height <= 4)
         return;
-    Rows<Sample>(frame, 2, frame.height - 2, false, mode, gains);
+    Rows<Sample>(frame, 2, frame.height - 2, false, mode, gains, table256);
 }
 
 // Columns 0, 1 (side 0) or W-2, W-1 (side 1) of rows 2..H-3 through the
@@ -85,7 +124,7 @@ void Inner(const Frame& frame, int32_t mode, Gains gains) {
 // its row folds are the original column folds. In chunks of rows, so that
 // the buffers fit on the stack. The reference path keeps the pixel loop.
 template <typename Sample>
-void EdgeColumnsByRows(const Frame& frame, int32_t side, int32_t mode, Gains gains) {
+void EdgeColumnsByRows(const Frame& frame, int32_t side, int32_t mode, Gains gains, const uint8_t* table256) {
     constexpr int32_t kChunk = 256;  // output rows per chunk; even, as the parity below needs
     constexpr int32_t kSpan = kChunk + 4;
     constexpr auto kSampleBytes = static_cast<int32_t>(sizeof(Sample));
@@ -115,7 +154,7 @@ void EdgeColumnsByRows(const Frame& frame, int32_t side, int32_t mode, Gains gai
                       0,
                       span,
                       4};
-        Rows<Sample>(t, 2 * side, 2 * side + 2, true, turnedMode, turnedGains);
+        Rows<Sample>(t, 2 * side, 2 * side + 2, true, turnedMode, turnedGains, table256);
         for (int32_t r = 0; r < 2; ++r) {
             for (int32_t j = 2; j < span - 2; ++j) {
                 const uint8_t* from = out + (r * span + j) * bpp;
@@ -133,7 +172,7 @@ void EdgeColumnsByRows(const Frame& frame, int32_t side, int32_t mode, Gains gai
 // smaller than four pixels) are computed once; each pixel's value does not
 // depend on how often it is computed.
 template <typename Sample>
-void Border(const Frame& frame, int32_t mode, Gains gains) {
+void Border(const Frame& frame, int32_t mode, Gains gains, const uint8_t* table256) {
     const int32_t w = frame.width;
     const int32_t h = frame.height;
     if (w <= 0 || h <= 0)
@@ -155,16 +194,18 @@ void Border(const Frame& frame, int32_t mode, Gains gains) {
         const int32_t y = edgeRows[i];
         const SourceRows rows = demosaic::RowsOf<Sample>(frame, y, true);
         if (w > 4) {
-            Rows<Sample>(frame, y, y + 1, true, mode, gains);
+            Rows<Sample>(frame, y, y + 1, true, mode, gains, table256);
             for (const int32_t x : edgeColumns) {
                 demosaic::FoldedPixel<Sample>(frame, rows, demosaic::ColumnsOf(frame, x), mode, gains,
                                               Variant<Sample>::kMax, x, y);
+                MapPixels(frame, x, x + 1, y, table256);
             }
         } else {
             for (int32_t x = 0; x < w; ++x) {
                 demosaic::FoldedPixel<Sample>(frame, rows, demosaic::ColumnsOf(frame, x), mode, gains,
                                               Variant<Sample>::kMax, x, y);
             }
+            MapPixels(frame, 0, w, y, table256);
         }
     }
     // Row by row, so that each row's four edge pixels share the rows' cache lines.
@@ -178,21 +219,32 @@ void Border(const Frame& frame, int32_t mode, Gains gains) {
         }
     }
     if (w >= 8 && Variant<Sample>::Packed(frame.dstBytesPerPixel) && ActiveKernelIsa() != KernelIsa::kScalar) {
-        EdgeColumnsByRows<Sample>(frame, 0, mode, gains);
-        EdgeColumnsByRows<Sample>(frame, 1, mode, gains);
+        EdgeColumnsByRows<Sample>(frame, 0, mode, gains, table256);
+        EdgeColumnsByRows<Sample>(frame, 1, mode, gains, table256);
         return;
     }
     for (int32_t y = 2; y <= h - 3; ++y) {
         const SourceRows rows = demosaic::RowsOf<Sample>(frame, y, false);
         for (int32_t j = 0; j < columnCount; ++j) {
             demosaic::FoldedPixel<Sample>(frame, rows, columns[j], mode, gains, Variant<Sample>::kMax, columnAt[j], y);
+            MapPixels(frame, columnAt[j], columnAt[j] + 1, y, table256);
         }
     }
 }
 
 // One pass of the demosaic with the colour phase and gains of the record.
-int32_t RunPass(void (*pass)(const Frame&, int32_t, Gains), const Frame& frame, const void* params) {
-    pass(frame, demosaic::ModeOf(params), demosaic::GainsOf(params));
+int32_t RunPass(void (*pass)(const Frame&, int32_t, Gains, const uint8_t*), const Frame& frame, const void* params) {
+    pass(frame, demosaic::ModeOf(params), demosaic::GainsOf(params), nullptr);
+    return 1;
+}
+
+// Both passes of the 8-bit demosaic with the table; each pixel is written
+// (and looked up) once.
+int32_t RunWithTable(const Frame& frame, const BayerTableParams& p) {
+    const int32_t mode = demosaic::ModeOf(&p.bayer);
+    const Gains gains = demosaic::GainsOf(&p.bayer);
+    Inner<uint8_t>(frame, mode, gains, p.table256);
+    Border<uint8_t>(frame, mode, gains, p.table256);
     return 1;
 }
 
@@ -210,12 +262,30 @@ void Rows16_C(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32
     ReferenceRows<uint16_t>(frame, yBegin, yEnd, fold, mode, gains);
 }
 
+void Rows8Table_C(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains,
+                  const uint8_t* table256) {
+    RowsThenTable<Rows8_C, ApplyTable8_C>(frame, yBegin, yEnd, fold, mode, gains, table256);
+}
+
+void Rows8Table_SSE2(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains,
+                     const uint8_t* table256) {
+    RowsThenTable<Rows8_SSE2, ApplyTable8_C>(frame, yBegin, yEnd, fold, mode, gains, table256);
+}
+
+void Rows8Table_AVX2(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains,
+                     const uint8_t* table256) {
+    RowsThenTable<Rows8_AVX2, ApplyTable8_AVX2>(frame, yBegin, yEnd, fold, mode, gains, table256);
+}
+
 }  // namespace demosaic
 
 TAVRIN_PIXEL_KERNEL(Demosaic8Inner) { return RunPass(Inner<uint8_t>, TAVRIN_FRAME, params); }
 TAVRIN_PIXEL_KERNEL(Demosaic16Inner) { return RunPass(Inner<uint16_t>, TAVRIN_FRAME, params); }
 TAVRIN_PIXEL_KERNEL(Demosaic8Border) { return RunPass(Border<uint8_t>, TAVRIN_FRAME, params); }
 TAVRIN_PIXEL_KERNEL(Demosaic16Border) { return RunPass(Border<uint16_t>, TAVRIN_FRAME, params); }
+TAVRIN_PIXEL_KERNEL(Demosaic8Table) {
+    return RunWithTable(TAVRIN_FRAME, *static_cast<const BayerTableParams*>(params));
+}
 
 #undef TAVRIN_FRAME
 

@@ -13,6 +13,8 @@
 // channel is never written. All return 1.
 #pragma once
 
+#include <cstdint>
+
 #include "imaging/kernels/params.h"
 
 namespace tavrin {
@@ -21,5 +23,15 @@ TAVRIN_PIXEL_KERNEL(Demosaic8Inner);
 TAVRIN_PIXEL_KERNEL(Demosaic8Border);
 TAVRIN_PIXEL_KERNEL(Demosaic16Inner);
 TAVRIN_PIXEL_KERNEL(Demosaic16Border);
+
+// Demosaic8Inner and Demosaic8Border followed by a table of the sample for
+// the three colour samples of every pixel (the tone steps that follow the
+// demosaic, as one table): byte for byte the three steps, in one pass where
+// the vector rows look the table up before they store.
+struct BayerTableParams {
+    BayerParams bayer;
+    const uint8_t* table256;
+};
+TAVRIN_PIXEL_KERNEL(Demosaic8Table);
 
 }  // namespace tavrin

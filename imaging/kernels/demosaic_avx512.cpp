@@ -8,8 +8,17 @@
 // from the three planes, with no per-lane shuffles and no lane fix-ups.
 #include <immintrin.h>
 
+#include <cstring>
+
 #include "imaging/kernels/demosaic_row_plan.h"
 #include "imaging/kernels/demosaic_rows.h"
+
+// GCC 12 takes the self-initialised "undefined" vectors inside the dword
+// shift, rotate and align intrinsics for uninitialised reads (clang knows no
+// such warning).
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 
 namespace tavrin::demosaic {
 namespace {
@@ -71,13 +80,33 @@ inline void Store(uint8_t* out, __m512i blue, __m512i green, __m512i red, const 
     }
 }
 
+// What the 8-bit rows do to each plane of results before they store it:
+// nothing, or a 256-entry table (the tone steps after the demosaic).
+struct NoTable {
+    __m512i operator()(__m512i bytes) const { return bytes; }
+};
+
+struct ByteTable {
+    __m512i quarter[4];  // entries 64 q .. 64 q + 63
+
+    explicit ByteTable(const uint8_t* table256) {
+        for (int32_t q = 0; q < 4; ++q)
+            quarter[q] = _mm512_loadu_si512(table256 + 64 * q);
+    }
+    __m512i operator()(__m512i bytes) const {
+        const __m512i low = _mm512_permutex2var_epi8(quarter[0], bytes, quarter[1]);
+        const __m512i high = _mm512_permutex2var_epi8(quarter[2], bytes, quarter[3]);
+        return _mm512_mask_blend_epi8(_mm512_movepi8_mask(bytes), low, high);
+    }
+};
+
 // 64 pixels (32 pairs) of an 8-bit row starting at site column p; see the
 // AVX2 file for the steps. The gains arrive shifted left by 5, so the high
 // half of sum x gain is (sum x gain) >> 11; packing with unsigned saturation
 // limits the results to 255.
-template <int32_t kPixelBytes>
+template <int32_t kPixelBytes, typename Map>
 inline void Pairs8(const SourceRows& rows, uint8_t* out, int32_t p, bool siteIsRed, __m512i gainSame, __m512i gainOther,
-                   const Interleave& il) {
+                   const Interleave& il, const Map& map) {
     const uint8_t* rm2 = rows.at[0] + p;
     const uint8_t* rm1 = rows.at[1] + p;
     const uint8_t* r0 = rows.at[2] + p;
@@ -109,12 +138,35 @@ inline void Pairs8(const SourceRows& rows, uint8_t* out, int32_t p, bool siteIsR
     const __m512i other =
         _mm512_packus_epi16(_mm512_mulhi_epu16(otherSite, gainOther), _mm512_mulhi_epu16(otherGreen, gainOther));
     const __m512i green = _mm512_packus_epi16(greenSite, greenGreen);
-    Store<kPixelBytes>(out, siteIsRed ? other : same, green, siteIsRed ? same : other, il);
+    Store<kPixelBytes>(out, map(siteIsRed ? other : same), map(green), map(siteIsRed ? same : other), il);
 }
 
-template <int32_t kPixelBytes>
-void Rows8(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains) {
-    const Interleave il = MakeInterleave(kPixelBytes);
+// The pixels of row y the reference computed around the vector steps,
+// through the table.
+void MapAroundSteps(const Frame& frame, int32_t mode, int32_t y, const uint8_t* table256) {
+    const RowPlan plan = PlanRow(frame, mode, y, kPixelsPerStep);
+    const auto map = [&](int32_t x0, int32_t x1) {
+        for (int32_t x = x0; x < x1; ++x) {
+            uint8_t* pixel = DestPixel(frame, x, y);
+            for (int32_t c = 0; c < 3; ++c)
+                pixel[c] = table256[pixel[c]];
+        }
+    };
+    if (plan.last < plan.first) {
+        map(2, frame.width - 2);
+        return;
+    }
+    map(2, plan.first);
+    map(plan.last + kPixelsPerStep, frame.width - 2);
+}
+
+template <int32_t kPixelBytes, typename Map>
+void Rows8(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains, const Map& map,
+           const uint8_t* table256) {
+    // Built once (the border pass calls the rows a dozen times per frame),
+    // used from a local copy that the compiler keeps in registers.
+    static const Interleave kInterleave = MakeInterleave(kPixelBytes);
+    const Interleave il = kInterleave;
     const __m512i red = _mm512_set1_epi16(static_cast<int16_t>(gains.red << 5));
     const __m512i blue = _mm512_set1_epi16(static_cast<int16_t>(gains.blue << 5));
     for (int32_t y = yBegin; y < yEnd; ++y) {
@@ -124,17 +176,23 @@ void Rows8(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t 
         uint8_t* const out = DestPixel(frame, 0, y);
         const auto step = [&](const SourceRows& rows, int32_t, int32_t x) {
             Pairs8<kPixelBytes>(rows, out + kPixelBytes * x, x, siteIsRed, siteIsRed ? red : blue,
-                                siteIsRed ? blue : red, il);
+                                siteIsRed ? blue : red, il, map);
         };
         Rows<uint8_t, kPixelsPerStep>(frame, y, y + 1, fold, mode, gains, 255, step);
+        if (table256 != nullptr)
+            MapAroundSteps(frame, mode, y, table256);
     }
 }
 
-// 16-bit rows in 16-bit lanes, 32 pixels in natural order per vector: the
-// AVX2 file's narrow steps at twice the width (even lanes are colour sites,
-// odd lanes greens; each lane picks its neighbours from a few shifted
-// loads). Exact while every sample read is below 4096; a row that reads a
-// larger one goes to the AVX2 rows, which take such rows in 32-bit lanes.
+// 16-bit rows in 16-bit lanes, 32 pixels in natural order per vector. A
+// row starting at a colour site, read as 32-bit pairs, holds a site sample in
+// the low and its green neighbour in the high word of every pair, so the
+// neighbours a pixel reads are the same word of the pair before or after:
+// each source row is loaded once per step and the step's neighbours come from
+// it and its two neighbouring vectors by dword rotations (valignd). Exact
+// while every sample read is below 4096 (the sums of 16 weighted samples stay
+// in 16 bits); a row that reads a larger one goes to the AVX2 rows, which
+// take such rows in 32-bit lanes.
 constexpr int32_t kPixelsPerStep16 = 32;
 
 // The interleave of 16-bit planes into 48- or 64-bit pixels, for Store: a
@@ -160,32 +218,102 @@ Interleave MakeWordInterleave(int32_t pixelWords) {
     return il;
 }
 
-// 32 pixels of a 16-bit row starting at site column p (all samples read below 4096).
-template <int32_t kPixelWords>
-inline void Narrow16(const SourceRows& rows, uint8_t* out, int32_t p, bool siteIsRed, __m512i gainSame,
-                     __m512i gainOther, const Interleave& il) {
-    // Row y-2, y-1, y, y+1 at column p + c.
-    const auto at = [&](int32_t row, int32_t c) { return _mm512_loadu_si512(rows.at[row] + 2 * (p + c)); };
-    const auto oddFrom = [](__m512i even, __m512i odd) { return _mm512_mask_blend_epi16(0xAAAAAAAAu, even, odd); };
-    const auto times3Plus = [](__m512i a, __m512i b) {
-        return _mm512_add_epi16(_mm512_add_epi16(a, _mm512_slli_epi16(a, 1)), b);
+inline __m512i Times3Plus(__m512i a, __m512i b) {
+    return _mm512_add_epi16(_mm512_add_epi16(a, a), _mm512_add_epi16(a, b));
+}
+
+// The source rows y-2, y-1, y, y+1 over 32 columns, with the two vertical
+// sums the colours are built from: v = 3 row[y] + row[y-2] (useful at the
+// sites, the low words), w = 3 row[y-1] + row[y+1] (useful at the other
+// colour, the high words).
+struct Window16 {
+    __m512i row[4];
+    __m512i v;
+    __m512i w;
+};
+
+inline Window16 WindowOf(__m512i rm2, __m512i rm1, __m512i r0, __m512i rp1) {
+    return Window16{{rm2, rm1, r0, rp1}, Times3Plus(r0, rm2), Times3Plus(rm1, rp1)};
+}
+
+// The `pairs` first pairs from column c (the rest zero; at least one).
+inline Window16 LoadWindow(const SourceRows& rows, int32_t c, int32_t pairs) {
+    const __mmask16 k = pairs >= 16 ? __mmask16(0xFFFF) : static_cast<__mmask16>((1u << pairs) - 1);
+    const auto at = [&](int32_t r) { return _mm512_maskz_loadu_epi32(k, rows.at[r] + 2 * c); };
+    return WindowOf(at(0), at(1), at(2), at(3));
+}
+
+// Only the pair just before column c matters of the window before a step
+// that starts at c: it is broadcast, so that it sits in the top pair too.
+inline Window16 PairBefore(const SourceRows& rows, int32_t c) {
+    const auto at = [&](int32_t r) {
+        int32_t pair;
+        std::memcpy(&pair, rows.at[r] + 2 * (c - 2), sizeof pair);
+        return _mm512_set1_epi32(pair);
     };
-    // Site colour, from rows y and y-2: 3 x (the pair's site) + (the site on the other side).
-    const __m512i siteSum = times3Plus(at(2, 0), at(0, 0));
-    const __m512i centre = _mm512_mask_blend_epi16(0xAAAAAAAAu, siteSum, _mm512_bslli_epi128(siteSum, 2));
-    const __m512i side = times3Plus(oddFrom(at(2, -2), at(2, 1)), oddFrom(at(0, -2), at(0, 1)));
-    const __m512i same = times3Plus(centre, side);
-    // Other colour, from rows y-1 and y+1 at the columns beside the site.
-    const __m512i near = times3Plus(oddFrom(at(1, -1), at(1, 0)), oddFrom(at(3, -1), at(3, 0)));
-    const __m512i far = times3Plus(oddFrom(at(1, 1), at(1, -2)), oddFrom(at(3, 1), at(3, -2)));
-    const __m512i other = times3Plus(near, far);
-    const __m512i greenSum = _mm512_add_epi16(oddFrom(at(1, 0), at(1, -1)), oddFrom(at(2, -1), at(2, 0)));
+    return WindowOf(at(0), at(1), at(2), at(3));
+}
+
+struct Output16 {
+    __m512i gainSame;
+    __m512i gainOther;
+    bool siteIsRed;
+};
+
+// 32 pixels from a step's window and its neighbours' (all samples below 4096).
+template <int32_t kPixelWords>
+inline void Step16(const Window16& before, const Window16& here, const Window16& after, uint8_t* out, const Output16& o,
+                   const Interleave& il) {
+    constexpr __mmask32 kHigh = 0xAAAAAAAAu;
+    const auto previousPair = [](__m512i x, __m512i xBefore) { return _mm512_alignr_epi32(x, xBefore, 15); };
+    // Site colour: 3 v at the pair's site + v at the site on the pixel's
+    // other side (the previous pair's for the site, the next one's for the green).
+    const __m512i v3 = _mm512_add_epi16(here.v, _mm512_add_epi16(here.v, here.v));
+    const __m512i siteSide = _mm512_add_epi16(v3, previousPair(here.v, before.v));
+    const __m512i greenSide = _mm512_add_epi16(v3, _mm512_alignr_epi32(after.v, here.v, 1));
+    const __m512i same = _mm512_mask_blend_epi16(kHigh, siteSide, _mm512_slli_epi32(greenSide, 16));
+    // Other colour: with x holding w at the previous and at this pair's green,
+    // 3 x + x with its words exchanged.
+    const __m512i x = _mm512_mask_blend_epi16(kHigh, _mm512_srli_epi32(previousPair(here.w, before.w), 16), here.w);
+    const __m512i other = Times3Plus(x, _mm512_rol_epi32(x, 16));
+    // Green: the site's sample above plus the green beside it in row y.
+    const __m512i lowToBoth = _mm512_set4_epi32(0x0D0C0D0C, 0x09080908, 0x05040504, 0x01000100);
+    const __m512i above = _mm512_shuffle_epi8(here.row[1], lowToBoth);
+    const __m512i beside =
+        _mm512_mask_blend_epi16(kHigh, _mm512_srli_epi32(previousPair(here.row[2], before.row[2]), 16), here.row[2]);
 
     const __m512i max = _mm512_set1_epi16(1023);
-    const __m512i sameValue = _mm512_min_epu16(_mm512_mulhi_epu16(same, gainSame), max);
-    const __m512i otherValue = _mm512_min_epu16(_mm512_mulhi_epu16(other, gainOther), max);
-    const __m512i green = _mm512_min_epu16(_mm512_srli_epi16(greenSum, 1), max);
-    Store<kPixelWords>(out, siteIsRed ? otherValue : sameValue, green, siteIsRed ? sameValue : otherValue, il);
+    const __m512i sameValue = _mm512_min_epu16(_mm512_mulhi_epu16(same, o.gainSame), max);
+    const __m512i otherValue = _mm512_min_epu16(_mm512_mulhi_epu16(other, o.gainOther), max);
+    const __m512i green = _mm512_min_epu16(_mm512_srli_epi16(_mm512_add_epi16(above, beside), 1), max);
+    Store<kPixelWords>(out, o.siteIsRed ? otherValue : sameValue, green, o.siteIsRed ? sameValue : otherValue, il);
+}
+
+// The vector steps of one row, each source row loaded once: a step's window
+// is the previous step's `after`; the last step, which may overlap the one
+// before, starts afresh.
+template <int32_t kPixelWords>
+void Steps16(const Frame& frame, const SourceRows& rows, RowPlan plan, uint8_t* out, const Output16& o,
+             const Interleave& il) {
+    int32_t p = plan.first;
+    Window16 before = PairBefore(rows, p);
+    Window16 here = LoadWindow(rows, p, 16);
+    for (;;) {
+        // At least the pair that follows the step lies inside the row.
+        const Window16 after = LoadWindow(rows, p + kPixelsPerStep16, (frame.width - p - kPixelsPerStep16) / 2);
+        Step16<kPixelWords>(before, here, after, out + 2 * kPixelWords * p, o, il);
+        if (p == plan.last)
+            return;
+        if (p + kPixelsPerStep16 <= plan.last) {
+            p += kPixelsPerStep16;
+            before = here;
+            here = after;
+        } else {
+            p = plan.last;
+            before = PairBefore(rows, p);
+            here = LoadWindow(rows, p, 16);
+        }
+    }
 }
 
 // Whether a source row holds a sample of 4096 or more among its `width` columns.
@@ -200,24 +328,29 @@ bool RowIsWide(const uint8_t* row, int32_t width) {
 
 template <int32_t kPixelWords>
 void Rows16(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains) {
-    const Interleave il = MakeWordInterleave(kPixelWords);
+    static const Interleave kInterleave = MakeWordInterleave(kPixelWords);
+    const Interleave il = kInterleave;
     const __m512i red = _mm512_set1_epi16(static_cast<int16_t>(gains.red << 5));
     const __m512i blue = _mm512_set1_epi16(static_cast<int16_t>(gains.blue << 5));
     WideRows wideRows(frame.width, RowIsWide);
     for (int32_t y = yBegin; y < yEnd; ++y) {
-        if (wideRows.AnyWide(RowsOf<uint16_t>(frame, y, fold))) {
+        const SourceRows rows = RowsOf<uint16_t>(frame, y, fold);
+        if (wideRows.AnyWide(rows)) {
             Rows16_AVX2(frame, y, y + 1, fold, mode, gains);
             continue;
         }
+        const RowPlan plan = PlanRow(frame, mode, y, kPixelsPerStep16);
+        if (plan.last < plan.first) {
+            ScalarRun<uint16_t>(frame, rows, mode, gains, 1023, y, 2, frame.width - 2);
+            continue;
+        }
         const bool siteIsRed = RowPhase(mode, y) == 1;
+        const Output16 o{siteIsRed ? red : blue, siteIsRed ? blue : red, siteIsRed};
+        ScalarRun<uint16_t>(frame, rows, mode, gains, 1023, y, 2, plan.first);
         // Taken once per row: the stores could alias `frame`, which the
         // compiler would otherwise read again at every step.
-        uint8_t* const out = DestPixel(frame, 0, y);
-        const auto step = [&](const SourceRows& rows, int32_t, int32_t x) {
-            Narrow16<kPixelWords>(rows, out + 2 * kPixelWords * x, x, siteIsRed, siteIsRed ? red : blue,
-                                  siteIsRed ? blue : red, il);
-        };
-        Rows<uint16_t, kPixelsPerStep16>(frame, y, y + 1, fold, mode, gains, 1023, step);
+        Steps16<kPixelWords>(frame, rows, plan, DestPixel(frame, 0, y), o, il);
+        ScalarRun<uint16_t>(frame, rows, mode, gains, 1023, y, plan.last + kPixelsPerStep16, frame.width - 2);
     }
 }
 
@@ -229,9 +362,20 @@ void Rows8_AVX512(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, i
     if (frame.width < 2 * kPixelsPerStep) {
         Rows8_AVX2(frame, yBegin, yEnd, fold, mode, gains);
     } else if (frame.dstBytesPerPixel == 4) {
-        Rows8<4>(frame, yBegin, yEnd, fold, mode, gains);
+        Rows8<4>(frame, yBegin, yEnd, fold, mode, gains, NoTable{}, nullptr);
     } else {
-        Rows8<3>(frame, yBegin, yEnd, fold, mode, gains);
+        Rows8<3>(frame, yBegin, yEnd, fold, mode, gains, NoTable{}, nullptr);
+    }
+}
+
+void Rows8Table_AVX512(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains,
+                       const uint8_t* table256) {
+    if (frame.width < 2 * kPixelsPerStep) {
+        Rows8Table_AVX2(frame, yBegin, yEnd, fold, mode, gains, table256);
+    } else if (frame.dstBytesPerPixel == 4) {
+        Rows8<4>(frame, yBegin, yEnd, fold, mode, gains, ByteTable(table256), table256);
+    } else {
+        Rows8<3>(frame, yBegin, yEnd, fold, mode, gains, ByteTable(table256), table256);
     }
 }
 

@@ -22,4 +22,18 @@ void Rows16_AVX2(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, in
 void Rows8_AVX512(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains);
 void Rows16_AVX512(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains);
 
+// 8-bit rows whose three colour samples then go through `table256`: the
+// AVX-512 version looks the table up before each store, the others run
+// their rows and then the table step over the pixels just written.
+using TableRowsFn = void (*)(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains,
+                             const uint8_t* table256);
+void Rows8Table_C(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains,
+                  const uint8_t* table256);
+void Rows8Table_SSE2(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains,
+                     const uint8_t* table256);
+void Rows8Table_AVX2(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains,
+                     const uint8_t* table256);
+void Rows8Table_AVX512(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode, Gains gains,
+                       const uint8_t* table256);
+
 }  // namespace tavrin::demosaic

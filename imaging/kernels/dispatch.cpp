@@ -69,6 +69,8 @@ KernelTable MakeTable(KernelIsa isa) {
         Pick(isa, demosaic::Rows8_C, demosaic::Rows8_SSE2, demosaic::Rows8_AVX2, TAVRIN_AVX512(demosaic::Rows8_AVX512)),
         Pick(isa, demosaic::Rows16_C, demosaic::Rows16_SSE2, demosaic::Rows16_AVX2,
              TAVRIN_AVX512(demosaic::Rows16_AVX512)),
+        Pick(isa, demosaic::Rows8Table_C, demosaic::Rows8Table_SSE2, demosaic::Rows8Table_AVX2,
+             TAVRIN_AVX512(demosaic::Rows8Table_AVX512)),
     };
 }
 

@@ -62,6 +62,9 @@ struct KernelTable {
                           demosaic::Gains gains);
     void (*demosaicRows16)(const demosaic::Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode,
                            demosaic::Gains gains);
+    // 8-bit demosaic rows, then each colour sample written through `table256`.
+    void (*demosaicRows8Table)(const demosaic::Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t mode,
+                               demosaic::Gains gains, const uint8_t* table256);
 };
 
 }  // namespace tavrin

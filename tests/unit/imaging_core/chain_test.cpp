@@ -236,13 +236,14 @@ TEST(Chain, GreenGainIsCarriedButNotApplied) {
 // order: hue and saturation, gamma, contrast, sharpness, brightness.
 // Each step on its own, in the chain's order, against the chain, which runs
 // gamma, contrast and (without sharpening) brightness as one table and, on
-// 8-bit colour images, puts that table into the hue and saturation pass, and
-// on 8-bit images puts brightness after sharpening into the sharpening pass.
+// 8-bit colour images, puts that table into the hue and saturation pass (or,
+// with hue and saturation off, into the demosaic's store), and on 8-bit
+// images puts brightness after sharpening into the sharpening pass.
 struct ToneSettings {
     int32_t gamma, contrast, sharpness, brightness;
 };
 
-void ExpectStepsInOrder(int32_t mode, Size size, ToneSettings tone) {
+void ExpectStepsInOrder(int32_t mode, Size size, ToneSettings tone, bool hueSatOn = true) {
     struct Kernels {
         PixelKernel gamma, contrast, sharpen, bright;
     };
@@ -266,7 +267,8 @@ void ExpectStepsInOrder(int32_t mode, Size size, ToneSettings tone) {
         expected.Convert(sixteen ? Demosaic16Inner : Demosaic8Inner, *set.Raw(mode), nullptr, 0, 0, &bayer);
         expected.Convert(sixteen ? Demosaic16Border : Demosaic8Border, *set.Raw(mode), nullptr, 0, 0, &bayer);
         HueSatParams hueSat{40, 0, -30, 10};
-        expected.Convert(sixteen ? HueSat16 : HueSat8, expected, nullptr, 0, 0, &hueSat);
+        if (hueSatOn)
+            expected.Convert(sixteen ? HueSat16 : HueSat8, expected, nullptr, 0, 0, &hueSat);
     }
     const Kernels& k = byMode[mode];
     const auto step = [&](PixelKernel kernel, int32_t value, int32_t neutral, const CDibImage& source) {
@@ -284,8 +286,8 @@ void ExpectStepsInOrder(int32_t mode, Size size, ToneSettings tone) {
     SetDefaults(filters);
     filters.Set(kBayerGainRed, 120);
     filters.Set(kBayerGainBlue, 90);
-    filters.Set(kHue, 40);
-    filters.Set(kSaturation, -30);
+    filters.Set(kHue, hueSatOn ? 40 : 0);
+    filters.Set(kSaturation, hueSatOn ? -30 : 0);
     filters.Set(kGamma, tone.gamma);
     filters.Set(kContrast, tone.contrast);
     filters.Set(kSharpness, tone.sharpness);
@@ -294,7 +296,8 @@ void ExpectStepsInOrder(int32_t mode, Size size, ToneSettings tone) {
     chain.Run(set, filters, ChainFrame{mode});
     EXPECT_EQ(testing::BytesOf(*set.Output(mode)), testing::BytesOf(expected))
         << "mode " << mode << " " << size.width << "x" << size.height << " gamma " << tone.gamma << " contrast "
-        << tone.contrast << " sharpness " << tone.sharpness << " brightness " << tone.brightness;
+        << tone.contrast << " sharpness " << tone.sharpness << " brightness " << tone.brightness << " hue/sat "
+        << hueSatOn;
 }
 
 TEST(Chain, StepsRunInTheirOrderOnTheOutputImage) {
@@ -302,8 +305,10 @@ TEST(Chain, StepsRunInTheirOrderOnTheOutputImage) {
                                   {100, -30, 5, 0},   {100, 0, 9, 0},    {100, 0, 7, 25}};
     for (int32_t mode = 0; mode < 6; ++mode) {
         for (const Size size : {Size{21, 11}, Size{150, 7}}) {
-            for (const ToneSettings& tone : tones)
+            for (const ToneSettings& tone : tones) {
                 ExpectStepsInOrder(mode, size, tone);
+                ExpectStepsInOrder(mode, size, tone, false);
+            }
         }
     }
 }

@@ -174,10 +174,11 @@ namespace {
 // 16-bit rows run in 16-bit lanes while every sample is below 4096 and fall
 // back to 32-bit lanes otherwise: single samples of 4095, 4096 and 65535
 // dropped anywhere in otherwise 10-bit frames, with the largest gains the
-// kernels accept (and more), must come out as the reference has them.
+// kernels accept (and more), must come out as the reference has them; the
+// widths from 64 on take the AVX-512 rows' rolling steps.
 TEST(DemosaicFast, SixteenBitLanesAndTheirFallbackMatch) {
     std::mt19937 rng(4096);
-    for (const int32_t width : {5, 17, 18, 19, 33, 34, 35, 50, 129}) {
+    for (const int32_t width : {5, 17, 18, 19, 33, 34, 35, 50, 64, 65, 97, 98, 129}) {
         for (const int32_t dstBytes : {6, 8}) {
             for (int32_t round = 0; round < 12; ++round) {
                 const int32_t height = 5 + round % 4;
@@ -202,6 +203,43 @@ TEST(DemosaicFast, SixteenBitLanesAndTheirFallbackMatch) {
                 test::Run(Demosaic16Border, actual, src, &params);
                 ASSERT_TRUE(actual.SameBytes(expected))
                     << width << "x" << height << " mode " << mode << " dst " << dstBytes << " round " << round;
+            }
+        }
+    }
+}
+
+// The 8-bit demosaic with a table after it, on every set up to this CPU's:
+// the reference passes and then the table over the colour samples.
+TEST(DemosaicFast, TableAfterTheDemosaicMatchesTheSteps) {
+    std::mt19937 rng(256);
+    uint8_t table[256];
+    for (uint8_t& entry : table)
+        entry = static_cast<uint8_t>(rng());
+    for (int32_t isa = 0; isa <= static_cast<int32_t>(StartupKernelIsa()); ++isa) {
+        for (const Size size : {Size{3, 3}, Size{7, 5}, Size{37, 9}, Size{131, 6}, Size{197, 10}, Size{150, 300}}) {
+            for (const int32_t dstBytes : {3, 4}) {
+                const int32_t mode = (size.width + dstBytes) % 4;
+                TestImage src(size.width, size.height, 1);
+                src.FillRandom(rng);
+                TestImage expected(size.width, size.height, dstBytes);
+                expected.FillRandom(rng);
+                TestImage actual = expected.Clone();
+                BayerTableParams params{{mode, 90 + isa, 100, 130}, table};
+                test::WithScalarKernels([&] {
+                    test::Run(Demosaic8Inner, expected, src, &params.bayer);
+                    test::Run(Demosaic8Border, expected, src, &params.bayer);
+                });
+                for (int32_t y = 0; y < size.height; ++y) {
+                    for (int32_t i = 0; i < size.width * dstBytes; ++i) {
+                        if (i % dstBytes < 3)
+                            expected.Pixel(0, y)[i] = table[expected.Pixel(0, y)[i]];
+                    }
+                }
+                const KernelIsa previous = SetKernelIsaForTesting(static_cast<KernelIsa>(isa));
+                test::Run(Demosaic8Table, actual, src, &params);
+                SetKernelIsaForTesting(previous);
+                ASSERT_TRUE(actual.SameBytes(expected))
+                    << "isa " << isa << " " << size.width << "x" << size.height << " dst " << dstBytes;
             }
         }
     }
