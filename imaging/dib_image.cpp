@@ -62,16 +62,7 @@ int32_t CDibImage::Create(int32_t width, int32_t height, int32_t bits) {
         return 0;
     }
     Release();
-    BitmapInfoHeader& header = info_.header;
-    header.biWidth = width;
-    header.biHeight = height;
-    header.biPlanes = 1;
-    header.biBitCount = static_cast<uint16_t>(bits);
-    header.biCompression = kBiRgb;
-    width_ = width;
-    height_ = height;
-    bits_ = static_cast<uint16_t>(bits);
-    stride_ = static_cast<int32_t>(stride);
+    SetGeometry(width, height, bits, static_cast<int32_t>(stride));
     return Allocate();
 }
 
@@ -104,6 +95,12 @@ int32_t CDibImage::Borrow(uint8_t* pixels, int32_t width, int32_t height, int32_
         int64_t{stride} < int64_t{width} * (bits / 8)) {
         return 0;
     }
+    SetGeometry(width, height, bits, stride);
+    pixels_ = pixels;
+    return 1;
+}
+
+void CDibImage::SetGeometry(int32_t width, int32_t height, int32_t bits, int32_t stride) {
     BitmapInfoHeader& header = info_.header;
     header.biWidth = width;
     header.biHeight = height;
@@ -114,8 +111,6 @@ int32_t CDibImage::Borrow(uint8_t* pixels, int32_t width, int32_t height, int32_
     height_ = height;
     bits_ = static_cast<uint16_t>(bits);
     stride_ = stride;
-    pixels_ = pixels;
-    return 1;
 }
 
 int32_t CDibImage::Allocate() {

@@ -146,6 +146,8 @@ public:
     static int32_t StrideFor(int32_t width, int32_t bits);
 
 private:
+    // The header and the fields of a bottom-up BI_RGB image of this geometry.
+    void SetGeometry(int32_t width, int32_t height, int32_t bits, int32_t stride);
     int32_t Allocate();
     void WriteGrayRamp(RgbQuad* table);
 

@@ -10,6 +10,7 @@
 
 #include <cstring>
 
+#include "imaging/kernels/byte_table_avx512.h"
 #include "imaging/kernels/demosaic_row_plan.h"
 #include "imaging/kernels/demosaic_rows.h"
 
@@ -81,24 +82,9 @@ inline void Store(uint8_t* out, __m512i blue, __m512i green, __m512i red, const 
 }
 
 // What the 8-bit rows do to each plane of results before they store it:
-// nothing, or a 256-entry table (the tone steps after the demosaic).
-struct NoTable {
-    __m512i operator()(__m512i bytes) const { return bytes; }
-};
-
-struct ByteTable {
-    __m512i quarter[4];  // entries 64 q .. 64 q + 63
-
-    explicit ByteTable(const uint8_t* table256) {
-        for (int32_t q = 0; q < 4; ++q)
-            quarter[q] = _mm512_loadu_si512(table256 + 64 * q);
-    }
-    __m512i operator()(__m512i bytes) const {
-        const __m512i low = _mm512_permutex2var_epi8(quarter[0], bytes, quarter[1]);
-        const __m512i high = _mm512_permutex2var_epi8(quarter[2], bytes, quarter[3]);
-        return _mm512_mask_blend_epi8(_mm512_movepi8_mask(bytes), low, high);
-    }
-};
+// nothing (NoTable), or the tone steps' 256-entry table (ByteTable).
+using avx512::ByteTable;
+using avx512::NoTable;
 
 // 64 pixels (32 pairs) of an 8-bit row starting at site column p; see the
 // AVX2 file for the steps. The gains arrive shifted left by 5, so the high
