@@ -140,7 +140,33 @@ bool LeadFollowsDemosaic(const FilterRecord& filters, int32_t mode, const TonePl
            filters.Get(kSaturation) == 0;
 }
 
+// The cache's table for `mode` and the settings, built by `steps` when it
+// was made for others.
+template <typename Steps>
+const uint8_t* CachedSampleTable8(SampleTableCache& cache, int32_t mode, const ToneCurveParams& settings,
+                                  const Steps& steps) {
+    const bool holds = cache.valid && cache.mode == mode && cache.gamma == settings.gamma &&
+                       cache.contrast == settings.contrast && cache.brightness == settings.brightness;
+    if (!holds) {
+        cache = SampleTableCache{true, mode, settings.gamma, settings.contrast, settings.brightness, {}};
+        SampleTable8(mode, steps, cache.table);
+    }
+    return cache.table;
+}
+
 }  // namespace
+
+const uint8_t* ProcessingChain::LeadTable8(int32_t mode, const TonePlan& tones) {
+    return CachedSampleTable8(leadTable_, mode, tones.lead, [&](const auto& run) { RunLead(tones, mode, run); });
+}
+
+const uint8_t* ProcessingChain::BrightnessTable8(int32_t mode, int32_t brightness) {
+    const ToneCurveParams settings{kNeutralGamma, 0, brightness, kSensorBits};
+    return CachedSampleTable8(brightnessTable_, mode, settings, [&](const auto& run) {
+        ToneParams params{brightness, kSensorBits};
+        run(KernelFor(kBrightStep, mode), &params);
+    });
+}
 
 void ProcessingChain::Refresh() const {
     if (refresh_) {
@@ -168,10 +194,7 @@ void ProcessingChain::Run(const ImageSet& images, FilterRecord& filters, const C
     } else if (LeadFollowsDemosaic(filters, mode, tones)) {
         // No cross-channel step between: the leading tone steps, as one
         // table, go into the demosaic's store.
-        uint8_t table[256];
-        SampleTable8(
-            mode, [&](const auto& run) { RunLead(tones, mode, run); }, table);
-        leadDone = ConvertColor(*output, *raw, filters, frame, table);
+        leadDone = ConvertColor(*output, *raw, filters, frame, LeadTable8(mode, tones));
     } else {
         ConvertColor(*output, frame.rawSource != nullptr ? *frame.rawSource : *raw, filters, frame);
         leadDone = HueSatStep(*output, filters, mode, tones);
@@ -257,10 +280,7 @@ bool ProcessingChain::HueSatStep(CDibImage& output, const FilterRecord& filters,
     }
     HueSatParams params{hue, 0, saturation, kSensorBits};
     if ((mode == MODE_RGB24 || mode == MODE_RGB32) && tones.leadSteps > 0) {
-        uint8_t table[256];
-        SampleTable8(
-            mode, [&](const auto& run) { RunLead(tones, mode, run); }, table);
-        HueSatTableParams withTable{params, table};
+        HueSatTableParams withTable{params, LeadTable8(mode, tones)};
         output.Convert(HueSatTable8, output, nullptr, 0, 0, &withTable);
         return true;
     }
@@ -277,14 +297,9 @@ void ProcessingChain::ToneSteps(const ImageSet& images, CDibImage& output, const
     }
     // On 8-bit images brightness, as a table, goes into the sharpening's store.
     if (tones.sharpness != 0) {
-        ToneParams brightness{tones.trailingBrightness, kSensorBits};
-        uint8_t table[256];
         const bool withBrightness = tones.trailingBrightness != 0 && IsEightBitMode(mode);
-        if (withBrightness) {
-            SampleTable8(
-                mode, [&](const auto& run) { run(KernelFor(kBrightStep, mode), &brightness); }, table);
-        }
-        if (SharpenStep(images, output, tones.sharpness, mode, withBrightness ? table : nullptr) && withBrightness) {
+        const uint8_t* table = withBrightness ? BrightnessTable8(mode, tones.trailingBrightness) : nullptr;
+        if (SharpenStep(images, output, tones.sharpness, mode, table) && withBrightness) {
             return;
         }
     }

@@ -41,6 +41,15 @@ struct ChainFrame {
     CDibImage* rawSource = nullptr;
 };
 
+// A table of what the tone steps make of each 8-bit sample value, kept
+// while the mode and the settings it was made for hold.
+struct SampleTableCache {
+    bool valid = false;
+    int32_t mode = 0;
+    int32_t gamma = 0, contrast = 0, brightness = 0;
+    uint8_t table[256] = {};
+};
+
 class ProcessingChain {
 public:
     using RefreshCallback = std::function<void()>;
@@ -71,8 +80,15 @@ private:
     bool SharpenStep(const ImageSet& images, CDibImage& output, int32_t sharpness, int32_t mode,
                      const uint8_t* table256);
     void Refresh() const;
+    const uint8_t* LeadTable8(int32_t mode, const TonePlan& tones);
+    const uint8_t* BrightnessTable8(int32_t mode, int32_t brightness);
 
     RefreshCallback refresh_;
+    // Building a table runs the steps over a strip of every sample value (a
+    // power function per entry for gamma), about as long as putting a small
+    // frame through it: it is built again only when its settings change.
+    SampleTableCache leadTable_;
+    SampleTableCache brightnessTable_;
 };
 
 }  // namespace tavrin

@@ -243,7 +243,7 @@ struct ToneSettings {
     int32_t gamma, contrast, sharpness, brightness;
 };
 
-void ExpectStepsInOrder(int32_t mode, Size size, ToneSettings tone, bool hueSatOn = true) {
+void ExpectStepsInOrder(ProcessingChain& chain, int32_t mode, Size size, ToneSettings tone, bool hueSatOn) {
     struct Kernels {
         PixelKernel gamma, contrast, sharpen, bright;
     };
@@ -292,7 +292,6 @@ void ExpectStepsInOrder(int32_t mode, Size size, ToneSettings tone, bool hueSatO
     filters.Set(kContrast, tone.contrast);
     filters.Set(kSharpness, tone.sharpness);
     filters.Set(kBrightness, tone.brightness);
-    ProcessingChain chain;
     chain.Run(set, filters, ChainFrame{mode});
     EXPECT_EQ(testing::BytesOf(*set.Output(mode)), testing::BytesOf(expected))
         << "mode " << mode << " " << size.width << "x" << size.height << " gamma " << tone.gamma << " contrast "
@@ -301,13 +300,18 @@ void ExpectStepsInOrder(int32_t mode, Size size, ToneSettings tone, bool hueSatO
 }
 
 TEST(Chain, StepsRunInTheirOrderOnTheOutputImage) {
-    const ToneSettings tones[] = {{150, 20, 12, -40}, {150, 20, 0, -40}, {60, 0, 0, 0},  {100, 0, 0, 35},
-                                  {100, -30, 5, 0},   {100, 0, 9, 0},    {100, 0, 7, 25}};
+    // Neighbours differ in one setting at a time, too.
+    const ToneSettings tones[] = {{150, 20, 12, -40}, {150, 20, 0, -40}, {150, 0, 0, -40}, {60, 0, 0, -40},
+                                  {60, 0, 0, 0},      {100, 0, 0, 35},   {100, -30, 5, 0}, {100, 0, 9, 0},
+                                  {100, 0, 7, 25}};
+    // One chain through every case: what it keeps from one frame (the tone
+    // tables) must follow the next frame's mode and settings.
+    ProcessingChain chain;
     for (int32_t mode = 0; mode < 6; ++mode) {
         for (const Size size : {Size{21, 11}, Size{150, 7}}) {
             for (const ToneSettings& tone : tones) {
-                ExpectStepsInOrder(mode, size, tone);
-                ExpectStepsInOrder(mode, size, tone, false);
+                ExpectStepsInOrder(chain, mode, size, tone, true);
+                ExpectStepsInOrder(chain, mode, size, tone, false);
             }
         }
     }
