@@ -182,6 +182,8 @@ void ProcessingChain::Run(const ImageSet& images, FilterRecord& filters, const C
         return;
     }
     const TonePlan tones = TonePlanOf(filters);
+    // The colour modes read the raw frame where the caller says it is.
+    CDibImage& source = frame.rawSource != nullptr ? *frame.rawSource : *raw;
     bool leadDone = false;
     if (IsMonoMode(mode)) {
         const int32_t grayMode = filters.Get(kGrayMode);
@@ -194,9 +196,9 @@ void ProcessingChain::Run(const ImageSet& images, FilterRecord& filters, const C
     } else if (LeadFollowsDemosaic(filters, mode, tones)) {
         // No cross-channel step between: the leading tone steps, as one
         // table, go into the demosaic's store.
-        leadDone = ConvertColor(*output, *raw, filters, frame, LeadTable8(mode, tones));
+        leadDone = ConvertColor(*output, source, filters, frame, LeadTable8(mode, tones));
     } else {
-        ConvertColor(*output, frame.rawSource != nullptr ? *frame.rawSource : *raw, filters, frame);
+        ConvertColor(*output, source, filters, frame);
         leadDone = HueSatStep(*output, filters, mode, tones);
     }
     ToneSteps(images, *output, tones, mode, leadDone);

@@ -227,12 +227,13 @@ Mosaic Mirrored(const Mosaic& mosaic, int width, int height, bool mirrorH, bool 
 // Streaming reads a colour frame where the device left it unless mirroring
 // needs a copy to turn; either way the caller gets the kernels' output of the
 // frame, in every colour mode, mirror and row order, from the full sensor and
-// from a region whose rows are padded, with the measurements on.
+// from a region whose rows are padded, with the measurements and a tone step on.
 TEST_F(ContentTest, StreamedColourFramesGiveTheKernelsOutput) {
     struct Area {
         int x, y, width, height;
     };
-    ASSERT_EQ(Tavrin_SetFilterValue(handle, 10, 1), 1);  // automatic white balance reads every frame
+    ASSERT_EQ(Tavrin_SetFilterValue(handle, 10, 1), 1);   // automatic white balance reads every frame
+    ASSERT_EQ(Tavrin_SetFilterValue(handle, 11, 130), 1);  // gamma: in 8-bit colour it joins the demosaic
     ReadFilters(handle, filters);
     for (const Area area : {Area{0, 0, kSensorWidth, kSensorHeight}, Area{10, 6, 322, 240}}) {
         ASSERT_EQ(Tavrin_SetCaptureWindowEx(handle, kSensorWidth, area.x, area.width, kSensorHeight, area.y,
