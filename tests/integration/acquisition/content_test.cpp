@@ -232,13 +232,12 @@ TEST_F(ContentTest, StreamedColourFramesGiveTheKernelsOutput) {
     struct Area {
         int x, y, width, height;
     };
-    ASSERT_EQ(Tavrin_SetFilterValue(handle, 10, 1), 1);   // automatic white balance reads every frame
+    ASSERT_EQ(Tavrin_SetFilterValue(handle, 10, 1), 1);    // automatic white balance reads every frame
     ASSERT_EQ(Tavrin_SetFilterValue(handle, 11, 130), 1);  // gamma: in 8-bit colour it joins the demosaic
     ReadFilters(handle, filters);
     for (const Area area : {Area{0, 0, kSensorWidth, kSensorHeight}, Area{10, 6, 322, 240}}) {
-        ASSERT_EQ(Tavrin_SetCaptureWindowEx(handle, kSensorWidth, area.x, area.width, kSensorHeight, area.y,
-                                            area.height),
-                  1);
+        ASSERT_EQ(
+            Tavrin_SetCaptureWindowEx(handle, kSensorWidth, area.x, area.width, kSensorHeight, area.y, area.height), 1);
         const Mosaic mosaic = RandomMosaic(area.width, area.height, 0xFACE + area.width);
         ASSERT_EQ(TavrinSim_LoadFrame(0, mosaic.data(), area.width, area.height), 1);
         const bool fullSensor = area.width == kSensorWidth;
@@ -248,9 +247,8 @@ TEST_F(ContentTest, StreamedColourFramesGiveTheKernelsOutput) {
                 const bool mirrorV = (mirrors & 2) != 0;
                 ASSERT_EQ(Tavrin_SetMirrorH(handle, mirrorH ? 1 : 0), 1);
                 ASSERT_EQ(Tavrin_SetMirrorV(handle, mirrorV ? 1 : 0), 1);
-                const CDibImage& output =
-                    expected.Process(Mirrored(mosaic, area.width, area.height, mirrorH, mirrorV), area.width,
-                                     area.height, mode, filters, mirrorV, mirrorH);
+                const CDibImage& output = expected.Process(Mirrored(mosaic, area.width, area.height, mirrorH, mirrorV),
+                                                           area.width, area.height, mode, filters, mirrorV, mirrorH);
                 ASSERT_EQ(Tavrin_SetColorMode(handle, kModeBits[mode]), 1);
                 for (int rowOrder : {0, 1}) {
                     SCOPED_TRACE("width " + std::to_string(area.width) + " mode " + std::to_string(kModeBits[mode]) +
