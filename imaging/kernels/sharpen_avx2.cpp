@@ -34,13 +34,12 @@ inline int32_t ScalarOut(int32_t v, int32_t sum, int32_t strength) {
 }  // namespace
 
 static bool TrySharpen8(const KernelArea& area, int32_t channels, int32_t strength, uint8_t* ring) {
+    // The byte layouts of the vector table steps: gray, 3-byte colour, or 4-byte with the fourth kept.
+    const TableRows kind = TableRowsOf(area, channels);
+    if (kind == TableRows::Unsupported)
+        return false;
     const int32_t bpp = area.srcBytesPerPixel;
-    if (bpp != area.dstBytesPerPixel)
-        return false;
-    const bool whole = (channels == 1 && bpp == 1) || (channels == 3 && bpp == 3);
-    const bool keepFourth = channels == 3 && bpp == 4;
-    if (!whole && !keepFourth)
-        return false;
+    const bool keepFourth = kind == TableRows::KeepFourth;
     if (area.width <= 4 || area.height <= 4)
         return true;
     const __m256i vStrength = _mm256_set1_epi16(static_cast<int16_t>(strength));
@@ -124,8 +123,7 @@ static bool TrySharpen8(const KernelArea& area, int32_t channels, int32_t streng
 }
 
 // The table, when given, is a second pass over the destination.
-void Sharpen8_AVX2(const KernelArea& area, int32_t channels, int32_t strength, const uint8_t* table256,
-                   uint8_t* ring) {
+void Sharpen8_AVX2(const KernelArea& area, int32_t channels, int32_t strength, const uint8_t* table256, uint8_t* ring) {
     if (!TrySharpen8(area, channels, strength, ring)) {
         Sharpen8_C(area, channels, strength, table256, ring);
         return;

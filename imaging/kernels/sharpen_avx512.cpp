@@ -86,13 +86,12 @@ void SharpenSegment(const uint8_t* in, uint8_t* out, int32_t s0, int32_t s1, con
 
 template <typename Finish>
 bool TrySharpen8(const KernelArea& area, int32_t channels, int32_t strength, uint8_t* ring, const Finish& finish) {
+    // The byte layouts of the vector table steps: gray, 3-byte colour, or 4-byte with the fourth kept.
+    const TableRows kind = TableRowsOf(area, channels);
+    if (kind == TableRows::Unsupported)
+        return false;
     const int32_t bpp = area.srcBytesPerPixel;
-    if (bpp != area.dstBytesPerPixel)
-        return false;
-    const bool whole = (channels == 1 && bpp == 1) || (channels == 3 && bpp == 3);
-    const bool keepFourth = channels == 3 && bpp == 4;
-    if (!whole && !keepFourth)
-        return false;
+    const bool keepFourth = kind == TableRows::KeepFourth;
     if (area.width <= 4 || area.height <= 4)
         return true;
     // Segments start at pixel boundaries (2 bpp, then steps of 1024), so the
