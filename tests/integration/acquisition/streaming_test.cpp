@@ -22,18 +22,34 @@ using Codes = std::vector<int>;
 
 class StreamingTest : public AcquisitionTest {};
 
+// The rate is frames per second times ten over a window of more than a
+// second. The camera sends frames at once, so its pace follows the machine's
+// load; the bounds below hold for any pace. Every record read before the
+// window can have closed holds 0; the first record with a rate was read
+// after the window closed, and every record read before it came from a frame
+// inside the window.
 TEST_F(StreamingTest, CallBackPreviewPostsAFrameRecordPerFrame) {
     ASSERT_EQ(Tavrin_SetColorMode(handle, 32), 1);
     std::vector<BYTE> buffer(static_cast<size_t>(ImageBytes(32)));
-    ASSERT_EQ(Tavrin_CallBackPreview(handle, window, buffer.data(), static_cast<int>(buffer.size()), 0), 1);
+    const int sentBefore = TavrinSim_GetFrameCount(0);
     const auto start = std::chrono::steady_clock::now();
-    // Frames for a little over a second, so that the rate has been measured.
-    const Posted posted = Collect(window, 0, 1400);
-    const uint32_t elapsed = MillisecondsSince(start);
+    ASSERT_EQ(Tavrin_CallBackPreview(handle, window, buffer.data(), static_cast<int>(buffer.size()), 0), 1);
+    Posted posted;
+    uint32_t rateSeenAt = 0;
+    while (rateSeenAt == 0 && MillisecondsSince(start) < 10000) {
+        const Posted one = Collect(window, 1, 1000);
+        posted.Append(one);
+        const uint32_t now = MillisecondsSince(start);
+        for (const TavrinFrameInfo& record : one.records) {
+            EXPECT_TRUE(record.frameRate == 0 || now >= 1000) << "a rate after " << now << " ms";
+            rateSeenAt = record.frameRate != 0 ? now : rateSeenAt;
+        }
+    }
+    const int sent = TavrinSim_GetFrameCount(0) - sentBefore;
     ASSERT_EQ(Tavrin_StopPreview(handle), 1);
     EXPECT_TRUE(posted.errors.empty());
     EXPECT_TRUE(posted.frameCodes.empty());
-    ASSERT_GE(posted.records.size(), 5u);
+    ASSERT_NE(rateSeenAt, 0u) << "no rate within 10 s";
     for (const TavrinFrameInfo& record : posted.records) {
         EXPECT_EQ(record.size, 32);
         EXPECT_EQ(record.width, kSensorWidth);
@@ -42,13 +58,13 @@ TEST_F(StreamingTest, CallBackPreviewPostsAFrameRecordPerFrame) {
         EXPECT_EQ(record.reserved, 0);
         EXPECT_EQ(record.buffer, buffer.data());
     }
-    // Frames per second times ten, measured over the first second.
-    const int measured = static_cast<int>(posted.records.size() * 10000 / elapsed);
-    const int reported = posted.records.back().frameRate;
-    EXPECT_GT(reported, 0);
-    EXPECT_GT(reported, measured / 3) << "measured " << measured;
-    EXPECT_LT(reported, measured * 3) << "measured " << measured;
-    EXPECT_EQ(posted.records.front().frameRate, 0) << "no rate before a second has passed";
+    // At least the records read so far were counted, over at most the time
+    // since the start (two milliseconds of slack for the two clocks).
+    const int64_t counted = static_cast<int64_t>(posted.records.size());
+    const int64_t reported = posted.records.back().frameRate;
+    EXPECT_GE(reported, counted * 10000 / (rateSeenAt + 2));
+    // At most every frame the camera sent, over more than a second.
+    EXPECT_LT(reported, int64_t{sent} * 10);
     EXPECT_EQ(TakeErrors(), Codes{});
 }
 
