@@ -60,16 +60,10 @@ void Sharpen16ByColumns(const KernelArea& a, int32_t channels, int32_t strength,
     }
     if (a.width <= 4 || a.height <= 4)
         return;
-    const int32_t end = (a.width - 2) * spp;
-    SharpenSource source(a, ring);
-    for (int32_t y = 2; y <= a.height - 3; ++y) {
-        const uint8_t* rows[4];
-        source.RowsFor(y, rows);
-        for (int32_t s0 = 2 * spp; s0 < end; s0 += kSharpenSegment) {
-            const int32_t s1 = s0 + kSharpenSegment < end ? s0 + kSharpenSegment : end;
-            Sharpen16Segment(rows, DestRowOf(a, y), s0, s1, spp, channels, strength, maxValue);
-        }
-    }
+    ForEachSharpenSegment(a, ring, spp, kSharpenSegment,
+                          [&](const uint8_t* const(&rows)[4], uint8_t* out, int32_t s0, int32_t s1) {
+                              Sharpen16Segment(rows, out, s0, s1, spp, channels, strength, maxValue);
+                          });
 }
 
 struct SharpenStep {

@@ -99,20 +99,12 @@ bool TrySharpen8(const KernelArea& area, int32_t channels, int32_t strength, uin
     const Layout layout{bpp, keepFourth ? __mmask64{0x7777777777777777ull} : ~__mmask64{0}};
     const __m512i vStrength = _mm512_set1_epi16(static_cast<int16_t>(strength));
     alignas(64) uint16_t columns[kColumns];
-    const int32_t begin = 2 * bpp;               // first output byte of a row
-    const int32_t end = (area.width - 2) * bpp;  // one past the last
-    SharpenSource source(area, ring);
-    for (int32_t y = 2; y <= area.height - 3; ++y) {
-        const uint8_t* rows[4];  // rows y-2..y+1
-        source.RowsFor(y, rows);
-        uint8_t* out = DestRowOf(area, y);
-        for (int32_t s0 = begin; s0 < end; s0 += kSegment) {
-            const int32_t s1 = s0 + kSegment < end ? s0 + kSegment : end;
-            // Bytes [s0 - 2 bpp, s1 + bpp) stay inside the row.
-            ColumnSums(rows, s0 - 2 * bpp, s1 + bpp, columns);
-            SharpenSegment(rows[2], out, s0, s1, columns + 2 * bpp, layout, vStrength, finish);
-        }
-    }
+    ForEachSharpenSegment(area, ring, bpp, kSegment,
+                          [&](const uint8_t* const(&rows)[4], uint8_t* out, int32_t s0, int32_t s1) {
+                              // Bytes [s0 - 2 bpp, s1 + bpp) stay inside the row.
+                              ColumnSums(rows, s0 - 2 * bpp, s1 + bpp, columns);
+                              SharpenSegment(rows[2], out, s0, s1, columns + 2 * bpp, layout, vStrength, finish);
+                          });
     return true;
 }
 

@@ -14,8 +14,7 @@ namespace tavrin {
 // mask still reads after they are written are kept there (SharpenSource).
 // 8-bit: then the whole destination area (the frame too) through `table256` when it is not null.
 void Sharpen8_C(const KernelArea& area, int32_t channels, int32_t strength, const uint8_t* table256, uint8_t* ring);
-void Sharpen8_AVX2(const KernelArea& area, int32_t channels, int32_t strength, const uint8_t* table256,
-                   uint8_t* ring);
+void Sharpen8_AVX2(const KernelArea& area, int32_t channels, int32_t strength, const uint8_t* table256, uint8_t* ring);
 void Sharpen8_AVX512(const KernelArea& area, int32_t channels, int32_t strength, const uint8_t* table256,
                      uint8_t* ring);
 // The destination area of `area`, in place. Unnamed, as in kernel_area.h:
@@ -37,8 +36,7 @@ void Sharpen16_SSE2(const KernelArea& area, int32_t channels, int32_t strength, 
 // 16-bit lanes while the samples allow them (sharpen_segment.h); the AVX-512
 // version only where the build compiles the AVX-512 files.
 void Sharpen16_AVX2(const KernelArea& area, int32_t channels, int32_t strength, int32_t maxValue, uint8_t* ring);
-void Sharpen16_AVX512(const KernelArea& area, int32_t channels, int32_t strength, int32_t maxValue,
-                      uint8_t* ring);
+void Sharpen16_AVX512(const KernelArea& area, int32_t channels, int32_t strength, int32_t maxValue, uint8_t* ring);
 
 namespace {
 
@@ -82,6 +80,26 @@ private:
     uint8_t* ring_;
     int32_t rowBytes_;
 };
+
+// Calls segment(rows, out, s0, s1) for every output row y = 2..H-3 of the
+// area: rows[0..3] are its source rows y-2..y+1, `out` its destination row,
+// and the stretches [s0, s1) of at most `length` units (samples or bytes,
+// `unitsPerPixel` to a pixel) cover its units from pixel 2 to pixel W-3.
+template <typename Segment>
+void ForEachSharpenSegment(const KernelArea& a, uint8_t* ring, int32_t unitsPerPixel, int32_t length,
+                           const Segment& segment) {
+    const int32_t end = (a.width - 2) * unitsPerPixel;
+    SharpenSource source(a, ring);
+    for (int32_t y = 2; y <= a.height - 3; ++y) {
+        const uint8_t* rows[4];  // rows y-2..y+1
+        source.RowsFor(y, rows);
+        uint8_t* out = DestRowOf(a, y);
+        for (int32_t s0 = 2 * unitsPerPixel; s0 < end; s0 += length) {
+            const int32_t s1 = s0 + length < end ? s0 + length : end;
+            segment(rows, out, s0, s1);
+        }
+    }
+}
 
 }  // namespace
 

@@ -83,18 +83,11 @@ bool SharpenRows16(const KernelArea& a, int32_t channels, int32_t strength, int3
     if (a.width <= 4 || a.height <= 4)
         return true;
     const Sharpen16Lanes lanes{spp, strength, maxValue, Sharpen16LaneLimit(strength)};
-    const int32_t end = (a.width - 2) * spp;
-    SharpenSource source(a, ring);
-    for (int32_t y = 2; y <= a.height - 3; ++y) {
-        const uint8_t* rows[4];  // rows y-2..y+1
-        source.RowsFor(y, rows);
-        uint8_t* out = DestRowOf(a, y);
-        for (int32_t s0 = 2 * spp; s0 < end; s0 += kSharpenSegment) {
-            const int32_t s1 = s0 + kSharpenSegment < end ? s0 + kSharpenSegment : end;
-            if (!laneSegment(rows, out, s0, s1, lanes))
-                Sharpen16Segment(rows, out, s0, s1, spp, channels, strength, maxValue);
-        }
-    }
+    ForEachSharpenSegment(a, ring, spp, kSharpenSegment,
+                          [&](const uint8_t* const(&rows)[4], uint8_t* out, int32_t s0, int32_t s1) {
+                              if (!laneSegment(rows, out, s0, s1, lanes))
+                                  Sharpen16Segment(rows, out, s0, s1, spp, channels, strength, maxValue);
+                          });
     return true;
 }
 
