@@ -45,25 +45,38 @@ struct Interleave {
     __mmask64 colour;  // the bytes written: all but each pixel's fourth
 };
 
-Interleave MakeInterleave(int32_t pixelBytes) {
+// Where byte b of the step's packed pixels comes from: its channel (0 blue,
+// 1 green, 2 red, 3 the fourth) and the byte of that channel's plane.
+struct PlaneByte {
+    int32_t channel;
+    int32_t byte;
+};
+
+// The interleave of `chunks` 64-byte registers from `sourceOf(b)`.
+template <typename SourceOf>
+Interleave InterleaveOf(int32_t chunks, const SourceOf& sourceOf) {
     Interleave il{};
-    il.colour = 0;
-    for (int32_t chunk = 0; chunk < pixelBytes; ++chunk) {
+    for (int32_t chunk = 0; chunk < chunks; ++chunk) {
         alignas(64) uint8_t index[64];
         __mmask64 red = 0;
         for (int32_t b = 0; b < 64; ++b) {
-            const int32_t byte = 64 * chunk + b;
-            const int32_t channel = byte % pixelBytes;
-            index[b] = static_cast<uint8_t>(PlanePosition(byte / pixelBytes) | (channel == 1 ? 64 : 0));
-            if (channel == 2)
+            const PlaneByte from = sourceOf(64 * chunk + b);
+            index[b] = static_cast<uint8_t>(from.byte | (from.channel == 1 ? 64 : 0));
+            if (from.channel == 2)
                 red |= __mmask64{1} << b;
-            if (channel < 3 && chunk == 0)
+            if (from.channel < 3 && chunk == 0)
                 il.colour |= __mmask64{1} << b;
         }
         il.index[chunk] = _mm512_load_si512(index);
         il.red[chunk] = red;
     }
     return il;
+}
+
+Interleave MakeInterleave(int32_t pixelBytes) {
+    return InterleaveOf(pixelBytes, [pixelBytes](int32_t b) {
+        return PlaneByte{b % pixelBytes, PlanePosition(b / pixelBytes)};
+    });
 }
 
 // The three planes of a step as packed pixels. Four-byte pixels keep their
@@ -185,23 +198,10 @@ constexpr int32_t kPixelsPerStep16 = 32;
 // word is its two bytes, so byte permutes (on Zen 4 faster than word
 // permutes) place it.
 Interleave MakeWordInterleave(int32_t pixelWords) {
-    Interleave il{};
-    for (int32_t chunk = 0; chunk < pixelWords; ++chunk) {
-        alignas(64) uint8_t index[64];
-        __mmask64 red = 0;
-        for (int32_t b = 0; b < 64; ++b) {
-            const int32_t word = 32 * chunk + b / 2;
-            const int32_t channel = word % pixelWords;
-            index[b] = static_cast<uint8_t>((2 * (word / pixelWords) + b % 2) | (channel == 1 ? 64 : 0));
-            if (channel == 2)
-                red |= __mmask64{1} << b;
-            if (channel < 3 && chunk == 0)
-                il.colour |= __mmask64{1} << b;
-        }
-        il.index[chunk] = _mm512_load_si512(index);
-        il.red[chunk] = red;
-    }
-    return il;
+    return InterleaveOf(pixelWords, [pixelWords](int32_t b) {
+        const int32_t word = b / 2;
+        return PlaneByte{word % pixelWords, 2 * (word / pixelWords) + b % 2};
+    });
 }
 
 inline __m512i Times3Plus(__m512i a, __m512i b) {
