@@ -124,11 +124,6 @@ WaitResult FrameStream::WaitFrame() {
     }
 }
 
-const uint8_t* FrameStream::ChosenSlot() const {
-    const int32_t read = shared_.readIndex.load(std::memory_order_relaxed);
-    return read >= 0 && read < ring_.SlotCount() ? ring_.Slot(read) : nullptr;
-}
-
 uint8_t* FrameStream::ChosenSlot() {
     const int32_t read = shared_.readIndex.load(std::memory_order_relaxed);
     return read >= 0 && read < ring_.SlotCount() ? ring_.Slot(read) : nullptr;

@@ -63,7 +63,6 @@ public:
     // it once the reader is done with it. From WaitFrame to FinishRead the
     // reader holds the slot, for a copy or to read the frame where it lies:
     // the thread skips it however long that takes.
-    const uint8_t* ChosenSlot() const;
     uint8_t* ChosenSlot();
     void FinishRead();
 
