@@ -35,8 +35,8 @@ struct ToneFamily {
 
 constexpr ToneFamily kGammaStep{kGamma, kNeutralGamma, Gamma8Mono, Gamma16Mono, Gamma8Rgb, Gamma16Rgb};
 constexpr ToneFamily kContrastStep{kContrast, 0, Contrast8Mono, Contrast16Mono, Contrast8Rgb, Contrast16Rgb};
-constexpr ToneFamily kSharpenStep{kSharpness, 0, SharpenInPlace8Mono, SharpenInPlace16Mono, SharpenInPlace8Rgb,
-                                   SharpenInPlace16Rgb};
+constexpr ToneFamily kSharpenStep{kSharpness,         0, SharpenInPlace8Mono, SharpenInPlace16Mono, SharpenInPlace8Rgb,
+                                  SharpenInPlace16Rgb};
 constexpr ToneFamily kBrightStep{kBrightness, 0, Bright8Mono, Bright16Mono, Bright8Rgb, Bright16Rgb};
 // Consecutive gamma, contrast and brightness steps as one composed table.
 constexpr ToneFamily kToneCurve{kGamma, kNeutralGamma, ToneCurve8Mono, ToneCurve16Mono, ToneCurve8Rgb, ToneCurve16Rgb};
@@ -133,11 +133,16 @@ void SampleTable8(int32_t mode, const Steps& steps, uint8_t (&table)[256]) {
     std::memcpy(table, strip, sizeof table);
 }
 
-// Whether the leading tone steps directly follow the demosaic on 8-bit
-// colour images (hue and saturation off), so that they can go into its store.
+// Whether leading tone steps are on and can go, as one table, into the
+// store of the colour step before them (8-bit colour images).
+bool LeadFitsColourStore(int32_t mode, const TonePlan& tones) {
+    return (mode == MODE_RGB24 || mode == MODE_RGB32) && tones.leadSteps > 0;
+}
+
+// Whether they go into the demosaic's store: hue and saturation are off,
+// so no cross-channel step lies between.
 bool LeadFollowsDemosaic(const FilterRecord& filters, int32_t mode, const TonePlan& tones) {
-    return (mode == MODE_RGB24 || mode == MODE_RGB32) && tones.leadSteps > 0 && filters.Get(kHue) == 0 &&
-           filters.Get(kSaturation) == 0;
+    return LeadFitsColourStore(mode, tones) && filters.Get(kHue) == 0 && filters.Get(kSaturation) == 0;
 }
 
 // The cache's table for `mode` and the settings, built by `steps` when it
@@ -281,7 +286,7 @@ bool ProcessingChain::HueSatStep(CDibImage& output, const FilterRecord& filters,
         return false;
     }
     HueSatParams params{hue, 0, saturation, kSensorBits};
-    if ((mode == MODE_RGB24 || mode == MODE_RGB32) && tones.leadSteps > 0) {
+    if (LeadFitsColourStore(mode, tones)) {
         HueSatTableParams withTable{params, LeadTable8(mode, tones)};
         output.Convert(HueSatTable8, output, nullptr, 0, 0, &withTable);
         return true;
