@@ -13,7 +13,7 @@ set -euo pipefail
 
 demo=(
   # toolchain and build
-  build-essential cmake ninja-build pkg-config ca-certificates
+  build-essential cmake ninja-build pkg-config ca-certificates ccache
   # libraries of the SDK (Linux build)
   libpng-dev libjpeg62-turbo-dev libtiff-dev zlib1g-dev libsqlite3-dev libx11-dev
   # the demonstration shows what ffprobe reads from its recording

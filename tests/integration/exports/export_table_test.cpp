@@ -24,7 +24,8 @@ std::set<std::string> PublishedExports() {
 }
 
 bool IsHelper(const std::string& name) {
-    return name.rfind("TavrinPosix_", 0) == 0 || name.rfind("TavrinSim_", 0) == 0;
+    return name.rfind("TavrinPosix_", 0) == 0 || name.rfind("TavrinSim_", 0) == 0 ||
+           name.rfind("TavrinEx_", 0) == 0;
 }
 
 }  // namespace

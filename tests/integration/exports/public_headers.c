@@ -2,6 +2,8 @@
 #include "TavrinSdk.h"
 #include "TavrinSdk.h"
 #include "TavrinSim.h"
+#include "TavrinEx.h"
+#include "TavrinEx.h"
 #ifndef _WIN32
 #include "TavrinPosix.h"
 #endif
@@ -9,5 +11,6 @@
 int tavrin_public_headers_compile_as_c(void) {
     TavrinFrameInfo frame = {sizeof(TavrinFrameInfo), 0, 0, 0, 0, 0, NULL};
     TavrinCameraInfo camera = {sizeof(TavrinCameraInfo), 0, 0, 0, 0, 0, 0, 0, 0};
-    return frame.size + camera.size + WM_SDK_FRAME + SDKERR_TRANSFER;
+    TavrinFrameMeta meta = {sizeof(TavrinFrameMeta), 0, 0, 0, 0, 0, 0};
+    return frame.size + camera.size + meta.size + WM_SDK_FRAME + SDKERR_TRANSFER;
 }
