@@ -11,6 +11,13 @@ uint32_t TickCount();
 // The multimedia timer (timeGetTime): milliseconds, wrapping at 2^32.
 uint32_t MultimediaTime();
 
+// The host's monotonic clock in nanoseconds (CLOCK_MONOTONIC; on Windows the
+// performance counter), which times frames.
+uint64_t MonotonicNanoseconds();
+
+// The system clock in nanoseconds since 1970-01-01 UTC.
+int64_t SystemTimeNanoseconds();
+
 // Suspends the calling thread for at least the given time; 0 yields.
 void Sleep(uint32_t milliseconds);
 

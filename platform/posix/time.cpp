@@ -16,6 +16,18 @@ uint64_t MonotonicMilliseconds() {
 
 }  // namespace
 
+uint64_t MonotonicNanoseconds() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<uint64_t>(now.tv_sec) * 1000000000u + static_cast<uint64_t>(now.tv_nsec);
+}
+
+int64_t SystemTimeNanoseconds() {
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    return static_cast<int64_t>(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
 uint32_t TickCount() { return static_cast<uint32_t>(MonotonicMilliseconds()); }
 
 uint32_t MultimediaTime() { return static_cast<uint32_t>(MonotonicMilliseconds()); }
