@@ -1,8 +1,9 @@
-// The reader's side of the frame stream: start, stop, and picking the newest
-// complete slot.
+// The reader's side of the frame stream: start, stop, and waiting for the
+// newest whole frame.
 #include "device/frame_stream.h"
 
 #include "device/device_status.h"
+#include "platform/time.h"
 
 namespace tavrin::device {
 
@@ -31,7 +32,7 @@ bool FrameStream::CreateEvents(bool failEndEvent, bool failFrameEvent) {
     return true;
 }
 
-int FrameStream::Start(const DevicePathBuffer& path, uint32_t transferLength) {
+int FrameStream::Start(const DevicePathBuffer& path, uint32_t transferLength, TransferMode mode) {
     // A run that ended in error has set its flags but may not have returned
     // yet; it must be gone before its events are replaced.
     thread_.reset();
@@ -44,10 +45,10 @@ int FrameStream::Start(const DevicePathBuffer& path, uint32_t transferLength) {
     if (!CreateEvents(fault == TransferCreationFault::kEndEvent, fault == TransferCreationFault::kFrameEvent)) {
         return kStatusNoThread;
     }
+    // A frame of the last run that nobody took is not this run's.
+    ring_.ForgetReady();
     shared_.errorFlag.store(0, std::memory_order_relaxed);
-    shared_.writeIndex.store(0, std::memory_order_relaxed);
-    shared_.readIndex.store(0, std::memory_order_relaxed);
-    shared_.slotCount = ring_.SlotCount();
+    shared_.mode = mode;
     shared_.devicePath = path;
     shared_.stopFlag.store(0, std::memory_order_release);
 
@@ -80,58 +81,32 @@ int FrameStream::Stop() {
     return static_cast<int>(shared_.endCode.load(std::memory_order_relaxed));
 }
 
-namespace {
-
-int32_t SlotBefore(int32_t slot, int32_t slotCount) { return slot == 0 ? slotCount - 1 : slot - 1; }
-
-}  // namespace
-
-WaitResult FrameStream::WaitFrame() {
-    if (shared_.errorFlag.load(std::memory_order_acquire) == 1) {
-        return WaitResult::Failed;
-    }
-    if (shared_.stopFlag.load(std::memory_order_acquire) == 1) {
-        return WaitResult::Stopped;
-    }
-    const int32_t slotCount = shared_.slotCount;
-    int32_t written = shared_.writeIndex.load(std::memory_order_acquire);
-    const int32_t read = shared_.readIndex.load(std::memory_order_relaxed);
-    if (written < read) {
-        written += slotCount;
-    }
-    if (written - read < 1) {
-        // Nothing new: wait for the next slot, then let the caller ask again.
-        switch (shared_.frameEvent->Wait(kFrameWaitMs)) {
-        case platform::WaitResult::Signalled:
-            return WaitResult::Again;
-        case platform::WaitResult::Timeout:
-        case platform::WaitResult::Failed:
-            break;
-        }
-        return WaitResult::TimedOut;
-    }
-    // The newest complete slot is the one before the write index; older
-    // ones are dropped. Should the writer have come round to that slot
-    // meanwhile, the one before its new position is taken instead.
-    int32_t newest = SlotBefore(written % slotCount, slotCount);
+FrameWait FrameStream::WaitFrame(uint32_t timeoutMs) {
+    const uint32_t start = platform::TickCount();
     for (;;) {
-        shared_.readIndex.store(newest, std::memory_order_seq_cst);
-        const int32_t writing = shared_.writeIndex.load(std::memory_order_seq_cst);
-        if (writing != newest) {
-            return WaitResult::Frame;
+        if (shared_.errorFlag.load(std::memory_order_acquire) == 1) {
+            return {WaitResult::Failed, {}};
         }
-        newest = SlotBefore(writing, slotCount);
+        if (StopAsked()) {
+            return {WaitResult::Stopped, {}};
+        }
+        if (FrameLease lease = ring_.TakeReady()) {
+            return {WaitResult::Frame, std::move(lease)};
+        }
+        // Nothing ready: wait for the next frame (or the run's end), then
+        // look again. The event may still be set for a frame taken earlier.
+        uint32_t remaining = platform::kInfinite;
+        if (timeoutMs != platform::kInfinite) {
+            const uint32_t elapsed = platform::TickCount() - start;
+            if (elapsed >= timeoutMs) {
+                return {WaitResult::TimedOut, {}};
+            }
+            remaining = timeoutMs - elapsed;
+        }
+        if (shared_.frameEvent->Wait(remaining) == platform::WaitResult::Failed) {
+            return {WaitResult::TimedOut, {}};
+        }
     }
-}
-
-uint8_t* FrameStream::ChosenSlot() {
-    const int32_t read = shared_.readIndex.load(std::memory_order_relaxed);
-    return read >= 0 && read < ring_.SlotCount() ? ring_.Slot(read) : nullptr;
-}
-
-void FrameStream::FinishRead() {
-    const int32_t read = shared_.readIndex.load(std::memory_order_relaxed);
-    shared_.readIndex.store(NextSlot(read, ring_.SlotCount()), std::memory_order_release);
 }
 
 }  // namespace tavrin::device

@@ -1,5 +1,5 @@
-// The transfer thread's side of the frame stream: request a frame, read it
-// into the slot at the write index, hand the slot over, until stopped or a
+// The transfer thread's side of the frame stream: take a slot, read a frame
+// into it, publish it as the newest, until stopped or (continuous runs) a
 // transfer fails.
 #include "device/camera_commands.h"
 #include "device/device_status.h"
@@ -7,33 +7,31 @@
 #include "platform/time.h"
 
 namespace tavrin::device {
+namespace {
 
-// Moves past the slot just completed. The slot the reader names is skipped,
-// so the reader's copy is never overwritten while it runs. The writer names
-// its next slot before it looks at the reader's, and the reader names its
-// slot before it looks at the writer's (FrameStream::WaitFrame); with both in
-// one total order, at least one of them sees the other, so they never settle
-// on the same slot, however late either thread runs.
-void FrameStream::AdvanceWriteIndex() {
-    int32_t next = NextSlot(shared_.writeIndex.load(std::memory_order_relaxed), shared_.slotCount);
-    shared_.writeIndex.store(next, std::memory_order_seq_cst);
-    if (next == shared_.readIndex.load(std::memory_order_seq_cst)) {
-        next = NextSlot(next, shared_.slotCount);
-        shared_.writeIndex.store(next, std::memory_order_seq_cst);
+// A failed single-frame exchange that returned at once (the camera is gone,
+// transfers fail) is asked again after this pause, not in a busy loop.
+constexpr uint32_t kFailedGrabPauseMs = 10;
+
+}  // namespace
+
+// A slot to read into. A reader holds at most one slot, so with two or more
+// slots there is always one; should every slot be held, the thread waits for
+// one to come back.
+int FrameStream::WritableSlot() {
+    for (;;) {
+        const int slot = ring_.BeginWrite();
+        if (slot >= 0 || StopAsked()) {
+            return slot;
+        }
+        platform::Sleep(1);
     }
 }
 
-// Reads one frame into the slot at the write index: 0 complete, 1 short,
-// -1 failed.
-int FrameStream::ReadOneFrame(DeviceHandle handle) {
-    uint8_t* slot = ring_.Slot(shared_.writeIndex.load(std::memory_order_relaxed));
-    CommandBlock request = FrameRequestBlock();
-    uint32_t moved = 0;
-    // Only the data transfer decides; the request's own result is not looked at.
-    PipeTransfer(handle, kPipeCommand, kCommandBlockSize, request.data(), moved, 0);
-
+// Reads one frame into the slot: 0 whole, 1 short, -1 failed.
+int FrameStream::ReadFrameData(DeviceHandle handle, uint8_t* slot) {
     const uint32_t length = shared_.transferLength.load(std::memory_order_relaxed);
-    moved = 0;
+    uint32_t moved = 0;
     const int result = shared_.largeFlag.load(std::memory_order_relaxed) != 0
                            ? PipeTransferLarge(handle, kPipeFrame, length, slot, moved, 1)
                            : PipeTransfer(handle, kPipeFrame, length, slot, moved, 1);
@@ -43,27 +41,78 @@ int FrameStream::ReadOneFrame(DeviceHandle handle) {
     return moved == length ? 0 : 1;
 }
 
+// The frame is timed when its transfer has completed, before the reader can
+// see it.
+void FrameStream::PublishFrame(int slot, uint64_t number) {
+    ring_.Publish(slot, FrameRecord{number, platform::MonotonicNanoseconds(), kStatusOk});
+    shared_.frameCount.fetch_add(1, std::memory_order_relaxed);
+    shared_.frameEvent->Set();
+}
+
 void FrameStream::StreamFrames(DeviceHandle handle) {
     bool shortForgiven = false;
-    while (shared_.endCode.load(std::memory_order_relaxed) != kStatusFrameTransfer) {
-        const int outcome = ReadOneFrame(handle);
-        if (outcome == 1 && !shortForgiven) {
-            // One short frame per run is forgiven: the same slot is asked again.
-            shortForgiven = true;
-        } else {
-            if (outcome != 0) {
-                shared_.endCode.store(kStatusFrameTransfer, std::memory_order_relaxed);
-            }
-            // A failed slot is still handed over; the reader sees the error
-            // flag at its next WaitFrame.
-            AdvanceWriteIndex();
-            shared_.frameEvent->Set();
-            shared_.frameCount.fetch_add(1, std::memory_order_relaxed);
-        }
-        if (shared_.stopFlag.load(std::memory_order_acquire) == 1) {
+    uint64_t number = 0;
+    while (!StopAsked()) {
+        const int slot = WritableSlot();
+        if (slot < 0) {
             break;
         }
+        CommandBlock request = FrameRequestBlock();
+        uint32_t moved = 0;
+        // Only the data transfer decides; the request's own result is not looked at.
+        PipeTransfer(handle, kPipeCommand, kCommandBlockSize, request.data(), moved, 0);
+        const int outcome = ReadFrameData(handle, ring_.SlotBits(slot));
+        if (outcome == 0) {
+            PublishFrame(slot, ++number);
+            continue;
+        }
+        ring_.Abandon(slot);
+        if (outcome == 1 && !shortForgiven) {
+            shortForgiven = true;  // one short frame per run is forgiven and asked again
+            continue;
+        }
+        // A failed frame is never handed out; the reader learns of the
+        // error from the error flag.
+        shared_.endCode.store(kStatusFrameTransfer, std::memory_order_relaxed);
+        break;
     }
+}
+
+// Each frame is the single-frame exchange: prepare (its own short exchange),
+// the frame request, the read, which returns when the triggered frame has
+// arrived or the driver wait has passed. A failed exchange closes the handle
+// so that the next one opens the device afresh.
+void FrameStream::GrabTriggeredFrames() {
+    const char* path = shared_.devicePath.data();
+    DeviceHandle handle = kNullDeviceHandle;
+    uint64_t number = 0;
+    while (!StopAsked()) {
+        const uint32_t started = platform::TickCount();
+        bool whole = false;
+        if ((handle != kNullDeviceHandle && handle != kInvalidDeviceHandle) || DeviceOpen(path, handle) != 0) {
+            const int slot = WritableSlot();
+            if (slot < 0) {
+                break;
+            }
+            CommandPrepare(path);
+            CommandBlock request = FrameRequestBlock();
+            uint32_t moved = 0;
+            PipeTransfer(handle, kPipeCommand, kCommandBlockSize, request.data(), moved, 1);
+            whole = ReadFrameData(handle, ring_.SlotBits(slot)) == 0;
+            if (whole) {
+                PublishFrame(slot, ++number);
+            } else {
+                ring_.Abandon(slot);
+            }
+        }
+        if (!whole) {
+            DeviceClose(handle);
+            if (platform::TickCount() - started < kFailedGrabPauseMs && !StopAsked()) {
+                platform::Sleep(kFailedGrabPauseMs);
+            }
+        }
+    }
+    DeviceClose(handle);
 }
 
 void FrameStream::RunTransfer() {
@@ -71,16 +120,21 @@ void FrameStream::RunTransfer() {
     shared_.frameCount.store(0, std::memory_order_relaxed);
     shared_.elapsedMs.store(0, std::memory_order_relaxed);
 
-    DeviceHandle handle = kNullDeviceHandle;
-    if (DeviceOpen(shared_.devicePath.data(), handle) == 0) {
-        shared_.endCode.store(kStatusNoDevice, std::memory_order_relaxed);
-    } else {
-        const uint32_t start = platform::TickCount();
-        if (handle != kNullDeviceHandle && shared_.stopFlag.load(std::memory_order_acquire) == 0) {
-            StreamFrames(handle);
-        }
+    const uint32_t start = platform::TickCount();
+    if (shared_.mode == TransferMode::Triggered) {
+        GrabTriggeredFrames();
         shared_.elapsedMs.store(platform::TickCount() - start, std::memory_order_relaxed);
-        DeviceClose(handle);
+    } else {
+        DeviceHandle handle = kNullDeviceHandle;
+        if (DeviceOpen(shared_.devicePath.data(), handle) == 0) {
+            shared_.endCode.store(kStatusNoDevice, std::memory_order_relaxed);
+        } else {
+            if (handle != kNullDeviceHandle) {
+                StreamFrames(handle);
+            }
+            shared_.elapsedMs.store(platform::TickCount() - start, std::memory_order_relaxed);
+            DeviceClose(handle);
+        }
     }
 
     // A run that could not stream at all counts as an error, so the reader
@@ -88,6 +142,7 @@ void FrameStream::RunTransfer() {
     shared_.errorFlag.store(shared_.endCode.load(std::memory_order_relaxed) != kStatusOk ? 1 : 0,
                             std::memory_order_release);
     shared_.stopFlag.store(1, std::memory_order_release);
+    shared_.frameEvent->Set();  // a reader waiting for a frame looks at the flags again
     shared_.endEvent->Set();
 }
 

@@ -180,30 +180,29 @@ bool CQDXSdkLib::WriteSromID(uint32_t address, uint32_t value) {
     return CommandSromWrite(DevicePath().data(), address & 0xFF, value & 0xFF);
 }
 
-int CQDXSdkLib::StartTransfer() {
+int CQDXSdkLib::StartTransfer(TransferMode mode) {
     if (stream_.Running()) {
         return kStatusStreaming;
     }
     const uint32_t length = static_cast<uint32_t>(transferLength_) * (SixteenBit() != 0 ? 2u : 1u);
-    SendPrepare();
-    return stream_.Start(DevicePath(), length);
+    // A triggered run prepares the camera before each frame itself.
+    if (mode == TransferMode::Continuous) {
+        SendPrepare();
+    }
+    return stream_.Start(DevicePath(), length, mode);
 }
 
 int CQDXSdkLib::StopTransfer() { return stream_.Stop(); }
 
-int CQDXSdkLib::ReadFrame(uint8_t* destination) {
-    const uint8_t* slot = stream_.ChosenSlot();
-    if (destination == nullptr || slot == nullptr) {
+int CQDXSdkLib::ReadFrame(uint8_t* destination, const FrameLease& frame) {
+    if (destination == nullptr || !frame) {
         return kStatusNullBuffer;
     }
-    const int status = CopyRawFrame(destination, slot);
-    stream_.FinishRead();
-    return status;
+    return CopyRawFrame(destination, frame.Bits());
 }
 
-CQDXSdkLib::HeldFrame CQDXSdkLib::HoldFrame() {
-    uint8_t* slot = stream_.ChosenSlot();
-    if (slot == nullptr) {
+CQDXSdkLib::HeldFrame CQDXSdkLib::FrameView(const FrameLease& frame) const {
+    if (!frame) {
         return {};
     }
     // The area starts where CopyRawFrame would take it from.
@@ -211,7 +210,7 @@ CQDXSdkLib::HeldFrame CQDXSdkLib::HoldFrame() {
     const size_t stride = static_cast<size_t>(totalWidth_) * pixel;
     const bool whole = width_ == totalWidth_ && height_ == totalHeight_;
     const size_t start = whole ? 0 : static_cast<size_t>(yOffset_) * stride + static_cast<size_t>(xOffset_) * pixel;
-    return {slot + start, static_cast<int32_t>(stride)};
+    return {frame.Bits() + start, static_cast<int32_t>(stride)};
 }
 
 void CQDXSdkLib::GetImageArea(int& x, int& y, int& width, int& height) const {

@@ -62,24 +62,24 @@ public:
     bool ReadSromID(uint32_t address, uint8_t& value);
     bool WriteSromID(uint32_t address, uint32_t value);
 
-    // Continuous acquisition through the frame stream: 0, 21 while it
-    // already runs, or the stream's own start status.
-    int StartTransfer();
+    // Acquisition through the frame stream, continuous or one triggered
+    // frame after another: 0, 21 while it already runs, or the stream's own
+    // start status.
+    int StartTransfer(TransferMode mode = TransferMode::Continuous);
     int StopTransfer();
-    WaitResult WaitFrame() { return stream_.WaitFrame(); }
-    // Copies the frame WaitFrame chose: 0, or 14 without destination or slot.
-    int ReadFrame(uint8_t* destination);
-    // The frame WaitFrame chose, where it lies in its ring slot: the wanted
-    // area's first sample and the slot's row length in bytes (packed rows of
-    // the transferred width). The slot stays held, so the transfer thread
-    // leaves it alone, until ReleaseFrame (or ReadFrame). Null bits when no
-    // slot is chosen.
+    // The newest whole frame, held by the returned lease (see FrameStream).
+    FrameWait WaitFrame(uint32_t timeoutMs = kFrameWaitMs) { return stream_.WaitFrame(timeoutMs); }
+    // Copies the wanted area of a held frame: 0, or 14 without destination
+    // or frame.
+    int ReadFrame(uint8_t* destination, const FrameLease& frame);
+    // A held frame where it lies in its ring slot: the wanted area's first
+    // sample and the slot's row length in bytes (packed rows of the
+    // transferred width). Null bits for an empty lease.
     struct HeldFrame {
         uint8_t* bits = nullptr;
         int32_t stride = 0;
     };
-    HeldFrame HoldFrame();
-    void ReleaseFrame() { stream_.FinishRead(); }
+    HeldFrame FrameView(const FrameLease& frame) const;
 
     // Single-frame grab, in the caller's thread.
     int GrabFrame();
@@ -110,8 +110,7 @@ public:
 
     // Streaming statistics, readable while a run goes on.
     bool Streaming() const { return stream_.Running(); }
-    int32_t WriteIndex() const { return stream_.WriteIndex(); }
-    int32_t ReadIndex() const { return stream_.ReadIndex(); }
+    int HeldSlots() const { return stream_.HeldSlots(); }
     uint32_t FramesTransferred() const { return stream_.FramesTransferred(); }
     uint32_t LastRunDuration() const { return stream_.LastRunDuration(); }
     int64_t GrabEndCode() const { return grabEndCode_; }

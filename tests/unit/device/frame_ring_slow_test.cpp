@@ -12,7 +12,7 @@ TEST_F(ModelTest, WaitFrameGivesUpAfterSixSecondsWithoutFrames) {
     TavrinSim_InjectFault(0, TAVRINSIM_FAULT_FRAME_STALLS, 1);
     ASSERT_EQ(model_->StartTransfer(), kStatusOk);
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(model_->WaitFrame(), WaitResult::TimedOut);
+    EXPECT_EQ(model_->WaitFrame().result, WaitResult::TimedOut);
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(5900));
     EXPECT_TRUE(model_->Streaming());
     TavrinSim_SetPresent(0, 0);  // the transfer ends with the camera

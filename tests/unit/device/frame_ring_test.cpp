@@ -1,6 +1,6 @@
-// The frame ring and the transfer thread against the simulated camera. In
-// trigger mode every pulse makes exactly one frame, so the tests step the
-// writer slot by slot.
+// The frame ring on its own, and the frame stream with its transfer thread
+// against the simulated camera. In trigger mode every pulse makes exactly
+// one frame, so the stream tests step the writer frame by frame.
 #include "device_test_support.h"
 
 #include <algorithm>
@@ -52,65 +52,113 @@ protected:
         return code;
     }
 
+    // The newest frame, which must be there.
+    FrameLease Take() {
+        FrameWait waited = model_->WaitFrame(2000);
+        EXPECT_EQ(waited.result, WaitResult::Frame);
+        return std::move(waited.lease);
+    }
+
     // The level of the frame ReadFrame copies out (flat frames only).
-    int ReadLevel() {
-        std::vector<uint8_t> frame(kFrameBytes, 0xEE);
-        EXPECT_EQ(model_->ReadFrame(frame.data()), kStatusOk);
-        return frame[kFrameBytes / 2] * 4;
+    int ReadLevel(const FrameLease& frame) {
+        std::vector<uint8_t> bytes(kFrameBytes, 0xEE);
+        EXPECT_EQ(model_->ReadFrame(bytes.data(), frame), kStatusOk);
+        return bytes[kFrameBytes / 2] * 4;
     }
 };
 
 }  // namespace
 
-TEST_F(FrameRingTest, BothIndicesStartAtZero) {
+// The ring alone: which slot the writer gets, which frame the reader gets.
+TEST(FrameRing, NewestWholeFrameIsNextAndAHeldSlotIsNeverWritten) {
+    for (int slots : {2, 3, 4}) {
+        SCOPED_TRACE(std::to_string(slots) + " slots");
+        FrameRing ring;
+        ASSERT_TRUE(ring.Allocate(slots, 16));
+        uint64_t number = 0;
+        auto publish = [&] {
+            const int slot = ring.BeginWrite();
+            EXPECT_GE(slot, 0);
+            ring.SlotBits(slot)[0] = static_cast<uint8_t>(++number);
+            ring.Publish(slot, FrameRecord{number, number * 1000, 0});
+        };
+        EXPECT_FALSE(ring.TakeReady());  // nothing yet
+        publish();
+        publish();
+        FrameLease held = ring.TakeReady();
+        ASSERT_TRUE(held);
+        EXPECT_EQ(held.Record().number, 2u);  // frame 1 was dropped
+        // The writer laps the ring many times round the held slot, which
+        // keeps its frame; the frame after is the newest one, not one that
+        // waits for the next transfer.
+        for (int i = 0; i < 10; ++i) {
+            publish();
+        }
+        EXPECT_EQ(held.Bits()[0], 2);
+        FrameLease newest = ring.TakeReady();
+        ASSERT_TRUE(newest);
+        EXPECT_EQ(newest.Record().number, 12u);
+        EXPECT_EQ(newest.Bits()[0], 12);
+        EXPECT_FALSE(ring.TakeReady());  // taken once only
+        held = std::move(newest);        // the move gives frame 2's slot back
+        EXPECT_EQ(ring.HeldCount(), 1);
+        held.Release();
+        EXPECT_EQ(ring.HeldCount(), 0);
+    }
+}
+
+TEST(FrameRing, LeaseGivesItsSlotBackWhenItGoesOutOfScope) {
+    FrameRing ring;
+    ASSERT_TRUE(ring.Allocate(2, 16));
+    for (int i = 0; i < 5; ++i) {
+        const int slot = ring.BeginWrite();
+        ASSERT_GE(slot, 0);
+        ring.Publish(slot, FrameRecord{static_cast<uint64_t>(i + 1), 0, 0});
+        {
+            FrameLease lease = ring.TakeReady();
+            ASSERT_TRUE(lease);
+            EXPECT_EQ(ring.HeldCount(), 1);
+        }
+        EXPECT_EQ(ring.HeldCount(), 0);
+    }
+    // Every slot held: the writer gets none instead of one in use.
+    FrameLease first = (ring.Publish(ring.BeginWrite(), {}), ring.TakeReady());
+    FrameLease second = (ring.Publish(ring.BeginWrite(), {}), ring.TakeReady());
+    EXPECT_EQ(ring.BeginWrite(), -1);
+}
+
+TEST_F(FrameRingTest, FirstWaitWaitsForTheFirstFrame) {
     StartStepping();
-    EXPECT_EQ(model_->WriteIndex(), 0);
-    EXPECT_EQ(model_->ReadIndex(), 0);
-    // Nothing yet: the first wait sleeps until the frame event, then asks
-    // the caller to come again.
     std::thread pulse([] {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         TavrinSim_FireTrigger(0);
     });
-    EXPECT_EQ(model_->WaitFrame(), WaitResult::Again);
+    FrameLease frame = Take();
     pulse.join();
-    EXPECT_EQ(model_->WaitFrame(), WaitResult::Frame);
-    EXPECT_EQ(model_->ReadIndex(), 0);
-    EXPECT_EQ(ReadLevel(), 512);
-    EXPECT_EQ(model_->ReadIndex(), 1);
+    ASSERT_TRUE(frame);
+    EXPECT_EQ(frame.Record().number, 1u);
+    EXPECT_EQ(frame.Record().status, 0);
+    EXPECT_EQ(ReadLevel(frame), 512);
+    frame.Release();
+    EXPECT_EQ(model_->WaitFrame(0).result, WaitResult::TimedOut);  // frame 1 was taken
     EXPECT_EQ(StopStepping(), 0);
 }
 
-TEST_F(FrameRingTest, WriterSkipsTheSlotUnderCopy) {
+TEST_F(FrameRingTest, HeldFrameStaysWhileTheWriterGoesOnAndTheNewestComesNext) {
     StartStepping();
     for (uint32_t n = 1; n <= 3; ++n) {
         Step(n);
     }
-    EXPECT_EQ(model_->WriteIndex(), 3);
-    ASSERT_EQ(model_->WaitFrame(), WaitResult::Frame);
-    ASSERT_EQ(model_->ReadIndex(), 2);  // the reader holds slot 2 (frame 3)
-
-    Step(4);  // slot 3
-    Step(5);  // slot 0
-    EXPECT_EQ(model_->WriteIndex(), 1);
-    Step(6);  // slot 1; slot 2 is skipped
-    EXPECT_EQ(model_->WriteIndex(), 3);
-    EXPECT_EQ(ReadLevel(), 120);  // frame 3 untouched
-
-    Step(7);  // slot 3
-    EXPECT_EQ(model_->WriteIndex(), 0);
-    ASSERT_EQ(model_->WaitFrame(), WaitResult::Frame);
-    EXPECT_EQ(model_->ReadIndex(), 3);
-    EXPECT_EQ(ReadLevel(), 280);
-    EXPECT_EQ(StopStepping(), 0);
-}
-
-TEST_F(FrameRingTest, ReaderJumpsToTheNewestFrame) {
-    StartStepping();
-    Step(1);
-    Step(2);
-    ASSERT_EQ(model_->WaitFrame(), WaitResult::Frame);
-    EXPECT_EQ(ReadLevel(), 80);  // frame 1 is dropped
+    FrameLease held = Take();
+    EXPECT_EQ(held.Record().number, 3u);  // frames 1 and 2 are dropped
+    for (uint32_t n = 4; n <= 9; ++n) {
+        Step(n);  // twice round a ring of four
+    }
+    EXPECT_EQ(ReadLevel(held), 120);  // frame 3 untouched
+    held.Release();
+    const FrameLease newest = Take();
+    EXPECT_EQ(newest.Record().number, 9u);
+    EXPECT_EQ(ReadLevel(newest), 360);
     EXPECT_EQ(StopStepping(), 0);
 }
 
@@ -118,25 +166,33 @@ TEST_F(FrameRingTest, SecondStartIsRefusedAndChangesNothing) {
     StartStepping();
     Step(1);
     EXPECT_EQ(model_->StartTransfer(), kStatusStreaming);
-    EXPECT_EQ(model_->WriteIndex(), 1);
-    EXPECT_EQ(model_->ReadIndex(), 0);
     EXPECT_EQ(model_->FramesTransferred(), 1u);
+    EXPECT_EQ(Take().Record().number, 1u);
     EXPECT_EQ(StopStepping(), 0);
 }
 
 TEST_F(FrameRingTest, StopOnAStoppedObjectDoesNothing) {
     EXPECT_FALSE(model_->Streaming());
     EXPECT_EQ(model_->StopTransfer(), 0);
-    EXPECT_EQ(model_->WaitFrame(), WaitResult::Stopped);
-    EXPECT_EQ(model_->ReadFrame(nullptr), kStatusNullBuffer);
+    EXPECT_EQ(model_->WaitFrame().result, WaitResult::Stopped);
+    EXPECT_EQ(model_->ReadFrame(nullptr, FrameLease()), kStatusNullBuffer);
 }
 
 TEST_F(FrameRingTest, StreamsAtThePaceOfTheCamera) {
     ASSERT_EQ(model_->StartTransfer(), kStatusOk);
     ASSERT_TRUE(WaitFor([&] { return model_->FramesTransferred() >= 5; }));
-    WaitResult result{};
-    ASSERT_TRUE(WaitFor([&] { return (result = model_->WaitFrame()) == WaitResult::Frame; }));
-    EXPECT_EQ(ReadLevel(), 512);
+    // Frames are numbered from 1 and timed in order, one frame period apart.
+    uint64_t lastNumber = 0;
+    uint64_t lastTime = 0;
+    for (int i = 0; i < 5; ++i) {
+        const FrameLease frame = Take();
+        EXPECT_EQ(ReadLevel(frame), 512);
+        EXPECT_GT(frame.Record().number, lastNumber);
+        EXPECT_GT(frame.Record().captureTimeNs, lastTime);
+        lastNumber = frame.Record().number;
+        lastTime = frame.Record().captureTimeNs;
+    }
+    EXPECT_GE(lastNumber, 5u);
     EXPECT_EQ(model_->StopTransfer(), 0);
     EXPECT_FALSE(model_->Streaming());
     EXPECT_GT(model_->LastRunDuration(), 0u);
@@ -158,33 +214,31 @@ TEST_F(FrameRingTest, SecondShortFrameEndsTheRun) {
     TavrinSim_InjectFault(0, TAVRINSIM_FAULT_FRAME_SHORT, 2);
     ASSERT_EQ(model_->StartTransfer(), kStatusOk);
     ASSERT_TRUE(WaitFor([&] { return !model_->Streaming(); }));
-    // The failed slot is handed over, but the error comes first.
-    EXPECT_EQ(model_->FramesTransferred(), 1u);
-    EXPECT_EQ(model_->WriteIndex(), 1);
-    EXPECT_EQ(model_->WaitFrame(), WaitResult::Failed);
-    EXPECT_EQ(model_->WaitFrame(), WaitResult::Failed);
+    // The short frame is never handed out; the error comes first.
+    EXPECT_EQ(model_->FramesTransferred(), 0u);
+    EXPECT_EQ(model_->WaitFrame().result, WaitResult::Failed);
+    EXPECT_EQ(model_->WaitFrame().result, WaitResult::Failed);
     EXPECT_EQ(model_->StopTransfer(), kStatusFrameTransfer);
-    EXPECT_EQ(model_->WaitFrame(), WaitResult::Stopped);
+    EXPECT_EQ(model_->WaitFrame().result, WaitResult::Stopped);
 }
 
 TEST_F(FrameRingTest, FailedTransferEndsTheRunAndAStartAfterItStreamsAgain) {
     TavrinSim_InjectFault(0, TAVRINSIM_FAULT_FRAME_FAILS, 1);
     ASSERT_EQ(model_->StartTransfer(), kStatusOk);
-    ASSERT_TRUE(WaitFor([&] { return model_->WaitFrame() == WaitResult::Failed; }));
+    ASSERT_TRUE(WaitFor([&] { return model_->WaitFrame().result == WaitResult::Failed; }));
     EXPECT_EQ(model_->StopTransfer(), kStatusFrameTransfer);
 
     // A new run starts clean: its end code is its own.
     ASSERT_EQ(model_->StartTransfer(), kStatusOk);
     ASSERT_TRUE(WaitFor([&] { return model_->FramesTransferred() >= 2; }));
-    WaitResult result{};
-    ASSERT_TRUE(WaitFor([&] { return (result = model_->WaitFrame()) == WaitResult::Frame; }));
+    EXPECT_TRUE(Take());
     EXPECT_EQ(model_->StopTransfer(), 0);
 }
 
 TEST_F(FrameRingTest, StartAfterAnErrorWithoutStopIsAccepted) {
     TavrinSim_InjectFault(0, TAVRINSIM_FAULT_FRAME_FAILS, 1);
     ASSERT_EQ(model_->StartTransfer(), kStatusOk);
-    ASSERT_TRUE(WaitFor([&] { return model_->WaitFrame() == WaitResult::Failed; }));
+    ASSERT_TRUE(WaitFor([&] { return model_->WaitFrame().result == WaitResult::Failed; }));
     ASSERT_EQ(model_->StartTransfer(), kStatusOk);
     ASSERT_TRUE(WaitFor([&] { return model_->FramesTransferred() >= 1; }));
     EXPECT_EQ(model_->StopTransfer(), 0);
@@ -205,7 +259,7 @@ TEST_F(FrameRingTest, UnpluggedCameraEndsTheRun) {
     ASSERT_EQ(model_->StartTransfer(), kStatusOk);
     ASSERT_TRUE(WaitFor([&] { return model_->FramesTransferred() >= 1; }));
     TavrinSim_SetPresent(0, 0);
-    ASSERT_TRUE(WaitFor([&] { return model_->WaitFrame() == WaitResult::Failed; }));
+    ASSERT_TRUE(WaitFor([&] { return model_->WaitFrame().result == WaitResult::Failed; }));
     EXPECT_EQ(model_->StopTransfer(), kStatusFrameTransfer);
 }
 
@@ -215,7 +269,7 @@ TEST_F(FrameRingTest, CreationFailureLeavesItStopped) {
         FailNextTransferCreation(fault);
         EXPECT_EQ(model_->StartTransfer(), kStatusNoThread);
         EXPECT_FALSE(model_->Streaming());
-        EXPECT_EQ(model_->WaitFrame(), WaitResult::Stopped);
+        EXPECT_EQ(model_->WaitFrame().result, WaitResult::Stopped);
         // Nothing to wait for: returns at once.
         EXPECT_EQ(model_->StopTransfer(), 0);
     }
@@ -236,10 +290,9 @@ TEST_F(FrameRingTest, SixteenBitFramesFillTwiceTheBytes) {
     model_->SetBitDepth(1);
     TavrinSim_SetPattern(0, 1, 1000);
     ASSERT_EQ(model_->StartTransfer(), kStatusOk);
-    WaitResult result{};
-    ASSERT_TRUE(WaitFor([&] { return (result = model_->WaitFrame()) == WaitResult::Frame; }));
+    const FrameLease lease = model_->WaitFrame().lease;
     std::vector<uint8_t> frame(2 * kFrameBytes);
-    ASSERT_EQ(model_->ReadFrame(frame.data()), kStatusOk);
+    ASSERT_EQ(model_->ReadFrame(frame.data(), lease), kStatusOk);
     EXPECT_EQ(frame[2 * kFrameBytes - 2] | frame[2 * kFrameBytes - 1] << 8, 1000);
     EXPECT_EQ(model_->StopTransfer(), 0);
     const auto log = tavrin::testing::SimLog(0);
@@ -274,7 +327,54 @@ TEST_F(FrameRingTest, DestroyingWhileStreamingStopsTheThreadFirst) {
     ASSERT_EQ(model_->StartTransfer(), kStatusOk);
     ASSERT_TRUE(WaitFor([&] { return model_->FramesTransferred() >= 1; }));
     model_.reset();
-    SUCCEED();
+    // The thread is gone: the camera is asked for nothing more.
+    const int sent = TavrinSim_GetFrameCount(0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(TavrinSim_GetFrameCount(0), sent);
+}
+
+namespace {
+
+// Trigger mode with a short driver wait, through a triggered run.
+class TriggeredStreamTest : public ModelTest {
+protected:
+    TriggeredStreamTest() : ModelTest("0;pattern=1;interval=2") {}
+    void SetUp() override {
+        ModelTest::SetUp();
+        ASSERT_TRUE(model_->SetTriggerMode(1));
+        model_->SetDriverWait(50);
+        TavrinSim_ClearLog(0);
+        ASSERT_EQ(model_->StartTransfer(TransferMode::Triggered), kStatusOk);
+    }
+};
+
+}  // namespace
+
+// A burst of triggers while nobody reads leaves the frame of the last one
+// next, and reads that give up for want of a trigger do not end the run.
+TEST_F(TriggeredStreamTest, BurstLeavesTheLastTriggersFrameNextAndMissingTriggersAreNoError) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(120));  // two driver waits without a trigger
+    EXPECT_TRUE(model_->Streaming());
+    EXPECT_EQ(model_->WaitFrame(0).result, WaitResult::TimedOut);
+    for (int i = 0; i < 5; ++i) {
+        TavrinSim_FireTrigger(0);
+    }
+    ASSERT_TRUE(WaitFor([&] { return model_->FramesTransferred() == 5; }));
+    EXPECT_EQ(model_->WaitFrame(0).lease.Record().number, 5u);
+    EXPECT_EQ(model_->StopTransfer(), 0);
+    // Each frame is the single-frame exchange: prepare, request, read.
+    const auto log = tavrin::testing::SimLog(0);
+    size_t reads = 0;
+    size_t prepares = 0;
+    for (size_t i = 0; i < log.size(); ++i) {
+        prepares += tavrin::testing::IsCommand(log[i], {CMD_PREPARE}) ? 1 : 0;
+        if (log[i].pipe == 2) {
+            ++reads;
+            EXPECT_TRUE(i > 0 && tavrin::testing::IsCommand(log[i - 1], {CMD_FRAME_REQUEST}));
+        }
+    }
+    EXPECT_GE(reads, 5u);
+    EXPECT_EQ(prepares, reads);
 }
 
 namespace {
@@ -291,9 +391,8 @@ TEST_F(FastRingTest, HeldSlotIsNeverWrittenWhileTheWriterGoesRound) {
     ASSERT_EQ(model_->StartTransfer(), kStatusOk);
     for (int round = 0; round < 6; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
-        WaitResult result{};
-        ASSERT_TRUE(WaitFor([&] { return (result = model_->WaitFrame()) == WaitResult::Frame; }));
-        const CQDXSdkLib::HeldFrame held = model_->HoldFrame();
+        FrameLease lease = model_->WaitFrame().lease;
+        const CQDXSdkLib::HeldFrame held = model_->FrameView(lease);
         ASSERT_NE(held.bits, nullptr);
         EXPECT_EQ(held.stride, 656);
         EXPECT_EQ(held.bits[kFrameBytes / 2], 128);  // a whole frame
@@ -301,7 +400,8 @@ TEST_F(FastRingTest, HeldSlotIsNeverWrittenWhileTheWriterGoesRound) {
         const uint32_t before = model_->FramesTransferred();
         ASSERT_TRUE(WaitFor([&] { return model_->FramesTransferred() >= before + 2 * 4; }));
         EXPECT_EQ(std::count(held.bits, held.bits + kFrameBytes, uint8_t{0xEE}), static_cast<ptrdiff_t>(kFrameBytes));
-        model_->ReleaseFrame();
+        lease.Release();
     }
+    EXPECT_EQ(model_->HeldSlots(), 0);
     EXPECT_EQ(model_->StopTransfer(), 0);
 }

@@ -137,7 +137,7 @@ TEST(FrameGeometry, NoStreamingOrCopyWithoutBuffers) {
     EXPECT_FALSE(library.Streaming());
     EXPECT_EQ(library.StopTransfer(), 0);
     std::vector<uint8_t> frame(16);
-    EXPECT_EQ(library.ReadFrame(frame.data()), kStatusNullBuffer);
+    EXPECT_EQ(library.ReadFrame(frame.data(), FrameLease()), kStatusNullBuffer);
     EXPECT_EQ(library.CopyGrabbedFrame(frame.data()), kStatusNullBuffer);
     EXPECT_EQ(library.GrabFrame(), kStatusFrameTransfer);
 }
