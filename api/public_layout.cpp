@@ -3,8 +3,10 @@
 // this is where a change on either side stops the build.
 #include <cstddef>
 
+#include "TavrinEx.h"
 #include "TavrinSdk.h"
 #include "camera/CTavrin.h"
+#include "records/frame_meta.h"
 
 namespace tavrin {
 namespace {
@@ -33,6 +35,15 @@ static_assert(offsetof(FrameInfo, bitsPerPixel) == offsetof(TavrinFrameInfo, bit
 static_assert(offsetof(FrameInfo, frameRate) == offsetof(TavrinFrameInfo, frameRate));
 static_assert(offsetof(FrameInfo, reserved) == offsetof(TavrinFrameInfo, reserved));
 static_assert(offsetof(FrameInfo, buffer) == offsetof(TavrinFrameInfo, buffer));
+
+// TavrinEx_GetFrameMeta copies the camera's record as it stands.
+static_assert(sizeof(FrameMeta) == sizeof(TavrinFrameMeta));
+static_assert(offsetof(FrameMeta, status) == offsetof(TavrinFrameMeta, status));
+static_assert(offsetof(FrameMeta, frameNumber) == offsetof(TavrinFrameMeta, frameNumber));
+static_assert(offsetof(FrameMeta, captureTimeNs) == offsetof(TavrinFrameMeta, captureTimeNs));
+static_assert(offsetof(FrameMeta, droppedFrames) == offsetof(TavrinFrameMeta, droppedFrames));
+static_assert(offsetof(FrameMeta, exposureLines) == offsetof(TavrinFrameMeta, exposureLines));
+static_assert(offsetof(FrameMeta, gain) == offsetof(TavrinFrameMeta, gain));
 
 }  // namespace
 }  // namespace tavrin

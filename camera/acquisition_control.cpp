@@ -219,6 +219,13 @@ int AcquisitionEngine::Trigger(platform::WindowHandle window, uint8_t* buffer, i
         context_.Report(kErrThread);
         return 0;
     }
+    // Frames are read beside the acquisition thread, so a burst of triggers
+    // during a long processing step leaves the newest frame ready for it.
+    if (context_.device->StartTransfer(device::TransferMode::Triggered) != 0) {
+        Close();
+        context_.Report(kErrDeviceIo);
+        return 0;
+    }
     return 1;
 }
 

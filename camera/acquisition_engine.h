@@ -12,6 +12,8 @@
 #include "camera/acquisition_state.h"
 #include "camera/analog_control.h"
 #include "camera/camera_context.h"
+#include "camera/recording_queue.h"
+#include "device/frame_ring.h"
 #include "display/preview_window.h"
 #include "imaging/chain.h"
 #include "imaging/dib_image.h"
@@ -20,6 +22,7 @@
 #include "platform/sync.h"
 #include "platform/thread.h"
 #include "records/frame_info.h"
+#include "records/frame_meta.h"
 
 namespace tavrin {
 
@@ -46,6 +49,11 @@ public:
     int GetImage(uint8_t* buffer, int size, int rowOrder);
     int SaveImage(const char* fileName, int format);
     int SaveImageW(const char16_t* fileName, int format);
+
+    // The record of the current image's frame into the caller's record of
+    // record->size bytes (at least 8): 1, or 0 after reporting 9 for a bad
+    // record or 1 when no frame has been taken yet.
+    int GetFrameMeta(void* record);
 
     // Recording (camera/recording.cpp).
     int Record(const char* fileName, int milliseconds, int showPreview);
@@ -92,25 +100,32 @@ private:
     void StopAcquisitionThread();
     void SetFrameTarget(platform::WindowHandle window, uint8_t* buffer, int32_t size, int32_t rowOrder);
 
-    // The acquisition thread (camera/acquisition_loops.cpp).
+    // The acquisition thread (camera/acquisition_loops.cpp): both loops take
+    // the newest whole frame from the device's frame stream.
     void StreamingLoop();
     void TriggerLoop();
     bool WaitBeforeFrame();
+    void DeliverLeasedFrame(device::FrameLease& lease, int32_t frameRate);
     // Under the frame lock: the frame to process, null when it could not be
     // taken. In the colour modes without mirroring that is a view of the
-    // device's ring slot (slotView_), held until ReleaseStreamedFrame, so
-    // the chain reads the frame where the device left it; otherwise the
-    // frame is copied into the raw image of the prepared mode.
-    CDibImage* TakeStreamedFrame(CDibImage& raw, FrameMirrors mirrors);
+    // leased ring slot (slotView_), held until ReleaseStreamedFrame, so the
+    // chain reads the frame where the device left it; otherwise the frame is
+    // copied into the raw image of the prepared mode and the lease returned.
+    CDibImage* TakeStreamedFrame(CDibImage& raw, FrameMirrors mirrors, device::FrameLease& lease);
     bool ReadsFromSlot(FrameMirrors mirrors) const;
-    void ReleaseStreamedFrame(const CDibImage& frame);
+    void ReleaseStreamedFrame(const CDibImage& frame, device::FrameLease& lease);
     bool TakeGrabbedFrame(CDibImage& raw);
     bool FrameFitsRawImage(const CDibImage& raw) const;
+    // What a frame taken just now is, with the exposure and gain in effect.
+    FrameMeta MetaOf(uint64_t frameNumber, uint64_t captureTimeNs, int32_t status) const;
+    // The current image's record, once its frame has (given) or has not
+    // been handed to the caller.
+    void PublishMeta(FrameMeta meta, bool given);
     // Everything after a frame is taken: the frame record, the processing,
-    // the preview, the copy-out, then (without the frame lock) automatic
-    // exposure's programming and the frame message.
+    // the preview, the copy-out, the recording queue, then (without the
+    // frame lock) automatic exposure's programming and the frame message.
     void DeliverFrame(std::unique_lock<platform::CriticalSection>& frame, CDibImage& raw, FrameMirrors mirrors,
-                      int32_t frameRate);
+                      int32_t frameRate, const FrameMeta& meta);
     void FillFrameInfo(const CDibImage& raw, int32_t frameRate);
     int32_t UpdateFrameRate();
     void NotifyFrame(uintptr_t wParam, intptr_t lParam);
@@ -130,7 +145,7 @@ private:
     // The recording thread (camera/recording.cpp).
     void StopRecordingThread();
     void RecordingLoop();
-    int RecordingStep(const CDibImage& output, CDibImage& frame);
+    void QueueRecordingFrame(const CDibImage& output, uint64_t captureTimeNs);
 
     CameraContext& context_;
     AnalogControl& analog_;
@@ -148,12 +163,21 @@ private:
     std::unique_ptr<platform::Thread> acquisitionThread_;
     std::unique_ptr<platform::Thread> recordingThread_;
     std::atomic<int32_t> recording_{0};
-    std::atomic<int32_t> newFrame_{0};
     std::atomic<int32_t> imageValid_{0};
     int32_t recordDuration_ = 0;  // handed to the recording thread at its start
     int32_t preparedMode_ = 0;    // the colour mode the images were sized for
     FrameTarget target_;
-    FrameInfo frameInfo_{};    // guarded by frameLock_
+    FrameInfo frameInfo_{};  // guarded by frameLock_
+    // The current image's frame record, under its own lock so that a caller
+    // reading it never waits for a frame's processing.
+    mutable std::mutex metaLock_;
+    FrameMeta currentMeta_{};
+    bool hasMeta_ = false;
+    // Frames handed to the caller since the start, and single frames taken
+    // since the preparation: the acquisition thread's, or the snapshot's
+    // under the control lock.
+    uint64_t framesGiven_ = 0;
+    uint64_t snapshotNumber_ = 0;
     uint32_t frameCount_ = 0;  // acquisition thread only
     uint32_t rateWindowStart_ = 0;
     int32_t frameRate_ = 0;
@@ -162,6 +186,7 @@ private:
     ImageSet imageSet_;
     ProcessingChain chain_;
     AviRecorder recorder_;
+    RecordingQueue recordingQueue_;
     PreviewWindow previewWindow_;
 };
 

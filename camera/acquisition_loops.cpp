@@ -1,8 +1,10 @@
-// The acquisition thread: the streaming loop (continuous transfer through the
-// device's frame ring) and the trigger loop (one grab per external trigger),
-// which share what happens to a frame once it is taken.
+// The acquisition thread: the streaming loop (continuous transfer) and the
+// trigger loop (one frame per external trigger), both reading the newest
+// whole frame from the device's frame stream, which share what happens to a
+// frame once it is taken.
 #include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <mutex>
 
 #include "camera/acquisition_engine.h"
@@ -14,7 +16,10 @@
 namespace tavrin {
 namespace {
 
-constexpr uint32_t kFailedGrabPauseMs = 10;
+// A paused loop looks at its run flag this often; a running trigger loop
+// waits this long for a frame before it looks again.
+constexpr uint32_t kPausedPollMs = 10;
+constexpr uint32_t kTriggerPollMs = 100;
 
 // The caller reads the frame record whenever its message arrives, while the
 // next frame may be filling it: each field is written whole.
@@ -55,23 +60,22 @@ bool AcquisitionEngine::ReadsFromSlot(FrameMirrors mirrors) const {
            context_.format.colorMode.load(std::memory_order_relaxed) == preparedMode_;
 }
 
-CDibImage* AcquisitionEngine::TakeStreamedFrame(CDibImage& raw, FrameMirrors mirrors) {
+CDibImage* AcquisitionEngine::TakeStreamedFrame(CDibImage& raw, FrameMirrors mirrors, device::FrameLease& lease) {
     if (!FrameFitsRawImage(raw)) {
         return nullptr;
     }
     if (ReadsFromSlot(mirrors)) {
-        const device::CQDXSdkLib::HeldFrame held = context_.device->HoldFrame();
-        if (held.bits == nullptr) {
-            return nullptr;
-        }
+        const device::CQDXSdkLib::HeldFrame held = context_.device->FrameView(lease);
         // The slot's rows are packed, which the kernels take as they come.
-        if (slotView_.Borrow(held.bits, raw.Width(), raw.Height(), raw.BitCount(), held.stride) != 0) {
+        if (held.bits != nullptr &&
+            slotView_.Borrow(held.bits, raw.Width(), raw.Height(), raw.BitCount(), held.stride) != 0) {
             return &slotView_;
         }
-        context_.device->ReleaseFrame();
         return nullptr;
     }
-    if (context_.device->ReadFrame(raw.Bits()) != 0) {
+    const int copied = context_.device->ReadFrame(raw.Bits(), lease);
+    lease.Release();  // copied: the transfer thread may have the slot back at once
+    if (copied != 0) {
         return nullptr;
     }
     SpreadRows(raw);
@@ -79,11 +83,11 @@ CDibImage* AcquisitionEngine::TakeStreamedFrame(CDibImage& raw, FrameMirrors mir
 }
 
 // Hands a held slot back to the transfer thread once nothing reads it.
-void AcquisitionEngine::ReleaseStreamedFrame(const CDibImage& frame) {
+void AcquisitionEngine::ReleaseStreamedFrame(const CDibImage& frame, device::FrameLease& lease) {
     if (&frame == &slotView_) {
         slotView_.Release();
-        context_.device->ReleaseFrame();
     }
+    lease.Release();
 }
 
 bool AcquisitionEngine::TakeGrabbedFrame(CDibImage& raw) {
@@ -118,33 +122,98 @@ int32_t AcquisitionEngine::UpdateFrameRate() {
     return frameRate_;
 }
 
-// The frame's processing, preview and copy-out happen under the frame lock;
-// programming automatic exposure's choice (two command exchanges with their
-// pauses) and the message come after it is released. The recorder is told
-// of every frame; it only runs while streaming.
+FrameMeta AcquisitionEngine::MetaOf(uint64_t frameNumber, uint64_t captureTimeNs, int32_t status) const {
+    return FrameMeta{static_cast<int32_t>(sizeof(FrameMeta)),
+                     status,
+                     frameNumber,
+                     captureTimeNs,
+                     0,
+                     analog_.ExposureLines(),
+                     analog_.Gain()};
+}
+
+// Every frame the camera sent is either given to the caller or counted as
+// dropped: at each frame, dropped + given = its number.
+void AcquisitionEngine::PublishMeta(FrameMeta meta, bool given) {
+    if (given) {
+        ++framesGiven_;
+    }
+    meta.droppedFrames = meta.frameNumber >= framesGiven_ ? meta.frameNumber - framesGiven_ : 0;
+    std::lock_guard lock(metaLock_);
+    currentMeta_ = meta;
+    hasMeta_ = true;
+}
+
+int AcquisitionEngine::GetFrameMeta(void* record) {
+    int32_t size = 0;
+    if (record != nullptr) {
+        std::memcpy(&size, record, sizeof size);
+    }
+    if (size < 8) {
+        context_.Report(kErrParameter);
+        return 0;
+    }
+    FrameMeta meta{};
+    {
+        std::lock_guard lock(metaLock_);
+        if (!hasMeta_) {
+            context_.Report(kErrNotReady);
+            return 0;
+        }
+        meta = currentMeta_;
+    }
+    // A caller built against an older, shorter record gets its part; size
+    // says how much was filled.
+    meta.size = std::min(size, static_cast<int32_t>(sizeof meta));
+    std::memcpy(record, &meta, static_cast<size_t>(meta.size));
+    return 1;
+}
+
+// The frame's processing, preview, copy-out and recording frame happen under
+// the frame lock; programming automatic exposure's choice (two command
+// exchanges with their pauses) and the message come after it is released.
 void AcquisitionEngine::DeliverFrame(std::unique_lock<platform::CriticalSection>& frame, CDibImage& raw,
-                                     FrameMirrors mirrors, int32_t frameRate) {
+                                     FrameMirrors mirrors, int32_t frameRate, const FrameMeta& meta) {
     FillFrameInfo(raw, frameRate);
     // With automatic white balance on or a gray pass asked for, the chain
     // may write gains that an open image dialog should show.
     const FilterRecord& filter = context_.filter;
     const bool imagePass = filter.Get(kBayerGainAuto) != 0 || filter.Get(kGrayAutoBalance) != 0;
     const AnalogChange change = ProcessFrame(raw, mirrors);
-    ReleaseStreamedFrame(raw);
-    newFrame_.store(1, std::memory_order_release);
     imageValid_.store(1, std::memory_order_release);
     previewWindow_.Draw(imageSet_, preparedMode_);
+    const CDibImage& output = *imageSet_.Output(preparedMode_);
     uint8_t* buffer = target_.buffer.load(std::memory_order_relaxed);
     const int32_t size = target_.size.load(std::memory_order_relaxed);
-    const bool copied =
-        buffer == nullptr || size == 0 ||
-        CopyOut(*imageSet_.Output(preparedMode_), buffer, size, target_.rowOrder.load(std::memory_order_relaxed));
+    const bool copied = buffer == nullptr || size == 0 ||
+                        CopyOut(output, buffer, size, target_.rowOrder.load(std::memory_order_relaxed));
+    QueueRecordingFrame(output, meta.captureTimeNs);
+    PublishMeta(meta, copied);
     frame.unlock();
     analog_.Apply(change);
     TellOpenDialogs(context_, change, imagePass, [this] { return runFlag_.load(std::memory_order_acquire) != kRun; });
     if (copied) {  // otherwise the copy-out has reported
         NotifyFrame(reinterpret_cast<uintptr_t>(&frameInfo_), 0);
     }
+}
+
+// Takes the leased frame under the frame lock and delivers it.
+void AcquisitionEngine::DeliverLeasedFrame(device::FrameLease& lease, int32_t frameRate) {
+    const FrameMirrors mirrors = CurrentMirrors();
+    const device::FrameRecord record = lease.Record();
+    const FrameMeta meta = MetaOf(record.number, record.captureTimeNs, 0);
+    std::unique_lock frame(frameLock_);
+    CDibImage* taken = TakeStreamedFrame(*imageSet_.Raw(preparedMode_), mirrors, lease);
+    if (taken == nullptr) {
+        lease.Release();
+        PublishMeta(MetaOf(record.number, record.captureTimeNs, kErrFrame), false);
+        frame.unlock();
+        NotifyFrame(0, kErrFrame);
+        context_.Report(kErrFrame);
+        return;
+    }
+    DeliverFrame(frame, *taken, mirrors, frameRate, meta);
+    ReleaseStreamedFrame(*taken, lease);
 }
 
 // The wait time before each frame wait; a stop ends it at once. False when
@@ -163,56 +232,34 @@ void AcquisitionEngine::StreamingLoop() {
         if (runFlag_.load(std::memory_order_acquire) != kRun) {
             continue;
         }
-        const device::WaitResult waited = context_.device->WaitFrame();
-        if (waited == device::WaitResult::Failed || waited == device::WaitResult::TimedOut) {
+        device::FrameWait waited = context_.device->WaitFrame();
+        if (waited.result == device::WaitResult::Failed || waited.result == device::WaitResult::TimedOut) {
             runFlag_.store(kStop, std::memory_order_release);
             NotifyFrame(0, kErrTransfer);
             context_.Report(kErrTransfer);
             break;
         }
-        if (waited != device::WaitResult::Frame) {
-            continue;
+        if (waited.result == device::WaitResult::Frame) {
+            DeliverLeasedFrame(waited.lease, UpdateFrameRate());
         }
-        const FrameMirrors mirrors = CurrentMirrors();
-        std::unique_lock frame(frameLock_);
-        CDibImage* taken = TakeStreamedFrame(*imageSet_.Raw(preparedMode_), mirrors);
-        if (taken == nullptr) {
-            frame.unlock();
-            NotifyFrame(0, kErrFrame);
-            context_.Report(kErrFrame);
-            continue;
-        }
-        DeliverFrame(frame, *taken, mirrors, UpdateFrameRate());
     }
 }
 
+// The device's stream reads one triggered frame after another; a trigger
+// that never comes is no error, the wait just begins again. The loop looks
+// at the run flag between waits, so a pause or stop takes effect at once.
 void AcquisitionEngine::TriggerLoop() {
     while (runFlag_.load(std::memory_order_acquire) != kStop) {
         if (runFlag_.load(std::memory_order_acquire) != kRun) {
-            platform::Sleep(10);
+            stopSignal_->Wait(kPausedPollMs);
             continue;
         }
-        const uint32_t grabStart = platform::TickCount();
-        const int grabbed = context_.device->GrabFrame();
-        if (runFlag_.load(std::memory_order_acquire) == kStop) {
-            break;
+        device::FrameWait waited = context_.device->WaitFrame(kTriggerPollMs);
+        if (waited.result == device::WaitResult::Frame && runFlag_.load(std::memory_order_acquire) == kRun) {
+            DeliverLeasedFrame(waited.lease, 0);
+        } else if (waited.result == device::WaitResult::Stopped || waited.result == device::WaitResult::Failed) {
+            stopSignal_->Wait(kPausedPollMs);  // the stream is ending with the loop
         }
-        if (grabbed != 0) {
-            // No trigger within the driver wait: wait again. A grab that
-            // failed at once (transfers failing, the camera unplugged) would
-            // otherwise be retried in a busy loop.
-            if (platform::TickCount() - grabStart < kFailedGrabPauseMs) {
-                platform::Sleep(kFailedGrabPauseMs);
-            }
-            continue;
-        }
-        const FrameMirrors mirrors = CurrentMirrors();
-        std::unique_lock frame(frameLock_);
-        CDibImage& raw = *imageSet_.Raw(preparedMode_);
-        if (!TakeGrabbedFrame(raw)) {
-            continue;
-        }
-        DeliverFrame(frame, raw, mirrors, 0);
     }
 }
 

@@ -8,6 +8,7 @@
 #include "imaging/kernels/copy_out.h"
 #include "output/save_image.h"
 #include "platform/codepage.h"
+#include "platform/time.h"
 
 namespace tavrin {
 namespace {
@@ -62,10 +63,12 @@ int AcquisitionEngine::SnapShot(uint8_t* buffer, int size, int rowOrder) {
         context_.Report(kErrFrame);
         return 0;
     }
+    const FrameMeta meta = MetaOf(++snapshotNumber_, platform::MonotonicNanoseconds(), 0);
     const AnalogChange change = ProcessFrame(raw, mirrors);
     imageValid_.store(1, std::memory_order_release);
     const bool copied =
         buffer == nullptr || size == 0 || CopyOut(*imageSet_.Output(preparedMode_), buffer, size, rowOrder);
+    PublishMeta(meta, copied);
     frame.unlock();
     analog_.Apply(change);
     if (!keepOpen) {

@@ -48,6 +48,9 @@ bool AcquisitionEngine::Prepare(bool claimOwner) {
     if (!PrepareImages()) {
         return fail(kErrBuffer);
     }
+    // Frame numbers and the frames given count from each start.
+    framesGiven_ = 0;
+    snapshotNumber_ = 0;
     device.SetBitDepth(RawBitsOf(preparedMode_) == 16 ? 1 : 0);
     const int32_t clock = context_.format.clock.load(std::memory_order_relaxed);
     uint8_t current = 0;

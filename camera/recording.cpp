@@ -1,9 +1,9 @@
 // Recording the stream to an AVI file: Record starts streaming and a
-// recording thread that appends every new output image as a 24-bit frame.
+// recording thread; every frame the stream delivers is queued as a 24-bit
+// recording frame (recording_queue.h), and the thread appends them in order.
 #include <mutex>
 
 #include "camera/acquisition_engine.h"
-#include "imaging/recording_frame.h"
 #include "platform/codepage.h"
 #include "platform/time.h"
 
@@ -11,7 +11,7 @@ namespace tavrin {
 namespace {
 
 constexpr uint32_t kProvisionalRate = 30;
-constexpr uint32_t kPollMs = 10;
+constexpr uint64_t kNanosecondsPerMs = 1000000;
 
 }  // namespace
 
@@ -36,14 +36,24 @@ int AcquisitionEngine::Record(const char* fileName, int milliseconds, int showPr
         context_.Report(kErrFile);
         return 0;
     }
+    int32_t width = 0;
+    int32_t height = 0;
     {
         std::lock_guard frame(frameLock_);
         const CDibImage& output = *imageSet_.Output(preparedMode_);
-        recorder_.SetWidth(output.Width());
-        recorder_.SetHeight(output.Height());
+        width = output.Width();
+        height = output.Height();
+        recorder_.SetWidth(width);
+        recorder_.SetHeight(height);
         recorder_.SetBitsPerPixel(output.BitCount());
         recorder_.SetRate(kProvisionalRate);
         recorder_.SetFrameCount(0);
+    }
+    // The stream runs meanwhile and finds the queue closed until it opens.
+    if (!recordingQueue_.Allocate(width, height)) {
+        Close();
+        context_.Report(kErrBuffer);
+        return 0;
     }
     if (!recorder_.Open(fileName)) {
         Close();
@@ -51,7 +61,7 @@ int AcquisitionEngine::Record(const char* fileName, int milliseconds, int showPr
         return 0;
     }
     recordDuration_ = milliseconds;
-    newFrame_.store(0, std::memory_order_relaxed);
+    recordingQueue_.Open();
     recording_.store(1, std::memory_order_release);
     recordingThread_ = platform::Thread::Start([this] { RecordingLoop(); }, platform::ThreadPriority::Normal);
     if (!recordingThread_) {
@@ -75,70 +85,61 @@ int AcquisitionEngine::RecordW(const char16_t* fileName, int milliseconds, int s
 
 void AcquisitionEngine::StopRecordingThread() {
     recording_.store(0, std::memory_order_release);
+    recordingQueue_.Close();
     if (recordingThread_) {
         recordingThread_->WaitFinished(platform::kInfinite);
         recordingThread_.reset();
     }
 }
 
-// Turns the output image into the next AVI frame (24 bits, bottom line
-// first) and appends it. The conversion runs under the frame lock; the
-// file write does not, so streaming never waits for the disk.
-int AcquisitionEngine::RecordingStep(const CDibImage& output, CDibImage& frame) {
-    {
-        std::lock_guard lock(frameLock_);
-        ConvertToRecordingFrame(output, frame);
+// Called by the acquisition thread for each frame it delivers, under the
+// frame lock.
+void AcquisitionEngine::QueueRecordingFrame(const CDibImage& output, uint64_t captureTimeNs) {
+    if (recording_.load(std::memory_order_acquire) != 0) {
+        recordingQueue_.Push(output, captureTimeNs);
     }
-    return recorder_.AddFrame(frame.Bits());
 }
 
+// Appends the queued frames in order until the requested duration has passed
+// (measured on the frames' capture times from the first frame) or the
+// recording is stopped and its queue drained.
 void AcquisitionEngine::RecordingLoop() {
-    CDibImage frame;
-    const CDibImage* output = nullptr;
-    {
-        std::lock_guard lock(frameLock_);
-        output = imageSet_.Output(preparedMode_);
-        const int32_t width = output->Width();
-        const int32_t height = output->Height();
-        if (!frame.Create(width, height, 24)) {
-            output = nullptr;
-        }
-    }
-    uint32_t start = 0;
-    uint32_t end = 0;
-    uint32_t last = 0;
+    uint64_t start = 0;
+    uint64_t end = 0;
+    uint64_t last = 0;
     uint32_t frames = 0;
-    int32_t status = output != nullptr ? AviRecorder::kOk : AviRecorder::kOutOfMemory;
-    while (status == AviRecorder::kOk && recording_.load(std::memory_order_acquire) != 0) {
-        platform::Sleep(kPollMs);
-        if (newFrame_.exchange(0, std::memory_order_acq_rel) == 0) {
-            continue;
-        }
-        const uint32_t now = platform::MultimediaTime();
+    int32_t status = AviRecorder::kOk;
+    const CDibImage* frame = nullptr;
+    uint64_t captured = 0;
+    while (status == AviRecorder::kOk && recordingQueue_.WaitFront(frame, captured)) {
+        const uint64_t now = captured / kNanosecondsPerMs;
         last = now;
         if (frames == 0) {
             start = now;
+            // A negative duration, taken as unsigned, records for weeks.
             end = now + static_cast<uint32_t>(recordDuration_);
         }
-        status = RecordingStep(*output, frame);
+        status = recorder_.AddFrame(frame->Bits());
+        recordingQueue_.Pop();
         if (status != AviRecorder::kOk) {
             break;
         }
         recorder_.SetFrameCount(++frames);
-        if (static_cast<int32_t>(end - now) < 0) {
+        if (now > end) {
             break;  // the requested duration has passed
         }
     }
+    recording_.store(0, std::memory_order_release);
+    recordingQueue_.Close();
     // However the recording ends (its time is up, the stream stops, the disk
     // is full or the file reached its size limit) the file is finished, so
     // it stays a valid AVI with every frame written so far.
-    const uint32_t elapsed = last - start;
+    const uint64_t elapsed = last - start;
     recorder_.SetRate(frames > 0 && elapsed > 0 ? static_cast<uint32_t>(uint64_t{frames} * 100000u / elapsed) : 0);
     const int32_t closed = recorder_.Close();
     if ((status != AviRecorder::kOk && status != AviRecorder::kSizeLimit) || closed != AviRecorder::kOk) {
         context_.Report(kErrFile);
     }
-    recording_.store(0, std::memory_order_release);
 }
 
 }  // namespace tavrin

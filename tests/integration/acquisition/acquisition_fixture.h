@@ -86,10 +86,12 @@ protected:
     // The simulator is chosen once per process; every test starts from the
     // same setting and changes the camera through TavrinSim_.
     static constexpr const char* kSimulatorSetting = "0;interval=0";
+    // A test program that needs the camera's own pace sets another.
+    virtual const char* SimulatorSetting() const { return kSimulatorSetting; }
 
     void SetUp() override {
         IsolateFromOtherPrograms();
-        platform::SetEnvironment("TAVRIN_SIM", kSimulatorSetting);
+        platform::SetEnvironment("TAVRIN_SIM", SimulatorSetting());
         ASSERT_EQ(TavrinSim_IsActive(), 1);
         store_.emplace();
         for (int slot = 0; slot < 32; ++slot) {

@@ -1,0 +1,25 @@
+// The frame record's exports: each finds its camera object and forwards.
+#include "TavrinEx.h"
+#include "api/export_frame.h"
+#include "platform/time.h"
+
+using tavrin::CallCamera;
+using tavrin::CTavrin;
+
+extern "C" {
+
+TAVRIN_API int TAVRIN_CALL TavrinEx_GetFrameMeta(int h, TavrinFrameMeta* meta) {
+    return CallCamera(h, [=](CTavrin& c) { return c.Acquisition().GetFrameMeta(meta); });
+}
+
+TAVRIN_API int TAVRIN_CALL TavrinEx_GetClocks(uint64_t* monotonicNs, int64_t* systemTimeNs) {
+    if (monotonicNs != nullptr) {
+        *monotonicNs = tavrin::platform::MonotonicNanoseconds();
+    }
+    if (systemTimeNs != nullptr) {
+        *systemTimeNs = tavrin::platform::SystemTimeNanoseconds();
+    }
+    return 1;
+}
+
+}  // extern "C"

@@ -1,0 +1,228 @@
+// The record of every frame (TavrinEx_GetFrameMeta) through the exports,
+// with frames at the sensor's own pace: numbers, capture times and drops of a
+// stream read by a slow consumer, the newest frame after a burst of triggers,
+// and a recording at a small readout window that keeps every frame.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "TavrinEx.h"
+#include "acquisition_fixture.h"
+
+namespace tavrin::test {
+namespace {
+
+// The sensor reads a line in 3080 clocks of 36 MHz; a frame of a readout
+// window `lines` lines high (exposure shorter than that) takes that many.
+constexpr double kLineNs = 3080.0 * 1e9 / 36e6;
+
+uint64_t NowNs() {
+    uint64_t now = 0;
+    EXPECT_EQ(TavrinEx_GetClocks(&now, nullptr), 1);
+    return now;
+}
+
+class FrameRecordTest : public AcquisitionTest {
+protected:
+    const char* SimulatorSetting() const override { return "0"; }
+
+    void UseWindow(int lines) {
+        ASSERT_EQ(Tavrin_SetCaptureWindowEx(handle, kSensorWidth, 0, kSensorWidth, kSensorHeight, 0, lines), 1);
+        ASSERT_EQ(Tavrin_SetColorMode(handle, 24), 1);
+        ASSERT_EQ(Tavrin_SetWaitTime(handle, 0), 1);
+        buffer.assign(static_cast<size_t>(ImageBytes(24)), 0);
+    }
+
+    TavrinFrameMeta Meta() const {
+        TavrinFrameMeta meta{};
+        meta.size = sizeof meta;
+        EXPECT_EQ(TavrinEx_GetFrameMeta(handle, &meta), 1);
+        return meta;
+    }
+
+    // On each frame message the record of the current frame, with the
+    // monotonic time it was read; every third message the consumer stalls.
+    std::vector<std::pair<TavrinFrameMeta, uint64_t>> ReadRecords(size_t count, int stallMs) {
+        std::vector<std::pair<TavrinFrameMeta, uint64_t>> seen;
+        const auto start = std::chrono::steady_clock::now();
+        while (seen.size() < count && MillisecondsSince(start) < 10000) {
+            PostedMessage m{};
+            if (!NextMessage(window, m, 2000)) {
+                break;
+            }
+            if (m.message != WM_SDK_FRAME || m.wParam == 0) {
+                continue;
+            }
+            ++messages;
+            seen.emplace_back(Meta(), NowNs());
+            if (seen.size() % 3 == 0) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(stallMs));
+            }
+        }
+        return seen;
+    }
+
+    // Stops and counts the frame messages still queued: then every frame
+    // given is counted.
+    TavrinFrameMeta StopAndCount() {
+        EXPECT_EQ(Tavrin_StopPreview(handle), 1);
+        messages += Collect(window, 0, 300).records.size();
+        return Meta();
+    }
+
+    std::vector<BYTE> buffer;
+    uint64_t messages = 0;
+};
+
+TEST_F(FrameRecordTest, NoRecordBeforeTheFirstFrameAndBadRecordsAreRefused) {
+    TavrinFrameMeta meta{};
+    meta.size = sizeof meta;
+    EXPECT_EQ(TavrinEx_GetFrameMeta(handle, &meta), 0);
+    EXPECT_EQ(TakeErrors(), std::vector<int>{SDKERR_NOT_READY});
+    EXPECT_EQ(TavrinEx_GetFrameMeta(handle, nullptr), 0);
+    meta.size = 4;
+    EXPECT_EQ(TavrinEx_GetFrameMeta(handle, &meta), 0);
+    EXPECT_EQ(TakeErrors(), (std::vector<int>{SDKERR_PARAMETER, SDKERR_PARAMETER}));
+    EXPECT_EQ(TavrinEx_GetFrameMeta(0, &meta), 0);
+
+    UseWindow(64);
+    ASSERT_EQ(Tavrin_SnapShot(handle, nullptr, 0, 1), 1);
+    meta = Meta();
+    EXPECT_EQ(meta.size, static_cast<int32_t>(sizeof meta));
+    EXPECT_EQ(meta.status, 0);
+    EXPECT_EQ(meta.frameNumber, 1u);
+    EXPECT_EQ(meta.droppedFrames, 0u);
+    EXPECT_EQ(meta.exposureLines, TavrinSim_GetSensorRegister(0, kSensorExposureRegister));
+    EXPECT_GT(meta.captureTimeNs, 0u);
+    EXPECT_LE(meta.captureTimeNs, NowNs());
+    // A caller built against the first 24 bytes gets those.
+    TavrinFrameMeta shorter{};
+    shorter.size = 24;
+    shorter.exposureLines = -7;
+    ASSERT_EQ(TavrinEx_GetFrameMeta(handle, &shorter), 1);
+    EXPECT_EQ(shorter.size, 24);
+    EXPECT_EQ(shorter.frameNumber, 1u);
+    EXPECT_EQ(shorter.exposureLines, -7);
+}
+
+// A consumer that stalls sees the gaps counted, never silently lost: numbers
+// rise, capture times step by the frame period, and at the end the frames
+// dropped and the frames given add up to the last frame's number. After each
+// stall the frame delivered is the newest, not one left waiting.
+TEST_F(FrameRecordTest, StreamCountsEveryFrameForASlowConsumer) {
+    constexpr int kLines = 128;
+    const double periodNs = kLines * kLineNs;
+    UseWindow(kLines);
+    ASSERT_EQ(Tavrin_CallBackPreview(handle, window, buffer.data(), static_cast<int>(buffer.size()), 1), 1);
+    const auto seen = ReadRecords(30, 40);
+    const TavrinFrameMeta last = StopAndCount();
+    ASSERT_GE(seen.size(), 30u);
+
+    EXPECT_EQ(last.droppedFrames + messages, last.frameNumber);
+    bool sawGap = false;
+    for (size_t i = 1; i < seen.size(); ++i) {
+        const TavrinFrameMeta& a = seen[i - 1].first;
+        const TavrinFrameMeta& b = seen[i].first;
+        ASSERT_GE(b.frameNumber, a.frameNumber);
+        if (b.frameNumber == a.frameNumber) {
+            continue;  // two messages, one newer frame already
+        }
+        const double step =
+            static_cast<double>(b.captureTimeNs - a.captureTimeNs) / static_cast<double>(b.frameNumber - a.frameNumber);
+        EXPECT_NEAR(step, periodNs, 0.3 * periodNs) << "frames " << a.frameNumber << " to " << b.frameNumber;
+        EXPECT_GE(b.droppedFrames, a.droppedFrames);
+        sawGap = sawGap || b.frameNumber > a.frameNumber + 1;
+    }
+    EXPECT_TRUE(sawGap) << "a stalled consumer reads a newer frame than the one it was told of";
+    // Read on its message, a frame is never older than a stall ago plus a
+    // frame: the newest whole frame goes first.
+    for (const auto& [meta, readAt] : seen) {
+        EXPECT_LT(readAt - meta.captureTimeNs, 40'000'000 + 3 * periodNs) << "frame " << meta.frameNumber;
+    }
+}
+
+// Triggers in a burst while the acquisition thread processes a frame with
+// every step on: the frame of the last trigger follows without another
+// trigger, numbered as the triggers were counted.
+TEST_F(FrameRecordTest, BurstOfTriggersEndsWithTheLastTriggersFrame) {
+    UseWindow(kSensorHeight);
+    for (const auto& [filter, value] :
+         std::vector<std::pair<int, int>>{{1, 10}, {2, 40}, {3, 90}, {4, 60}, {5, 30}, {11, 150}}) {
+        ASSERT_EQ(Tavrin_SetFilterValue(handle, filter, value), 1);
+    }
+    ASSERT_EQ(Tavrin_Trigger(handle, window, buffer.data(), static_cast<int>(buffer.size()), 1), 1);
+    constexpr int kTriggers = 6;
+    for (int i = 0; i < kTriggers; ++i) {
+        ASSERT_EQ(TavrinSim_FireTrigger(0), 1);
+    }
+    // The camera sends the six frames one frame period apart.
+    const auto seen = ReadRecords(kTriggers, 0);
+    ASSERT_FALSE(seen.empty());
+    TavrinFrameMeta newest = seen.back().first;
+    while (newest.frameNumber < kTriggers) {
+        PostedMessage m{};
+        ASSERT_TRUE(NextMessage(window, m, 2000)) << "frame " << newest.frameNumber << " was the last delivered";
+        newest = Meta();
+    }
+    EXPECT_EQ(newest.frameNumber, static_cast<uint64_t>(kTriggers));
+    EXPECT_LT(NowNs() - newest.captureTimeNs, 1'000'000'000u);
+    const TavrinFrameMeta last = StopAndCount();
+    EXPECT_EQ(last.frameNumber, static_cast<uint64_t>(kTriggers));
+    EXPECT_EQ(last.droppedFrames + messages, last.frameNumber);
+}
+
+uint32_t U32(const std::vector<char>& bytes, size_t at) {
+    uint32_t value = 0;
+    std::memcpy(&value, bytes.data() + at, sizeof value);
+    return value;
+}
+
+uint64_t Given(const TavrinFrameMeta& meta) { return meta.frameNumber - meta.droppedFrames; }
+
+// A second of recording at a small readout window holds every frame the
+// stream delivered in that second.
+TEST_F(FrameRecordTest, RecordingAtASmallWindowKeepsEveryFrameDelivered) {
+    constexpr int kLines = 64;
+    const double periodNs = kLines * kLineNs;
+    UseWindow(kLines);
+    const std::filesystem::path file =
+        std::filesystem::temp_directory_path() / ("tavrin-every-frame-" + ProcessTag() + ".avi");
+    ASSERT_EQ(Tavrin_Record(handle, file.string().c_str(), 1000, 0), 1);
+    // The recording takes the frames delivered after this one, until one
+    // comes more than a second after its first.
+    TavrinFrameMeta before{};
+    before.size = sizeof before;
+    while (TavrinEx_GetFrameMeta(handle, &before) == 0) {
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    TavrinFrameMeta after = Meta();
+    while (after.captureTimeNs < before.captureTimeNs + 1'000'000'000 + 2 * periodNs) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        after = Meta();
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    StopAndCount();
+
+    std::ifstream in(file, std::ios::binary);
+    const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::filesystem::remove(file);
+    ASSERT_GT(bytes.size(), 64u);
+    const uint32_t frames = U32(bytes, 48);  // the main header's total frames
+    // The frames delivered from just after `before` to `after`: the recorded
+    // ones and the one or two past the end that `after` waited for.
+    const uint64_t delivered = Given(after) - Given(before);
+    std::printf("recorded %u frames in 1 s at %d lines (%.0f fps sent, %llu delivered until %llu ns later)\n", frames,
+                kLines, 1e9 / periodNs, static_cast<unsigned long long>(delivered),
+                static_cast<unsigned long long>(after.captureTimeNs - before.captureTimeNs));
+    EXPECT_LE(frames, delivered);
+    EXPECT_GE(frames + 3, delivered);
+    EXPECT_GE(frames, static_cast<uint32_t>(0.8e9 / periodNs)) << "the stream kept up with the camera";
+}
+
+}  // namespace
+}  // namespace tavrin::test
