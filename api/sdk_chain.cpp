@@ -14,6 +14,8 @@ CSdkChain& SdkChain() {
     return chain;
 }
 
+CSdkChain::CSdkChain(HandleSource source) : source_(std::move(source)) {}
+
 CSdkChain::~CSdkChain() {
     // An application releases its handles before it unloads the library.
     // Camera objects still registered now are deliberately kept alive:
@@ -21,24 +23,23 @@ CSdkChain::~CSdkChain() {
     // runtime is being torn down.
     static auto* leftovers = new std::vector<std::shared_ptr<CTavrin>>;
     std::lock_guard guard(lock_);
-    while (CSDKDATA* element = Head()) {
-        leftovers->push_back(std::move(element->camera));
-        RemoveCurrent();
+    for (auto& entry : cameras_) {
+        leftovers->push_back(std::move(entry.second));
     }
+    cameras_.clear();
 }
-
-CSdkChain::CSdkChain(HandleSource source) : source_(std::move(source)) {}
 
 uint32_t CSdkChain::TickAndRandom() { return platform::TickCount() + static_cast<uint32_t>(std::rand()); }
 
 // The handle adds the chain's size to the drawn value. A value of 0, or one
 // that a live handle already has, is drawn again: two cameras must never
-// share a handle.
-int CSdkChain::DrawHandle() {
+// share a handle. The source is called under the lock, which also keeps the
+// runtime's rand() to one thread at a time.
+int CSdkChain::DrawHandle() const {
     for (;;) {
-        const uint32_t value = source_() + static_cast<uint32_t>(Count());
+        const uint32_t value = source_() + static_cast<uint32_t>(cameras_.size());
         const int handle = static_cast<int>(value);
-        if (handle != 0 && Find(handle) == nullptr) {
+        if (handle != 0 && !cameras_.contains(handle)) {
             return handle;
         }
     }
@@ -54,34 +55,37 @@ int CSdkChain::CreateHandle(platform::WindowHandle notifyWindow) {
     int handle = 0;
     {
         std::lock_guard guard(lock_);
-        auto* element = new CSDKDATA;
-        element->handle = handle = DrawHandle();
-        element->camera = camera;
-        Insert(element);
+        handle = DrawHandle();
+        cameras_.emplace(handle, camera);
     }
     camera->Initialize(notifyWindow);  // its failure is in the camera's error queue
     return handle;
 }
 
-std::shared_ptr<CTavrin> CSdkChain::Lookup(int handle) {
+std::shared_ptr<CTavrin> CSdkChain::Lookup(int handle) const {
     std::lock_guard guard(lock_);
-    CSDKDATA* element = Find(handle);
-    return element != nullptr ? element->camera : nullptr;
+    const auto found = cameras_.find(handle);
+    return found != cameras_.end() ? found->second : nullptr;
 }
 
 int CSdkChain::Release(int handle) {
     std::shared_ptr<CTavrin> camera;
     {
         std::lock_guard guard(lock_);
-        CSDKDATA* element = Find(handle);
-        if (element == nullptr) {
+        const auto found = cameras_.find(handle);
+        if (found == cameras_.end()) {
             return 0;
         }
-        camera = std::move(element->camera);
-        RemoveCurrent();  // Find left the head on this element
+        camera = std::move(found->second);
+        cameras_.erase(found);
     }
     camera.reset();  // destroys the camera unless a call in flight still holds it
     return 1;
+}
+
+int CSdkChain::Count() const {
+    std::lock_guard guard(lock_);
+    return static_cast<int>(cameras_.size());
 }
 
 }  // namespace tavrin

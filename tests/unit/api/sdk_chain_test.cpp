@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <deque>
+#include <set>
+#include <thread>
+#include <vector>
 
 #include "api/sdk_chain.h"
 #include "camera/CTavrin.h"
@@ -71,5 +75,66 @@ TEST_F(SdkChainTest, ReleasingTheMiddleOfThreeKeepsTheOthers) {
     EXPECT_EQ(chain.Count(), 2);
     chain.Release(a);
     chain.Release(c);
+    EXPECT_EQ(chain.Count(), 0);
+}
+
+TEST_F(SdkChainTest, UnknownHandlesAreNotFoundAndChangeNothing) {
+    CSdkChain chain(Replay({5, 7}));
+    const int live = chain.CreateHandle(nullptr);
+    const int released = chain.CreateHandle(nullptr);
+    ASSERT_EQ(chain.Release(released), 1);
+    for (const int unknown : {0, -1, 12345, released}) {
+        SCOPED_TRACE(unknown);
+        EXPECT_EQ(chain.Lookup(unknown), nullptr);
+        EXPECT_EQ(chain.Release(unknown), 0);
+        EXPECT_EQ(chain.Count(), 1);
+        EXPECT_TRUE(chain.Lookup(live));
+    }
+    chain.Release(live);
+}
+
+// Run under the thread sanitizer too: threads create handles at once, then
+// all look up and release all of them, so that a camera object may go with
+// a lookup on one thread while another releases its handle.
+TEST_F(SdkChainTest, ThreadsCreatingLookingUpAndReleasingAtOnceAgree) {
+    constexpr int kThreads = 4;
+    constexpr int kPerThread = 2;
+    CSdkChain chain;
+    std::vector<std::vector<int>> made(kThreads);
+    {
+        std::vector<std::jthread> threads;
+        for (int t = 0; t < kThreads; ++t) {
+            threads.emplace_back([&chain, &mine = made[t]] {
+                for (int i = 0; i < kPerThread; ++i) {
+                    mine.push_back(chain.CreateHandle(nullptr));
+                }
+            });
+        }
+    }
+    std::vector<int> handles;
+    for (const auto& mine : made) {
+        handles.insert(handles.end(), mine.begin(), mine.end());
+    }
+    const std::set<int> distinct(handles.begin(), handles.end());
+    EXPECT_EQ(distinct.size(), handles.size());
+    EXPECT_FALSE(distinct.contains(0));
+    ASSERT_EQ(chain.Count(), kThreads * kPerThread);
+
+    std::atomic<int> releases = 0;
+    {
+        std::vector<std::jthread> threads;
+        for (int t = 0; t < kThreads; ++t) {
+            threads.emplace_back([&, t] {
+                for (size_t i = 0; i < handles.size(); ++i) {
+                    const int handle = handles[(i + t) % handles.size()];
+                    if (const auto camera = chain.Lookup(handle)) {
+                        EXPECT_EQ(camera->Width(), 656);
+                    }
+                    releases += chain.Release(handle);
+                }
+            });
+        }
+    }
+    EXPECT_EQ(releases, kThreads * kPerThread);  // each handle exactly once
     EXPECT_EQ(chain.Count(), 0);
 }

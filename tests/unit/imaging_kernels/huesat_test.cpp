@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <thread>
 
 #include "imaging/kernels/huesat.h"
@@ -73,16 +74,26 @@ TEST(HueSat, SixteenBitWorksOnTheTopEightBits) {
     EXPECT_EQ(wide.Get16(0, 0, 2), 2 << 2);
 }
 
-TEST(HueSat, OutOfRangeSettingsStayInsideTheTables) {
+// Settings from a stored value may lie outside their ranges: the hue goes
+// round the circle, saturation and depth are limited (and so the tables are
+// never read outside).
+TEST(HueSat, OutOfRangeSettingsActAsTheirInRangeEquivalents) {
     std::mt19937 rng(6);
+    TestImage narrow(19, 5, 3);
+    narrow.FillRandom(rng);
+    TestImage wide(19, 5, 8);
+    wide.FillRandom(rng);
     for (const int32_t value : {INT32_MIN, -70000, -256, 256, 70000, INT32_MAX}) {
-        TestImage image(19, 5, 3);
-        image.FillRandom(rng);
-        HueSatParams params{value, 0, value, value};
-        test::RunInPlace(HueSat8, image, &params);
-        TestImage wide(19, 5, 8);
-        wide.FillRandom(rng);
-        test::RunInPlace(HueSat16, wide, &params);
+        SCOPED_TRACE(value);
+        HueSatParams outside{value, 0, value, value};
+        HueSatParams inside{value % 360, 0, std::clamp(value, -255, 255), std::clamp(value, 8, 16)};
+        for (const auto& [kernel, source] : {std::pair{&HueSat8, &narrow}, {&HueSat16, &wide}}) {
+            TestImage got = source->Clone();
+            TestImage want = source->Clone();
+            test::RunInPlace(kernel, got, &outside);
+            test::RunInPlace(kernel, want, &inside);
+            EXPECT_TRUE(got.SameBytes(want));
+        }
     }
 }
 
