@@ -14,3 +14,9 @@ int tavrin_public_headers_compile_as_c(void) {
     TavrinFrameMeta meta = {sizeof(TavrinFrameMeta), 0, 0, 0, 0, 0, 0};
     return frame.size + camera.size + meta.size + WM_SDK_FRAME + SDKERR_TRANSFER;
 }
+
+int tavrin_setting_info_compiles_as_c(void) {
+    TavrinSettingInfo setting = {sizeof(TavrinSettingInfo), 0, TAVRIN_SETTING_LIST, 0, 8, 64, 24,
+                                 TAVRIN_SETTING_APPLIES_AT_START, "color-mode", "bits", "format", "", 1, {8}};
+    return setting.size + setting.values[0] + TAVRIN_SETTING_RANGE + TAVRIN_SETTING_BOOLEAN + TAVRIN_SETTING_MAX_VALUES;
+}
