@@ -16,7 +16,11 @@ int tavrin_public_headers_compile_as_c(void) {
 }
 
 int tavrin_setting_info_compiles_as_c(void) {
-    TavrinSettingInfo setting = {sizeof(TavrinSettingInfo), 0, TAVRIN_SETTING_LIST, 0, 8, 64, 24,
-                                 TAVRIN_SETTING_APPLIES_AT_START, "color-mode", "bits", "format", "", 1, {8}};
-    return setting.size + setting.values[0] + TAVRIN_SETTING_RANGE + TAVRIN_SETTING_BOOLEAN + TAVRIN_SETTING_MAX_VALUES;
+    TavrinSettingInfo setting = {0};
+    setting.size = sizeof(TavrinSettingInfo);
+    setting.kind = TAVRIN_SETTING_LIST;
+    setting.flags = TAVRIN_SETTING_APPLIES_AT_START;
+    setting.name = "color-mode";
+    setting.values[TAVRIN_SETTING_MAX_VALUES - 1] = TAVRIN_SETTING_RANGE + TAVRIN_SETTING_BOOLEAN;
+    return setting.size + setting.kind + setting.values[TAVRIN_SETTING_MAX_VALUES - 1];
 }
