@@ -8,6 +8,7 @@
 
 #include "camera/settings_front_end.h"
 #include "device/tavrin_860vx_rux_sdk.h"
+#include "records/settings_catalogue.h"
 
 namespace tavrin {
 
@@ -49,7 +50,8 @@ int32_t RealExposureCache::Update(int32_t lines) {
 // the mode for every frame. It needs no camera, and a bad mode is only
 // posted.
 int SettingsFrontEnd::SetAutoIris(int mode) {
-    if (mode < 0 || mode > 2) {
+    constexpr const catalogue::SettingEntry& kAutoIris = catalogue::Named("auto-iris");
+    if (!catalogue::Accepts(kAutoIris, mode)) {
         context_.Notify(kErrParameter);
         return 0;
     }

@@ -5,54 +5,62 @@
 #include <array>
 
 #include "camera/settings_front_end.h"
-#include "device/tavrin_860vx_rux_sdk.h"
+#include "records/settings_catalogue.h"
 
 namespace tavrin {
 
 namespace {
 
 using Analog = AnalogRecord::Field;
-using Model = device::CTavrin860VXRUXSdk;
+using catalogue::FilterSetting;
 
-constexpr int32_t kGainMax = static_cast<int32_t>(Model::kGainMax);
-constexpr int32_t kExposureMin = static_cast<int32_t>(Model::kExposureMin);
-constexpr int32_t kExposureMax = static_cast<int32_t>(Model::kExposureMax);
-
-constexpr FilterEntry Stored(FilterField field, int32_t minimum, int32_t maximum) {
-    return FilterEntry{FilterKind::kStored, field, minimum, maximum};
+// A value the catalogue describes, with the range it gives.
+constexpr FilterEntry Catalogued(FilterKind kind, int field, int id) {
+    return FilterEntry{kind, field, FilterSetting(id).minimum, FilterSetting(id).maximum};
 }
+constexpr FilterEntry Stored(FilterField field, int id) { return Catalogued(FilterKind::kStored, field, id); }
+
+// The packed Bayer gain and the white balance flag take any value through
+// these exports (the flag stores whether it is 0); the catalogue offers
+// the values that mean something.
+constexpr FilterEntry AnyValue(FilterKind kind, FilterField field) {
+    return FilterEntry{kind, field, kAnyValueMin, kAnyValueMax};
+}
+
+// This model has no analog colour gains: each takes only 0.
+constexpr FilterEntry ZeroColorGain(Analog field) { return FilterEntry{FilterKind::kZeroColorGain, field, 0, 0}; }
 
 // Indexed by identifier - 1. The ranges are inclusive; anything else is
 // refused with nothing changed.
 constexpr std::array<FilterEntry, kLastFilterId> kFilterTable{{
-    Stored(kBrightness, -255, 255),                                             // 1
-    Stored(kContrast, -127, 127),                                               // 2
-    Stored(kHue, -360, 360),                                                    // 3
-    Stored(kSaturation, -255, 255),                                             // 4
-    Stored(kSharpness, 0, 30),                                                  // 5
-    {FilterKind::kPackedBayerGain, kBayerGainRed, kAnyValueMin, kAnyValueMax},  // 6
-    Stored(kBayerGainRed, 0, 400),                                              // 7
-    Stored(kBayerGainGreen, 0, 400),                                            // 8
-    Stored(kBayerGainBlue, 0, 400),                                             // 9
-    {FilterKind::kFlag, kBayerGainAuto, kAnyValueMin, kAnyValueMax},            // 10
-    Stored(kGamma, 0, 200),                                                     // 11: 100 is neutral
-    Stored(kBayerMode, 0, 3),                                                   // 12
-    {FilterKind::kGlobalGain, Analog::kGlobalGain, 0, kGainMax},                // 13
-    {FilterKind::kZeroColorGain, Analog::kColorGainR, 0, 0},                    // 14
-    {FilterKind::kZeroColorGain, Analog::kColorGainG1, 0, 0},                   // 15
-    {FilterKind::kZeroColorGain, Analog::kColorGainG2, 0, 0},                   // 16
-    {FilterKind::kZeroColorGain, Analog::kColorGainB, 0, 0},                    // 17
-    {FilterKind::kExposure, Analog::kExposure, kExposureMin, kExposureMax},     // 18: lines
-    Stored(kGrayMode, 0, 2),                                                    // 19
-    Stored(kGrayGainR, 0, 255),                                                 // 20: 128 is unity
-    Stored(kGrayGainG1, 0, 255),                                                // 21
-    Stored(kGrayGainG2, 0, 255),                                                // 22
-    Stored(kGrayGainB, 0, 255),                                                 // 23
-    Stored(kGrayOffsetR, -255, 255),                                            // 24
-    Stored(kGrayOffsetG1, -255, 255),                                           // 25
-    Stored(kGrayOffsetG2, -255, 255),                                           // 26
-    Stored(kGrayOffsetB, -255, 255),                                            // 27
-    Stored(kGrayAutoBalance, 0, 1),                                             // 28
+    Stored(kBrightness, kFilterBrightness),                                       // 1
+    Stored(kContrast, kFilterContrast),                                           // 2
+    Stored(kHue, kFilterHue),                                                     // 3
+    Stored(kSaturation, kFilterSaturation),                                       // 4
+    Stored(kSharpness, kFilterSharpness),                                         // 5
+    AnyValue(FilterKind::kPackedBayerGain, kBayerGainRed),                        // 6
+    Stored(kBayerGainRed, kFilterBayerGainRed),                                   // 7
+    Stored(kBayerGainGreen, kFilterBayerGainGreen),                               // 8
+    Stored(kBayerGainBlue, kFilterBayerGainBlue),                                 // 9
+    AnyValue(FilterKind::kFlag, kBayerGainAuto),                                  // 10
+    Stored(kGamma, kFilterGamma),                                                 // 11
+    Stored(kBayerMode, kFilterBayerMode),                                         // 12
+    Catalogued(FilterKind::kGlobalGain, Analog::kGlobalGain, kFilterGlobalGain),  // 13
+    ZeroColorGain(Analog::kColorGainR),                                           // 14
+    ZeroColorGain(Analog::kColorGainG1),                                          // 15
+    ZeroColorGain(Analog::kColorGainG2),                                          // 16
+    ZeroColorGain(Analog::kColorGainB),                                           // 17
+    Catalogued(FilterKind::kExposure, Analog::kExposure, kFilterExposure),        // 18: lines
+    Stored(kGrayMode, kFilterGrayMode),                                           // 19
+    Stored(kGrayGainR, kFilterGrayGainR),                                         // 20
+    Stored(kGrayGainG1, kFilterGrayGainG1),                                       // 21
+    Stored(kGrayGainG2, kFilterGrayGainG2),                                       // 22
+    Stored(kGrayGainB, kFilterGrayGainB),                                         // 23
+    Stored(kGrayOffsetR, kFilterGrayOffsetR),                                     // 24
+    Stored(kGrayOffsetG1, kFilterGrayOffsetG1),                                   // 25
+    Stored(kGrayOffsetG2, kFilterGrayOffsetG2),                                   // 26
+    Stored(kGrayOffsetB, kFilterGrayOffsetB),                                     // 27
+    Stored(kGrayAutoBalance, kFilterGrayAutoBalance),                             // 28
 }};
 
 }  // namespace

@@ -5,28 +5,32 @@
 #include <array>
 
 #include "camera/settings_front_end.h"
+#include "records/settings_catalogue.h"
 
 namespace tavrin {
 
 namespace {
 
-// Bits per pixel that select colour modes 0 to 5, and what GetColorMode
-// answers for each mode: the 16-bit monochrome mode carries 10 significant
-// bits, the 48- and 64-bit colour modes 42 and 58.
-constexpr std::array<int, 6> kBitsForMode{8, 16, 24, 32, 48, 64};
+// The catalogue lists the bits per pixel that select colour modes 0 to 5 in
+// mode order. GetColorMode answers the significant bits of each mode: the
+// 16-bit monochrome mode carries 10, the 48- and 64-bit colour modes 42
+// and 58.
+constexpr const catalogue::SettingEntry& kColorModes = catalogue::Named("color-mode");
 constexpr std::array<int, 6> kReportedBitsForMode{8, 10, 24, 32, 42, 58};
+static_assert(kColorModes.valueCount == static_cast<int>(kReportedBitsForMode.size()));
+
+constexpr const catalogue::SettingEntry& kWaitTime = catalogue::Named("wait-time");
 
 }  // namespace
 
 int SettingsFrontEnd::SetColorMode(int bitsPerPixel) {
-    for (size_t mode = 0; mode < kBitsForMode.size(); ++mode) {
-        if (kBitsForMode[mode] == bitsPerPixel) {
-            context_.format.colorMode.store(static_cast<int32_t>(mode), std::memory_order_relaxed);
-            return 1;
-        }
+    const int mode = catalogue::ListPosition(kColorModes, bitsPerPixel);
+    if (mode < 0) {
+        context_.Report(kErrParameter);
+        return 0;
     }
-    context_.Report(kErrParameter);
-    return 0;
+    context_.format.colorMode.store(mode, std::memory_order_relaxed);
+    return 1;
 }
 
 // A mode outside 0 to 5 can only come from the registry store.
@@ -36,6 +40,15 @@ int SettingsFrontEnd::GetColorMode() const {
         return -1;
     }
     return kReportedBitsForMode[static_cast<size_t>(mode)];
+}
+
+// The bits per pixel that selected the stored mode, or -1.
+int SettingsFrontEnd::GetColorModeAsSet() const {
+    const int32_t mode = context_.format.colorMode.load(std::memory_order_relaxed);
+    if (mode < 0 || mode >= kColorModes.valueCount) {
+        return -1;
+    }
+    return kColorModes.values[static_cast<size_t>(mode)];
 }
 
 // This model reads only full resolution (mode 0). Other modes are refused
@@ -50,7 +63,7 @@ int SettingsFrontEnd::SetSubSample(int mode) {
 }
 
 int SettingsFrontEnd::SetWaitTime(int milliseconds) {
-    if (milliseconds < 0) {
+    if (milliseconds < kWaitTime.minimum) {
         return 0;
     }
     context_.format.waitTime.store(milliseconds, std::memory_order_relaxed);

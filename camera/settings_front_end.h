@@ -25,9 +25,17 @@ public:
     int GetFilterValue(int id, int* error);
     int SetFilterValue(int id, int value);
 
+    // Settings by their catalogue name (camera/named_settings.cpp): the
+    // value is checked against the catalogue, then goes through the
+    // setting's own operation. An unknown name, a null value pointer or a
+    // value the catalogue refuses reports SDKERR_PARAMETER.
+    int GetNamedSetting(const char* name, int* value);
+    int SetNamedSetting(const char* name, int value);
+
     // Output format (camera/format_settings.cpp).
     int SetColorMode(int bitsPerPixel);
     int GetColorMode() const;
+    int GetColorModeAsSet() const;  // 8, 16, 24, 32, 48 or 64; -1 for a bad stored mode
     int SetSubSample(int mode);
     int SetWaitTime(int milliseconds);
     int GetWaitTime() const;

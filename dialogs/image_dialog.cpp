@@ -49,20 +49,11 @@ void ImageDialog::Collect() {
         grayPage_.Collect();
 }
 
+// The gray mode and the automatic white balance fields stay as they are.
 void ImageDialog::ResetAdjustments() {
-    for (FilterField field : {kBrightness, kContrast, kHue, kSaturation, kSharpness})
-        record_.Set(field, 0);
-    for (FilterField field : {kBayerGainRed, kBayerGainGreen, kBayerGainBlue, kGamma})
-        record_.Set(field, 100);
-    record_.Set(kBayerMode, 1);
-    filterPage_.Refresh();
-    if (!flags_.grayTab)
-        return;
-    for (int i = 0; i < 4; ++i) {
-        record_.Set(static_cast<FilterField>(kGrayGainR + i), 128);
-        record_.Set(static_cast<FilterField>(kGrayOffsetR + i), 0);
-    }
-    grayPage_.Refresh();
+    filterPage_.ResetToDefaults();
+    if (flags_.grayTab)
+        grayPage_.ResetToDefaults();
 }
 
 void ImageDialog::OnCommand(int id, Notification) {

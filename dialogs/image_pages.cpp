@@ -2,6 +2,7 @@
 
 #include "dialogs/control_ids.h"
 #include "dialogs/slider_group.h"
+#include "records/settings_catalogue.h"
 
 namespace tavrin::dialogs {
 namespace {
@@ -9,24 +10,44 @@ namespace {
 struct FilterRow {
     SliderRow controls;
     FilterField field;
+    int32_t defaultValue;  // what Default puts back
 };
 
+// A row of the filter page offers what the setting accepts.
+constexpr FilterRow CatalogueRow(int slider, int edit, int spin, int tickSpacing, FilterField field, int filterId) {
+    const catalogue::SettingEntry& setting = catalogue::FilterSetting(filterId);
+    return {{slider, edit, spin, setting.minimum, setting.maximum, tickSpacing}, field, setting.defaultValue};
+}
+
 constexpr FilterRow kFilterRows[] = {
-    {{2001, 2002, 2004, -255, 255, 64}, kBrightness},  {{2011, 2012, 2014, -127, 127, 32}, kContrast},
-    {{2021, 2022, 2024, -360, 360, 90}, kHue},         {{2031, 2032, 2034, -255, 255, 64}, kSaturation},
-    {{2041, 2042, 2044, 0, 30, 4}, kSharpness},        {{2051, 2052, 2054, 0, 400, 32}, kBayerGainRed},
-    {{2061, 2062, 2063, 0, 400, 32}, kBayerGainGreen}, {{2071, 2072, 2073, 0, 400, 32}, kBayerGainBlue},
-    {{2081, 2082, 2084, 0, 200, 32}, kGamma},
+    CatalogueRow(2001, 2002, 2004, 64, kBrightness, kFilterBrightness),
+    CatalogueRow(2011, 2012, 2014, 32, kContrast, kFilterContrast),
+    CatalogueRow(2021, 2022, 2024, 90, kHue, kFilterHue),
+    CatalogueRow(2031, 2032, 2034, 64, kSaturation, kFilterSaturation),
+    CatalogueRow(2041, 2042, 2044, 4, kSharpness, kFilterSharpness),
+    CatalogueRow(2051, 2052, 2054, 32, kBayerGainRed, kFilterBayerGainRed),
+    CatalogueRow(2061, 2062, 2063, 32, kBayerGainGreen, kFilterBayerGainGreen),
+    CatalogueRow(2071, 2072, 2073, 32, kBayerGainBlue, kFilterBayerGainBlue),
+    CatalogueRow(2081, 2082, 2084, 32, kGamma, kFilterGamma),
 };
 
 // Gains of the red, first green, second green and blue phases, then their
-// offsets: slider, edit box and spin control follow one another.
+// offsets: slider, edit box and spin control follow one another. The gray
+// page offers 0 to 400 on every row, wider than the gains' setter takes and
+// without the offsets' negative half: a value the sliders cannot reach is
+// typed into the box. Default puts the catalogue's values back.
+constexpr int kGrayRowMinimum = 0;
+constexpr int kGrayRowMaximum = 400;
 constexpr FilterRow GrayRow(int index) {
     const int first = 2100 + 3 * index;
-    return {{first, first + 1, first + 2, 0, 400, 32}, static_cast<FilterField>(kGrayGainR + index)};
+    return {{first, first + 1, first + 2, kGrayRowMinimum, kGrayRowMaximum, 32},
+            static_cast<FilterField>(kGrayGainR + index),
+            catalogue::DefaultOf(kFilterGrayGainR + index)};
 }
 constexpr FilterRow kGrayRows[] = {GrayRow(0), GrayRow(1), GrayRow(2), GrayRow(3),
                                    GrayRow(4), GrayRow(5), GrayRow(6), GrayRow(7)};
+
+constexpr int32_t kDefaultBayerMode = catalogue::DefaultOf(kFilterBayerMode);
 
 constexpr int kBayerRadios[] = {1030, 1031, 1032, 1033};
 constexpr int kGrayModeRadios[] = {1046, 1047, 1048};
@@ -50,6 +71,12 @@ template <size_t N>
 void ShowRows(Controls& controls, const FilterRow (&rows)[N], const FilterRecord& record) {
     for (const FilterRow& row : rows)
         ShowRowValue(controls, row.controls, record.Get(row.field));
+}
+
+template <size_t N>
+void ResetRows(const FilterRow (&rows)[N], FilterRecord& record) {
+    for (const FilterRow& row : rows)
+        record.Set(row.field, row.defaultValue);
 }
 
 template <size_t N>
@@ -118,6 +145,12 @@ void FilterPage::Refresh() {
     CheckOneOf(*controls_, kBayerRadios, record_.Get(kBayerMode));
 }
 
+void FilterPage::ResetToDefaults() {
+    ResetRows(kFilterRows, record_);
+    record_.Set(kBayerMode, kDefaultBayerMode);
+    Refresh();
+}
+
 void FilterPage::Collect() {
     if (!controls_)
         return;
@@ -170,6 +203,11 @@ void GrayPage::OnInit(Controls& controls) {
 void GrayPage::Refresh() {
     if (controls_)
         ShowRows(*controls_, kGrayRows, record_);
+}
+
+void GrayPage::ResetToDefaults() {
+    ResetRows(kGrayRows, record_);
+    Refresh();
 }
 
 void GrayPage::Collect() {

@@ -30,6 +30,8 @@ public:
     void OnScroll(int sliderId) override;
     void Refresh();
     void Collect();
+    // Default: the nine rows and the Bayer mode take the catalogue's values.
+    void ResetToDefaults();
 
 private:
     FilterRecord& record_;
@@ -49,6 +51,9 @@ public:
     void OnScroll(int sliderId) override;
     void Refresh();
     void Collect();
+    // Default: the gray gains and offsets take the catalogue's values; the
+    // gray mode, the Bayer mode and the request stay.
+    void ResetToDefaults();
 
 private:
     FilterRecord& record_;

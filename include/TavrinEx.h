@@ -74,6 +74,98 @@ TAVRIN_API int TAVRIN_CALL TavrinEx_GetFrameMeta(int hCamera, TavrinFrameMeta* m
  */
 TAVRIN_API int TAVRIN_CALL TavrinEx_GetClocks(uint64_t* monotonicNs, int64_t* systemTimeNs);
 
+/* ---- The settings catalogue ------------------------------------------- */
+
+/**
+ * Every setting a program may set by name, with the values it accepts, the
+ * value a fresh camera has, its unit and its meaning. The catalogue is the
+ * same for every camera and needs no handle; TavrinEx_GetSetting and
+ * TavrinEx_SetSetting read and write one camera's settings by the
+ * catalogue's names, and the named exports of TavrinSdk.h reach the same
+ * values.
+ */
+
+/** Kinds of setting (TavrinSettingInfo::kind). */
+#define TAVRIN_SETTING_RANGE 1   /**< any whole number from minimum to maximum */
+#define TAVRIN_SETTING_BOOLEAN 2 /**< 0 or 1 */
+#define TAVRIN_SETTING_LIST 3    /**< one of values[0 .. valueCount - 1] */
+
+/** The most values a list setting has (TavrinSettingInfo::values). */
+#define TAVRIN_SETTING_MAX_VALUES 8
+
+/**
+ * Flags of a setting (TavrinSettingInfo::flags). A setting without flags
+ * takes effect from the next frame.
+ */
+#define TAVRIN_SETTING_APPLIES_AT_START 1 /**< the image format follows at the next acquisition start */
+
+/**
+ * One setting of the catalogue. The caller sets size to
+ * sizeof(TavrinSettingInfo) before the call; a later SDK may add fields at
+ * the end and fills only the first size bytes. The strings are the SDK's
+ * own, ASCII, and stay valid while the library is loaded.
+ */
+typedef struct TavrinSettingInfo {
+    int32_t size;         /* the caller sets sizeof(TavrinSettingInfo) */
+    int32_t index;        /* 0 .. TavrinEx_GetSettingCount() - 1 */
+    int32_t kind;         /* TAVRIN_SETTING_RANGE, _BOOLEAN or _LIST */
+    int32_t filterId;     /* the identifier of Tavrin_GetFilterValue/Tavrin_SetFilterValue, or 0 when the
+                             setting has exports of its own */
+    int32_t minimum;      /* inclusive; for a list its smallest value */
+    int32_t maximum;      /* inclusive; for a list its largest value */
+    int32_t defaultValue; /* what a camera with no stored settings reports */
+    int32_t flags;        /* TAVRIN_SETTING_APPLIES_AT_START */
+    const char* name;     /* e.g. "exposure-lines": lower case, words joined by '-' */
+    const char* unit;     /* e.g. "lines", "us", "ms", "%", "degrees", "bits"; "" for a plain number */
+    const char* group;    /* for settings panels: "analog", "format", "image", "colour" or "gray" */
+    const char* meaning;  /* one line for a user */
+    int32_t valueCount;   /* list kinds: how many values follow; otherwise 0 */
+    int32_t values[TAVRIN_SETTING_MAX_VALUES]; /* list kinds: the accepted values, in order */
+} TavrinSettingInfo;
+
+/**
+ * The number of settings in the catalogue; their indexes run from 0.
+ *
+ * @return the count.
+ */
+TAVRIN_API int TAVRIN_CALL TavrinEx_GetSettingCount(void);
+
+/**
+ * Describes the setting at an index.
+ *
+ * @param index 0 .. TavrinEx_GetSettingCount() - 1.
+ * @param info the caller's record, with size set; the SDK leaves size as it is.
+ * @return 1; 0 for an index outside the catalogue, a NULL record or a size
+ *     below 8 bytes (no handle is involved, so nothing is queued).
+ */
+TAVRIN_API int TAVRIN_CALL TavrinEx_DescribeSetting(int index, TavrinSettingInfo* info);
+
+/**
+ * Reads a camera's setting by its catalogue name. A colour mode is read as
+ * the value that set it (16, not the 10 significant bits
+ * Tavrin_GetColorMode answers); "exposure-us" answers the time of the whole
+ * lines the exposure was set to, with the frame's fixed offset, so it can
+ * differ from the number set.
+ *
+ * @return 1 with the value at *value; 0 for an unknown handle (nothing
+ *     queued), or with SDKERR_PARAMETER for an unknown name, a NULL pointer
+ *     or a stored colour mode outside the list, SDKERR_NOT_READY when the
+ *     setting needs a camera and the handle has none.
+ */
+TAVRIN_API int TAVRIN_CALL TavrinEx_GetSetting(int hCamera, const char* name, int* value);
+
+/**
+ * Sets a camera's setting by its catalogue name, after checking the value
+ * against the catalogue: a range kind takes minimum .. maximum, a boolean 0
+ * or 1, a list one of its values; a value it refuses changes nothing.
+ *
+ * @return 1; 0 for an unknown handle (nothing queued), or with
+ *     SDKERR_PARAMETER for an unknown name or a value the catalogue
+ *     refuses, SDKERR_NOT_READY when the setting needs a camera and the
+ *     handle has none, or the error of the setting's own export.
+ */
+TAVRIN_API int TAVRIN_CALL TavrinEx_SetSetting(int hCamera, const char* name, int value);
+
 #ifdef __cplusplus
 }
 #endif

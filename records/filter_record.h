@@ -11,19 +11,21 @@
 
 namespace tavrin {
 
+// Positions of the fields. What each setting accepts and means is in the
+// settings catalogue (records/settings_catalogue.h).
 enum FilterField : int {
-    kBrightness = 0,    // -255..255
-    kContrast = 1,      // -127..127
-    kHue = 2,           // -360..360
-    kSaturation = 3,    // -255..255
-    kSharpness = 4,     // 0..30
-    kBayerGainRed = 5,  // per cent, 100 is unity
+    kBrightness = 0,
+    kContrast = 1,
+    kHue = 2,
+    kSaturation = 3,
+    kSharpness = 4,
+    kBayerGainRed = 5,
     kBayerGainGreen = 6,
     kBayerGainBlue = 7,
-    kGamma = 8,       // 100 is neutral
-    kBayerMode = 9,   // colour phase of the first pixel, 0..3
-    kGrayMode = 11,   // 0 off, 1 gray gains and offsets, 2 colour to gray
-    kGrayGainR = 12,  // 128 is unity
+    kGamma = 8,
+    kBayerMode = 9,
+    kGrayMode = 11,
+    kGrayGainR = 12,
     kGrayGainG1 = 13,
     kGrayGainG2 = 14,
     kGrayGainB = 15,

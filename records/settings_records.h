@@ -53,15 +53,16 @@ struct CaptureWindow {
 
 // The analog settings, mirrored into the device: one record of nine signed
 // 32-bit fields in this order (the "Gain" registry key and the analog gain
-// dialog use the same order). All 0 after construction.
+// dialog use the same order). All 0 after construction. Ranges and
+// defaults are the settings catalogue's (records/settings_catalogue.h).
 struct AnalogRecord {
     enum Field : int {
-        kGlobalGain = 0,   // 0..1023
+        kGlobalGain = 0,
         kColorGainG1 = 1,  // this model has no per-channel gain: follows the
         kColorGainR = 2,   // global gain where all gains are set, else 0
         kColorGainB = 3,
         kColorGainG2 = 4,
-        kExposure = 5,  // exposure in line periods, 2..524
+        kExposure = 5,  // exposure in line periods
         kMirrorV = 6,   // 0 or 1
         kMirrorH = 7,   // 0 or 1
         kAutoIris = 8,  // 0 off, 1 by exposure, 2 by gain

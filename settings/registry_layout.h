@@ -6,8 +6,9 @@
 #include <memory>
 #include <string>
 
-#include "records/filter_record.h"
 #include "platform/registry.h"
+#include "records/filter_record.h"
+#include "records/settings_catalogue.h"
 #include "records/settings_records.h"
 
 namespace tavrin::registry_layout {
@@ -36,31 +37,33 @@ struct FilterValue {
     int32_t fallback;
 };
 
-// Values of the "Filter" key, in their order, with the neutral processing.
+// Values of the "Filter" key, in their order; a missing key gives each
+// setting the catalogue's default, the neutral processing.
+using catalogue::DefaultOf;
 inline constexpr std::array<FilterValue, 10> kFilterValues{{
-    {"Brightness", kBrightness, 0},
-    {"Contrast", kContrast, 0},
-    {"Hue", kHue, 0},
-    {"Saturation", kSaturation, 0},
-    {"Sharpness", kSharpness, 0},
-    {"R_Gain", kBayerGainRed, 100},
-    {"G_Gain", kBayerGainGreen, 100},
-    {"B_Gain", kBayerGainBlue, 100},
-    {"Gamma", kGamma, 100},
-    {"BayerMode", kBayerMode, 1},
+    {"Brightness", kBrightness, DefaultOf(kFilterBrightness)},
+    {"Contrast", kContrast, DefaultOf(kFilterContrast)},
+    {"Hue", kHue, DefaultOf(kFilterHue)},
+    {"Saturation", kSaturation, DefaultOf(kFilterSaturation)},
+    {"Sharpness", kSharpness, DefaultOf(kFilterSharpness)},
+    {"R_Gain", kBayerGainRed, DefaultOf(kFilterBayerGainRed)},
+    {"G_Gain", kBayerGainGreen, DefaultOf(kFilterBayerGainGreen)},
+    {"B_Gain", kBayerGainBlue, DefaultOf(kFilterBayerGainBlue)},
+    {"Gamma", kGamma, DefaultOf(kFilterGamma)},
+    {"BayerMode", kBayerMode, DefaultOf(kFilterBayerMode)},
 }};
 
-// Values of the "Gray" key, in their order; gains of 128 are unity.
+// Values of the "Gray" key, in their order, with the same fallbacks.
 inline constexpr std::array<FilterValue, 9> kGrayValues{{
-    {"Mode", kGrayMode, 0},
-    {"GainR1", kGrayGainR, 128},
-    {"GainG1", kGrayGainG1, 128},
-    {"GainG2", kGrayGainG2, 128},
-    {"GainB1", kGrayGainB, 128},
-    {"OffsetR1", kGrayOffsetR, 0},
-    {"OffsetG1", kGrayOffsetG1, 0},
-    {"OffsetG2", kGrayOffsetG2, 0},
-    {"OffsetB1", kGrayOffsetB, 0},
+    {"Mode", kGrayMode, DefaultOf(kFilterGrayMode)},
+    {"GainR1", kGrayGainR, DefaultOf(kFilterGrayGainR)},
+    {"GainG1", kGrayGainG1, DefaultOf(kFilterGrayGainG1)},
+    {"GainG2", kGrayGainG2, DefaultOf(kFilterGrayGainG2)},
+    {"GainB1", kGrayGainB, DefaultOf(kFilterGrayGainB)},
+    {"OffsetR1", kGrayOffsetR, DefaultOf(kFilterGrayOffsetR)},
+    {"OffsetG1", kGrayOffsetG1, DefaultOf(kFilterGrayOffsetG1)},
+    {"OffsetG2", kGrayOffsetG2, DefaultOf(kFilterGrayOffsetG2)},
+    {"OffsetB1", kGrayOffsetB, DefaultOf(kFilterGrayOffsetB)},
 }};
 
 // The base key and the camera key, opened for reading; null when either is

@@ -1,5 +1,6 @@
 // The size and format groups: the stored readout windows below the camera
 // key, the selected one, and the output format.
+#include "records/settings_catalogue.h"
 #include "settings/registry_layout.h"
 #include "settings/registry_store.h"
 
@@ -9,6 +10,13 @@ using platform::RegistryKey;
 using namespace registry_layout;
 
 namespace {
+
+// A fresh camera's colour mode and wait time are the catalogue's defaults;
+// the registry keeps the colour mode as its position in the catalogue's list.
+constexpr const catalogue::SettingEntry& kColorModes = catalogue::Named("color-mode");
+constexpr int kSeedColorMode = catalogue::ListPosition(kColorModes, kColorModes.defaultValue);
+static_assert(kSeedColorMode >= 0);
+constexpr int32_t kSeedWaitTime = catalogue::Named("wait-time").defaultValue;
 
 // The first-run contents: "Size_00" with the full sensor, then the format
 // group. A key that cannot be created ends the seeding there.
@@ -23,9 +31,9 @@ void SeedRegistry(int cameraNumber) {
         entry->WriteDword(kSizeValues[i], static_cast<uint32_t>(CaptureWindow::kFullSensor[i]));
     }
     camera->WriteDword("Size", 0);
-    camera->WriteDword("Color", 2);
+    camera->WriteDword("Color", static_cast<uint32_t>(kSeedColorMode));
     camera->WriteDword("SubSample", 0);
-    camera->WriteDword("WaitTime", 1);
+    camera->WriteDword("WaitTime", static_cast<uint32_t>(kSeedWaitTime));
     camera->WriteDword("Clock", 2);
 }
 

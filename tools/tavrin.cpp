@@ -43,13 +43,13 @@ int Usage(const std::string& problem) {
 
 int Help() {
     std::printf(
-        "%s\nsettings (get NAME, set NAME VALUE):\n  %-18s %-24s %s\n%s\n"
+        "%s\nsettings (get NAME, set NAME VALUE):\n  %-18s %-24s %-9s %-7s %s\n%s\n"
         "--sim SLOTS[;key=value]... runs on the simulated camera, e.g. --sim 0 or\n"
         "  --sim \"0,2;pattern=3\". Keys: pattern=0..3 (lit scene, flat, ramp, colour bars),\n"
         "  level=0..1023, interval=MS, light=PERCENT, variant=0..255, log=RECORDS.\n"
         "Exit codes: 0 done, 1 the SDK or the system refused (the SDK's codes are named),\n"
         "  2 bad command line.\n",
-        kCommands, "NAME", "VALUES", "MEANING", SettingHelp().c_str());
+        kCommands, "NAME", "VALUES", "DEFAULT", "UNIT", "MEANING", SettingHelp().c_str());
     return 0;
 }
 
@@ -103,7 +103,7 @@ int Get(int camera, const Setting& setting) {
 int Set(int camera, const Setting& setting, int value) {
     if (!SetSetting(camera, setting, value)) {
         return Fail(camera, std::string("setting ") + setting.name + " to " + std::to_string(value),
-                    std::string(setting.name) + " accepts " + setting.range + " (" + setting.meaning + ")");
+                    std::string(setting.name) + " accepts " + AcceptedValues(setting) + " (" + setting.meaning + ")");
     }
     std::printf("%s = %d\n", setting.name, value);
     return 0;
@@ -125,7 +125,7 @@ std::string CheckCommand(const Options& options) {
     if (command == "set" && (count != 2 || !ParseInt(options.arguments[1], value))) {
         return "set needs a setting name and a number";
     }
-    if ((command == "get" || command == "set") && FindSetting(options.arguments[0]) == nullptr) {
+    if ((command == "get" || command == "set") && !FindSetting(options.arguments[0])) {
         return "unknown setting '" + options.arguments[0] + "' (`tavrin help` lists them)";
     }
     if (command == "dialog" && (count != 1 || (options.arguments[0] != "camera" && options.arguments[0] != "analog" &&
@@ -162,7 +162,7 @@ int Run(int camera, HWND window, const Options& options) {
                    : Fail(camera, "opening the " + options.arguments[0] + " dialog");
     }
     int value = 0;
-    const Setting& setting = *FindSetting(options.arguments[0]);
+    const Setting setting = *FindSetting(options.arguments[0]);
     if (command == "get")
         return Get(camera, setting);
     ParseInt(options.arguments[1], value);

@@ -12,8 +12,8 @@ namespace {
 
 void Print(int camera, std::initializer_list<const char*> names) {
     for (const char* name : names) {
-        const Setting* setting = FindSetting(name);
-        const auto value = setting != nullptr ? GetSetting(camera, *setting) : std::nullopt;
+        const auto setting = FindSetting(name);
+        const auto value = setting ? GetSetting(camera, *setting) : std::nullopt;
         if (value)
             std::printf("%s = %d\n", name, *value);
     }

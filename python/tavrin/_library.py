@@ -69,6 +69,19 @@ class CameraInfo(ctypes.Structure):
         "reserved1", "reserved2", "exposureMinLines", "exposureMaxLines")]
 
 
+SETTING_RANGE, SETTING_BOOLEAN, SETTING_LIST = 1, 2, 3
+SETTING_APPLIES_AT_START = 1
+SETTING_MAX_VALUES = 8
+
+
+class SettingInfo(ctypes.Structure):
+    """TavrinSettingInfo: one setting of the SDK's catalogue."""
+    _fields_ = [(name, ctypes.c_int32) for name in (
+        "size", "index", "kind", "filterId", "minimum", "maximum", "defaultValue", "flags")] + [
+        (name, ctypes.c_char_p) for name in ("name", "unit", "group", "meaning")] + [
+        ("valueCount", ctypes.c_int32), ("values", ctypes.c_int32 * SETTING_MAX_VALUES)]
+
+
 _INT, _PTR, _CHARP = ctypes.c_int, ctypes.c_void_p, ctypes.c_char_p
 _INTP = ctypes.POINTER(ctypes.c_int)
 
@@ -89,6 +102,10 @@ _SIGNATURES = {
     "Tavrin_GetAutoIris": [_INT, _INTP],
     "Tavrin_GetCaptureWindowEx": [_INT] + [_INTP] * 6,
     "TavrinSim_LoadFrame": [_INT, _PTR, _INT, _INT],
+    "TavrinEx_GetSettingCount": [],
+    "TavrinEx_DescribeSetting": [_INT, ctypes.POINTER(SettingInfo)],
+    "TavrinEx_GetSetting": [_INT, _CHARP, _INTP],
+    "TavrinEx_SetSetting": [_INT, _CHARP, _INT],
 }
 _POSIX = {
     "TavrinPosix_CreateMessageWindow": ([], _PTR),

@@ -1,131 +1,106 @@
-"""The camera's settings as properties, each with the values it accepts."""
+"""The camera's settings as properties, made at import from the SDK's
+settings catalogue (TavrinEx_DescribeSetting): one per setting, named as the
+tool names it with '_' for '-', with the values it accepts and its meaning."""
 
 import ctypes
+import numbers
 
-from ._library import sdk
+from ._library import SETTING_APPLIES_AT_START, SETTING_LIST, SettingInfo, sdk
 from .errors import SDKERR_PARAMETER, TavrinError
+
+_INT_MIN, _INT_MAX = -2**31, 2**31 - 1
 
 
 class Setting:
     """A property of Camera. On the class (Camera.gain) it describes itself:
-    name, allowed (a range, or a tuple of the accepted values) and doc."""
+    name, allowed (a range, or a tuple of the accepted values), default,
+    unit, group and doc, as the SDK's catalogue gives them."""
 
-    def __init__(self, allowed, doc, filter_id=0, getter=None, setter=None, read=None, write=None):
-        self.allowed = allowed
-        self.__doc__ = doc
-        self.filter_id = filter_id
-        self._getter, self._setter = getter, setter
-        self._read = read or (lambda value: value)
-        self._write = write or (lambda value: value)
-        self.name = None
-
-    def __set_name__(self, owner, name):
-        self.name = name
+    def __init__(self, info):
+        self.sdk_name = info.name
+        self.name = info.name.decode("ascii").replace("-", "_")
+        self.kind = info.kind
+        self.filter_id = info.filterId
+        if info.kind == SETTING_LIST:
+            self.allowed = tuple(info.values[:info.valueCount])
+        else:
+            self.allowed = range(info.minimum, info.maximum + 1)
+        self.default = info.defaultValue
+        self.unit = info.unit.decode("ascii")
+        self.group = info.group.decode("ascii")
+        self.applies_at_start = bool(info.flags & SETTING_APPLIES_AT_START)
+        unit = f" {self.unit}" if self.unit else ""
+        self.__doc__ = (f"{info.meaning.decode('ascii')}; {_describe(self.allowed)}{unit}, "
+                        f"default {self.default}")
 
     def __repr__(self):
-        return f"<setting {self.name}: {self.allowed}; {self.__doc__}>"
+        return f"<setting {self.name}: {self.__doc__}>"
 
     def __get__(self, camera, owner=None):
         if camera is None:
             return self
-        handle = camera.handle
-        if self.filter_id:
-            ok = ctypes.c_int(0)
-            value = sdk().Tavrin_GetFilterValue(handle, self.filter_id, ctypes.byref(ok))
-        else:
-            ok = ctypes.c_int(0)
-            value = self._getter(handle, ok)
-        if not ok.value:
+        value = ctypes.c_int(0)
+        if not sdk().TavrinEx_GetSetting(camera.handle, self.sdk_name, ctypes.byref(value)):
             raise TavrinError(f"reading {self.name}", camera.take_errors())
-        return self._read(value)
+        return value.value
 
     def __set__(self, camera, value):
-        value = int(value)
-        if value not in self.allowed:
-            raise TavrinError(f"setting {self.name} to {value}", [SDKERR_PARAMETER],
-                              f"{self.name} accepts {_describe(self.allowed)}")
-        sdk_value = self._write(value)
-        if self.filter_id:
-            done = sdk().Tavrin_SetFilterValue(camera.handle, self.filter_id, sdk_value)
-        else:
-            done = self._setter(camera.handle, sdk_value)
-        if not done:
-            raise TavrinError(f"setting {self.name} to {value}", camera.take_errors())
+        number = _whole_number(value)
+        accepts = f"{self.name} accepts {_describe(self.allowed)}"
+        if number is None:
+            raise TavrinError(f"setting {self.name} to {value!r}", [SDKERR_PARAMETER],
+                              f"{accepts}, as a whole number")
+        if not _INT_MIN <= number <= _INT_MAX:  # beyond what the SDK's int carries
+            raise TavrinError(f"setting {self.name} to {number}", [SDKERR_PARAMETER], accepts)
+        if not sdk().TavrinEx_SetSetting(camera.handle, self.sdk_name, number):
+            raise TavrinError(f"setting {self.name} to {number}", camera.take_errors(),
+                              accepts if number not in self.allowed else "")
+
+
+def _whole_number(value):
+    """The int a value stands for, or None. True and False are refused, as
+    they are rarely meant as 1 and 0, and so are fractions."""
+    if isinstance(value, bool) or type(value).__name__ == "bool_":
+        return None
+    if isinstance(value, numbers.Integral):
+        return int(value)
+    if isinstance(value, numbers.Real) and float(value).is_integer():
+        return int(value)
+    return None
 
 
 def _describe(allowed):
     if isinstance(allowed, range):
+        if allowed.stop - 1 == _INT_MAX:
+            return f"{allowed.start} or more"
+        if allowed.start == 0 and allowed.stop == 2:
+            return "0 or 1"
         return f"{allowed.start} to {allowed.stop - 1}"
-    return ", ".join(str(v) for v in allowed)
+    return ", ".join(str(v) for v in allowed[:-1]) + f" or {allowed[-1]}"
 
 
-def _with_error_out(name):
-    def get(handle, ok):
-        return getattr(sdk(), name)(handle, ctypes.byref(ok))
-    return get
-
-
-def _plain(name, valid=lambda value: True):
-    def get(handle, ok):
-        value = getattr(sdk(), name)(handle)
-        ok.value = int(valid(value))
-        return value
-    return get
-
-
-def _setter(name):
-    return lambda handle, value: getattr(sdk(), name)(handle, value)
-
-
-# Tavrin_GetColorMode answers with the significant bits (10 for 16, 42 for
-# 48, 58 for 64); the property answers with what was set.
-_MODE_BITS = {8: 8, 10: 16, 24: 24, 32: 32, 42: 48, 58: 64}
-_ANY = range(-2**31, 2**31)
+def _catalogue():
+    """Every setting of the SDK's catalogue, by Python name, in its order."""
+    library = sdk()
+    settings = {}
+    for index in range(library.TavrinEx_GetSettingCount()):
+        info = SettingInfo()
+        info.size = ctypes.sizeof(info)
+        if not library.TavrinEx_DescribeSetting(index, ctypes.byref(info)):
+            raise OSError(f"the SDK library did not describe its setting {index}")
+        setting = Setting(info)
+        settings[setting.name] = setting
+    return settings
 
 
 class SettingsMixin:
     """The settings of one camera; Camera inherits them."""
 
-    gain = Setting(range(0, 1024), "analog gain of the sensor: 0 is 1x, 1023 is 8x", 13)
-    exposure_lines = Setting(range(2, 525), "exposure in sensor lines", 18)
-    exposure_us = Setting(range(172, 44917), "exposure in microseconds (whole lines of 85.6 us)",
-                          getter=_with_error_out("Tavrin_GetRealExposureTime"),
-                          setter=_setter("Tavrin_SetRealExposureTime"))
-    auto_iris = Setting(range(0, 3), "0 off, 1 automatic exposure, 2 automatic gain",
-                        getter=_with_error_out("Tavrin_GetAutoIris"), setter=_setter("Tavrin_SetAutoIris"))
-    color_mode = Setting((8, 16, 24, 32, 48, 64), "bits per pixel of the images snap() and frames() give",
-                         getter=_plain("Tavrin_GetColorMode", lambda v: v in _MODE_BITS),
-                         setter=_setter("Tavrin_SetColorMode"), read=lambda v: _MODE_BITS[v])
-    wait_time = Setting(range(0, 2**31), "milliseconds the stream waits before each frame",
-                        getter=_plain("Tavrin_GetWaitTime", lambda v: v >= 0), setter=_setter("Tavrin_SetWaitTime"))
-    mirror_h = Setting((0, 1), "mirror the image left to right",
-                       getter=_plain("Tavrin_GetMirrorH"), setter=_setter("Tavrin_SetMirrorH"))
-    mirror_v = Setting((0, 1), "mirror the image top to bottom",
-                       getter=_plain("Tavrin_GetMirrorV"), setter=_setter("Tavrin_SetMirrorV"))
-    brightness = Setting(range(-255, 256), "added to every sample", 1)
-    contrast = Setting(range(-127, 128), "contrast around mid level; 0 leaves it", 2)
-    hue = Setting(range(-360, 361), "hue rotation in degrees (colour modes)", 3)
-    saturation = Setting(range(-255, 256), "colour saturation; 0 leaves it", 4)
-    sharpness = Setting(range(0, 31), "sharpening strength; 0 off", 5)
-    bayer_gain_rgb = Setting(_ANY, "red, green and blue gains packed in bytes 0, 1 and 2", 6)
-    bayer_gain_red = Setting(range(0, 401), "red gain in per cent (colour modes)", 7)
-    bayer_gain_green = Setting(range(0, 401), "green gain in per cent (colour modes)", 8)
-    bayer_gain_blue = Setting(range(0, 401), "blue gain in per cent (colour modes)", 9)
-    white_balance = Setting(_ANY, "automatic white balance (stored as 0 or 1)", 10)
-    gamma = Setting(range(0, 201), "tone curve; 100 is neutral", 11)
-    bayer_mode = Setting(range(0, 4), "colour filter phase at the first pixel", 12)
-    gray_mode = Setting(range(0, 3), "monochrome modes: 0 off, 1 gray gains and offsets, 2 colour to gray", 19)
-    gray_gain_r = Setting(range(0, 256), "gray gain of red sites; 128 is unity", 20)
-    gray_gain_g1 = Setting(range(0, 256), "gray gain of first green sites; 128 is unity", 21)
-    gray_gain_g2 = Setting(range(0, 256), "gray gain of second green sites; 128 is unity", 22)
-    gray_gain_b = Setting(range(0, 256), "gray gain of blue sites; 128 is unity", 23)
-    gray_offset_r = Setting(range(-255, 256), "gray offset of red sites", 24)
-    gray_offset_g1 = Setting(range(-255, 256), "gray offset of first green sites", 25)
-    gray_offset_g2 = Setting(range(-255, 256), "gray offset of second green sites", 26)
-    gray_offset_b = Setting(range(-255, 256), "gray offset of blue sites", 27)
-    gray_auto_balance = Setting((0, 1), "1: the next frame in gray mode 1 balances the gray gains", 28)
-
     @classmethod
     def settings(cls):
         """Every setting, by name."""
         return {name: value for name, value in vars(SettingsMixin).items() if isinstance(value, Setting)}
+
+
+for _name, _setting in _catalogue().items():
+    setattr(SettingsMixin, _name, _setting)

@@ -53,6 +53,9 @@ def test_failed_frames_raise_with_the_code(camera):
 @pytest.mark.parametrize("action, code", [
     (lambda cam: setattr(cam, "gain", 5000), 9),
     (lambda cam: setattr(cam, "color_mode", 12), 9),
+    (lambda cam: setattr(cam, "gain", True), 9),
+    (lambda cam: setattr(cam, "mirror_h", False), 9),
+    (lambda cam: setattr(cam, "gamma", 100.5), 9),
     (lambda cam: cam.save("/no/such/folder/x.png"), None),
 ])
 def test_refusals_raise_tavrin_errors(camera, action, code):
@@ -77,6 +80,18 @@ def test_settings_round_trip(camera, name, value):
     setattr(camera, name, value)
     assert getattr(camera, name) == value
     assert value in tavrin.Camera.settings()[name].allowed
+
+
+def test_properties_are_the_sdk_catalogue(camera):
+    settings = tavrin.Camera.settings()
+    assert len(settings) == tavrin.sdk().TavrinEx_GetSettingCount()
+    exposure = settings["exposure_us"]
+    assert (exposure.allowed, exposure.default, exposure.unit) == (range(172, 44917), 212, "us")
+    assert settings["color_mode"].allowed == (8, 16, 24, 32, 48, 64) and settings["color_mode"].applies_at_start
+    assert "hue rotation" in tavrin.Camera.hue.__doc__ and "-360 to 360 degrees" in tavrin.Camera.hue.__doc__
+    camera.color_mode = 16
+    camera.gamma = 120.0  # a whole number, whatever its type
+    assert (camera.color_mode, camera.gamma) == (16, 120)
 
 
 def test_enumeration_and_version():

@@ -14,3 +14,13 @@ int tavrin_public_headers_compile_as_c(void) {
     TavrinFrameMeta meta = {sizeof(TavrinFrameMeta), 0, 0, 0, 0, 0, 0};
     return frame.size + camera.size + meta.size + WM_SDK_FRAME + SDKERR_TRANSFER;
 }
+
+int tavrin_setting_info_compiles_as_c(void) {
+    TavrinSettingInfo setting = {0};
+    setting.size = sizeof(TavrinSettingInfo);
+    setting.kind = TAVRIN_SETTING_LIST;
+    setting.flags = TAVRIN_SETTING_APPLIES_AT_START;
+    setting.name = "color-mode";
+    setting.values[TAVRIN_SETTING_MAX_VALUES - 1] = TAVRIN_SETTING_RANGE + TAVRIN_SETTING_BOOLEAN;
+    return setting.size + setting.kind + setting.values[TAVRIN_SETTING_MAX_VALUES - 1];
+}

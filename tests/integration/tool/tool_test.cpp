@@ -154,6 +154,8 @@ TEST_F(ToolTest, MessagesTellTheUserWhatToDo) {
         {"--sim 32 list", 2, "'32' is not a slot number"},
         {"dance", 2, "`tavrin help`"},
         {"help", 0, "gray-offset-b      -255 to 255"},
+        {"help", 0, "exposure-us        172 to 44916             212       us      exposure time"},
+        {"get color-mode", 0, "color-mode = 24"},
         {"--version", 0, "SDK library version 1.170.5.31"},
     };
     for (const auto& c : cases) {
