@@ -4,6 +4,7 @@
 // and a recording at a small readout window that keeps every frame.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -125,6 +126,7 @@ TEST_F(FrameRecordTest, StreamCountsEveryFrameForASlowConsumer) {
 
     EXPECT_EQ(last.droppedFrames + messages, last.frameNumber);
     bool sawGap = false;
+    std::vector<double> steps;
     for (size_t i = 1; i < seen.size(); ++i) {
         const TavrinFrameMeta& a = seen[i - 1].first;
         const TavrinFrameMeta& b = seen[i].first;
@@ -134,11 +136,17 @@ TEST_F(FrameRecordTest, StreamCountsEveryFrameForASlowConsumer) {
         }
         const double step =
             static_cast<double>(b.captureTimeNs - a.captureTimeNs) / static_cast<double>(b.frameNumber - a.frameNumber);
-        EXPECT_NEAR(step, periodNs, 0.3 * periodNs) << "frames " << a.frameNumber << " to " << b.frameNumber;
+        // Never faster than the camera; slower only when the host was late
+        // to ask for the next frame, which a loaded machine may be.
+        EXPECT_GT(step, 0.7 * periodNs) << "frames " << a.frameNumber << " to " << b.frameNumber;
+        steps.push_back(step);
         EXPECT_GE(b.droppedFrames, a.droppedFrames);
         sawGap = sawGap || b.frameNumber > a.frameNumber + 1;
     }
     EXPECT_TRUE(sawGap) << "a stalled consumer reads a newer frame than the one it was told of";
+    ASSERT_FALSE(steps.empty());
+    std::nth_element(steps.begin(), steps.begin() + static_cast<ptrdiff_t>(steps.size() / 2), steps.end());
+    EXPECT_NEAR(steps[steps.size() / 2], periodNs, 0.3 * periodNs) << "the median step is the frame period";
     // Read on its message, a frame is never older than a stall ago plus a
     // frame: the newest whole frame goes first.
     for (const auto& [meta, readAt] : seen) {
