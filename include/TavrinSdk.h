@@ -14,6 +14,10 @@
  * wait for the receiver. The thread that starts an acquisition with a
  * preview window owns that window.
  *
+ * Each setting's values, default, unit and meaning are kept once, in the
+ * settings catalogue of TavrinEx.h (TavrinEx_DescribeSetting; `tavrin help`
+ * prints it); the functions below name the setting they read or write.
+ *
  * This header is plain C and compiles on its own on Windows and POSIX hosts.
  */
 #ifndef TAVRIN_SDK_H
@@ -606,7 +610,7 @@ TAVRIN_API int TAVRIN_CALL Tavrin_GetFilterValue(int hCamera, int id, int* error
  */
 TAVRIN_API int TAVRIN_CALL Tavrin_SetFilterValue(int hCamera, int id, int value);
 /**
- * @brief Reads the brightness added to every sample (filter 1).
+ * @brief Reads the setting "brightness" (filter 1).
  * @param hCamera the handle from Tavrin_Initialize.
  * @param error optional: receives 1 on success, 0 on failure.
  * @return the value (0 on failure).
@@ -617,9 +621,9 @@ TAVRIN_API int TAVRIN_CALL Tavrin_SetFilterValue(int hCamera, int id, int value)
  */
 TAVRIN_API int TAVRIN_CALL Tavrin_GetBrightness(int hCamera, int* error); /* id 1 */
 /**
- * @brief Sets the brightness added to every sample (filter 1): -255 to 255.
+ * @brief Sets the setting "brightness" (filter 1).
  * @param hCamera the handle from Tavrin_Initialize.
- * @param value -255 to 255.
+ * @param value within the range of "brightness" in the settings catalogue.
  * @return 1 on success, 0 on failure.
  * @par Errors
  *     SDKERR_PARAMETER out of range (nothing changes).
@@ -628,7 +632,7 @@ TAVRIN_API int TAVRIN_CALL Tavrin_GetBrightness(int hCamera, int* error); /* id 
  */
 TAVRIN_API int TAVRIN_CALL Tavrin_SetBrightness(int hCamera, int value);
 /**
- * @brief Reads the contrast; 0 leaves it (filter 2).
+ * @brief Reads the setting "contrast" (filter 2).
  * @param hCamera the handle from Tavrin_Initialize.
  * @param error optional: receives 1 on success, 0 on failure.
  * @return the value (0 on failure).
@@ -639,9 +643,9 @@ TAVRIN_API int TAVRIN_CALL Tavrin_SetBrightness(int hCamera, int value);
  */
 TAVRIN_API int TAVRIN_CALL Tavrin_GetContrast(int hCamera, int* error); /* id 2 */
 /**
- * @brief Sets the contrast; 0 leaves it (filter 2): -127 to 127.
+ * @brief Sets the setting "contrast" (filter 2).
  * @param hCamera the handle from Tavrin_Initialize.
- * @param value -127 to 127.
+ * @param value within the range of "contrast" in the settings catalogue.
  * @return 1 on success, 0 on failure.
  * @par Errors
  *     SDKERR_PARAMETER out of range (nothing changes).
@@ -650,7 +654,7 @@ TAVRIN_API int TAVRIN_CALL Tavrin_GetContrast(int hCamera, int* error); /* id 2 
  */
 TAVRIN_API int TAVRIN_CALL Tavrin_SetContrast(int hCamera, int value);
 /**
- * @brief Reads the hue rotation in degrees (filter 3).
+ * @brief Reads the setting "hue" (filter 3).
  * @param hCamera the handle from Tavrin_Initialize.
  * @param error optional: receives 1 on success, 0 on failure.
  * @return the value (0 on failure).
@@ -661,9 +665,9 @@ TAVRIN_API int TAVRIN_CALL Tavrin_SetContrast(int hCamera, int value);
  */
 TAVRIN_API int TAVRIN_CALL Tavrin_GetHue(int hCamera, int* error); /* id 3 */
 /**
- * @brief Sets the hue rotation in degrees (filter 3): -360 to 360.
+ * @brief Sets the setting "hue" (filter 3).
  * @param hCamera the handle from Tavrin_Initialize.
- * @param value -360 to 360.
+ * @param value within the range of "hue" in the settings catalogue.
  * @return 1 on success, 0 on failure.
  * @par Errors
  *     SDKERR_PARAMETER out of range (nothing changes).
@@ -672,7 +676,7 @@ TAVRIN_API int TAVRIN_CALL Tavrin_GetHue(int hCamera, int* error); /* id 3 */
  */
 TAVRIN_API int TAVRIN_CALL Tavrin_SetHue(int hCamera, int value);
 /**
- * @brief Reads the colour saturation; 0 leaves it (filter 4).
+ * @brief Reads the setting "saturation" (filter 4).
  * @param hCamera the handle from Tavrin_Initialize.
  * @param error optional: receives 1 on success, 0 on failure.
  * @return the value (0 on failure).
@@ -683,9 +687,9 @@ TAVRIN_API int TAVRIN_CALL Tavrin_SetHue(int hCamera, int value);
  */
 TAVRIN_API int TAVRIN_CALL Tavrin_GetSaturation(int hCamera, int* error); /* id 4 */
 /**
- * @brief Sets the colour saturation; 0 leaves it (filter 4): -255 to 255.
+ * @brief Sets the setting "saturation" (filter 4).
  * @param hCamera the handle from Tavrin_Initialize.
- * @param value -255 to 255.
+ * @param value within the range of "saturation" in the settings catalogue.
  * @return 1 on success, 0 on failure.
  * @par Errors
  *     SDKERR_PARAMETER out of range (nothing changes).
@@ -694,7 +698,7 @@ TAVRIN_API int TAVRIN_CALL Tavrin_GetSaturation(int hCamera, int* error); /* id 
  */
 TAVRIN_API int TAVRIN_CALL Tavrin_SetSaturation(int hCamera, int value);
 /**
- * @brief Reads the sharpening strength; 0 off (filter 5).
+ * @brief Reads the setting "sharpness" (filter 5).
  * @param hCamera the handle from Tavrin_Initialize.
  * @param error optional: receives 1 on success, 0 on failure.
  * @return the value (0 on failure).
@@ -705,9 +709,9 @@ TAVRIN_API int TAVRIN_CALL Tavrin_SetSaturation(int hCamera, int value);
  */
 TAVRIN_API int TAVRIN_CALL Tavrin_GetSharpness(int hCamera, int* error); /* id 5 */
 /**
- * @brief Sets the sharpening strength; 0 off (filter 5): 0 to 30.
+ * @brief Sets the setting "sharpness" (filter 5).
  * @param hCamera the handle from Tavrin_Initialize.
- * @param value 0 to 30.
+ * @param value within the range of "sharpness" in the settings catalogue.
  * @return 1 on success, 0 on failure.
  * @par Errors
  *     SDKERR_PARAMETER out of range (nothing changes).
@@ -716,7 +720,7 @@ TAVRIN_API int TAVRIN_CALL Tavrin_GetSharpness(int hCamera, int* error); /* id 5
  */
 TAVRIN_API int TAVRIN_CALL Tavrin_SetSharpness(int hCamera, int value);
 /**
- * @brief Reads the red, green and blue gains packed in bytes 0, 1 and 2 (filter 6).
+ * @brief Reads the setting "bayer-gain-rgb" (filter 6).
  * @param hCamera the handle from Tavrin_Initialize.
  * @param error optional: receives 1 on success, 0 on failure.
  * @return the value (0 on failure).
@@ -727,9 +731,9 @@ TAVRIN_API int TAVRIN_CALL Tavrin_SetSharpness(int hCamera, int value);
  */
 TAVRIN_API int TAVRIN_CALL Tavrin_GetBayerGainRGB(int hCamera, int* error); /* id 6 */
 /**
- * @brief Sets the red, green and blue gains packed in bytes 0, 1 and 2 (filter 6): any value.
+ * @brief Sets the setting "bayer-gain-rgb" (filter 6).
  * @param hCamera the handle from Tavrin_Initialize.
- * @param value any value.
+ * @param value any value; the bytes that mean something are those of "bayer-gain-rgb" in the settings catalogue.
  * @return 1 on success, 0 on failure.
  * @par Errors
  *     SDKERR_PARAMETER out of range (nothing changes).
@@ -738,7 +742,7 @@ TAVRIN_API int TAVRIN_CALL Tavrin_GetBayerGainRGB(int hCamera, int* error); /* i
  */
 TAVRIN_API int TAVRIN_CALL Tavrin_SetBayerGainRGB(int hCamera, int value);
 /**
- * @brief Reads the red colour gain in per cent (filter 7).
+ * @brief Reads the setting "bayer-gain-red" (filter 7).
  * @param hCamera the handle from Tavrin_Initialize.
  * @param error optional: receives 1 on success, 0 on failure.
  * @return the value (0 on failure).
@@ -749,9 +753,9 @@ TAVRIN_API int TAVRIN_CALL Tavrin_SetBayerGainRGB(int hCamera, int value);
  */
 TAVRIN_API int TAVRIN_CALL Tavrin_GetBayerGainRed(int hCamera, int* error); /* id 7 */
 /**
- * @brief Sets the red colour gain in per cent (filter 7): 0 to 400.
+ * @brief Sets the setting "bayer-gain-red" (filter 7).
  * @param hCamera the handle from Tavrin_Initialize.
- * @param value 0 to 400.
+ * @param value within the range of "bayer-gain-red" in the settings catalogue.
  * @return 1 on success, 0 on failure.
  * @par Errors
  *     SDKERR_PARAMETER out of range (nothing changes).
@@ -760,7 +764,7 @@ TAVRIN_API int TAVRIN_CALL Tavrin_GetBayerGainRed(int hCamera, int* error); /* i
  */
 TAVRIN_API int TAVRIN_CALL Tavrin_SetBayerGainRed(int hCamera, int value);
 /**
- * @brief Reads the green colour gain in per cent (filter 8).
+ * @brief Reads the setting "bayer-gain-green" (filter 8).
  * @param hCamera the handle from Tavrin_Initialize.
  * @param error optional: receives 1 on success, 0 on failure.
  * @return the value (0 on failure).
@@ -771,9 +775,9 @@ TAVRIN_API int TAVRIN_CALL Tavrin_SetBayerGainRed(int hCamera, int value);
  */
 TAVRIN_API int TAVRIN_CALL Tavrin_GetBayerGainGreen(int hCamera, int* error); /* id 8 */
 /**
- * @brief Sets the green colour gain in per cent (filter 8): 0 to 400.
+ * @brief Sets the setting "bayer-gain-green" (filter 8).
  * @param hCamera the handle from Tavrin_Initialize.
- * @param value 0 to 400.
+ * @param value within the range of "bayer-gain-green" in the settings catalogue.
  * @return 1 on success, 0 on failure.
  * @par Errors
  *     SDKERR_PARAMETER out of range (nothing changes).
@@ -782,7 +786,7 @@ TAVRIN_API int TAVRIN_CALL Tavrin_GetBayerGainGreen(int hCamera, int* error); /*
  */
 TAVRIN_API int TAVRIN_CALL Tavrin_SetBayerGainGreen(int hCamera, int value);
 /**
- * @brief Reads the blue colour gain in per cent (filter 9).
+ * @brief Reads the setting "bayer-gain-blue" (filter 9).
  * @param hCamera the handle from Tavrin_Initialize.
  * @param error optional: receives 1 on success, 0 on failure.
  * @return the value (0 on failure).
@@ -793,9 +797,9 @@ TAVRIN_API int TAVRIN_CALL Tavrin_SetBayerGainGreen(int hCamera, int value);
  */
 TAVRIN_API int TAVRIN_CALL Tavrin_GetBayerGainBlue(int hCamera, int* error); /* id 9 */
 /**
- * @brief Sets the blue colour gain in per cent (filter 9): 0 to 400.
+ * @brief Sets the setting "bayer-gain-blue" (filter 9).
  * @param hCamera the handle from Tavrin_Initialize.
- * @param value 0 to 400.
+ * @param value within the range of "bayer-gain-blue" in the settings catalogue.
  * @return 1 on success, 0 on failure.
  * @par Errors
  *     SDKERR_PARAMETER out of range (nothing changes).
@@ -804,7 +808,7 @@ TAVRIN_API int TAVRIN_CALL Tavrin_GetBayerGainBlue(int hCamera, int* error); /* 
  */
 TAVRIN_API int TAVRIN_CALL Tavrin_SetBayerGainBlue(int hCamera, int value);
 /**
- * @brief Reads the automatic white balance flag (filter 10).
+ * @brief Reads the setting "white-balance" (filter 10).
  * @param hCamera the handle from Tavrin_Initialize.
  * @param error optional: receives 1 on success, 0 on failure.
  * @return the value (0 on failure).
@@ -815,7 +819,7 @@ TAVRIN_API int TAVRIN_CALL Tavrin_SetBayerGainBlue(int hCamera, int value);
  */
 TAVRIN_API int TAVRIN_CALL Tavrin_GetBayerGainAuto(int hCamera, int* error); /* id 10 */
 /**
- * @brief Sets the automatic white balance flag (filter 10): any value, stored as 0 or 1.
+ * @brief Sets the setting "white-balance" (filter 10).
  * @param hCamera the handle from Tavrin_Initialize.
  * @param value any value, stored as 0 or 1.
  * @return 1 on success, 0 on failure.
@@ -826,7 +830,7 @@ TAVRIN_API int TAVRIN_CALL Tavrin_GetBayerGainAuto(int hCamera, int* error); /* 
  */
 TAVRIN_API int TAVRIN_CALL Tavrin_SetBayerGainAuto(int hCamera, int value);
 /**
- * @brief Reads the tone curve; 100 is neutral (filter 11).
+ * @brief Reads the setting "gamma" (filter 11).
  * @param hCamera the handle from Tavrin_Initialize.
  * @param error optional: receives 1 on success, 0 on failure.
  * @return the value (0 on failure).
@@ -837,9 +841,9 @@ TAVRIN_API int TAVRIN_CALL Tavrin_SetBayerGainAuto(int hCamera, int value);
  */
 TAVRIN_API int TAVRIN_CALL Tavrin_GetGamma(int hCamera, int* error); /* id 11 */
 /**
- * @brief Sets the tone curve; 100 is neutral (filter 11): 0 to 200.
+ * @brief Sets the setting "gamma" (filter 11).
  * @param hCamera the handle from Tavrin_Initialize.
- * @param value 0 to 200.
+ * @param value within the range of "gamma" in the settings catalogue.
  * @return 1 on success, 0 on failure.
  * @par Errors
  *     SDKERR_PARAMETER out of range (nothing changes).
@@ -848,7 +852,7 @@ TAVRIN_API int TAVRIN_CALL Tavrin_GetGamma(int hCamera, int* error); /* id 11 */
  */
 TAVRIN_API int TAVRIN_CALL Tavrin_SetGamma(int hCamera, int value);
 /**
- * @brief Reads the colour filter phase at the first pixel (filter 12).
+ * @brief Reads the setting "bayer-mode" (filter 12).
  * @param hCamera the handle from Tavrin_Initialize.
  * @param error optional: receives 1 on success, 0 on failure.
  * @return the value (0 on failure).
@@ -859,9 +863,9 @@ TAVRIN_API int TAVRIN_CALL Tavrin_SetGamma(int hCamera, int value);
  */
 TAVRIN_API int TAVRIN_CALL Tavrin_GetBayerMode(int hCamera, int* error); /* id 12 */
 /**
- * @brief Sets the colour filter phase at the first pixel (filter 12): 0 to 3.
+ * @brief Sets the setting "bayer-mode" (filter 12).
  * @param hCamera the handle from Tavrin_Initialize.
- * @param value 0 to 3.
+ * @param value within the range of "bayer-mode" in the settings catalogue.
  * @return 1 on success, 0 on failure.
  * @par Errors
  *     SDKERR_PARAMETER out of range (nothing changes).
@@ -870,7 +874,7 @@ TAVRIN_API int TAVRIN_CALL Tavrin_GetBayerMode(int hCamera, int* error); /* id 1
  */
 TAVRIN_API int TAVRIN_CALL Tavrin_SetBayerMode(int hCamera, int value);
 /**
- * @brief Reads the analog gain of the sensor (0 is 1x, 1023 is 8x) (filter 13).
+ * @brief Reads the setting "gain" (filter 13).
  * @param hCamera the handle from Tavrin_Initialize.
  * @param error optional: receives 1 on success, 0 on failure.
  * @return the value (0 on failure).
@@ -881,9 +885,9 @@ TAVRIN_API int TAVRIN_CALL Tavrin_SetBayerMode(int hCamera, int value);
  */
 TAVRIN_API int TAVRIN_CALL Tavrin_GetGlobalGain(int hCamera, int* error); /* id 13 */
 /**
- * @brief Sets the analog gain of the sensor (0 is 1x, 1023 is 8x) (filter 13): 0 to 1023.
+ * @brief Sets the setting "gain" (filter 13).
  * @param hCamera the handle from Tavrin_Initialize.
- * @param value 0 to 1023.
+ * @param value within the range of "gain" in the settings catalogue.
  * @return 1 on success, 0 on failure.
  * @par Errors
  *     SDKERR_PARAMETER out of range (nothing changes); SDKERR_DEVICE_IO when the sensor cannot be
@@ -981,7 +985,7 @@ TAVRIN_API int TAVRIN_CALL Tavrin_GetColorGainBlue(int hCamera, int* error); /* 
  */
 TAVRIN_API int TAVRIN_CALL Tavrin_SetColorGainBlue(int hCamera, int value);
 /**
- * @brief Reads the exposure in sensor lines (filter 18).
+ * @brief Reads the setting "exposure-lines" (filter 18).
  * @param hCamera the handle from Tavrin_Initialize.
  * @param error optional: receives 1 on success, 0 on failure.
  * @return the value (0 on failure).
@@ -992,9 +996,9 @@ TAVRIN_API int TAVRIN_CALL Tavrin_SetColorGainBlue(int hCamera, int value);
  */
 TAVRIN_API int TAVRIN_CALL Tavrin_GetExposureTime(int hCamera, int* error); /* id 18 */
 /**
- * @brief Sets the exposure in sensor lines (filter 18): 2 to 524.
+ * @brief Sets the setting "exposure-lines" (filter 18).
  * @param hCamera the handle from Tavrin_Initialize.
- * @param value 2 to 524.
+ * @param value within the range of "exposure-lines" in the settings catalogue.
  * @return 1 on success, 0 on failure.
  * @par Errors
  *     SDKERR_PARAMETER out of range (nothing changes); SDKERR_DEVICE_IO when the sensor cannot be
@@ -1028,7 +1032,7 @@ TAVRIN_API int TAVRIN_CALL Tavrin_GetGrayMode(int hCamera, int* error); /* id 19
  */
 TAVRIN_API int TAVRIN_CALL Tavrin_SetGrayMode(int hCamera, int value);
 /**
- * @brief Reads the gray gain of red sites; 128 is unity (filter 20).
+ * @brief Reads the setting "gray-gain-r" (filter 20).
  * @param hCamera the handle from Tavrin_Initialize.
  * @param error optional: receives 1 on success, 0 on failure.
  * @return the value (0 on failure).
@@ -1039,9 +1043,9 @@ TAVRIN_API int TAVRIN_CALL Tavrin_SetGrayMode(int hCamera, int value);
  */
 TAVRIN_API int TAVRIN_CALL Tavrin_GetGrayGainR(int hCamera, int* error); /* id 20 */
 /**
- * @brief Sets the gray gain of red sites; 128 is unity (filter 20): 0 to 255.
+ * @brief Sets the setting "gray-gain-r" (filter 20).
  * @param hCamera the handle from Tavrin_Initialize.
- * @param value 0 to 255.
+ * @param value within the range of "gray-gain-r" in the settings catalogue.
  * @return 1 on success, 0 on failure.
  * @par Errors
  *     SDKERR_PARAMETER out of range (nothing changes).
@@ -1050,7 +1054,7 @@ TAVRIN_API int TAVRIN_CALL Tavrin_GetGrayGainR(int hCamera, int* error); /* id 2
  */
 TAVRIN_API int TAVRIN_CALL Tavrin_SetGrayGainR(int hCamera, int value);
 /**
- * @brief Reads the gray gain of first green sites (filter 21).
+ * @brief Reads the setting "gray-gain-g1" (filter 21).
  * @param hCamera the handle from Tavrin_Initialize.
  * @param error optional: receives 1 on success, 0 on failure.
  * @return the value (0 on failure).
@@ -1061,9 +1065,9 @@ TAVRIN_API int TAVRIN_CALL Tavrin_SetGrayGainR(int hCamera, int value);
  */
 TAVRIN_API int TAVRIN_CALL Tavrin_GetGrayGainG1(int hCamera, int* error); /* id 21 */
 /**
- * @brief Sets the gray gain of first green sites (filter 21): 0 to 255.
+ * @brief Sets the setting "gray-gain-g1" (filter 21).
  * @param hCamera the handle from Tavrin_Initialize.
- * @param value 0 to 255.
+ * @param value within the range of "gray-gain-g1" in the settings catalogue.
  * @return 1 on success, 0 on failure.
  * @par Errors
  *     SDKERR_PARAMETER out of range (nothing changes).
@@ -1072,7 +1076,7 @@ TAVRIN_API int TAVRIN_CALL Tavrin_GetGrayGainG1(int hCamera, int* error); /* id 
  */
 TAVRIN_API int TAVRIN_CALL Tavrin_SetGrayGainG1(int hCamera, int value);
 /**
- * @brief Reads the gray gain of second green sites (filter 22).
+ * @brief Reads the setting "gray-gain-g2" (filter 22).
  * @param hCamera the handle from Tavrin_Initialize.
  * @param error optional: receives 1 on success, 0 on failure.
  * @return the value (0 on failure).
@@ -1083,9 +1087,9 @@ TAVRIN_API int TAVRIN_CALL Tavrin_SetGrayGainG1(int hCamera, int value);
  */
 TAVRIN_API int TAVRIN_CALL Tavrin_GetGrayGainG2(int hCamera, int* error); /* id 22 */
 /**
- * @brief Sets the gray gain of second green sites (filter 22): 0 to 255.
+ * @brief Sets the setting "gray-gain-g2" (filter 22).
  * @param hCamera the handle from Tavrin_Initialize.
- * @param value 0 to 255.
+ * @param value within the range of "gray-gain-g2" in the settings catalogue.
  * @return 1 on success, 0 on failure.
  * @par Errors
  *     SDKERR_PARAMETER out of range (nothing changes).
@@ -1094,7 +1098,7 @@ TAVRIN_API int TAVRIN_CALL Tavrin_GetGrayGainG2(int hCamera, int* error); /* id 
  */
 TAVRIN_API int TAVRIN_CALL Tavrin_SetGrayGainG2(int hCamera, int value);
 /**
- * @brief Reads the gray gain of blue sites (filter 23).
+ * @brief Reads the setting "gray-gain-b" (filter 23).
  * @param hCamera the handle from Tavrin_Initialize.
  * @param error optional: receives 1 on success, 0 on failure.
  * @return the value (0 on failure).
@@ -1105,9 +1109,9 @@ TAVRIN_API int TAVRIN_CALL Tavrin_SetGrayGainG2(int hCamera, int value);
  */
 TAVRIN_API int TAVRIN_CALL Tavrin_GetGrayGainB(int hCamera, int* error); /* id 23 */
 /**
- * @brief Sets the gray gain of blue sites (filter 23): 0 to 255.
+ * @brief Sets the setting "gray-gain-b" (filter 23).
  * @param hCamera the handle from Tavrin_Initialize.
- * @param value 0 to 255.
+ * @param value within the range of "gray-gain-b" in the settings catalogue.
  * @return 1 on success, 0 on failure.
  * @par Errors
  *     SDKERR_PARAMETER out of range (nothing changes).
@@ -1116,7 +1120,7 @@ TAVRIN_API int TAVRIN_CALL Tavrin_GetGrayGainB(int hCamera, int* error); /* id 2
  */
 TAVRIN_API int TAVRIN_CALL Tavrin_SetGrayGainB(int hCamera, int value);
 /**
- * @brief Reads the gray offset of red sites (filter 24).
+ * @brief Reads the setting "gray-offset-r" (filter 24).
  * @param hCamera the handle from Tavrin_Initialize.
  * @param error optional: receives 1 on success, 0 on failure.
  * @return the value (0 on failure).
@@ -1127,9 +1131,9 @@ TAVRIN_API int TAVRIN_CALL Tavrin_SetGrayGainB(int hCamera, int value);
  */
 TAVRIN_API int TAVRIN_CALL Tavrin_GetGrayOffsetR(int hCamera, int* error); /* id 24 */
 /**
- * @brief Sets the gray offset of red sites (filter 24): -255 to 255.
+ * @brief Sets the setting "gray-offset-r" (filter 24).
  * @param hCamera the handle from Tavrin_Initialize.
- * @param value -255 to 255.
+ * @param value within the range of "gray-offset-r" in the settings catalogue.
  * @return 1 on success, 0 on failure.
  * @par Errors
  *     SDKERR_PARAMETER out of range (nothing changes).
@@ -1138,7 +1142,7 @@ TAVRIN_API int TAVRIN_CALL Tavrin_GetGrayOffsetR(int hCamera, int* error); /* id
  */
 TAVRIN_API int TAVRIN_CALL Tavrin_SetGrayOffsetR(int hCamera, int value);
 /**
- * @brief Reads the gray offset of first green sites (filter 25).
+ * @brief Reads the setting "gray-offset-g1" (filter 25).
  * @param hCamera the handle from Tavrin_Initialize.
  * @param error optional: receives 1 on success, 0 on failure.
  * @return the value (0 on failure).
@@ -1149,9 +1153,9 @@ TAVRIN_API int TAVRIN_CALL Tavrin_SetGrayOffsetR(int hCamera, int value);
  */
 TAVRIN_API int TAVRIN_CALL Tavrin_GetGrayOffsetG1(int hCamera, int* error); /* id 25 */
 /**
- * @brief Sets the gray offset of first green sites (filter 25): -255 to 255.
+ * @brief Sets the setting "gray-offset-g1" (filter 25).
  * @param hCamera the handle from Tavrin_Initialize.
- * @param value -255 to 255.
+ * @param value within the range of "gray-offset-g1" in the settings catalogue.
  * @return 1 on success, 0 on failure.
  * @par Errors
  *     SDKERR_PARAMETER out of range (nothing changes).
@@ -1160,7 +1164,7 @@ TAVRIN_API int TAVRIN_CALL Tavrin_GetGrayOffsetG1(int hCamera, int* error); /* i
  */
 TAVRIN_API int TAVRIN_CALL Tavrin_SetGrayOffsetG1(int hCamera, int value);
 /**
- * @brief Reads the gray offset of second green sites (filter 26).
+ * @brief Reads the setting "gray-offset-g2" (filter 26).
  * @param hCamera the handle from Tavrin_Initialize.
  * @param error optional: receives 1 on success, 0 on failure.
  * @return the value (0 on failure).
@@ -1171,9 +1175,9 @@ TAVRIN_API int TAVRIN_CALL Tavrin_SetGrayOffsetG1(int hCamera, int value);
  */
 TAVRIN_API int TAVRIN_CALL Tavrin_GetGrayOffsetG2(int hCamera, int* error); /* id 26 */
 /**
- * @brief Sets the gray offset of second green sites (filter 26): -255 to 255.
+ * @brief Sets the setting "gray-offset-g2" (filter 26).
  * @param hCamera the handle from Tavrin_Initialize.
- * @param value -255 to 255.
+ * @param value within the range of "gray-offset-g2" in the settings catalogue.
  * @return 1 on success, 0 on failure.
  * @par Errors
  *     SDKERR_PARAMETER out of range (nothing changes).
@@ -1182,7 +1186,7 @@ TAVRIN_API int TAVRIN_CALL Tavrin_GetGrayOffsetG2(int hCamera, int* error); /* i
  */
 TAVRIN_API int TAVRIN_CALL Tavrin_SetGrayOffsetG2(int hCamera, int value);
 /**
- * @brief Reads the gray offset of blue sites (filter 27).
+ * @brief Reads the setting "gray-offset-b" (filter 27).
  * @param hCamera the handle from Tavrin_Initialize.
  * @param error optional: receives 1 on success, 0 on failure.
  * @return the value (0 on failure).
@@ -1193,9 +1197,9 @@ TAVRIN_API int TAVRIN_CALL Tavrin_SetGrayOffsetG2(int hCamera, int value);
  */
 TAVRIN_API int TAVRIN_CALL Tavrin_GetGrayOffsetB(int hCamera, int* error); /* id 27 */
 /**
- * @brief Sets the gray offset of blue sites (filter 27): -255 to 255.
+ * @brief Sets the setting "gray-offset-b" (filter 27).
  * @param hCamera the handle from Tavrin_Initialize.
- * @param value -255 to 255.
+ * @param value within the range of "gray-offset-b" in the settings catalogue.
  * @return 1 on success, 0 on failure.
  * @par Errors
  *     SDKERR_PARAMETER out of range (nothing changes).
