@@ -102,14 +102,27 @@ int AcquisitionEngine::GetImage(uint8_t* buffer, int size, int rowOrder) {
     return 1;
 }
 
+// The file holds the image of the moment of the call: it is copied under the
+// frame lock and written after, so a slow or stalled file (a FIFO without a
+// reader, a network drive) never holds up frame delivery.
 int AcquisitionEngine::SaveOutput(const char* fileName, int format) {
-    std::lock_guard frame(frameLock_);
-    const CDibImage* output = CurrentOutput();
-    if (output == nullptr) {
-        context_.Report(kErrNotReady);
-        return 0;
+    CDibImage copy;
+    {
+        std::lock_guard frame(frameLock_);
+        const CDibImage* output = CurrentOutput();
+        if (output == nullptr) {
+            context_.Report(kErrNotReady);
+            return 0;
+        }
+        if (output->IsEmpty()) {
+            return 0;  // nothing to save, as the writers answer for an empty image
+        }
+        if (copy.CopyFrom(*output) == 0) {
+            context_.Report(kErrBuffer);
+            return 0;
+        }
     }
-    return ::tavrin::SaveImage(fileName, *output, format, kSignificantBits);
+    return ::tavrin::SaveImage(fileName, copy, format, kSignificantBits);
 }
 
 int AcquisitionEngine::SaveImage(const char* fileName, int format) {

@@ -66,6 +66,22 @@ int32_t CDibImage::Create(int32_t width, int32_t height, int32_t bits) {
     return Allocate();
 }
 
+int32_t CDibImage::CopyFrom(const CDibImage& other) {
+    if (&other == this) {
+        return IsEmpty() ? 0 : 1;
+    }
+    const bool sameGeometry = ownsPixels_ && pixels_ != nullptr && width_ == other.width_ && height_ == other.height_ &&
+                              stride_ == other.stride_ && bits_ == other.bits_;
+    if (other.IsEmpty() || (!sameGeometry && CreateLike(other) == 0)) {
+        Release();
+        return 0;
+    }
+    info_ = other.info_;
+    std::memcpy(drawingColors_, other.drawingColors_, sizeof drawingColors_);
+    std::memcpy(pixels_, other.pixels_, ImageBytes());
+    return 1;
+}
+
 int32_t CDibImage::CreateLike(const CDibImage& other) {
     if (other.width_ <= 0 || other.height_ <= 0 || other.bits_ == 0) {
         return 0;

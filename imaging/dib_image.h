@@ -76,6 +76,11 @@ public:
     int32_t Create(int32_t width, int32_t height, int32_t bits);
     // A new zeroed image with the header and geometry of `other`.
     int32_t CreateLike(const CDibImage& other);
+    // The image becomes a copy of `other` with pixel memory of its own:
+    // header, colour tables and pixels. Reuses its memory when the geometry
+    // is the same. Returns 0 (and an empty image) when `other` is empty or
+    // the memory cannot be had.
+    int32_t CopyFrom(const CDibImage& other);
     // Makes the image a view of pixel memory it does not own (a frame where
     // the device left it, say), with rows of `stride` bytes, which need not
     // be the image's own rounding. Kernels read and write it like the image's

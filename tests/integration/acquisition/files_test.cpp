@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -388,6 +389,32 @@ TEST_F(RecordFilesTest, EveryColourModeRecordsAReadableAvi) {
         GTEST_SKIP() << kFfprobe << " is not available" << (kUnderEmulator ? " under Wine" : "")
                      << "; the headers were checked";
     }
+}
+
+// A save that cannot finish (a pipe nobody reads, written in place) holds up
+// neither the stream nor GetImage: the image is copied, then written.
+TEST_F(FilesTest, StalledSaveDoesNotStopFrameDelivery) {
+    if (kUnderEmulator) {
+        GTEST_SKIP() << "named pipes are a POSIX host's";
+    }
+    const std::string fifo = File("stalled.bmp");
+    ASSERT_EQ(RunCommand("mkfifo '" + fifo + "'", File("mkfifo.txt")).exitCode, 0);
+    std::vector<BYTE> buffer(static_cast<size_t>(ImageBytes(24)));
+    ASSERT_EQ(Tavrin_SetColorMode(handle, 24), 1);
+    ASSERT_EQ(Tavrin_CallBackPreview(handle, window, buffer.data(), static_cast<int>(buffer.size()), 1), 1);
+    ASSERT_EQ(Collect(window, 1, 3000).records.size(), 1u);
+    std::thread save([&] { EXPECT_EQ(Tavrin_SaveImage(handle, fifo.c_str(), 0), 1); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));  // the save waits for a reader now
+    EXPECT_GE(Collect(window, 3, 2000).records.size(), 3u) << "frames go on during the save";
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Tavrin_GetImage(handle, buffer.data(), static_cast<int>(buffer.size()), 1), 1);
+    EXPECT_LT(MillisecondsSince(start), 1000u);
+    // A reader lets the save finish: it holds a whole bitmap.
+    std::ifstream reader(fifo, std::ios::binary);
+    const std::vector<char> bytes((std::istreambuf_iterator<char>(reader)), std::istreambuf_iterator<char>());
+    save.join();
+    EXPECT_EQ(bytes.size(), 54 + buffer.size());
+    EXPECT_EQ(Tavrin_StopPreview(handle), 1);
 }
 
 }  // namespace
