@@ -115,9 +115,11 @@ struct _GstTavrinSrc {
     GMutex lock;
     GCond cond;
     gint camera; /* SDK handle, 0 when closed */
+    gint probe;  /* a second handle that scans for the camera while the first acquires */
     gint slot;
     gchar camera_name[TAVRIN_NAME_SIZE];
     GThread* message_thread;
+    GThread* closing_thread; /* stops and releases the camera of the last run */
     HWND window;
     gboolean acquiring;
     gboolean flushing;
@@ -127,6 +129,7 @@ struct _GstTavrinSrc {
     gboolean stream_ended; /* the SDK's stream stopped (transfer error) */
     gboolean camera_gone;  /* the message thread found the slot empty */
     gboolean renegotiate;
+    guint pending_triggers; /* software triggers asked for before trigger mode began */
 
     /* Streaming thread only. */
     gint mode; /* bits per pixel of the negotiated format, 0 before */
@@ -296,6 +299,7 @@ static gpointer message_thread(gpointer data) {
     if (window == NULL)
         return NULL;
 
+    gint64 last_poll = g_get_monotonic_time();
     for (;;) {
         TavrinMsg msg;
         if (TavrinPosix_GetMessage(window, &msg, PRESENCE_POLL_MS)) {
@@ -312,14 +316,17 @@ static gpointer message_thread(gpointer data) {
                 ++self->frame_errors;
             g_cond_broadcast(&self->cond);
             g_mutex_unlock(&self->lock);
-            continue;
         }
-        /* Nothing for a while: is the camera still there? */
+        /* Now and then: is the camera still there? */
+        const gint64 now = g_get_monotonic_time();
+        if (now - last_poll < PRESENCE_POLL_MS * G_TIME_SPAN_MILLISECOND)
+            continue;
+        last_poll = now;
         g_mutex_lock(&self->lock);
         gboolean check = self->acquiring && !self->camera_gone;
-        gint camera = self->camera, slot = self->slot;
+        gint probe = self->probe, slot = self->slot;
         g_mutex_unlock(&self->lock);
-        if (check && !tavrin_camera_present(camera, slot, NULL)) {
+        if (check && !tavrin_camera_rescan_present(probe, slot, NULL)) {
             g_mutex_lock(&self->lock);
             self->camera_gone = TRUE;
             g_cond_broadcast(&self->cond);
@@ -417,6 +424,9 @@ static gint choose_camera(GstTavrinSrc* self, gint camera, gint device, const gc
     return -1;
 }
 
+static gboolean fire_trigger(GstTavrinSrc* self, gint slot);
+static void wait_for_closing(GstTavrinSrc* self);
+
 /* Starts the SDK's acquisition in the negotiated mode. Called with no lock. */
 static gboolean start_acquisition(GstTavrinSrc* self) {
     gint camera = self->camera;
@@ -442,7 +452,11 @@ static gboolean start_acquisition(GstTavrinSrc* self) {
     self->discont = TRUE;
     g_mutex_lock(&self->lock);
     self->acquiring = TRUE;
+    guint pending = self->pending_triggers;
+    self->pending_triggers = 0;
     g_mutex_unlock(&self->lock);
+    while (pending-- > 0)
+        fire_trigger(self, self->slot);
     return TRUE;
 }
 
@@ -457,6 +471,7 @@ static void stop_acquisition(GstTavrinSrc* self) {
 
 static gboolean gst_tavrin_src_start(GstBaseSrc* bsrc) {
     GstTavrinSrc* self = GST_TAVRIN_SRC(bsrc);
+    wait_for_closing(self);
     if (!start_message_thread(self)) {
         GST_ELEMENT_ERROR(self, RESOURCE, FAILED, ("Cannot make a message window for the camera's frames"), (NULL));
         stop_message_thread(self);
@@ -518,10 +533,21 @@ static gboolean gst_tavrin_src_start(GstBaseSrc* bsrc) {
     while (Tavrin_GetLastError(camera) != 0) {
         /* the enumeration's empty slots */
     }
+    /* Its settings are saved when it is released, before the camera's, so
+     * the camera's own always win in the store. */
+    gint probe = Tavrin_Initialize(NULL);
+    if (probe == 0) {
+        GST_ELEMENT_ERROR(self, RESOURCE, FAILED, ("Cannot create a camera object"), (NULL));
+        Tavrin_Release(camera);
+        stop_message_thread(self);
+        return FALSE;
+    }
     g_mutex_lock(&self->lock);
     self->camera = camera;
+    self->probe = probe;
     self->flushing = FALSE;
     self->renegotiate = FALSE;
+    self->pending_triggers = 0;
     g_mutex_unlock(&self->lock);
     self->mode = 0;
     self->offset_base = 0;
@@ -530,16 +556,50 @@ static gboolean gst_tavrin_src_start(GstBaseSrc* bsrc) {
     return TRUE;
 }
 
+/* Stopping the SDK's trigger mode waits until the camera's pending read
+ * gives up, up to the driver's wait of 3 s. A state change must not wait
+ * for that, so a thread of its own stops and releases the camera; the next
+ * start, and the element's end, wait for it. */
+typedef struct {
+    GstTavrinSrc* self;
+    gint camera, probe;
+    gboolean acquiring;
+} Closing;
+
+static gpointer close_camera(gpointer data) {
+    Closing* closing = data;
+    GstTavrinSrc* self = closing->self;
+    if (closing->acquiring)
+        Tavrin_StopPreview(closing->camera);
+    stop_message_thread(self);
+    /* The probe first, so that the camera's settings are the ones stored. */
+    if (closing->probe != 0)
+        Tavrin_Release(closing->probe);
+    if (closing->camera != 0)
+        Tavrin_Release(closing->camera);
+    g_free(closing);
+    return NULL;
+}
+
+static void wait_for_closing(GstTavrinSrc* self) {
+    if (self->closing_thread != NULL) {
+        g_thread_join(self->closing_thread);
+        self->closing_thread = NULL;
+    }
+}
+
 static gboolean gst_tavrin_src_stop(GstBaseSrc* bsrc) {
     GstTavrinSrc* self = GST_TAVRIN_SRC(bsrc);
-    stop_acquisition(self);
-    stop_message_thread(self);
+    Closing* closing = g_new0(Closing, 1);
+    closing->self = self;
     g_mutex_lock(&self->lock);
-    gint camera = self->camera;
-    self->camera = 0;
+    closing->camera = self->camera;
+    closing->probe = self->probe;
+    closing->acquiring = self->acquiring;
+    self->camera = self->probe = 0;
+    self->acquiring = FALSE;
     g_mutex_unlock(&self->lock);
-    if (camera != 0)
-        Tavrin_Release(camera);
+    self->closing_thread = g_thread_new("tavrinsrc-close", close_camera, closing);
     self->mode = 0;
     return TRUE;
 }
@@ -782,10 +842,14 @@ static GstFlowReturn await_camera(GstTavrinSrc* self) {
         g_mutex_unlock(&self->lock);
         if (flushing)
             return GST_FLOW_FLUSHING;
-        if (!tavrin_camera_present(self->camera, self->slot, self->camera_name))
+        if (!tavrin_camera_rescan_present(self->probe, self->slot, self->camera_name))
             continue;
         /* Plugged in again: select it afresh, which opens the new device. */
-        if (Tavrin_SetDeviceNumber(self->camera, self->slot) && start_acquisition(self)) {
+        char names[10 * TAVRIN_NAME_SIZE];
+        Tavrin_EnumDevice(self->camera, names); /* the camera handle's own scan is from before */
+        if (!Tavrin_SetDeviceNumber(self->camera, self->slot))
+            continue; /* not ready yet */
+        if (start_acquisition(self)) {
             GST_ELEMENT_INFO(self, RESOURCE, READ, ("Camera %s (slot %d) is back", self->camera_name, self->slot),
                              (NULL));
             return GST_FLOW_OK;
@@ -854,7 +918,7 @@ static GstFlowReturn gst_tavrin_src_create(GstPushSrc* psrc, GstBuffer** out) {
                 ("No frame from camera %s (slot %d) within %u ms", self->camera_name, self->slot, timeout_ms), (NULL));
             return GST_FLOW_ERROR;
         case WAIT_STREAM_ENDED:
-            if (tavrin_camera_present(self->camera, self->slot, self->camera_name)) {
+            if (tavrin_camera_rescan_present(self->probe, self->slot, self->camera_name)) {
                 if (on_error == CAPTURE_ERROR_ABORT) {
                     GST_ELEMENT_ERROR(self, RESOURCE, READ,
                                       ("The transfer from camera %s (slot %d) failed", self->camera_name, self->slot),
@@ -972,21 +1036,30 @@ static gboolean gst_tavrin_src_query(GstBaseSrc* bsrc, GstQuery* query) {
     return GST_BASE_SRC_CLASS(parent_class)->query(bsrc, query);
 }
 
-static gboolean gst_tavrin_src_software_trigger(GstTavrinSrc* self) {
-    g_mutex_lock(&self->lock);
-    gboolean acquiring = self->acquiring;
-    gint slot = self->slot;
-    g_mutex_unlock(&self->lock);
-    if (!acquiring || !self->trigger_mode)
-        return FALSE;
-    /* The SDK takes trigger pulses on the camera's input; it has no call that
-     * fires one. The simulated camera's input is reachable, so with it the
-     * signal fires a pulse; with a real camera it says so and fails. */
+/* A pulse on the camera's trigger input. */
+static gboolean fire_trigger(GstTavrinSrc* self, gint slot) {
+    /* The SDK takes trigger pulses on the camera's input; it has no call
+     * that fires one. The simulated camera's input is reachable, so with it
+     * the signal fires a pulse; with a real camera it says so and fails. */
     if (TavrinSim_IsActive())
         return TavrinSim_FireTrigger(slot) != 0;
     GST_ELEMENT_WARNING(self, RESOURCE, SETTINGS, ("The SDK offers no software trigger for this camera"),
                         ("wire the trigger to the camera's trigger input"));
     return FALSE;
+}
+
+static gboolean gst_tavrin_src_software_trigger(GstTavrinSrc* self) {
+    g_mutex_lock(&self->lock);
+    gboolean open = self->camera != 0, acquiring = self->acquiring;
+    gint slot = self->slot;
+    /* Between the start and the negotiation that starts trigger mode, the
+     * pulse waits for it. */
+    if (open && !acquiring && self->trigger_mode && TavrinSim_IsActive())
+        ++self->pending_triggers;
+    g_mutex_unlock(&self->lock);
+    if (!open || !self->trigger_mode)
+        return FALSE;
+    return acquiring ? fire_trigger(self, slot) : TavrinSim_IsActive();
 }
 
 /* ---- GObject ------------------------------------------------------------- */
@@ -1092,6 +1165,7 @@ static void gst_tavrin_src_get_property(GObject* object, guint prop_id, GValue* 
 
 static void gst_tavrin_src_finalize(GObject* object) {
     GstTavrinSrc* self = GST_TAVRIN_SRC(object);
+    wait_for_closing(self);
     g_free(self->device_name);
     g_mutex_clear(&self->lock);
     g_cond_clear(&self->cond);

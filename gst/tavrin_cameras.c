@@ -17,9 +17,16 @@ gint tavrin_cameras_list(gint camera, TavrinCameraEntry* entries) {
     return count;
 }
 
-gboolean tavrin_camera_present(gint camera, gint slot, const gchar* name) {
+gboolean tavrin_camera_rescan_present(gint probe, gint slot, const gchar* name) {
+    /* Only the narrow enumeration scans the device paths again; the names
+     * it writes are not needed. */
+    static char names[10 * TAVRIN_NAME_SIZE];
+    static GMutex names_lock;
+    g_mutex_lock(&names_lock);
+    Tavrin_EnumDevice(probe, names);
+    g_mutex_unlock(&names_lock);
     char found[TAVRIN_NAME_SIZE] = {0};
-    if (!Tavrin_GetDeviceName(camera, slot, found, (int)sizeof found))
+    if (!Tavrin_GetDeviceName(probe, slot, found, (int)sizeof found))
         return FALSE;
     return name == NULL || name[0] == '\0' || strcmp(found, name) == 0;
 }

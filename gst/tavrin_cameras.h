@@ -21,8 +21,10 @@ typedef struct {
  * the handle, which callers that care about the queue take off again. */
 gint tavrin_cameras_list(gint camera, TavrinCameraEntry* entries);
 
-/* TRUE when the slot holds a camera; with name not NULL, one of that name. */
-gboolean tavrin_camera_present(gint camera, gint slot, const gchar* name);
+/* Scans the device paths afresh and tells whether the slot holds a camera
+ * (with name not NULL, one of that name). A scan moves the handle's current
+ * slot to 0, so it is made on a handle that does not acquire. */
+gboolean tavrin_camera_rescan_present(gint probe, gint slot, const gchar* name);
 
 /* "slot 0: Tavrin860VX-RUX_01, slot 2: ..." or "none", for messages. */
 gchar* tavrin_cameras_describe(const TavrinCameraEntry* entries, gint count);
