@@ -287,6 +287,30 @@ static void apply_setting(GstTavrinSrc* self, gint index, gint value) {
     g_mutex_unlock(&self->lock);
 }
 
+/* The second handle that scans for the camera, made when first needed: a
+ * camera object takes a noticeable time to make, and a streaming camera
+ * reports its loss by itself. */
+static gint probe_handle(GstTavrinSrc* self) {
+    g_mutex_lock(&self->lock);
+    gint probe = self->probe;
+    g_mutex_unlock(&self->lock);
+    if (probe != 0)
+        return probe;
+    probe = Tavrin_Initialize(NULL);
+    gint spare = 0;
+    g_mutex_lock(&self->lock);
+    if (self->probe == 0)
+        self->probe = probe;
+    else {
+        spare = probe;
+        probe = self->probe;
+    }
+    g_mutex_unlock(&self->lock);
+    if (spare != 0)
+        Tavrin_Release(spare);
+    return probe;
+}
+
 /* ---- The message thread -------------------------------------------------- */
 
 static gpointer message_thread(gpointer data) {
@@ -323,10 +347,11 @@ static gpointer message_thread(gpointer data) {
             continue;
         last_poll = now;
         g_mutex_lock(&self->lock);
-        gboolean check = self->acquiring && !self->camera_gone;
-        gint probe = self->probe, slot = self->slot;
+        /* In trigger mode the SDK says nothing when the camera goes. */
+        gboolean check = self->acquiring && self->trigger_mode && !self->camera_gone;
+        gint slot = self->slot;
         g_mutex_unlock(&self->lock);
-        if (check && !tavrin_camera_rescan_present(probe, slot, NULL)) {
+        if (check && !tavrin_camera_rescan_present(probe_handle(self), slot, NULL)) {
             g_mutex_lock(&self->lock);
             self->camera_gone = TRUE;
             g_cond_broadcast(&self->cond);
@@ -533,18 +558,8 @@ static gboolean gst_tavrin_src_start(GstBaseSrc* bsrc) {
     while (Tavrin_GetLastError(camera) != 0) {
         /* the enumeration's empty slots */
     }
-    /* Its settings are saved when it is released, before the camera's, so
-     * the camera's own always win in the store. */
-    gint probe = Tavrin_Initialize(NULL);
-    if (probe == 0) {
-        GST_ELEMENT_ERROR(self, RESOURCE, FAILED, ("Cannot create a camera object"), (NULL));
-        Tavrin_Release(camera);
-        stop_message_thread(self);
-        return FALSE;
-    }
     g_mutex_lock(&self->lock);
     self->camera = camera;
-    self->probe = probe;
     self->flushing = FALSE;
     self->renegotiate = FALSE;
     self->pending_triggers = 0;
@@ -562,7 +577,7 @@ static gboolean gst_tavrin_src_start(GstBaseSrc* bsrc) {
  * start, and the element's end, wait for it. */
 typedef struct {
     GstTavrinSrc* self;
-    gint camera, probe;
+    gint camera;
     gboolean acquiring;
 } Closing;
 
@@ -572,9 +587,13 @@ static gpointer close_camera(gpointer data) {
     if (closing->acquiring)
         Tavrin_StopPreview(closing->camera);
     stop_message_thread(self);
+    g_mutex_lock(&self->lock);
+    gint probe = self->probe;
+    self->probe = 0;
+    g_mutex_unlock(&self->lock);
     /* The probe first, so that the camera's settings are the ones stored. */
-    if (closing->probe != 0)
-        Tavrin_Release(closing->probe);
+    if (probe != 0)
+        Tavrin_Release(probe);
     if (closing->camera != 0)
         Tavrin_Release(closing->camera);
     g_free(closing);
@@ -594,9 +613,8 @@ static gboolean gst_tavrin_src_stop(GstBaseSrc* bsrc) {
     closing->self = self;
     g_mutex_lock(&self->lock);
     closing->camera = self->camera;
-    closing->probe = self->probe;
     closing->acquiring = self->acquiring;
-    self->camera = self->probe = 0;
+    self->camera = 0;
     self->acquiring = FALSE;
     g_mutex_unlock(&self->lock);
     self->closing_thread = g_thread_new("tavrinsrc-close", close_camera, closing);
@@ -842,7 +860,7 @@ static GstFlowReturn await_camera(GstTavrinSrc* self) {
         g_mutex_unlock(&self->lock);
         if (flushing)
             return GST_FLOW_FLUSHING;
-        if (!tavrin_camera_rescan_present(self->probe, self->slot, self->camera_name))
+        if (!tavrin_camera_rescan_present(probe_handle(self), self->slot, self->camera_name))
             continue;
         /* Plugged in again: select it afresh, which opens the new device. */
         char names[10 * TAVRIN_NAME_SIZE];
@@ -918,7 +936,7 @@ static GstFlowReturn gst_tavrin_src_create(GstPushSrc* psrc, GstBuffer** out) {
                 ("No frame from camera %s (slot %d) within %u ms", self->camera_name, self->slot, timeout_ms), (NULL));
             return GST_FLOW_ERROR;
         case WAIT_STREAM_ENDED:
-            if (tavrin_camera_rescan_present(self->probe, self->slot, self->camera_name)) {
+            if (tavrin_camera_rescan_present(probe_handle(self), self->slot, self->camera_name)) {
                 if (on_error == CAPTURE_ERROR_ABORT) {
                     GST_ELEMENT_ERROR(self, RESOURCE, READ,
                                       ("The transfer from camera %s (slot %d) failed", self->camera_name, self->slot),
