@@ -73,26 +73,31 @@ struct _GstTavrinDeviceProvider {
     gboolean stopping;
     TavrinCameraEntry known[TAVRIN_SLOT_COUNT];
     gint known_count;
+    gint handle;
 };
 
 G_DEFINE_TYPE(GstTavrinDeviceProvider, gst_tavrin_device_provider, GST_TYPE_DEVICE_PROVIDER);
 GST_DEVICE_PROVIDER_REGISTER_DEFINE(tavrindeviceprovider, "tavrindeviceprovider", GST_RANK_PRIMARY,
                                     GST_TYPE_TAVRIN_DEVICE_PROVIDER);
 
-/* The cameras present now, through a handle of its own. */
-static gint list_cameras(TavrinCameraEntry* entries) {
-    gint camera = Tavrin_Initialize(NULL);
+/* The cameras present now: a fresh scan of the device paths on the given
+ * handle, or on a handle made for the purpose. */
+static gint list_cameras(gint handle, TavrinCameraEntry* entries) {
+    gint camera = handle != 0 ? handle : Tavrin_Initialize(NULL);
     if (camera == 0)
         return 0;
+    char names[10 * TAVRIN_NAME_SIZE];
+    Tavrin_EnumDevice(camera, names);
     gint count = tavrin_cameras_list(camera, entries);
-    Tavrin_Release(camera);
+    if (handle == 0)
+        Tavrin_Release(camera);
     return count;
 }
 
 static GList* gst_tavrin_device_provider_probe(GstDeviceProvider* provider) {
     (void)provider;
     TavrinCameraEntry entries[TAVRIN_SLOT_COUNT];
-    gint count = list_cameras(entries);
+    gint count = list_cameras(0, entries);
     GList* devices = NULL;
     for (gint i = 0; i < count; ++i)
         devices = g_list_append(devices, gst_object_ref_sink(device_new(&entries[i])));
@@ -125,7 +130,7 @@ static gpointer monitor_thread(gpointer data) {
     while (!self->stopping) {
         g_mutex_unlock(&self->lock);
         TavrinCameraEntry now[TAVRIN_SLOT_COUNT];
-        gint count = list_cameras(now);
+        gint count = list_cameras(self->handle, now);
         for (gint i = 0; i < self->known_count; ++i)
             if (!entry_in(&self->known[i], now, count)) {
                 GstDevice* gone = find_device(provider, &self->known[i]);
@@ -152,7 +157,10 @@ static gboolean gst_tavrin_device_provider_start(GstDeviceProvider* provider) {
     GstTavrinDeviceProvider* self = GST_TAVRIN_DEVICE_PROVIDER(provider);
     /* The first look is made here, so the devices are there when start
      * returns, as a monitor expects. */
-    self->known_count = list_cameras(self->known);
+    /* One camera object for all the scans while monitoring: making one
+     * takes a while. */
+    self->handle = Tavrin_Initialize(NULL);
+    self->known_count = list_cameras(self->handle, self->known);
     for (gint i = 0; i < self->known_count; ++i)
         gst_device_provider_device_add(provider, device_new(&self->known[i]));
     self->stopping = FALSE;
@@ -169,6 +177,9 @@ static void gst_tavrin_device_provider_stop(GstDeviceProvider* provider) {
     if (self->thread != NULL)
         g_thread_join(self->thread);
     self->thread = NULL;
+    if (self->handle != 0)
+        Tavrin_Release(self->handle);
+    self->handle = 0;
     GList* devices = gst_device_provider_get_devices(provider);
     for (GList* d = devices; d != NULL; d = d->next)
         gst_device_provider_device_remove(provider, d->data);
