@@ -128,3 +128,21 @@ if(TAVRIN_DOXYGEN)
                     COMMENT "API reference in ${TAVRIN_DOCS_OUTPUT}/api" VERBATIM)
   install(DIRECTORY ${TAVRIN_DOCS_OUTPUT}/api DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT development OPTIONAL)
 endif()
+
+# The GStreamer plugin goes into GStreamer's plugin folder under the prefix
+# (lib/<multiarch>/gstreamer-1.0, as GStreamer's pkg-config file names it),
+# and finds the SDK's library in the prefix's library folder; the RTSP
+# server is installed beside the tool. Both are in the .deb, whose
+# dependencies on GStreamer's libraries the shlibs scan adds.
+if(TARGET gsttavrin)
+  pkg_get_variable(TAVRIN_GST_PREFIX gstreamer-1.0 prefix)
+  pkg_get_variable(TAVRIN_GST_PLUGINS_DIR gstreamer-1.0 pluginsdir)
+  file(RELATIVE_PATH TAVRIN_GST_PLUGIN_INSTALL_DIR ${TAVRIN_GST_PREFIX} ${TAVRIN_GST_PLUGINS_DIR})
+  file(RELATIVE_PATH plugin_to_libdir /prefix/${TAVRIN_GST_PLUGIN_INSTALL_DIR} /prefix/${CMAKE_INSTALL_LIBDIR})
+  set_target_properties(gsttavrin PROPERTIES INSTALL_RPATH "$ORIGIN/${plugin_to_libdir}")
+  install(TARGETS gsttavrin LIBRARY DESTINATION ${TAVRIN_GST_PLUGIN_INSTALL_DIR} COMPONENT runtime)
+  if(TARGET tavrin-rtsp-server)
+    set_target_properties(tavrin-rtsp-server PROPERTIES INSTALL_RPATH "$ORIGIN/../${CMAKE_INSTALL_LIBDIR}")
+    install(TARGETS tavrin-rtsp-server RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT runtime)
+  endif()
+endif()

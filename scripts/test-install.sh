@@ -45,7 +45,7 @@ build_and_run() {
 native() {
     local build=build/default prefix="$scratch/prefix"
     step "install into $prefix"
-    cmake --build --preset default --target TavrinSdk tavrin >/dev/null
+    cmake --build --preset default --target TavrinSdk tavrin $(cmake --build --preset default --target help | grep -oE '^(gsttavrin|tavrin-rtsp-server)' | tr '\n' ' ') >/dev/null
     cmake --install "$build" --prefix "$prefix" >/dev/null
     local libdir
     libdir=$(dirname "$(find "$prefix" -name 'libTavrinSdk_860VX_RUX.so' | head -n 1)")
@@ -59,6 +59,36 @@ native() {
     "$prefix/bin/tavrin" list
     PYTHONPATH="$prefix/lib/python3/dist-packages" "$python" -c \
         'import tavrin; print("python:", tavrin.list_cameras(), tavrin.sdk_version())'
+    gstreamer "$prefix"
+}
+
+# The installed GStreamer plugin: 30 frames into an MP4 that ffprobe counts.
+gstreamer() {
+    local plugins
+    plugins=$(dirname "$(find "$1" -name libgsttavrin.so | head -n 1)")
+    [ "$plugins" != . ] || { step "GStreamer plugin: not built (no GStreamer)"; return 0; }
+    step "GStreamer plugin from $plugins"
+    (cd "$scratch" && GST_PLUGIN_PATH="$plugins" GST_REGISTRY="$scratch/gst-registry.bin" TAVRIN_SIM=0 \
+        gst-launch-1.0 -q tavrinsrc num-buffers=30 ! videoconvert ! x264enc ! mp4mux ! filesink location=a.mp4)
+    local frames
+    frames=$(ffprobe -v error -count_frames -select_streams v:0 -show_entries stream=nb_read_frames -of csv=p=0 "$scratch/a.mp4")
+    [ "$frames" = 30 ] || { echo "a.mp4 has $frames frames, not 30"; return 1; }
+    echo "  a.mp4: $frames frames"
+    GST_PLUGIN_PATH="$plugins" GST_REGISTRY="$scratch/gst-registry.bin" timeout 5 gst-device-monitor-1.0 -f \
+        Video/Source 2>&1 | grep -q 'Tavrin860VX-RUX_01 (slot 0)' || { echo "the device monitor lists no camera"; return 1; }
+    echo "  gst-device-monitor-1.0 lists the camera"
+
+    # The RTSP server on a port of the loopback address, read by ffprobe.
+    local port=$((20000 + $$ % 20000)) server
+    GST_PLUGIN_PATH="$plugins" GST_REGISTRY="$scratch/gst-registry.bin" \
+        "$1/bin/tavrin-rtsp-server" --port "$port" --address 127.0.0.1 --sim 0 >"$scratch/rtsp.log" 2>&1 &
+    server=$!
+    sleep 1
+    frames=$(timeout 30 ffprobe -v error -rtsp_transport tcp -count_frames -read_intervals '%+#30' -select_streams v:0 \
+        -show_entries stream=nb_read_frames -of csv=p=0 "rtsp://127.0.0.1:$port/camera0" || true)
+    kill "$server" 2>/dev/null; wait "$server" 2>/dev/null || true
+    [ "${frames:-0}" -ge 30 ] || { echo "RTSP gave ${frames:-no} frames"; cat "$scratch/rtsp.log"; return 1; }
+    echo "  rtsp://127.0.0.1:$port/camera0: $frames frames of H.264"
 }
 
 debian() {
@@ -66,7 +96,7 @@ debian() {
     (cd build/default && cpack -G DEB >/dev/null)
     local deb
     deb=$(ls build/default/tavrin-sdk_*.deb)
-    dpkg --contents "$deb" | grep -E 'libTavrinSdk_860VX_RUX.so.1|bin/tavrin|TavrinSdk.h|TavrinSdk.pc|TavrinSdkConfig.cmake' | awk '{print "  " $6 $7 $8}'
+    dpkg --contents "$deb" | grep -E 'libTavrinSdk_860VX_RUX.so.1|bin/tavrin|libgsttavrin.so|TavrinSdk.h|TavrinSdk.pc|TavrinSdkConfig.cmake' | awk '{print "  " $6 $7 $8}'
     local target="$scratch/debroot"
     mkdir -p "$target/var/lib/dpkg/info" "$target/var/lib/dpkg/updates"
     touch "$target/var/lib/dpkg/status"
