@@ -166,6 +166,23 @@ TAVRIN_API int TAVRIN_CALL TavrinEx_GetSetting(int hCamera, const char* name, in
  */
 TAVRIN_API int TAVRIN_CALL TavrinEx_SetSetting(int hCamera, const char* name, int value);
 
+/* ---- The built-in dialogs --------------------------------------------- */
+
+/**
+ * Whether this host can show the built-in dialogs now. On Linux they need a
+ * display (DISPLAY), the dialog module libTavrinSdk_860VX_RUX_gtk.so beside
+ * the library and GTK 3; on Windows they are always available. The dialog
+ * exports of TavrinSdk.h keep their answers (1 even when no window could be
+ * created), so a program that wants to tell its user why no dialog appears
+ * asks this first.
+ *
+ * @param reason the caller's buffer for why not: ASCII, NUL-terminated, cut
+ *     to fit; "" when dialogs can be shown. May be NULL when reasonSize is 0.
+ * @param reasonSize the buffer's size in bytes.
+ * @return 1 when a dialog can be shown, 0 when not.
+ */
+TAVRIN_API int TAVRIN_CALL TavrinEx_CanShowDialogs(char* reason, int reasonSize);
+
 #ifdef __cplusplus
 }
 #endif

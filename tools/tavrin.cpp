@@ -156,11 +156,8 @@ int Run(int camera, HWND window, const Options& options) {
         return Stream(camera, window, options);
     if (command == "preview")
         return Preview(camera, window, options);
-    if (command == "dialog") {
-        return RunDialog(camera, options.arguments[0]) == 0
-                   ? 0
-                   : Fail(camera, "opening the " + options.arguments[0] + " dialog");
-    }
+    if (command == "dialog")
+        return RunDialog(camera, options.arguments[0]);
     int value = 0;
     const Setting setting = *FindSetting(options.arguments[0]);
     if (command == "get")
