@@ -83,9 +83,11 @@ debian() {
     (cd build/default && cpack -G DEB >/dev/null)
     local deb
     deb=$(ls build/default/tavrin-sdk_*.deb)
-    dpkg --contents "$deb" | grep -E 'libTavrinSdk_860VX_RUX.so.1|_gtk.so|bin/tavrin|TavrinSdk.h|TavrinSdk.pc|TavrinSdkConfig.cmake' | awk '{print "  " $6 $7 $8}'
-    dpkg --contents "$deb" | grep -q 'libTavrinSdk_860VX_RUX_gtk.so' || { echo "the .deb lacks the dialog module"; return 1; }
-    dpkg-deb --field "$deb" Depends | grep -q 'libgtk-3-0' || { echo "the .deb does not depend on GTK 3"; return 1; }
+    local contents
+    contents=$(dpkg --contents "$deb")
+    grep -E 'libTavrinSdk_860VX_RUX.so.1|_gtk.so|bin/tavrin|TavrinSdk.h|TavrinSdk.pc|TavrinSdkConfig.cmake' <<<"$contents" | awk '{print "  " $6 $7 $8}'
+    grep -q 'libTavrinSdk_860VX_RUX_gtk.so' <<<"$contents" || { echo "the .deb lacks the dialog module"; return 1; }
+    [[ "$(dpkg-deb --field "$deb" Depends)" == *libgtk-3-0* ]] || { echo "the .deb does not depend on GTK 3"; return 1; }
     local target="$scratch/debroot"
     mkdir -p "$target/var/lib/dpkg/info" "$target/var/lib/dpkg/updates"
     touch "$target/var/lib/dpkg/status"
