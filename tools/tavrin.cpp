@@ -47,6 +47,7 @@ int Help() {
         "--sim SLOTS[;key=value]... runs on the simulated camera, e.g. --sim 0 or\n"
         "  --sim \"0,2;pattern=3\". Keys: pattern=0..3 (lit scene, flat, ramp, colour bars),\n"
         "  level=0..1023, interval=MS, light=PERCENT, variant=0..255, log=RECORDS.\n"
+        "  light=100 is a lamp that suits the camera's defaults; light=2 an ordinary room.\n"
         "Exit codes: 0 done, 1 the SDK or the system refused (the SDK's codes are named),\n"
         "  2 bad command line.\n",
         kCommands, "NAME", "VALUES", "DEFAULT", "UNIT", "MEANING", SettingHelp().c_str());
