@@ -98,6 +98,7 @@ TAVRIN_API int TAVRIN_CALL TavrinEx_GetClocks(uint64_t* monotonicNs, int64_t* sy
  * takes effect from the next frame.
  */
 #define TAVRIN_SETTING_APPLIES_AT_START 1 /**< the image format follows at the next acquisition start */
+#define TAVRIN_SETTING_NOT_STORED 2       /**< not kept for later programs (only the camera dialog stores it) */
 
 /**
  * One setting of the catalogue. The caller sets size to
@@ -114,7 +115,7 @@ typedef struct TavrinSettingInfo {
     int32_t minimum;      /* inclusive; for a list its smallest value */
     int32_t maximum;      /* inclusive; for a list its largest value */
     int32_t defaultValue; /* what a camera with no stored settings reports */
-    int32_t flags;        /* TAVRIN_SETTING_APPLIES_AT_START */
+    int32_t flags;        /* TAVRIN_SETTING_APPLIES_AT_START, TAVRIN_SETTING_NOT_STORED */
     const char* name;     /* e.g. "exposure-lines": lower case, words joined by '-' */
     const char* unit;     /* e.g. "lines", "us", "ms", "%", "degrees", "bits"; "" for a plain number */
     const char* group;    /* for settings panels: "analog", "format", "image", "colour" or "gray" */
