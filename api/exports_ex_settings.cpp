@@ -33,6 +33,7 @@ static_assert(static_cast<int>(tavrin::catalogue::kRange) == TAVRIN_SETTING_RANG
 static_assert(static_cast<int>(tavrin::catalogue::kBoolean) == TAVRIN_SETTING_BOOLEAN);
 static_assert(static_cast<int>(tavrin::catalogue::kList) == TAVRIN_SETTING_LIST);
 static_assert(tavrin::catalogue::kAppliesAtNextStart == TAVRIN_SETTING_APPLIES_AT_START);
+static_assert(tavrin::catalogue::kNotStored == TAVRIN_SETTING_NOT_STORED);
 
 }  // namespace
 

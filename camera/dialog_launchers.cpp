@@ -60,6 +60,8 @@ int RunRegistered(dialogs::OpenDialogSlot<Dialog>& slot, Dialog& dialog, int tem
 
 }  // namespace
 
+std::string DialogProblem() { return dialogs::ScreenDialogProblem(); }
+
 int SetCameraDlg(CTavrin& camera, platform::WindowHandle parent) {
     CameraContext& context = camera.Context();
     AcquisitionEngine& acquisition = camera.Acquisition();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 #include "camera/analog_control.h"
 #include "platform/messages.h"
@@ -15,6 +16,9 @@ class CTavrin;
 int SetCameraDlg(CTavrin& camera, platform::WindowHandle parent);
 int SetAnalogDlg(CTavrin& camera, platform::WindowHandle parent);
 int SetImageDlg(CTavrin& camera, platform::WindowHandle parent);
+
+// Why no dialog can be shown on this host now; empty when one can.
+std::string DialogProblem();
 
 // Acquisition thread, with no lock held, after a frame: automatic
 // exposure's choice goes into the camera's open analog page as if typed,

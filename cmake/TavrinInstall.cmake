@@ -28,6 +28,11 @@ install(TARGETS TavrinSdk
         LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT runtime NAMELINK_COMPONENT development
         ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT development)
 install(TARGETS tavrin RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT runtime)
+# The dialogs' GTK view goes beside the library, where the library looks for
+# it when the first dialog opens.
+if(TARGET TavrinSdkGtk)
+  install(TARGETS TavrinSdkGtk LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT runtime)
+endif()
 install(FILES ${TAVRIN_PUBLIC_HEADERS} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT development)
 
 # An import library in the format both MinGW's and Microsoft's linkers read,
@@ -105,6 +110,8 @@ else()
   set(CPACK_GENERATOR DEB)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_SECTION libdevel)
+  # dpkg-shlibdeps declares what the library and the dialog module link,
+  # GTK 3 (libgtk-3-0) among them.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   # A shlibs file and the ldconfig trigger for the shared library.
   set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)

@@ -11,16 +11,24 @@
 namespace tavrin::dialogs {
 namespace {
 
-RunModalDialogFunction* LoadView() {
+struct View {
+    std::unique_ptr<platform::RuntimeModule> module;
+    platform::RuntimeModule::Failure failure;
+    RunModalDialogFunction* run = nullptr;
+    CanStartFunction* canStart = nullptr;
+};
+
+const View& LoadView() {
     static std::once_flag once;
-    static std::unique_ptr<platform::RuntimeModule> module;
-    static RunModalDialogFunction* run = nullptr;
+    static View view;
     std::call_once(once, [] {
-        module = platform::RuntimeModule::Load(kGtkModuleName);
-        if (module)
-            run = reinterpret_cast<RunModalDialogFunction*>(module->Symbol(kGtkEntryName));
+        view.module = platform::RuntimeModule::Load(kGtkModuleName, view.failure);
+        if (view.module) {
+            view.run = reinterpret_cast<RunModalDialogFunction*>(view.module->Symbol(kGtkEntryName));
+            view.canStart = reinterpret_cast<CanStartFunction*>(view.module->Symbol(kGtkStartName));
+        }
     });
-    return run;
+    return view;
 }
 
 }  // namespace
@@ -30,8 +38,25 @@ int RunScreenDialog(int templateId, platform::WindowHandle parent, DialogHandler
     const auto display = platform::GetEnvironment("DISPLAY");
     if (!display || display->empty())
         return -1;
-    RunModalDialogFunction* run = LoadView();
+    RunModalDialogFunction* run = LoadView().run;
     return run ? run(templateId, parent, &handler, work) : -1;
+}
+
+std::string ScreenDialogProblem() {
+    const auto display = platform::GetEnvironment("DISPLAY");
+    if (!display || display->empty())
+        return "no display (DISPLAY is not set)";
+    const View& view = LoadView();
+    if (!view.module && !view.failure.found)
+        return std::string("the dialog module ") + kGtkModuleName + " is not installed beside the SDK library";
+    if (!view.module)
+        return std::string("the dialog module ") + kGtkModuleName +
+               " cannot be loaded (is GTK 3 installed?): " + view.failure.reason;
+    if (!view.run || !view.canStart)
+        return std::string("the dialog module ") + kGtkModuleName + " does not belong to this SDK";
+    if (view.canStart() == 0)
+        return "GTK cannot open the display " + *display;
+    return {};
 }
 
 }  // namespace tavrin::dialogs

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 #include "dialogs/controls.h"
 #include "platform/messages.h"
@@ -25,6 +26,12 @@ int RunModalDialog(int templateId, platform::WindowHandle parent, DialogHandler&
 
 // The screen's view behind RunModalDialog: Win32 or the GTK module.
 int RunScreenDialog(int templateId, platform::WindowHandle parent, DialogHandler& handler, const CrossThreadWork* work);
+
+// Why the screen's view cannot show a dialog now (no display, the view's
+// module missing or unloadable, no GTK); empty when it can. The launchers
+// still answer as the SDK always has; callers that want to tell a user ask
+// this first.
+std::string ScreenDialogProblem();
 
 // Replaces the screen's view for the calling program's tests (an empty
 // function puts the screen back), so that launchers can be driven through a

@@ -11,6 +11,10 @@ int main(void) {
     if (camera == 0)
         return 1;
     int failures = 0, ok = 0;
+    /* Settings live in the settings store and come back in the next run, so
+     * this example puts back what it found. */
+    const int gain = Tavrin_GetGlobalGain(camera, &ok), exposure = Tavrin_GetExposureTime(camera, &ok);
+    const int gamma = Tavrin_GetGamma(camera, &ok), brightness = Tavrin_GetBrightness(camera, &ok);
 
     /* Analog gain 0..1023 and exposure in lines 2..524 go to the sensor. */
     failures += !Tavrin_SetGlobalGain(camera, 200);
@@ -31,7 +35,8 @@ int main(void) {
         printf("gain 5000 refused with SDK error %d%s\n", code, code == SDKERR_PARAMETER ? " (SDKERR_PARAMETER)" : "");
     }
 
-    /* Settings live in the settings store and come back in the next run. */
+    failures += !Tavrin_SetGlobalGain(camera, gain) + !Tavrin_SetExposureTime(camera, exposure);
+    failures += !Tavrin_SetGamma(camera, gamma) + !Tavrin_SetBrightness(camera, brightness);
     Tavrin_Release(camera);
     return failures == 0 ? 0 : 1;
 }

@@ -98,6 +98,7 @@ TAVRIN_API int TAVRIN_CALL TavrinEx_GetClocks(uint64_t* monotonicNs, int64_t* sy
  * takes effect from the next frame.
  */
 #define TAVRIN_SETTING_APPLIES_AT_START 1 /**< the image format follows at the next acquisition start */
+#define TAVRIN_SETTING_NOT_STORED 2       /**< not kept for later programs (only the camera dialog stores it) */
 
 /**
  * One setting of the catalogue. The caller sets size to
@@ -114,7 +115,7 @@ typedef struct TavrinSettingInfo {
     int32_t minimum;      /* inclusive; for a list its smallest value */
     int32_t maximum;      /* inclusive; for a list its largest value */
     int32_t defaultValue; /* what a camera with no stored settings reports */
-    int32_t flags;        /* TAVRIN_SETTING_APPLIES_AT_START */
+    int32_t flags;        /* TAVRIN_SETTING_APPLIES_AT_START, TAVRIN_SETTING_NOT_STORED */
     const char* name;     /* e.g. "exposure-lines": lower case, words joined by '-' */
     const char* unit;     /* e.g. "lines", "us", "ms", "%", "degrees", "bits"; "" for a plain number */
     const char* group;    /* for settings panels: "analog", "format", "image", "colour" or "gray" */
@@ -165,6 +166,23 @@ TAVRIN_API int TAVRIN_CALL TavrinEx_GetSetting(int hCamera, const char* name, in
  *     handle has none, or the error of the setting's own export.
  */
 TAVRIN_API int TAVRIN_CALL TavrinEx_SetSetting(int hCamera, const char* name, int value);
+
+/* ---- The built-in dialogs --------------------------------------------- */
+
+/**
+ * Whether this host can show the built-in dialogs now. On Linux they need a
+ * display (DISPLAY), the dialog module libTavrinSdk_860VX_RUX_gtk.so beside
+ * the library and GTK 3; on Windows they are always available. The dialog
+ * exports of TavrinSdk.h keep their answers (1 even when no window could be
+ * created), so a program that wants to tell its user why no dialog appears
+ * asks this first.
+ *
+ * @param reason the caller's buffer for why not: ASCII, NUL-terminated, cut
+ *     to fit; "" when dialogs can be shown. May be NULL when reasonSize is 0.
+ * @param reasonSize the buffer's size in bytes.
+ * @return 1 when a dialog can be shown, 0 when not.
+ */
+TAVRIN_API int TAVRIN_CALL TavrinEx_CanShowDialogs(char* reason, int reasonSize);
 
 #ifdef __cplusplus
 }

@@ -17,6 +17,13 @@ bool JapaneseUserInterface();
 class RuntimeModule {
 public:
     static std::unique_ptr<RuntimeModule> Load(const std::string& fileName);
+    // Load's answer when it fails: whether the file is missing, and the
+    // system loader's words (a library the module needs may be missing).
+    struct Failure {
+        bool found = false;
+        std::string reason;
+    };
+    static std::unique_ptr<RuntimeModule> Load(const std::string& fileName, Failure& failure);
     virtual ~RuntimeModule() = default;
     // The address of an exported function; null when it has none of that name.
     virtual void* Symbol(const char* name) const = 0;

@@ -1,7 +1,9 @@
 // Keys and 32-bit values below HKEY_CURRENT_USER, with Win32 meaning. On
 // Windows this is the registry itself; on POSIX one SQLite database holds the
 // same tree: at $TAVRIN_REGISTRY, else $XDG_CONFIG_HOME/Quenor/registry.sqlite3
-// (~/.config/Quenor/... when XDG_CONFIG_HOME is unset). Keys exist on their
+// (~/.config/Quenor/... when XDG_CONFIG_HOME is unset); TAVRIN_REGISTRY=none
+// is a store in memory that starts empty and keeps nothing after the
+// process (Windows keeps its registry). Keys exist on their
 // own, with or without values. Every write is a transaction of its own, so a
 // value is never torn, and several processes may use the store at once.
 //

@@ -29,6 +29,7 @@ enum class SettingKind : int32_t {
 
 // Bits of SettingEntry::flags; the numbers are the public header's.
 inline constexpr int32_t kAppliesAtNextStart = 1;  // buffers follow at the next acquisition start
+inline constexpr int32_t kNotStored = 2;           // only the camera dialog keeps it for later runs
 
 // How the camera object reads and writes a setting: as a filter value, or
 // through an operation of its own.
@@ -101,9 +102,17 @@ constexpr SettingEntry ColorModes() {
     SettingEntry entry = Own("color-mode", Access::kColorMode, SettingKind::kList, 8, 64, 24, "bits", "format",
                              "bits per pixel: 8, 16 (10 significant) monochrome; 24, 32, 48, 64 colour; "
                              "from the next start");
-    entry.flags = kAppliesAtNextStart;
+    entry.flags = kAppliesAtNextStart | kNotStored;
     entry.valueCount = 6;
     entry.values = {8, 16, 24, 32, 48, 64};
+    return entry;
+}
+
+constexpr SettingEntry WaitTime() {
+    SettingEntry entry =
+        Own("wait-time", Access::kWaitTime, SettingKind::kRange, 0, std::numeric_limits<int32_t>::max(), 1, "ms",
+            "format", "pause of the stream before each frame");
+    entry.flags = kNotStored;
     return entry;
 }
 
@@ -127,8 +136,7 @@ inline constexpr std::array kSettings{
     detail::Own("auto-iris", Access::kAutoIris, kRange, 0, 2, 0, "", "analog",
                 "automatic exposure control: 0 off, 1 by exposure, 2 by gain"),
     detail::ColorModes(),
-    detail::Own("wait-time", Access::kWaitTime, kRange, 0, std::numeric_limits<int32_t>::max(), 1, "ms", "format",
-                "pause of the stream before each frame"),
+    detail::WaitTime(),
     detail::Own("mirror-h", Access::kMirrorH, kBoolean, 0, 1, 0, "", "analog", "mirror the image left to right"),
     detail::Own("mirror-v", Access::kMirrorV, kBoolean, 0, 1, 0, "", "analog", "mirror the image top to bottom"),
     detail::Filter("brightness", kFilterBrightness, kRange, -255, 255, 0, "", "image", "added to every sample"),

@@ -21,11 +21,10 @@ tool=build/demo/bin/tavrin
 export TAVRIN_REGISTRY="$out/registry.sqlite3"
 sim=(--sim "0")
 
-# A medium exposure and colour gains that balance the simulated sensor's
-# weaker red and blue; the tool keeps them in the settings database.
-"$tool" "${sim[@]}" set exposure-lines 90 >/dev/null
-"$tool" "${sim[@]}" set bayer-gain-red 130 >/dev/null
-"$tool" "${sim[@]}" set bayer-gain-blue 140 >/dev/null
+# The camera's defaults suit the simulated lamp; colour gains balance the
+# sensor's weaker red and blue. The tool keeps them in the settings database.
+"$tool" "${sim[@]}" set bayer-gain-red 118 >/dev/null
+"$tool" "${sim[@]}" set bayer-gain-blue 139 >/dev/null
 
 echo "== cameras"
 "$tool" "${sim[@]}" list

@@ -42,13 +42,30 @@ build_and_run() {
     done
 }
 
+# Without a display the installed tool says why no dialog appears and
+# exits 1; the module itself loads (its GTK dependency is met).
+check_dialog() {
+    local tool=$1 out
+    if out=$(DISPLAY= "$tool" --sim 0 dialog analog 2>&1); then
+        echo "dialog without a display exited 0: $out"; return 1
+    fi
+    grep -q "no display" <<<"$out" || { echo "dialog without a display did not say why: $out"; return 1; }
+    if out=$(DISPLAY=:tavrin-none "$tool" --sim 0 dialog analog 2>&1); then
+        echo "dialog on a missing display exited 0: $out"; return 1
+    fi
+    grep -q "GTK cannot open the display" <<<"$out" || { echo "the dialog module did not load: $out"; return 1; }
+    echo "  dialog: $out"
+}
+
 native() {
     local build=build/default prefix="$scratch/prefix"
     step "install into $prefix"
-    cmake --build --preset default --target TavrinSdk tavrin $(cmake --build --preset default --target help | grep -oE '^(gsttavrin|tavrin-rtsp-server)' | tr '\n' ' ') >/dev/null
+    cmake --build --preset default --target TavrinSdk tavrin TavrinSdkGtk $(cmake --build --preset default --target help | grep -oE '^(gsttavrin|tavrin-rtsp-server)' | tr '\n' ' ') >/dev/null
     cmake --install "$build" --prefix "$prefix" >/dev/null
     local libdir
     libdir=$(dirname "$(find "$prefix" -name 'libTavrinSdk_860VX_RUX.so' | head -n 1)")
+    [ -f "$libdir/libTavrinSdk_860VX_RUX_gtk.so" ] || { echo "the dialog module is not beside the library"; return 1; }
+    check_dialog "$prefix/bin/tavrin"
     [ "$(readelf -d "$libdir/libTavrinSdk_860VX_RUX.so" | grep -o 'SONAME.*\[.*\]')" = \
       "SONAME)             Library soname: [libTavrinSdk_860VX_RUX.so.1]" ] || { echo "no versioned SONAME"; return 1; }
 
@@ -96,13 +113,18 @@ debian() {
     (cd build/default && cpack -G DEB >/dev/null)
     local deb
     deb=$(ls build/default/tavrin-sdk_*.deb)
-    dpkg --contents "$deb" | grep -E 'libTavrinSdk_860VX_RUX.so.1|bin/tavrin|libgsttavrin.so|TavrinSdk.h|TavrinSdk.pc|TavrinSdkConfig.cmake' | awk '{print "  " $6 $7 $8}'
+    local contents
+    contents=$(dpkg --contents "$deb")
+    grep -E 'libTavrinSdk_860VX_RUX.so.1|_gtk.so|bin/tavrin|libgsttavrin.so|TavrinSdk.h|TavrinSdk.pc|TavrinSdkConfig.cmake' <<<"$contents" | awk '{print "  " $6 $7 $8}'
+    grep -q 'libTavrinSdk_860VX_RUX_gtk.so' <<<"$contents" || { echo "the .deb lacks the dialog module"; return 1; }
+    [[ "$(dpkg-deb --field "$deb" Depends)" == *libgtk-3-0* ]] || { echo "the .deb does not depend on GTK 3"; return 1; }
     local target="$scratch/debroot"
     mkdir -p "$target/var/lib/dpkg/info" "$target/var/lib/dpkg/updates"
     touch "$target/var/lib/dpkg/status"
     dpkg --root="$target" --force-not-root --force-depends --force-script-chrootless --log=/dev/null -i "$deb" \
         >"$scratch/dpkg.log" 2>&1 || { cat "$scratch/dpkg.log"; return 1; }
     "$target/usr/bin/tavrin" list
+    check_dialog "$target/usr/bin/tavrin"
     if command -v lintian >/dev/null; then
         # Errors fail the test. The maintainer address stays a placeholder
         # until the project names a real one; warnings are shown.

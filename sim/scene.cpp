@@ -19,13 +19,16 @@ Channel SiteChannel(int x, int y) {
 }
 
 // Red and blue sites gather less light than green ones, as on a real
-// sensor, so the white balance has something to correct.
-constexpr std::array<float, 3> kSensitivity = {0.75f, 1.0f, 0.6f};
+// sensor, so the white balance has something to correct; the lamp is white
+// enough that an unbalanced picture still looks like the scene.
+constexpr std::array<float, 3> kSensitivity = {0.85f, 1.0f, 0.72f};
 
-// Counts of 10 bits per line of exposure at 1x gain, full light and full
-// reflectance: a mid-grey scene sits near the middle of the range at about
-// 100 lines and the default gain.
-constexpr float kCountsPerLine = 3.8f;
+// Counts of 10 bits per line of exposure at 1x gain, full light (light=100)
+// and full reflectance. The light is a machine-vision lamp, strong enough
+// that the camera's defaults (2 lines, gain 310) put the scene near the
+// middle of the range; light=2 is an ordinary room, where a mid-grey scene
+// needs about 100 lines at the default gain.
+constexpr float kCountsPerLine = 190.0f;
 
 // Reflectances of the patches of the chart in the middle of the scene.
 constexpr std::array<std::array<float, 3>, 24> kPatches = {{

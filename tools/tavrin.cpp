@@ -2,11 +2,13 @@
 //
 //   tavrin [--sim SLOTS] [--device N] COMMAND [options]
 //
-// Commands: list, info, snap, record, stream, preview, get, set, dialog, help.
+// Commands: list, info, snap, record, stream, preview, get, set, settings,
+// reset, dialog, help.
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "TavrinEx.h"
 #include "TavrinSdk.h"
 #include "tools/tool_args.h"
 #include "tools/tool_capture.h"
@@ -24,10 +26,13 @@ constexpr const char* kCommands =
     "  list                         cameras found\n"
     "  info                         sensor, limits and current settings\n"
     "  snap -o FILE [--format bmp|raw|jpeg|jpeg70|jpeg20|png|tiff] [--mode 8|16|24|32|48|64]\n"
+    "                               the format follows FILE's extension unless --format is given\n"
     "  record -o FILE.avi [--ms N] [--mode ...]   record N milliseconds of video\n"
     "  stream [--frames N] [--mode ...]            receive frames, print rate and levels\n"
     "  preview [--ms N] [--mode ...]               live view until a key, window close or N ms\n"
-    "  get NAME | set NAME VALUE    a setting (`tavrin help` lists them)\n"
+    "  get NAME | set NAME VALUE    a setting (`tavrin help` lists them); set prints what the camera took\n"
+    "  settings                     every setting with its value and default\n"
+    "  reset                        every setting back to its default\n"
     "  dialog camera|analog|image   a built-in dialog; prints the settings it leaves\n"
     "  help | --version\n";
 
@@ -35,7 +40,8 @@ constexpr const char* kCommands =
 int Usage(const std::string& problem) {
     std::fprintf(stderr,
                  "tavrin: %s\n"
-                 "usage: tavrin [--sim SLOTS] [--device N] list|info|snap|record|stream|preview|get|set|dialog ...\n"
+                 "usage: tavrin [--sim SLOTS] [--device N] "
+                 "list|info|snap|record|stream|preview|get|set|settings|reset|dialog ...\n"
                  "`tavrin help` describes every command and setting.\n",
                  problem.c_str());
     return 2;
@@ -47,16 +53,24 @@ int Help() {
         "--sim SLOTS[;key=value]... runs on the simulated camera, e.g. --sim 0 or\n"
         "  --sim \"0,2;pattern=3\". Keys: pattern=0..3 (lit scene, flat, ramp, colour bars),\n"
         "  level=0..1023, interval=MS, light=PERCENT, variant=0..255, log=RECORDS.\n"
+        "  light=100 is a lamp that suits the camera's defaults; light=2 an ordinary room.\n"
         "Exit codes: 0 done, 1 the SDK or the system refused (the SDK's codes are named),\n"
         "  2 bad command line.\n",
         kCommands, "NAME", "VALUES", "DEFAULT", "UNIT", "MEANING", SettingHelp().c_str());
     return 0;
 }
 
-int Version() {
+// The library's version as one string everywhere: 1.170.5.31 (27919647).
+std::string LibraryVersion() {
     const unsigned version = static_cast<unsigned>(Tavrin_GetDllVersion());
-    std::printf("tavrin %s, SDK library version %u.%u.%u.%u (%u)\n", TAVRIN_TOOL_VERSION, version >> 24,
-                (version >> 16) & 0xFF, (version >> 8) & 0xFF, version & 0xFF, version);
+    char text[64];
+    std::snprintf(text, sizeof text, "%u.%u.%u.%u (%u)", version >> 24, (version >> 16) & 0xFF, (version >> 8) & 0xFF,
+                  version & 0xFF, version);
+    return text;
+}
+
+int Version() {
+    std::printf("tavrin %s, SDK library version %s\n", TAVRIN_TOOL_VERSION, LibraryVersion().c_str());
     return 0;
 }
 
@@ -80,7 +94,7 @@ int Info(int camera) {
         return Fail(camera, "reading the camera information");
     }
     int error = 0;
-    std::printf("SDK version        %d\n", Tavrin_GetDllVersion());
+    std::printf("SDK version        %s\n", LibraryVersion().c_str());
     std::printf("sensor             %d x %d\n", info.sensorWidth, info.sensorHeight);
     std::printf("gain range         %d..%d (now %d)\n", info.globalGainMin, info.globalGainMax,
                 Tavrin_GetGlobalGain(camera, &error));
@@ -100,12 +114,60 @@ int Get(int camera, const Setting& setting) {
     return 0;
 }
 
+// Echoes what the camera took, read back, which may differ from what was
+// asked (the exposure in microseconds goes in whole lines).
 int Set(int camera, const Setting& setting, int value) {
     if (!SetSetting(camera, setting, value)) {
         return Fail(camera, std::string("setting ") + setting.name + " to " + std::to_string(value),
                     std::string(setting.name) + " accepts " + AcceptedValues(setting) + " (" + setting.meaning + ")");
     }
-    std::printf("%s = %d\n", setting.name, value);
+    const auto taken = GetSetting(camera, setting);
+    if (!taken) {
+        return Fail(camera, std::string("reading ") + setting.name + " back");
+    }
+    std::printf("%s = %d", setting.name, *taken);
+    if (*taken != value) {
+        std::printf(" (asked %d)", value);
+    }
+    std::printf("\n");
+    if (setting.flags & TAVRIN_SETTING_NOT_STORED) {
+        std::printf(
+            "note: %s lasts only while this program runs; only the camera dialog (tavrin dialog camera) "
+            "stores it for later runs\n",
+            setting.name);
+    }
+    return 0;
+}
+
+int Settings(int camera) {
+    int result = 0;
+    std::printf("%-18s %-8s %-8s %s\n", "NAME", "VALUE", "DEFAULT", "UNIT");
+    for (const Setting& setting : AllSettings()) {
+        const auto value = GetSetting(camera, setting);
+        if (!value) {
+            result = Fail(camera, std::string("reading ") + setting.name);
+            continue;
+        }
+        std::printf("%-18s %-8d %-8d %s%s%s\n", setting.name, *value, setting.defaultValue, setting.unit,
+                    *value != setting.defaultValue ? "  (changed)" : "",
+                    setting.flags & TAVRIN_SETTING_NOT_STORED ? "  (not stored)" : "");
+    }
+    return result;
+}
+
+int Reset(int camera) {
+    int changed = 0;
+    for (const Setting& setting : AllSettings()) {
+        const auto value = GetSetting(camera, setting);
+        if (value && *value == setting.defaultValue)
+            continue;
+        if (!SetSetting(camera, setting, setting.defaultValue)) {
+            return Fail(camera,
+                        std::string("setting ") + setting.name + " back to " + std::to_string(setting.defaultValue));
+        }
+        ++changed;
+    }
+    std::printf("every setting at its default (%d changed)\n", changed);
     return 0;
 }
 
@@ -115,11 +177,20 @@ std::string CheckCommand(const Options& options) {
     const std::string& command = options.command;
     const size_t count = options.arguments.size();
     int value = 0;
-    if (command == "snap" && (options.output.empty() || FormatCode(options.format) < 0)) {
-        return "snap needs -o FILE and a known --format";
+    if (command == "snap" && options.output.empty())
+        return "snap needs -o FILE";
+    if (command == "snap" && options.formatGiven && FormatCode(options.format) < 0)
+        return "snap: unknown --format '" + options.format + "'";
+    if (command == "snap" && !options.formatGiven && FormatOfFileName(options.output).empty()) {
+        return "snap: '" + options.output + "' has no image extension (.bmp .raw .jpg .png .tif); give --format";
     }
-    if (command == "record" && options.output.empty())
-        return "record needs -o FILE.avi";
+    if (command == "record") {
+        const std::string& name = options.output;
+        const bool avi = name.size() > 4 && (name.compare(name.size() - 4, 4, ".avi") == 0 ||
+                                             name.compare(name.size() - 4, 4, ".AVI") == 0);
+        if (!avi)
+            return "record writes AVI video only: give -o FILE.avi";
+    }
     if (command == "get" && count != 1)
         return "get needs one setting name";
     if (command == "set" && (count != 2 || !ParseInt(options.arguments[1], value))) {
@@ -132,7 +203,8 @@ std::string CheckCommand(const Options& options) {
                                                options.arguments[0] != "image"))) {
         return "dialog needs camera, analog or image";
     }
-    for (const char* known : {"list", "info", "snap", "record", "stream", "preview", "get", "set", "dialog"}) {
+    for (const char* known :
+         {"list", "info", "snap", "record", "stream", "preview", "get", "set", "settings", "reset", "dialog"}) {
         if (command == known)
             return {};
     }
@@ -142,7 +214,17 @@ std::string CheckCommand(const Options& options) {
 int Run(int camera, HWND window, const Options& options) {
     if (options.command == "list")
         return List(camera);
-    if (options.device != 0 && !Tavrin_SetDeviceNumber(camera, options.device)) {
+    // Opening the slot's camera first tells a missing camera apart from
+    // every later failure, whatever the command.
+    if (!Tavrin_SetDeviceNumber(camera, options.device)) {
+        const int code = Tavrin_GetLastError(camera);
+        if (code == SDKERR_DEVICE) {
+            while (Tavrin_GetLastError(camera) != 0) {
+            }
+            std::fprintf(stderr, "tavrin: no camera in slot %d (`tavrin list` shows the cameras found)\n",
+                         options.device);
+            return 1;
+        }
         return Fail(camera, "selecting camera " + std::to_string(options.device));
     }
     const std::string& command = options.command;
@@ -156,11 +238,12 @@ int Run(int camera, HWND window, const Options& options) {
         return Stream(camera, window, options);
     if (command == "preview")
         return Preview(camera, window, options);
-    if (command == "dialog") {
-        return RunDialog(camera, options.arguments[0]) == 0
-                   ? 0
-                   : Fail(camera, "opening the " + options.arguments[0] + " dialog");
-    }
+    if (command == "dialog")
+        return RunDialog(camera, options.arguments[0]);
+    if (command == "settings")
+        return Settings(camera);
+    if (command == "reset")
+        return Reset(camera);
     int value = 0;
     const Setting setting = *FindSetting(options.arguments[0]);
     if (command == "get")

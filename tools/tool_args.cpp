@@ -68,13 +68,15 @@ bool TakeValue(const std::string& option, const std::string& value, Options& opt
         options.output = value;
     } else if (option == "--format") {
         options.format = value;
+        options.formatGiven = true;
     } else if (option == "--device") {
         options.device = number;
         if (!isNumber || number < 0 || number > 31)
             problem = "--device needs a slot number 0 to 31";
     } else if (option == "--mode") {
         options.mode = number;
-        if (!isNumber)
+        const bool known = number == 8 || number == 16 || number == 24 || number == 32 || number == 48 || number == 64;
+        if (!isNumber || !known)
             problem = "--mode needs 8, 16, 24, 32, 48 or 64";
     } else if (option == "--ms") {
         options.milliseconds = number;

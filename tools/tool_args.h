@@ -12,7 +12,8 @@ struct Options {
     std::vector<std::string> arguments;
     std::string output;
     std::string format = "bmp";
-    std::string simulator;  // the --sim text, empty when not given
+    bool formatGiven = false;  // otherwise snap takes it from the file name
+    std::string simulator;     // the --sim text, empty when not given
     bool simulatorGiven = false;
     int mode = 24;
     int milliseconds = 3000;

@@ -1,6 +1,8 @@
 #include "tools/tool_capture.h"
 
+#include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <map>
@@ -89,8 +91,24 @@ int FormatCode(const std::string& format) {
     return it == codes.end() ? -1 : it->second;
 }
 
+std::string FormatOfFileName(const std::string& path) {
+    const size_t dot = path.rfind('.');
+    const size_t slash = path.find_last_of("/\\");
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return {};
+    std::string extension = path.substr(dot + 1);
+    for (char& c : extension)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    // Only the plain names: the quality variants of JPEG are asked for by --format.
+    for (const char* known : {"bmp", "raw", "jpeg", "jpg", "png", "tiff", "tif"}) {
+        if (extension == known)
+            return extension;
+    }
+    return {};
+}
+
 int Snap(int camera, const Options& options) {
-    const int code = FormatCode(options.format);
+    const int code = FormatCode(options.formatGiven ? options.format : FormatOfFileName(options.output));
     if (!PrepareCapture(camera, options, false)) {
         return Fail(camera, "setting up the capture");
     }
@@ -118,8 +136,10 @@ int Record(int camera, HWND window, const Options& options) {
     const int total = options.milliseconds + 1000;
     int failure = 0;
     for (int elapsed = 0; elapsed < total && failure == 0; elapsed += 250) {
-        std::printf("\rrecording %s: %d.%d s of %d.%d s", options.output.c_str(), elapsed / 1000,
-                    (elapsed % 1000) / 100, options.milliseconds / 1000, (options.milliseconds % 1000) / 100);
+        // The extra second is the recording's own ending, not more video.
+        const int shown = std::min(elapsed, options.milliseconds);
+        std::printf("\rrecording %s: %d.%d s of %d.%d s", options.output.c_str(), shown / 1000, (shown % 1000) / 100,
+                    options.milliseconds / 1000, (options.milliseconds % 1000) / 100);
         std::fflush(stdout);
         SdkMessage message{};
         const auto until = Clock::now() + std::chrono::milliseconds(250);

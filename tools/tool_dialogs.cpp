@@ -4,7 +4,9 @@
 #include <initializer_list>
 #include <optional>
 
+#include "TavrinEx.h"
 #include "TavrinSdk.h"
+#include "tools/tool_report.h"
 #include "tools/tool_settings.h"
 
 namespace tavrin::tool {
@@ -29,6 +31,13 @@ int RunDialog(int camera, const std::string& which) {
                                     : nullptr;
     if (!open)
         return 2;
+    // The dialog exports answer 1 even when no window could be made, so
+    // the reason is asked for first and told.
+    char reason[512];
+    if (TavrinEx_CanShowDialogs(reason, sizeof reason) == 0) {
+        std::fprintf(stderr, "tavrin: cannot show the %s dialog: %s\n", which.c_str(), reason);
+        return 1;
+    }
     // The analog and image dialogs act on the running picture, so a preview
     // window shows every change at once.
     const bool live = which != "camera" && Tavrin_Preview(camera) == 1;
@@ -36,7 +45,7 @@ int RunDialog(int camera, const std::string& which) {
     if (live)
         Tavrin_StopPreview(camera);
     if (!shown)
-        return 1;
+        return Fail(camera, "opening the " + which + " dialog");
     if (which == "camera") {
         Print(camera, {"color-mode", "wait-time"});
         std::printf("size = %d x %d\n", Tavrin_Width(camera), Tavrin_Height(camera));

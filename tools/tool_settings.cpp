@@ -17,6 +17,15 @@ std::optional<Setting> Describe(int index) {
 
 }  // namespace
 
+std::vector<Setting> AllSettings() {
+    std::vector<Setting> settings;
+    for (int i = 0; i < TavrinEx_GetSettingCount(); ++i) {
+        if (const auto setting = Describe(i))
+            settings.push_back(*setting);
+    }
+    return settings;
+}
+
 std::optional<Setting> FindSetting(const std::string& name) {
     for (int i = 0; i < TavrinEx_GetSettingCount(); ++i) {
         const auto setting = Describe(i);

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "TavrinEx.h"
 
@@ -11,6 +12,8 @@ namespace tavrin::tool {
 
 using Setting = TavrinSettingInfo;
 
+// Every setting of the catalogue, in its order.
+std::vector<Setting> AllSettings();
 // The catalogue's setting of that name, or nullopt.
 std::optional<Setting> FindSetting(const std::string& name);
 // Reads a setting; nullopt when the SDK refused (its error is queued).

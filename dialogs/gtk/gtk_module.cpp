@@ -127,3 +127,8 @@ extern "C" __attribute__((visibility("default"))) int TavrinGtk_RunModalDialog(
         return -1;
     }
 }
+
+extern "C" __attribute__((visibility("default"))) int TavrinGtk_CanStart() {
+    static_assert(std::is_same_v<decltype(&TavrinGtk_CanStart), tavrin::dialogs::CanStartFunction*>);
+    return tavrin::dialogs::gtk::StartGtk() ? 1 : 0;
+}

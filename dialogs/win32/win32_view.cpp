@@ -107,4 +107,7 @@ int RunScreenDialog(int templateId, platform::WindowHandle parent, DialogHandler
     return result == 0 && !context.controls ? -1 : static_cast<int>(result);
 }
 
+// The view is part of the library and Windows always has a desktop.
+std::string ScreenDialogProblem() { return {}; }
+
 }  // namespace tavrin::dialogs

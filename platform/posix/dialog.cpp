@@ -1,6 +1,7 @@
 #include "platform/dialog.h"
 
 #include <dlfcn.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <string>
@@ -41,13 +42,30 @@ bool JapaneseUserInterface() {
 }
 
 std::unique_ptr<RuntimeModule> RuntimeModule::Load(const std::string& fileName) {
+    Failure failure;
+    return Load(fileName, failure);
+}
+
+std::unique_ptr<RuntimeModule> RuntimeModule::Load(const std::string& fileName, Failure& failure) {
     const std::string folder = OwnFolder();
-    void* handle = folder.empty() ? nullptr : dlopen((folder + fileName).c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle)
-        handle = dlopen(fileName.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle)
+    const std::string besideUs = folder + fileName;
+    void* handle = folder.empty() ? nullptr : dlopen(besideUs.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (handle)
+        return std::make_unique<PosixModule>(handle);
+    // The file beside us that does not load is the one to explain.
+    if (!folder.empty() && access(besideUs.c_str(), F_OK) == 0) {
+        const char* why = dlerror();
+        failure = {true, why ? why : "the system loader refused it"};
         return nullptr;
-    return std::make_unique<PosixModule>(handle);
+    }
+    handle = dlopen(fileName.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (handle)
+        return std::make_unique<PosixModule>(handle);
+    const char* why = dlerror();
+    failure.reason = why ? why : "not found";
+    // The loader names the file itself when it is nowhere to be found.
+    failure.found = failure.reason.find(fileName + ": cannot open shared object file") == std::string::npos;
+    return nullptr;
 }
 
 }  // namespace tavrin::platform

@@ -56,6 +56,10 @@ std::string HomeDirectory() {
     return {};
 }
 
+// TAVRIN_REGISTRY=none: a store in the process's memory, which starts empty
+// (every setting at its default) and keeps nothing after the process ends.
+constexpr const char* kNoStore = "none";
+
 std::string DatabasePath() {
     if (const char* path = std::getenv("TAVRIN_REGISTRY"); path && *path)
         return path;
@@ -170,18 +174,22 @@ private:
 };
 
 std::shared_ptr<Database> Database::OpenFile(const std::string& path) {
-    CreateParentDirectories(path);
+    const bool inMemory = path == kNoStore;
+    if (!inMemory)
+        CreateParentDirectories(path);
     sqlite3* db = nullptr;
     const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX;
-    if (sqlite3_open_v2(path.c_str(), &db, flags, nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(inMemory ? ":memory:" : path.c_str(), &db, flags, nullptr) != SQLITE_OK) {
         sqlite3_close_v2(db);
         return nullptr;
     }
     sqlite3_busy_timeout(db, kBusyTimeoutMs);
     // WAL keeps readers and the writer apart; NORMAL synchronisation in WAL
     // mode still never tears a transaction.
-    sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
-    sqlite3_exec(db, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
+    if (!inMemory) {
+        sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+        sqlite3_exec(db, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
+    }
     std::shared_ptr<Database> database(new Database(db));
     const bool schemaReady =
         database->Write([&] { return sqlite3_exec(db, kSchema, nullptr, nullptr, nullptr) == SQLITE_OK; });
@@ -189,8 +197,10 @@ std::shared_ptr<Database> Database::OpenFile(const std::string& path) {
 }
 
 // The file's identity: a file removed or replaced under the same name is
-// another store.
+// another store. The store in memory is always the same one.
 std::optional<std::pair<dev_t, ino_t>> FileIdentity(const std::string& path) {
+    if (path == kNoStore)
+        return std::nullopt;
     struct stat status {};
     if (stat(path.c_str(), &status) != 0)
         return std::nullopt;

@@ -20,9 +20,17 @@ private:
 bool JapaneseUserInterface() { return GetSystemDefaultLangID() == 1041; }
 
 std::unique_ptr<RuntimeModule> RuntimeModule::Load(const std::string& fileName) {
+    Failure failure;
+    return Load(fileName, failure);
+}
+
+std::unique_ptr<RuntimeModule> RuntimeModule::Load(const std::string& fileName, Failure& failure) {
     HMODULE module = LoadLibraryA(fileName.c_str());
-    if (!module)
+    if (!module) {
+        const DWORD error = GetLastError();
+        failure = {error != ERROR_MOD_NOT_FOUND, "LoadLibrary error " + std::to_string(error)};
         return nullptr;
+    }
     return std::make_unique<Win32Module>(module);
 }
 

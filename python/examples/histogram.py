@@ -18,10 +18,13 @@ if "TAVRIN_SIM" not in os.environ:
 
 with tavrin.Camera() as cam:
     cam.color_mode = 24
-    cam.exposure_lines = 90       # a medium exposure for the simulated light
-    cam.bayer_gain_red = 130      # the simulated sensor is weaker in red and blue
-    cam.bayer_gain_blue = 140
-    image = cam.snap()            # (494, 656, 3) uint8, RGB, top line first
+    red, blue = cam.bayer_gain_red, cam.bayer_gain_blue
+    cam.bayer_gain_red = 118      # the simulated sensor is weaker in red and blue
+    cam.bayer_gain_blue = 139
+    try:
+        image = cam.snap()        # (494, 656, 3) uint8, RGB, top line first
+    finally:                      # the settings store keeps what was changed
+        cam.bayer_gain_red, cam.bayer_gain_blue = red, blue
 
 Image.fromarray(image).save(os.path.join(out, "scene.png"))
 

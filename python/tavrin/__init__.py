@@ -11,10 +11,12 @@ package, or on the system's library path."""
 
 from . import sim
 from ._library import sdk
-from .camera import FORMATS, Camera, list_cameras
-from .errors import ERROR_NAMES, TavrinError
+from .camera import FORMATS, Camera, Frame, list_cameras
+from .errors import (ERROR_NAMES, CameraClosedError, DeviceLostError, FrameTimeoutError, NoCameraError,
+                     TavrinError)
 
-__all__ = ["Camera", "TavrinError", "ERROR_NAMES", "FORMATS", "list_cameras", "sim", "sdk_version"]
+__all__ = ["Camera", "Frame", "TavrinError", "NoCameraError", "CameraClosedError", "FrameTimeoutError",
+           "DeviceLostError", "ERROR_NAMES", "FORMATS", "list_cameras", "sim", "sdk_version"]
 __version__ = "1.0"
 
 

@@ -63,6 +63,14 @@ class FrameInfo(ctypes.Structure):
                 ("reserved", ctypes.c_int32), ("buffer", ctypes.c_void_p)]
 
 
+class FrameMeta(ctypes.Structure):
+    """TavrinFrameMeta: the record of one frame."""
+    _pack_ = 4
+    _fields_ = [("size", ctypes.c_int32), ("status", ctypes.c_int32), ("frameNumber", ctypes.c_uint64),
+                ("captureTimeNs", ctypes.c_uint64), ("droppedFrames", ctypes.c_uint64),
+                ("exposureLines", ctypes.c_int32), ("gain", ctypes.c_int32)]
+
+
 class CameraInfo(ctypes.Structure):
     _fields_ = [(name, ctypes.c_int32) for name in (
         "size", "sensorWidth", "sensorHeight", "globalGainMin", "globalGainMax",
@@ -106,6 +114,7 @@ _SIGNATURES = {
     "TavrinEx_DescribeSetting": [_INT, ctypes.POINTER(SettingInfo)],
     "TavrinEx_GetSetting": [_INT, _CHARP, _INTP],
     "TavrinEx_SetSetting": [_INT, _CHARP, _INT],
+    "TavrinEx_GetFrameMeta": [_INT, ctypes.POINTER(FrameMeta)],
 }
 _POSIX = {
     "TavrinPosix_CreateMessageWindow": ([], _PTR),

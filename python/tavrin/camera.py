@@ -7,10 +7,13 @@ from pathlib import Path
 
 import numpy as np
 
-from ._library import CameraInfo, FrameInfo, sdk
-from ._messages import WM_SDK_FRAME, MessageWindow
-from .errors import TavrinError
+from ._library import CameraInfo, FrameInfo, FrameMeta, sdk
+from ._messages import WM_SDK_ERROR, WM_SDK_FRAME, MessageWindow
+from .errors import (CameraClosedError, DeviceLostError, FrameTimeoutError, NoCameraError,
+                     TavrinError)
 from .settings import SettingsMixin
+
+_SDKERR_DEVICE, _SDKERR_TRANSFER, _SDKERR_DEVICE_IO = 2, 13, 6
 
 # Per colour mode (bits per pixel as set): sample type and channels.
 _LAYOUTS = {8: (np.uint8, 1), 16: (np.uint16, 1), 24: (np.uint8, 3), 32: (np.uint8, 4),
@@ -27,24 +30,69 @@ def list_cameras():
         return camera.devices()
 
 
+class Frame:
+    """One frame of a running stream: its pixels (array, as snap() gives
+    them) and its record. number counts every frame the camera sent since
+    start() (from 1), so every gap shows as a jump in number; dropped counts
+    the frames the SDK announced to nobody (grab() also passes over the
+    announced frames that queued while the caller was busy, to give the
+    newest). time_ns is the host's
+    monotonic clock when the frame's transfer completed. np.asarray(frame)
+    is its array."""
+
+    __slots__ = ("array", "number", "time_ns", "dropped", "exposure_lines", "gain")
+
+    def __init__(self, array, meta):
+        self.array = array
+        self.number = int(meta.frameNumber)
+        self.time_ns = int(meta.captureTimeNs)
+        self.dropped = int(meta.droppedFrames)
+        self.exposure_lines = int(meta.exposureLines)
+        self.gain = int(meta.gain)
+
+    def __array__(self, dtype=None, copy=None):
+        return self.array if dtype is None else self.array.astype(dtype)
+
+    def __repr__(self):
+        return (f"<Frame {self.number} {self.array.shape} {self.array.dtype}, dropped {self.dropped}, "
+                f"t={self.time_ns} ns>")
+
+
 class Camera(SettingsMixin):
     """A camera of the SDK. device is the slot (0 to 31) of the camera to
-    use. Settings are properties (see Camera.settings()); every refused call
-    raises TavrinError with the SDK's code."""
+    use; NoCameraError when it holds none. Settings are properties (see
+    Camera.settings()) and the SDK's settings store keeps them for later
+    programs; with persist=False close() puts back the values the camera
+    had when it was opened, so this program leaves nothing behind (the
+    environment's TAVRIN_REGISTRY=none makes a whole process keep nothing).
+    Every refused call raises TavrinError with the SDK's code."""
 
-    def __init__(self, device=0, open_device=True):
+    def __init__(self, device=0, open_device=True, persist=True):
+        if isinstance(device, bool) or not isinstance(device, int):
+            raise TypeError(f"device must be a slot number 0 to 31, not {device!r}")
+        if not 0 <= device <= 31:
+            raise ValueError(f"device must be a slot number 0 to 31, not {device}")
+        self.handle = 0
+        self._stream = None
+        self._restore = None
         self._window = MessageWindow()
         self.handle = sdk().Tavrin_Initialize(self._window.handle)
         if not self.handle:
             self._window.close()
             raise TavrinError("creating the camera object", [])
         try:
-            if device:
-                self._check(sdk().Tavrin_SetDeviceNumber(self.handle, device), f"selecting camera {device}")
+            if open_device:
+                if not sdk().Tavrin_SetDeviceNumber(self.handle, device):
+                    codes = self.take_errors()
+                    if codes and codes[0] == _SDKERR_DEVICE:
+                        raise NoCameraError(f"opening camera {device}", codes, f"no camera in slot {device}")
+                    raise TavrinError(f"selecting camera {device}", codes)
             if open_device:
                 # No preview window unless one is asked for: frames arrive
                 # as arrays instead.
                 self._check(sdk().Tavrin_SetPreviewWindow(self.handle, None, 0, 0, 0, 0), "opening the camera")
+                if not persist:
+                    self._restore = {name: getattr(self, name) for name in self.settings()}
         except TavrinError:
             self.close()
             raise
@@ -58,9 +106,26 @@ class Camera(SettingsMixin):
     def close(self):
         """Stops any acquisition and releases the camera; safe to call twice."""
         if self.handle:
+            self.stop()
+            if self._restore is not None:
+                self._put_back(self._restore)
             sdk().Tavrin_Release(self.handle)
             self.handle = 0
         self._window.close()
+
+    def _put_back(self, values):
+        for name, value in values.items():
+            if getattr(self, name) != value:
+                setattr(self, name, value)
+
+    def reset_settings(self):
+        """Every setting back to the default of the SDK's catalogue."""
+        self._put_back({name: setting.default for name, setting in self.settings().items()})
+
+    def _live(self, operation):
+        if not self.handle:
+            raise CameraClosedError(operation)
+        return self.handle
 
     # --- errors -----------------------------------------------------------
 
@@ -76,6 +141,8 @@ class Camera(SettingsMixin):
 
     def _check(self, result, operation, detail=""):
         if not result:
+            if not self.handle:
+                raise CameraClosedError(operation)
             raise TavrinError(operation, self.take_errors(), detail)
         return result
 
@@ -120,47 +187,111 @@ class Camera(SettingsMixin):
             image = image.reshape(self.height, self.width, channels)
             if rgb:  # the SDK's pixels are blue, green, red (, alpha)
                 image[..., :3] = image[..., 2::-1].copy()
+            if channels == 4:  # the SDK leaves alpha 0; an image is opaque
+                image[..., 3] = np.iinfo(dtype).max
         else:
             image = image.reshape(self.height, self.width)
         return image
 
-    def snap(self, rgb=True):
+    # --- a running stream -----------------------------------------------------
+
+    def start(self):
+        """Starts the stream; grab() then takes its frames. Frame messages go
+        to the thread that called start()."""
+        self._live("starting the stream")
+        if self._stream is not None:
+            return
+        window = MessageWindow()
+        if not sdk().Tavrin_CallBackPreview(self.handle, window.handle, None, 0, 1):
+            window.close()
+            self._check(0, "starting the stream")
+        self._stream = (window, self._image_buffer())
+
+    def stop(self):
+        """Stops the stream; safe when none runs."""
+        if self._stream is None:
+            return
+        window, _ = self._stream
+        self._stream = None
+        if self.handle:
+            sdk().Tavrin_StopPreview(self.handle)
+        window.close()
+
+    def grab(self, timeout_ms=1000, rgb=True, bgr=False):
+        """The newest frame of the running stream as a Frame, waiting at most
+        timeout_ms for one (FrameTimeoutError, a TimeoutError, after that).
+        Frames that came meanwhile are skipped and counted in dropped.
+        DeviceLostError when the camera stops answering."""
+        self._live("grabbing a frame")
+        if self._stream is None:
+            raise TavrinError("grabbing a frame", [], "the stream is not running: call start() first")
+        if isinstance(timeout_ms, bool) or not isinstance(timeout_ms, (int, float)) or timeout_ms < 0:
+            raise ValueError(f"timeout_ms must be a number of milliseconds, not {timeout_ms!r}")
+        window, layout = self._stream
+        deadline = time.monotonic() + timeout_ms / 1000.0
+        got = False
+        while True:
+            left = 0 if got else max(0, int((deadline - time.monotonic()) * 1000))
+            message = window.wait(left)
+            if message is None:
+                if got:
+                    break
+                if time.monotonic() < deadline:
+                    continue
+                raise FrameTimeoutError(f"waiting {timeout_ms} ms for a frame", self.take_errors())
+            kind, info, code = message
+            if kind == WM_SDK_ERROR or (kind == WM_SDK_FRAME and not info):
+                codes = [code] + self.take_errors()
+                if code in (_SDKERR_TRANSFER, _SDKERR_DEVICE, _SDKERR_DEVICE_IO):
+                    raise DeviceLostError("receiving a frame", codes, "the camera stopped answering")
+                raise TavrinError("receiving a frame", codes)
+            if kind == WM_SDK_FRAME:
+                got = True
+        return self._current_frame(layout, rgb, bgr)
+
+    def _current_frame(self, layout, rgb, bgr):
+        buffer, *rest = layout
+        meta = FrameMeta(size=ctypes.sizeof(FrameMeta))
+        after = FrameMeta(size=ctypes.sizeof(FrameMeta))
+        # The image and its record are read one after the other; when a new
+        # frame came between the two, read both again.
+        for _ in range(5):
+            self._check(sdk().TavrinEx_GetFrameMeta(self.handle, ctypes.byref(meta)), "reading the frame record")
+            self._check(sdk().Tavrin_GetImage(self.handle, buffer.ctypes.data, buffer.size, 1), "copying a frame")
+            self._check(sdk().TavrinEx_GetFrameMeta(self.handle, ctypes.byref(after)), "reading the frame record")
+            if after.frameNumber == meta.frameNumber:
+                break
+        return Frame(self._to_array(buffer, *rest, rgb and not bgr), meta)
+
+    def snap(self, rgb=True, bgr=False):
         """One new frame as an array, top line first: (height, width) for the
         monochrome modes, (height, width, 3 or 4) for colour; uint8 for 8, 24
         and 32 bits, uint16 for 16 (10-bit values), 48 and 64. Colour
-        channels are red, green, blue (, alpha); rgb=False keeps blue first."""
+        channels are red, green, blue (, alpha 255 or 65535); bgr=True (or
+        rgb=False) keeps blue first, as OpenCV wants it. Mode 8 is the raw
+        Bayer mosaic (R G / G B from the top left), not a gray image."""
+        self._live("taking a snapshot")
+        rgb = rgb and not bgr
         buffer, *layout = self._image_buffer()
         self._check(sdk().Tavrin_SnapShot(self.handle, buffer.ctypes.data, buffer.size, 1), "taking a snapshot")
         return self._to_array(buffer, *layout, rgb)
 
-    def frames(self, count=None, timeout_ms=10000, rgb=True):
-        """Streams frames, yielding each as snap() would. Stops after count
-        frames, or when the loop ends (break, exception, close()); raises
-        TavrinError when a frame fails or none comes within timeout_ms.
-        Iterate on one thread: the frame messages go to that thread."""
-        buffer, *layout = self._image_buffer()
-        window = MessageWindow()
+    def frames(self, count=None, timeout_ms=10000, rgb=True, bgr=False):
+        """Streams frames, yielding each as a Frame (np.asarray(frame) is its
+        array). A consumer slower than the camera gets the newest frame each
+        time; the skipped ones show in frame.number and frame.dropped. Stops
+        after count frames, or when the loop ends (break, exception,
+        close()); raises as grab() does. Iterate on one thread: the frame
+        messages go to that thread."""
+        self.start()
         try:
-            self._check(sdk().Tavrin_CallBackPreview(self.handle, window.handle, None, 0, 1), "starting the stream")
             taken = 0
             while count is None or taken < count:
-                message = window.wait(timeout_ms)
-                if message is None:
-                    raise TavrinError(f"waiting {timeout_ms} ms for a frame", self.take_errors())
-                kind, info, code = message
-                if kind != WM_SDK_FRAME:
-                    continue
-                if not info:
-                    raise TavrinError("receiving a frame", [code] + self.take_errors())
-                # The current image is copied under the SDK's frame lock, so a
-                # newer frame never tears it.
-                self._check(sdk().Tavrin_GetImage(self.handle, buffer.ctypes.data, buffer.size, 1), "copying a frame")
+                frame = self.grab(timeout_ms, rgb, bgr)
                 taken += 1
-                yield self._to_array(buffer, *layout, rgb)
+                yield frame
         finally:
-            if self.handle:
-                sdk().Tavrin_StopPreview(self.handle)
-            window.close()
+            self.stop()
 
     @staticmethod
     def frame_info(address):

@@ -24,3 +24,33 @@ class TavrinError(Exception):
         if len(self.codes) > 1:
             text += " after " + ", ".join(f"{ERROR_NAMES.get(c, c)} ({c})" for c in self.codes[1:])
         super().__init__(text + (f"; {detail}" if detail else ""))
+
+
+class NoCameraError(TavrinError):
+    """The slot holds no camera (or another program has it)."""
+
+
+class CameraClosedError(TavrinError):
+    """The camera was used after close()."""
+
+    def __init__(self, operation):
+        TavrinError.__init__(self, operation, [], "the camera is closed")
+
+
+class FrameTimeoutError(TavrinError, TimeoutError):
+    """No frame came within the time asked for; also a TimeoutError."""
+
+
+class DeviceLostError(TavrinError):
+    """The camera stopped answering while it streamed (unplugged); a new
+    Camera works once it is back."""
+
+
+class BadValueError(TavrinError, ValueError):
+    """A value outside what a setting or call accepts, refused before the
+    SDK was called (code SDKERR_PARAMETER); also a ValueError."""
+
+
+class BadTypeError(TavrinError, TypeError):
+    """A value of a type a setting does not take (True, 1.5, "3"), refused
+    before the SDK was called (code SDKERR_PARAMETER); also a TypeError."""

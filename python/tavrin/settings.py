@@ -6,7 +6,7 @@ import ctypes
 import numbers
 
 from ._library import SETTING_APPLIES_AT_START, SETTING_LIST, SettingInfo, sdk
-from .errors import SDKERR_PARAMETER, TavrinError
+from .errors import SDKERR_PARAMETER, BadTypeError, BadValueError, TavrinError
 
 _INT_MIN, _INT_MAX = -2**31, 2**31 - 1
 
@@ -39,19 +39,22 @@ class Setting:
     def __get__(self, camera, owner=None):
         if camera is None:
             return self
+        camera._live(f"reading {self.name}")
         value = ctypes.c_int(0)
         if not sdk().TavrinEx_GetSetting(camera.handle, self.sdk_name, ctypes.byref(value)):
             raise TavrinError(f"reading {self.name}", camera.take_errors())
         return value.value
 
     def __set__(self, camera, value):
+        camera._live(f"setting {self.name}")
         number = _whole_number(value)
         accepts = f"{self.name} accepts {_describe(self.allowed)}"
         if number is None:
-            raise TavrinError(f"setting {self.name} to {value!r}", [SDKERR_PARAMETER],
-                              f"{accepts}, as a whole number")
-        if not _INT_MIN <= number <= _INT_MAX:  # beyond what the SDK's int carries
-            raise TavrinError(f"setting {self.name} to {number}", [SDKERR_PARAMETER], accepts)
+            refused = BadValueError if isinstance(value, numbers.Real) and not isinstance(value, bool) \
+                else BadTypeError
+            raise refused(f"setting {self.name} to {value!r}", [SDKERR_PARAMETER], f"{accepts}, as a whole number")
+        if number not in self.allowed:  # checked here, before the SDK is called
+            raise BadValueError(f"setting {self.name} to {number}", [SDKERR_PARAMETER], accepts)
         if not sdk().TavrinEx_SetSetting(camera.handle, self.sdk_name, number):
             raise TavrinError(f"setting {self.name} to {number}", camera.take_errors(),
                               accepts if number not in self.allowed else "")

@@ -15,7 +15,9 @@ FAULT_FRAME_FAILS, FAULT_FRAME_SHORT, FAULT_FRAME_STALLS, FAULT_COMMAND_FAILS, F
 
 def configure(slots="0", **options):
     """Chooses the simulated camera: slots like "0" or "0,2"; options such as
-    pattern=3, level=512, interval=0 (milliseconds per frame), light=100."""
+    pattern=3, level=512, interval=0 (milliseconds per frame), light=100
+    (per cent of the simulated lamp, which suits the camera's defaults;
+    light=2 is an ordinary room)."""
     items = [str(slots)] + [f"{key}={int(value)}" for key, value in options.items()]
     os.environ["TAVRIN_SIM"] = ";".join(items)
 

@@ -28,11 +28,13 @@ std::string Scratch(const std::string& name) {
     return "tool-test-" + std::to_string(tavrin::platform::ProgramInstance() & 0xFFFFFF) + "-" + name;
 }
 
-// Runs the tool with the arguments, collecting what it prints.
-ToolRun Tool(const std::string& arguments) {
+// Runs the tool with the arguments, collecting what it prints; a POSIX
+// shell's environment assignments may come first.
+ToolRun Tool(const std::string& arguments, const std::string& environment = "") {
     static int calls = 0;
     const std::string capture = Scratch("output-" + std::to_string(++calls) + ".txt");
-    const std::string command = std::string(kTool) + " --sim \"0;interval=0\" " + arguments + " > " + capture + " 2>&1";
+    const std::string command =
+        environment + " " + kTool + " --sim \"0;interval=0\" " + arguments + " > " + capture + " 2>&1";
     const int status = std::system(command.c_str());
     std::stringstream text;
     {
@@ -106,10 +108,53 @@ TEST_F(ToolTest, RefusedSettingNamesTheErrorCode) {
     EXPECT_NE(run.output.find("SDKERR_PARAMETER"), std::string::npos) << run.output;
 }
 
-TEST_F(ToolTest, AbsentCameraFailsWithTheDeviceError) {
-    const ToolRun run = Tool("--device 5 info");
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_NE(run.output.find("SDKERR_DEVICE"), std::string::npos) << run.output;
+TEST_F(ToolTest, EveryCommandSaysWhenTheSlotHasNoCamera) {
+    for (const char* command : {"info", "get gain", "set gain 100", "snap -o x.png", "record -o x.avi", "stream",
+                                "preview", "settings", "reset", "dialog analog"}) {
+        const ToolRun run = Tool(std::string("--device 5 ") + command);
+        EXPECT_EQ(run.exitCode, 1) << command << ": " << run.output;
+        EXPECT_NE(run.output.find("no camera in slot 5"), std::string::npos) << command << ": " << run.output;
+    }
+}
+
+TEST_F(ToolTest, SnapTakesItsFormatFromTheFileName) {
+    const struct {
+        const char* name;
+        const char* options;
+        std::string magic;
+    } cases[] = {{"x.jpg", "", "\xFF\xD8"},
+                 {"x.PNG", "", "\x89PNG"},
+                 {"x.tif", "", "II"},
+                 {"x.bmp", "", "BM"},
+                 {"x.jpg", "--format png", "\x89PNG"}};
+    for (const auto& c : cases) {
+        const std::string file = Scratch(c.name);
+        const ToolRun run = Tool("snap -o " + file + " " + c.options);
+        EXPECT_EQ(run.exitCode, 0) << c.name << ": " << run.output;
+        std::ifstream in(file, std::ios::binary);
+        std::string head(c.magic.size(), '\0');
+        in.read(head.data(), static_cast<std::streamsize>(head.size()));
+        EXPECT_EQ(head, c.magic) << c.name << " " << c.options;
+        in.close();
+        std::remove(file.c_str());
+    }
+}
+
+TEST_F(ToolTest, SettingsListResetAndAStoreThatKeepsNothing) {
+    ASSERT_EQ(Tool("set gamma 150").exitCode, 0);
+    ToolRun run = Tool("settings");
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_NE(run.output.find("gamma              150      100"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("gray-offset-b      0        0"), std::string::npos) << run.output;
+    run = Tool("reset");
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_NE(Tool("get gamma").output.find("gamma = 100"), std::string::npos);
+#ifndef _WIN32
+    EXPECT_EQ(Tool("set gamma 150", "TAVRIN_REGISTRY=none").exitCode, 0);
+    run = Tool("get gamma", "TAVRIN_REGISTRY=none");
+    EXPECT_NE(run.output.find("gamma = 100"), std::string::npos) << run.output;
+    EXPECT_NE(Tool("get gamma").output.find("gamma = 100"), std::string::npos);
+#endif
 }
 
 TEST_F(ToolTest, StreamCountsFrames) {
@@ -128,6 +173,11 @@ TEST_F(ToolTest, RecordWritesAnAvi) {
     EXPECT_EQ(std::string(riff, 4), "RIFF");
     EXPECT_EQ(std::string(riff + 8, 4), "AVI ");
     std::remove(file.c_str());
+    // The progress line counts the video, not the stream's ending after it.
+    EXPECT_NE(run.output.find("0.3 s of 0.3 s"), std::string::npos) << run.output;
+    for (const char* beyond : {"0.4 s of", "0.5 s of", "0.7 s of", "1.0 s of", "1.2 s of"}) {
+        EXPECT_EQ(run.output.find(beyond), std::string::npos) << run.output;
+    }
 }
 
 TEST_F(ToolTest, BadCommandLinesExitWithTwo) {
@@ -156,7 +206,13 @@ TEST_F(ToolTest, MessagesTellTheUserWhatToDo) {
         {"help", 0, "gray-offset-b      -255 to 255"},
         {"help", 0, "exposure-us        172 to 44916             212       us      exposure time"},
         {"get color-mode", 0, "color-mode = 24"},
-        {"--version", 0, "SDK library version 1.170.5.31"},
+        {"--version", 0, "SDK library version 1.170.5.31 (27919647)"},
+        {"info", 0, "SDK version        1.170.5.31 (27919647)"},
+        {"set exposure-us 1000", 0, "exposure-us = 982 (asked 1000)"},
+        {"set color-mode 48", 0, "color-mode lasts only while this program runs"},
+        {"snap -o x.png --mode 12", 2, "--mode needs 8, 16, 24, 32, 48 or 64"},
+        {"record -o r.mp4", 2, "give -o FILE.avi"},
+        {"snap -o x.gif", 2, "has no image extension"},
     };
     for (const auto& c : cases) {
         const ToolRun run = Tool(c.arguments);
@@ -164,6 +220,14 @@ TEST_F(ToolTest, MessagesTellTheUserWhatToDo) {
         EXPECT_NE(run.output.find(c.expected), std::string::npos) << c.arguments << ": " << run.output;
     }
 }
+
+#ifndef _WIN32
+TEST_F(ToolTest, DialogWithoutADisplaySaysWhy) {
+    const ToolRun run = Tool("dialog analog", "DISPLAY=");
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    EXPECT_NE(run.output.find("cannot show the analog dialog: no display"), std::string::npos) << run.output;
+}
+#endif
 
 TEST_F(ToolTest, PreviewShowsRateAndLevelUntilItsTime) {
     if (std::getenv("DISPLAY") == nullptr) {

@@ -1,0 +1,91 @@
+"""Python for machine vision: frames with their records, time-outs, typed
+exceptions, settings that leave nothing behind, channel order and alpha."""
+
+import time
+
+import numpy as np
+import pytest
+
+import tavrin
+from tavrin import sim
+
+
+def test_grab_numbers_frames_and_shows_the_gaps_of_a_slow_consumer(camera):
+    camera.color_mode = 8
+    camera.start()
+    try:
+        first = camera.grab(timeout_ms=2000)
+        time.sleep(0.3)  # the camera runs on meanwhile
+        later = camera.grab(timeout_ms=2000)
+    finally:
+        camera.stop()
+    assert np.asarray(first).shape == (494, 656) and first.number >= 1
+    assert later.number > first.number + 1, "frames came while the consumer slept"
+    assert first.dropped <= later.dropped <= later.number - 1
+    assert later.time_ns > first.time_ns
+    assert (first.exposure_lines, first.gain) == (camera.exposure_lines, camera.gain)
+
+
+def test_a_stalled_camera_times_out_within_a_fifth(camera):
+    camera.start()
+    sim.inject_fault(0, sim.FAULT_FRAME_STALLS, 1000)
+    try:
+        camera.grab(timeout_ms=2000)  # whatever was under way
+        start = time.monotonic()
+        with pytest.raises(tavrin.FrameTimeoutError) as failure:
+            camera.grab(timeout_ms=500)
+        assert 0.4 <= time.monotonic() - start <= 0.6
+        assert isinstance(failure.value, TimeoutError) and isinstance(failure.value, tavrin.TavrinError)
+    finally:
+        sim.inject_fault(0, sim.FAULT_FRAME_STALLS, 0)
+        camera.stop()
+
+
+@pytest.mark.parametrize("make, kind", [
+    (lambda: tavrin.Camera(device=7), tavrin.NoCameraError),
+    (lambda: tavrin.Camera(device=40), ValueError),
+    (lambda: tavrin.Camera(device="0"), TypeError),
+])
+def test_opening_errors_are_typed(make, kind):
+    with pytest.raises(kind):
+        make()
+
+
+@pytest.mark.parametrize("value, kind", [(True, TypeError), ("3", TypeError), (12.7, ValueError),
+                                         (5000, ValueError)])
+def test_bad_setting_values_are_refused_before_the_sdk(camera, value, kind):
+    with pytest.raises(kind):
+        camera.gain = value
+    assert camera.take_errors() == []  # nothing reached the SDK
+
+
+def test_a_closed_camera_says_so():
+    cam = tavrin.Camera()
+    cam.close()
+    for use in (cam.snap, lambda: cam.gain, cam.start):
+        with pytest.raises(tavrin.CameraClosedError):
+            use()
+
+
+def test_persist_false_leaves_the_store_as_it_was_and_reset_restores_defaults():
+    with tavrin.Camera(persist=False) as cam:
+        before = cam.gamma
+        cam.gamma = 150 if before != 150 else 151
+    with tavrin.Camera() as cam:
+        assert cam.gamma == before
+        cam.gamma, cam.brightness = 120, -10
+        cam.reset_settings()
+        assert (cam.gamma, cam.brightness) == (100, 0)
+
+
+@pytest.mark.parametrize("mode, opaque", [(32, 255), (64, 65535)])
+def test_alpha_is_opaque_and_bgr_keeps_blue_first(camera, mode, opaque):
+    sim.set_pattern(0, sim.COLOR_BARS)
+    try:
+        camera.color_mode = mode
+        rgb = camera.snap()
+        bgr = camera.snap(bgr=True)
+    finally:
+        sim.set_pattern(0, sim.LIT_SCENE)
+    assert (rgb[..., 3] == opaque).all()
+    np.testing.assert_array_equal(rgb[..., :3], bgr[..., 2::-1])
