@@ -25,8 +25,9 @@ class TavrinSrcTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         tavrin::test::IsolateFromOtherPrograms();
-        // Frames every 10 ms instead of the sensor's 42 ms keep the tests short.
-        tavrin::platform::SetEnvironment("TAVRIN_SIM", "0;interval=10");
+        // Frames every 10 ms instead of the sensor's 42 ms keep the tests short; the room light
+        // (light=2) leaves the scene room to brighten.
+        tavrin::platform::SetEnvironment("TAVRIN_SIM", "0;interval=10;light=2");
         gst_init(nullptr, nullptr);
     }
 
