@@ -238,6 +238,19 @@ struct Callbacks {
             gtk_widget_grab_focus(w.search_);
             return TRUE;
         }
+        // GTK does not activate the accelerators of a hidden menu bar, so
+        // in full screen the main shortcuts are taken here.
+        if (w.fullScreen_) {
+            const guint key = gdk_keyval_to_lower(event->keyval);
+            if (mods == GDK_CONTROL_MASK && (key == GDK_KEY_s || key == GDK_KEY_r || key == GDK_KEY_q)) {
+                key == GDK_KEY_s ? w.Snapshot() : key == GDK_KEY_r ? w.ToggleRecording() : w.Quit();
+                return TRUE;
+            }
+            if (event->keyval == GDK_KEY_F11 && mods == 0) {
+                w.ToggleFullScreen();
+                return TRUE;
+            }
+        }
         if (event->keyval == GDK_KEY_Escape && w.fullScreen_) {
             w.ToggleFullScreen();
             return TRUE;
@@ -397,7 +410,7 @@ bool ViewerWindow::Start() {
     sidePanel_ = BuildSidePanel();
     gtk_paned_pack2(GTK_PANED(paned), sidePanel_, FALSE, FALSE);
 
-    GtkWidget* status = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 12);
+    GtkWidget* status = statusBar_ = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 12);
     gtk_container_set_border_width(GTK_CONTAINER(status), 3);
     statusLabel_ = gtk_label_new("");
     noticeLabel_ = gtk_label_new("");
@@ -467,10 +480,10 @@ void ViewerWindow::BuildMenus(GtkWidget* box) {
 
     if (state_.simulator) {
         GtkWidget* simulator = Submenu(menuBar_, texts_.menuSimulator);
-        GtkWidget* unplug = MenuItem(simulator, texts_.unplug, accelerators_, GDK_KEY_u, ctrlShift);
+        GtkWidget* unplug = MenuItem(simulator, texts_.unplug, accelerators_, GDK_KEY_d, ctrlShift);
         g_object_set_data(G_OBJECT(unplug), "present", GINT_TO_POINTER(0));
         Connect(unplug, "activate", Callbacks::Presence, this);
-        GtkWidget* plug = MenuItem(simulator, texts_.plugIn, accelerators_, GDK_KEY_p, ctrlShift);
+        GtkWidget* plug = MenuItem(simulator, texts_.plugIn, accelerators_, GDK_KEY_a, ctrlShift);
         g_object_set_data(G_OBJECT(plug), "present", GINT_TO_POINTER(1));
         Connect(plug, "activate", Callbacks::Presence, this);
     }
@@ -1041,6 +1054,7 @@ void ViewerWindow::ToggleFullScreen() {
     gtk_widget_set_visible(menuBar_, !fullScreen_);
     gtk_widget_set_visible(toolbar_, !fullScreen_);
     gtk_widget_set_visible(sidePanel_, !fullScreen_);
+    gtk_widget_set_visible(statusBar_, !fullScreen_);
 }
 
 void ViewerWindow::FitToWindow() {

@@ -93,6 +93,7 @@ private:
     GtkWidget* sidePanel_ = nullptr;
     GtkWidget* menuBar_ = nullptr;
     GtkWidget* toolbar_ = nullptr;
+    GtkWidget* statusBar_ = nullptr;
     GtkWidget* cameraMenu_ = nullptr;
     GtkWidget* cameraMenuTail_ = nullptr;  // the first item after the camera list
     std::vector<GtkWidget*> cameraItems_;
