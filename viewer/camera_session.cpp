@@ -1,5 +1,6 @@
 #include "viewer/camera_session.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <future>
@@ -358,6 +359,7 @@ void CameraSession::DeliverFrame() {
     back_->meta.size = sizeof(TavrinFrameMeta);
     back_->hasMeta = TavrinEx_GetFrameMeta(camera_, &back_->meta) != 0;
     RenderView(*back_);
+    lastFrame_ = std::chrono::steady_clock::now();
     if (back_->hasMeta) {
         // The camera's own rate: frames it sent (given or dropped) over time.
         const uint64_t now = back_->meta.captureTimeNs;
@@ -389,6 +391,7 @@ void CameraSession::StartStream() {
                                  : Tavrin_CallBackPreview(camera_, window_, nullptr, 0, 1);
     streaming_ = started != 0;
     rateStartNs_ = 0;
+    lastFrame_ = std::chrono::steady_clock::now();
     if (!streaming_) {
         // A camera that is not there is waited for.
         bool present = false;
@@ -425,6 +428,18 @@ void CameraSession::StopStream() {
 // since a scan moves the device library between slots), a camera that came
 // back, and the exposure time for the status bar.
 void CameraSession::Poll() {
+    // A live stream that has gone quiet (its camera may have gone without
+    // the stream failing) is started afresh; a start that finds no camera
+    // marks it unplugged, and it is waited for.
+    if (streaming_ && !trigger_) {
+        int waitTime = 0;
+        TavrinEx_GetSetting(camera_, "wait-time", &waitTime);
+        const auto quiet = std::chrono::seconds(3) + std::chrono::milliseconds(std::max(waitTime, 0));
+        if (std::chrono::steady_clock::now() - lastFrame_ > quiet) {
+            StopStream();
+            StartStream();
+        }
+    }
     const auto cameras = ScanCameras();
     if (unplugged_) {
         for (const auto& camera : cameras) {

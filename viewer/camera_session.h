@@ -155,6 +155,7 @@ private:
     uint64_t rateFrames_ = 0;
     uint64_t rateStartNs_ = 0;
     std::chrono::steady_clock::time_point nextPoll_{};
+    std::chrono::steady_clock::time_point lastFrame_{};
 };
 
 }  // namespace tavrin::viewer
