@@ -83,22 +83,24 @@ void Connect(gpointer instance, const char* signal, Function function, gpointer 
     g_signal_connect(instance, signal, G_CALLBACK(function), data);
 }
 
-GtkWidget* MenuItem(GtkWidget* menu, const char* label, GtkAccelGroup* group, guint key, GdkModifierType mods) {
-    GtkWidget* item = gtk_menu_item_new_with_mnemonic(label);
+template <typename Shortcuts>
+GtkWidget* AddItem(GtkWidget* menu, GtkWidget* item, Shortcuts& shortcuts, guint key, GdkModifierType mods) {
     if (key != 0) {
-        gtk_widget_add_accelerator(item, "activate", group, key, mods, GTK_ACCEL_VISIBLE);
+        gtk_accel_label_set_accel(GTK_ACCEL_LABEL(gtk_bin_get_child(GTK_BIN(item))), key, mods);
+        shortcuts.push_back({key, static_cast<guint>(mods), item});
     }
     gtk_menu_shell_append(GTK_MENU_SHELL(menu), item);
     return item;
 }
 
-GtkWidget* CheckItem(GtkWidget* menu, const char* label, GtkAccelGroup* group, guint key, GdkModifierType mods) {
-    GtkWidget* item = gtk_check_menu_item_new_with_mnemonic(label);
-    if (key != 0) {
-        gtk_widget_add_accelerator(item, "activate", group, key, mods, GTK_ACCEL_VISIBLE);
-    }
-    gtk_menu_shell_append(GTK_MENU_SHELL(menu), item);
-    return item;
+template <typename Shortcuts>
+GtkWidget* MenuItem(GtkWidget* menu, const char* label, Shortcuts& shortcuts, guint key, GdkModifierType mods) {
+    return AddItem(menu, gtk_menu_item_new_with_mnemonic(label), shortcuts, key, mods);
+}
+
+template <typename Shortcuts>
+GtkWidget* CheckItem(GtkWidget* menu, const char* label, Shortcuts& shortcuts, guint key, GdkModifierType mods) {
+    return AddItem(menu, gtk_check_menu_item_new_with_mnemonic(label), shortcuts, key, mods);
 }
 
 GtkWidget* Submenu(GtkWidget* bar, const char* label) {
@@ -238,16 +240,10 @@ struct Callbacks {
             gtk_widget_grab_focus(w.search_);
             return TRUE;
         }
-        // GTK does not activate the accelerators of a hidden menu bar, so
-        // in full screen the main shortcuts are taken here.
-        if (w.fullScreen_) {
-            const guint key = gdk_keyval_to_lower(event->keyval);
-            if (mods == GDK_CONTROL_MASK && (key == GDK_KEY_s || key == GDK_KEY_r || key == GDK_KEY_q)) {
-                key == GDK_KEY_s ? w.Snapshot() : key == GDK_KEY_r ? w.ToggleRecording() : w.Quit();
-                return TRUE;
-            }
-            if (event->keyval == GDK_KEY_F11 && mods == 0) {
-                w.ToggleFullScreen();
+        const guint key = gdk_keyval_to_lower(event->keyval);
+        for (const auto& shortcut : w.shortcuts_) {
+            if (shortcut.key == key && shortcut.mods == mods) {
+                gtk_menu_item_activate(GTK_MENU_ITEM(shortcut.item));
                 return TRUE;
             }
         }
@@ -378,8 +374,6 @@ bool ViewerWindow::Start() {
     gtk_window_set_title(GTK_WINDOW(window_), texts_.title);
     gtk_window_set_default_size(GTK_WINDOW(window_), 1100, 680);
     gtk_window_set_icon_name(GTK_WINDOW(window_), "tavrin-viewer");
-    accelerators_ = gtk_accel_group_new();
-    gtk_window_add_accel_group(GTK_WINDOW(window_), accelerators_);
     Connect(window_, "delete-event", Callbacks::Delete, this);
     Connect(window_, "key-press-event", Callbacks::Key, this);
 
@@ -440,50 +434,48 @@ void ViewerWindow::BuildMenus(GtkWidget* box) {
     const auto none = static_cast<GdkModifierType>(0);
 
     GtkWidget* file = Submenu(menuBar_, texts_.menuFile);
-    Bind(MenuItem(file, texts_.snapshot, accelerators_, GDK_KEY_s, ctrl), "activate", this, &ViewerWindow::Snapshot);
-    Bind(MenuItem(file, texts_.saveAs, accelerators_, GDK_KEY_s, ctrlShift), "activate", this, &ViewerWindow::SaveAs);
-    Bind(MenuItem(file, texts_.record, accelerators_, GDK_KEY_r, ctrl), "activate", this,
-         &ViewerWindow::ToggleRecording);
+    Bind(MenuItem(file, texts_.snapshot, shortcuts_, GDK_KEY_s, ctrl), "activate", this, &ViewerWindow::Snapshot);
+    Bind(MenuItem(file, texts_.saveAs, shortcuts_, GDK_KEY_s, ctrlShift), "activate", this, &ViewerWindow::SaveAs);
+    Bind(MenuItem(file, texts_.record, shortcuts_, GDK_KEY_r, ctrl), "activate", this, &ViewerWindow::ToggleRecording);
     gtk_menu_shell_append(GTK_MENU_SHELL(file), gtk_separator_menu_item_new());
-    Bind(MenuItem(file, texts_.quit, accelerators_, GDK_KEY_q, ctrl), "activate", this, &ViewerWindow::Quit);
+    Bind(MenuItem(file, texts_.quit, shortcuts_, GDK_KEY_q, ctrl), "activate", this, &ViewerWindow::Quit);
 
     GtkWidget* view = Submenu(menuBar_, texts_.menuView);
-    fitItem_ = CheckItem(view, texts_.fitToWindow, accelerators_, GDK_KEY_0, ctrl);
+    fitItem_ = CheckItem(view, texts_.fitToWindow, shortcuts_, GDK_KEY_0, ctrl);
     gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(fitItem_), TRUE);
     Connect(fitItem_, "toggled", Callbacks::Toggled, this);
-    Bind(MenuItem(view, texts_.actualSize, accelerators_, GDK_KEY_1, ctrl), "activate", this,
-         &ViewerWindow::ActualSize);
-    Bind(MenuItem(view, texts_.fullScreen, accelerators_, GDK_KEY_F11, none), "activate", this,
+    Bind(MenuItem(view, texts_.actualSize, shortcuts_, GDK_KEY_1, ctrl), "activate", this, &ViewerWindow::ActualSize);
+    Bind(MenuItem(view, texts_.fullScreen, shortcuts_, GDK_KEY_F11, none), "activate", this,
          &ViewerWindow::ToggleFullScreen);
-    logItem_ = CheckItem(view, texts_.logHistogram, accelerators_, GDK_KEY_l, ctrl);
+    logItem_ = CheckItem(view, texts_.logHistogram, shortcuts_, GDK_KEY_l, ctrl);
     Connect(logItem_, "toggled", Callbacks::Toggled, this);
 
     cameraMenu_ = Submenu(menuBar_, texts_.menuCamera);
     cameraMenuTail_ = gtk_separator_menu_item_new();
     gtk_menu_shell_append(GTK_MENU_SHELL(cameraMenu_), cameraMenuTail_);
-    triggerItem_ = CheckItem(cameraMenu_, texts_.triggerMode, accelerators_, GDK_KEY_t, ctrl);
+    triggerItem_ = CheckItem(cameraMenu_, texts_.triggerMode, shortcuts_, GDK_KEY_t, ctrl);
     Connect(triggerItem_, "toggled", Callbacks::Toggled, this);
     // Space is taken by the window's key handler (not while typing), so
     // the menu only shows it.
-    fireItem_ = MenuItem(cameraMenu_, texts_.softwareTrigger, accelerators_, 0, none);
+    fireItem_ = MenuItem(cameraMenu_, texts_.softwareTrigger, shortcuts_, 0, none);
     gtk_accel_label_set_accel(GTK_ACCEL_LABEL(gtk_bin_get_child(GTK_BIN(fireItem_))), GDK_KEY_space, none);
     Bind(fireItem_, "activate", this, &ViewerWindow::SoftwareTrigger);
-    Bind(MenuItem(cameraMenu_, texts_.fullSensor, accelerators_, GDK_KEY_f, ctrlShift), "activate", this,
+    Bind(MenuItem(cameraMenu_, texts_.fullSensor, shortcuts_, GDK_KEY_f, ctrlShift), "activate", this,
          &ViewerWindow::FullSensor);
     gtk_menu_shell_append(GTK_MENU_SHELL(cameraMenu_), gtk_separator_menu_item_new());
     const char* dialogs[] = {texts_.cameraDialog, texts_.analogDialog, texts_.imageDialog};
     for (int i = 0; i < 3; ++i) {
-        GtkWidget* item = MenuItem(cameraMenu_, dialogs[i], accelerators_, 0, none);
+        GtkWidget* item = MenuItem(cameraMenu_, dialogs[i], shortcuts_, 0, none);
         g_object_set_data(G_OBJECT(item), "dialog", GINT_TO_POINTER(i));
         Connect(item, "activate", Callbacks::Dialog, this);
     }
 
     if (state_.simulator) {
         GtkWidget* simulator = Submenu(menuBar_, texts_.menuSimulator);
-        GtkWidget* unplug = MenuItem(simulator, texts_.unplug, accelerators_, GDK_KEY_d, ctrlShift);
+        GtkWidget* unplug = MenuItem(simulator, texts_.unplug, shortcuts_, GDK_KEY_d, ctrlShift);
         g_object_set_data(G_OBJECT(unplug), "present", GINT_TO_POINTER(0));
         Connect(unplug, "activate", Callbacks::Presence, this);
-        GtkWidget* plug = MenuItem(simulator, texts_.plugIn, accelerators_, GDK_KEY_a, ctrlShift);
+        GtkWidget* plug = MenuItem(simulator, texts_.plugIn, shortcuts_, GDK_KEY_a, ctrlShift);
         g_object_set_data(G_OBJECT(plug), "present", GINT_TO_POINTER(1));
         Connect(plug, "activate", Callbacks::Presence, this);
     }
@@ -560,16 +552,28 @@ GtkWidget* ViewerWindow::BuildSidePanel() {
 // them: a slider and a number for a range, a check box for a boolean, a
 // list for a list. The tooltip carries the meaning, range, unit and default.
 void ViewerWindow::BuildSettingRows(GtkWidget* grid) {
-    const int count = TavrinEx_GetSettingCount();
+    // The catalogue's order within each group, groups in the order they first appear.
+    std::vector<TavrinSettingInfo> catalogue;
+    std::vector<std::string> groups;
+    for (int i = 0; i < TavrinEx_GetSettingCount(); ++i) {
+        TavrinSettingInfo info{};
+        info.size = sizeof info;
+        if (TavrinEx_DescribeSetting(i, &info)) {
+            catalogue.push_back(info);
+            if (std::find(groups.begin(), groups.end(), info.group) == groups.end()) {
+                groups.emplace_back(info.group);
+            }
+        }
+    }
+    std::stable_sort(catalogue.begin(), catalogue.end(), [&](const auto& a, const auto& b) {
+        return std::find(groups.begin(), groups.end(), a.group) < std::find(groups.begin(), groups.end(), b.group);
+    });
     int line = 0;
     std::string group;
-    for (int i = 0; i < count; ++i) {
+    for (const TavrinSettingInfo& described : catalogue) {
         auto row = std::make_unique<SettingRow>();
         row->owner = this;
-        row->info.size = sizeof row->info;
-        if (!TavrinEx_DescribeSetting(i, &row->info)) {
-            continue;
-        }
+        row->info = described;
         const TavrinSettingInfo& info = row->info;
         if (group != info.group) {
             group = info.group;

@@ -82,7 +82,15 @@ private:
     bool havePicture_ = false;
 
     GtkWidget* window_ = nullptr;
-    GtkAccelGroup* accelerators_ = nullptr;
+    // The keyboard shortcuts: the window's key handler activates the menu
+    // item of each, so they work with the menu bar hidden (full screen) and
+    // ahead of any text field; the menus show them.
+    struct Shortcut {
+        guint key;
+        guint mods;
+        GtkWidget* item;
+    };
+    std::vector<Shortcut> shortcuts_;
     GtkWidget* picture_ = nullptr;
     GtkWidget* histogram_ = nullptr;
     GtkWidget* clipLabel_ = nullptr;
