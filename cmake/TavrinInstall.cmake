@@ -33,6 +33,15 @@ install(TARGETS tavrin RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT run
 if(TARGET TavrinSdkGtk)
   install(TARGETS TavrinSdkGtk LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT runtime)
 endif()
+# The viewer (built where GTK 3 is found), with its menu entry and icon.
+if(TARGET tavrin-viewer)
+  set_target_properties(tavrin-viewer PROPERTIES INSTALL_RPATH "$ORIGIN/../${CMAKE_INSTALL_LIBDIR}")
+  install(TARGETS tavrin-viewer RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT runtime)
+  install(FILES ${PROJECT_SOURCE_DIR}/viewer/tavrin-viewer.desktop
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT runtime)
+  install(FILES ${PROJECT_SOURCE_DIR}/viewer/tavrin-viewer.svg
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps COMPONENT runtime)
+endif()
 install(FILES ${TAVRIN_PUBLIC_HEADERS} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT development)
 
 # An import library in the format both MinGW's and Microsoft's linkers read,

@@ -28,6 +28,7 @@ tests=(
   dpkg-dev nasm
   # preview tests, and the dialogs' GTK view with its screenshots
   xvfb xauth x11-utils libgtk-3-dev fonts-ipafont-gothic locales
+  xdotool  # the viewer's tests drive it with real keys and pointer moves
   # independent readers of the files we write
   libtiff-tools pngcheck python3 python3-pil imagemagick
   # the Python package and its tests, the API reference

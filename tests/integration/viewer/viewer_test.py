@@ -1,0 +1,167 @@
+#!/usr/bin/env python3
+"""tavrin-viewer on the simulated camera, used as a person uses it.
+
+Keys and pointer moves go through the X server (xdotool); what the viewer
+writes is read by programs that know nothing of the SDK: Pillow opens the
+snapshots, ffprobe counts the recording's frames. The window title tells
+the camera's state. Runs on the display it is given (ctest starts one with
+xvfb-run); exits 77 when xdotool, Pillow or ffprobe is missing.
+"""
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+try:
+    from PIL import Image, ImageStat
+except ImportError:
+    sys.exit(77)
+
+SENSOR = (656, 494)
+
+
+def xdotool(*args):
+    return subprocess.run(["xdotool", *map(str, args)], check=True, capture_output=True, text=True).stdout.strip()
+
+
+def wait_for(what, predicate, timeout=15.0):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        result = predicate()
+        if result:
+            return result
+        time.sleep(0.1)
+    raise AssertionError("timed out waiting for " + what)
+
+
+class Viewer:
+    def __init__(self, executable, folder):
+        self.output = os.path.join(folder, "out")
+        env = dict(os.environ, LC_ALL="C.UTF-8", NO_AT_BRIDGE="1",
+                   TAVRIN_REGISTRY=os.path.join(folder, "settings.sqlite3"),
+                   TAVRIN_SHARED_MEMORY_NAME="TAVRIN_VIEWER_TEST_%d" % os.getpid())
+        self.process = subprocess.Popen([executable, "--sim", "0", "--output-dir", self.output], env=env)
+        self.window = wait_for("the viewer's window", self._find_window)
+
+    def _find_window(self):
+        found = subprocess.run(["xdotool", "search", "--name", "^Tavrin Viewer"], capture_output=True, text=True)
+        return found.stdout.split()[0] if found.returncode == 0 and found.stdout.split() else None
+
+    def title(self):
+        return xdotool("getwindowname", self.window)
+
+    def keys(self, *keys):
+        xdotool("windowfocus", "--sync", self.window)
+        xdotool("key", "--delay", "50", *keys)
+
+    def type(self, text):
+        xdotool("type", "--delay", "30", text)
+
+    def files(self, suffix):
+        if not os.path.isdir(self.output):
+            return set()
+        return {name for name in os.listdir(self.output) if name.endswith(suffix)}
+
+    def new_file(self, suffix, before, *keys):
+        self.keys(*keys)
+        added = wait_for("a new " + suffix, lambda: self.files(suffix) - before)
+        return os.path.join(self.output, sorted(added)[-1])
+
+    def snapshot(self):
+        path = self.new_file(".png", self.files(".png"), "ctrl+s")
+        # The name may show before the file is whole: wait until Pillow reads it.
+        def readable():
+            try:
+                with Image.open(path) as image:
+                    image.load()
+                    return image.copy()
+            except OSError:
+                return None
+        return wait_for("a readable " + path, readable)
+
+
+def mean_level(image):
+    return sum(ImageStat.Stat(image.convert("L")).mean)
+
+
+def main():
+    executable = sys.argv[1]
+    if not shutil.which("xdotool") or not shutil.which("ffprobe"):
+        print("xdotool or ffprobe missing")
+        return 77
+    folder = tempfile.mkdtemp(prefix="tavrin-viewer-test-")
+    viewer = Viewer(executable, folder)
+    try:
+        wait_for("the camera's name in the title", lambda: viewer.title().startswith("Tavrin Viewer - Tavrin860VX-RUX_01"))
+        time.sleep(1.0)  # the first pictures
+
+        # Ctrl+S: a PNG of the whole sensor that an independent reader opens.
+        dark = viewer.snapshot()
+        assert dark.size == SENSOR, dark.size
+
+        # A setting typed into the panel reaches the camera: a longer
+        # exposure makes the simulated scene's next pictures brighter.
+        viewer.keys("ctrl+f")
+        viewer.type("exposure-lines")
+        viewer.keys("Return", "ctrl+a")
+        viewer.type("300")
+        viewer.keys("Return")
+        time.sleep(1.5)
+        bright = viewer.snapshot()
+        assert mean_level(bright) > mean_level(dark) + 40, (mean_level(dark), mean_level(bright))
+
+        # Ctrl+R twice: an AVI that ffprobe reads with frames.
+        before = viewer.files(".avi")
+        viewer.keys("ctrl+r")
+        wait_for("the recording in the title", lambda: "recording" in viewer.title())
+        time.sleep(1.5)
+        viewer.keys("ctrl+r")
+        wait_for("the recording's end", lambda: "recording" not in viewer.title())
+        avi = os.path.join(viewer.output, sorted(viewer.files(".avi") - before)[-1])
+        probe = subprocess.run(["ffprobe", "-v", "error", "-count_frames", "-select_streams", "v:0", "-show_entries",
+                                "stream=nb_read_frames,width,height", "-of", "csv=p=0", avi],
+                               capture_output=True, text=True)
+        width, height, frames = (int(v) for v in probe.stdout.strip().split(","))
+        assert (width, height) == SENSOR and frames >= 5, probe.stdout + probe.stderr
+
+        # Unplugging the simulated camera shows in the view, plugging it in again clears it.
+        viewer.keys("ctrl+shift+d")
+        wait_for("camera unplugged", lambda: "camera unplugged" in viewer.title())
+        viewer.keys("ctrl+shift+a")
+        wait_for("the camera back", lambda: "camera unplugged" not in viewer.title())
+
+        # A rectangle dragged on the picture becomes the readout region. In
+        # full screen the picture fills the window, fitted and centred.
+        viewer.keys("F11")
+        time.sleep(1.0)
+        geometry = dict(line.split("=") for line in xdotool("getwindowgeometry", "--shell", viewer.window).split())
+        left, top, w, h = (int(geometry[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
+        scale = min(w / SENSOR[0], h / SENSOR[1])
+        origin = (left + (w - SENSOR[0] * scale) / 2, top + (h - SENSOR[1] * scale) / 2)
+        screen = lambda x, y: (round(origin[0] + x * scale), round(origin[1] + y * scale))
+        xdotool("mousemove", *screen(100, 80))
+        xdotool("mousedown", 1)
+        for step in range(1, 6):
+            xdotool("mousemove", *screen(100 + 60 * step, 80 + 44 * step))
+        xdotool("mouseup", 1)
+        time.sleep(1.5)
+        region = viewer.snapshot()
+        assert abs(region.size[0] - 300) <= 4 and abs(region.size[1] - 220) <= 4, region.size
+
+        # Ctrl+Q (in full screen too) quits with 0.
+        viewer.keys("ctrl+q")
+        assert viewer.process.wait(timeout=20) == 0
+        print("viewer: snapshot, setting, recording (%d frames), unplug, region %dx%d, quit: passed"
+              % (frames, region.size[0], region.size[1]))
+        return 0
+    finally:
+        if viewer.process.poll() is None:
+            viewer.process.kill()
+            viewer.process.wait()
+        shutil.rmtree(folder, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
