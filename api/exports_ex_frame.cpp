@@ -1,4 +1,5 @@
-// The frame record's exports: each finds its camera object and forwards.
+// The frame record's and trigger mode's exports: each finds its camera
+// object and forwards.
 #include "TavrinEx.h"
 #include "api/export_frame.h"
 #include "platform/time.h"
@@ -10,6 +11,10 @@ extern "C" {
 
 TAVRIN_API int TAVRIN_CALL TavrinEx_GetFrameMeta(int h, TavrinFrameMeta* meta) {
     return CallCamera(h, [=](CTavrin& c) { return c.Acquisition().GetFrameMeta(meta); });
+}
+
+TAVRIN_API int TAVRIN_CALL TavrinEx_SoftwareTrigger(int h) {
+    return CallCamera(h, [](CTavrin& c) { return c.Acquisition().SoftwareTrigger(); });
 }
 
 TAVRIN_API int TAVRIN_CALL TavrinEx_GetClocks(uint64_t* monotonicNs, int64_t* systemTimeNs) {

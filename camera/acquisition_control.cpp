@@ -229,6 +229,21 @@ int AcquisitionEngine::Trigger(platform::WindowHandle window, uint8_t* buffer, i
     return 1;
 }
 
+int AcquisitionEngine::SoftwareTrigger() {
+    if (!context_.RequireDevice()) {
+        return 0;
+    }
+    if (State() != AcquisitionState::Trigger) {
+        context_.Report(kErrNotReady);
+        return 0;
+    }
+    if (!context_.device->FireSoftwareTrigger()) {
+        context_.Report(kErrDeviceIo);
+        return 0;
+    }
+    return 1;
+}
+
 bool AcquisitionEngine::ClaimOwner(int index) {
     return !context_.owners || context_.owners->Claim(index, reinterpret_cast<uint64_t>(context_.notifier.Window()));
 }

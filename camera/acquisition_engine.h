@@ -60,6 +60,8 @@ public:
     int RecordW(const char16_t* fileName, int milliseconds, int showPreview);
 
     AcquisitionState State() const { return state_.load(std::memory_order_acquire); }
+    // The camera's software trigger, in trigger mode only.
+    int SoftwareTrigger();
     // Trigger mode idles (the camera dialog is open) or runs again.
     void PauseTrigger(bool paused) { runFlag_.store(paused ? kPause : kRun, std::memory_order_release); }
     // Serialises starts, stops and whatever must not change under them

@@ -98,6 +98,17 @@ bool CTavrin860VXRUXSdk::SetTriggerMode(uint32_t flag) {
     return true;
 }
 
+bool CTavrin860VXRUXSdk::FireSoftwareTrigger() {
+    constexpr uint32_t kTriggerOn = 0x01;
+    constexpr uint32_t kSoftwareSource = 0x02;
+    constexpr uint32_t kPulse = 0x80;
+    // The pulse is the rising edge, so the bit goes low first, and back low
+    // after, ready for the next one.
+    return WriteControlRegister(kControlTrigger, kTriggerOn | kSoftwareSource) &&
+           WriteControlRegister(kControlTrigger, kTriggerOn | kSoftwareSource | kPulse) &&
+           WriteControlRegister(kControlTrigger, kTriggerOn);
+}
+
 bool CTavrin860VXRUXSdk::SetClock(uint32_t /*choice: this model has one clock*/) {
     const bool written = WriteControlRegister(kControlClock, kClockRegisterValue);
     ApplyDefaults();

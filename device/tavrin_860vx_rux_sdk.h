@@ -61,6 +61,9 @@ public:
     void ApplyDefaults();
 
     bool SetTriggerMode(uint32_t flag);
+    // One software trigger pulse in trigger mode (bit 7 of the trigger
+    // register rising with bit 1 set); false when a write failed.
+    bool FireSoftwareTrigger();
     bool SetClock(uint32_t choice);
     int GetClock(uint8_t& value) const;
     int SetMirrorH(uint32_t flag);

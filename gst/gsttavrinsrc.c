@@ -449,7 +449,7 @@ static gint choose_camera(GstTavrinSrc* self, gint camera, gint device, const gc
     return -1;
 }
 
-static gboolean fire_trigger(GstTavrinSrc* self, gint slot);
+static gboolean fire_trigger(GstTavrinSrc* self, gint camera);
 static void wait_for_closing(GstTavrinSrc* self);
 
 /* Starts the SDK's acquisition in the negotiated mode. Called with no lock. */
@@ -481,7 +481,7 @@ static gboolean start_acquisition(GstTavrinSrc* self) {
     self->pending_triggers = 0;
     g_mutex_unlock(&self->lock);
     while (pending-- > 0)
-        fire_trigger(self, self->slot);
+        fire_trigger(self, self->camera);
     return TRUE;
 }
 
@@ -1054,30 +1054,27 @@ static gboolean gst_tavrin_src_query(GstBaseSrc* bsrc, GstQuery* query) {
     return GST_BASE_SRC_CLASS(parent_class)->query(bsrc, query);
 }
 
-/* A pulse on the camera's trigger input. */
-static gboolean fire_trigger(GstTavrinSrc* self, gint slot) {
-    /* The SDK takes trigger pulses on the camera's input; it has no call
-     * that fires one. The simulated camera's input is reachable, so with it
-     * the signal fires a pulse; with a real camera it says so and fails. */
-    if (TavrinSim_IsActive())
-        return TavrinSim_FireTrigger(slot) != 0;
-    GST_ELEMENT_WARNING(self, RESOURCE, SETTINGS, ("The SDK offers no software trigger for this camera"),
-                        ("wire the trigger to the camera's trigger input"));
+/* The camera's software trigger. */
+static gboolean fire_trigger(GstTavrinSrc* self, gint camera) {
+    if (TavrinEx_SoftwareTrigger(camera))
+        return TRUE;
+    GST_ELEMENT_WARNING(self, RESOURCE, SETTINGS, ("The camera did not take the software trigger"),
+                        ("SDK error %d", Tavrin_GetLastError(camera)));
     return FALSE;
 }
 
 static gboolean gst_tavrin_src_software_trigger(GstTavrinSrc* self) {
     g_mutex_lock(&self->lock);
     gboolean open = self->camera != 0, acquiring = self->acquiring;
-    gint slot = self->slot;
+    gint camera = self->camera;
     /* Between the start and the negotiation that starts trigger mode, the
      * pulse waits for it. */
-    if (open && !acquiring && self->trigger_mode && TavrinSim_IsActive())
+    if (open && !acquiring && self->trigger_mode)
         ++self->pending_triggers;
     g_mutex_unlock(&self->lock);
     if (!open || !self->trigger_mode)
         return FALSE;
-    return acquiring ? fire_trigger(self, slot) : TavrinSim_IsActive();
+    return acquiring ? fire_trigger(self, camera) : TRUE;
 }
 
 /* ---- GObject ------------------------------------------------------------- */

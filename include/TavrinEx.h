@@ -167,6 +167,21 @@ TAVRIN_API int TAVRIN_CALL TavrinEx_GetSetting(int hCamera, const char* name, in
  */
 TAVRIN_API int TAVRIN_CALL TavrinEx_SetSetting(int hCamera, const char* name, int value);
 
+/* ---- Trigger mode ----------------------------------------------------- */
+
+/**
+ * Fires the camera's software trigger: in trigger mode (Tavrin_Trigger) the
+ * camera takes one frame, as on a pulse at its trigger input, and the frame
+ * is announced like any triggered frame. Triggers that come faster than the
+ * SDK processes frames are each taken by the camera; the newest frame is
+ * the next one delivered and the others count as dropped (TavrinFrameMeta).
+ *
+ * @return 1; 0 for an unknown handle (nothing queued), or with
+ *     SDKERR_NOT_READY outside trigger mode, SDKERR_DEVICE_IO when the
+ *     camera did not take the command.
+ */
+TAVRIN_API int TAVRIN_CALL TavrinEx_SoftwareTrigger(int hCamera);
+
 /* ---- The built-in dialogs --------------------------------------------- */
 
 /**

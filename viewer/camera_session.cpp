@@ -178,8 +178,8 @@ void CameraSession::SetTriggerMode(bool on) {
 
 void CameraSession::SoftwareTrigger() {
     Post([this] {
-        if (trigger_ && streaming_ && TavrinSim_IsActive()) {
-            TavrinSim_FireTrigger(slot_);
+        if (trigger_ && streaming_) {
+            TavrinEx_SoftwareTrigger(camera_);
         }
     });
 }

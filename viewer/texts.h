@@ -46,7 +46,6 @@ struct Texts {
     const char* clippedDark;
     const char* clippedBright;
     const char* triggerWaiting;
-    const char* softwareTriggerReal;
     const char* recordNeedsLive;
     const char* unknownFormat;
     const char* cancel;

@@ -417,11 +417,6 @@ bool ViewerWindow::Start() {
     gtk_box_reorder_child(GTK_BOX(box), status, -1);
 
     gtk_widget_show_all(window_);
-    if (!state_.simulator) {
-        gtk_widget_set_sensitive(fireButton_, FALSE);
-        gtk_widget_set_sensitive(fireItem_, FALSE);
-        gtk_widget_set_tooltip_text(fireButton_, texts_.softwareTriggerReal);
-    }
     gtk_widget_grab_focus(picture_);
     OnState();
     return true;

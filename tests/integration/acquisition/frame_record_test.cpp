@@ -154,20 +154,33 @@ TEST_F(FrameRecordTest, StreamCountsEveryFrameForASlowConsumer) {
     }
 }
 
-// Triggers in a burst while the acquisition thread processes a frame with
-// every step on: the frame of the last trigger follows without another
-// trigger, numbered as the triggers were counted.
+// Triggers in a burst, software and external by turns, while the
+// acquisition thread processes a frame with every step on: the frame of the
+// last trigger follows without another trigger, numbered as the triggers
+// were counted. A software trigger is the pulse on the trigger register.
 TEST_F(FrameRecordTest, BurstOfTriggersEndsWithTheLastTriggersFrame) {
     UseWindow(kSensorHeight);
     for (const auto& [filter, value] :
          std::vector<std::pair<int, int>>{{1, 10}, {2, 40}, {3, 90}, {4, 60}, {5, 30}, {11, 150}}) {
         ASSERT_EQ(Tavrin_SetFilterValue(handle, filter, value), 1);
     }
+    EXPECT_EQ(TavrinEx_SoftwareTrigger(handle), 0);
+    EXPECT_EQ(TakeErrors(), std::vector<int>{SDKERR_NOT_READY}) << "outside trigger mode";
     ASSERT_EQ(Tavrin_Trigger(handle, window, buffer.data(), static_cast<int>(buffer.size()), 1), 1);
+    TavrinSim_ClearLog(0);
     constexpr int kTriggers = 6;
     for (int i = 0; i < kTriggers; ++i) {
-        ASSERT_EQ(TavrinSim_FireTrigger(0), 1);
+        ASSERT_EQ(i % 2 == 0 ? TavrinEx_SoftwareTrigger(handle) : TavrinSim_FireTrigger(0), 1);
     }
+    std::vector<TavrinSimRecord> log(4096);
+    log.resize(static_cast<size_t>(TavrinSim_GetLog(0, log.data(), static_cast<int>(log.size()))));
+    std::vector<int> triggerWrites;
+    for (const TavrinSimRecord& r : log) {
+        if (r.pipe == 0 && r.data[0] == 0x25 && r.data[1] == 11) {  // control register write
+            triggerWrites.push_back(r.data[2]);
+        }
+    }
+    EXPECT_EQ(triggerWrites, (std::vector<int>{0x03, 0x83, 0x01, 0x03, 0x83, 0x01, 0x03, 0x83, 0x01}));
     // The camera sends the six frames one frame period apart; frames that
     // came while the thread was busy are dropped, never the last one.
     TavrinFrameMeta newest{};
