@@ -168,7 +168,7 @@ TEST_F(ToolTest, PreviewShowsRateAndLevelUntilItsTime) {
     if (std::getenv("DISPLAY") == nullptr) {
         TAVRIN_SKIP_WITHOUT_TOOL() << "no display";
     }
-    const ToolRun run = Tool("preview --ms 1500");
+    const ToolRun run = Tool("preview --ms 2500");
     EXPECT_EQ(run.exitCode, 0) << run.output;
     EXPECT_NE(run.output.find(" fps  mean "), std::string::npos) << run.output;
 }
