@@ -1,12 +1,18 @@
-# tavrin_add_test(NAME name SOURCES ... LIBS ... LABELS ...)
+# tavrin_add_test(NAME name SOURCES ... LIBS ... LABELS ... [ARGS ...] [SHARDS n])
 #
 # One ctest case per test program: under Wine every process start costs a
 # wineserver round trip, so the programs run their GoogleTest cases in one go.
+# ARGS are added to the program's command line (e.g. a --gtest_filter).
+# SHARDS n (native builds only) registers the program n times, as
+# name_shard<i>of<n>, each running every n-th GoogleTest case
+# (GTEST_TOTAL_SHARDS, GTEST_SHARD_INDEX): a program whose cases mostly wait
+# on the simulated camera then takes a fraction of its time when ctest runs
+# the shards side by side. Each process keeps its own settings and scratch
+# files (support/isolation.h), so shards never share one.
 function(tavrin_add_test)
-  cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(T "" "NAME;TIMEOUT;SHARDS" "SOURCES;LIBS;LABELS;ARGS" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} tavrin_gtest_main)
-  add_test(NAME ${T_NAME} COMMAND ${T_NAME} --gtest_brief=1)
   set(labels ${T_LABELS})
   if(CMAKE_CROSSCOMPILING_EMULATOR)
     list(APPEND labels wine)
@@ -14,13 +20,30 @@ function(tavrin_add_test)
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 300)
   endif()
-  set_tests_properties(${T_NAME} PROPERTIES LABELS "${labels}" TIMEOUT ${T_TIMEOUT}
+  # Under Wine the integration programs take turns anyway (below).
+  if(NOT T_SHARDS OR CMAKE_CROSSCOMPILING_EMULATOR)
+    set(T_SHARDS 1)
+  endif()
+  set(tests)
+  if(T_SHARDS EQUAL 1)
+    add_test(NAME ${T_NAME} COMMAND ${T_NAME} --gtest_brief=1 ${T_ARGS})
+    list(APPEND tests ${T_NAME})
+  else()
+    math(EXPR last "${T_SHARDS} - 1")
+    foreach(index RANGE ${last})
+      set(test ${T_NAME}_shard${index}of${T_SHARDS})
+      add_test(NAME ${test} COMMAND ${T_NAME} --gtest_brief=1 ${T_ARGS})
+      set_tests_properties(${test} PROPERTIES ENVIRONMENT "GTEST_TOTAL_SHARDS=${T_SHARDS};GTEST_SHARD_INDEX=${index}")
+      list(APPEND tests ${test})
+    endforeach()
+  endif()
+  set_tests_properties(${tests} PROPERTIES LABELS "${labels}" TIMEOUT ${T_TIMEOUT}
                        SKIP_RETURN_CODE 77
                        WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
   # Natively every test program keeps its settings in a database of its own;
   # under Wine they share the prefix's registry, so the programs that go
   # through the library's exports take turns.
   if(CMAKE_CROSSCOMPILING_EMULATOR AND "integration" IN_LIST T_LABELS)
-    set_tests_properties(${T_NAME} PROPERTIES RESOURCE_LOCK wine_registry)
+    set_tests_properties(${tests} PROPERTIES RESOURCE_LOCK wine_registry)
   endif()
 endfunction()

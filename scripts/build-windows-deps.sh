@@ -4,18 +4,21 @@
 # headers in build/windows-deps/prefix (where cmake/mingw-w64.cmake looks).
 #
 # Sources are fetched with `apt-get source` at build time; nothing third-party
-# lives in the repository. The prefix carries a stamp with the source versions,
-# the compiler and this script's checksum: when they all match, a run ends in a
-# second or two. Non-interactive and safe to run again.
+# lives in the repository. The build is kept outside the clone, in
+# ${TAVRIN_WINDOWS_DEPS_CACHE:-${XDG_CACHE_HOME:-~/.cache}/tavrin-windows-deps}/STAMP,
+# where STAMP is a checksum of the source versions, the compiler, the
+# toolchain file and this script; build/windows-deps/prefix is a link to it.
+# When a build of the same stamp is there (from this clone or another), a run
+# ends in a second or two. Non-interactive and safe to run again, also from
+# two clones at once (the second waits for the first).
 #
 #   scripts/build-windows-deps.sh           build when out of date
 #   scripts/build-windows-deps.sh --force   rebuild regardless of the stamp
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-work="$root/build/windows-deps"
-prefix="$work/prefix"
-stamp="$prefix/.built-from"
+link="$root/build/windows-deps/prefix"
+cache=${TAVRIN_WINDOWS_DEPS_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/tavrin-windows-deps}
 toolchain="$root/cmake/mingw-w64.cmake"
 triple=x86_64-w64-mingw32
 cc="$triple-gcc-posix"
@@ -173,14 +176,29 @@ command -v "$cc" >/dev/null || die "$cc not found (scripts/install-deps.sh insta
 command -v apt-get >/dev/null || die "apt-get not found: the sources come from Debian's archive"
 ensure_source_lists
 expected=$(expected_stamp)
+prefix="$cache/$(echo "$expected" | sha256sum | cut -c1-16)"
+stamp="$prefix/.built-from"
+work="$prefix.work"
 
+# Points build/windows-deps/prefix at the cached build.
+use_prefix() {
+    mkdir -p "$(dirname "$link")"
+    rm -rf "$link"
+    ln -s "$prefix" "$link"
+    log "up to date ($link -> $prefix)"
+}
+
+mkdir -p "$cache"
+# One builder per stamp at a time; a second one waits, then finds it built.
+exec 9>"$prefix.lock"
+flock 9
 if [ "$force" -eq 0 ] && [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$expected" ]; then
-    log "up to date ($prefix)"
+    use_prefix
     exit 0
 fi
 
 log "building into $prefix"
-rm -rf "$prefix" "$work/src" "$work/build"
+rm -rf "$prefix" "$work"
 mkdir -p "$prefix" "$work/src" "$work/build"
 # zlib first: libpng finds it in the prefix.
 build_zlib
@@ -191,6 +209,9 @@ for lib in libz.a libpng.a libjpeg.a libtiff.a; do
     [ -f "$prefix/lib/$lib" ] || die "$lib missing after the build"
 done
 # The sources and build trees are only needed once.
-rm -rf "$work/src" "$work/build"
+rm -rf "$work"
 echo "$expected" >"$stamp"
+# Builds of other stamps (older sources or scripts) are not used again.
+find "$cache" -mindepth 1 -maxdepth 1 ! -name "$(basename "$prefix")*" -exec rm -rf {} +
+use_prefix
 log "done"

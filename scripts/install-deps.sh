@@ -23,6 +23,9 @@ tests=(
   git
   # tests and benchmarks
   libgtest-dev libgmock-dev googletest libbenchmark-dev
+  # the asan build (clang: AddressSanitizer, UndefinedBehaviorSanitizer and
+  # the libFuzzer targets with their runtimes)
+  clang libclang-rt-14-dev
   # Windows build and its test runs
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools wine64 wine
   dpkg-dev nasm

@@ -17,6 +17,7 @@
 #include "acquisition_fixture.h"
 #include "support/pillow_samples.h"
 #include "support/shell_command.h"
+#include "support/required_tool.h"
 
 namespace tavrin::test {
 namespace {
@@ -136,7 +137,8 @@ struct LosslessCase {
 
 TEST_F(FilesTest, PillowReadsBmpPngAndTiffOfEveryDepthWithExactPixels) {
     if (!HavePillow()) {
-        GTEST_SKIP() << "Pillow for " << kPython << " is not available" << (kUnderEmulator ? " under Wine" : "");
+        TAVRIN_SKIP_WITHOUT_TOOL() << "Pillow for " << kPython << " is not available"
+                                   << (kUnderEmulator ? " under Wine" : "");
     }
     LoadRandomRegion();
     const LosslessCase cases[] = {
@@ -171,7 +173,8 @@ TEST_F(FilesTest, PillowReadsBmpPngAndTiffOfEveryDepthWithExactPixels) {
 // qualities: close to the image, progressive.
 TEST_F(FilesTest, PillowReadsJpegOfEveryQualityCloseToTheImage) {
     if (!HavePillow()) {
-        GTEST_SKIP() << "Pillow for " << kPython << " is not available" << (kUnderEmulator ? " under Wine" : "");
+        TAVRIN_SKIP_WITHOUT_TOOL() << "Pillow for " << kPython << " is not available"
+                                   << (kUnderEmulator ? " under Wine" : "");
     }
     // Whole sensor lines, so that the ramp runs left to right in every row.
     ASSERT_EQ(Tavrin_SetCaptureWindowEx(handle, kSensorWidth, 0, kSensorWidth, kSensorHeight, 0, 120), 1);
@@ -291,7 +294,7 @@ TEST_F(RecordFilesTest, StopPreviewDuringRecordingLeavesAValidAvi) {
     EXPECT_TRUE(std::equal(bottomUp.begin(), bottomUp.end(), avi.bytes.begin() + 240));
 
     if (!Have(kFfprobe)) {
-        GTEST_SKIP() << kFfprobe << " is not available" << (kUnderEmulator ? " under Wine" : "");
+        TAVRIN_SKIP_WITHOUT_TOOL() << kFfprobe << " is not available" << (kUnderEmulator ? " under Wine" : "");
     }
     const std::string view = Probe(path);
     EXPECT_EQ(Field(view, "codec_type"), "video") << view;
@@ -328,7 +331,7 @@ TEST_F(RecordFilesTest, RecordWhileStreamingAndBadNames) {
     EXPECT_GE(avi.Frames(), 3u);
     EXPECT_GT(avi.MicrosecondsPerFrame(), 0u);
     if (!Have(kFfprobe)) {
-        GTEST_SKIP() << kFfprobe << " is not available" << (kUnderEmulator ? " under Wine" : "");
+        TAVRIN_SKIP_WITHOUT_TOOL() << kFfprobe << " is not available" << (kUnderEmulator ? " under Wine" : "");
     }
     const std::string view = Probe(path);
     EXPECT_EQ(Field(view, "width"), "160") << view;
@@ -386,8 +389,8 @@ TEST_F(RecordFilesTest, EveryColourModeRecordsAReadableAvi) {
     }
     EXPECT_EQ(TakeErrors(), Codes{});
     if (!Have(kFfprobe)) {
-        GTEST_SKIP() << kFfprobe << " is not available" << (kUnderEmulator ? " under Wine" : "")
-                     << "; the headers were checked";
+        TAVRIN_SKIP_WITHOUT_TOOL() << kFfprobe << " is not available" << (kUnderEmulator ? " under Wine" : "")
+                                   << "; the headers were checked";
     }
 }
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "acquisition_fixture.h"
+#include "support/required_tool.h"
 
 #if ACQUISITION_WITH_XLIB
 #include <X11/Xlib.h>
@@ -93,7 +94,7 @@ TEST(PreviewWindowHost, RunsTheWindowTestsOnAVirtualDisplay) {
         GTEST_SKIP() << "DISPLAY is set: the window tests run on it directly";
     }
     if (!std::filesystem::exists(kXvfb)) {
-        GTEST_SKIP() << "neither DISPLAY nor " << kXvfb << " (xvfb) is available";
+        TAVRIN_SKIP_WITHOUT_TOOL() << "neither DISPLAY nor " << kXvfb << " (xvfb) is available";
     }
     const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
     const std::string output =
@@ -109,7 +110,7 @@ protected:
             GTEST_SKIP() << "no DISPLAY (the host test runs these on a virtual X server)";
         }
         if (!std::filesystem::exists(kXwininfo)) {
-            GTEST_SKIP() << kXwininfo << " (x11-utils) is not installed";
+            TAVRIN_SKIP_WITHOUT_TOOL() << kXwininfo << " (x11-utils) is not installed";
         }
         AcquisitionTest::SetUp();
         // Back to what Tavrin_Initialize sets: a top-level window of the image size.

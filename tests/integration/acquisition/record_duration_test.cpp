@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "acquisition_fixture.h"
+#include "support/required_tool.h"
 
 namespace tavrin::test {
 namespace {
@@ -108,8 +109,8 @@ TEST_F(RecordDurationTest, RecordingStopsAboutFiveSecondsAfterItsFirstFrameAndSt
     if (kUnderEmulator || !std::filesystem::exists(kFfprobe)) {
         std::filesystem::remove(path);
         std::filesystem::remove(second);
-        GTEST_SKIP() << kFfprobe << " is not available" << (kUnderEmulator ? " under Wine" : "")
-                     << "; the file's own header was checked";
+        TAVRIN_SKIP_WITHOUT_TOOL() << kFfprobe << " is not available" << (kUnderEmulator ? " under Wine" : "")
+                                   << "; the file's own header was checked";
     }
     const std::string capture = path.string() + ".probe.txt";
     const std::string command =

@@ -17,6 +17,7 @@
 #include "platform/environment.h"
 #include "support/isolation.h"
 #include "support/shell_command.h"
+#include "support/required_tool.h"
 
 namespace {
 
@@ -88,7 +89,7 @@ TEST(GtkDialogHost, RunsTheDialogTestsOnAVirtualDisplay) {
     if (HaveDisplay())
         GTEST_SKIP() << "DISPLAY is set: the dialog tests run on it directly";
     if (!std::filesystem::exists(kXvfbRun))
-        GTEST_SKIP() << "neither DISPLAY nor xvfb-run is available";
+        TAVRIN_SKIP_WITHOUT_TOOL() << "neither DISPLAY nor xvfb-run is available";
     const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
     for (const char* language : {"C", "ja_JP.UTF-8"}) {
         const auto result = tavrin::test::RunCommand(std::string("LANG=") + language + " " + kXvfbRun + " -a '" + self +

@@ -20,6 +20,7 @@
 #include "output_test_support.h"
 #include "support/pillow_samples.h"
 #include "support/shell_command.h"
+#include "support/required_tool.h"
 
 namespace tavrin {
 namespace {
@@ -132,7 +133,7 @@ struct LosslessCase {
 
 TEST_F(ReaderTest, PillowReadsBmpPngAndTiffWithExactPixels) {
     if (!HavePillow()) {
-        GTEST_SKIP() << "Pillow for " << kPython << " is not installed (python3-pil)";
+        TAVRIN_SKIP_WITHOUT_TOOL() << "Pillow for " << kPython << " is not installed (python3-pil)";
     }
     const LosslessCase cases[] = {
         {kStillBmp, 8, "bmp", "L", ReadBack::kGray8},
@@ -164,7 +165,7 @@ TEST_F(ReaderTest, PillowReadsBmpPngAndTiffWithExactPixels) {
 
 TEST_F(ReaderTest, PillowReadsJpegCloseToTheImageInProgressiveModeAtEachQuality) {
     if (!HavePillow()) {
-        GTEST_SKIP() << "Pillow for " << kPython << " is not installed (python3-pil)";
+        TAVRIN_SKIP_WITHOUT_TOOL() << "Pillow for " << kPython << " is not installed (python3-pil)";
     }
     struct Quality {
         int32_t code;
@@ -208,7 +209,7 @@ TEST_F(ReaderTest, PillowReadsJpegCloseToTheImageInProgressiveModeAtEachQuality)
 
 TEST_F(ReaderTest, ImageMagickReadsSixteenBitPngAndTiffSamplesExactly) {
     if (!Have(kConvert)) {
-        GTEST_SKIP() << kConvert << " (ImageMagick) is not installed";
+        TAVRIN_SKIP_WITHOUT_TOOL() << kConvert << " (ImageMagick) is not installed";
     }
     for (int32_t code : {kStillPng, kStillTiff}) {
         for (int32_t bits : {16, 48, 64}) {
@@ -240,7 +241,7 @@ TEST_F(ReaderTest, ImageMagickReadsSixteenBitPngAndTiffSamplesExactly) {
 
 TEST_F(ReaderTest, TiffToolsShowBaselineTagsAndUnpaddedStrips) {
     if (!Have(kTiffInfo) || !Have(kTiffDump)) {
-        GTEST_SKIP() << "tiffinfo and tiffdump are not installed (libtiff-tools)";
+        TAVRIN_SKIP_WITHOUT_TOOL() << "tiffinfo and tiffdump are not installed (libtiff-tools)";
     }
     const std::string rgb = Save(MakeCameraImage(5, 3, 24), kStillTiff, "tags24.tif");
     const CommandResult info = Run(std::string(kTiffInfo) + " '" + rgb + "'");
@@ -270,7 +271,7 @@ TEST_F(ReaderTest, TiffToolsShowBaselineTagsAndUnpaddedStrips) {
 
 TEST_F(ReaderTest, PngcheckAcceptsEveryDepth) {
     if (!Have(kPngCheck)) {
-        GTEST_SKIP() << kPngCheck << " is not installed";
+        TAVRIN_SKIP_WITHOUT_TOOL() << kPngCheck << " is not installed";
     }
     for (int32_t bits : {8, 16, 24, 32, 48, 64}) {
         const std::string path =
@@ -306,7 +307,7 @@ protected:
 
 TEST_F(AviReaderTest, FfprobeSeesOneRawVideoStreamWithItsSizeFramesAndRate) {
     if (!Have(kFfprobe)) {
-        GTEST_SKIP() << kFfprobe << " is not installed (ffmpeg)";
+        TAVRIN_SKIP_WITHOUT_TOOL() << kFfprobe << " is not installed (ffmpeg)";
     }
     const std::string path = Record("probe.avi", 656, 494, 5, 1500);
     const CommandResult r =
@@ -334,7 +335,7 @@ TEST_F(AviReaderTest, FfprobeSeesOneRawVideoStreamWithItsSizeFramesAndRate) {
 
 TEST_F(AviReaderTest, FfmpegDecodesEachFrameToThePixelsWeWrote) {
     if (!Have(kFfmpeg)) {
-        GTEST_SKIP() << kFfmpeg << " is not installed";
+        TAVRIN_SKIP_WITHOUT_TOOL() << kFfmpeg << " is not installed";
     }
     // Five pixels wide: rows of 15 bytes padded to 16 in the file.
     const int32_t width = 5;
@@ -368,7 +369,7 @@ namespace {
 // seconds in, as a crash or a power cut would end it.
 TEST_F(AviReaderTest, RecordingKilledMidwayKeepsAHeaderThatDescribesItsFrames) {
     if (!Have(kFfprobe)) {
-        GTEST_SKIP() << kFfprobe << " is not installed (ffmpeg)";
+        TAVRIN_SKIP_WITHOUT_TOOL() << kFfprobe << " is not installed (ffmpeg)";
     }
     const std::string path = dir_.File("killed.avi");
     // An owner table of its own: the killed tool never gives its camera back.

@@ -10,6 +10,7 @@
 #include "platform/environment.h"
 #include "platform/module.h"
 #include "support/isolation.h"
+#include "support/required_tool.h"
 
 namespace {
 
@@ -231,9 +232,9 @@ TEST_F(ToolTest, DialogWithoutADisplaySaysWhy) {
 
 TEST_F(ToolTest, PreviewShowsRateAndLevelUntilItsTime) {
     if (std::getenv("DISPLAY") == nullptr) {
-        GTEST_SKIP() << "no display";
+        TAVRIN_SKIP_WITHOUT_TOOL() << "no display";
     }
-    const ToolRun run = Tool("preview --ms 1500");
+    const ToolRun run = Tool("preview --ms 2500");
     EXPECT_EQ(run.exitCode, 0) << run.output;
     EXPECT_NE(run.output.find(" fps  mean "), std::string::npos) << run.output;
 }

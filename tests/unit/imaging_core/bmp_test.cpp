@@ -12,6 +12,7 @@
 
 #include "imaging/dib_image.h"
 #include "test_images.h"
+#include "support/required_tool.h"
 
 namespace tavrin {
 namespace {
@@ -107,7 +108,7 @@ TEST_F(BmpFile, FailedWriteIsReported) {
 TEST_F(BmpFile, PillowReadsTheImageBottomUp) {
     const char* python = "/usr/bin/python3";
     if (!fs::exists(python) || std::system((std::string(python) + " -c \"import PIL\" >/dev/null 2>&1").c_str()) != 0) {
-        GTEST_SKIP() << "Debian's python3 with python3-pil is not installed";
+        TAVRIN_SKIP_WITHOUT_TOOL() << "Debian's python3 with python3-pil is not installed";
     }
     const struct Case {
         int bits;

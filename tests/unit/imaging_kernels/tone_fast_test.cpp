@@ -89,7 +89,7 @@ TEST(ToneFast, Avx512ByteTableMatchesReference) {
             TestImage expected(w, 3, bpp);
             expected.FillRandom(rng);
             TestImage actual = expected.Clone();
-            const auto area = [&](TestImage& image) {
+            const auto area = [&, bpp = bpp](TestImage& image) {
                 return KernelArea{image.bits.get(), image.bits.get(), 0, 0, w, 3, 0, 0, bpp, bpp,
                                   image.stride,     image.stride};
             };
@@ -119,7 +119,7 @@ TEST(ToneFast, WordTablesMatchReference) {
                     TestImage expected(w, 3, bpp);
                     expected.FillRandom16(rng, w % 2 == 0 ? 1100 : 65536);
                     TestImage actual = expected.Clone();
-                    const auto area = [&](TestImage& image) {
+                    const auto area = [&, bpp = bpp](TestImage& image) {
                         return KernelArea{image.bits.get(), image.bits.get(), 0, 0, w, 3, 0, 0, bpp, bpp,
                                           image.stride,     image.stride};
                     };
