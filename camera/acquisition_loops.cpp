@@ -200,13 +200,13 @@ void AcquisitionEngine::DeliverFrame(std::unique_lock<platform::CriticalSection>
 // Takes the leased frame under the frame lock and delivers it.
 void AcquisitionEngine::DeliverLeasedFrame(device::FrameLease& lease, int32_t frameRate) {
     const FrameMirrors mirrors = CurrentMirrors();
-    const device::FrameRecord record = lease.Record();
-    const FrameMeta meta = MetaOf(record.number, record.captureTimeNs, 0);
+    const FrameMeta meta = MetaOf(lease.Record().number, lease.Record().captureTimeNs, lease.Record().status);
     std::unique_lock frame(frameLock_);
     CDibImage* taken = TakeStreamedFrame(*imageSet_.Raw(preparedMode_), mirrors, lease);
     if (taken == nullptr) {
+        // The current image stays the last one delivered, with its record;
+        // this frame counts as dropped at the next one.
         lease.Release();
-        PublishMeta(MetaOf(record.number, record.captureTimeNs, kErrFrame), false);
         frame.unlock();
         NotifyFrame(0, kErrFrame);
         context_.Report(kErrFrame);
