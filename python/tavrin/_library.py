@@ -115,6 +115,7 @@ _SIGNATURES = {
     "TavrinEx_GetSetting": [_INT, _CHARP, _INTP],
     "TavrinEx_SetSetting": [_INT, _CHARP, _INT],
     "TavrinEx_GetFrameMeta": [_INT, ctypes.POINTER(FrameMeta)],
+    "TavrinEx_SoftwareTrigger": [_INT],
 }
 _POSIX = {
     "TavrinPosix_CreateMessageWindow": ([], _PTR),

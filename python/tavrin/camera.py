@@ -195,17 +195,30 @@ class Camera(SettingsMixin):
 
     # --- a running stream -----------------------------------------------------
 
-    def start(self):
+    def start(self, trigger=False):
         """Starts the stream; grab() then takes its frames. Frame messages go
-        to the thread that called start()."""
+        to the thread that called start(). With trigger=True the camera takes
+        a frame only on a trigger: a pulse at its trigger input or
+        software_trigger(). Stopping trigger mode waits for the driver to
+        give up its wait for a trigger (up to 3 s)."""
         self._live("starting the stream")
+        if isinstance(trigger, bool) is False:
+            raise TypeError(f"trigger must be True or False, not {trigger!r}")
         if self._stream is not None:
             return
         window = MessageWindow()
-        if not sdk().Tavrin_CallBackPreview(self.handle, window.handle, None, 0, 1):
+        start = sdk().Tavrin_Trigger if trigger else sdk().Tavrin_CallBackPreview
+        if not start(self.handle, window.handle, None, 0, 1):
             window.close()
-            self._check(0, "starting the stream")
+            self._check(0, "starting trigger mode" if trigger else "starting the stream")
         self._stream = (window, self._image_buffer())
+
+    def software_trigger(self):
+        """Fires the camera's software trigger: in trigger mode (start(trigger=True))
+        the camera takes one frame, which grab() then returns."""
+        self._live("firing the software trigger")
+        self._check(sdk().TavrinEx_SoftwareTrigger(self.handle), "firing the software trigger",
+                    "" if self._stream is not None else "start(trigger=True) first")
 
     def stop(self):
         """Stops the stream; safe when none runs."""

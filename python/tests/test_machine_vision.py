@@ -26,6 +26,20 @@ def test_grab_numbers_frames_and_shows_the_gaps_of_a_slow_consumer(camera):
     assert (first.exposure_lines, first.gain) == (camera.exposure_lines, camera.gain)
 
 
+def test_trigger_mode_takes_a_frame_per_software_trigger(camera):
+    with pytest.raises(tavrin.TavrinError):
+        camera.software_trigger()  # not in trigger mode
+    camera.start(trigger=True)
+    try:
+        with pytest.raises(tavrin.FrameTimeoutError):
+            camera.grab(timeout_ms=200)  # no trigger, no frame
+        camera.software_trigger()
+        frame = camera.grab(timeout_ms=3000)
+        assert frame.number == 1 and frame.dropped == 0
+    finally:
+        camera.stop()
+
+
 def test_a_stalled_camera_times_out_within_a_fifth(camera):
     camera.start()
     sim.inject_fault(0, sim.FAULT_FRAME_STALLS, 1000)
