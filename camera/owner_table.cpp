@@ -56,7 +56,9 @@ std::unique_ptr<OwnerTable> OwnerTable::Open() {
 }
 
 uint8_t* OwnerTable::EntryAt(int index) const {
-    if (index < 0 || index >= kEntries) {
+    // A block that shrank under the mapping (another program truncated it)
+    // is no table any more: touching it would kill this program.
+    if (index < 0 || index >= kEntries || !block_->Intact()) {
         return nullptr;
     }
     return block_->data() + kTableOffset + static_cast<size_t>(index) * kEntrySize;
@@ -90,6 +92,9 @@ bool OwnerTable::Claim(int index, uint64_t window) {
         // outcome decides, so wait for it a moment.
         while (IsPending(seen) && Held(entry, seen) && platform::TickCount() - start < kPendingWaitMs) {
             platform::Sleep(1);
+            if (!block_->Intact()) {
+                return true;  // the table is gone: nothing to claim
+            }
             seen = Load64(entry, kWindowOffset);
         }
         if (Held(entry, seen)) {

@@ -10,6 +10,11 @@
 // entry. A mark older than kPendingExpiryMs was left by a program that died
 // in those few instructions and reads as free, like any entry of a program
 // that has gone.
+//
+// The block is open only to the creating user and its group (see
+// platform/shared_memory.h). A block of the wrong size is refused at Open;
+// one that shrinks later (truncated by another program of that group) is
+// treated as no table from then on: claims succeed, nothing reads as in use.
 #pragma once
 
 #include <cstdint>

@@ -13,12 +13,12 @@ bool SaveReplacing(const char* path, const std::function<bool(const char* writeP
     if (!platform::IsReplaceableFile(path)) {
         return write(path);
     }
-    const std::string temporary = platform::TemporaryNameBeside(path);
-    if (write(temporary.c_str()) && platform::MoveOverFile(temporary.c_str(), path)) {
-        return true;
+    platform::TemporaryFile temporary;
+    if (!temporary.CreateBeside(path)) {
+        return false;
     }
-    platform::RemoveFile(temporary.c_str());
-    return false;
+    // On failure the temporary file goes with `temporary`.
+    return write(temporary.WritePath()) && temporary.MoveOver(path);
 }
 
 }  // namespace tavrin

@@ -1,5 +1,9 @@
-// A named block of memory shared by every process of the machine
-// (a page-file-backed file mapping on Windows, shm_open on POSIX).
+// A named block of memory shared by the processes of the machine (a
+// page-file-backed file mapping on Windows, shm_open on POSIX). On POSIX
+// the block is created 0660: the creating user and its group may use it,
+// other users cannot; programs of several users share it by running with a
+// common group. A block of the wrong size, or one other users could write,
+// is refused.
 #pragma once
 
 #include <cstddef>
@@ -25,6 +29,14 @@ public:
     uint8_t* data() const { return data_; }
     size_t size() const { return size_; }
     bool created() const { return created_; }
+    // Whether the block still has its full size. On POSIX another program
+    // that may write the block can also shrink it, and touching the lost
+    // part of the mapping would kill this one: callers check this before
+    // each use and treat a shrunk block as unavailable. A tiny window
+    // between the check and the access remains; only users that may write
+    // the block (its creator's user and group) can use it. Windows blocks
+    // cannot shrink.
+    bool Intact() const;
 
 private:
     struct Impl;

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cctype>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -133,13 +134,16 @@ int Record(int camera, HWND window, const Options& options) {
     }
     // The recording ends by itself after the duration, counted from its
     // first frame; allow a little more before stopping the stream.
-    const int total = options.milliseconds + 1000;
+    // Counted in 64 bits: --ms may be as large as an int goes.
+    const int64_t duration = options.milliseconds;
+    const int64_t total = duration + 1000;
     int failure = 0;
-    for (int elapsed = 0; elapsed < total && failure == 0; elapsed += 250) {
+    for (int64_t elapsed = 0; elapsed < total && failure == 0; elapsed += 250) {
         // The extra second is the recording's own ending, not more video.
-        const int shown = std::min(elapsed, options.milliseconds);
-        std::printf("\rrecording %s: %d.%d s of %d.%d s", options.output.c_str(), shown / 1000, (shown % 1000) / 100,
-                    options.milliseconds / 1000, (options.milliseconds % 1000) / 100);
+        const int64_t shown = std::min(elapsed, duration);
+        std::printf("\rrecording %s: %lld.%lld s of %lld.%lld s", options.output.c_str(),
+                    static_cast<long long>(shown / 1000), static_cast<long long>((shown % 1000) / 100),
+                    static_cast<long long>(duration / 1000), static_cast<long long>((duration % 1000) / 100));
         std::fflush(stdout);
         SdkMessage message{};
         const auto until = Clock::now() + std::chrono::milliseconds(250);

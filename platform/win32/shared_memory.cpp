@@ -36,6 +36,9 @@ std::unique_ptr<SharedMemory> SharedMemory::OpenOrCreate(const std::string& name
     return std::unique_ptr<SharedMemory>(new SharedMemory(std::move(impl), data, size, created));
 }
 
+// A file mapping keeps the size it was created with.
+bool SharedMemory::Intact() const { return true; }
+
 // A page-file-backed mapping goes away with its last handle.
 void SharedMemory::Unlink(const std::string&) {}
 

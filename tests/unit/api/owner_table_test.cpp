@@ -15,6 +15,12 @@
 #include "platform/time.h"
 #include "support/isolation.h"
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
+
 using tavrin::OwnerTable;
 
 namespace {
@@ -160,3 +166,29 @@ TEST_F(OwnerTableTest, APendingMarkHoldsTheEntryUntilItExpires) {
     EXPECT_FALSE(table->InUse(11));
     EXPECT_TRUE(table->Claim(11, reinterpret_cast<uint64_t>(window)));
 }
+
+#ifndef _WIN32
+// Another program of the block's group truncates it while the table is in
+// use: nothing may fault; the table then counts as absent (claims succeed,
+// nothing is in use), and a block of the wrong size is refused at Open.
+TEST_F(OwnerTableTest, ATruncatedBlockIsNoTableAndNeverFaults) {
+    const auto value = reinterpret_cast<uint64_t>(window);
+    ASSERT_TRUE(table->Claim(5, value));
+    std::string name = "/";
+    name += tavrin::platform::GetEnvironment("TAVRIN_SHARED_MEMORY_NAME").value_or("");
+    const int fd = shm_open(name.c_str(), O_RDWR, 0);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(ftruncate(fd, 4096), 0);
+    EXPECT_FALSE(table->InUse(5));
+    EXPECT_TRUE(table->Claim(6, value));
+    table->Release(5, value);
+    EXPECT_EQ(table->Read(5).window, 0u);
+    EXPECT_FALSE(OwnerTable::Open());
+    // Back to full size (zeroed), so that the other cases of this program
+    // find a table again.
+    ASSERT_EQ(ftruncate(fd, static_cast<off_t>(OwnerTable::kBlockSize)), 0);
+    close(fd);
+    EXPECT_TRUE(table->Claim(5, value));
+    EXPECT_TRUE(table->InUse(5));
+}
+#endif

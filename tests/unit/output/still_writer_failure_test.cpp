@@ -12,6 +12,10 @@
 #include "output/tiff_writer.h"
 #include "output_test_support.h"
 
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
 namespace tavrin {
 namespace {
 
@@ -117,6 +121,40 @@ TEST(StillReplaceTest, SaveReplacesAnEarlierFileWholeAndWritesThroughALink) {
     }
     // Nothing but the image and the link: no temporary file stays behind.
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), error ? 1 : 2);
+}
+
+#ifndef _WIN32
+// Another user plants links at the names a save might take for its
+// temporary file (here every name of the old predictable pattern for this
+// thread): the save must create its own file and never write through them.
+TEST(StillReplaceTest, SaveNeverWritesThroughPlantedLinks) {
+    test::ScratchDirectory dir("still_planted");
+    const std::string victim = dir.File("victim");
+    { std::ofstream(victim, std::ios::binary) << "precious"; }
+    const std::string path = dir.File("image.png");
+    for (unsigned n = 0; n < 3000; ++n) {
+        const std::string name =
+            path + "." + std::to_string(getpid()) + "-" + std::to_string(gettid()) + "-" + std::to_string(n) + ".tmp";
+        std::filesystem::create_symlink(victim, name);
+    }
+    for (int32_t code = 0; code <= 6; ++code) {
+        ASSERT_EQ(SaveImage(path.c_str(), test::MakeCameraImage(6, 4, 24, 5), code, 10), 1) << code;
+    }
+    EXPECT_EQ(test::ReadFileBytes(victim).size(), 8u);
+    // The links, the victim and the image, and nothing else.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 3002);
+}
+#endif
+
+// A name of 250 bytes, near the limit of one name: the temporary file's name
+// must stay within it too.
+TEST(StillReplaceTest, ALongNameSaves) {
+    test::ScratchDirectory dir("still_long_name");
+    const std::string path = dir.File(std::string(246, 'n') + ".png");
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_EQ(SaveImage(path.c_str(), test::MakeCameraImage(6, 4, 24, 6), kStillPng, 10), 1) << round;
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
 }
 
 }  // namespace

@@ -7,6 +7,13 @@
 #include "platform/shared_memory.h"
 #include "peer_name.h"
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 using namespace tavrin::platform;
 
 namespace {
@@ -51,3 +58,48 @@ TEST(SharedMemory, SecondProcessSeesWhatTheFirstWrote) {
     block.reset();
     SharedMemory::Unlink(name);
 }
+
+#ifndef _WIN32
+namespace {
+
+mode_t ModeOf(const std::string& name) {
+    const int fd = shm_open(("/" + name).c_str(), O_RDONLY, 0);
+    struct stat info {};
+    const bool ok = fd >= 0 && fstat(fd, &info) == 0;
+    if (fd >= 0) {
+        close(fd);
+    }
+    return ok ? info.st_mode & 07777 : 0;
+}
+
+}  // namespace
+
+// Other users may neither write nor read the block, whatever the umask; a
+// block of ours left open to them is closed; a block of the wrong size is
+// refused, and one that shrinks reads as no longer intact.
+TEST(SharedMemory, BlockIsClosedToOtherUsersAndChecksItsSize) {
+    const std::string name = UniqueName("mode");
+    SharedMemory::Unlink(name);
+    const mode_t previous = umask(077);
+    auto block = SharedMemory::OpenOrCreate(name, 0x10000, 0x8000);
+    umask(previous);
+    ASSERT_TRUE(block);
+    EXPECT_EQ(ModeOf(name), 0660u);
+    EXPECT_TRUE(block->Intact());
+
+    const int fd = shm_open(("/" + name).c_str(), O_RDWR, 0);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(fchmod(fd, 0666), 0);
+    EXPECT_TRUE(SharedMemory::OpenOrCreate(name, 0x10000, 0x8000));
+    EXPECT_EQ(ModeOf(name), 0660u);
+    EXPECT_FALSE(SharedMemory::OpenOrCreate(name, 0x20000, 0x8000));
+    EXPECT_FALSE(SharedMemory::OpenOrCreate(name, 0x8000, 0x8000));
+
+    ASSERT_EQ(ftruncate(fd, 4096), 0);
+    EXPECT_FALSE(block->Intact());
+    EXPECT_FALSE(SharedMemory::OpenOrCreate(name, 0x10000, 0x8000));
+    close(fd);
+    block.reset();
+    SharedMemory::Unlink(name);
+}
+#endif
