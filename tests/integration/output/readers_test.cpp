@@ -365,8 +365,10 @@ TEST_F(AviReaderTest, FfmpegDecodesEachFrameToThePixelsWeWrote) {
 namespace tavrin {
 namespace {
 
-// The command-line tool records from a simulated camera and is killed four
-// seconds in, as a crash or a power cut would end it.
+// The command-line tool records from a simulated camera and is killed mid-
+// recording, as a crash or a power cut would end it: a second and a half
+// after its file holds two frames (however long a sanitizer build takes to
+// get there), so that the recorder has refreshed the file at least once.
 TEST_F(AviReaderTest, RecordingKilledMidwayKeepsAHeaderThatDescribesItsFrames) {
     if (!Have(kFfprobe)) {
         TAVRIN_SKIP_WITHOUT_TOOL() << kFfprobe << " is not installed (ffmpeg)";
@@ -374,11 +376,14 @@ TEST_F(AviReaderTest, RecordingKilledMidwayKeepsAHeaderThatDescribesItsFrames) {
     const std::string path = dir_.File("killed.avi");
     // An owner table of its own: the killed tool never gives its camera back.
     const std::string table = "TAVRIN_KILLED_" + std::to_string(getpid());
+    const uint64_t chunk = 8 + 972192;  // 656 x 494
     Run("TAVRIN_SIM=0 TAVRIN_SHARED_MEMORY_NAME=" + table + " TAVRIN_REGISTRY='" + dir_.File("killed.sqlite3") +
-        "' timeout -s KILL 4 '" TAVRIN_TOOL_PATH "' record -o '" + path + "' --ms 20000; rm -f /dev/shm/" + table);
+        "' '" TAVRIN_TOOL_PATH "' record -o '" + path + "' --ms 60000 >/dev/null 2>&1 & tool=$!; " +
+        "for i in $(seq 600); do [ \"$(stat -c %s '" + path + "' 2>/dev/null || echo 0)\" -ge " +
+        std::to_string(232 + 2 * chunk) + " ] && break; sleep 0.1; done; sleep 1.5; kill -KILL $tool; wait $tool; " +
+        "rm -f /dev/shm/" + table);
     const auto bytes = test::ReadFileBytes(path);
     ASSERT_GE(bytes.size(), 232u);
-    const uint64_t chunk = 8 + 972192;  // 656 x 494
     const uint32_t frames = test::U32At(bytes, 48);
     EXPECT_GE(frames, 1u);
     EXPECT_EQ(test::U32At(bytes, 140), frames);
