@@ -233,8 +233,11 @@ TEST_F(FrameRecordTest, RecordingAtASmallWindowKeepsEveryFrameDelivered) {
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     StopAndCount();
 
-    std::ifstream in(file, std::ios::binary);
-    const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<char> bytes;
+    {
+        std::ifstream in(file, std::ios::binary);  // closed before the removal, which Windows needs
+        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
     std::filesystem::remove(file);
     ASSERT_GT(bytes.size(), 64u);
     const uint32_t frames = U32(bytes, 48);  // the main header's total frames
