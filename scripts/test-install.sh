@@ -91,8 +91,12 @@ gstreamer() {
     frames=$(ffprobe -v error -count_frames -select_streams v:0 -show_entries stream=nb_read_frames -of csv=p=0 "$scratch/a.mp4")
     [ "$frames" = 30 ] || { echo "a.mp4 has $frames frames, not 30"; return 1; }
     echo "  a.mp4: $frames frames"
-    GST_PLUGIN_PATH="$plugins" GST_REGISTRY="$scratch/gst-registry.bin" timeout 5 gst-device-monitor-1.0 -f \
-        Video/Source 2>&1 | grep -q 'Tavrin860VX-RUX_01 (slot 0)' || { echo "the device monitor lists no camera"; return 1; }
+    # The monitor follows hot-plug until it is stopped: it lists what it
+    # found within ten seconds and is then ended.
+    GST_PLUGIN_PATH="$plugins" GST_REGISTRY="$scratch/gst-registry.bin" timeout 10 gst-device-monitor-1.0 -f \
+        Video/Source >"$scratch/monitor.log" 2>&1 || true
+    grep -q 'Tavrin860VX-RUX_01 (slot 0)' "$scratch/monitor.log" ||
+        { echo "the device monitor lists no camera"; cat "$scratch/monitor.log"; return 1; }
     echo "  gst-device-monitor-1.0 lists the camera"
 
     # The RTSP server on a port of the loopback address, read by ffprobe.
