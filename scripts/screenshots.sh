@@ -29,6 +29,17 @@ find_window() {
   return 1
 }
 
+# The id of the mapped window whose title begins with $1, waiting up to $2 seconds.
+find_window_prefix() {
+  local title=$1 seconds=$2 id=""
+  for _ in $(seq 1 $((seconds * 5))); do
+    id=$(xwininfo -root -tree 2>/dev/null | grep -F "\"$title" | awk '{print $1}' | head -n 1 || true)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.2
+  done
+  return 1
+}
+
 # shoot VIEW LANGUAGE DIALOG COMMAND...: runs the tool, photographs the dialog, ends the tool.
 shoot() {
   local view=$1 language=$2 dialog=$3 title="Property" wait=15 file
@@ -62,3 +73,28 @@ for language in en ja; do
     fi
   done
 done
+
+# The viewer with its histogram and settings panel, in English and Japanese,
+# once it has drawn a few frames of the simulated camera.
+viewer="$root/build/default/bin/tavrin-viewer"
+if [ -x "$viewer" ]; then
+  for language in en ja; do
+    locale=C.UTF-8
+    [ "$language" = ja ] && locale=ja_JP.UTF-8
+    file="$out/viewer-$language.png"
+    LANG=$locale LC_ALL= TAVRIN_SHARED_MEMORY_NAME="tavrin-screenshots-$$" \
+        "$viewer" --sim 0 --output-dir "$scratch" >/dev/null 2>&1 &
+    pid=$!
+    if id=$(find_window_prefix "Tavrin Viewer" 40); then
+      # The pointer out of the way, so that no tooltip covers the window.
+      command -v xdotool >/dev/null && xdotool mousemove 1279 1023
+      sleep 3  # frames, the histogram and the status bar
+      import -window "$id" "$file"
+      echo "screenshots: $file"
+    else
+      echo "screenshots: no viewer window ($language) appeared" >&2
+    fi
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
+fi
