@@ -18,22 +18,13 @@ scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 export TAVRIN_REGISTRY="$scratch/registry.sqlite3"
 
-# The id of the mapped window with the title, waiting up to $2 seconds.
+# The id of the mapped window with the title (with a third argument "prefix":
+# whose title begins with it), waiting up to $2 seconds.
 find_window() {
-  local title=$1 seconds=$2 id=""
+  local seconds=$2 id="" pattern="\"$1\""
+  [ "${3:-}" = prefix ] && pattern="\"$1"
   for _ in $(seq 1 $((seconds * 5))); do
-    id=$(xwininfo -root -tree 2>/dev/null | grep -F "\"$title\"" | awk '{print $1}' | head -n 1 || true)
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.2
-  done
-  return 1
-}
-
-# The id of the mapped window whose title begins with $1, waiting up to $2 seconds.
-find_window_prefix() {
-  local title=$1 seconds=$2 id=""
-  for _ in $(seq 1 $((seconds * 5))); do
-    id=$(xwininfo -root -tree 2>/dev/null | grep -F "\"$title" | awk '{print $1}' | head -n 1 || true)
+    id=$(xwininfo -root -tree 2>/dev/null | grep -F "$pattern" | awk '{print $1}' | head -n 1 || true)
     [ -n "$id" ] && { echo "$id"; return 0; }
     sleep 0.2
   done
@@ -85,7 +76,7 @@ if [ -x "$viewer" ]; then
     LANG=$locale LC_ALL= TAVRIN_SHARED_MEMORY_NAME="tavrin-screenshots-$$" \
         "$viewer" --sim 0 --output-dir "$scratch" >/dev/null 2>&1 &
     pid=$!
-    if id=$(find_window_prefix "Tavrin Viewer" 40); then
+    if id=$(find_window "Tavrin Viewer" 40 prefix); then
       # The pointer out of the way, so that no tooltip covers the window.
       command -v xdotool >/dev/null && xdotool mousemove 1279 1023
       sleep 3  # frames, the histogram and the status bar
