@@ -138,7 +138,6 @@ private:
     int shownNoticeSerial_ = 0;
     int shownSettingsSerial_ = 0;
     std::vector<CameraEntry> shownCameras_;
-    uint64_t viewsShown_ = 0;
     double viewRate_ = 0;
     gint64 viewRateStart_ = 0;
     uint64_t viewRateCount_ = 0;
