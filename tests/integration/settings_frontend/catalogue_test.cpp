@@ -101,7 +101,8 @@ TEST_F(CatalogueTest, RangesAreWhatTheSettersAccept) {
         const struct {
             bool exists;
             int value;
-        } outside[] = {{info.minimum > INT_MIN, info.minimum - 1}, {info.maximum < INT_MAX, info.maximum + 1}};
+        } outside[] = {{info.minimum > INT_MIN, info.minimum > INT_MIN ? info.minimum - 1 : 0},
+                       {info.maximum < INT_MAX, info.maximum < INT_MAX ? info.maximum + 1 : 0}};
         for (const auto& o : outside) {
             if (!o.exists)
                 continue;
