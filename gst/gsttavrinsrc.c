@@ -258,12 +258,12 @@ static void install_setting_properties(GObjectClass* gobject_class) {
         gchar* blurb_text = g_string_free(blurb, FALSE);
         /* The names and meanings are the SDK's own and stay valid while it is
          * loaded; the blurb is made here and kept for the class's lifetime. */
-        GParamSpec* spec;
+        GParamSpec* property;
         if (info->kind == TAVRIN_SETTING_BOOLEAN)
-            spec = g_param_spec_boolean(name, name, blurb_text, info->defaultValue != 0, flags);
+            property = g_param_spec_boolean(name, name, blurb_text, info->defaultValue != 0, flags);
         else
-            spec = g_param_spec_int(name, name, blurb_text, info->minimum, info->maximum, info->defaultValue, flags);
-        g_object_class_install_property(gobject_class, PROP_SETTING_FIRST + i, spec);
+            property = g_param_spec_int(name, name, blurb_text, info->minimum, info->maximum, info->defaultValue, flags);
+        g_object_class_install_property(gobject_class, PROP_SETTING_FIRST + i, property);
     }
 }
 
