@@ -74,17 +74,19 @@ TEST_F(RecordDurationTest, RecordingStopsAboutFiveSecondsAfterItsFirstFrameAndSt
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     const auto firstFrame = std::chrono::steady_clock::now();
+    // A loaded machine can hold the recorder back for longer than Finished
+    // waits, so a file that looks finished before the fifth second is a
+    // pause, not the end; an early end shows in the header's duration below.
     uint32_t recorded = 0;  // until the file was seen finished, without the wait that confirms it
     for (;;) {
         recorded = MillisecondsSince(firstFrame);
-        if (Finished(path.string())) {
+        if (recorded >= 4800u && Finished(path.string())) {
             break;
         }
         ASSERT_LT(recorded, 15000u) << "the recording did not end by itself";
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     const std::vector<BYTE> bytes = ReadHeader(path.string());
-    EXPECT_GE(recorded, 4800u);
     // The recorder writes every frame it was given, so on a slow (sanitizer)
     // build its queue may still drain for a moment after the fifth second.
     EXPECT_LE(recorded, 8000u);
