@@ -9,6 +9,7 @@
 
 #include "platform/driver.h"
 #include "platform/environment.h"
+#include "platform/time.h"
 
 namespace tavrin::platform {
 
@@ -70,5 +71,11 @@ int DriverIoControl(DeviceHandle handle, uint32_t code, const void* input, uint3
 }
 
 int DriverClose(DeviceHandle handle) { return CurrentDriverBackend()->Close(handle); }
+
+void DriverSettle(uint32_t milliseconds) {
+    if (CurrentDriverBackend()->NeedsSettleTime()) {
+        Sleep(milliseconds);
+    }
+}
 
 }  // namespace tavrin::platform

@@ -18,6 +18,7 @@ struct SimConfig {
     int lightPercent = 100;
     int variant = 1;
     int logCapacity = 4096;
+    int settle = 1;  // 0: the library may skip the protocol's settle pauses
 };
 
 // Reads a setting such as "0,2;pattern=1;level=700". Malformed items and

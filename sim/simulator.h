@@ -23,6 +23,7 @@ public:
     int IoControl(platform::DeviceHandle handle, uint32_t code, const void* input, uint32_t inputLength, void* output,
                   uint32_t outputLength, uint32_t* bytesReturned) override;
     int Close(platform::DeviceHandle handle) override;
+    bool NeedsSettleTime() const override { return needsSettleTime_; }
 
     // The camera of a slot 0 to 31, or null.
     SimCamera* Camera(int slot);
@@ -40,6 +41,7 @@ private:
     int PipeRequest(SimCamera& camera, uint32_t generation, uint32_t code, uint32_t pipe, void* output,
                     uint32_t outputLength, uint32_t& moved, TavrinSimRecord& record);
 
+    bool needsSettleTime_;
     std::array<std::unique_ptr<SimCamera>, kSlotCount> cameras_;
     std::mutex handlesMutex_;
     std::unordered_map<platform::DeviceHandle, OpenHandle> handles_;

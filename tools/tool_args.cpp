@@ -18,6 +18,7 @@ struct SimulatorKey {
 constexpr SimulatorKey kSimulatorKeys[] = {
     {"pattern", 0, 3},       {"level", 0, 1023},  {"interval", 0, INT32_MAX},
     {"light", 0, INT32_MAX}, {"variant", 0, 255}, {"log", 0, INT32_MAX},
+    {"settle", 0, 1},
 };
 
 std::string CheckSlots(const std::string& slots) {
@@ -53,7 +54,11 @@ std::string CheckSimulatorItem(const std::string& item) {
             return {};
         }
     }
-    return "--sim: unknown option '" + key + "' (known: pattern, level, interval, light, variant, log)";
+    std::string names;
+    for (const auto& known : kSimulatorKeys) {
+        names += (names.empty() ? "" : ", ") + std::string(known.name);
+    }
+    return "--sim: unknown option '" + key + "' (known: " + names + ")";
 }
 
 // Options that take a value, and where the value goes.

@@ -35,7 +35,7 @@ ToolRun Tool(const std::string& arguments, const std::string& environment = "") 
     static int calls = 0;
     const std::string capture = Scratch("output-" + std::to_string(++calls) + ".txt");
     const std::string command =
-        environment + " " + kTool + " --sim \"0;interval=0\" " + arguments + " > " + capture + " 2>&1";
+        environment + " " + kTool + " --sim \"0;interval=0;settle=0\" " + arguments + " > " + capture + " 2>&1";
     const int status = std::system(command.c_str());
     std::stringstream text;
     {

@@ -17,7 +17,7 @@ namespace {
 class CameraStore : public ::testing::Test {
 protected:
     void SetUp() override {
-        tavrin::platform::SetEnvironment("TAVRIN_SIM", "0;interval=0");
+        tavrin::platform::SetEnvironment("TAVRIN_SIM", "0;interval=0;settle=0");
         ASSERT_EQ(TavrinSim_IsActive(), 1);
         for (int slot = 0; slot < 32; ++slot)
             ASSERT_EQ(TavrinSim_SetPresent(slot, slot < 2 ? 1 : 0), 1);
