@@ -27,7 +27,7 @@ protected:
         tavrin::test::IsolateFromOtherPrograms();
         // Frames every 10 ms instead of the sensor's 42 ms keep the tests short; the room light
         // (light=2) leaves the scene room to brighten.
-        tavrin::platform::SetEnvironment("TAVRIN_SIM", "0;interval=10;light=2");
+        tavrin::platform::SetEnvironment("TAVRIN_SIM", "0;interval=10;light=2;settle=0");
         gst_init(nullptr, nullptr);
     }
 
