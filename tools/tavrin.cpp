@@ -29,7 +29,7 @@ constexpr const char* kCommands =
     "                               the format follows FILE's extension unless --format is given\n"
     "  record -o FILE.avi [--ms N] [--mode ...]   record N milliseconds of video\n"
     "  stream [--frames N] [--mode ...]            receive frames, print rate and levels\n"
-    "  preview [--ms N] [--mode ...]               live view until a key, window close or N ms\n"
+    "  preview [--ms N] [--mode ...]               live view until the window is closed, q/Esc, or N ms\n"
     "  get NAME | set NAME VALUE    a setting (`tavrin help` lists them); set prints what the camera took\n"
     "  settings                     every setting with its value and default\n"
     "  reset                        every setting back to its default\n"
