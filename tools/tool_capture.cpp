@@ -13,6 +13,7 @@
 
 #include "tools/tool_messages.h"
 #include "tools/tool_preview_window.h"
+#include "tools/tool_region.h"
 #include "tools/tool_report.h"
 
 namespace tavrin::tool {
@@ -111,6 +112,9 @@ std::string FormatOfFileName(const std::string& path) {
 }
 
 int Snap(int camera, const Options& options) {
+    if (const int failed = ApplyRegion(camera, options)) {
+        return failed;
+    }
     const int code = FormatCode(options.formatGiven ? options.format : FormatOfFileName(options.output));
     if (!PrepareCapture(camera, options)) {
         return Fail(camera, "setting up the capture");
@@ -127,6 +131,9 @@ int Snap(int camera, const Options& options) {
 }
 
 int Record(int camera, HWND window, const Options& options) {
+    if (const int failed = ApplyRegion(camera, options)) {
+        return failed;
+    }
     if (!PrepareCapture(camera, options)) {
         return Fail(camera, "setting up the recording");
     }
@@ -169,6 +176,9 @@ int Record(int camera, HWND window, const Options& options) {
 // Frames are announced without a buffer of the caller's: each frame's
 // statistics come from a copy of the current image.
 int Stream(int camera, HWND window, const Options& options) {
+    if (const int failed = ApplyRegion(camera, options)) {
+        return failed;
+    }
     if (!PrepareCapture(camera, options)) {
         return Fail(camera, "setting up the stream");
     }
@@ -209,6 +219,9 @@ int Stream(int camera, HWND window, const Options& options) {
 // once a second, until a key in the terminal, q or Escape in the window, the
 // window closing or --ms.
 int Preview(int camera, HWND window, const Options& options) {
+    if (const int failed = ApplyRegion(camera, options)) {
+        return failed;
+    }
     std::string problem;
     const auto frame = PreviewFrame::Create(Tavrin_Width(camera), Tavrin_Height(camera), problem);
     if (!frame) {

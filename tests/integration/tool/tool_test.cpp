@@ -232,6 +232,11 @@ TEST_F(ToolTest, MessagesTellTheUserWhatToDo) {
         {"snap -o x.png --mode 12", 2, "--mode needs 8, 16, 24, 32, 48 or 64"},
         {"record -o r.mp4", 2, "give -o FILE.avi"},
         {"snap -o x.gif", 2, "has no image extension"},
+        {"sizes", 0, " 0   656 x 494  at (0, 0)  (selected"},
+        {"info", 0, "readout region     656 x 494 at (0, 0)"},
+        {"stream --frames 1 --region 8,4,100,60", 0, "frame    1  100 x 60"},
+        {"snap -o x.png --region 600,20,320,240", 1, "within the 656 x 494 sensor"},
+        {"snap -o x.png --region 1,2,3", 2, "--region needs LEFT,TOP,WIDTH,HEIGHT"},
     };
     for (const auto& c : cases) {
         const ToolRun run = Tool(c.arguments);
