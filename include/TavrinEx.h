@@ -2,7 +2,8 @@
  * @file TavrinEx.h
  * @brief Extensions beyond the SDK's 124 functions: the record of every
  * frame and the clocks it is timed with, the catalogue of settings, the
- * stored readout windows and whether dialogs can be shown.
+ * state of a recording, the stored readout windows and whether dialogs can
+ * be shown.
  *
  * The functions here follow the conventions of TavrinSdk.h: they return 1
  * for success and 0 for failure, keep why a call on a handle failed in the
@@ -182,6 +183,27 @@ TAVRIN_API int TAVRIN_CALL TavrinEx_SetSetting(int hCamera, const char* name, in
  *     camera did not take the command.
  */
 TAVRIN_API int TAVRIN_CALL TavrinEx_SoftwareTrigger(int hCamera);
+
+/* ---- Recording ---------------------------------------------------------- */
+
+/**
+ * Whether the recording that Tavrin_Record or Tavrin_RecordW started is
+ * still being written. A recording ends by itself once its duration has
+ * passed (counted from its first frame), when the stream stops
+ * (Tavrin_StopPreview, Tavrin_Close, a transfer error) or when the file
+ * cannot take more; it then finishes and closes its file. A program that
+ * waits for the file polls this until *writing is 0: the file is then a
+ * whole AVI file, and a write failure has been queued (SDKERR_FILE). The
+ * stream goes on after the recording; stop it with Tavrin_StopPreview.
+ *
+ * @param writing receives 1 while the recording's file is being written,
+ *     0 once it is closed (or when no recording was started).
+ * @param frames receives the frames in the file of the current or last
+ *     recording; may be NULL.
+ * @return 1; 0 for an unknown handle (nothing queued), or with
+ *     SDKERR_PARAMETER for a NULL writing.
+ */
+TAVRIN_API int TAVRIN_CALL TavrinEx_GetRecordingState(int hCamera, int* writing, int* frames);
 
 /* ---- The stored readout windows ---------------------------------------- */
 
