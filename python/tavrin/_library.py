@@ -71,6 +71,12 @@ class FrameMeta(ctypes.Structure):
                 ("exposureLines", ctypes.c_int32), ("gain", ctypes.c_int32)]
 
 
+class SizeEntry(ctypes.Structure):
+    """TavrinSizeEntry: one stored readout window."""
+    _fields_ = [(name, ctypes.c_int32) for name in (
+        "totalWidth", "totalHeight", "width", "height", "left", "top", "buffers")]
+
+
 class CameraInfo(ctypes.Structure):
     _fields_ = [(name, ctypes.c_int32) for name in (
         "size", "sensorWidth", "sensorHeight", "globalGainMin", "globalGainMax",
@@ -104,6 +110,8 @@ _SIGNATURES = {
     "Tavrin_GetImage": [_INT, _PTR, _INT, _INT],
     "Tavrin_Record": [_INT, _CHARP, _INT, _INT],
     "Tavrin_SaveImage": [_INT, _CHARP, _INT],
+    "Tavrin_RecordW": [_INT, ctypes.c_wchar_p, _INT, _INT],  # UTF-16 on Windows, where they are used
+    "Tavrin_SaveImageW": [_INT, ctypes.c_wchar_p, _INT],
     "Tavrin_SetPreviewWindow": [_INT, _PTR, _INT, _INT, _INT, _INT],
     "Tavrin_GetFilterValue": [_INT, _INT, _INTP],
     "Tavrin_GetRealExposureTime": [_INT, _INTP],
@@ -116,11 +124,14 @@ _SIGNATURES = {
     "TavrinEx_SetSetting": [_INT, _CHARP, _INT],
     "TavrinEx_GetFrameMeta": [_INT, ctypes.POINTER(FrameMeta)],
     "TavrinEx_SoftwareTrigger": [_INT],
+    "TavrinEx_GetRecordingState": [_INT, _INTP, _INTP],
+    "TavrinEx_GetSizeTable": [_INT, ctypes.POINTER(SizeEntry), _INT, _INTP, _INTP],
 }
 _POSIX = {
     "TavrinPosix_CreateMessageWindow": ([], _PTR),
     "TavrinPosix_DestroyWindow": ([_PTR], _INT),
     "TavrinPosix_GetMessage": ([_PTR, ctypes.POINTER(TavrinMsg), _INT], _INT),
+    "TavrinPosix_PeekMessage": ([_PTR, ctypes.POINTER(TavrinMsg)], _INT),
 }
 
 
