@@ -1,55 +1,13 @@
-"""Finds and loads the SDK library and declares the functions Python calls."""
+"""Loads the SDK library and declares the functions Python calls."""
+
+from __future__ import annotations
 
 import ctypes
-import os
 import sys
 from pathlib import Path
+from typing import Any, List, Optional
 
-LIBRARY_NAMES = {
-    "win32": ["TavrinSdk_860VX_RUX.dll"],
-    "posix": ["libTavrinSdk_860VX_RUX.so.1", "libTavrinSdk_860VX_RUX.so"],
-}
-
-
-def _names():
-    return LIBRARY_NAMES["win32" if sys.platform == "win32" else "posix"]
-
-
-def _candidates():
-    """Where the library may be, most specific first."""
-    explicit = os.environ.get("TAVRIN_SDK_LIBRARY")
-    if explicit:
-        yield Path(explicit)
-        return
-    here = Path(__file__).resolve().parent
-    # Installed: <prefix>/lib/python3/dist-packages/tavrin (or
-    # <prefix>/lib/pythonX.Y/site-packages/tavrin) beside <prefix>/lib and
-    # <prefix>/bin; in a checkout: python/tavrin beside build/default/bin.
-    folders = [here]
-    for up in list(here.parents)[:4]:
-        folders += [up / "lib", up / "bin"]
-        folders += sorted((up / "lib").glob("*-linux-gnu")) if (up / "lib").is_dir() else []
-    folders += [here.parents[1] / "build" / "default" / "bin"]
-    for folder in folders:
-        for name in _names():
-            yield folder / name
-
-
-def load():
-    """The loaded library. Raises OSError naming every place tried."""
-    tried = []
-    for path in _candidates():
-        if path.is_file():
-            return _declare(ctypes.CDLL(str(path)))
-        tried.append(str(path))
-    for name in _names():  # the system's own search path
-        try:
-            return _declare(ctypes.CDLL(name))
-        except OSError:
-            tried.append(name)
-    raise OSError("the Tavrin SDK library was not found; set TAVRIN_SDK_LIBRARY to its path. Tried: "
-                  + ", ".join(tried))
-
+from . import _locate
 
 class TavrinMsg(ctypes.Structure):
     _fields_ = [("hwnd", ctypes.c_void_p), ("message", ctypes.c_uint),
@@ -135,7 +93,7 @@ _POSIX = {
 }
 
 
-def _declare(library):
+def _declare(library: ctypes.CDLL) -> ctypes.CDLL:
     for name, arguments in _SIGNATURES.items():
         function = getattr(library, name)
         function.argtypes = arguments
@@ -148,12 +106,42 @@ def _declare(library):
     return library
 
 
-_loaded = None
+def load() -> ctypes.CDLL:
+    """The loaded library. Raises OSError naming every place tried and what
+    to do."""
+    tried: List[str] = []
+    explicit = _locate.explicit()
+    files = [explicit] if explicit else list(_locate.files(Path(__file__).resolve().parent))
+    for path in files:
+        if path.is_file():
+            return _declare(ctypes.CDLL(str(path)))
+        tried.append(str(path))
+    if explicit is None:
+        for name in _locate.NAMES:  # the system's own search path
+            try:
+                return _declare(ctypes.CDLL(name))
+            except OSError:
+                tried.append(name)
+        for path in _locate.from_pkg_config():
+            if path.is_file():
+                return _declare(ctypes.CDLL(str(path)))
+            tried.append(f"{path} (pkg-config)")
+    raise OSError("the Tavrin SDK library was not found; set TAVRIN_SDK_LIBRARY to its path, or PKG_CONFIG_PATH "
+                  "to the folder of its TavrinSdk.pc (or add its folder to the system's library path). Tried: "
+                  + ", ".join(tried))
 
 
-def sdk():
-    """The library, loaded on first use."""
+_loaded: Optional[ctypes.CDLL] = None
+
+
+def sdk() -> Any:
+    """The library, loaded on first use: its functions, declared."""
     global _loaded
     if _loaded is None:
         _loaded = load()
     return _loaded
+
+
+def location() -> str:
+    """The file the library was loaded from."""
+    return str(sdk()._name)

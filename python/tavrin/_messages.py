@@ -35,7 +35,7 @@ class _PosixWindow:
         msg = TavrinMsg()
         if not sdk().TavrinPosix_GetMessage(self.handle, ctypes.byref(msg), int(timeout_ms)):
             return None
-        return msg.message, msg.wParam, msg.lParam
+        return int(msg.message), int(msg.wParam), int(msg.lParam)
 
     def drain(self) -> int:
         """Drops the messages waiting for the window (on its own thread
@@ -84,7 +84,7 @@ class _Win32Window:
         deadline = time.monotonic() + timeout_ms / 1000.0
         while True:
             if self._take(self.handle, WM_SDK_FRAME, WM_SDK_ERROR):
-                return self._msg.message, self._msg.wParam or 0, self._msg.lParam or 0
+                return int(self._msg.message), int(self._msg.wParam or 0), int(self._msg.lParam or 0)
             # The thread's other messages (of a preview window) are handed
             # on, so that its windows stay responsive; the SDK's messages for
             # other windows of the thread stay queued for them.
