@@ -196,6 +196,7 @@ TAVRIN_API int TAVRIN_CALL TavrinEx_SoftwareTrigger(int hCamera);
  * whole AVI file, and a write failure has been queued (SDKERR_FILE). The
  * stream goes on after the recording; stop it with Tavrin_StopPreview.
  *
+ * @param hCamera the handle from Tavrin_Initialize.
  * @param writing receives 1 while the recording's file is being written,
  *     0 once it is closed (or when no recording was started).
  * @param frames receives the frames in the file of the current or last
@@ -230,6 +231,7 @@ typedef struct TavrinSizeEntry {
  * not checked against the sensor. A store that keeps nothing
  * (TAVRIN_REGISTRY=none) or holds no table for the camera gives 0 entries.
  *
+ * @param hCamera the handle from Tavrin_Initialize.
  * @param entries the caller's array of capacity entries; may be NULL when
  *     capacity is 0 (to ask for the count first).
  * @param capacity how many entries fit; the first min(capacity, *count) are filled.
