@@ -287,8 +287,11 @@ TAVRIN_API int TAVRIN_CALL Tavrin_Preview(int hCamera);
  *     until the next frame.
  * @param buffer receives each image before its message, or NULL.
  * @param size bytes in buffer: at least height x stride (rows padded to 4 bytes).
- * @param bottomUp 0: bottom line first (as a bottom-up bitmap); otherwise top line first.
+ * @param bottomUp non-zero: top line first; 0: bottom line first (as a bottom-up bitmap).
  * @return 1 on success, 0 on failure.
+ * @warning The name reads backwards: non-zero gives the usual top-down image (line 0 is the
+ *     picture's top line, as numpy, OpenCV and most image libraries expect); 0 gives a bottom-up
+ *     bitmap, as a Windows DIB stores it.
  * @par Errors
  *     SDKERR_NOT_READY when called in a state that forbids it (another acquisition runs) or after a
  *     failed preparation; the preparation's own code before it: SDKERR_DEVICE (no camera, or in use
@@ -343,8 +346,11 @@ TAVRIN_API int TAVRIN_CALL Tavrin_Capture(int hCamera);
  * @param hCamera the handle from Tavrin_Initialize.
  * @param buffer receives the image, or NULL to keep it only in the SDK (for Tavrin_SaveImage).
  * @param size bytes in buffer (height x stride), or 0.
- * @param bottomUp 0: bottom line first; otherwise top line first.
+ * @param bottomUp non-zero: top line first; 0: bottom line first (as a bottom-up bitmap).
  * @return 1 on success, 0 on failure.
+ * @warning The name reads backwards: non-zero gives the usual top-down image (line 0 is the
+ *     picture's top line, as numpy, OpenCV and most image libraries expect); 0 gives a bottom-up
+ *     bitmap, as a Windows DIB stores it.
  * @par Errors
  *     SDKERR_NOT_READY when called in a state that forbids it (another acquisition runs) or after a
  *     failed preparation; the preparation's own code before it: SDKERR_DEVICE (no camera, or in use
@@ -359,8 +365,11 @@ TAVRIN_API int TAVRIN_CALL Tavrin_SnapShot(int hCamera, BYTE* buffer, int size, 
  * @param hCamera the handle from Tavrin_Initialize.
  * @param buffer receives the image.
  * @param size bytes in buffer.
- * @param bottomUp 0: bottom line first; otherwise top line first.
+ * @param bottomUp non-zero: top line first; 0: bottom line first (as a bottom-up bitmap).
  * @return 1 on success, 0 on failure.
+ * @warning The name reads backwards: non-zero gives the usual top-down image (line 0 is the
+ *     picture's top line, as numpy, OpenCV and most image libraries expect); 0 gives a bottom-up
+ *     bitmap, as a Windows DIB stores it.
  * @par Errors
  *     SDKERR_NOT_READY without an image buffer; SDKERR_BUFFER for a null or short buffer or no
  *     image yet.
@@ -374,8 +383,11 @@ TAVRIN_API int TAVRIN_CALL Tavrin_GetImage(int hCamera, BYTE* buffer, int size, 
  * @param callbackWindow receives WM_SDK_FRAME (frame rate 0).
  * @param buffer receives each image, or NULL.
  * @param size bytes in buffer.
- * @param bottomUp 0: bottom line first; otherwise top line first.
+ * @param bottomUp non-zero: top line first; 0: bottom line first (as a bottom-up bitmap).
  * @return 1 on success, 0 on failure.
+ * @warning The name reads backwards: non-zero gives the usual top-down image (line 0 is the
+ *     picture's top line, as numpy, OpenCV and most image libraries expect); 0 gives a bottom-up
+ *     bitmap, as a Windows DIB stores it.
  * @par Errors
  *     SDKERR_NOT_READY when called in a state that forbids it (another acquisition runs) or after a
  *     failed preparation; the preparation's own code before it: SDKERR_DEVICE (no camera, or in use
