@@ -319,7 +319,7 @@ TEST_F(ToolTest, PreviewEndsWhenItsWindowIsClosedOrOnAKeyInIt) {
         const std::string status = Scratch("preview-status-" + action);
         std::remove(status.c_str());
         std::string command = kTool;
-        command += " --sim \"0;interval=0\" preview --ms 60000 >/dev/null 2>&1; echo $? > ";
+        command += " --sim \"0;interval=0;settle=0\" preview --ms 60000 >/dev/null 2>&1; echo $? > ";
         command += status;
         std::system(("(" + command + ") &").c_str());
         Window window = 0;
