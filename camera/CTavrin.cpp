@@ -76,12 +76,15 @@ void CTavrin::LoadSettingGroups(int cameraNumber) {
                                   static_cast<int32_t>(device.GetExposureMin()), device.GetMirrorV(),
                                   device.GetMirrorH()};
     LoadAnalogSettings(context_.analog, fallback, cameraNumber);
+    std::lock_guard lock(storedGroupsLock_);
+    storedGroups_ = {context_.analog.Snapshot(), context_.filter.Snapshot()};
 }
 
 void CTavrin::SaveSettingGroups(int cameraNumber) {
-    SaveAnalogSettings(context_.analog, cameraNumber);
-    SaveFilterSettings(context_.filter, cameraNumber);
-    SaveGraySettings(context_.filter, cameraNumber);
+    std::lock_guard lock(storedGroupsLock_);
+    SaveAnalogSettings(context_.analog, cameraNumber, &storedGroups_.analog);
+    SaveFilterSettings(context_.filter, cameraNumber, &storedGroups_.filter);
+    SaveGraySettings(context_.filter, cameraNumber, &storedGroups_.filter);
 }
 
 int CTavrin::SelectDevice(int index) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <mutex>
 
 #include "camera/acquisition_engine.h"
 #include "camera/analog_control.h"
@@ -50,10 +51,21 @@ private:
     void LoadSettingGroups(int cameraNumber);
     void SaveSettingGroups(int cameraNumber);
 
+    // What the settings store held for the analog, filter and gray groups
+    // when they were last read or written: a save writes only what this
+    // object changed since, so that it never undoes what other programs
+    // stored meanwhile.
+    struct StoredGroups {
+        AnalogRecord::Values analog{};
+        FilterRecord::Values filter{};
+    };
+
     CameraContext context_;
     AnalogControl analog_{context_};
     AcquisitionEngine acquisition_{context_, analog_};
     SettingsFrontEnd settings_{context_, analog_, acquisition_};
+    std::mutex storedGroupsLock_;
+    StoredGroups storedGroups_;  // guarded by storedGroupsLock_
     platform::CriticalSection settingsLock_;
     RegisterConfigList configList_;  // guarded by settingsLock_; nothing sends it to the camera
 };

@@ -131,6 +131,8 @@ _Static_assert(sizeof(TavrinCameraInfo) == 36, "camera record is 36 bytes");
 TAVRIN_API int TAVRIN_CALL Tavrin_Initialize(HWND notifyWindow);
 /**
  * @brief Stops any acquisition, saves the settings, closes the camera and frees the handle.
+ * The save writes only the settings this handle changed since it read them: what other programs
+ *     stored for the camera meanwhile stays.
  * @param hCamera the handle from Tavrin_Initialize.
  * @return 1, or 0 for an unknown handle.
  * @par Errors
@@ -222,6 +224,8 @@ TAVRIN_API int TAVRIN_CALL Tavrin_GetDeviceName(int hCamera, int index, char* na
 TAVRIN_API int TAVRIN_CALL Tavrin_GetDeviceNameW(int hCamera, int index, TavrinWChar* name, int size);
 /**
  * @brief Selects the camera (device slot) the handle works with.
+ * Saves the settings this handle changed for the camera it leaves (as Tavrin_Release does) and
+ *     reads the stored settings of the one it selects.
  * @param hCamera the handle from Tavrin_Initialize.
  * @param index device slot 0 to 31.
  * @return 1 on success, 0 on failure.

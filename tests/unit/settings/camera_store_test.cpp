@@ -5,6 +5,7 @@
 
 #include <random>
 
+#include "TavrinEx.h"
 #include "TavrinSdk.h"
 #include "TavrinSim.h"
 #include "fresh_store.h"
@@ -85,6 +86,32 @@ TEST_F(CameraStore, EachCameraNumberKeepsItsOwnGroups) {
     EXPECT_EQ(StoredValue("Camera_01\\Gain", "Exposure"), 300);
     EXPECT_EQ(static_cast<uint32_t>(StoredValue("Camera_01\\Filter", "Brightness")), 0xFFFFFFECu);
     EXPECT_TRUE(RegistryKey::Exists(nullptr, std::string(kBaseKey) + "\\Camera_01\\Gray"));
+}
+
+// Two programs on one camera: A starts, B changes one setting of each group
+// and ends, then A changes another and ends. A's release writes only what A
+// changed, so B's settings survive it.
+TEST_F(CameraStore, AReleaseKeepsWhatAnotherProgramStoredMeanwhile) {
+    const struct {
+        const char* setting;
+        const char* key;
+        const char* value;
+        int number;
+    } changedByB[] = {{"brightness", "Camera_00\\Filter", "Brightness", 100},
+                      {"gain", "Camera_00\\Gain", "Global", 600},
+                      {"gray-mode", "Camera_00\\Gray", "Mode", 2}};
+    Tavrin_Release(Tavrin_Initialize(nullptr));  // a first run stores every group
+    const int a = Tavrin_Initialize(nullptr);
+    const int b = Tavrin_Initialize(nullptr);
+    ASSERT_TRUE(a && b);
+    for (const auto& change : changedByB)
+        ASSERT_EQ(TavrinEx_SetSetting(b, change.setting, change.number), 1) << change.setting;
+    Tavrin_Release(b);
+    ASSERT_EQ(TavrinEx_SetSetting(a, "contrast", 20), 1);
+    Tavrin_Release(a);
+    for (const auto& change : changedByB)
+        EXPECT_EQ(StoredValue(change.key, change.value), change.number) << change.setting;
+    EXPECT_EQ(StoredValue("Camera_00\\Filter", "Contrast"), 20);
 }
 
 // Any value at all in any stored value: initialization, device switches and
