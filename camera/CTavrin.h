@@ -30,6 +30,9 @@ public:
     // Saves the settings groups under the current camera number, switches,
     // loads those of the new one and programs them.
     int SelectDevice(int index);
+    // Saves now what Release would save; 0 with 12 queued, and the store's
+    // reason in `reason` (cut to fit), when the store cannot be written.
+    int SaveSettings(char* reason, int reasonSize);
     int Close() { return acquisition_.Close(); }
 
     // The register configuration file: replaces the list under the settings

@@ -18,6 +18,15 @@
  * settings catalogue of TavrinEx.h (TavrinEx_DescribeSetting; `tavrin help`
  * prints it); the functions below name the setting they read or write.
  *
+ * The settings store keeps each camera's settings from one program to the
+ * next: the registry of the current user on Windows; on POSIX hosts an
+ * SQLite file at $TAVRIN_REGISTRY, else $XDG_CONFIG_HOME/Quenor/registry.sqlite3
+ * (~/.config/Quenor/... without XDG_CONFIG_HOME); TAVRIN_REGISTRY=none keeps
+ * nothing. A store that cannot be read or written (unreadable, read-only,
+ * not a database) is reported as SDKERR_FILE by the function that used it;
+ * settings that could not be read start at their defaults, and nothing is
+ * written back over them unless the program changes them.
+ *
  * This header is plain C and compiles on its own on Windows and POSIX hosts.
  */
 #ifndef TAVRIN_SDK_H
@@ -123,8 +132,9 @@ _Static_assert(sizeof(TavrinCameraInfo) == 36, "camera record is 36 bytes");
  *     POSIX hosts a window of TavrinPosix_CreateMessageWindow).
  * @return the new handle (never 0), or 0 when the camera object cannot be created.
  * @par Errors
- *     none are queued (there is no handle yet); a failed initialization leaves a handle whose
- *     device operations report SDKERR_NOT_READY or SDKERR_BUFFER.
+ *     queued on the new handle: SDKERR_FILE when the settings store could not be read (the
+ *     settings start at their defaults). A failed initialization leaves a handle whose device
+ *     operations report SDKERR_NOT_READY or SDKERR_BUFFER.
  * @par Thread
  *     Any thread.
  */
@@ -132,11 +142,13 @@ TAVRIN_API int TAVRIN_CALL Tavrin_Initialize(HWND notifyWindow);
 /**
  * @brief Stops any acquisition, saves the settings, closes the camera and frees the handle.
  * The save writes only the settings this handle changed since it read them: what other programs
- *     stored for the camera meanwhile stays.
+ *     stored for the camera meanwhile stays. A program that must know whether they were stored
+ *     calls TavrinEx_SaveSettings first.
  * @param hCamera the handle from Tavrin_Initialize.
  * @return 1, or 0 for an unknown handle.
  * @par Errors
- *     none.
+ *     none are queued (the handle is gone); a save that failed is posted as WM_SDK_ERROR with
+ *     SDKERR_FILE to the window given to Tavrin_Initialize.
  * @par Thread
  *     Any thread. Not while another thread still uses the same handle.
  */
@@ -231,7 +243,8 @@ TAVRIN_API int TAVRIN_CALL Tavrin_GetDeviceNameW(int hCamera, int index, TavrinW
  * @return 1 on success, 0 on failure.
  * @par Errors
  *     SDKERR_PARAMETER outside 0 to 31; SDKERR_DEVICE when the slot holds no camera or selecting it
- *     fails.
+ *     fails; SDKERR_FILE when the settings store could not be read or written (the switch still
+ *     happens and returns 1).
  * @par Thread
  *     Any thread. Not during acquisition.
  */
@@ -546,7 +559,7 @@ TAVRIN_API int TAVRIN_CALL Tavrin_GetWaitTime(int hCamera);
  * @return 1 on success, 0 on failure.
  * @par Errors
  *     SDKERR_WINDOW when no stored window has that size; SDKERR_CAPTURE_WINDOW when it does not fit
- *     the sensor.
+ *     the sensor; SDKERR_FILE when the settings store could not be read.
  * @par Thread
  *     Any thread. Not during acquisition.
  */
@@ -1426,7 +1439,8 @@ TAVRIN_API int TAVRIN_CALL Tavrin_LoadConfigFileW(int hCamera, const TavrinWChar
  * @param parent owner window, or NULL.
  * @return 1, or 0 without a device library.
  * @par Errors
- *     SDKERR_NOT_READY without a device library.
+ *     SDKERR_NOT_READY without a device library; SDKERR_FILE when the settings store, which the
+ *     dialog reads and writes, could not be read or written.
  * @par Thread
  *     Modal: returns when the user closes the dialog. The calling thread runs the dialog's message
  *     loop.

@@ -9,6 +9,7 @@
 // start of their transaction and wait (busy time-out) while another process
 // holds it.
 #include "platform/registry.h"
+#include "platform/registry_scope.h"
 
 #include <sqlite3.h>
 #include <pwd.h>
@@ -82,11 +83,20 @@ void CreateParentDirectories(const std::string& file) {
     }
 }
 
+// A store that cannot be read or written is recorded, with SQLite's reason,
+// in the calling thread's registry scope.
+void RecordFailure(sqlite3* db) {
+    const char* file = sqlite3_db_filename(db, "main");
+    RegistryScope::RecordFailure(std::string(file && *file ? file : "settings store") + ": " + sqlite3_errmsg(db));
+}
+
 class Statement {
 public:
-    Statement(sqlite3* db, const char* sql) {
-        if (sqlite3_prepare_v2(db, sql, -1, &statement_, nullptr) != SQLITE_OK)
+    Statement(sqlite3* db, const char* sql) : db_(db) {
+        if (sqlite3_prepare_v2(db, sql, -1, &statement_, nullptr) != SQLITE_OK) {
+            RecordFailure(db);
             statement_ = nullptr;
+        }
     }
     ~Statement() { sqlite3_finalize(statement_); }
     Statement(const Statement&) = delete;
@@ -109,16 +119,25 @@ public:
             sqlite3_bind_blob(statement_, index, size ? data : "", static_cast<int>(size), SQLITE_TRANSIENT);
         return *this;
     }
-    // SQLITE_ROW, SQLITE_DONE or an error.
-    int Step() { return statement_ ? sqlite3_step(statement_) : SQLITE_ERROR; }
+    // SQLITE_ROW, SQLITE_DONE or an error (recorded).
+    int Step() {
+        if (!statement_)
+            return SQLITE_ERROR;
+        const int result = sqlite3_step(statement_);
+        if (result != SQLITE_ROW && result != SQLITE_DONE)
+            RecordFailure(db_);
+        return result;
+    }
     std::string Text(int column) const {
         const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement_, column));
         return text ? std::string(text, static_cast<size_t>(sqlite3_column_bytes(statement_, column))) : std::string();
     }
+    int64_t Integer(int column) const { return sqlite3_column_int64(statement_, column); }
     const void* Blob(int column) const { return sqlite3_column_blob(statement_, column); }
     size_t Bytes(int column) const { return static_cast<size_t>(sqlite3_column_bytes(statement_, column)); }
 
 private:
+    sqlite3* db_;
     sqlite3_stmt* statement_ = nullptr;
 };
 
@@ -138,13 +157,27 @@ public:
     // Runs body inside one write transaction; commits when it returns true.
     template <typename Body>
     bool Write(Body&& body) {
-        if (sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
+        if (sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) {
+            RecordFailure(db_);
             return false;
-        if (!body() || sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        }
+        if (!body()) {
+            sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+            return false;
+        }
+        if (sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+            RecordFailure(db_);
             sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
             return false;
         }
         return true;
+    }
+
+    // Whether both tables exist. Asking needs no write lock, so a store that
+    // another program is writing to, or that may only be read, still opens.
+    bool HasSchema() {
+        Statement tables(db_, "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN ('keys', 'vals')");
+        return tables.Step() == SQLITE_ROW && tables.Integer(0) == 2;
     }
 
     // The stored spelling of an existing key's path.
@@ -180,6 +213,7 @@ std::shared_ptr<Database> Database::OpenFile(const std::string& path) {
     sqlite3* db = nullptr;
     const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX;
     if (sqlite3_open_v2(inMemory ? ":memory:" : path.c_str(), &db, flags, nullptr) != SQLITE_OK) {
+        RegistryScope::RecordFailure(path + ": " + (db ? sqlite3_errmsg(db) : "cannot be opened"));
         sqlite3_close_v2(db);
         return nullptr;
     }
@@ -191,8 +225,14 @@ std::shared_ptr<Database> Database::OpenFile(const std::string& path) {
         sqlite3_exec(db, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
     }
     std::shared_ptr<Database> database(new Database(db));
-    const bool schemaReady =
-        database->Write([&] { return sqlite3_exec(db, kSchema, nullptr, nullptr, nullptr) == SQLITE_OK; });
+    if (database->HasSchema())
+        return database;
+    const bool schemaReady = database->Write([&] {
+        if (sqlite3_exec(db, kSchema, nullptr, nullptr, nullptr) == SQLITE_OK)
+            return true;
+        RecordFailure(db);
+        return false;
+    });
     return schemaReady ? database : nullptr;
 }
 
@@ -215,8 +255,10 @@ std::shared_ptr<Database> Database::ForCurrentPath() {
     static std::optional<std::pair<dev_t, ino_t>> cachedIdentity;
     static std::shared_ptr<Database> cached;
     const std::string path = DatabasePath();
-    if (path.empty())
+    if (path.empty()) {
+        RegistryScope::RecordFailure("no settings store: neither TAVRIN_REGISTRY nor a home folder is set");
         return nullptr;
+    }
     std::lock_guard lock(cacheMutex);
     if (!cached || path != cachedPath || FileIdentity(path) != cachedIdentity) {
         cached = OpenFile(path);
