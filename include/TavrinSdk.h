@@ -22,10 +22,14 @@
  * next: the registry of the current user on Windows; on POSIX hosts an
  * SQLite file at $TAVRIN_REGISTRY, else $XDG_CONFIG_HOME/Quenor/registry.sqlite3
  * (~/.config/Quenor/... without XDG_CONFIG_HOME); TAVRIN_REGISTRY=none keeps
- * nothing. A store that cannot be read or written (unreadable, read-only,
- * not a database) is reported as SDKERR_FILE by the function that used it;
- * settings that could not be read start at their defaults, and nothing is
- * written back over them unless the program changes them.
+ * nothing. Another program may hold the store locked while it writes: a
+ * function waits for the lock at most one busy time-out in all (10 s; on
+ * POSIX hosts TAVRIN_REGISTRY_TIMEOUT_MS sets it in milliseconds), however
+ * many values it reads or writes. A store that cannot be read or written in
+ * that time, or at all (read-only, not a database), is reported as
+ * SDKERR_FILE by the function that used it; settings that could not be read
+ * start at their defaults, and nothing is written back over them unless the
+ * program changes them.
  *
  * This header is plain C and compiles on its own on Windows and POSIX hosts.
  */

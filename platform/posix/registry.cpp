@@ -6,8 +6,10 @@
 // The database runs in write-ahead-log mode: a write is one transaction, so
 // a crash leaves either the old or the new value, and readers in other
 // processes are never blocked by a writer. Writers take the write lock at the
-// start of their transaction and wait (busy time-out) while another process
-// holds it.
+// start of their transaction and wait while another process holds it: at
+// most one busy time-out (10 s, or TAVRIN_REGISTRY_TIMEOUT_MS) per statement,
+// and inside a registry scope at most one in all, so that a store locked for
+// good costs a call one time-out, not one per value.
 #include "platform/registry.h"
 #include "platform/registry_scope.h"
 
@@ -16,17 +18,55 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <optional>
+#include <thread>
 
 namespace tavrin::platform {
 
 namespace {
 
-constexpr int kBusyTimeoutMs = 10000;
+using Clock = RegistryScope::Clock;
+
+constexpr long kBusyTimeoutMs = 10000;
+
+// How long a use of the store waits for other programs' locks.
+std::chrono::milliseconds BusyTimeout() {
+    if (const char* text = std::getenv("TAVRIN_REGISTRY_TIMEOUT_MS"); text && *text) {
+        char* end = nullptr;
+        const long value = std::strtol(text, &end, 10);
+        if (*end == '\0' && value >= 0 && value <= 24L * 3600 * 1000)
+            return std::chrono::milliseconds(value);
+    }
+    return std::chrono::milliseconds(kBusyTimeoutMs);
+}
+
+// When waiting for a lock ends: one busy time-out after the calling thread's
+// registry scope began, or outside a scope after the statement first found
+// the store busy.
+Clock::time_point WaitDeadline(Clock::time_point statementStart) {
+    return RegistryScope::ActiveSince().value_or(statementStart) + BusyTimeout();
+}
+
+// SQLite's busy handler: sleeps a little longer each time, up to 50 ms, until
+// the deadline; 0 gives up, and the statement fails with "database is locked".
+int WaitWhileBusy(void*, int attempt) {
+    thread_local Clock::time_point statementStart;
+    const Clock::time_point now = Clock::now();
+    if (attempt == 0)
+        statementStart = now;
+    const Clock::time_point deadline = WaitDeadline(statementStart);
+    if (now >= deadline)
+        return 0;
+    const auto pause = std::chrono::milliseconds(std::min(1 << std::min(attempt, 6), 50));
+    std::this_thread::sleep_for(std::min<Clock::duration>(pause, deadline - now));
+    return 1;
+}
 
 const char* const kSchema =
     "CREATE TABLE IF NOT EXISTS keys(path TEXT NOT NULL PRIMARY KEY COLLATE NOCASE) WITHOUT ROWID;"
@@ -151,7 +191,19 @@ public:
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
 
-    std::mutex& mutex() { return mutex_; }
+    // The connection for one transaction of the calling thread. Inside a
+    // registry scope another thread of this program holding it counts
+    // against the scope's wait; an unowned lock means the wait ran out.
+    std::unique_lock<std::timed_mutex> Lock() {
+        std::unique_lock lock(mutex_, std::defer_lock);
+        const auto since = RegistryScope::ActiveSince();
+        if (!since) {
+            lock.lock();
+        } else if (!lock.try_lock_until(*since + BusyTimeout())) {
+            RegistryScope::RecordFailure(path_ + ": in use by another thread of this program for too long");
+        }
+        return lock;
+    }
     sqlite3* handle() { return db_; }
 
     // Runs body inside one write transaction; commits when it returns true.
@@ -199,11 +251,12 @@ public:
     }
 
 private:
-    explicit Database(sqlite3* db) : db_(db) {}
+    Database(sqlite3* db, std::string path) : db_(db), path_(std::move(path)) {}
     static std::shared_ptr<Database> OpenFile(const std::string& path);
 
     sqlite3* db_;
-    std::mutex mutex_;
+    std::string path_;
+    std::timed_mutex mutex_;
 };
 
 std::shared_ptr<Database> Database::OpenFile(const std::string& path) {
@@ -217,14 +270,14 @@ std::shared_ptr<Database> Database::OpenFile(const std::string& path) {
         sqlite3_close_v2(db);
         return nullptr;
     }
-    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    sqlite3_busy_handler(db, WaitWhileBusy, nullptr);
     // WAL keeps readers and the writer apart; NORMAL synchronisation in WAL
     // mode still never tears a transaction.
     if (!inMemory) {
         sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
         sqlite3_exec(db, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
     }
-    std::shared_ptr<Database> database(new Database(db));
+    std::shared_ptr<Database> database(new Database(db, path));
     if (database->HasSchema())
         return database;
     const bool schemaReady = database->Write([&] {
@@ -312,7 +365,9 @@ std::unique_ptr<RegistryKey> RegistryKey::Open(const RegistryKey* parent, const 
     auto target = Impl::Resolve(parent, path);
     if (!target)
         return nullptr;
-    std::lock_guard lock(target->database->mutex());
+    const auto lock = target->database->Lock();
+    if (!lock)
+        return nullptr;
     auto stored = target->database->FindKey(target->path);
     if (!stored)
         return nullptr;
@@ -328,7 +383,9 @@ std::unique_ptr<RegistryKey> RegistryKey::Create(const RegistryKey* parent, cons
     if (!target)
         return nullptr;
     Database& database = *target->database;
-    std::lock_guard lock(database.mutex());
+    const auto lock = database.Lock();
+    if (!lock)
+        return nullptr;
     std::optional<std::string> stored;
     const bool created = database.Write([&] {
         // Every key on the way down, each kept in the spelling it already has.
@@ -356,7 +413,9 @@ bool RegistryKey::DeleteTree(const RegistryKey* parent, const std::string& path)
     if (!target || target->path.empty())
         return false;
     Database& database = *target->database;
-    std::lock_guard lock(database.mutex());
+    const auto lock = database.Lock();
+    if (!lock)
+        return false;
     return database.Write([&] {
         const std::string below = target->path + "\\";
         for (const std::string& key : database.AllKeys()) {
@@ -375,7 +434,9 @@ bool RegistryKey::DeleteTree(const RegistryKey* parent, const std::string& path)
 
 bool RegistryKey::ReadDword(const std::string& name, int32_t& field) const {
     Database& database = *impl_->database;
-    std::lock_guard lock(database.mutex());
+    const auto lock = database.Lock();
+    if (!lock)
+        return false;
     Statement read(database.handle(), "SELECT data FROM vals WHERE key = ?1 AND name = ?2");
     if (read.Bind(1, impl_->path).Bind(2, name).Step() != SQLITE_ROW)
         return false;
@@ -401,7 +462,9 @@ bool RegistryKey::WriteValue(const std::string& name, uint32_t type, const void*
     if (!impl_->writable || impl_->path.empty())
         return false;
     Database& database = *impl_->database;
-    std::lock_guard lock(database.mutex());
+    const auto lock = database.Lock();
+    if (!lock)
+        return false;
     return database.Write([&] {
         // A key deleted since it was opened takes no more values.
         if (!database.FindKey(impl_->path))
@@ -414,7 +477,9 @@ bool RegistryKey::WriteValue(const std::string& name, uint32_t type, const void*
 
 std::vector<std::string> RegistryKey::SubKeyNames() const {
     Database& database = *impl_->database;
-    std::lock_guard lock(database.mutex());
+    const auto lock = database.Lock();
+    if (!lock)
+        return {};
     const std::string prefix = impl_->path.empty() ? std::string() : impl_->path + "\\";
     std::vector<std::string> names;
     for (const std::string& key : database.AllKeys()) {
@@ -428,7 +493,9 @@ std::vector<std::string> RegistryKey::SubKeyNames() const {
 
 std::vector<std::string> RegistryKey::ValueNames() const {
     Database& database = *impl_->database;
-    std::lock_guard lock(database.mutex());
+    const auto lock = database.Lock();
+    if (!lock)
+        return {};
     Statement names(database.handle(), "SELECT name FROM vals WHERE key = ?1");
     names.Bind(1, impl_->path);
     std::vector<std::string> result;

@@ -3,12 +3,17 @@
 // and random stored values at every moment the camera reads or writes them.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <random>
 
 #include "TavrinEx.h"
 #include "TavrinSdk.h"
 #include "TavrinSim.h"
 #include "fresh_store.h"
+
+#ifndef _WIN32
+#include <sqlite3.h>
+#endif
 
 using tavrin::platform::RegistryKey;
 using namespace tavrin::test;
@@ -173,3 +178,67 @@ TEST_F(CameraStore, RandomStoredValuesNeverUpsetTheCamera) {
         EXPECT_EQ(Tavrin_Release(handle), 1);
     }
 }
+
+#ifndef _WIN32
+// Another program holds a lock on the store throughout. A write lock keeps
+// no reader out, so the camera still reads what is stored; an exclusive one
+// does, and the camera starts from its defaults. Either way each call waits
+// at most one busy time-out in all, however many values it reads or
+// writes, and reports SDKERR_FILE with the store's reason for what it could
+// not do.
+TEST_F(CameraStore, AStoreLockedByAnotherProgramCostsEachCallOneTimeOutAtMost) {
+    using Clock = std::chrono::steady_clock;
+    constexpr int kTimeoutMs = 2000;
+    tavrin::platform::SetEnvironment("TAVRIN_REGISTRY_TIMEOUT_MS", std::to_string(kTimeoutMs).c_str());
+    const struct {
+        const char* lock;
+        const char* sql;
+        int gainRead;
+        int initializeError;
+    } cases[] = {{"write lock", "BEGIN IMMEDIATE", 600, 0},
+                 {"exclusive lock", "PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE", 310, SDKERR_FILE}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.lock);
+        FreshStore locked;
+        auto gain = RegistryKey::Create(nullptr, std::string(kBaseKey) + "\\Camera_00\\Gain");
+        ASSERT_TRUE(gain && gain->WriteDword("Global", 600));
+        gain.reset();
+        // This program's own connection closes as it moves to another store;
+        // the library opens the locked one afresh.
+        {
+            FreshStore elsewhere;
+            RegistryKey::Exists(nullptr, kBaseKey);
+        }
+        tavrin::platform::SetEnvironment("TAVRIN_REGISTRY", locked.path().c_str());
+        sqlite3* locker = nullptr;
+        ASSERT_EQ(sqlite3_open(locked.path().c_str(), &locker), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(locker, c.sql, nullptr, nullptr, nullptr), SQLITE_OK);
+
+        auto milliseconds = [](Clock::time_point since) {
+            return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - since).count();
+        };
+        Clock::time_point start = Clock::now();
+        const int handle = Tavrin_Initialize(nullptr);
+        EXPECT_LT(milliseconds(start), kTimeoutMs * 7 / 4);
+        ASSERT_NE(handle, 0);
+        EXPECT_EQ(Tavrin_GetLastError(handle), c.initializeError);
+        int value = 0;
+        EXPECT_EQ(TavrinEx_GetSetting(handle, "gain", &value), 1);
+        EXPECT_EQ(value, c.gainRead);
+        ASSERT_EQ(TavrinEx_SetSetting(handle, "gain", 700), 1);
+        ASSERT_EQ(TavrinEx_SetSetting(handle, "brightness", 5), 1);
+
+        char reason[256] = "";
+        start = Clock::now();
+        EXPECT_EQ(TavrinEx_SaveSettings(handle, reason, sizeof reason), 0);
+        EXPECT_LT(milliseconds(start), kTimeoutMs * 7 / 4);
+        EXPECT_EQ(Tavrin_GetLastError(handle), SDKERR_FILE);
+        EXPECT_NE(std::string(reason).find("locked"), std::string::npos) << reason;
+        start = Clock::now();
+        EXPECT_EQ(Tavrin_Release(handle), 1);
+        EXPECT_LT(milliseconds(start), kTimeoutMs * 7 / 4);
+        sqlite3_close(locker);
+    }
+    tavrin::platform::SetEnvironment("TAVRIN_REGISTRY_TIMEOUT_MS", nullptr);
+}
+#endif
