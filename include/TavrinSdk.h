@@ -133,7 +133,10 @@ _Static_assert(sizeof(TavrinCameraInfo) == 36, "camera record is 36 bytes");
  * Does not open the camera: settings are restored from the settings store, and the first
  *     acquisition opens the device.
  * @param notifyWindow window that receives WM_SDK_ERROR for every queued error; may be NULL (on
- *     POSIX hosts a window of TavrinPosix_CreateMessageWindow).
+ *     POSIX hosts a window of TavrinPosix_CreateMessageWindow). The window is also what marks a
+ *     camera as this program's while it streams, so that other programs are refused it
+ *     (SDKERR_DEVICE). With NULL the handle still refuses a camera that another program streams
+ *     from, but never marks one as its own: other programs may start the same camera meanwhile.
  * @return the new handle (never 0), or 0 when the camera object cannot be created.
  * @par Errors
  *     queued on the new handle: SDKERR_FILE when the settings store could not be read (the
@@ -442,8 +445,9 @@ TAVRIN_API int TAVRIN_CALL Tavrin_Record(int hCamera, const char* fileName, int 
  * @param showPreview non-zero: show the preview window.
  * @return 1 on success, 0 on failure.
  * @par Errors
- *     SDKERR_FILE when the name cannot be converted to the system's code page; otherwise as
- *     Tavrin_Record.
+ *     SDKERR_FILE when the name cannot be converted: on Windows to the system's code page; on
+ *     POSIX hosts, where the name is used as UTF-8 whatever the locale, only half a surrogate pair
+ *     or a name of more than 1023 bytes cannot be. Otherwise as Tavrin_Record.
  * @par Thread
  *     The thread that starts acquisition owns the preview window: on Windows it must run a message
  *     loop while the window is shown.
@@ -454,10 +458,12 @@ TAVRIN_API int TAVRIN_CALL Tavrin_RecordW(int hCamera, const TavrinWChar* fileNa
  * @param hCamera the handle from Tavrin_Initialize.
  * @param fileName the file.
  * @param format 0 BMP, 1 raw, 2 JPEG, 3 JPEG quality 70, 4 JPEG quality 20, 5 PNG, 6 TIFF.
- * @return the writer's result (non-zero on success), 0 on failure.
+ * @return the writer's result (non-zero on success), 0 on failure. An unknown format, or a file
+ *     that cannot be written, returns 0 with no code queued; an earlier file of that name stays
+ *     as it was.
  * @par Errors
  *     SDKERR_NOT_READY when no image has been processed yet; SDKERR_PARAMETER for a null or empty
- *     name or an unknown format.
+ *     name; SDKERR_BUFFER when the image cannot be copied for the save.
  * @par Thread
  *     Any thread.
  */
@@ -469,7 +475,9 @@ TAVRIN_API int TAVRIN_CALL Tavrin_SaveImage(int hCamera, const char* fileName, i
  * @param format 0 BMP, 1 raw, 2 JPEG, 3 JPEG quality 70, 4 JPEG quality 20, 5 PNG, 6 TIFF.
  * @return the writer's result, 0 on failure.
  * @par Errors
- *     SDKERR_NOT_READY also when the name cannot be converted; otherwise as Tavrin_SaveImage.
+ *     SDKERR_NOT_READY also when the name cannot be converted (on POSIX hosts, where the name is
+ *     used as UTF-8 whatever the locale: half a surrogate pair, or more than 1023 bytes);
+ *     otherwise as Tavrin_SaveImage.
  * @par Thread
  *     Any thread.
  */
@@ -1430,7 +1438,7 @@ TAVRIN_API int TAVRIN_CALL Tavrin_LoadConfigFileA(int hCamera, const char* fileN
  * @param fileName the file, UTF-16.
  * @return 1 when the file could be read, 0 otherwise.
  * @par Errors
- *     SDKERR_FILE when the name cannot be converted.
+ *     SDKERR_FILE when the name cannot be converted (on POSIX hosts it is used as UTF-8).
  * @par Thread
  *     Any thread.
  */
