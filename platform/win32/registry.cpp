@@ -14,7 +14,8 @@ namespace {
 // A key or value that is not there is no failure of the registry; anything
 // else is recorded, in the system's words, in the calling thread's scope.
 LONG Checked(LONG result, const std::string& what) {
-    if (result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND || result == ERROR_MORE_DATA)
+    if (result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND || result == ERROR_PATH_NOT_FOUND ||
+        result == ERROR_MORE_DATA)
         return result;
     char text[256] = "";
     FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, static_cast<DWORD>(result), 0,
