@@ -169,6 +169,24 @@ TAVRIN_API int TAVRIN_CALL TavrinEx_GetSetting(int hCamera, const char* name, in
  */
 TAVRIN_API int TAVRIN_CALL TavrinEx_SetSetting(int hCamera, const char* name, int value);
 
+/**
+ * Writes the settings this handle changed to the settings store now, as
+ * Tavrin_Release and Tavrin_SetDeviceNumber do, so that a program learns
+ * whether they were kept for later programs (a release can only post its
+ * failure). Only what the handle changed since it read or last saved the
+ * settings is written: what other programs stored meanwhile stays.
+ *
+ * @param reason the caller's buffer for why the store could not be written,
+ *     e.g. "/home/u/.config/Quenor/registry.sqlite3: attempt to write a
+ *     readonly database": NUL-terminated, cut to fit; "" on success. May be
+ *     NULL when reasonSize is 0.
+ * @param reasonSize the buffer's size in bytes.
+ * @return 1; 0 for an unknown handle (nothing queued), or with SDKERR_FILE
+ *     when the store could not be written, SDKERR_NOT_READY when the handle
+ *     has no camera.
+ */
+TAVRIN_API int TAVRIN_CALL TavrinEx_SaveSettings(int hCamera, char* reason, int reasonSize);
+
 /* ---- Trigger mode ----------------------------------------------------- */
 
 /**

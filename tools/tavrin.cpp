@@ -130,6 +130,10 @@ int Set(int camera, const Setting& setting, int value) {
     if (!taken) {
         return Fail(camera, std::string("reading ") + setting.name + " back");
     }
+    std::string problem;
+    if (!(setting.flags & TAVRIN_SETTING_NOT_STORED) && !StoreSettings(camera, problem)) {
+        return Fail(camera, std::string("storing ") + setting.name + " for later runs", problem);
+    }
     std::printf("%s = %d", setting.name, *taken);
     if (*taken != value) {
         std::printf(" (asked %d)", value);
@@ -171,6 +175,10 @@ int Reset(int camera) {
                         std::string("setting ") + setting.name + " back to " + std::to_string(setting.defaultValue));
         }
         ++changed;
+    }
+    std::string problem;
+    if (!StoreSettings(camera, problem)) {
+        return Fail(camera, "storing the settings for later runs", problem);
     }
     std::printf("every setting at its default (%d changed)\n", changed);
     return 0;

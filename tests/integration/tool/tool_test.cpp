@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -15,8 +16,13 @@
 
 #include "platform/environment.h"
 #include "platform/module.h"
+#include "platform/shared_memory.h"
 #include "support/isolation.h"
 #include "support/required_tool.h"
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -196,6 +202,51 @@ TEST_F(ToolTest, RecordTakesTheLongestDuration) {
     const ToolRun run = Tool("record -o " + file + " --ms 2147483647", "timeout 3");
     std::remove(file.c_str());
     EXPECT_EQ(run.exitCode, 124) << run.output;
+}
+#endif
+
+#ifndef _WIN32
+// A settings store that cannot be written: `set` and `reset` say so, with
+// the store's reason, and exit 1 instead of reporting what was taken. The
+// read-only store is read-only to another user where the test runs as root
+// (who may write any file).
+TEST_F(ToolTest, SettingsThatCannotBeStoredFailTheCommand) {
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::absolute(Scratch("stores"));
+    fs::create_directories(folder);
+    const std::string corrupt = (folder / "corrupt.sqlite3").string();
+    std::ofstream(corrupt) << std::string(4096, 'x');
+    const fs::path readOnly = folder / "read-only";
+    fs::create_directories(readOnly);
+    const std::string readOnlyStore = (readOnly / "registry.sqlite3").string();
+    ASSERT_EQ(Tool("set gain 100", "TAVRIN_REGISTRY=" + readOnlyStore).exitCode, 0);
+    std::string asReader = "TAVRIN_REGISTRY=" + readOnlyStore;
+    if (geteuid() == 0) {
+        asReader += " TAVRIN_SHARED_MEMORY_NAME=" + Scratch("reader") +
+                    " setpriv --reuid=65534 --regid=65534 --clear-groups";
+    } else {
+        fs::permissions(readOnlyStore, fs::perms::owner_read);
+        fs::permissions(readOnly, fs::perms::owner_read | fs::perms::owner_exec);
+    }
+    const struct {
+        const char* store;
+        std::string environment;
+        std::string path;
+    } cases[] = {{"corrupt", "TAVRIN_REGISTRY=" + corrupt, corrupt},
+                 {"a folder", "TAVRIN_REGISTRY=" + folder.string(), folder.string()},
+                 {"read-only", asReader, readOnlyStore}};
+    for (const auto& c : cases) {
+        for (const char* command : {"set gain 77", "reset"}) {
+            const ToolRun run = Tool(command, c.environment);
+            EXPECT_EQ(run.exitCode, 1) << c.store << ", " << command << ": " << run.output;
+            EXPECT_NE(run.output.find("SDKERR_FILE"), std::string::npos) << c.store << ": " << run.output;
+            EXPECT_NE(run.output.find(c.path + ": "), std::string::npos) << c.store << ": " << run.output;
+            EXPECT_EQ(run.output.find("gain = 77"), std::string::npos) << c.store << ": " << run.output;
+        }
+    }
+    tavrin::platform::SharedMemory::Unlink(Scratch("reader"));
+    fs::permissions(readOnly, fs::perms::owner_all);
+    fs::remove_all(folder);
 }
 #endif
 
