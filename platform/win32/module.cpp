@@ -14,12 +14,6 @@ uint64_t CreationTime(HANDLE process) {
     return (uint64_t{created.dwHighDateTime} << 32) | created.dwLowDateTime;
 }
 
-uint64_t ProgramInstance() { return reinterpret_cast<uint64_t>(GetModuleHandleA(nullptr)); }
-
-ProcessIdentity CurrentProcess() {
-    return {GetCurrentProcessId(), CreationTime(GetCurrentProcess())};
-}
-
 // Whether a process of that id runs, and when it started (0 when that
 // cannot be read: another user's process cannot be looked into).
 bool Running(uint64_t id, uint64_t& started) {
@@ -41,6 +35,12 @@ bool Running(uint64_t id, uint64_t& started) {
 }
 
 }  // namespace
+
+uint64_t ProgramInstance() { return reinterpret_cast<uint64_t>(GetModuleHandleA(nullptr)); }
+
+ProcessIdentity CurrentProcess() {
+    return {GetCurrentProcessId(), CreationTime(GetCurrentProcess())};
+}
 
 uint64_t ProcessStartTime(uint64_t id) {
     uint64_t started = 0;
