@@ -21,7 +21,9 @@ bool Running(uint64_t id, uint64_t& started) {
     if (id == 0 || id > 0xFFFFFFFFu) {
         return false;
     }
-    HANDLE handle = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(id));
+    // Waiting on the handle needs SYNCHRONIZE: without it the wait fails and
+    // every process would read as ended.
+    HANDLE handle = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, static_cast<DWORD>(id));
     if (handle == nullptr) {
         return GetLastError() == ERROR_ACCESS_DENIED;
     }

@@ -147,11 +147,18 @@ TEST(StillReplaceTest, SaveNeverWritesThroughPlantedLinks) {
 #endif
 
 // Names of 240 to 255 bytes, up to the limit of one name: the temporary
-// file's name must stay within it too.
+// file's name must stay within it too. Windows' ANSI file functions take no
+// whole path of MAX_PATH (260) characters or more: there only the names that
+// fit with their folder are saved.
 TEST(StillReplaceTest, LongNamesSave) {
     test::ScratchDirectory dir("still_long_name");
     for (size_t length : {240, 250, 254, 255}) {
         const std::string path = dir.File(std::string(length - 4, 'n') + ".png");
+#ifdef _WIN32
+        if (path.size() >= 260) {
+            continue;
+        }
+#endif
         for (int round = 0; round < 2; ++round) {
             ASSERT_EQ(SaveImage(path.c_str(), test::MakeCameraImage(6, 4, 24, 6), kStillPng, 10), 1)
                 << length << " bytes, save " << round;
