@@ -176,6 +176,7 @@ TAVRIN_API int TAVRIN_CALL TavrinEx_SetSetting(int hCamera, const char* name, in
  * failure). Only what the handle changed since it read or last saved the
  * settings is written: what other programs stored meanwhile stays.
  *
+ * @param hCamera the handle from Tavrin_Initialize.
  * @param reason the caller's buffer for why the store could not be written,
  *     e.g. "/home/u/.config/Quenor/registry.sqlite3: attempt to write a
  *     readonly database": NUL-terminated, cut to fit; "" on success. May be
