@@ -6,6 +6,7 @@
 #include "camera/capture_window.h"
 #include "device/tavrin_860vx_rux_sdk.h"
 #include "platform/codepage.h"
+#include "platform/driver.h"
 #include "settings/registry_store.h"
 
 namespace tavrin {
@@ -25,6 +26,8 @@ CTavrin::~CTavrin() {
         SaveSettingGroups(context_.DeviceIndex());
     }
     Close();
+    // The close's own exchanges are the recording's last.
+    session_.End(session::EndReason::kReleased);
     if (context_.HasDevice()) {
         acquisition_.ReleaseOwner(context_.device->GetDeviceIndex());
     }
@@ -62,6 +65,7 @@ int CTavrin::Initialize(platform::WindowHandle notifyWindow) {
     LoadSettingGroups(context_.DeviceIndex());
     analog_.ProgramRecord();
     LoadFormatSettings(context_.format, context_.DeviceIndex());
+    platform::DriverMarkPath(context_.device->DevicePath().data(), platform::DriverMark::kCameraInitialized);
     return 1;
 }
 

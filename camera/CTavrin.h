@@ -9,6 +9,7 @@
 #include "camera/acquisition_engine.h"
 #include "camera/analog_control.h"
 #include "camera/camera_context.h"
+#include "camera/session_recording.h"
 #include "camera/settings_front_end.h"
 #include "platform/messages.h"
 #include "platform/sync.h"
@@ -45,6 +46,7 @@ public:
     AcquisitionEngine& Acquisition() { return acquisition_; }
     AnalogControl& Analog() { return analog_; }
     CameraContext& Context() { return context_; }
+    SessionRecording& Session() { return session_; }
 
 private:
     void LoadSettingGroups(int cameraNumber);
@@ -54,6 +56,7 @@ private:
     AnalogControl analog_{context_};
     AcquisitionEngine acquisition_{context_, analog_};
     SettingsFrontEnd settings_{context_, analog_, acquisition_};
+    SessionRecording session_{context_, settings_};
     platform::CriticalSection settingsLock_;
     RegisterConfigList configList_;  // guarded by settingsLock_; nothing sends it to the camera
 };
