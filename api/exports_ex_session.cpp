@@ -1,6 +1,12 @@
 // Session recording's exports: each finds its camera object and forwards.
+#include <algorithm>
+#include <cstring>
+#include <string>
+
 #include "TavrinEx.h"
 #include "api/export_frame.h"
+#include "platform/read_file.h"
+#include "session/session_summary.h"
 
 using tavrin::CallCamera;
 using tavrin::CTavrin;
@@ -28,6 +34,24 @@ TAVRIN_API int TAVRIN_CALL TavrinEx_StopSessionRecording(int h) {
 
 TAVRIN_API int TAVRIN_CALL TavrinEx_GetSessionRecordingState(int h, char* reason, int reasonSize) {
     return CallCamera(h, [=](CTavrin& c) { return c.Session().State(reason, reasonSize); });
+}
+
+TAVRIN_API int TAVRIN_CALL TavrinEx_DescribeSession(const char* path, char* text, int textSize) {
+    try {
+        std::string summary = "the file does not open";
+        bool read = false;
+        if (const auto file = tavrin::platform::OpenReadOnlyFile(path)) {
+            read = tavrin::session::SummarizeSession(*file, summary);
+        }
+        if (text != nullptr && textSize > 0) {
+            const size_t count = std::min(summary.size(), static_cast<size_t>(textSize) - 1);
+            std::memcpy(text, summary.data(), count);
+            text[count] = '\0';
+        }
+        return read ? 1 : 0;
+    } catch (...) {
+        return 0;
+    }
 }
 
 }  // extern "C"

@@ -277,6 +277,24 @@ TAVRIN_API int TAVRIN_CALL TavrinEx_StopSessionRecording(int hCamera);
  */
 TAVRIN_API int TAVRIN_CALL TavrinEx_GetSessionRecordingState(int hCamera, char* reason, int reasonSize);
 
+/**
+ * Describes a session file for people, one "what  value" line each: the
+ * camera, when, where and by which SDK it was recorded, the settings in
+ * effect, its duration, its frames (whole, short, failed, timed out), its
+ * requests, opens and errors, the camera's comings and goings, and how the
+ * recording ended (a file cut short says where its good part ends). Needs
+ * no handle.
+ *
+ * @param path the file, in the ANSI code page.
+ * @param text the caller's buffer: the description, or why the file cannot
+ *     be read; ASCII, NUL-terminated, cut to fit (4096 bytes hold it). May
+ *     be NULL when textSize is 0.
+ * @return 1 when the file was read as a session; 0 when it does not open,
+ *     is no session file, comes from a newer format version, or holds
+ *     compressed frames and this build has no zstd.
+ */
+TAVRIN_API int TAVRIN_CALL TavrinEx_DescribeSession(const char* path, char* text, int textSize);
+
 #ifdef __cplusplus
 }
 #endif
