@@ -9,14 +9,14 @@ shared library, images as numpy arrays).
 The library is found through TAVRIN_SDK_LIBRARY, beside the installed
 package, or on the system's library path."""
 
-from . import sim
+from . import session, sim
 from ._library import sdk
 from .camera import FORMATS, Camera, Frame, list_cameras
 from .errors import (ERROR_NAMES, CameraClosedError, DeviceLostError, FrameTimeoutError, NoCameraError,
                      TavrinError)
 
 __all__ = ["Camera", "Frame", "TavrinError", "NoCameraError", "CameraClosedError", "FrameTimeoutError",
-           "DeviceLostError", "ERROR_NAMES", "FORMATS", "list_cameras", "sim", "sdk_version"]
+           "DeviceLostError", "ERROR_NAMES", "FORMATS", "list_cameras", "session", "sim", "sdk_version"]
 __version__ = "1.0"
 
 

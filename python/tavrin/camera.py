@@ -100,6 +100,12 @@ class Camera(SettingsMixin):
     def __enter__(self):
         return self
 
+    def record_session(self, path, compress=False):
+        """A context manager that records this camera's whole session into
+        path while it runs (see tavrin.session)."""
+        from .session import record_session
+        return record_session(self, path, compress)
+
     def __exit__(self, *exc):
         self.close()
 

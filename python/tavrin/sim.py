@@ -17,8 +17,17 @@ def configure(slots="0", **options):
     """Chooses the simulated camera: slots like "0" or "0,2"; options such as
     pattern=3, level=512, interval=0 (milliseconds per frame), light=100
     (per cent of the simulated lamp, which suits the camera's defaults;
-    light=2 is an ordinary room)."""
-    items = [str(slots)] + [f"{key}={int(value)}" for key, value in options.items()]
+    light=2 is an ordinary room). replay=PATH puts the camera of a recorded
+    session (tavrin.session) in slot 0, with pace="recorded" or "fast",
+    end="stall", "unplug" or "loop", strict=1."""
+    def text(key, value):
+        if key == "replay":
+            value = os.fspath(value)
+            if ";" in value:
+                raise ValueError(f"a replayed session's path cannot hold ';': {value!r}")
+            return value
+        return value if key in ("pace", "end") else str(int(value))
+    items = [str(slots)] + [f"{key}={text(key, value)}" for key, value in options.items()]
     os.environ["TAVRIN_SIM"] = ";".join(items)
 
 
@@ -56,3 +65,10 @@ def inject_fault(slot, fault, count=1):
 
 def frame_count(slot=0):
     return sdk().TavrinSim_GetFrameCount(slot)
+
+
+def replay_report():
+    """A strict replay's report of the first request that differed from the
+    recording; "" when there is none."""
+    from .session import replay_report as report
+    return report()
