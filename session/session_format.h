@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "session/crc32.h"
+
 namespace tavrin::session {
 
 inline constexpr std::array<uint8_t, 8> kMagic = {'T', 'V', 'R', 'N', 'S', 'E', 'S', 'S'};
@@ -160,8 +162,5 @@ std::optional<FrameRecord> DecodeFrame(std::span<const uint8_t> payload, uint64_
 std::optional<DeviceRecord> DecodeDevice(std::span<const uint8_t> payload);
 std::optional<FailureRecord> DecodeFailure(std::span<const uint8_t> payload);
 std::optional<EndRecord> DecodeEnd(std::span<const uint8_t> payload);
-
-// CRC-32 (the one of zip and PNG), continued from crc.
-uint32_t Crc32(uint32_t crc, std::span<const uint8_t> bytes);
 
 }  // namespace tavrin::session

@@ -1,6 +1,4 @@
 // The chunk payloads, field by field, as docs/session-format.md lists them.
-#include <zlib.h>
-
 #include "session/byte_codec.h"
 #include "session/session_format.h"
 
@@ -115,16 +113,6 @@ void ApplyHeaderField(HeaderRecord& record, uint16_t tag, std::span<const uint8_
 }
 
 }  // namespace
-
-uint32_t Crc32(uint32_t crc, std::span<const uint8_t> bytes) {
-    // zlib takes at most 4 GiB at a time (a chunk is far smaller), and a
-    // null buffer asks it for the initial value instead.
-    if (bytes.empty()) {
-        return crc;
-    }
-    return static_cast<uint32_t>(
-        crc32(crc, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size())));
-}
 
 void EncodeHeader(const HeaderRecord& record, std::vector<uint8_t>& out) {
     out.clear();
