@@ -1,11 +1,15 @@
 // Session files: any bytes read as a session give whole chunks up to the
 // first damaged one, decode without reading past a payload, and never ask
-// for more memory than the file holds.
+// for more memory than the file holds; the replay's reading of a session
+// (its exchanges, frames and absences) takes any bytes too.
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "session/session_reader.h"
+#include "sim/recorded_session.h"
 
 namespace {
 
@@ -54,6 +58,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     if (reader.GoodEnd() != end || reader.Status() == ReadStatus::kOk) {
         std::abort();
+    }
+    std::string error;
+    const auto session = tavrin::sim::RecordedSession::Load(std::make_unique<MemoryFile>(file), error);
+    if (session) {
+        for (const auto& exchange : session->exchanges) {
+            if (exchange.requests.empty() || exchange.requests.back() >= session->requests.size()) {
+                std::abort();
+            }
+        }
     }
     return 0;
 }
