@@ -10,6 +10,7 @@
 //   session_peer replay SESSION LOG [GAIN]   only watches (TAVRIN_SIM
 //                                            replays); records too
 //
+// The caller sets TAVRIN_SIM, TAVRIN_SHARED_MEMORY_NAME and TAVRIN_REGISTRY.
 // Both record their session into SESSION (the replay starts over where its
 // recording starts, as the recorded session began there) and write to LOG
 // the lines "frame RUN NUMBER HASH", "error RUN CODE", "start RUN OK",
@@ -26,7 +27,6 @@
 #include "TavrinSdk.h"
 #include "TavrinSim.h"
 #include "platform/time.h"
-#include "support/isolation.h"
 #include "support/notify_window.h"
 
 namespace {
@@ -38,6 +38,7 @@ constexpr int kHeight = 48;
 constexpr int kRuns = 3;
 constexpr int kFramesPerRun = 8;
 constexpr int kStartAttempts = 6;
+constexpr int kStartGain = 310;
 
 struct Peer {
     bool recording;
@@ -128,6 +129,13 @@ void RunAll(Peer& peer) {
         const int started = Tavrin_CallBackPreview(peer.handle, peer.window, peer.buffer.data(),
                                                    static_cast<int>(peer.buffer.size()), 1);
         std::fprintf(peer.log, "start %d %d\n", run, started);
+        if (started == 0) {
+            std::fprintf(peer.log, "refused %d", run);
+            for (int code = Tavrin_GetLastError(peer.handle); code != 0; code = Tavrin_GetLastError(peer.handle)) {
+                std::fprintf(peer.log, " %d", code);
+            }
+            std::fprintf(peer.log, "\n");
+        }
         const Outcome outcome = started != 0 ? WatchRun(peer, run) : Outcome{0, true};
         Tavrin_StopPreview(peer.handle);
         tavrin::test::DrainMessages();
@@ -152,7 +160,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: session_peer record|replay SESSION LOG [GAIN]\n");
         return 2;
     }
-    tavrin::test::IsolateFromOtherPrograms();
+    // The test gives each peer its own owner table and settings store
+    // (TAVRIN_SHARED_MEMORY_NAME, TAVRIN_REGISTRY): peers run side by side.
     Peer peer{std::strcmp(argv[1], "record") == 0, argc > 4 ? std::atoi(argv[4]) : 500};
     peer.log = std::fopen(argv[3], "w");
     if (peer.log == nullptr) {
@@ -163,6 +172,10 @@ int main(int argc, char** argv) {
     Tavrin_SetPreviewWindow(peer.handle, nullptr, 0, 0, 0, 0);
     Tavrin_SetCaptureWindowEx(peer.handle, kSensorWidth, 0, kWidth, kSensorHeight, 0, kHeight);
     Tavrin_SetColorMode(peer.handle, 24);
+    // The gain this program changes starts where it always does, whatever
+    // an earlier run left in a settings store it shares (the registry of a
+    // Wine prefix).
+    Tavrin_SetGlobalGain(peer.handle, kStartGain);
     if (TavrinEx_StartSessionRecording(peer.handle, argv[2]) == 0) {
         std::fprintf(peer.log, "recording failed %d\n", Tavrin_GetLastError(peer.handle));
         return 1;

@@ -5,6 +5,7 @@
 // harm.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -43,19 +44,31 @@ struct PeerLog {
     bool done = false;
 };
 
-// Runs the peer with TAVRIN_SIM set for it alone: the shell sets it, so
-// peers started side by side each get their own.
+// A variable set by the shell for the one command that follows.
+std::string Assign(const std::string& name, const std::string& value) {
+#ifdef _WIN32
+    return "set \"" + name + "=" + value + "\" && ";
+#else
+    return name + "='" + value + "' ";
+#endif
+}
+
+// Runs the peer with a simulator, an owner table and a settings store of its
+// own, so that peers started side by side never meet.
 PeerLog RunPeer(const char* mode, const std::string& simSetting, const std::string& session, int gain) {
     const std::string logPath = session + ".log";
+    const std::string registry = session + ".sqlite3";
+    static std::atomic<int> peers{0};
+    const std::string block = "tavrin-session-test-" + std::to_string(tavrin::platform::ProgramInstance() & 0xFFFFFF) +
+                              "-" + std::to_string(++peers);
     PeerLog log;
-#ifdef _WIN32
-    const std::string command = "set \"TAVRIN_SIM=" + simSetting + "\" && ";
-#else
-    const std::string command = "TAVRIN_SIM='" + simSetting + "' ";
-#endif
-    log.exitCode = std::system((command + kPeer + " " + mode + " \"" + session + "\" \"" + logPath + "\" " +
-                                std::to_string(gain))
-                                   .c_str());
+    const std::string command = Assign("TAVRIN_SIM", simSetting) + Assign("TAVRIN_SHARED_MEMORY_NAME", block) +
+                                Assign("TAVRIN_REGISTRY", registry) + kPeer + " " + mode + " \"" + session +
+                                "\" \"" + logPath + "\" " + std::to_string(gain);
+    log.exitCode = std::system(command.c_str());
+    for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
+        std::remove((registry + suffix).c_str());
+    }
     std::ifstream in(logPath);
     for (std::string line; std::getline(in, line);) {
         std::istringstream words(line);
