@@ -99,11 +99,19 @@ Outcome WatchRun(Peer& peer, int run) {
                            tavrin::test::NextMessage(peer.window, message, 10000);
          ++messages) {
         if (message.message == WM_SDK_FRAME && message.wParam != 0) {
-            TavrinFrameMeta meta{};
-            meta.size = sizeof meta;
-            TavrinEx_GetFrameMeta(peer.handle, &meta);
-            std::fprintf(peer.log, "frame %d %llu %016llx\n", run, static_cast<unsigned long long>(meta.frameNumber),
-                        static_cast<unsigned long long>(Hash(peer.buffer)));
+            // The image with its record, both of one frame: taken under the
+            // SDK's frame lock, and the record read around it.
+            TavrinFrameMeta before{};
+            TavrinFrameMeta after{};
+            before.size = after.size = sizeof before;
+            TavrinEx_GetFrameMeta(peer.handle, &before);
+            Tavrin_GetImage(peer.handle, peer.buffer.data(), static_cast<int>(peer.buffer.size()), 1);
+            TavrinEx_GetFrameMeta(peer.handle, &after);
+            if (before.frameNumber == after.frameNumber) {
+                std::fprintf(peer.log, "frame %d %llu %016llx\n", run,
+                             static_cast<unsigned long long>(after.frameNumber),
+                             static_cast<unsigned long long>(Hash(peer.buffer)));
+            }
             ++given;
             if (run == 1 && given == 2) {
                 Tavrin_SetGlobalGain(peer.handle, peer.gain);
@@ -126,8 +134,7 @@ Outcome WatchRun(Peer& peer, int run) {
 void RunAll(Peer& peer) {
     int run = 1;
     for (int attempt = 0; attempt < kStartAttempts && run <= kRuns; ++attempt) {
-        const int started = Tavrin_CallBackPreview(peer.handle, peer.window, peer.buffer.data(),
-                                                   static_cast<int>(peer.buffer.size()), 1);
+        const int started = Tavrin_CallBackPreview(peer.handle, peer.window, nullptr, 0, 1);
         std::fprintf(peer.log, "start %d %d\n", run, started);
         if (started == 0) {
             std::fprintf(peer.log, "refused %d", run);
