@@ -159,7 +159,7 @@ void Row(const char* self, const char* name, const std::string& sim, const std::
     std::printf("%-16s %13.3f %8.1f %8.1f", name, result.cpuMsPerFrame, result.percentOfCore, result.fps);
     if (!file.empty()) {
         const FileSize size = SizeOf(file);
-        std::printf(" %9.1f MB  +%.3f%%", static_cast<double>(size.bytes) / 1e6,
+        std::printf(" %9.1f MB  %+.3f%%", static_cast<double>(size.bytes) / 1e6,
                     100.0 * (static_cast<double>(size.bytes) - static_cast<double>(size.frameBytes)) /
                         static_cast<double>(size.frameBytes));
     }
