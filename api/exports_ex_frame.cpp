@@ -1,5 +1,5 @@
-// The frame record's and trigger mode's exports: each finds its camera
-// object and forwards.
+// The frame record's, trigger mode's and the recording's exports: each
+// finds its camera object and forwards.
 #include "TavrinEx.h"
 #include "api/export_frame.h"
 #include "platform/time.h"
@@ -15,6 +15,10 @@ TAVRIN_API int TAVRIN_CALL TavrinEx_GetFrameMeta(int h, TavrinFrameMeta* meta) {
 
 TAVRIN_API int TAVRIN_CALL TavrinEx_SoftwareTrigger(int h) {
     return CallCamera(h, [](CTavrin& c) { return c.Acquisition().SoftwareTrigger(); });
+}
+
+TAVRIN_API int TAVRIN_CALL TavrinEx_GetRecordingState(int h, int* writing, int* frames) {
+    return CallCamera(h, [=](CTavrin& c) { return c.Acquisition().RecordingState(writing, frames); });
 }
 
 TAVRIN_API int TAVRIN_CALL TavrinEx_GetClocks(uint64_t* monotonicNs, int64_t* systemTimeNs) {

@@ -53,4 +53,8 @@ TAVRIN_API int TAVRIN_CALL TavrinEx_SetSetting(int h, const char* name, int valu
     return CallCamera(h, [=](CTavrin& c) { return c.Settings().SetNamedSetting(name, value); });
 }
 
+TAVRIN_API int TAVRIN_CALL TavrinEx_SaveSettings(int h, char* reason, int reasonSize) {
+    return CallCamera(h, [=](CTavrin& c) { return c.SaveSettings(reason, reasonSize); });
+}
+
 }  // extern "C"

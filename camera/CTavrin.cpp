@@ -1,5 +1,7 @@
 #include "camera/CTavrin.h"
 
+#include <algorithm>
+#include <cstring>
 #include <mutex>
 #include <new>
 
@@ -7,6 +9,7 @@
 #include "device/tavrin_860vx_rux_sdk.h"
 #include "platform/codepage.h"
 #include "platform/driver.h"
+#include "platform/registry_scope.h"
 #include "settings/registry_store.h"
 
 namespace tavrin {
@@ -23,7 +26,13 @@ CTavrin::CTavrin() = default;
 // the images.
 CTavrin::~CTavrin() {
     if (context_.HasDevice()) {
+        // The handle and its error queue go now: a save that failed can
+        // only be posted.
+        platform::RegistryScope store;
         SaveSettingGroups(context_.DeviceIndex());
+        if (store.Failed() && context_.notifier.Window() != nullptr) {
+            context_.Notify(kErrFile);
+        }
     }
     Close();
     // The close's own exchanges are the recording's last.
@@ -52,6 +61,9 @@ int CTavrin::Initialize(platform::WindowHandle notifyWindow) {
         context_.Report(kErrBuffer);
         return 0;
     }
+    // A store that cannot be read leaves the settings at their defaults;
+    // the caller is told, and nothing is written back unless changed.
+    platform::RegistryScope store;
     CaptureWindow& capture = context_.capture;
     LoadSizeSettings(capture, context_.DeviceIndex());
     context_.device->ApplyDefaults();
@@ -65,6 +77,9 @@ int CTavrin::Initialize(platform::WindowHandle notifyWindow) {
     LoadSettingGroups(context_.DeviceIndex());
     analog_.ProgramRecord();
     LoadFormatSettings(context_.format, context_.DeviceIndex());
+    if (store.Failed()) {
+        context_.Report(kErrFile);
+    }
     platform::DriverMarkPath(context_.device->DevicePath().data(), platform::DriverMark::kCameraInitialized);
     return 1;
 }
@@ -80,12 +95,36 @@ void CTavrin::LoadSettingGroups(int cameraNumber) {
                                   static_cast<int32_t>(device.GetExposureMin()), device.GetMirrorV(),
                                   device.GetMirrorH()};
     LoadAnalogSettings(context_.analog, fallback, cameraNumber);
+    std::lock_guard lock(storedGroupsLock_);
+    storedGroups_ = {context_.analog.Snapshot(), context_.filter.Snapshot()};
+}
+
+int CTavrin::SaveSettings(char* reason, int reasonSize) {
+    if (reason != nullptr && reasonSize > 0) {
+        reason[0] = '\0';
+    }
+    if (!context_.RequireDevice()) {
+        return 0;
+    }
+    platform::RegistryScope store;
+    SaveSettingGroups(context_.DeviceIndex());
+    if (!store.Failed()) {
+        return 1;
+    }
+    if (reason != nullptr && reasonSize > 0) {
+        const size_t length = std::min(store.Problem().size(), static_cast<size_t>(reasonSize) - 1);
+        std::memcpy(reason, store.Problem().data(), length);
+        reason[length] = '\0';
+    }
+    context_.Report(kErrFile);
+    return 0;
 }
 
 void CTavrin::SaveSettingGroups(int cameraNumber) {
-    SaveAnalogSettings(context_.analog, cameraNumber);
-    SaveFilterSettings(context_.filter, cameraNumber);
-    SaveGraySettings(context_.filter, cameraNumber);
+    std::lock_guard lock(storedGroupsLock_);
+    SaveAnalogSettings(context_.analog, cameraNumber, &storedGroups_.analog);
+    SaveFilterSettings(context_.filter, cameraNumber, &storedGroups_.filter);
+    SaveGraySettings(context_.filter, cameraNumber, &storedGroups_.filter);
 }
 
 int CTavrin::SelectDevice(int index) {
@@ -99,14 +138,23 @@ int CTavrin::SelectDevice(int index) {
         context_.Report(kErrNotReady);
         return 0;
     }
+    // A store that cannot be read or written is reported; the switch
+    // still happens.
+    platform::RegistryScope store;
     SaveSettingGroups(context_.DeviceIndex());
     device::CTavrin860VXRUXSdk& device = *context_.device;
     if (index < 0 || index >= device::CTavrin860VXRUXSdk::GetDeviceCount() || !device.IsDevicePresent(index) ||
         device.SelectCamera(index) != 0) {
+        if (store.Failed()) {
+            context_.Report(kErrFile);
+        }
         context_.Report(kErrDevice);
         return 0;
     }
     LoadSettingGroups(index);
+    if (store.Failed()) {
+        context_.Report(kErrFile);
+    }
     analog_.ProgramRecord();
     uint8_t variant = 0;
     if (device.ReadSromByte(kVariantSromAddress, variant) && (variant == 1 || variant == 2)) {

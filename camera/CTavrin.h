@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <mutex>
 
 #include "camera/acquisition_engine.h"
 #include "camera/analog_control.h"
@@ -30,6 +31,9 @@ public:
     // Saves the settings groups under the current camera number, switches,
     // loads those of the new one and programs them.
     int SelectDevice(int index);
+    // Saves now what Release would save; 0 with 12 queued, and the store's
+    // reason in `reason` (cut to fit), when the store cannot be written.
+    int SaveSettings(char* reason, int reasonSize);
     int Close() { return acquisition_.Close(); }
 
     // The register configuration file: replaces the list under the settings
@@ -52,10 +56,21 @@ private:
     void LoadSettingGroups(int cameraNumber);
     void SaveSettingGroups(int cameraNumber);
 
+    // What the settings store held for the analog, filter and gray groups
+    // when they were last read or written: a save writes only what this
+    // object changed since, so that it never undoes what other programs
+    // stored meanwhile.
+    struct StoredGroups {
+        AnalogRecord::Values analog{};
+        FilterRecord::Values filter{};
+    };
+
     CameraContext context_;
     AnalogControl analog_{context_};
     AcquisitionEngine acquisition_{context_, analog_};
     SettingsFrontEnd settings_{context_, analog_, acquisition_};
+    std::mutex storedGroupsLock_;
+    StoredGroups storedGroups_;  // guarded by storedGroupsLock_
     SessionRecording session_{context_, settings_};
     platform::CriticalSection settingsLock_;
     RegisterConfigList configList_;  // guarded by settingsLock_; nothing sends it to the camera

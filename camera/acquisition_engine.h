@@ -58,6 +58,9 @@ public:
     // Recording (camera/recording.cpp).
     int Record(const char* fileName, int milliseconds, int showPreview);
     int RecordW(const char16_t* fileName, int milliseconds, int showPreview);
+    // Whether the recording thread is still writing (1 until its file is
+    // finished and closed) and the frames its file holds so far.
+    int RecordingState(int* writing, int* frames) const;
 
     AcquisitionState State() const { return state_.load(std::memory_order_acquire); }
     // The camera's software trigger, in trigger mode only.
@@ -165,6 +168,8 @@ private:
     std::unique_ptr<platform::Thread> acquisitionThread_;
     std::unique_ptr<platform::Thread> recordingThread_;
     std::atomic<int32_t> recording_{0};
+    std::atomic<int32_t> recordingWriting_{0};  // from Record until the file is closed
+    std::atomic<int32_t> recordedFrames_{0};
     std::atomic<int32_t> imageValid_{0};
     int32_t recordDuration_ = 0;  // handed to the recording thread at its start
     int32_t preparedMode_ = 0;    // the colour mode the images were sized for

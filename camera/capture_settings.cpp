@@ -4,6 +4,7 @@
 #include "camera/settings_front_end.h"
 #include "device/device_status.h"
 #include "device/tavrin_860vx_rux_sdk.h"
+#include "platform/registry_scope.h"
 #include "settings/registry_store.h"
 
 namespace tavrin {
@@ -64,9 +65,10 @@ int SettingsFrontEnd::SetCaptureWindow(int width, int height) {
     if (!context_.RequireDevice()) {
         return 0;
     }
+    platform::RegistryScope store;
     const auto stored = FindStoredSize(width, height, context_.DeviceIndex());
     if (!stored) {
-        context_.Report(kErrWindow);
+        context_.Report(store.Failed() ? kErrFile : kErrWindow);
         return 0;
     }
     context_.capture.Restore(*stored);

@@ -8,6 +8,7 @@
 #include "dialogs/image_dialog.h"
 #include "dialogs/modal_view.h"
 #include "dialogs/open_dialog_slot.h"
+#include "platform/registry_scope.h"
 #include "settings/registry_store.h"
 
 namespace tavrin {
@@ -84,9 +85,13 @@ int SetCameraDlg(CTavrin& camera, platform::WindowHandle parent) {
     const int result =
         dialogs::RunModalDialog(dialogs::templates::kCamera.For(Japanese(language)), parent, dialog, nullptr);
     dialogs::CameraDialogSlot().Close(dialog);
+    platform::RegistryScope store;
     if (result == 1) {
         LoadSizeSettings(context.capture, number);
         LoadFormatSettings(context.format, number);
+    }
+    if (dialog.StoreFailed() || store.Failed()) {
+        context.Report(kErrFile);
     }
     if (running == AcquisitionState::Streaming) {
         acquisition.StartPreview();

@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "platform/environment.h"
-#include "platform/module.h"
 #include "platform/time.h"
 
 namespace tavrin {
@@ -14,13 +13,12 @@ constexpr size_t kWindowOffset = 0;
 constexpr size_t kInstanceOffset = 8;
 constexpr size_t kLockWordOffset = 16;
 constexpr size_t kOwnerOffset = 24;
-constexpr size_t kOwnerBytes = 128;
+// The name's part of the 128 owner bytes; the owner's process follows.
+constexpr size_t kOwnerNameBytes = OwnerTable::kOwnerProcessIdOffset - kOwnerOffset;
 
-// A pending mark: this tag in the top 16 bits, which no window value has (a
-// user-space pointer's top bits are 0, a sign-extended Win32 handle's are all
-// ones), and the tick count in the low 32 bits.
 constexpr uint64_t kPendingTag = uint64_t{0x7A5C} << 48;
 constexpr uint64_t kTagMask = uint64_t{0xFFFF} << 48;
+constexpr uint64_t kStartBitsMask = 0xFFFF;
 
 // The three words sit 8-byte aligned in the page-aligned block, so other
 // processes read and write them whole (little-endian hosts only).
@@ -41,9 +39,22 @@ constexpr uint32_t kPendingWaitMs = 200;
 
 bool IsPending(uint64_t window) { return (window & kTagMask) == kPendingTag; }
 
-uint64_t NewPendingMark() { return kPendingTag | platform::TickCount(); }
+// Whether the claimer a pending mark names still runs: a process of its id
+// whose start time, where it can be read, ends in the mark's bits.
+bool ClaimerRuns(uint64_t mark) {
+    const uint64_t id = mark & 0xFFFFFFFFu;
+    if (!platform::ProcessRuns({id, 0})) {
+        return false;
+    }
+    const uint64_t started = platform::ProcessStartTime(id);
+    return started == 0 || (started & kStartBitsMask) == ((mark >> 32) & kStartBitsMask);
+}
 
 }  // namespace
+
+uint64_t OwnerTable::PendingMark(const platform::ProcessIdentity& claimer) {
+    return kPendingTag | (claimer.startTime & kStartBitsMask) << 32 | (claimer.id & 0xFFFFFFFFu);
+}
 
 std::unique_ptr<OwnerTable> OwnerTable::Open() {
     const auto overridden = platform::GetEnvironment("TAVRIN_SHARED_MEMORY_NAME");
@@ -69,14 +80,24 @@ bool OwnerTable::Held(const uint8_t* entry, uint64_t window) {
         return false;
     }
     if (IsPending(window)) {
-        const uint32_t age = platform::TickCount() - static_cast<uint32_t>(window);
-        return age < kPendingExpiryMs;
+        return ClaimerRuns(window);
     }
-    return platform::OwnerAlive(window, Load64(entry, kInstanceOffset));
+    const platform::ProcessIdentity owner{Load64(entry, kOwnerProcessIdOffset), Load64(entry, kOwnerStartTimeOffset)};
+    return platform::OwnerAlive(window, Load64(entry, kInstanceOffset), owner);
 }
 
-bool OwnerTable::Mark(uint8_t* entry, uint64_t from) {
-    return Word(entry, kWindowOffset).compare_exchange_strong(from, NewPendingMark(), std::memory_order_acq_rel);
+bool OwnerTable::Mark(uint8_t* entry, uint64_t from, uint64_t mark) {
+    return Word(entry, kWindowOffset).compare_exchange_strong(from, mark, std::memory_order_acq_rel);
+}
+
+void OwnerTable::WriteOwner(uint8_t* entry, uint64_t instance, const platform::ProcessIdentity& process,
+                            const char* name) {
+    Store64(entry, kInstanceOffset, instance);
+    Store64(entry, kLockWordOffset, 0);
+    Store64(entry, kOwnerProcessIdOffset, process.id);
+    Store64(entry, kOwnerStartTimeOffset, process.startTime);
+    std::memset(entry + kOwnerOffset, 0, kOwnerNameBytes);
+    std::memcpy(entry + kOwnerOffset, name, std::strlen(name));
 }
 
 bool OwnerTable::Claim(int index, uint64_t window) {
@@ -84,6 +105,8 @@ bool OwnerTable::Claim(int index, uint64_t window) {
     if (entry == nullptr) {
         return true;
     }
+    const platform::ProcessIdentity self = platform::CurrentProcess();
+    const uint64_t mark = PendingMark(self);
     const uint32_t start = platform::TickCount();
     uint64_t seen = 0;
     do {
@@ -100,7 +123,7 @@ bool OwnerTable::Claim(int index, uint64_t window) {
         if (Held(entry, seen)) {
             return false;
         }
-    } while (!Mark(entry, seen));
+    } while (!Mark(entry, seen, mark));
     // A dead program's window value may have been taken by a live one
     // between our look and our swap; its instance then tells, and its entry
     // goes back as it was.
@@ -108,10 +131,7 @@ bool OwnerTable::Claim(int index, uint64_t window) {
         Store64(entry, kWindowOffset, seen);
         return false;
     }
-    Store64(entry, kInstanceOffset, platform::ProgramInstance());
-    Store64(entry, kLockWordOffset, 0);
-    std::memset(entry + kOwnerOffset, 0, kOwnerBytes);
-    std::memcpy(entry + kOwnerOffset, kOwnerName, std::strlen(kOwnerName));
+    WriteOwner(entry, platform::ProgramInstance(), self, kOwnerName);
     Store64(entry, kWindowOffset, window);
     return true;
 }
@@ -120,15 +140,15 @@ void OwnerTable::Release(int index, uint64_t window) {
     uint8_t* entry = EntryAt(index);
     // The instance is looked at first, so that entries of other programs are
     // never marked, not even for a moment; the second look decides.
-    if (entry == nullptr || Load64(entry, kInstanceOffset) != platform::ProgramInstance() || !Mark(entry, window)) {
+    if (entry == nullptr || Load64(entry, kInstanceOffset) != platform::ProgramInstance() ||
+        !Mark(entry, window, PendingMark(platform::CurrentProcess()))) {
         return;
     }
     if (Load64(entry, kInstanceOffset) != platform::ProgramInstance() || Load64(entry, kLockWordOffset) != 0) {
         Store64(entry, kWindowOffset, window);  // somebody else's: it stays as it was
         return;
     }
-    Store64(entry, kInstanceOffset, 0);
-    std::memset(entry + kOwnerOffset, 0, kOwnerBytes);
+    WriteOwner(entry, 0, {}, "");
     Store64(entry, kWindowOffset, 0);
 }
 
@@ -144,7 +164,7 @@ OwnerTable::Entry OwnerTable::Read(int index) const {
     }
     const char* owner = reinterpret_cast<const char*>(entry + kOwnerOffset);
     return Entry{Load64(entry, kWindowOffset), Load64(entry, kInstanceOffset), Load64(entry, kLockWordOffset),
-                 std::string(owner, strnlen(owner, kOwnerBytes))};
+                 std::string(owner, strnlen(owner, kOwnerNameBytes))};
 }
 
 }  // namespace tavrin

@@ -5,11 +5,17 @@
 // Programs claim an entry with a compare-and-swap on its window word, so of
 // any number of programs starting one camera together exactly one gets it.
 // While a claim or a release rewrites the other fields, the window word
-// holds a pending mark (a tag and the time it was set): programs that read
-// only the window word see the camera in use, and nobody else touches the
-// entry. A mark older than kPendingExpiryMs was left by a program that died
-// in those few instructions and reads as free, like any entry of a program
-// that has gone.
+// holds a pending mark naming the claimer: programs that read only the
+// window word see the camera in use, and nobody else touches the entry.
+// However long the claimer is held up between the two steps (a debugger, a
+// stopped process, a paused machine), its mark holds while it runs; a mark
+// left by a program that died in those few instructions reads as free, like
+// any entry of a program that has gone.
+//
+// An entry names its owner by process id and start time, kept at the end of
+// the owner name's 128 bytes (after the name's NUL, where readers of the name
+// do not look): after a crash, another program that gets the same process
+// id is not taken for the owner.
 //
 // The block is open only to the creating user and its group (see
 // platform/shared_memory.h). A block of the wrong size is refused at Open;
@@ -21,6 +27,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/module.h"
 #include "platform/shared_memory.h"
 
 namespace tavrin {
@@ -34,7 +41,15 @@ public:
     static constexpr size_t kEntrySize = 152;
     static constexpr int kEntries = 32;
     static constexpr const char* kOwnerName = "TavrinSdk_860VX_RUX.dll";
-    static constexpr uint32_t kPendingExpiryMs = 5000;
+    // Where an entry names its owner's process: id, then start time.
+    static constexpr size_t kOwnerProcessIdOffset = 136;
+    static constexpr size_t kOwnerStartTimeOffset = 144;
+
+    // The window word of a claim or release in progress by that process: a
+    // tag in the top 16 bits, which no window value has (a user-space
+    // pointer's top bits are 0, a sign-extended Win32 handle's all ones),
+    // the low 16 bits of its start time, and its process id.
+    static uint64_t PendingMark(const platform::ProcessIdentity& claimer);
 
     // Maps the shared block (creating it when no program has yet). The
     // block's name may be overridden with TAVRIN_SHARED_MEMORY_NAME so that
@@ -69,7 +84,11 @@ private:
     // Whether a window word seen in the entry belongs to a live holder.
     static bool Held(const uint8_t* entry, uint64_t window);
     // Takes the entry's window word from `from` to a pending mark.
-    static bool Mark(uint8_t* entry, uint64_t from);
+    static bool Mark(uint8_t* entry, uint64_t from, uint64_t mark);
+    // The fields behind the window word, written while this program's
+    // pending mark holds the entry.
+    static void WriteOwner(uint8_t* entry, uint64_t instance, const platform::ProcessIdentity& process,
+                           const char* name);
 
     std::unique_ptr<platform::SharedMemory> block_;
 };

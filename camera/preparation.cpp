@@ -5,7 +5,7 @@
 #include "camera/acquisition_engine.h"
 #include "camera/capture_window.h"
 #include "device/tavrin_860vx_rux_sdk.h"
-#include "platform/time.h"
+#include "platform/driver.h"
 
 namespace tavrin {
 namespace {
@@ -57,7 +57,7 @@ bool AcquisitionEngine::Prepare(bool claimOwner) {
     device.GetClock(current);
     if (current != static_cast<uint8_t>(clock)) {
         device.SetClock(static_cast<uint32_t>(clock));
-        platform::Sleep(kClockSettleMs);
+        platform::DriverSettle(kClockSettleMs);
         device.ApplyDefaults();
     }
     const CaptureWindow& capture = context_.capture;

@@ -62,10 +62,13 @@ int AcquisitionEngine::Record(const char* fileName, int milliseconds, int showPr
     }
     recordDuration_ = milliseconds;
     recordingQueue_.Open();
+    recordedFrames_.store(0, std::memory_order_relaxed);
+    recordingWriting_.store(1, std::memory_order_release);
     recording_.store(1, std::memory_order_release);
     recordingThread_ = platform::Thread::Start([this] { RecordingLoop(); }, platform::ThreadPriority::Normal);
     if (!recordingThread_) {
         recording_.store(0, std::memory_order_release);
+        recordingWriting_.store(0, std::memory_order_release);
         recorder_.Close();
         Close();
         context_.Report(kErrThread);
@@ -125,6 +128,7 @@ void AcquisitionEngine::RecordingLoop() {
             break;
         }
         recorder_.SetFrameCount(++frames);
+        recordedFrames_.store(static_cast<int32_t>(frames), std::memory_order_relaxed);
         if (now > end) {
             break;  // the requested duration has passed
         }
@@ -140,6 +144,20 @@ void AcquisitionEngine::RecordingLoop() {
     if ((status != AviRecorder::kOk && status != AviRecorder::kSizeLimit) || closed != AviRecorder::kOk) {
         context_.Report(kErrFile);
     }
+    // Last: a caller that sees 0 finds the file whole and any failure queued.
+    recordingWriting_.store(0, std::memory_order_release);
+}
+
+int AcquisitionEngine::RecordingState(int* writing, int* frames) const {
+    if (writing == nullptr) {
+        context_.Report(kErrParameter);
+        return 0;
+    }
+    *writing = recordingWriting_.load(std::memory_order_acquire);
+    if (frames != nullptr) {
+        *frames = recordedFrames_.load(std::memory_order_relaxed);
+    }
+    return 1;
 }
 
 }  // namespace tavrin

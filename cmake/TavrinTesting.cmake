@@ -9,8 +9,28 @@
 # on the simulated camera then takes a fraction of its time when ctest runs
 # the shards side by side. Each process keeps its own settings and scratch
 # files (support/isolation.h), so shards never share one.
+# TAVRIN_TEST_LABEL, when set, builds and registers only the test programs
+# with that label: the ThreadSanitizer build takes the programs labelled
+# "threads", whose code under test runs on more than one thread, since a
+# race needs two threads and the rest only cost that build its time.
+set(TAVRIN_TEST_LABEL "" CACHE STRING "Only build and register the test programs with this label (empty: all)")
+
+# tavrin_test_wanted(out label...): whether a test program with these labels
+# is built in this configuration.
+function(tavrin_test_wanted out)
+  if(NOT TAVRIN_TEST_LABEL OR TAVRIN_TEST_LABEL IN_LIST ARGN)
+    set(${out} TRUE PARENT_SCOPE)
+  else()
+    set(${out} FALSE PARENT_SCOPE)
+  endif()
+endfunction()
+
 function(tavrin_add_test)
   cmake_parse_arguments(T "" "NAME;TIMEOUT;SHARDS" "SOURCES;LIBS;LABELS;ARGS" ${ARGN})
+  tavrin_test_wanted(wanted ${T_LABELS})
+  if(NOT wanted)
+    return()
+  endif()
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} tavrin_gtest_main)
   set(labels ${T_LABELS})

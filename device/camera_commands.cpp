@@ -2,7 +2,7 @@
 
 #include <initializer_list>
 
-#include "platform/time.h"
+#include "platform/driver.h"
 
 namespace tavrin::device {
 
@@ -87,10 +87,10 @@ bool CommandSensorWrite(const char* path, uint32_t reg, uint32_t value) {
             sent = SendCommand(exchange.Handle(), block) == 0;
             // The sensor's serial bus is slow: let the write land before the
             // handle goes.
-            platform::Sleep(kSensorWriteSettleMs);
+            platform::DriverSettle(kSensorWriteSettleMs);
         }
     }
-    platform::Sleep(kSensorWriteAfterCloseMs);
+    platform::DriverSettle(kSensorWriteAfterCloseMs);
     return sent;
 }
 
@@ -100,10 +100,10 @@ bool CommandSromRead(const char* path, uint32_t address, uint8_t& value) {
     Exchange exchange(path);
     if (exchange.Opened()) {
         SendCommand(exchange.Handle(), block);
-        platform::Sleep(kSromReadPauseMs);
+        platform::DriverSettle(kSromReadPauseMs);
         ReceiveReply(exchange.Handle(), block);
         received = ReceiveReply(exchange.Handle(), block) == 0;
-        platform::Sleep(kSromReadPauseMs);
+        platform::DriverSettle(kSromReadPauseMs);
     }
     value = block[0];
     return received;
@@ -116,7 +116,7 @@ bool CommandSromWrite(const char* path, uint32_t address, uint32_t value) {
     }
     CommandBlock block = Block({CMD_SROM_WRITE, 0x51, 0x03, 0x18, Byte(address, 0), Byte(value, 0)});
     const bool sent = SendCommand(exchange.Handle(), block) == 0;
-    platform::Sleep(kSromWritePauseMs);
+    platform::DriverSettle(kSromWritePauseMs);
     return sent;
 }
 

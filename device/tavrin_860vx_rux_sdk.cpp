@@ -2,7 +2,7 @@
 
 #include "device/camera_commands.h"
 #include "device/device_status.h"
-#include "platform/time.h"
+#include "platform/driver.h"
 
 namespace tavrin::device {
 
@@ -144,7 +144,7 @@ int CTavrin860VXRUXSdk::SetImageArea(int x, int y, int width, int height, uint32
     const uint32_t length = static_cast<uint32_t>(TransferLength());
     for (uint32_t i = 0; i < 4; ++i) {
         WriteControlRegister(kControlTransferLength + i, (length >> (8 * i)) & 0xFF);
-        platform::Sleep(kTransferLengthWritePauseMs);
+        platform::DriverSettle(kTransferLengthWritePauseMs);
     }
     WriteControlRegister(kControlApplyLength, 1);
     SetLargeFrame(IsLargeFrame(TransferLength(), SixteenBit() == 1));

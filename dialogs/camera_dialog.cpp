@@ -4,6 +4,7 @@
 
 #include "dialogs/control_ids.h"
 #include "dialogs/control_texts.h"
+#include "platform/registry_scope.h"
 
 namespace tavrin::dialogs {
 namespace {
@@ -24,7 +25,9 @@ CameraDialog::CameraDialog(int cameraNumber, Language language) : cameraNumber_(
 
 void CameraDialog::OnInit(Controls& controls) {
     controls_ = &controls;
+    platform::RegistryScope store;
     LoadSizeTable(table_, cameraNumber_);
+    storeFailed_ = storeFailed_ || store.Failed();
     controls.TabInsert(ids::kTab, 0, texts::kStreamFormatTab.In(language_));
     FillLists();
     FillSizeList();
@@ -101,7 +104,7 @@ void CameraDialog::OnCommand(int id, Notification notification) {
     switch (id) {
     case ids::kOk:
         ReadControls();
-        SaveSizeTable(table_, cameraNumber_);
+        SaveTable();
         controls_->EndDialog(1);
         break;
     case ids::kCancel:
@@ -109,11 +112,17 @@ void CameraDialog::OnCommand(int id, Notification notification) {
         break;
     case ids::kApply:
         ReadControls();
-        SaveSizeTable(table_, cameraNumber_);
+        SaveTable();
         break;
     default:
         break;
     }
+}
+
+void CameraDialog::SaveTable() {
+    platform::RegistryScope store;
+    SaveSizeTable(table_, cameraNumber_);
+    storeFailed_ = storeFailed_ || store.Failed();
 }
 
 void CameraDialog::ReadControls() {

@@ -17,12 +17,16 @@ public:
     void OnCommand(int id, Notification notification) override;
 
     const SizeTable& Table() const { return table_; }
+    // Whether the settings store could not be read or written while the
+    // dialog ran (the dialog itself shows nothing of it).
+    bool StoreFailed() const { return storeFailed_; }
 
 private:
     void FillLists();
     void FillSizeList();
     void ShowEntry(int index);
     void ReadControls();
+    void SaveTable();
     void ReadCustomEntry();
     std::string SizeLabel(int index) const;
 
@@ -30,6 +34,7 @@ private:
     Language language_;
     SizeTable table_;
     Controls* controls_ = nullptr;
+    bool storeFailed_ = false;
 };
 
 }  // namespace tavrin::dialogs

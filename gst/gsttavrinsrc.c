@@ -451,6 +451,7 @@ static gint choose_camera(GstTavrinSrc* self, gint camera, gint device, const gc
 
 static gboolean fire_trigger(GstTavrinSrc* self, gint camera);
 static void wait_for_closing(GstTavrinSrc* self);
+static void wait_for_every_closing(void);
 
 /* Starts the SDK's acquisition in the negotiated mode. Called with no lock. */
 static gboolean start_acquisition(GstTavrinSrc* self) {
@@ -497,6 +498,7 @@ static void stop_acquisition(GstTavrinSrc* self) {
 static gboolean gst_tavrin_src_start(GstBaseSrc* bsrc) {
     GstTavrinSrc* self = GST_TAVRIN_SRC(bsrc);
     wait_for_closing(self);
+    wait_for_every_closing();
     if (!start_message_thread(self)) {
         GST_ELEMENT_ERROR(self, RESOURCE, FAILED, ("Cannot make a message window for the camera's frames"), (NULL));
         stop_message_thread(self);
@@ -581,6 +583,35 @@ typedef struct {
     gboolean acquiring;
 } Closing;
 
+/* Closings under way in this process, by any element. A start waits for
+ * them all, not only for its own element's: a pipeline started right after
+ * another one on the same camera was stopped would otherwise find the camera
+ * still held by the old one (and the old one's settings stored after the
+ * new one read them). */
+static GMutex closings_lock;
+static GCond closings_done;
+static gint closings_pending;
+
+static void closing_begun(void) {
+    g_mutex_lock(&closings_lock);
+    closings_pending++;
+    g_mutex_unlock(&closings_lock);
+}
+
+static void closing_ended(void) {
+    g_mutex_lock(&closings_lock);
+    closings_pending--;
+    g_cond_broadcast(&closings_done);
+    g_mutex_unlock(&closings_lock);
+}
+
+static void wait_for_every_closing(void) {
+    g_mutex_lock(&closings_lock);
+    while (closings_pending > 0)
+        g_cond_wait(&closings_done, &closings_lock);
+    g_mutex_unlock(&closings_lock);
+}
+
 static gpointer close_camera(gpointer data) {
     Closing* closing = data;
     GstTavrinSrc* self = closing->self;
@@ -597,6 +628,7 @@ static gpointer close_camera(gpointer data) {
     if (closing->camera != 0)
         Tavrin_Release(closing->camera);
     g_free(closing);
+    closing_ended();
     return NULL;
 }
 
@@ -617,6 +649,7 @@ static gboolean gst_tavrin_src_stop(GstBaseSrc* bsrc) {
     self->camera = 0;
     self->acquiring = FALSE;
     g_mutex_unlock(&self->lock);
+    closing_begun();
     self->closing_thread = g_thread_new("tavrinsrc-close", close_camera, closing);
     self->mode = 0;
     return TRUE;

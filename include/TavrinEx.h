@@ -1,8 +1,9 @@
 /**
  * @file TavrinEx.h
  * @brief Extensions beyond the SDK's 124 functions: the record of every
- * frame and the clocks it is timed with, the catalogue of settings, and
- * the recording of whole sessions.
+ * frame and the clocks it is timed with, the catalogue of settings, the
+ * state of a recording, the stored readout windows, whether dialogs can be
+ * shown, and the recording of whole sessions.
  *
  * The functions here follow the conventions of TavrinSdk.h: they return 1
  * for success and 0 for failure, keep why a call on a handle failed in the
@@ -168,6 +169,24 @@ TAVRIN_API int TAVRIN_CALL TavrinEx_GetSetting(int hCamera, const char* name, in
  */
 TAVRIN_API int TAVRIN_CALL TavrinEx_SetSetting(int hCamera, const char* name, int value);
 
+/**
+ * Writes the settings this handle changed to the settings store now, as
+ * Tavrin_Release and Tavrin_SetDeviceNumber do, so that a program learns
+ * whether they were kept for later programs (a release can only post its
+ * failure). Only what the handle changed since it read or last saved the
+ * settings is written: what other programs stored meanwhile stays.
+ *
+ * @param reason the caller's buffer for why the store could not be written,
+ *     e.g. "/home/u/.config/Quenor/registry.sqlite3: attempt to write a
+ *     readonly database": NUL-terminated, cut to fit; "" on success. May be
+ *     NULL when reasonSize is 0.
+ * @param reasonSize the buffer's size in bytes.
+ * @return 1; 0 for an unknown handle (nothing queued), or with SDKERR_FILE
+ *     when the store could not be written, SDKERR_NOT_READY when the handle
+ *     has no camera.
+ */
+TAVRIN_API int TAVRIN_CALL TavrinEx_SaveSettings(int hCamera, char* reason, int reasonSize);
+
 /* ---- Trigger mode ----------------------------------------------------- */
 
 /**
@@ -182,6 +201,67 @@ TAVRIN_API int TAVRIN_CALL TavrinEx_SetSetting(int hCamera, const char* name, in
  *     camera did not take the command.
  */
 TAVRIN_API int TAVRIN_CALL TavrinEx_SoftwareTrigger(int hCamera);
+
+/* ---- Recording ---------------------------------------------------------- */
+
+/**
+ * Whether the recording that Tavrin_Record or Tavrin_RecordW started is
+ * still being written. A recording ends by itself once its duration has
+ * passed (counted from its first frame), when the stream stops
+ * (Tavrin_StopPreview, Tavrin_Close, a transfer error) or when the file
+ * cannot take more; it then finishes and closes its file. A program that
+ * waits for the file polls this until *writing is 0: the file is then a
+ * whole AVI file, and a write failure has been queued (SDKERR_FILE). The
+ * stream goes on after the recording; stop it with Tavrin_StopPreview.
+ *
+ * @param hCamera the handle from Tavrin_Initialize.
+ * @param writing receives 1 while the recording's file is being written,
+ *     0 once it is closed (or when no recording was started).
+ * @param frames receives the frames in the file of the current or last
+ *     recording; may be NULL.
+ * @return 1; 0 for an unknown handle (nothing queued), or with
+ *     SDKERR_PARAMETER for a NULL writing.
+ */
+TAVRIN_API int TAVRIN_CALL TavrinEx_GetRecordingState(int hCamera, int* writing, int* frames);
+
+/* ---- The stored readout windows ---------------------------------------- */
+
+/**
+ * One readout window of the size table: the list of readout windows kept in
+ * the settings store for a camera, which the camera dialog edits and
+ * Tavrin_SetCaptureWindow chooses from by width and height. The fields are
+ * those of Tavrin_SetCaptureWindowEx (TH, TV, EH, EV, EHS, EVS) and the
+ * buffer count stored with them, in the store's order.
+ */
+typedef struct TavrinSizeEntry {
+    int32_t totalWidth;  /* TH */
+    int32_t totalHeight; /* TV */
+    int32_t width;       /* EH: the image width */
+    int32_t height;      /* EV: the image height */
+    int32_t left;        /* EHS: first column read */
+    int32_t top;         /* EVS: first line read */
+    int32_t buffers;     /* Buf: carried with the entry, no further effect */
+} TavrinSizeEntry;
+
+/**
+ * Reads the size table of the handle's camera (the slot of
+ * Tavrin_SetDeviceNumber) from the settings store, as stored: entries are
+ * not checked against the sensor. A store that keeps nothing
+ * (TAVRIN_REGISTRY=none) or holds no table for the camera gives 0 entries.
+ *
+ * @param hCamera the handle from Tavrin_Initialize.
+ * @param entries the caller's array of capacity entries; may be NULL when
+ *     capacity is 0 (to ask for the count first).
+ * @param capacity how many entries fit; the first min(capacity, *count) are filled.
+ * @param count receives how many entries are stored (at most 100).
+ * @param selected receives the index of the entry the camera starts with
+ *     (the store's choice, which may lie outside the table); may be NULL.
+ * @return 1; 0 for an unknown handle (nothing queued), or with
+ *     SDKERR_PARAMETER for a NULL count, a negative capacity or NULL entries
+ *     with a capacity above 0.
+ */
+TAVRIN_API int TAVRIN_CALL TavrinEx_GetSizeTable(int hCamera, TavrinSizeEntry* entries, int capacity, int* count,
+                                                 int* selected);
 
 /* ---- The built-in dialogs --------------------------------------------- */
 

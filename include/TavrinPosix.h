@@ -24,7 +24,10 @@ typedef struct TavrinMsg {
     intptr_t lParam;
 } TavrinMsg;
 
-/* A window owned by the calling thread; NULL when it cannot be made. */
+/* A window owned by the calling thread; NULL when it cannot be made. A
+ * handle is an opaque number, never given to another window once this one
+ * is destroyed: a stream still posting to a destroyed window reaches no
+ * window made later. */
 TAVRIN_API HWND TavrinPosix_CreateMessageWindow(void);
 /* Destroys the window and drops the messages queued for it; 1/0. */
 TAVRIN_API int TavrinPosix_DestroyWindow(HWND hwnd);

@@ -18,6 +18,19 @@
  * settings catalogue of TavrinEx.h (TavrinEx_DescribeSetting; `tavrin help`
  * prints it); the functions below name the setting they read or write.
  *
+ * The settings store keeps each camera's settings from one program to the
+ * next: the registry of the current user on Windows; on POSIX hosts an
+ * SQLite file at $TAVRIN_REGISTRY, else $XDG_CONFIG_HOME/Quenor/registry.sqlite3
+ * (~/.config/Quenor/... without XDG_CONFIG_HOME); TAVRIN_REGISTRY=none keeps
+ * nothing. Another program may hold the store locked while it writes: a
+ * function waits for the lock at most one busy time-out in all (10 s; on
+ * POSIX hosts TAVRIN_REGISTRY_TIMEOUT_MS sets it in milliseconds), however
+ * many values it reads or writes. A store that cannot be read or written in
+ * that time, or at all (read-only, not a database), is reported as
+ * SDKERR_FILE by the function that used it; settings that could not be read
+ * start at their defaults, and nothing is written back over them unless the
+ * program changes them.
+ *
  * This header is plain C and compiles on its own on Windows and POSIX hosts.
  */
 #ifndef TAVRIN_SDK_H
@@ -120,21 +133,29 @@ _Static_assert(sizeof(TavrinCameraInfo) == 36, "camera record is 36 bytes");
  * Does not open the camera: settings are restored from the settings store, and the first
  *     acquisition opens the device.
  * @param notifyWindow window that receives WM_SDK_ERROR for every queued error; may be NULL (on
- *     POSIX hosts a window of TavrinPosix_CreateMessageWindow).
+ *     POSIX hosts a window of TavrinPosix_CreateMessageWindow). The window is also what marks a
+ *     camera as this program's while it streams, so that other programs are refused it
+ *     (SDKERR_DEVICE). With NULL the handle still refuses a camera that another program streams
+ *     from, but never marks one as its own: other programs may start the same camera meanwhile.
  * @return the new handle (never 0), or 0 when the camera object cannot be created.
  * @par Errors
- *     none are queued (there is no handle yet); a failed initialization leaves a handle whose
- *     device operations report SDKERR_NOT_READY or SDKERR_BUFFER.
+ *     queued on the new handle: SDKERR_FILE when the settings store could not be read (the
+ *     settings start at their defaults). A failed initialization leaves a handle whose device
+ *     operations report SDKERR_NOT_READY or SDKERR_BUFFER.
  * @par Thread
  *     Any thread.
  */
 TAVRIN_API int TAVRIN_CALL Tavrin_Initialize(HWND notifyWindow);
 /**
  * @brief Stops any acquisition, saves the settings, closes the camera and frees the handle.
+ * The save writes only the settings this handle changed since it read them: what other programs
+ *     stored for the camera meanwhile stays. A program that must know whether they were stored
+ *     calls TavrinEx_SaveSettings first.
  * @param hCamera the handle from Tavrin_Initialize.
  * @return 1, or 0 for an unknown handle.
  * @par Errors
- *     none.
+ *     none are queued (the handle is gone); a save that failed is posted as WM_SDK_ERROR with
+ *     SDKERR_FILE to the window given to Tavrin_Initialize.
  * @par Thread
  *     Any thread. Not while another thread still uses the same handle.
  */
@@ -222,12 +243,15 @@ TAVRIN_API int TAVRIN_CALL Tavrin_GetDeviceName(int hCamera, int index, char* na
 TAVRIN_API int TAVRIN_CALL Tavrin_GetDeviceNameW(int hCamera, int index, TavrinWChar* name, int size);
 /**
  * @brief Selects the camera (device slot) the handle works with.
+ * Saves the settings this handle changed for the camera it leaves (as Tavrin_Release does) and
+ *     reads the stored settings of the one it selects.
  * @param hCamera the handle from Tavrin_Initialize.
  * @param index device slot 0 to 31.
  * @return 1 on success, 0 on failure.
  * @par Errors
  *     SDKERR_PARAMETER outside 0 to 31; SDKERR_DEVICE when the slot holds no camera or selecting it
- *     fails.
+ *     fails; SDKERR_FILE when the settings store could not be read or written (the switch still
+ *     happens and returns 1).
  * @par Thread
  *     Any thread. Not during acquisition.
  */
@@ -287,8 +311,11 @@ TAVRIN_API int TAVRIN_CALL Tavrin_Preview(int hCamera);
  *     until the next frame.
  * @param buffer receives each image before its message, or NULL.
  * @param size bytes in buffer: at least height x stride (rows padded to 4 bytes).
- * @param bottomUp 0: bottom line first (as a bottom-up bitmap); otherwise top line first.
+ * @param bottomUp non-zero: top line first; 0: bottom line first (as a bottom-up bitmap).
  * @return 1 on success, 0 on failure.
+ * @warning The name reads backwards: non-zero gives the usual top-down image (line 0 is the
+ *     picture's top line, as numpy, OpenCV and most image libraries expect); 0 gives a bottom-up
+ *     bitmap, as a Windows DIB stores it.
  * @par Errors
  *     SDKERR_NOT_READY when called in a state that forbids it (another acquisition runs) or after a
  *     failed preparation; the preparation's own code before it: SDKERR_DEVICE (no camera, or in use
@@ -343,8 +370,11 @@ TAVRIN_API int TAVRIN_CALL Tavrin_Capture(int hCamera);
  * @param hCamera the handle from Tavrin_Initialize.
  * @param buffer receives the image, or NULL to keep it only in the SDK (for Tavrin_SaveImage).
  * @param size bytes in buffer (height x stride), or 0.
- * @param bottomUp 0: bottom line first; otherwise top line first.
+ * @param bottomUp non-zero: top line first; 0: bottom line first (as a bottom-up bitmap).
  * @return 1 on success, 0 on failure.
+ * @warning The name reads backwards: non-zero gives the usual top-down image (line 0 is the
+ *     picture's top line, as numpy, OpenCV and most image libraries expect); 0 gives a bottom-up
+ *     bitmap, as a Windows DIB stores it.
  * @par Errors
  *     SDKERR_NOT_READY when called in a state that forbids it (another acquisition runs) or after a
  *     failed preparation; the preparation's own code before it: SDKERR_DEVICE (no camera, or in use
@@ -359,8 +389,11 @@ TAVRIN_API int TAVRIN_CALL Tavrin_SnapShot(int hCamera, BYTE* buffer, int size, 
  * @param hCamera the handle from Tavrin_Initialize.
  * @param buffer receives the image.
  * @param size bytes in buffer.
- * @param bottomUp 0: bottom line first; otherwise top line first.
+ * @param bottomUp non-zero: top line first; 0: bottom line first (as a bottom-up bitmap).
  * @return 1 on success, 0 on failure.
+ * @warning The name reads backwards: non-zero gives the usual top-down image (line 0 is the
+ *     picture's top line, as numpy, OpenCV and most image libraries expect); 0 gives a bottom-up
+ *     bitmap, as a Windows DIB stores it.
  * @par Errors
  *     SDKERR_NOT_READY without an image buffer; SDKERR_BUFFER for a null or short buffer or no
  *     image yet.
@@ -374,8 +407,11 @@ TAVRIN_API int TAVRIN_CALL Tavrin_GetImage(int hCamera, BYTE* buffer, int size, 
  * @param callbackWindow receives WM_SDK_FRAME (frame rate 0).
  * @param buffer receives each image, or NULL.
  * @param size bytes in buffer.
- * @param bottomUp 0: bottom line first; otherwise top line first.
+ * @param bottomUp non-zero: top line first; 0: bottom line first (as a bottom-up bitmap).
  * @return 1 on success, 0 on failure.
+ * @warning The name reads backwards: non-zero gives the usual top-down image (line 0 is the
+ *     picture's top line, as numpy, OpenCV and most image libraries expect); 0 gives a bottom-up
+ *     bitmap, as a Windows DIB stores it.
  * @par Errors
  *     SDKERR_NOT_READY when called in a state that forbids it (another acquisition runs) or after a
  *     failed preparation; the preparation's own code before it: SDKERR_DEVICE (no camera, or in use
@@ -421,8 +457,9 @@ TAVRIN_API int TAVRIN_CALL Tavrin_Record(int hCamera, const char* fileName, int 
  * @param showPreview non-zero: show the preview window.
  * @return 1 on success, 0 on failure.
  * @par Errors
- *     SDKERR_FILE when the name cannot be converted to the system's code page; otherwise as
- *     Tavrin_Record.
+ *     SDKERR_FILE when the name cannot be converted: on Windows to the system's code page; on
+ *     POSIX hosts, where the name is used as UTF-8 whatever the locale, only half a surrogate pair
+ *     or a name of more than 1023 bytes cannot be. Otherwise as Tavrin_Record.
  * @par Thread
  *     The thread that starts acquisition owns the preview window: on Windows it must run a message
  *     loop while the window is shown.
@@ -433,10 +470,12 @@ TAVRIN_API int TAVRIN_CALL Tavrin_RecordW(int hCamera, const TavrinWChar* fileNa
  * @param hCamera the handle from Tavrin_Initialize.
  * @param fileName the file.
  * @param format 0 BMP, 1 raw, 2 JPEG, 3 JPEG quality 70, 4 JPEG quality 20, 5 PNG, 6 TIFF.
- * @return the writer's result (non-zero on success), 0 on failure.
+ * @return the writer's result (non-zero on success), 0 on failure. An unknown format, or a file
+ *     that cannot be written, returns 0 with no code queued; an earlier file of that name stays
+ *     as it was.
  * @par Errors
  *     SDKERR_NOT_READY when no image has been processed yet; SDKERR_PARAMETER for a null or empty
- *     name or an unknown format.
+ *     name; SDKERR_BUFFER when the image cannot be copied for the save.
  * @par Thread
  *     Any thread.
  */
@@ -448,7 +487,9 @@ TAVRIN_API int TAVRIN_CALL Tavrin_SaveImage(int hCamera, const char* fileName, i
  * @param format 0 BMP, 1 raw, 2 JPEG, 3 JPEG quality 70, 4 JPEG quality 20, 5 PNG, 6 TIFF.
  * @return the writer's result, 0 on failure.
  * @par Errors
- *     SDKERR_NOT_READY also when the name cannot be converted; otherwise as Tavrin_SaveImage.
+ *     SDKERR_NOT_READY also when the name cannot be converted (on POSIX hosts, where the name is
+ *     used as UTF-8 whatever the locale: half a surrogate pair, or more than 1023 bytes);
+ *     otherwise as Tavrin_SaveImage.
  * @par Thread
  *     Any thread.
  */
@@ -542,7 +583,7 @@ TAVRIN_API int TAVRIN_CALL Tavrin_GetWaitTime(int hCamera);
  * @return 1 on success, 0 on failure.
  * @par Errors
  *     SDKERR_WINDOW when no stored window has that size; SDKERR_CAPTURE_WINDOW when it does not fit
- *     the sensor.
+ *     the sensor; SDKERR_FILE when the settings store could not be read.
  * @par Thread
  *     Any thread. Not during acquisition.
  */
@@ -1409,7 +1450,7 @@ TAVRIN_API int TAVRIN_CALL Tavrin_LoadConfigFileA(int hCamera, const char* fileN
  * @param fileName the file, UTF-16.
  * @return 1 when the file could be read, 0 otherwise.
  * @par Errors
- *     SDKERR_FILE when the name cannot be converted.
+ *     SDKERR_FILE when the name cannot be converted (on POSIX hosts it is used as UTF-8).
  * @par Thread
  *     Any thread.
  */
@@ -1422,7 +1463,8 @@ TAVRIN_API int TAVRIN_CALL Tavrin_LoadConfigFileW(int hCamera, const TavrinWChar
  * @param parent owner window, or NULL.
  * @return 1, or 0 without a device library.
  * @par Errors
- *     SDKERR_NOT_READY without a device library.
+ *     SDKERR_NOT_READY without a device library; SDKERR_FILE when the settings store, which the
+ *     dialog reads and writes, could not be read or written.
  * @par Thread
  *     Modal: returns when the user closes the dialog. The calling thread runs the dialog's message
  *     loop.

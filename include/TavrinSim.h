@@ -21,6 +21,10 @@
  *   light=N   illumination of the lit scene in per cent; default 100.
  *   variant=N the serial ROM byte at 0x1EB0 (camera variant); default 1.
  *   log=N     records kept per slot in the I/O log; default 4096.
+ *   settle=0  the library skips the pauses the real camera needs after
+ *             clock, sensor and serial ROM writes (100 ms after a clock
+ *             change, 20 ms per sensor write): starts take milliseconds
+ *             instead of a few hundred. Default 1: the pauses are kept.
  *   replay=FILE  slot 0 holds the camera of a recorded session
  *             (TavrinEx_StartSessionRecording); the path runs to the next
  *             ';'. See "Replaying a session" below.

@@ -88,7 +88,7 @@ AviMainHeader MakeMainHeader(int32_t width, int32_t height, uint32_t frameBytes,
     AviMainHeader h;
     h.microSecPerFrame = 1000000 / framesPerSecond;
     h.maxBytesPerSec = SaturateU32((static_cast<uint64_t>(frameBytes) + kChunkHeaderBytes) * framesPerSecond);
-    h.flags = kFlagsHasIndexWasCapture;
+    h.flags = kFlagWasCaptureFile;
     h.streams = 1;
     h.suggestedBufferSize = SaturateU32(static_cast<uint64_t>(frameBytes) + kChunkHeaderBytes);
     h.width = static_cast<uint32_t>(width);

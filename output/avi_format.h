@@ -79,7 +79,6 @@ inline constexpr uint32_t kHeaderListSize = 200;
 inline constexpr uint32_t kStreamListSize = 124;
 inline constexpr uint32_t kFlagHasIndex = 0x00000010;
 inline constexpr uint32_t kFlagWasCaptureFile = 0x00010000;
-inline constexpr uint32_t kFlagsHasIndexWasCapture = kFlagHasIndex | kFlagWasCaptureFile;
 inline constexpr uint32_t kIndexKeyFrame = 0x10;
 inline constexpr uint32_t kStreamRate = 10000000;
 inline constexpr uint32_t kChunkHeaderBytes = 8;
@@ -95,7 +94,9 @@ inline constexpr uint64_t kRiffSizeLimit = 0xFFFFFFFFu;
 uint64_t FrameBytes(int32_t width, int32_t height);
 
 // The three records as they are written at open, for a frame rate in frames
-// per second (at least 1).
+// per second (at least 1). The main header does not claim an index yet: a
+// file cut short before the first refresh has none, and a header that
+// promised one would send players looking for it.
 AviMainHeader MakeMainHeader(int32_t width, int32_t height, uint32_t frameBytes, uint32_t framesPerSecond);
 AviStreamHeader MakeStreamHeader(uint32_t frameBytes, uint32_t framesPerSecond);
 BitmapInfoHeader MakeFrameFormat(int32_t width, int32_t height);

@@ -14,9 +14,13 @@ constexpr AviIndexEntry kFrameIndexTemplate{{'0', '0', 'd', 'b'}, avi::kIndexKey
 
 // A refresh rewrites the whole index, which grows with the recording. Waiting
 // until eight times its size in frame bytes has gone out since the last one
-// keeps the rewriting below an eighth of what a recording of tiny frames
-// writes; for camera-sized frames the one-second interval comes first.
+// keeps the rewriting below an eighth of what the recording writes; for
+// camera-sized frames the one-second interval comes first. Frames of 120
+// bytes or less never send that much (each adds as much index as it brings
+// frame bytes), so time decides as well: the refresh also comes once the
+// rewriting would take no more than about a megabyte a second.
 constexpr uint64_t kFrameBytesPerIndexByte = 8;
+constexpr uint64_t kIndexBytesPerMs = 1000;
 
 }  // namespace
 
@@ -123,8 +127,9 @@ int32_t AviRecorder::AddFrame(const uint8_t* pixels) {
 
 bool AviRecorder::RefreshDue() const {
     const uint64_t indexBytes = 8 + avi::kIndexEntryBytes * static_cast<uint64_t>(index_.size());
-    return platform::TickCount() - lastRefreshTick_ >= refreshIntervalMs_ &&
-           bytesSinceRefresh_ >= kFrameBytesPerIndexByte * indexBytes;
+    const uint64_t elapsedMs = platform::TickCount() - lastRefreshTick_;
+    return elapsedMs >= refreshIntervalMs_ && (bytesSinceRefresh_ >= kFrameBytesPerIndexByte * indexBytes ||
+                                               elapsedMs >= indexBytes / kIndexBytesPerMs);
 }
 
 // Writes the index after the last frame, then patches the header to describe

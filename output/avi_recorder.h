@@ -75,7 +75,7 @@ public:
     // Defaults to the 32-bit field's limit; tests lower it.
     void SetSizeLimit(uint64_t limit) { sizeLimit_ = limit; }
     // The least time between two refreshes of a recording in progress; 0
-    // refreshes after every frame (as far as the index rule allows).
+    // refreshes after every frame (as far as the index rules allow).
     void SetRefreshInterval(uint32_t milliseconds) { refreshIntervalMs_ = milliseconds; }
 
     int32_t Width() const { return width_; }

@@ -1,24 +1,35 @@
 #include "output/replacing_save.h"
 
-#include <string>
-
 #include "platform/file_replace.h"
 
 namespace tavrin {
+
+using platform::SaveTarget;
 
 bool SaveReplacing(const char* path, const std::function<bool(const char* writePath)>& write) {
     if (path == nullptr || path[0] == '\0') {
         return false;
     }
-    if (!platform::IsReplaceableFile(path)) {
-        return write(path);
+    const SaveTarget target = platform::ExamineSaveTarget(path);
+    const char* file = target.path.c_str();
+    if (target.way == SaveTarget::Way::kDirect) {
+        return write(file);
     }
-    platform::TemporaryFile temporary;
-    if (!temporary.CreateBeside(path)) {
-        return false;
+    if (target.way == SaveTarget::Way::kReplace) {
+        // On failure the temporary file goes with `replacement`.
+        platform::TemporaryFile replacement;
+        if (replacement.CreateBeside(file)) {
+            return write(replacement.WritePath()) && replacement.MoveOver(file);
+        }
+        if (!target.exists) {
+            return false;
+        }
     }
-    // On failure the temporary file goes with `temporary`.
-    return write(temporary.WritePath()) && temporary.MoveOver(path);
+    // The file itself takes the new content (hard links, an owner that a new
+    // file could not have, a folder that takes no new file): staged whole
+    // first, so that a save that fails leaves the file as it was.
+    platform::TemporaryFile staging;
+    return staging.CreateStaging(file) && write(staging.WritePath()) && staging.CopyInto(file);
 }
 
 }  // namespace tavrin

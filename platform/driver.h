@@ -48,6 +48,11 @@ public:
 
     // CloseHandle: 1 when the handle was open, else 0.
     virtual int Close(DeviceHandle handle) = 0;
+
+    // Whether the camera behind the backend needs the pauses the protocol
+    // leaves after clock, sensor and serial ROM writes. A real camera does;
+    // a simulated one answers at once and may be told it needs none.
+    virtual bool NeedsSettleTime() const { return true; }
 };
 
 // One I/O control request as the port passed it to the backend and back,
@@ -111,5 +116,9 @@ int DriverIoControl(DeviceHandle handle, uint32_t code, const void* input, uint3
                     uint32_t outputLength, uint32_t* bytesReturned);
 int DriverClose(DeviceHandle handle);
 void DriverMarkPath(const char* path, DriverMark mark);
+
+// The protocol's pause of the given length after a write, taken when the
+// current backend's camera needs settle time.
+void DriverSettle(uint32_t milliseconds);
 
 }  // namespace tavrin::platform

@@ -214,4 +214,10 @@ int DriverClose(DeviceHandle handle) {
     return result;
 }
 
+void DriverSettle(uint32_t milliseconds) {
+    if (CurrentDriverBackend()->NeedsSettleTime()) {
+        Sleep(milliseconds);
+    }
+}
+
 }  // namespace tavrin::platform

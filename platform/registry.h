@@ -10,6 +10,13 @@
 // Paths are relative to the parent key (HKEY_CURRENT_USER when the parent is
 // null), with backslashes between components: "Software\\Quenor\\...".
 // Names of keys and values compare without regard to ASCII case.
+//
+// A key or value that cannot be opened or read looks missing, and a write
+// that fails returns false; which of them failed because the store itself
+// could not be read or written, and why, a RegistryScope tells
+// (platform/registry_scope.h). While another process writes, a POSIX writer
+// waits for it at most one busy time-out (10 s, TAVRIN_REGISTRY_TIMEOUT_MS in
+// milliseconds), inside a scope at most one for the whole scope.
 #pragma once
 
 #include <cstddef>

@@ -41,20 +41,21 @@ enum FilterField : int {
 };
 
 struct FilterRecord {
+    using Values = std::array<int32_t, kFilterFieldCount>;
     std::array<std::atomic<int32_t>, kFilterFieldCount> fields{};
 
     int32_t Get(FilterField field) const { return fields[field].load(std::memory_order_relaxed); }
     void Set(FilterField field, int32_t value) { fields[field].store(value, std::memory_order_relaxed); }
 
     // Plain copies, for the dialogs' Cancel and for the registry store.
-    std::array<int32_t, kFilterFieldCount> Snapshot() const {
-        std::array<int32_t, kFilterFieldCount> copy{};
+    Values Snapshot() const {
+        Values copy{};
         for (int i = 0; i < kFilterFieldCount; ++i) {
             copy[i] = fields[i].load(std::memory_order_relaxed);
         }
         return copy;
     }
-    void Restore(const std::array<int32_t, kFilterFieldCount>& copy) {
+    void Restore(const Values& copy) {
         for (int i = 0; i < kFilterFieldCount; ++i) {
             fields[i].store(copy[i], std::memory_order_relaxed);
         }

@@ -36,8 +36,9 @@ tests=(
   xdotool  # the viewer's tests drive it with real keys and pointer moves
   # independent readers of the files we write
   libtiff-tools pngcheck python3 python3-pil imagemagick
-  # the Python package and its tests, the API reference
-  python3-numpy python3-pytest doxygen lintian
+  # the Python package and its tests (mypy checks its type hints; a venv
+  # takes it with pip), the API reference
+  python3-numpy python3-pytest mypy python3-venv python3-pip python3-setuptools doxygen lintian
   # the GStreamer element, its GstHarness tests, the RTSP server and the pipelines of its tests and docs
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev libgstrtspserver-1.0-dev gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly gstreamer1.0-tools gstreamer1.0-plugins-base-apps gstreamer1.0-libav python3-gst-1.0
 )

@@ -12,7 +12,7 @@ root=$PWD
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/tavrin-install.XXXXXX")
 trap 'rm -rf "$scratch"' EXIT
 
-export TAVRIN_SIM="0;interval=0"
+export TAVRIN_SIM="0;interval=0;settle=0"
 export TAVRIN_REGISTRY="$scratch/registry.sqlite3"
 export TAVRIN_SHARED_MEMORY_NAME="tavrin-install-$$"
 unset TAVRIN_SDK_LIBRARY LD_LIBRARY_PATH

@@ -29,10 +29,24 @@ void SetFallback(const std::array<FilterValue, N>& values, FilterRecord& filter)
     }
 }
 
+// Writes one value, or with `stored` only when it differs from what the
+// store held or the store holds nothing under that name; a value written is
+// recorded there.
+void WriteChanged(RegistryKey& key, const char* name, int32_t value, int32_t* stored) {
+    int32_t present = 0;
+    if (stored != nullptr && value == *stored && key.ReadDword(name, present)) {
+        return;
+    }
+    if (key.WriteDword(name, static_cast<uint32_t>(value)) && stored != nullptr) {
+        *stored = value;
+    }
+}
+
 template <size_t N>
-void WriteFilterValues(RegistryKey& key, const std::array<FilterValue, N>& values, const FilterRecord& filter) {
+void WriteFilterValues(RegistryKey& key, const std::array<FilterValue, N>& values, const FilterRecord::Values& filter,
+                       FilterRecord::Values* stored) {
     for (const FilterValue& value : values) {
-        key.WriteDword(value.name, static_cast<uint32_t>(filter.Get(value.field)));
+        WriteChanged(key, value.name, filter[value.field], stored ? &(*stored)[value.field] : nullptr);
     }
 }
 
@@ -54,7 +68,7 @@ int LoadAnalogSettings(AnalogRecord& analog, const AnalogFallback& fallback, int
     return 1;
 }
 
-int SaveAnalogSettings(const AnalogRecord& analog, int cameraNumber) {
+int SaveAnalogSettings(const AnalogRecord& analog, int cameraNumber, AnalogRecord::Values* stored) {
     auto camera = CreateCameraKey(cameraNumber);
     if (!camera)
         return 0;
@@ -63,7 +77,7 @@ int SaveAnalogSettings(const AnalogRecord& analog, int cameraNumber) {
         return 0;
     const AnalogRecord::Values values = analog.Snapshot();
     for (int i = 0; i < AnalogRecord::kFieldCount; ++i) {
-        gain->WriteDword(kAnalogValues[i], static_cast<uint32_t>(values[i]));
+        WriteChanged(*gain, kAnalogValues[i], values[i], stored ? &(*stored)[i] : nullptr);
     }
     return 1;
 }
@@ -81,12 +95,12 @@ int LoadFilterSettings(FilterRecord& filter, int cameraNumber) {
     return 0;
 }
 
-int SaveFilterSettings(const FilterRecord& filter, int cameraNumber) {
+int SaveFilterSettings(const FilterRecord& filter, int cameraNumber, FilterRecord::Values* stored) {
     auto camera = CreateCameraKey(cameraNumber);
     if (!camera)
         return 0;
     if (auto key = RegistryKey::Create(camera.get(), "Filter")) {
-        WriteFilterValues(*key, kFilterValues, filter);
+        WriteFilterValues(*key, kFilterValues, filter.Snapshot(), stored);
     }
     return 1;
 }
@@ -100,7 +114,7 @@ int LoadGraySettings(FilterRecord& filter, int cameraNumber) {
     return 0;
 }
 
-int SaveGraySettings(const FilterRecord& filter, int cameraNumber) {
+int SaveGraySettings(const FilterRecord& filter, int cameraNumber, FilterRecord::Values* stored) {
     auto base = RegistryKey::Create(nullptr, kBaseKey);
     if (!base)
         return 0;
@@ -116,7 +130,7 @@ int SaveGraySettings(const FilterRecord& filter, int cameraNumber) {
     auto key = RegistryKey::Create(camera.get(), "Gray");
     if (!key)
         return 0;
-    WriteFilterValues(*key, kGrayValues, filter);
+    WriteFilterValues(*key, kGrayValues, filter.Snapshot(), stored);
     return 1;
 }
 

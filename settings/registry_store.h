@@ -69,19 +69,27 @@ int SaveSizeTable(const SizeTable& table, int cameraNumber);
 // looked up below the camera key (where every writer keeps them).
 std::optional<CaptureWindow::Values> FindStoredSize(int32_t width, int32_t height, int cameraNumber);
 
+// The saves of the analog, filter and gray groups below write every value
+// of their group. Given `stored`, the values the store held when the caller
+// last read or wrote the group, they write only what differs from it, and
+// values the store does not hold at all: several programs may use one
+// camera's settings, and a value that this caller never changed must not
+// overwrite what another program stored meanwhile. Each value written is
+// then recorded in `stored`.
+
 // Analog group: a missing key (or a missing value) gives the fallback.
 int LoadAnalogSettings(AnalogRecord& analog, const AnalogFallback& fallback, int cameraNumber);
-int SaveAnalogSettings(const AnalogRecord& analog, int cameraNumber);
+int SaveAnalogSettings(const AnalogRecord& analog, int cameraNumber, AnalogRecord::Values* stored = nullptr);
 
 // Filter group (positions 0 to 9 of the filter record). The fallback is the
 // neutral processing and also clears the automatic white balance flag and
 // its one-pass marks.
 int LoadFilterSettings(FilterRecord& filter, int cameraNumber);
-int SaveFilterSettings(const FilterRecord& filter, int cameraNumber);
+int SaveFilterSettings(const FilterRecord& filter, int cameraNumber, FilterRecord::Values* stored = nullptr);
 
 // Gray group (gray mode, gains and offsets of the filter record). The save
 // never creates the camera key.
 int LoadGraySettings(FilterRecord& filter, int cameraNumber);
-int SaveGraySettings(const FilterRecord& filter, int cameraNumber);
+int SaveGraySettings(const FilterRecord& filter, int cameraNumber, FilterRecord::Values* stored = nullptr);
 
 }  // namespace tavrin

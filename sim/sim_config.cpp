@@ -81,6 +81,7 @@ void ApplyOption(std::string_view item, SimConfig& config) {
         {"pattern", &config.pattern, 0, 3},         {"level", &config.level, 0, 1023},
         {"interval", &config.intervalMs, 0, 60000}, {"light", &config.lightPercent, 0, 100000},
         {"variant", &config.variant, 0, 255},       {"log", &config.logCapacity, 1, 1 << 20},
+        {"settle", &config.settle, 0, 1},
     };
     for (const Option& option : options) {
         if (option.key == key) {

@@ -31,6 +31,7 @@ struct SimConfig {
     int lightPercent = 100;
     int variant = 1;
     int logCapacity = 4096;
+    int settle = 1;  // 0: the library may skip the protocol's settle pauses
     ReplaySettings replay;  // the recorded camera in slot 0
 };
 

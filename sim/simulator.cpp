@@ -29,7 +29,7 @@ uint32_t LittleEndian32(const uint8_t* bytes) {
 
 }  // namespace
 
-Simulator::Simulator(const SimConfig& config) {
+Simulator::Simulator(const SimConfig& config) : needsSettleTime_(config.settle != 0) {
     for (int slot = 0; slot < kSlotCount; ++slot) {
         cameras_[static_cast<size_t>(slot)] = std::make_unique<SimCamera>(slot, config);
     }

@@ -25,6 +25,7 @@ public:
     int IoControl(platform::DeviceHandle handle, uint32_t code, const void* input, uint32_t inputLength, void* output,
                   uint32_t outputLength, uint32_t* bytesReturned) override;
     int Close(platform::DeviceHandle handle) override;
+    bool NeedsSettleTime() const override { return needsSettleTime_; }
     void Mark(const char* path, platform::DriverMark mark) override;
 
     // The camera of a slot 0 to 31, or null.
@@ -54,6 +55,7 @@ private:
     static TavrinSimRecord ReplayedRecord(uint32_t code, const void* input, uint32_t inputLength, const void* output,
                                           uint32_t outputLength, uint32_t moved);
 
+    bool needsSettleTime_;
     std::array<std::unique_ptr<SimCamera>, kSlotCount> cameras_;
     std::unique_ptr<ReplayCamera> replay_;
     std::string replayError_;

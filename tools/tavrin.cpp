@@ -2,8 +2,8 @@
 //
 //   tavrin [--sim SLOTS] [--device N] COMMAND [options]
 //
-// Commands: list, info, snap, record, stream, preview, get, set, settings,
-// reset, dialog, help.
+// Commands: list, info, sizes, snap, record, stream, preview, get, set,
+// settings, reset, dialog, help.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -14,6 +14,7 @@
 #include "tools/tool_capture.h"
 #include "tools/tool_dialogs.h"
 #include "tools/tool_messages.h"
+#include "tools/tool_region.h"
 #include "tools/tool_report.h"
 #include "tools/tool_session.h"
 #include "tools/tool_settings.h"
@@ -26,11 +27,14 @@ constexpr const char* kCommands =
     "usage: tavrin [--sim SLOTS | --replay FILE] [--device N] COMMAND [options]\n"
     "  list                         cameras found\n"
     "  info                         sensor, limits and current settings\n"
+    "  sizes                        the readout region and the stored readout windows (size table)\n"
     "  snap -o FILE [--format bmp|raw|jpeg|jpeg70|jpeg20|png|tiff] [--mode 8|16|24|32|48|64]\n"
     "                               the format follows FILE's extension unless --format is given\n"
+    "  snap, record, stream and preview take --region LEFT,TOP,WIDTH,HEIGHT: read only that part\n"
+    "                               of the sensor, for this run\n"
     "  record -o FILE.avi [--ms N] [--mode ...]   record N milliseconds of video\n"
     "  stream [--frames N] [--mode ...]            receive frames, print rate and levels\n"
-    "  preview [--ms N] [--mode ...]               live view until a key, window close or N ms\n"
+    "  preview [--ms N] [--mode ...]               live view until the window is closed, q/Esc, or N ms\n"
     "  get NAME | set NAME VALUE    a setting (`tavrin help` lists them); set prints what the camera took\n"
     "  settings                     every setting with its value and default\n"
     "  reset                        every setting back to its default\n"
@@ -45,7 +49,7 @@ int Usage(const std::string& problem) {
     std::fprintf(stderr,
                  "tavrin: %s\n"
                  "usage: tavrin [--sim SLOTS | --replay FILE] [--device N] "
-                 "list|info|snap|record|stream|preview|get|set|settings|reset|dialog|session ...\n"
+                 "list|info|sizes|snap|record|stream|preview|get|set|settings|reset|dialog|session ...\n"
                  "`tavrin help` describes every command and setting.\n",
                  problem.c_str());
     return 2;
@@ -108,6 +112,7 @@ int Info(int camera) {
                 Tavrin_GetExposureTime(camera, &error), Tavrin_GetRealExposureTime(camera, &error));
     std::printf("image              %d x %d, colour mode %d bits\n", Tavrin_Width(camera), Tavrin_Height(camera),
                 Tavrin_GetColorMode(camera));
+    std::printf("readout region     %s (`tavrin sizes` lists the stored ones)\n", RegionText(camera).c_str());
     return 0;
 }
 
@@ -130,6 +135,10 @@ int Set(int camera, const Setting& setting, int value) {
     const auto taken = GetSetting(camera, setting);
     if (!taken) {
         return Fail(camera, std::string("reading ") + setting.name + " back");
+    }
+    std::string problem;
+    if (!(setting.flags & TAVRIN_SETTING_NOT_STORED) && !StoreSettings(camera, problem)) {
+        return Fail(camera, std::string("storing ") + setting.name + " for later runs", problem);
     }
     std::printf("%s = %d", setting.name, *taken);
     if (*taken != value) {
@@ -173,6 +182,10 @@ int Reset(int camera) {
         }
         ++changed;
     }
+    std::string problem;
+    if (!StoreSettings(camera, problem)) {
+        return Fail(camera, "storing the settings for later runs", problem);
+    }
     std::printf("every setting at its default (%d changed)\n", changed);
     return 0;
 }
@@ -212,7 +225,7 @@ std::string CheckCommand(const Options& options) {
         return "dialog needs camera, analog or image";
     }
     for (const char* known :
-         {"list", "info", "snap", "record", "stream", "preview", "get", "set", "settings", "reset", "dialog"}) {
+         {"list", "info", "sizes", "snap", "record", "stream", "preview", "get", "set", "settings", "reset", "dialog"}) {
         if (command == known)
             return {};
     }
@@ -238,6 +251,8 @@ int Run(int camera, HWND window, const Options& options) {
     const std::string& command = options.command;
     if (command == "info")
         return Info(camera);
+    if (command == "sizes")
+        return Sizes(camera);
     if (command == "snap")
         return Snap(camera, options);
     if (command == "record")

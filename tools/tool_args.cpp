@@ -18,6 +18,7 @@ struct SimulatorKey {
 constexpr SimulatorKey kSimulatorKeys[] = {
     {"pattern", 0, 3},       {"level", 0, 1023},  {"interval", 0, INT32_MAX},
     {"light", 0, INT32_MAX}, {"variant", 0, 255}, {"log", 0, INT32_MAX},
+    {"settle", 0, 1},
 };
 
 std::string CheckSlots(const std::string& slots) {
@@ -81,8 +82,27 @@ std::string CheckSimulatorItem(const std::string& item) {
             return {};
         }
     }
-    return "--sim: unknown option '" + key +
-           "' (known: pattern, level, interval, light, variant, log, replay, pace, end, strict)";
+    std::string names;
+    for (const auto& known : kSimulatorKeys) {
+        names += (names.empty() ? "" : ", ") + std::string(known.name);
+    }
+    return "--sim: unknown option '" + key + "' (known: " + names + ", replay, pace, end, strict)";
+}
+
+// "LEFT,TOP,WIDTH,HEIGHT" in pixels; whether it fits the sensor is the
+// camera's to say.
+std::string ParseRegion(const std::string& text, std::array<int, 4>& region) {
+    size_t start = 0;
+    for (size_t i = 0; i < region.size(); ++i) {
+        const size_t comma = text.find(',', start);
+        const bool last = i + 1 == region.size();
+        if ((comma == std::string::npos) != last ||
+            !ParseInt(text.substr(start, last ? std::string::npos : comma - start), region[i]) || region[i] < 0) {
+            return "--region needs LEFT,TOP,WIDTH,HEIGHT: four whole numbers of pixels, none negative";
+        }
+        start = comma + 1;
+    }
+    return region[2] == 0 || region[3] == 0 ? "--region: the width and height must not be 0" : "";
 }
 
 // Options that take a value, and where the value goes.
@@ -116,6 +136,9 @@ bool TakeValue(const std::string& option, const std::string& value, Options& opt
         options.millisecondsGiven = true;
         if (!isNumber || number <= 0)
             problem = "--ms needs a positive number";
+    } else if (option == "--region") {
+        options.regionGiven = true;
+        problem = ParseRegion(value, options.region);
     } else if (option == "--frames") {
         options.frames = number;
         if (!isNumber || number <= 0)

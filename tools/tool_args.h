@@ -2,6 +2,7 @@
 // it can be tested (and fuzzed) on its own.
 #pragma once
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,8 @@ struct Options {
     bool millisecondsGiven = false;
     int frames = 30;
     int device = 0;
+    std::array<int, 4> region{};  // --region: left, top, width, height
+    bool regionGiven = false;
 };
 
 // Parses the arguments after the program name. Returns an empty string when

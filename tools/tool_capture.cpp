@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "tools/tool_messages.h"
+#include "tools/tool_preview_window.h"
+#include "tools/tool_region.h"
 #include "tools/tool_report.h"
 
 namespace tavrin::tool {
@@ -20,14 +22,15 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // Snap, record and stream run without a preview window: this is a terminal
-// tool. Preview asks for a top-level window the size of the image.
-bool PrepareCapture(int camera, const Options& options, bool showWindow) {
+// tool. The preview draws into a child of the tool's own window (`parent`),
+// the size of the image.
+bool PrepareCapture(int camera, const Options& options, HWND parent = nullptr) {
     if (!Tavrin_SetColorMode(camera, options.mode)) {
         return false;
     }
-    const int width = showWindow ? Tavrin_Width(camera) : 0;
-    const int height = showWindow ? Tavrin_Height(camera) : 0;
-    return Tavrin_SetPreviewWindow(camera, nullptr, 0, 0, width, height) != 0;
+    const int width = parent != nullptr ? Tavrin_Width(camera) : 0;
+    const int height = parent != nullptr ? Tavrin_Height(camera) : 0;
+    return Tavrin_SetPreviewWindow(camera, parent, 0, 0, width, height) != 0;
 }
 
 // The mean sample of an image, for a quick look at the level.
@@ -109,8 +112,11 @@ std::string FormatOfFileName(const std::string& path) {
 }
 
 int Snap(int camera, const Options& options) {
+    if (const int failed = ApplyRegion(camera, options)) {
+        return failed;
+    }
     const int code = FormatCode(options.formatGiven ? options.format : FormatOfFileName(options.output));
-    if (!PrepareCapture(camera, options, false)) {
+    if (!PrepareCapture(camera, options)) {
         return Fail(camera, "setting up the capture");
     }
     if (!Tavrin_SnapShot(camera, nullptr, 0, 1)) {
@@ -125,7 +131,10 @@ int Snap(int camera, const Options& options) {
 }
 
 int Record(int camera, HWND window, const Options& options) {
-    if (!PrepareCapture(camera, options, false)) {
+    if (const int failed = ApplyRegion(camera, options)) {
+        return failed;
+    }
+    if (!PrepareCapture(camera, options)) {
         return Fail(camera, "setting up the recording");
     }
     if (!Tavrin_Record(camera, options.output.c_str(), options.milliseconds, 0)) {
@@ -167,7 +176,10 @@ int Record(int camera, HWND window, const Options& options) {
 // Frames are announced without a buffer of the caller's: each frame's
 // statistics come from a copy of the current image.
 int Stream(int camera, HWND window, const Options& options) {
-    if (!PrepareCapture(camera, options, false)) {
+    if (const int failed = ApplyRegion(camera, options)) {
+        return failed;
+    }
+    if (!PrepareCapture(camera, options)) {
         return Fail(camera, "setting up the stream");
     }
     ImageCopy image(camera, options.mode);
@@ -203,24 +215,35 @@ int Stream(int camera, HWND window, const Options& options) {
     return result;
 }
 
-// Live view in the SDK's own preview window, with the frame rate and mean
-// level once a second, until a key, the window closing or --ms.
+// Live view in the SDK's preview window, with the frame rate and mean level
+// once a second, until a key in the terminal, q or Escape in the window, the
+// window closing or --ms.
 int Preview(int camera, HWND window, const Options& options) {
-    if (!PrepareCapture(camera, options, true)) {
+    if (const int failed = ApplyRegion(camera, options)) {
+        return failed;
+    }
+    std::string problem;
+    const auto frame = PreviewFrame::Create(Tavrin_Width(camera), Tavrin_Height(camera), problem);
+    if (!frame) {
+        std::fprintf(stderr, "tavrin: %s\n", problem.c_str());
+        return 1;
+    }
+    if (!PrepareCapture(camera, options, frame->Handle())) {
         return Fail(camera, "setting up the preview");
     }
     ImageCopy image(camera, options.mode);
     if (!Tavrin_CallBackPreview(camera, window, nullptr, 0, 1)) {
-        return Fail(camera, "opening the preview", "the preview needs a display (on Linux: DISPLAY)");
+        return Fail(camera, "opening the preview");
     }
-    std::printf("previewing; press a key or close the window to stop\n");
+    std::printf("previewing; press q or Escape in the window, a key here, or close the window to stop\n");
+    std::fflush(stdout);
     KeyWatch keys;
     const auto start = Clock::now();
     auto second = start;
     int frames = 0;
     int bits = options.mode;
     int result = 0;
-    while (result == 0 && !keys.Pressed() && PreviewWindowShown()) {
+    while (result == 0 && !keys.Pressed() && !frame->StopRequested()) {
         const auto now = Clock::now();
         if (options.millisecondsGiven && now - start >= std::chrono::milliseconds(options.milliseconds)) {
             break;
@@ -242,6 +265,7 @@ int Preview(int camera, HWND window, const Options& options) {
             }
         }
     }
+    // The SDK's window goes first: it lives inside the tool's.
     Tavrin_Close(camera);
     return result;
 }

@@ -29,9 +29,6 @@ public:
     KeyWatch& operator=(const KeyWatch&) = delete;
     bool Pressed();
 };
-// Whether one of the SDK's preview windows of this thread is still on
-// screen; true where that cannot be known.
-bool PreviewWindowShown();
 // Sets an environment variable for this process (and so for the SDK).
 void SetToolEnvironment(const char* name, const char* value);
 

@@ -48,6 +48,15 @@ bool SetSetting(int camera, const Setting& setting, int value) {
     return TavrinEx_SetSetting(camera, setting.name, value) != 0;
 }
 
+bool StoreSettings(int camera, std::string& problem) {
+    char reason[512] = "";
+    if (TavrinEx_SaveSettings(camera, reason, sizeof reason)) {
+        return true;
+    }
+    problem = reason[0] != '\0' ? reason : "the settings store could not be written";
+    return false;
+}
+
 std::string AcceptedValues(const Setting& setting) {
     if (setting.kind == TAVRIN_SETTING_BOOLEAN) {
         return "0 or 1";

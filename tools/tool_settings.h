@@ -20,6 +20,9 @@ std::optional<Setting> FindSetting(const std::string& name);
 std::optional<int> GetSetting(int camera, const Setting& setting);
 // Writes a setting; false when the SDK refused (its error is queued).
 bool SetSetting(int camera, const Setting& setting, int value);
+// Writes the settings changed so far to the settings store, for later runs;
+// false with the store's reason (its error is queued) when it could not.
+bool StoreSettings(int camera, std::string& problem);
 // What a setting accepts, as a user reads it: "0 to 1023", "0 or 1", ...
 std::string AcceptedValues(const Setting& setting);
 // One line per setting: name, accepted values, default, unit and meaning,

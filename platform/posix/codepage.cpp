@@ -1,33 +1,59 @@
+// On POSIX systems file names are bytes, and programs name files in UTF-8
+// whatever locale they run in (a host that never calls setlocale runs in the
+// "C" locale, whose codeset is ASCII): the wide names convert to and from
+// UTF-8 directly.
 #include "platform/codepage.h"
-
-#include <iconv.h>
-#include <langinfo.h>
-
-#include <cstring>
 
 namespace tavrin::platform {
 namespace {
 
 constexpr size_t kMaxAnsiBytes = 1023;
 
-// Converts between encodings in one go; nullopt when a character has no
-// representation or the output would exceed limit bytes.
-std::optional<std::string> Iconv(const char* to, const char* from, const char* input, size_t inputBytes, size_t limit) {
-    iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1)) {
+bool IsHighSurrogate(char32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+bool IsLowSurrogate(char32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+
+void AppendUtf8(std::string& out, char32_t point) {
+    if (point < 0x80) {
+        out += static_cast<char>(point);
+    } else if (point < 0x800) {
+        out += static_cast<char>(0xC0 | point >> 6);
+        out += static_cast<char>(0x80 | (point & 0x3F));
+    } else if (point < 0x10000) {
+        out += static_cast<char>(0xE0 | point >> 12);
+        out += static_cast<char>(0x80 | (point >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (point & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | point >> 18);
+        out += static_cast<char>(0x80 | (point >> 12 & 0x3F));
+        out += static_cast<char>(0x80 | (point >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (point & 0x3F));
+    }
+}
+
+// The code point starting at text[i] (advancing i), or nullopt for bytes
+// that are not UTF-8: stray continuation bytes, overlong forms, surrogates,
+// points beyond U+10FFFF, a sequence cut short.
+std::optional<char32_t> NextUtf8(const std::string& text, size_t& i) {
+    const auto lead = static_cast<unsigned char>(text[i++]);
+    if (lead < 0x80) {
+        return lead;
+    }
+    const int more = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : -1;
+    if (more < 0 || lead > 0xF4) {
         return std::nullopt;
     }
-    std::string output(limit, '\0');
-    char* in = const_cast<char*>(input);
-    char* out = output.data();
-    size_t outLeft = limit;
-    const size_t result = iconv(cd, &in, &inputBytes, &out, &outLeft);
-    iconv_close(cd);
-    if (result == static_cast<size_t>(-1) || result != 0) {
-        return std::nullopt;  // unconvertible, invalid or too long
+    char32_t point = lead & (0x3F >> more);
+    for (int k = 0; k < more; ++k, ++i) {
+        if (i >= text.size() || (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
+            return std::nullopt;
+        }
+        point = point << 6 | (static_cast<unsigned char>(text[i]) & 0x3F);
     }
-    output.resize(limit - outLeft);
-    return output;
+    static constexpr char32_t kSmallest[] = {0, 0x80, 0x800, 0x10000};
+    if (point < kSmallest[more] || point > 0x10FFFF || IsHighSurrogate(point) || IsLowSurrogate(point)) {
+        return std::nullopt;
+    }
+    return point;
 }
 
 }  // namespace
@@ -36,22 +62,37 @@ std::optional<std::string> Utf16ToAnsi(const char16_t* text) {
     if (text == nullptr) {
         return std::nullopt;
     }
-    size_t units = 0;
-    while (text[units] != 0) {
-        ++units;
+    std::string out;
+    for (size_t i = 0; text[i] != 0; ++i) {
+        char32_t point = text[i];
+        if (IsHighSurrogate(point) && IsLowSurrogate(text[i + 1])) {
+            point = 0x10000 + ((point - 0xD800) << 10) + (text[++i] - 0xDC00);
+        } else if (IsHighSurrogate(point) || IsLowSurrogate(point)) {
+            return std::nullopt;  // half of a pair names no character
+        }
+        AppendUtf8(out, point);
+        if (out.size() > kMaxAnsiBytes) {
+            return std::nullopt;
+        }
     }
-    return Iconv(nl_langinfo(CODESET), "UTF-16LE", reinterpret_cast<const char*>(text), units * sizeof(char16_t),
-                 kMaxAnsiBytes);
+    return out;
 }
 
 std::u16string AnsiToUtf16(const std::string& text) {
-    const auto bytes = Iconv("UTF-16LE", nl_langinfo(CODESET), text.data(), text.size(), text.size() * 4 + 4);
-    if (!bytes) {
-        return {};
+    std::u16string out;
+    for (size_t i = 0; i < text.size();) {
+        const auto point = NextUtf8(text, i);
+        if (!point) {
+            return {};
+        }
+        if (*point >= 0x10000) {
+            out += static_cast<char16_t>(0xD800 + ((*point - 0x10000) >> 10));
+            out += static_cast<char16_t>(0xDC00 + ((*point - 0x10000) & 0x3FF));
+        } else {
+            out += static_cast<char16_t>(*point);
+        }
     }
-    std::u16string result(bytes->size() / 2, u'\0');
-    std::memcpy(result.data(), bytes->data(), result.size() * 2);
-    return result;
+    return out;
 }
 
 }  // namespace tavrin::platform

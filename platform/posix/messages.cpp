@@ -1,3 +1,4 @@
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <memory>
@@ -17,8 +18,7 @@ struct ThreadQueue {
     MessageQueue messages;
 };
 
-// Windows are small heap objects whose address is the handle; the registry
-// says which handles are alive and which thread owns each.
+// The registry says which handles are alive and which thread owns each.
 struct Window {
     std::shared_ptr<ThreadQueue> owner;
 };
@@ -49,12 +49,21 @@ bool Enqueue(ThreadQueue& queue, const Message& message) {
     return true;
 }
 
+// Handles are numbers counted up from 1 and never given twice, so that
+// whatever still posts to a destroyed window (a stream that has not stopped
+// yet) fails instead of reaching a window made later, as an address given
+// again would. A 64-bit count does not wrap in practice.
+WindowHandle NewHandle() {
+    static std::atomic<uintptr_t> issued{0};
+    return reinterpret_cast<WindowHandle>(issued.fetch_add(1, std::memory_order_relaxed) + 1);
+}
+
 }  // namespace
 
 WindowHandle CreateMessageWindow() {
     auto window = std::make_unique<Window>();
     window->owner = OwnQueue();
-    WindowHandle handle = window.get();
+    WindowHandle handle = NewHandle();
     auto& registry = Registry();
     std::lock_guard lock(registry.mutex);
     registry.windows.emplace(handle, std::move(window));

@@ -6,26 +6,67 @@
 // The database runs in write-ahead-log mode: a write is one transaction, so
 // a crash leaves either the old or the new value, and readers in other
 // processes are never blocked by a writer. Writers take the write lock at the
-// start of their transaction and wait (busy time-out) while another process
-// holds it.
+// start of their transaction and wait while another process holds it: at
+// most one busy time-out (10 s, or TAVRIN_REGISTRY_TIMEOUT_MS) per statement,
+// and inside a registry scope at most one in all, so that a store locked for
+// good costs a call one time-out, not one per value.
 #include "platform/registry.h"
+#include "platform/registry_scope.h"
 
 #include <sqlite3.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <optional>
+#include <thread>
 
 namespace tavrin::platform {
 
 namespace {
 
-constexpr int kBusyTimeoutMs = 10000;
+using Clock = RegistryScope::Clock;
+
+constexpr long kBusyTimeoutMs = 10000;
+
+// How long a use of the store waits for other programs' locks.
+std::chrono::milliseconds BusyTimeout() {
+    if (const char* text = std::getenv("TAVRIN_REGISTRY_TIMEOUT_MS"); text && *text) {
+        char* end = nullptr;
+        const long value = std::strtol(text, &end, 10);
+        if (*end == '\0' && value >= 0 && value <= 24L * 3600 * 1000)
+            return std::chrono::milliseconds(value);
+    }
+    return std::chrono::milliseconds(kBusyTimeoutMs);
+}
+
+// When waiting for a lock ends: one busy time-out after the calling thread's
+// registry scope began, or outside a scope after the statement first found
+// the store busy.
+Clock::time_point WaitDeadline(Clock::time_point statementStart) {
+    return RegistryScope::ActiveSince().value_or(statementStart) + BusyTimeout();
+}
+
+// SQLite's busy handler: sleeps a little longer each time, up to 50 ms, until
+// the deadline; 0 gives up, and the statement fails with "database is locked".
+int WaitWhileBusy(void*, int attempt) {
+    thread_local Clock::time_point statementStart;
+    const Clock::time_point now = Clock::now();
+    if (attempt == 0)
+        statementStart = now;
+    const Clock::time_point deadline = WaitDeadline(statementStart);
+    if (now >= deadline)
+        return 0;
+    const auto pause = std::chrono::milliseconds(std::min(1 << std::min(attempt, 6), 50));
+    std::this_thread::sleep_for(std::min<Clock::duration>(pause, deadline - now));
+    return 1;
+}
 
 const char* const kSchema =
     "CREATE TABLE IF NOT EXISTS keys(path TEXT NOT NULL PRIMARY KEY COLLATE NOCASE) WITHOUT ROWID;"
@@ -82,11 +123,20 @@ void CreateParentDirectories(const std::string& file) {
     }
 }
 
+// A store that cannot be read or written is recorded, with SQLite's reason,
+// in the calling thread's registry scope.
+void RecordFailure(sqlite3* db) {
+    const char* file = sqlite3_db_filename(db, "main");
+    RegistryScope::RecordFailure(std::string(file && *file ? file : "settings store") + ": " + sqlite3_errmsg(db));
+}
+
 class Statement {
 public:
-    Statement(sqlite3* db, const char* sql) {
-        if (sqlite3_prepare_v2(db, sql, -1, &statement_, nullptr) != SQLITE_OK)
+    Statement(sqlite3* db, const char* sql) : db_(db) {
+        if (sqlite3_prepare_v2(db, sql, -1, &statement_, nullptr) != SQLITE_OK) {
+            RecordFailure(db);
             statement_ = nullptr;
+        }
     }
     ~Statement() { sqlite3_finalize(statement_); }
     Statement(const Statement&) = delete;
@@ -109,16 +159,25 @@ public:
             sqlite3_bind_blob(statement_, index, size ? data : "", static_cast<int>(size), SQLITE_TRANSIENT);
         return *this;
     }
-    // SQLITE_ROW, SQLITE_DONE or an error.
-    int Step() { return statement_ ? sqlite3_step(statement_) : SQLITE_ERROR; }
+    // SQLITE_ROW, SQLITE_DONE or an error (recorded).
+    int Step() {
+        if (!statement_)
+            return SQLITE_ERROR;
+        const int result = sqlite3_step(statement_);
+        if (result != SQLITE_ROW && result != SQLITE_DONE)
+            RecordFailure(db_);
+        return result;
+    }
     std::string Text(int column) const {
         const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement_, column));
         return text ? std::string(text, static_cast<size_t>(sqlite3_column_bytes(statement_, column))) : std::string();
     }
+    int64_t Integer(int column) const { return sqlite3_column_int64(statement_, column); }
     const void* Blob(int column) const { return sqlite3_column_blob(statement_, column); }
     size_t Bytes(int column) const { return static_cast<size_t>(sqlite3_column_bytes(statement_, column)); }
 
 private:
+    sqlite3* db_;
     sqlite3_stmt* statement_ = nullptr;
 };
 
@@ -132,19 +191,54 @@ public:
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
 
-    std::mutex& mutex() { return mutex_; }
+    // The connection for one transaction of the calling thread. Inside a
+    // registry scope another thread of this program holding it counts
+    // against the scope's wait; an unowned lock means the wait ran out.
+    // (Polled: a timed mutex's wait is invisible to ThreadSanitizer, and
+    // contention within one program is rare.)
+    std::unique_lock<std::mutex> Lock() {
+        std::unique_lock lock(mutex_, std::defer_lock);
+        const auto since = RegistryScope::ActiveSince();
+        if (!since) {
+            lock.lock();
+            return lock;
+        }
+        const Clock::time_point deadline = *since + BusyTimeout();
+        while (!lock.try_lock()) {
+            if (Clock::now() >= deadline) {
+                RegistryScope::RecordFailure(path_ + ": in use by another thread of this program for too long");
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return lock;
+    }
     sqlite3* handle() { return db_; }
 
     // Runs body inside one write transaction; commits when it returns true.
     template <typename Body>
     bool Write(Body&& body) {
-        if (sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
+        if (sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) {
+            RecordFailure(db_);
             return false;
-        if (!body() || sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        }
+        if (!body()) {
+            sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+            return false;
+        }
+        if (sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+            RecordFailure(db_);
             sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
             return false;
         }
         return true;
+    }
+
+    // Whether both tables exist. Asking needs no write lock, so a store that
+    // another program is writing to, or that may only be read, still opens.
+    bool HasSchema() {
+        Statement tables(db_, "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN ('keys', 'vals')");
+        return tables.Step() == SQLITE_ROW && tables.Integer(0) == 2;
     }
 
     // The stored spelling of an existing key's path.
@@ -166,10 +260,11 @@ public:
     }
 
 private:
-    explicit Database(sqlite3* db) : db_(db) {}
+    Database(sqlite3* db, std::string path) : db_(db), path_(std::move(path)) {}
     static std::shared_ptr<Database> OpenFile(const std::string& path);
 
     sqlite3* db_;
+    std::string path_;
     std::mutex mutex_;
 };
 
@@ -180,19 +275,26 @@ std::shared_ptr<Database> Database::OpenFile(const std::string& path) {
     sqlite3* db = nullptr;
     const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX;
     if (sqlite3_open_v2(inMemory ? ":memory:" : path.c_str(), &db, flags, nullptr) != SQLITE_OK) {
+        RegistryScope::RecordFailure(path + ": " + (db ? sqlite3_errmsg(db) : "cannot be opened"));
         sqlite3_close_v2(db);
         return nullptr;
     }
-    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    sqlite3_busy_handler(db, WaitWhileBusy, nullptr);
     // WAL keeps readers and the writer apart; NORMAL synchronisation in WAL
     // mode still never tears a transaction.
     if (!inMemory) {
         sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
         sqlite3_exec(db, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
     }
-    std::shared_ptr<Database> database(new Database(db));
-    const bool schemaReady =
-        database->Write([&] { return sqlite3_exec(db, kSchema, nullptr, nullptr, nullptr) == SQLITE_OK; });
+    std::shared_ptr<Database> database(new Database(db, path));
+    if (database->HasSchema())
+        return database;
+    const bool schemaReady = database->Write([&] {
+        if (sqlite3_exec(db, kSchema, nullptr, nullptr, nullptr) == SQLITE_OK)
+            return true;
+        RecordFailure(db);
+        return false;
+    });
     return schemaReady ? database : nullptr;
 }
 
@@ -215,8 +317,10 @@ std::shared_ptr<Database> Database::ForCurrentPath() {
     static std::optional<std::pair<dev_t, ino_t>> cachedIdentity;
     static std::shared_ptr<Database> cached;
     const std::string path = DatabasePath();
-    if (path.empty())
+    if (path.empty()) {
+        RegistryScope::RecordFailure("no settings store: neither TAVRIN_REGISTRY nor a home folder is set");
         return nullptr;
+    }
     std::lock_guard lock(cacheMutex);
     if (!cached || path != cachedPath || FileIdentity(path) != cachedIdentity) {
         cached = OpenFile(path);
@@ -270,7 +374,9 @@ std::unique_ptr<RegistryKey> RegistryKey::Open(const RegistryKey* parent, const 
     auto target = Impl::Resolve(parent, path);
     if (!target)
         return nullptr;
-    std::lock_guard lock(target->database->mutex());
+    const auto lock = target->database->Lock();
+    if (!lock)
+        return nullptr;
     auto stored = target->database->FindKey(target->path);
     if (!stored)
         return nullptr;
@@ -286,7 +392,9 @@ std::unique_ptr<RegistryKey> RegistryKey::Create(const RegistryKey* parent, cons
     if (!target)
         return nullptr;
     Database& database = *target->database;
-    std::lock_guard lock(database.mutex());
+    const auto lock = database.Lock();
+    if (!lock)
+        return nullptr;
     std::optional<std::string> stored;
     const bool created = database.Write([&] {
         // Every key on the way down, each kept in the spelling it already has.
@@ -314,7 +422,9 @@ bool RegistryKey::DeleteTree(const RegistryKey* parent, const std::string& path)
     if (!target || target->path.empty())
         return false;
     Database& database = *target->database;
-    std::lock_guard lock(database.mutex());
+    const auto lock = database.Lock();
+    if (!lock)
+        return false;
     return database.Write([&] {
         const std::string below = target->path + "\\";
         for (const std::string& key : database.AllKeys()) {
@@ -333,7 +443,9 @@ bool RegistryKey::DeleteTree(const RegistryKey* parent, const std::string& path)
 
 bool RegistryKey::ReadDword(const std::string& name, int32_t& field) const {
     Database& database = *impl_->database;
-    std::lock_guard lock(database.mutex());
+    const auto lock = database.Lock();
+    if (!lock)
+        return false;
     Statement read(database.handle(), "SELECT data FROM vals WHERE key = ?1 AND name = ?2");
     if (read.Bind(1, impl_->path).Bind(2, name).Step() != SQLITE_ROW)
         return false;
@@ -359,7 +471,9 @@ bool RegistryKey::WriteValue(const std::string& name, uint32_t type, const void*
     if (!impl_->writable || impl_->path.empty())
         return false;
     Database& database = *impl_->database;
-    std::lock_guard lock(database.mutex());
+    const auto lock = database.Lock();
+    if (!lock)
+        return false;
     return database.Write([&] {
         // A key deleted since it was opened takes no more values.
         if (!database.FindKey(impl_->path))
@@ -372,7 +486,9 @@ bool RegistryKey::WriteValue(const std::string& name, uint32_t type, const void*
 
 std::vector<std::string> RegistryKey::SubKeyNames() const {
     Database& database = *impl_->database;
-    std::lock_guard lock(database.mutex());
+    const auto lock = database.Lock();
+    if (!lock)
+        return {};
     const std::string prefix = impl_->path.empty() ? std::string() : impl_->path + "\\";
     std::vector<std::string> names;
     for (const std::string& key : database.AllKeys()) {
@@ -386,7 +502,9 @@ std::vector<std::string> RegistryKey::SubKeyNames() const {
 
 std::vector<std::string> RegistryKey::ValueNames() const {
     Database& database = *impl_->database;
-    std::lock_guard lock(database.mutex());
+    const auto lock = database.Lock();
+    if (!lock)
+        return {};
     Statement names(database.handle(), "SELECT name FROM vals WHERE key = ?1");
     names.Bind(1, impl_->path);
     std::vector<std::string> result;

@@ -3,7 +3,31 @@
 
 #include <windows.h>
 
+#include <string>
+
+#include "platform/registry_scope.h"
+
 namespace tavrin::platform {
+
+namespace {
+
+// A key or value that is not there is no failure of the registry; anything
+// else is recorded, in the system's words, in the calling thread's scope.
+LONG Checked(LONG result, const std::string& what) {
+    if (result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND || result == ERROR_PATH_NOT_FOUND ||
+        result == ERROR_MORE_DATA)
+        return result;
+    char text[256] = "";
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, static_cast<DWORD>(result), 0,
+                   text, sizeof text, nullptr);
+    std::string reason = "registry " + what + ": " + text;
+    while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == ' '))
+        reason.pop_back();
+    RegistryScope::RecordFailure(reason);
+    return result;
+}
+
+}  // namespace
 
 struct RegistryKey::Impl {
     HKEY key;
@@ -18,7 +42,7 @@ RegistryKey::~RegistryKey() { RegCloseKey(impl_->key); }
 
 std::unique_ptr<RegistryKey> RegistryKey::Open(const RegistryKey* parent, const std::string& path) {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(Impl::Root(parent), path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (Checked(RegOpenKeyExA(Impl::Root(parent), path.c_str(), 0, KEY_READ, &key), path) != ERROR_SUCCESS)
         return nullptr;
     return std::unique_ptr<RegistryKey>(new RegistryKey(std::make_unique<Impl>(Impl{key, false})));
 }
@@ -26,8 +50,9 @@ std::unique_ptr<RegistryKey> RegistryKey::Open(const RegistryKey* parent, const 
 std::unique_ptr<RegistryKey> RegistryKey::Create(const RegistryKey* parent, const std::string& path) {
     HKEY key = nullptr;
     // Non-volatile, empty class, full access, default security.
-    if (RegCreateKeyExA(Impl::Root(parent), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
-                        &key, nullptr) != ERROR_SUCCESS) {
+    if (Checked(RegCreateKeyExA(Impl::Root(parent), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                                nullptr, &key, nullptr),
+                path) != ERROR_SUCCESS) {
         return nullptr;
     }
     return std::unique_ptr<RegistryKey>(new RegistryKey(std::make_unique<Impl>(Impl{key, true})));
@@ -46,7 +71,7 @@ bool RegistryKey::ReadDword(const std::string& name, int32_t& field) const {
     // contents are undefined.
     BYTE bytes[4] = {};
     DWORD size = sizeof bytes;
-    if (RegQueryValueExA(impl_->key, name.c_str(), nullptr, nullptr, bytes, &size) != ERROR_SUCCESS)
+    if (Checked(RegQueryValueExA(impl_->key, name.c_str(), nullptr, nullptr, bytes, &size), name) != ERROR_SUCCESS)
         return false;
     uint32_t value = static_cast<uint32_t>(field);
     for (DWORD i = 0; i < size && i < 4; ++i) {
@@ -65,8 +90,9 @@ bool RegistryKey::WriteDword(const std::string& name, uint32_t value) {
 bool RegistryKey::WriteValue(const std::string& name, uint32_t type, const void* data, size_t size) {
     if (!impl_->writable || size > 0xFFFFFFFFu)
         return false;
-    return RegSetValueExA(impl_->key, name.c_str(), 0, type, static_cast<const BYTE*>(data),
-                          static_cast<DWORD>(size)) == ERROR_SUCCESS;
+    return Checked(RegSetValueExA(impl_->key, name.c_str(), 0, type, static_cast<const BYTE*>(data),
+                                  static_cast<DWORD>(size)),
+                   name) == ERROR_SUCCESS;
 }
 
 std::vector<std::string> RegistryKey::SubKeyNames() const {

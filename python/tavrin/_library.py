@@ -1,55 +1,13 @@
-"""Finds and loads the SDK library and declares the functions Python calls."""
+"""Loads the SDK library and declares the functions Python calls."""
+
+from __future__ import annotations
 
 import ctypes
-import os
 import sys
 from pathlib import Path
+from typing import Any, List, Optional
 
-LIBRARY_NAMES = {
-    "win32": ["TavrinSdk_860VX_RUX.dll"],
-    "posix": ["libTavrinSdk_860VX_RUX.so.1", "libTavrinSdk_860VX_RUX.so"],
-}
-
-
-def _names():
-    return LIBRARY_NAMES["win32" if sys.platform == "win32" else "posix"]
-
-
-def _candidates():
-    """Where the library may be, most specific first."""
-    explicit = os.environ.get("TAVRIN_SDK_LIBRARY")
-    if explicit:
-        yield Path(explicit)
-        return
-    here = Path(__file__).resolve().parent
-    # Installed: <prefix>/lib/python3/dist-packages/tavrin (or
-    # <prefix>/lib/pythonX.Y/site-packages/tavrin) beside <prefix>/lib and
-    # <prefix>/bin; in a checkout: python/tavrin beside build/default/bin.
-    folders = [here]
-    for up in list(here.parents)[:4]:
-        folders += [up / "lib", up / "bin"]
-        folders += sorted((up / "lib").glob("*-linux-gnu")) if (up / "lib").is_dir() else []
-    folders += [here.parents[1] / "build" / "default" / "bin"]
-    for folder in folders:
-        for name in _names():
-            yield folder / name
-
-
-def load():
-    """The loaded library. Raises OSError naming every place tried."""
-    tried = []
-    for path in _candidates():
-        if path.is_file():
-            return _declare(ctypes.CDLL(str(path)))
-        tried.append(str(path))
-    for name in _names():  # the system's own search path
-        try:
-            return _declare(ctypes.CDLL(name))
-        except OSError:
-            tried.append(name)
-    raise OSError("the Tavrin SDK library was not found; set TAVRIN_SDK_LIBRARY to its path. Tried: "
-                  + ", ".join(tried))
-
+from . import _locate
 
 class TavrinMsg(ctypes.Structure):
     _fields_ = [("hwnd", ctypes.c_void_p), ("message", ctypes.c_uint),
@@ -69,6 +27,12 @@ class FrameMeta(ctypes.Structure):
     _fields_ = [("size", ctypes.c_int32), ("status", ctypes.c_int32), ("frameNumber", ctypes.c_uint64),
                 ("captureTimeNs", ctypes.c_uint64), ("droppedFrames", ctypes.c_uint64),
                 ("exposureLines", ctypes.c_int32), ("gain", ctypes.c_int32)]
+
+
+class SizeEntry(ctypes.Structure):
+    """TavrinSizeEntry: one stored readout window."""
+    _fields_ = [(name, ctypes.c_int32) for name in (
+        "totalWidth", "totalHeight", "width", "height", "left", "top", "buffers")]
 
 
 class CameraInfo(ctypes.Structure):
@@ -104,6 +68,8 @@ _SIGNATURES = {
     "Tavrin_GetImage": [_INT, _PTR, _INT, _INT],
     "Tavrin_Record": [_INT, _CHARP, _INT, _INT],
     "Tavrin_SaveImage": [_INT, _CHARP, _INT],
+    "Tavrin_RecordW": [_INT, ctypes.c_wchar_p, _INT, _INT],  # UTF-16 on Windows, where they are used
+    "Tavrin_SaveImageW": [_INT, ctypes.c_wchar_p, _INT],
     "Tavrin_SetPreviewWindow": [_INT, _PTR, _INT, _INT, _INT, _INT],
     "Tavrin_GetFilterValue": [_INT, _INT, _INTP],
     "Tavrin_GetRealExposureTime": [_INT, _INTP],
@@ -116,15 +82,18 @@ _SIGNATURES = {
     "TavrinEx_SetSetting": [_INT, _CHARP, _INT],
     "TavrinEx_GetFrameMeta": [_INT, ctypes.POINTER(FrameMeta)],
     "TavrinEx_SoftwareTrigger": [_INT],
+    "TavrinEx_GetRecordingState": [_INT, _INTP, _INTP],
+    "TavrinEx_GetSizeTable": [_INT, ctypes.POINTER(SizeEntry), _INT, _INTP, _INTP],
 }
 _POSIX = {
     "TavrinPosix_CreateMessageWindow": ([], _PTR),
     "TavrinPosix_DestroyWindow": ([_PTR], _INT),
     "TavrinPosix_GetMessage": ([_PTR, ctypes.POINTER(TavrinMsg), _INT], _INT),
+    "TavrinPosix_PeekMessage": ([_PTR, ctypes.POINTER(TavrinMsg)], _INT),
 }
 
 
-def _declare(library):
+def _declare(library: ctypes.CDLL) -> ctypes.CDLL:
     for name, arguments in _SIGNATURES.items():
         function = getattr(library, name)
         function.argtypes = arguments
@@ -137,12 +106,42 @@ def _declare(library):
     return library
 
 
-_loaded = None
+def load() -> ctypes.CDLL:
+    """The loaded library. Raises OSError naming every place tried and what
+    to do."""
+    tried: List[str] = []
+    explicit = _locate.explicit()
+    files = [explicit] if explicit else list(_locate.files(Path(__file__).resolve().parent))
+    for path in files:
+        if path.is_file():
+            return _declare(ctypes.CDLL(str(path)))
+        tried.append(str(path))
+    if explicit is None:
+        for name in _locate.NAMES:  # the system's own search path
+            try:
+                return _declare(ctypes.CDLL(name))
+            except OSError:
+                tried.append(name)
+        for path in _locate.from_pkg_config():
+            if path.is_file():
+                return _declare(ctypes.CDLL(str(path)))
+            tried.append(f"{path} (pkg-config)")
+    raise OSError("the Tavrin SDK library was not found; set TAVRIN_SDK_LIBRARY to its path, or PKG_CONFIG_PATH "
+                  "to the folder of its TavrinSdk.pc (or add its folder to the system's library path). Tried: "
+                  + ", ".join(tried))
 
 
-def sdk():
-    """The library, loaded on first use."""
+_loaded: Optional[ctypes.CDLL] = None
+
+
+def sdk() -> Any:
+    """The library, loaded on first use: its functions, declared."""
     global _loaded
     if _loaded is None:
         _loaded = load()
     return _loaded
+
+
+def location() -> str:
+    """The file the library was loaded from."""
+    return str(sdk()._name)

@@ -1,345 +1,299 @@
 """One camera: open it with `with Camera() as cam:`, then snap, stream,
 record, save and change its settings."""
 
+from __future__ import annotations
+
 import ctypes
+import threading
 import time
+import weakref
 from pathlib import Path
+from typing import TYPE_CHECKING, Any, ContextManager, Dict, List, NoReturn, Optional, Tuple
 
-import numpy as np
-
-from ._library import CameraInfo, FrameInfo, FrameMeta, sdk
-from ._messages import WM_SDK_ERROR, WM_SDK_FRAME, MessageWindow
-from .errors import (CameraClosedError, DeviceLostError, FrameTimeoutError, NoCameraError,
-                     TavrinError)
+from ._core import Held, Ready
+from ._image import Image, Layout
+from ._library import CameraInfo, FrameInfo, sdk
+from ._messages import MessageWindow
+from ._paths import WIDE, PathArgument, checked, for_sdk, why_not_writable
+from ._stream import StreamMixin
+from ._stream import milliseconds as checked_ms
+from .errors import (SDKERR_PARAMETER, BadTypeError, BadValueError, DeviceLostError, FileError, FrameTimeoutError,
+                     NoCameraError, TavrinError)
+from .region import RegionMixin
 from .settings import SettingsMixin
 
-_SDKERR_DEVICE, _SDKERR_TRANSFER, _SDKERR_DEVICE_IO = 2, 13, 6
+if TYPE_CHECKING:
+    from .session import SessionRecording
 
-# Per colour mode (bits per pixel as set): sample type and channels.
-_LAYOUTS = {8: (np.uint8, 1), 16: (np.uint16, 1), 24: (np.uint8, 3), 32: (np.uint8, 4),
-            48: (np.uint16, 3), 64: (np.uint16, 4)}
+_SDKERR_NOT_READY, _SDKERR_DEVICE, _SDKERR_DEVICE_IO, _SDKERR_TRANSFER = 1, 2, 6, 13
+_LOST = (_SDKERR_DEVICE, _SDKERR_DEVICE_IO, _SDKERR_TRANSFER)
 # Still image formats of Tavrin_SaveImage by file name extension.
 FORMATS = {".bmp": 0, ".raw": 1, ".jpg": 2, ".jpeg": 2, ".png": 5, ".tif": 6, ".tiff": 6}
+_FORMAT_CODES = range(0, 7)
 _NAME_SLOT = 256
 _NAME_SLOTS = 10
+_SLOTS = range(32)
+# A recording ends after its first frame plus its duration; this much more
+# is allowed for the start and the file's finishing before record() gives up.
+_RECORD_SLACK_MS = 10000
 
 
-def list_cameras():
+def list_cameras() -> List[str]:
     """The names of the cameras found, e.g. ['Tavrin860VX-RUX_01']."""
     with Camera(open_device=False) as camera:
         return camera.devices()
 
 
-class Frame:
-    """One frame of a running stream: its pixels (array, as snap() gives
-    them) and its record. number counts every frame the camera sent since
-    start() (from 1), so every gap shows as a jump in number; dropped counts
-    the frames the SDK announced to nobody (grab() also passes over the
-    announced frames that queued while the caller was busy, to give the
-    newest). time_ns is the host's
-    monotonic clock when the frame's transfer completed. np.asarray(frame)
-    is its array."""
-
-    __slots__ = ("array", "number", "time_ns", "dropped", "exposure_lines", "gain")
-
-    def __init__(self, array, meta):
-        self.array = array
-        self.number = int(meta.frameNumber)
-        self.time_ns = int(meta.captureTimeNs)
-        self.dropped = int(meta.droppedFrames)
-        self.exposure_lines = int(meta.exposureLines)
-        self.gain = int(meta.gain)
-
-    def __array__(self, dtype=None, copy=None):
-        return self.array if dtype is None else self.array.astype(dtype)
-
-    def __repr__(self):
-        return (f"<Frame {self.number} {self.array.shape} {self.array.dtype}, dropped {self.dropped}, "
-                f"t={self.time_ns} ns>")
-
-
-class Camera(SettingsMixin):
+class Camera(SettingsMixin, RegionMixin, StreamMixin):
     """A camera of the SDK. device is the slot (0 to 31) of the camera to
     use; NoCameraError when it holds none. Settings are properties (see
     Camera.settings()) and the SDK's settings store keeps them for later
     programs; with persist=False close() puts back the values the camera
     had when it was opened, so this program leaves nothing behind (the
     environment's TAVRIN_REGISTRY=none makes a whole process keep nothing).
-    Every refused call raises TavrinError with the SDK's code."""
+    Every refused call raises TavrinError with the SDK's code. A Camera
+    dropped without close() is closed when it is collected (or at exit)."""
 
-    def __init__(self, device=0, open_device=True, persist=True):
+    def __init__(self, device: int = 0, open_device: bool = True, persist: bool = True) -> None:
         if isinstance(device, bool) or not isinstance(device, int):
-            raise TypeError(f"device must be a slot number 0 to 31, not {device!r}")
-        if not 0 <= device <= 31:
-            raise ValueError(f"device must be a slot number 0 to 31, not {device}")
-        self.handle = 0
+            raise BadTypeError(f"opening camera {device!r}", [SDKERR_PARAMETER], "device is a slot number 0 to 31")
+        if device not in _SLOTS:
+            raise BadValueError(f"opening camera {device}", [SDKERR_PARAMETER], "device is a slot number 0 to 31")
+        self._held = Held()
         self._stream = None
-        self._restore = None
-        self._window = MessageWindow()
-        self.handle = sdk().Tavrin_Initialize(self._window.handle)
-        if not self.handle:
-            self._window.close()
+        self._ready = None
+        self._loops = threading.Lock()
+        self._finalizer = weakref.finalize(self, self._held.release)
+        self._held.window = MessageWindow()
+        self._held.handle = sdk().Tavrin_Initialize(self._held.window.handle)
+        if not self._held.handle:
+            self.close()
             raise TavrinError("creating the camera object", [])
         try:
             if open_device:
-                if not sdk().Tavrin_SetDeviceNumber(self.handle, device):
-                    codes = self.take_errors()
-                    if codes and codes[0] == _SDKERR_DEVICE:
-                        raise NoCameraError(f"opening camera {device}", codes, f"no camera in slot {device}")
-                    raise TavrinError(f"selecting camera {device}", codes)
-            if open_device:
-                # No preview window unless one is asked for: frames arrive
-                # as arrays instead.
-                self._check(sdk().Tavrin_SetPreviewWindow(self.handle, None, 0, 0, 0, 0), "opening the camera")
+                self._open(device)
                 if not persist:
-                    self._restore = {name: getattr(self, name) for name in self.settings()}
-        except TavrinError:
+                    self._held.restore = {setting.sdk_name: getattr(self, name)
+                                          for name, setting in self.settings().items()}
+        except BaseException:
             self.close()
             raise
 
-    def __enter__(self):
+    def _open(self, device: int) -> None:
+        if not sdk().Tavrin_SetDeviceNumber(self.handle, device):
+            codes = self.take_errors()
+            if codes and codes[0] == _SDKERR_DEVICE:
+                raise NoCameraError(f"opening camera {device}", codes, f"no camera in slot {device}")
+            raise TavrinError(f"selecting camera {device}", codes)
+        # No preview window unless one is asked for: frames arrive as arrays.
+        self._check(sdk().Tavrin_SetPreviewWindow(self.handle, None, 0, 0, 0, 0), "opening the camera")
+
+    def __enter__(self) -> "Camera":
         return self
 
-    def record_session(self, path, compress=False):
+    def record_session(self, path: PathArgument, compress: bool = False) -> ContextManager[SessionRecording]:
         """A context manager that records this camera's whole session into
         path while it runs (see tavrin.session)."""
         from .session import record_session
         return record_session(self, path, compress)
 
-    def __exit__(self, *exc):
+    def __exit__(self, *exc: Any) -> None:
         self.close()
 
-    def close(self):
-        """Stops any acquisition and releases the camera; safe to call twice."""
-        if self.handle:
-            self.stop()
-            if self._restore is not None:
-                self._put_back(self._restore)
-            sdk().Tavrin_Release(self.handle)
-            self.handle = 0
-        self._window.close()
+    def close(self) -> None:
+        """Stops any acquisition and releases the camera; safe to call twice.
+        Every later use raises CameraClosedError."""
+        self._stream = None
+        self._ready = None
+        self._finalizer()
 
-    def _put_back(self, values):
+    def _put_back(self, values: Dict[str, int]) -> None:
         for name, value in values.items():
             if getattr(self, name) != value:
                 setattr(self, name, value)
 
-    def reset_settings(self):
+    def reset_settings(self) -> None:
         """Every setting back to the default of the SDK's catalogue."""
         self._put_back({name: setting.default for name, setting in self.settings().items()})
 
-    def _live(self, operation):
-        if not self.handle:
-            raise CameraClosedError(operation)
-        return self.handle
-
-    # --- errors -----------------------------------------------------------
-
-    def take_errors(self):
-        """Every code the SDK queued for this camera, newest first (emptied)."""
-        codes = []
-        while len(codes) < 20:
-            code = sdk().Tavrin_GetLastError(self.handle)
-            if code == 0:
-                break
-            codes.append(code)
-        return codes
-
-    def _check(self, result, operation, detail=""):
-        if not result:
-            if not self.handle:
-                raise CameraClosedError(operation)
-            raise TavrinError(operation, self.take_errors(), detail)
-        return result
-
     # --- information ------------------------------------------------------
 
-    def devices(self):
+    def devices(self) -> List[str]:
         """The names of the cameras found."""
+        handle = self._live("listing cameras")
         names = ctypes.create_string_buffer(_NAME_SLOT * _NAME_SLOTS)
-        count = sdk().Tavrin_EnumDevice(self.handle, names)
+        count = sdk().Tavrin_EnumDevice(handle, names)
         errors = self.take_errors()
         if count == 0 and errors:
             raise TavrinError("listing cameras", errors)
         raw = names.raw
         return [raw[i * _NAME_SLOT:(i + 1) * _NAME_SLOT].split(b"\0", 1)[0].decode() for i in range(count)]
 
-    def info(self):
+    def info(self) -> Dict[str, int]:
         """Sensor size and the gain and exposure ranges, as a dict."""
+        handle = self._live("reading the camera information")
         record = CameraInfo(size=ctypes.sizeof(CameraInfo))
-        self._check(sdk().Tavrin_GetCameraInfo(self.handle, ctypes.byref(record)), "reading the camera information")
-        return {name: getattr(record, name) for name, _ in CameraInfo._fields_ if not name.startswith(("size", "res"))}
+        self._check(sdk().Tavrin_GetCameraInfo(handle, ctypes.byref(record)), "reading the camera information")
+        return {name: int(getattr(record, name)) for name, _ in CameraInfo._fields_
+                if not name.startswith(("size", "res"))}
 
-    @property
-    def width(self):
-        return sdk().Tavrin_Width(self.handle)
+    # --- single frames ------------------------------------------------------
 
-    @property
-    def height(self):
-        return sdk().Tavrin_Height(self.handle)
-
-    # --- images -------------------------------------------------------------
-
-    def _image_buffer(self):
-        dtype, channels = _LAYOUTS[self.color_mode]
-        row = self.width * channels * np.dtype(dtype).itemsize
-        stride = (row + 3) & ~3  # rows of the SDK's images start on 4-byte boundaries
-        return np.zeros(stride * self.height, np.uint8), stride, row, dtype, channels
-
-    def _to_array(self, buffer, stride, row, dtype, channels, rgb):
-        rows = buffer.reshape(self.height, stride)[:, :row]
-        image = rows.copy().view(dtype)
-        if channels > 1:
-            image = image.reshape(self.height, self.width, channels)
-            if rgb:  # the SDK's pixels are blue, green, red (, alpha)
-                image[..., :3] = image[..., 2::-1].copy()
-            if channels == 4:  # the SDK leaves alpha 0; an image is opaque
-                image[..., 3] = np.iinfo(dtype).max
-        else:
-            image = image.reshape(self.height, self.width)
-        return image
-
-    # --- a running stream -----------------------------------------------------
-
-    def start(self, trigger=False):
-        """Starts the stream; grab() then takes its frames. Frame messages go
-        to the thread that called start(). With trigger=True the camera takes
-        a frame only on a trigger: a pulse at its trigger input or
-        software_trigger(). Stopping trigger mode waits for the driver to
-        give up its wait for a trigger (up to 3 s)."""
-        self._live("starting the stream")
-        if isinstance(trigger, bool) is False:
-            raise TypeError(f"trigger must be True or False, not {trigger!r}")
-        if self._stream is not None:
-            return
-        window = MessageWindow()
-        start = sdk().Tavrin_Trigger if trigger else sdk().Tavrin_CallBackPreview
-        if not start(self.handle, window.handle, None, 0, 1):
-            window.close()
-            self._check(0, "starting trigger mode" if trigger else "starting the stream")
-        self._stream = (window, self._image_buffer())
-
-    def software_trigger(self):
-        """Fires the camera's software trigger: in trigger mode (start(trigger=True))
-        the camera takes one frame, which grab() then returns."""
-        self._live("firing the software trigger")
-        self._check(sdk().TavrinEx_SoftwareTrigger(self.handle), "firing the software trigger",
-                    "" if self._stream is not None else "start(trigger=True) first")
-
-    def stop(self):
-        """Stops the stream; safe when none runs."""
-        if self._stream is None:
-            return
-        window, _ = self._stream
-        self._stream = None
-        if self.handle:
-            sdk().Tavrin_StopPreview(self.handle)
-        window.close()
-
-    def grab(self, timeout_ms=1000, rgb=True, bgr=False):
-        """The newest frame of the running stream as a Frame, waiting at most
-        timeout_ms for one (FrameTimeoutError, a TimeoutError, after that).
-        Frames that came meanwhile are skipped and counted in dropped.
-        DeviceLostError when the camera stops answering."""
-        self._live("grabbing a frame")
-        if self._stream is None:
-            raise TavrinError("grabbing a frame", [], "the stream is not running: call start() first")
-        if isinstance(timeout_ms, bool) or not isinstance(timeout_ms, (int, float)) or timeout_ms < 0:
-            raise ValueError(f"timeout_ms must be a number of milliseconds, not {timeout_ms!r}")
-        window, layout = self._stream
-        deadline = time.monotonic() + timeout_ms / 1000.0
-        got = False
-        while True:
-            left = 0 if got else max(0, int((deadline - time.monotonic()) * 1000))
-            message = window.wait(left)
-            if message is None:
-                if got:
-                    break
-                if time.monotonic() < deadline:
-                    continue
-                raise FrameTimeoutError(f"waiting {timeout_ms} ms for a frame", self.take_errors())
-            kind, info, code = message
-            if kind == WM_SDK_ERROR or (kind == WM_SDK_FRAME and not info):
-                codes = [code] + self.take_errors()
-                if code in (_SDKERR_TRANSFER, _SDKERR_DEVICE, _SDKERR_DEVICE_IO):
-                    raise DeviceLostError("receiving a frame", codes, "the camera stopped answering")
-                raise TavrinError("receiving a frame", codes)
-            if kind == WM_SDK_FRAME:
-                got = True
-        return self._current_frame(layout, rgb, bgr)
-
-    def _current_frame(self, layout, rgb, bgr):
-        buffer, *rest = layout
-        meta = FrameMeta(size=ctypes.sizeof(FrameMeta))
-        after = FrameMeta(size=ctypes.sizeof(FrameMeta))
-        # The image and its record are read one after the other; when a new
-        # frame came between the two, read both again.
-        for _ in range(5):
-            self._check(sdk().TavrinEx_GetFrameMeta(self.handle, ctypes.byref(meta)), "reading the frame record")
-            self._check(sdk().Tavrin_GetImage(self.handle, buffer.ctypes.data, buffer.size, 1), "copying a frame")
-            self._check(sdk().TavrinEx_GetFrameMeta(self.handle, ctypes.byref(after)), "reading the frame record")
-            if after.frameNumber == meta.frameNumber:
-                break
-        return Frame(self._to_array(buffer, *rest, rgb and not bgr), meta)
-
-    def snap(self, rgb=True, bgr=False):
+    def snap(self, timeout_ms: float = 5000, rgb: bool = True, bgr: bool = False) -> Image:
         """One new frame as an array, top line first: (height, width) for the
         monochrome modes, (height, width, 3 or 4) for colour; uint8 for 8, 24
         and 32 bits, uint16 for 16 (10-bit values), 48 and 64. Colour
         channels are red, green, blue (, alpha 255 or 65535); bgr=True (or
         rgb=False) keeps blue first, as OpenCV wants it. Mode 8 is the raw
-        Bayer mosaic (R G / G B from the top left), not a gray image."""
-        self._live("taking a snapshot")
-        rgb = rgb and not bgr
-        buffer, *layout = self._image_buffer()
-        self._check(sdk().Tavrin_SnapShot(self.handle, buffer.ctypes.data, buffer.size, 1), "taking a snapshot")
-        return self._to_array(buffer, *layout, rgb)
+        Bayer mosaic (R G / G B from the top left), not a gray image.
 
-    def frames(self, count=None, timeout_ms=10000, rgb=True, bgr=False):
-        """Streams frames, yielding each as a Frame (np.asarray(frame) is its
-        array). A consumer slower than the camera gets the newest frame each
-        time; the skipped ones show in frame.number and frame.dropped. Stops
-        after count frames, or when the loop ends (break, exception,
-        close()); raises as grab() does. Iterate on one thread: the frame
-        messages go to that thread."""
-        self.start()
-        try:
-            taken = 0
-            while count is None or taken < count:
-                frame = self.grab(timeout_ms, rgb, bgr)
-                taken += 1
-                yield frame
-        finally:
-            self.stop()
+        While a stream runs it is the stream's next frame. Otherwise the
+        first snap() prepares the camera and keeps it ready, so that the
+        next ones take only a frame's time, until start(), stop(), record()
+        or close(), or a change of the colour mode or readout region.
+        FrameTimeoutError after timeout_ms without a frame."""
+        self._live("taking a snapshot")
+        limit = checked_ms(timeout_ms)
+        bgr = bgr or not rgb
+        if self._stream is not None:
+            return self.grab(limit, bgr=bgr).array
+        deadline = time.monotonic() + limit / 1000.0
+        kept = self._ready is not None
+        image = self._snap_ready(limit, bgr)
+        if image is None and kept:
+            # A camera kept ready fails its frame when it was unplugged since:
+            # preparing it again tells a camera that is gone (NoCameraError)
+            # from one that is back.
+            self.take_errors()
+            image = self._snap_ready(max(0.0, deadline - time.monotonic()) * 1000.0, bgr)
+        if image is None:
+            codes = self.take_errors()
+            self._leave_ready()
+            self._raise_for(codes, "taking a snapshot")
+        return image
+
+    def _snap_ready(self, limit: float, bgr: bool) -> Optional[Image]:
+        """A frame from the camera prepared for single frames; None when the
+        SDK refused it (its codes queued, the camera no longer kept ready)."""
+        handle = self.handle
+        ready = self._ready_for_snap()
+        buffer = ready.layout.buffer()
+
+        def take() -> int:
+            return int(sdk().Tavrin_SnapShot(handle, buffer.ctypes.data, buffer.size, 1))
+        if not self._within(limit, take, "taking a snapshot",
+                            "the camera sent no frame (the SDK gives up its own wait after 3 s)"):
+            self._ready = None
+            sdk().Tavrin_StopPreview(handle)
+            return None
+        return ready.layout.to_array(buffer, bgr)
+
+    def _start_key(self) -> Tuple[int, ...]:
+        """What a preparation fixes: the settings that apply at a start and
+        the readout region."""
+        values = tuple(getattr(self, name) for name, setting in self.settings().items() if setting.applies_at_start)
+        return values + tuple(self.readout_region)
+
+    def _ready_for_snap(self) -> Ready:
+        key = self._start_key()
+        if self._ready is not None and self._ready.key == key:
+            return self._ready
+        self._leave_ready()
+        if not sdk().Tavrin_Capture(self.handle):
+            self._raise_for(self.take_errors(), "preparing the camera")
+        self._ready = Ready(key, Layout.of(self._mode(), self.width, self.height))
+        return self._ready
+
+    def _raise_for(self, codes: List[int], operation: str) -> NoReturn:
+        # The step that failed queued its code first: it comes last.
+        if codes[-1:] == [_SDKERR_DEVICE]:
+            raise NoCameraError(operation, codes, "the camera is gone, or another program streams from it")
+        if any(code in _LOST for code in codes):
+            raise DeviceLostError(operation, codes, "the camera stopped answering")
+        raise TavrinError(operation, codes)
 
     @staticmethod
-    def frame_info(address):
-        """The frame record a WM_SDK_FRAME message points at."""
+    def frame_info(address: int) -> FrameInfo:
+        """The frame record a WM_SDK_FRAME message points at (its wParam). A
+        failure's message carries 0 there, and its code in lParam: refused."""
+        if isinstance(address, bool) or not isinstance(address, int) or address <= 0:
+            raise BadValueError(f"reading the frame record at {address!r}", [SDKERR_PARAMETER],
+                                "a frame message's wParam is the record's address; a failure's message carries 0 "
+                                "there and its code in lParam")
         return FrameInfo.from_address(address)
 
-    def save(self, path, format=None):
+    # --- files ---------------------------------------------------------------
+
+    def save(self, path: PathArgument, format: Optional[int] = None) -> Path:
         """Saves the current image (of the last snap or frame). The format
         follows the extension (.bmp .raw .jpg .png .tif) unless given as the
-        SDK's format code."""
-        path = Path(path)
-        code = FORMATS.get(path.suffix.lower()) if format is None else format
+        SDK's format code. FileError (an OSError) says why a file cannot be
+        written, in the system's words."""
+        handle = self._live(f"saving {path}")
+        name = checked(path, f"saving {path}")
+        code = FORMATS.get(name.suffix.lower()) if format is None else format
         if code is None:
-            raise ValueError(f"unknown image format for {path}; use one of {', '.join(FORMATS)}")
-        self._check(sdk().Tavrin_SaveImage(self.handle, str(path).encode(), code), f"saving {path}")
-        return path
+            raise BadValueError(f"saving {name}", [SDKERR_PARAMETER],
+                                f"unknown image format; use one of {', '.join(FORMATS)} or give format")
+        if isinstance(code, bool) or code not in _FORMAT_CODES:
+            raise BadValueError(f"saving {name}", [SDKERR_PARAMETER], "format is a code 0 to 6")
+        saved = sdk().Tavrin_SaveImageW(handle, for_sdk(name), code) if WIDE else \
+            sdk().Tavrin_SaveImage(handle, for_sdk(name), code)
+        if not saved:
+            self._file_failure(f"saving {name}", name, "no image yet: snap() or grab() a frame first")
+        return name
 
-    def record(self, path, milliseconds):
+    def _file_failure(self, operation: str, path: Path, not_ready: str) -> NoReturn:
+        codes = self.take_errors()
+        reason = why_not_writable(path)
+        if reason is not None:
+            raise FileError(operation, codes, str(path), *reason)
+        if codes[:1] == [_SDKERR_NOT_READY] and len(codes) == 1:
+            raise TavrinError(operation, codes, not_ready)
+        self._raise_for(codes, operation)
+
+    def record(self, path: PathArgument, milliseconds: int, timeout_ms: Optional[float] = None) -> Path:
         """Records an AVI file of the stream for the given time and returns
-        its path once it is written."""
-        path = Path(path)
-        self._check(sdk().Tavrin_Record(self.handle, str(path).encode(), int(milliseconds), 0), f"recording {path}")
+        its path once the file is whole (the time counts from the first
+        frame). Refused while a stream runs. FrameTimeoutError when the file
+        is not done within timeout_ms (by default the duration and 10 s
+        more): the recording is then stopped and its file holds the frames
+        so far."""
+        handle = self._live(f"recording {path}")
+        name = checked(path, f"recording {path}")
+        if isinstance(milliseconds, bool) or not isinstance(milliseconds, int) or milliseconds <= 0:
+            raise BadValueError(f"recording {name}", [SDKERR_PARAMETER], "the duration is a positive int of ms")
+        limit = milliseconds + _RECORD_SLACK_MS if timeout_ms is None else checked_ms(timeout_ms)
+        if self._stream is not None:
+            raise TavrinError(f"recording {name}", [], "a stream runs: stop() it first (the recording is a stream)")
+        self._leave_ready()
+        started = sdk().Tavrin_RecordW(handle, for_sdk(name), milliseconds, 0) if WIDE else \
+            sdk().Tavrin_Record(handle, for_sdk(name), milliseconds, 0)
+        if not started:
+            sdk().Tavrin_StopPreview(handle)
+            self._file_failure(f"recording {name}", name, "")
         try:
-            # The recording counts its time from its first frame; a little
-            # more lets it end by itself before the stream stops.
-            time.sleep(milliseconds / 1000.0 + 1.0)
+            written = self._wait_for_recording(limit)
         finally:
-            sdk().Tavrin_StopPreview(self.handle)
-        errors = self.take_errors()
-        if errors:
-            raise TavrinError(f"recording {path}", errors)
-        return path
+            sdk().Tavrin_StopPreview(handle)  # ends a recording still under way; its file is finished
+        codes = self.take_errors()
+        if written is None:
+            raise FrameTimeoutError(f"recording {name} within {limit:g} ms", codes,
+                                    "the camera sent too few frames; the file holds those it sent")
+        if codes:
+            self._file_failure(f"recording {name}", name, "")
+        return name
+
+    def _wait_for_recording(self, limit: float) -> Optional[int]:
+        """The frames written once the file is whole; None after limit ms."""
+        writing, frames = ctypes.c_int(1), ctypes.c_int(0)
+        deadline = time.monotonic() + limit / 1000.0
+        while True:
+            self._check(sdk().TavrinEx_GetRecordingState(self.handle, ctypes.byref(writing), ctypes.byref(frames)),
+                        "reading the recording's state")
+            if not writing.value:
+                return frames.value
+            if time.monotonic() >= deadline:
+                return None
+            time.sleep(0.01)
+

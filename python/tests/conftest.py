@@ -9,7 +9,7 @@ from pathlib import Path
 import pytest
 
 _scratch = tempfile.mkdtemp(prefix="tavrin-pytest-")
-os.environ.setdefault("TAVRIN_SIM", "0;interval=0")
+os.environ.setdefault("TAVRIN_SIM", "0;interval=0;settle=0")
 os.environ["TAVRIN_REGISTRY"] = os.path.join(_scratch, "registry.sqlite3")
 os.environ["TAVRIN_SHARED_MEMORY_NAME"] = f"tavrin-pytest-{os.getpid()}"
 

@@ -85,6 +85,7 @@ def test_settings_round_trip(camera, name, value):
 def test_properties_are_the_sdk_catalogue(camera):
     settings = tavrin.Camera.settings()
     assert len(settings) == tavrin.sdk().TavrinEx_GetSettingCount()
+    assert list(tavrin.settings.SettingsMixin.__annotations__) == list(settings)  # as type checkers see them
     exposure = settings["exposure_us"]
     assert (exposure.allowed, exposure.default, exposure.unit) == (range(172, 44917), 212, "us")
     assert settings["color_mode"].allowed == (8, 16, 24, 32, 48, 64) and settings["color_mode"].applies_at_start

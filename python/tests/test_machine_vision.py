@@ -79,12 +79,68 @@ def test_bad_setting_values_are_refused_before_the_sdk(camera, value, kind):
     assert camera.take_errors() == []  # nothing reached the SDK
 
 
-def test_a_closed_camera_says_so():
+def test_a_closed_camera_says_so(tmp_path):
     cam = tavrin.Camera()
     cam.close()
-    for use in (cam.snap, lambda: cam.gain, cam.start):
-        with pytest.raises(tavrin.CameraClosedError):
+    uses = (cam.snap, lambda: cam.gain, cam.start, lambda: cam.save(tmp_path / "x.png"), cam.info, cam.size_table,
+            lambda: cam.record(tmp_path / "x.avi", 100), lambda: cam.readout_region, lambda: cam.width,
+            lambda: next(cam.frames()), cam.software_trigger)
+    for use in uses:
+        with pytest.raises(tavrin.CameraClosedError, match="the camera is closed"):
             use()
+    assert cam.closed and not list(tmp_path.iterdir())
+
+
+def _folder(path):
+    path.mkdir()
+    return path
+
+
+@pytest.mark.parametrize("call, kind, says", [
+    (lambda cam, tmp: cam.save(tmp / "no-such-folder" / "x.png"), tavrin.FileError, "no-such-folder does not exist"),
+    (lambda cam, tmp: cam.record(tmp / "no-such-folder" / "x.avi", 200), tavrin.FileError, "does not exist"),
+    (lambda cam, tmp: cam.save(_folder(tmp / "folder.png")), tavrin.FileError, "Is a directory"),
+    (lambda cam, tmp: cam.save(str(tmp / "x.bmp") + "\0.png"), ValueError, "NUL"),
+    (lambda cam, tmp: cam.save(tmp / "x.gif"), ValueError, "unknown image format"),
+    (lambda cam, tmp: tavrin.Camera.frame_info(0), ValueError, "failure's message carries 0"),
+])
+def test_file_and_argument_errors_say_why(camera, tmp_path, call, kind, says):
+    camera.snap()
+    with pytest.raises(kind, match=says) as failure:
+        call(camera, tmp_path)
+    if kind is tavrin.FileError:
+        assert isinstance(failure.value, OSError) and failure.value.errno and failure.value.filename
+    assert not [p for p in tmp_path.iterdir() if p.name.startswith("x")]
+
+
+def test_names_beyond_ascii_are_kept(camera, tmp_path):
+    camera.snap()
+    path = camera.save(tmp_path / "Bild-größe-画像.png")
+    assert [p.name for p in tmp_path.iterdir()] == ["Bild-größe-画像.png"] and path.stat().st_size > 1000
+
+
+def test_the_readout_region_and_the_size_table(camera):
+    assert camera.readout_region == (0, 0, 656, 494)
+    assert camera.size_table() == [tavrin.StoredSize(0, 0, 656, 494, 656, 494, True)]
+    camera.readout_region = (100, 50, 320, 240)
+    assert camera.readout_region == tavrin.ReadoutRegion(100, 50, 320, 240)
+    camera.color_mode = 8
+    assert camera.snap().shape == (240, 320)
+    for bad, kind in [((600, 0, 100, 100), ValueError), ((0, 0, 2, 2), ValueError), ((0, 0, 100), TypeError),
+                      ((0, 0, 100.0, 100), TypeError)]:
+        with pytest.raises(kind):
+            camera.readout_region = bad
+    assert camera.take_errors() == [] and camera.readout_region == (100, 50, 320, 240)
+    with pytest.raises(tavrin.TavrinError, match="size_table") as failure:
+        camera.use_stored_size(640, 480)
+    assert failure.value.name == "SDKERR_WINDOW"
+    assert camera.use_stored_size(656, 494) == (0, 0, 656, 494)
+    camera.start()
+    try:
+        with pytest.raises(tavrin.TavrinError, match="stop"):
+            camera.readout_region = (0, 0, 100, 100)
+    finally:
+        camera.stop()
 
 
 def test_persist_false_leaves_the_store_as_it_was_and_reset_restores_defaults():

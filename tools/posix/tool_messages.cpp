@@ -39,8 +39,7 @@ void RestoreTerminal() {
 }
 }  // namespace
 
-// Closing the preview window makes Xlib end the program (see below), so the
-// terminal is also restored at exit.
+// The terminal is also restored at exit, whatever way the program ends.
 KeyWatch::KeyWatch() {
     if (isatty(STDIN_FILENO) && tcgetattr(STDIN_FILENO, &g_savedTerminal) == 0) {
         termios raw = g_savedTerminal;
@@ -65,9 +64,5 @@ bool KeyWatch::Pressed() {
     char key = 0;
     return read(STDIN_FILENO, &key, 1) == 1;
 }
-
-// The X server closes the SDK's connection when its window is closed, which
-// ends the program; there is nothing to watch here.
-bool PreviewWindowShown() { return true; }
 
 }  // namespace tavrin::tool

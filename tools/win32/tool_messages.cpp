@@ -4,7 +4,6 @@
 #include <conio.h>
 
 #include <cstdlib>
-#include <cstring>
 
 #include "tools/tool_messages.h"
 
@@ -59,25 +58,6 @@ bool KeyWatch::Pressed() {
     }
     _getch();
     return true;
-}
-
-namespace {
-// The SDK names its preview window classes "VideoRenderer_...".
-BOOL CALLBACK FindPreview(HWND window, LPARAM found) {
-    char name[64] = {};
-    GetClassNameA(window, name, sizeof name);
-    if (std::strncmp(name, "VideoRenderer_", 14) == 0 && IsWindowVisible(window)) {
-        *reinterpret_cast<bool*>(found) = true;
-        return FALSE;
-    }
-    return TRUE;
-}
-}  // namespace
-
-bool PreviewWindowShown() {
-    bool found = false;
-    EnumThreadWindows(GetCurrentThreadId(), FindPreview, reinterpret_cast<LPARAM>(&found));
-    return found;
 }
 
 }  // namespace tavrin::tool

@@ -1,5 +1,5 @@
 // A camera handle on a fresh settings store with the simulated camera in
-// slot 0 (frames at once: interval=0), the preview window turned off, and
+// slot 0 (frames at once: interval=0; no settle pauses: settle=0), the preview window turned off, and
 // helpers that read what the library posted and queued.
 #pragma once
 
@@ -85,7 +85,7 @@ class AcquisitionTest : public ::testing::Test {
 protected:
     // The simulator is chosen once per process; every test starts from the
     // same setting and changes the camera through TavrinSim_.
-    static constexpr const char* kSimulatorSetting = "0;interval=0";
+    static constexpr const char* kSimulatorSetting = "0;interval=0;settle=0";
     // A test program that needs the camera's own pace sets another.
     virtual const char* SimulatorSetting() const { return kSimulatorSetting; }
 

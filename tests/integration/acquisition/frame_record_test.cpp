@@ -218,8 +218,9 @@ TEST_F(FrameRecordTest, RecordingAtASmallWindowKeepsEveryFrameDelivered) {
     const std::filesystem::path file =
         std::filesystem::temp_directory_path() / ("tavrin-every-frame-" + ProcessTag() + ".avi");
     ASSERT_EQ(Tavrin_Record(handle, file.string().c_str(), 1000, 0), 1);
-    // The recording takes the frames delivered after this one, until one
-    // comes more than a second after its first.
+    // The recording starts the stream and takes every frame it delivers,
+    // until one comes more than a second after its first. `before` is the
+    // first frame seen here: on a loaded machine a few may precede it.
     TavrinFrameMeta before{};
     before.size = sizeof before;
     while (TavrinEx_GetFrameMeta(handle, &before) == 0) {
@@ -241,14 +242,15 @@ TEST_F(FrameRecordTest, RecordingAtASmallWindowKeepsEveryFrameDelivered) {
     std::filesystem::remove(file);
     ASSERT_GT(bytes.size(), 64u);
     const uint32_t frames = U32(bytes, 48);  // the main header's total frames
-    // The frames delivered from just after `before` to `after`: the recorded
-    // ones and the one or two past the end that `after` waited for.
-    const uint64_t delivered = Given(after) - Given(before);
+    // The frames delivered from the start to `after`: the recorded ones, and
+    // past the end the one or two that `after` waited for and as many as
+    // came before `before`.
+    const uint64_t delivered = Given(after);
     std::printf("recorded %u frames in 1 s at %d lines (%.0f fps sent, %llu delivered until %llu ns later)\n", frames,
                 kLines, 1e9 / periodNs, static_cast<unsigned long long>(delivered),
                 static_cast<unsigned long long>(after.captureTimeNs - before.captureTimeNs));
     EXPECT_LE(frames, delivered);
-    EXPECT_GE(frames + 3, delivered);
+    EXPECT_GE(frames + 2 + Given(before), delivered);
     EXPECT_GT(frames, 10u);  // how many the stream keeps up with is the benchmark's to say
 }
 

@@ -35,7 +35,7 @@ class DeviceExportsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         tavrin::test::IsolateFromOtherPrograms();
-        tavrin::platform::SetEnvironment("TAVRIN_SIM", "0,2;interval=0");
+        tavrin::platform::SetEnvironment("TAVRIN_SIM", "0,2;interval=0;settle=0");
         ASSERT_EQ(TavrinSim_IsActive(), 1);
         for (int slot = 0; slot < 32; ++slot) {
             TavrinSim_SetPresent(slot, slot == 0 || slot == 2 ? 1 : 0);

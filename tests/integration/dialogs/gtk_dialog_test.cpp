@@ -103,7 +103,7 @@ TEST(GtkDialogHost, RunsTheDialogTestsOnAVirtualDisplay) {
 struct GtkDialog : ::testing::Test {
     static void SetUpTestSuite() {
         tavrin::test::IsolateFromOtherPrograms();
-        tavrin::platform::SetEnvironment("TAVRIN_SIM", "0");
+        tavrin::platform::SetEnvironment("TAVRIN_SIM", "0;settle=0");
     }
     void SetUp() override {
         if (!HaveDisplay())

@@ -35,7 +35,7 @@ struct ScriptedView {
 struct LauncherTest : ::testing::Test {
     static void SetUpTestSuite() {
         test::IsolateFromOtherPrograms();
-        platform::SetEnvironment("TAVRIN_SIM", "0;light=20");
+        platform::SetEnvironment("TAVRIN_SIM", "0;light=20;settle=0");
     }
     void SetUp() override {
         ASSERT_EQ(camera.Initialize(nullptr), 1);

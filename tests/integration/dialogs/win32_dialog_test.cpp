@@ -47,7 +47,7 @@ struct Win32Dialog : ::testing::Test {
         INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_UPDOWN_CLASS};
         InitCommonControlsEx(&controls);
         tavrin::test::IsolateFromOtherPrograms();
-        tavrin::platform::SetEnvironment("TAVRIN_SIM", "0");
+        tavrin::platform::SetEnvironment("TAVRIN_SIM", "0;settle=0");
     }
     void SetUp() override { ASSERT_NE(handle = Tavrin_Initialize(nullptr), 0); }
     void TearDown() override { Tavrin_Release(handle); }

@@ -1,5 +1,6 @@
 // The readout region: set by its six values or chosen among the windows
 // stored in the registry.
+#include "TavrinEx.h"
 #include "frontend_fixture.h"
 #include "platform/registry.h"
 #include "sim_log.h"
@@ -90,6 +91,36 @@ TEST_F(CaptureTest, SizeTakesTheFirstStoredEntryOfThatSize) {
     EXPECT_EQ(TransferLengthRegisters(0), 640 * 480);
     EXPECT_EQ(Tavrin_SetCaptureWindow(handle, 480, 640), 0);
     ExpectReported(SDKERR_WINDOW);
+}
+
+// The size table as stored, entries in index order and unchecked; a short
+// array gets the first entries and the whole count.
+TEST_F(CaptureTest, SizeTableListsTheStoredEntries) {
+    StoreSize(0, {656, 494, 656, 494, 0, 0, 4});
+    StoreSize(1, {656, 494, 640, 480, 8, 7, 2});
+    StoreSize(2, {656, 494, 600, 400, 100, 0, 4});
+    TavrinSizeEntry entries[4]{};
+    int count = -1, selected = -1;
+    ASSERT_EQ(TavrinEx_GetSizeTable(handle, entries, 4, &count, &selected), 1);
+    ExpectNothingReported();
+    EXPECT_EQ(count, 3);
+    EXPECT_EQ(selected, 0);
+    const TavrinSizeEntry& second = entries[1];
+    EXPECT_EQ((std::vector<int>{second.totalWidth, second.totalHeight, second.width, second.height, second.left,
+                                second.top, second.buffers}),
+              (std::vector<int>{656, 494, 640, 480, 8, 7, 2}));
+    EXPECT_EQ(entries[2].left, 100);
+    TavrinSizeEntry first{};
+    ASSERT_EQ(TavrinEx_GetSizeTable(handle, &first, 1, &count, nullptr), 1);
+    EXPECT_EQ((std::vector<int>{count, first.width, first.height}), (std::vector<int>{3, 656, 494}));
+    EXPECT_EQ(TavrinEx_GetSizeTable(handle, nullptr, 0, &count, nullptr), 1);
+    for (int capacity : {-1, 2}) {
+        EXPECT_EQ(TavrinEx_GetSizeTable(handle, nullptr, capacity, &count, nullptr), 0);
+        ExpectReported(SDKERR_PARAMETER);
+    }
+    EXPECT_EQ(TavrinEx_GetSizeTable(handle, entries, 4, nullptr, nullptr), 0);
+    ExpectReported(SDKERR_PARAMETER);
+    EXPECT_EQ(TavrinEx_GetSizeTable(0x7FFF, entries, 4, &count, nullptr), 0);
 }
 
 // A stored entry outside the sensor gives the full sensor instead.

@@ -26,7 +26,7 @@ protected:
 
     void SetUp() override {
         IsolateFromOtherPrograms();
-        platform::SetEnvironment("TAVRIN_SIM", "0;interval=0");
+        platform::SetEnvironment("TAVRIN_SIM", "0;interval=0;settle=0");
         ASSERT_EQ(TavrinSim_IsActive(), 1);
         const std::vector<int> plugged = PluggedSlots();
         for (int slot = 0; slot < 32; ++slot) {

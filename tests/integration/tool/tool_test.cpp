@@ -1,16 +1,28 @@
 // The `tavrin` tool run as a user would run it, on the simulated camera.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
+
+#if TOOL_WITH_XLIB
+#include <X11/Xlib.h>
+#endif
 
 #include "platform/environment.h"
 #include "platform/module.h"
+#include "platform/shared_memory.h"
 #include "support/isolation.h"
 #include "support/required_tool.h"
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -35,7 +47,7 @@ ToolRun Tool(const std::string& arguments, const std::string& environment = "") 
     static int calls = 0;
     const std::string capture = Scratch("output-" + std::to_string(++calls) + ".txt");
     const std::string command =
-        environment + " " + kTool + " --sim \"0;interval=0\" " + arguments + " > " + capture + " 2>&1";
+        environment + " " + kTool + " --sim \"0;interval=0;settle=0\" " + arguments + " > " + capture + " 2>&1";
     const int status = std::system(command.c_str());
     std::stringstream text;
     {
@@ -193,6 +205,51 @@ TEST_F(ToolTest, RecordTakesTheLongestDuration) {
 }
 #endif
 
+#ifndef _WIN32
+// A settings store that cannot be written: `set` and `reset` say so, with
+// the store's reason, and exit 1 instead of reporting what was taken. The
+// read-only store is read-only to another user where the test runs as root
+// (who may write any file).
+TEST_F(ToolTest, SettingsThatCannotBeStoredFailTheCommand) {
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::absolute(Scratch("stores"));
+    fs::create_directories(folder);
+    const std::string corrupt = (folder / "corrupt.sqlite3").string();
+    std::ofstream(corrupt) << std::string(4096, 'x');
+    const fs::path readOnly = folder / "read-only";
+    fs::create_directories(readOnly);
+    const std::string readOnlyStore = (readOnly / "registry.sqlite3").string();
+    ASSERT_EQ(Tool("set gain 100", "TAVRIN_REGISTRY=" + readOnlyStore).exitCode, 0);
+    std::string asReader = "TAVRIN_REGISTRY=" + readOnlyStore;
+    if (geteuid() == 0) {
+        asReader += " TAVRIN_SHARED_MEMORY_NAME=" + Scratch("reader") +
+                    " setpriv --reuid=65534 --regid=65534 --clear-groups";
+    } else {
+        fs::permissions(readOnlyStore, fs::perms::owner_read);
+        fs::permissions(readOnly, fs::perms::owner_read | fs::perms::owner_exec);
+    }
+    const struct {
+        const char* store;
+        std::string environment;
+        std::string path;
+    } cases[] = {{"corrupt", "TAVRIN_REGISTRY=" + corrupt, corrupt},
+                 {"a folder", "TAVRIN_REGISTRY=" + folder.string(), folder.string()},
+                 {"read-only", asReader, readOnlyStore}};
+    for (const auto& c : cases) {
+        for (const char* command : {"set gain 77", "reset"}) {
+            const ToolRun run = Tool(command, c.environment);
+            EXPECT_EQ(run.exitCode, 1) << c.store << ", " << command << ": " << run.output;
+            EXPECT_NE(run.output.find("SDKERR_FILE"), std::string::npos) << c.store << ": " << run.output;
+            EXPECT_NE(run.output.find(c.path + ": "), std::string::npos) << c.store << ": " << run.output;
+            EXPECT_EQ(run.output.find("gain = 77"), std::string::npos) << c.store << ": " << run.output;
+        }
+    }
+    tavrin::platform::SharedMemory::Unlink(Scratch("reader"));
+    fs::permissions(readOnly, fs::perms::owner_all);
+    fs::remove_all(folder);
+}
+#endif
+
 TEST_F(ToolTest, BadCommandLinesExitWithTwo) {
     EXPECT_EQ(Tool("dance").exitCode, 2);
     EXPECT_EQ(Tool("snap --format gif -o x.gif").exitCode, 2);
@@ -226,6 +283,11 @@ TEST_F(ToolTest, MessagesTellTheUserWhatToDo) {
         {"snap -o x.png --mode 12", 2, "--mode needs 8, 16, 24, 32, 48 or 64"},
         {"record -o r.mp4", 2, "give -o FILE.avi"},
         {"snap -o x.gif", 2, "has no image extension"},
+        {"sizes", 0, " 0   656 x 494  at (0, 0)  (selected"},
+        {"info", 0, "readout region     656 x 494 at (0, 0)"},
+        {"stream --frames 1 --region 8,4,100,60", 0, "frame    1  100 x 60"},
+        {"snap -o x.png --region 600,20,320,240", 1, "within the 656 x 494 sensor"},
+        {"snap -o x.png --region 1,2,3", 2, "--region needs LEFT,TOP,WIDTH,HEIGHT"},
     };
     for (const auto& c : cases) {
         const ToolRun run = Tool(c.arguments);
@@ -250,6 +312,88 @@ TEST_F(ToolTest, PreviewShowsRateAndLevelUntilItsTime) {
     EXPECT_EQ(run.exitCode, 0) << run.output;
     EXPECT_NE(run.output.find(" fps  mean "), std::string::npos) << run.output;
 }
+
+#if TOOL_WITH_XLIB
+namespace {
+
+// The tool's preview window, found by its title among the root's children.
+Window FindToolPreview(Display* display) {
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    Window found = 0;
+    if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count) == 0) {
+        return 0;
+    }
+    for (unsigned i = 0; i < count && found == 0; ++i) {
+        char* name = nullptr;
+        if (XFetchName(display, children[i], &name) != 0 && name != nullptr) {
+            found = std::string(name) == "tavrin preview" ? children[i] : 0;
+            XFree(name);
+        }
+    }
+    XFree(children);
+    return found;
+}
+
+// What a window manager sends when the user closes the window, or a key
+// pressed while the window has the focus.
+void Act(Display* display, Window window, const std::string& action) {
+    XEvent event{};
+    if (action == "close") {
+        event.xclient.type = ClientMessage;
+        event.xclient.window = window;
+        event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+        event.xclient.format = 32;
+        event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+        XSendEvent(display, window, False, NoEventMask, &event);
+    } else {
+        event.xkey.type = KeyPress;
+        event.xkey.display = display;
+        event.xkey.window = window;
+        event.xkey.root = DefaultRootWindow(display);
+        event.xkey.same_screen = True;
+        event.xkey.keycode = XKeysymToKeycode(display, XStringToKeysym(action.c_str()));
+        XSendEvent(display, window, True, KeyPressMask, &event);
+    }
+    XFlush(display);
+}
+
+}  // namespace
+
+// Closing the window, or q or Escape in it, ends the tool long before --ms.
+TEST_F(ToolTest, PreviewEndsWhenItsWindowIsClosedOrOnAKeyInIt) {
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr) {
+        TAVRIN_SKIP_WITHOUT_TOOL() << "no display";
+    }
+    for (const std::string action : {"close", "q", "Escape"}) {
+        const std::string status = Scratch("preview-status-" + action);
+        std::remove(status.c_str());
+        std::string command = kTool;
+        command += " --sim \"0;interval=0;settle=0\" preview --ms 60000 >/dev/null 2>&1; echo $? > ";
+        command += status;
+        std::system(("(" + command + ") &").c_str());
+        Window window = 0;
+        for (int i = 0; i < 200 && window == 0; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            window = FindToolPreview(display);
+        }
+        ASSERT_NE(window, 0u) << action << ": no window titled 'tavrin preview' within 10 s";
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));  // a few frames are shown
+        Act(display, window, action);
+        std::string exitCode;
+        for (int i = 0; i < 200 && exitCode.empty(); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            std::ifstream in(status);
+            std::getline(in, exitCode);
+        }
+        EXPECT_EQ(exitCode, "0") << action << ": the tool did not end within 10 s";
+        EXPECT_EQ(FindToolPreview(display), 0u) << action;
+        std::remove(status.c_str());
+    }
+    XCloseDisplay(display);
+}
+#endif
 
 // A session recorded by the tool describes itself and plays the camera of
 // any command.

@@ -54,7 +54,7 @@ class Viewer:
         env = dict(os.environ, LC_ALL="C.UTF-8", NO_AT_BRIDGE="1",
                    TAVRIN_REGISTRY=os.path.join(folder, "settings.sqlite3"),
                    TAVRIN_SHARED_MEMORY_NAME="TAVRIN_VIEWER_TEST_%d" % os.getpid())
-        self.process = subprocess.Popen([executable, "--sim", "0", "--output-dir", self.output], env=env)
+        self.process = subprocess.Popen([executable, "--sim", "0;settle=0", "--output-dir", self.output], env=env)
         self.window = wait_for("the viewer's window", self._find_window)
 
     def _find_window(self):

@@ -3,7 +3,10 @@
 #include <cstring>
 
 #include "camera/owner_table.h"
+#include "platform/environment.h"
 #include "platform/message_windows.h"
+#include "platform/module.h"
+#include "platform/shared_memory.h"
 
 using tavrin::OwnerTable;
 
@@ -28,6 +31,18 @@ int main(int argc, char** argv) {
     if (std::strcmp(argv[1], "expect-claim-refused") == 0) {
         void* window = tavrin::platform::CreateMessageWindow();
         return table->Claim(index, reinterpret_cast<uint64_t>(window)) ? 6 : 0;
+    }
+    if (std::strcmp(argv[1], "mark-and-exit") == 0) {
+        // Dies in the middle of a claim: its pending mark stays behind.
+        auto block = tavrin::platform::SharedMemory::OpenOrCreate(
+            tavrin::platform::GetEnvironment("TAVRIN_SHARED_MEMORY_NAME").value_or(OwnerTable::kBlockName),
+            OwnerTable::kBlockSize, 0);
+        if (!block) {
+            return 3;
+        }
+        const uint64_t mark = OwnerTable::PendingMark(tavrin::platform::CurrentProcess());
+        std::memcpy(block->data() + OwnerTable::kTableOffset + index * OwnerTable::kEntrySize, &mark, sizeof mark);
+        return 0;
     }
     if (std::strcmp(argv[1], "register-and-exit") == 0) {
         // The window dies with the process; the entry stays behind.

@@ -43,7 +43,7 @@ inline ::testing::AssertionResult IsReply(const TavrinSimRecord& record) {
 // The model object on a fresh simulated camera in slot 0 (and others).
 class ModelTest : public ::testing::Test {
 protected:
-    explicit ModelTest(const char* setting = "0;interval=0") : session_(setting) {}
+    explicit ModelTest(const char* setting = "0;interval=0;settle=0") : session_(setting) {}
 
     void SetUp() override {
         model_ = std::make_unique<device::CTavrin860VXRUXSdk>();

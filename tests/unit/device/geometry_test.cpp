@@ -11,7 +11,7 @@ using tavrin::testing::SimLog;
 using tavrin::testing::SimSession;
 
 TEST(FrameGeometry, FullSensorLengths) {
-    SimSession session("0;interval=0");
+    SimSession session("0;interval=0;settle=0");
     BareDeviceLibrary library;
     ASSERT_EQ(library.SetFrameGeometry(656, 0, 656, 494, 0, 494, 4), kStatusOk);
     EXPECT_EQ(library.RawLength(), 324064);
@@ -105,7 +105,7 @@ TEST(FrameGeometry, BaseBitDepthSendsTheFlag) {
 // 2048 x 1500 bytes is exactly the large-frame threshold; 1499 lines are
 // below it. The camera refuses large frames on the ordinary code.
 TEST(FrameGeometry, LargeFramesTravelWithTheLargeCode) {
-    SimSession session("0;pattern=1;interval=0");
+    SimSession session("0;pattern=1;interval=0;settle=0");
     BareDeviceLibrary library;
     ASSERT_EQ(library.SetFrameGeometry(2048, 0, 2048, 1500, 0, 1500, 2), kStatusOk);
     ASSERT_EQ(library.TransferLength(), 3072000);

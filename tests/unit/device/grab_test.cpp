@@ -12,7 +12,7 @@ namespace {
 
 class GrabTest : public ModelTest {
 protected:
-    GrabTest() : ModelTest("0;interval=0") {}
+    GrabTest() : ModelTest("0;interval=0;settle=0") {}
 };
 
 }  // namespace

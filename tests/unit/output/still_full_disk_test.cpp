@@ -1,6 +1,7 @@
 // Still images saved into a file system that fills up half-way (the test runs
 // with the process's file size limit lowered): the save fails, an earlier file
-// of that name keeps every byte, and no temporary file stays behind.
+// of that name keeps every byte, also when reached through a symbolic link or
+// a second hard link, and no temporary file stays behind.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -39,8 +40,14 @@ TEST(StillFullDiskTest, FailedSaveKeepsTheEarlierFileAndLeavesNoTemporaryFile) {
         const std::string earlier = dir.File("earlier_" + std::to_string(code));
         ASSERT_EQ(SaveImage(earlier.c_str(), small, code, 10), 1) << code;
         const std::vector<uint8_t> before = test::ReadFileBytes(earlier);
+        const std::string symbolic = dir.File("symbolic_" + std::to_string(code));
+        const std::string hard = dir.File("hard_" + std::to_string(code));
+        std::filesystem::create_symlink("earlier_" + std::to_string(code), symbolic);
+        std::filesystem::create_hard_link(earlier, hard);
         testing::internal::CaptureStderr();
-        EXPECT_EQ(SaveImage(earlier.c_str(), tooLarge, code, 10), 0) << code;
+        for (const std::string& name : {earlier, symbolic, hard}) {
+            EXPECT_EQ(SaveImage(name.c_str(), tooLarge, code, 10), 0) << code << " " << name;
+        }
         const std::string fresh = dir.File("fresh_" + std::to_string(code));
         EXPECT_EQ(SaveImage(fresh.c_str(), tooLarge, code, 10), 0) << code;
         testing::internal::GetCapturedStderr();
@@ -48,7 +55,7 @@ TEST(StillFullDiskTest, FailedSaveKeepsTheEarlierFileAndLeavesNoTemporaryFile) {
         EXPECT_FALSE(test::Exists(fresh)) << code;
     }
     const auto files = std::distance(std::filesystem::directory_iterator(dir.Path()), {});
-    EXPECT_EQ(files, kStillTiff + 1) << "only the earlier files remain";
+    EXPECT_EQ(files, 3 * (kStillTiff + 1)) << "only the earlier files and their links remain";
 }
 
 }  // namespace

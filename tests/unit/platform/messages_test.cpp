@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "platform/message_windows.h"
 #include "platform/sync.h"
 #include "platform/thread.h"
@@ -64,6 +66,26 @@ TEST(Messages, FilterByWindowLeavesOthersQueued) {
     EXPECT_EQ(m.wParam, 1u);
     DestroyMessageWindow(a);
     DestroyMessageWindow(b);
+}
+
+// A window made after another was destroyed never gets its handle: what
+// still posts to the old one (a stream that has not stopped yet) must not
+// reach the new one.
+TEST(Messages, ADestroyedWindowsHandleIsNeverGivenAgain) {
+    DrainOwnQueue();
+    std::vector<WindowHandle> destroyed;
+    for (int i = 0; i < 64; ++i) {
+        WindowHandle window = CreateMessageWindow();
+        ASSERT_NE(window, nullptr);
+        for (WindowHandle old : destroyed) {
+            ASSERT_NE(window, old) << "window " << i;
+            EXPECT_FALSE(PostWindowMessage(old, 0x8002, 1, 0));
+        }
+        ASSERT_TRUE(DestroyMessageWindow(window));
+        destroyed.push_back(window);
+    }
+    Message m{};
+    EXPECT_FALSE(ReceiveMessage(nullptr, m, 20));
 }
 
 TEST(Messages, PostingToADestroyedWindowFails) {

@@ -3,11 +3,17 @@
 // and random stored values at every moment the camera reads or writes them.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <random>
 
+#include "TavrinEx.h"
 #include "TavrinSdk.h"
 #include "TavrinSim.h"
 #include "fresh_store.h"
+
+#ifndef _WIN32
+#include <sqlite3.h>
+#endif
 
 using tavrin::platform::RegistryKey;
 using namespace tavrin::test;
@@ -17,7 +23,7 @@ namespace {
 class CameraStore : public ::testing::Test {
 protected:
     void SetUp() override {
-        tavrin::platform::SetEnvironment("TAVRIN_SIM", "0;interval=0");
+        tavrin::platform::SetEnvironment("TAVRIN_SIM", "0;interval=0;settle=0");
         ASSERT_EQ(TavrinSim_IsActive(), 1);
         for (int slot = 0; slot < 32; ++slot)
             ASSERT_EQ(TavrinSim_SetPresent(slot, slot < 2 ? 1 : 0), 1);
@@ -87,6 +93,32 @@ TEST_F(CameraStore, EachCameraNumberKeepsItsOwnGroups) {
     EXPECT_TRUE(RegistryKey::Exists(nullptr, std::string(kBaseKey) + "\\Camera_01\\Gray"));
 }
 
+// Two programs on one camera: A starts, B changes one setting of each group
+// and ends, then A changes another and ends. A's release writes only what A
+// changed, so B's settings survive it.
+TEST_F(CameraStore, AReleaseKeepsWhatAnotherProgramStoredMeanwhile) {
+    const struct {
+        const char* setting;
+        const char* key;
+        const char* value;
+        int number;
+    } changedByB[] = {{"brightness", "Camera_00\\Filter", "Brightness", 100},
+                      {"gain", "Camera_00\\Gain", "Global", 600},
+                      {"gray-mode", "Camera_00\\Gray", "Mode", 2}};
+    Tavrin_Release(Tavrin_Initialize(nullptr));  // a first run stores every group
+    const int a = Tavrin_Initialize(nullptr);
+    const int b = Tavrin_Initialize(nullptr);
+    ASSERT_TRUE(a && b);
+    for (const auto& change : changedByB)
+        ASSERT_EQ(TavrinEx_SetSetting(b, change.setting, change.number), 1) << change.setting;
+    Tavrin_Release(b);
+    ASSERT_EQ(TavrinEx_SetSetting(a, "contrast", 20), 1);
+    Tavrin_Release(a);
+    for (const auto& change : changedByB)
+        EXPECT_EQ(StoredValue(change.key, change.value), change.number) << change.setting;
+    EXPECT_EQ(StoredValue("Camera_00\\Filter", "Contrast"), 20);
+}
+
 // Any value at all in any stored value: initialization, device switches and
 // release neither crash nor hang, and the getters answer what their rules say.
 TEST_F(CameraStore, RandomStoredValuesNeverUpsetTheCamera) {
@@ -146,3 +178,67 @@ TEST_F(CameraStore, RandomStoredValuesNeverUpsetTheCamera) {
         EXPECT_EQ(Tavrin_Release(handle), 1);
     }
 }
+
+#ifndef _WIN32
+// Another program holds a lock on the store throughout. A write lock keeps
+// no reader out, so the camera still reads what is stored; an exclusive one
+// does, and the camera starts from its defaults. Either way each call waits
+// at most one busy time-out in all, however many values it reads or
+// writes, and reports SDKERR_FILE with the store's reason for what it could
+// not do.
+TEST_F(CameraStore, AStoreLockedByAnotherProgramCostsEachCallOneTimeOutAtMost) {
+    using Clock = std::chrono::steady_clock;
+    constexpr int kTimeoutMs = 2000;
+    tavrin::platform::SetEnvironment("TAVRIN_REGISTRY_TIMEOUT_MS", std::to_string(kTimeoutMs).c_str());
+    const struct {
+        const char* lock;
+        const char* sql;
+        int gainRead;
+        int initializeError;
+    } cases[] = {{"write lock", "BEGIN IMMEDIATE", 600, 0},
+                 {"exclusive lock", "PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE", 310, SDKERR_FILE}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.lock);
+        FreshStore locked;
+        auto gain = RegistryKey::Create(nullptr, std::string(kBaseKey) + "\\Camera_00\\Gain");
+        ASSERT_TRUE(gain && gain->WriteDword("Global", 600));
+        gain.reset();
+        // This program's own connection closes as it moves to another store;
+        // the library opens the locked one afresh.
+        {
+            FreshStore elsewhere;
+            RegistryKey::Exists(nullptr, kBaseKey);
+        }
+        tavrin::platform::SetEnvironment("TAVRIN_REGISTRY", locked.path().c_str());
+        sqlite3* locker = nullptr;
+        ASSERT_EQ(sqlite3_open(locked.path().c_str(), &locker), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(locker, c.sql, nullptr, nullptr, nullptr), SQLITE_OK);
+
+        auto milliseconds = [](Clock::time_point since) {
+            return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - since).count();
+        };
+        Clock::time_point start = Clock::now();
+        const int handle = Tavrin_Initialize(nullptr);
+        EXPECT_LT(milliseconds(start), kTimeoutMs * 7 / 4);
+        ASSERT_NE(handle, 0);
+        EXPECT_EQ(Tavrin_GetLastError(handle), c.initializeError);
+        int value = 0;
+        EXPECT_EQ(TavrinEx_GetSetting(handle, "gain", &value), 1);
+        EXPECT_EQ(value, c.gainRead);
+        ASSERT_EQ(TavrinEx_SetSetting(handle, "gain", 700), 1);
+        ASSERT_EQ(TavrinEx_SetSetting(handle, "brightness", 5), 1);
+
+        char reason[256] = "";
+        start = Clock::now();
+        EXPECT_EQ(TavrinEx_SaveSettings(handle, reason, sizeof reason), 0);
+        EXPECT_LT(milliseconds(start), kTimeoutMs * 7 / 4);
+        EXPECT_EQ(Tavrin_GetLastError(handle), SDKERR_FILE);
+        EXPECT_NE(std::string(reason).find("locked"), std::string::npos) << reason;
+        start = Clock::now();
+        EXPECT_EQ(Tavrin_Release(handle), 1);
+        EXPECT_LT(milliseconds(start), kTimeoutMs * 7 / 4);
+        sqlite3_close(locker);
+    }
+    tavrin::platform::SetEnvironment("TAVRIN_REGISTRY_TIMEOUT_MS", nullptr);
+}
+#endif

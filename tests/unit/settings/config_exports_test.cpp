@@ -17,7 +17,7 @@ protected:
     void SetUp() override {
         // The library picks its driver once per process: every test here
         // runs on the simulated camera, whichever comes first.
-        tavrin::platform::SetEnvironment("TAVRIN_SIM", "0;interval=0");
+        tavrin::platform::SetEnvironment("TAVRIN_SIM", "0;interval=0;settle=0");
         handle = Tavrin_Initialize(nullptr);
         ASSERT_NE(handle, 0);
         while (Tavrin_GetLastError(handle) != 0) {

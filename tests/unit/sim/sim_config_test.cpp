@@ -31,7 +31,7 @@ TEST(SimConfig, SlotsOutsideTheTableAndJunkAreLeftOut) {
 }
 
 TEST(SimConfig, OptionsFollowTheSlots) {
-    const SimConfig config = ParseSimConfig("1;pattern=2;level=700;interval=0;light=150;variant=2;log=16");
+    const SimConfig config = ParseSimConfig("1;pattern=2;level=700;interval=0;light=150;variant=2;log=16;settle=0");
     EXPECT_EQ(Occupied(config), std::vector<int>({1}));
     EXPECT_EQ(config.pattern, 2);
     EXPECT_EQ(config.level, 700);
@@ -39,6 +39,7 @@ TEST(SimConfig, OptionsFollowTheSlots) {
     EXPECT_EQ(config.lightPercent, 150);
     EXPECT_EQ(config.variant, 2);
     EXPECT_EQ(config.logCapacity, 16);
+    EXPECT_EQ(config.settle, 0);
 }
 
 TEST(SimConfig, BadOptionsKeepTheDefaults) {
