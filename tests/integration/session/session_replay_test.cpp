@@ -28,7 +28,7 @@ constexpr const char* kPeer = "session_peer.exe";
 #else
 constexpr const char* kPeer = "./session_peer";
 #endif
-constexpr const char* kRecordSetting = "0;interval=12;pattern=2;level=600";
+constexpr const char* kRecordSetting = "0;interval=12;pattern=2;level=600;settle=0";
 
 std::string Scratch(const std::string& name) {
     return ::testing::TempDir() + "session_replay_" + std::to_string(tavrin::platform::ProgramInstance() & 0xFFFFFF) +
@@ -187,7 +187,7 @@ protected:
         }
         replay.heldReads = FrameReads(source);
         const std::string own = Scratch(name + ".tvs");
-        replay.log = RunPeer("replay", "0;replay=" + source + replay.options, own, replay.gain);
+        replay.log = RunPeer("replay", "0;settle=0;replay=" + source + replay.options, own, replay.gain);
         replay.reads = FrameReads(own);
         std::remove(own.c_str());
         if (replay.cut) {
