@@ -8,6 +8,7 @@
 #include "camera/capture_window.h"
 #include "device/tavrin_860vx_rux_sdk.h"
 #include "platform/codepage.h"
+#include "platform/driver.h"
 #include "platform/registry_scope.h"
 #include "settings/registry_store.h"
 
@@ -34,6 +35,8 @@ CTavrin::~CTavrin() {
         }
     }
     Close();
+    // The close's own exchanges are the recording's last.
+    session_.End(session::EndReason::kReleased);
     if (context_.HasDevice()) {
         acquisition_.ReleaseOwner(context_.device->GetDeviceIndex());
     }
@@ -77,6 +80,7 @@ int CTavrin::Initialize(platform::WindowHandle notifyWindow) {
     if (store.Failed()) {
         context_.Report(kErrFile);
     }
+    platform::DriverMarkPath(context_.device->DevicePath().data(), platform::DriverMark::kCameraInitialized);
     return 1;
 }
 

@@ -10,6 +10,7 @@
 #include "camera/acquisition_engine.h"
 #include "camera/analog_control.h"
 #include "camera/camera_context.h"
+#include "camera/session_recording.h"
 #include "camera/settings_front_end.h"
 #include "platform/messages.h"
 #include "platform/sync.h"
@@ -49,6 +50,7 @@ public:
     AcquisitionEngine& Acquisition() { return acquisition_; }
     AnalogControl& Analog() { return analog_; }
     CameraContext& Context() { return context_; }
+    SessionRecording& Session() { return session_; }
 
 private:
     void LoadSettingGroups(int cameraNumber);
@@ -69,6 +71,7 @@ private:
     SettingsFrontEnd settings_{context_, analog_, acquisition_};
     std::mutex storedGroupsLock_;
     StoredGroups storedGroups_;  // guarded by storedGroupsLock_
+    SessionRecording session_{context_, settings_};
     platform::CriticalSection settingsLock_;
     RegisterConfigList configList_;  // guarded by settingsLock_; nothing sends it to the camera
 };

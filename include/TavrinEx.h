@@ -2,8 +2,8 @@
  * @file TavrinEx.h
  * @brief Extensions beyond the SDK's 124 functions: the record of every
  * frame and the clocks it is timed with, the catalogue of settings, the
- * state of a recording, the stored readout windows and whether dialogs can
- * be shown.
+ * state of a recording, the stored readout windows, whether dialogs can be
+ * shown, and the recording of whole sessions.
  *
  * The functions here follow the conventions of TavrinSdk.h: they return 1
  * for success and 0 for failure, keep why a call on a handle failed in the
@@ -280,6 +280,102 @@ TAVRIN_API int TAVRIN_CALL TavrinEx_GetSizeTable(int hCamera, TavrinSizeEntry* e
  * @return 1 when a dialog can be shown, 0 when not.
  */
 TAVRIN_API int TAVRIN_CALL TavrinEx_CanShowDialogs(char* reason, int reasonSize);
+
+/* ---- Session recording ------------------------------------------------ */
+
+/**
+ * A session recording keeps everything one camera says to its driver and
+ * hears back: every open and close of its device path, every I/O control
+ * request with its code, pipe and bytes, every frame as transferred, the
+ * host time of each request and its completion, failures, time-outs, and
+ * the camera going away and coming back. A header holds the camera's
+ * identity and serial ROM text, the SDK version, the settings in effect and
+ * the host. The recording sits at the driver port, so it works the same
+ * over the real driver and over the simulated camera, and it takes in the
+ * requests of every camera handle of this program that reaches the same
+ * camera while it runs.
+ *
+ * The file (docs/session-format.md describes every byte) replays as a
+ * camera on any machine: TAVRIN_SIM="0;replay=FILE" (see TavrinSim.h).
+ *
+ * Chunks go to the file one by one as they happen, so a program that dies
+ * mid-recording leaves a file that reads up to its last whole chunk. Frames
+ * cost one write each from the frame transfer (about 0.1 ms for a full
+ * frame, most of it the system's copy into its file cache); uncompressed,
+ * a session of full-size frames is the frames plus about 0.1 %.
+ */
+
+/** TavrinEx_StartSessionRecordingEx flag: store frames compressed with
+ * zstd. A build without zstd (TavrinEx_GetSessionRecordingState then says
+ * so) stores them as they are. */
+#define TAVRIN_SESSION_COMPRESS_FRAMES 1
+
+/**
+ * Starts recording the camera's session into a new file (an existing one
+ * is replaced), from now until TavrinEx_StopSessionRecording or
+ * Tavrin_Release. May be called while the camera streams. Reads the
+ * camera's identification text from its serial ROM first (a few hundred
+ * milliseconds).
+ *
+ * A full disk or another write error ends the recording by itself: the
+ * camera keeps running, SDKERR_FILE is queued and posted, and
+ * TavrinEx_GetSessionRecordingState tells why.
+ *
+ * @param path the file, in the ANSI code page.
+ * @return 1; 0 for an unknown handle (nothing queued), or with
+ *     SDKERR_PARAMETER for a NULL or empty path, SDKERR_NOT_READY while a
+ *     recording runs or without a device library, SDKERR_FILE when the file
+ *     cannot be created.
+ */
+TAVRIN_API int TAVRIN_CALL TavrinEx_StartSessionRecording(int hCamera, const char* path);
+
+/**
+ * TavrinEx_StartSessionRecording with flags (TAVRIN_SESSION_COMPRESS_FRAMES
+ * or 0); SDKERR_PARAMETER for any other bit.
+ */
+TAVRIN_API int TAVRIN_CALL TavrinEx_StartSessionRecordingEx(int hCamera, const char* path, int flags);
+
+/**
+ * Stops the recording and completes its file.
+ *
+ * @return 1; 0 for an unknown handle (nothing queued), or with
+ *     SDKERR_NOT_READY when no recording runs, SDKERR_FILE when the
+ *     recording had ended by a write error (a full disk) or its end could
+ *     not be written. Either way the recording is over afterwards.
+ */
+TAVRIN_API int TAVRIN_CALL TavrinEx_StopSessionRecording(int hCamera);
+
+/**
+ * Whether a recording runs, and why the last one ended: "stopped", "the
+ * disk is full (No space left on device) after 123456 bytes", ...; "" when
+ * none ended yet. Frames stored uncompressed although compression was
+ * asked for show as a running recording's reason text
+ * "frames uncompressed: this build has no zstd".
+ *
+ * @param reason the caller's buffer, ASCII, NUL-terminated, cut to fit; may
+ *     be NULL when reasonSize is 0.
+ * @return 1 while a recording runs; 0 when none runs or for an unknown
+ *     handle (nothing queued).
+ */
+TAVRIN_API int TAVRIN_CALL TavrinEx_GetSessionRecordingState(int hCamera, char* reason, int reasonSize);
+
+/**
+ * Describes a session file for people, one "what  value" line each: the
+ * camera, when, where and by which SDK it was recorded, the settings in
+ * effect, its duration, its frames (whole, short, failed, timed out), its
+ * requests, opens and errors, the camera's comings and goings, and how the
+ * recording ended (a file cut short says where its good part ends). Needs
+ * no handle.
+ *
+ * @param path the file, in the ANSI code page.
+ * @param text the caller's buffer: the description, or why the file cannot
+ *     be read; ASCII, NUL-terminated, cut to fit (4096 bytes hold it). May
+ *     be NULL when textSize is 0.
+ * @return 1 when the file was read as a session; 0 when it does not open,
+ *     is no session file, comes from a newer format version, or holds
+ *     compressed frames and this build has no zstd.
+ */
+TAVRIN_API int TAVRIN_CALL TavrinEx_DescribeSession(const char* path, char* text, int textSize);
 
 #ifdef __cplusplus
 }

@@ -25,6 +25,16 @@
  *             clock, sensor and serial ROM writes (100 ms after a clock
  *             change, 20 ms per sensor write): starts take milliseconds
  *             instead of a few hundred. Default 1: the pauses are kept.
+ *   replay=FILE  slot 0 holds the camera of a recorded session
+ *             (TavrinEx_StartSessionRecording); the path runs to the next
+ *             ';'. See "Replaying a session" below.
+ *   pace=recorded|fast  the replay's frames at their recorded pace
+ *             (default) or each as soon as it is read.
+ *   end=stall|unplug|loop  once the recorded frames are used up the camera
+ *             sends nothing more (reads give up after the driver wait;
+ *             default), goes away for good, or starts again with the first.
+ *   strict=1  a request that differs from the recording fails, and the
+ *             first one is reported (TavrinSim_GetReplayReport).
  *   Unknown keys and malformed items are ignored.
  *
  * The simulated camera:
@@ -64,6 +74,32 @@
  *   one (TavrinSim_FireTrigger) or a software one (a control register 11
  *   write with bits 1 and 7 set after one with bit 7 clear). Each pulse in
  *   trigger mode makes one frame; pulses outside trigger mode are ignored.
+ *
+ * Replaying a session: the recorded camera answers every request as the
+ * recording says, through the unchanged library:
+ * - Frames come bit for bit in their recorded order, with the recorded
+ *   result (failed, short and timed-out reads included), each taking as
+ *   long as it took when recorded, or at once with pace=fast. A frame read
+ *   of another length than recorded is answered by the simulated camera
+ *   (with strict=1 it fails).
+ * - Other requests (commands, register and ROM reads, driver parameters)
+ *   are found among the recorded exchanges near their place and get the
+ *   recorded reply and result. Requests the recording does not hold are
+ *   answered by the simulated camera, which follows every command and holds
+ *   the recorded camera's serial ROM text.
+ * - The camera goes away after the frame it went away after when recorded
+ *   (opens fail, open handles reach nothing) and comes back after as many
+ *   failed opens as when recorded, or as long a time (pace=recorded).
+ * - The replay starts over with the recording's beginning when a camera
+ *   object finishes Tavrin_Initialize on slot 0, and again when the program
+ *   starts a session recording of it: the point where the recorded session
+ *   began. With strict=1 requests before the first of these points are
+ *   answered by the simulated camera unchecked; a program that started its
+ *   recording after other requests is best replayed by starting its
+ *   recording at the same point again.
+ * A file cut short or damaged replays up to its last whole chunk. A file
+ * that cannot be read leaves slot 0 empty (the reason is written to stderr
+ * and kept for TavrinSim_GetReplayReport).
  *
  * Every function returns 1 on success and 0 on failure unless stated, and 0
  * when the simulator is not active. Slots are 0 to 31.
@@ -139,6 +175,13 @@ TAVRIN_API int TavrinSim_SetSromByte(int slot, int address, int value);
 /* The number of frame transfers that delivered data on pipe 2; -1 for an
  * unknown slot. */
 TAVRIN_API int TavrinSim_GetFrameCount(int slot);
+/* With a replay in slot 0: copies why the session could not be read, or
+ * the strict replay's report of the first request that differed (which
+ * request was sent and what the recording holds at its place; also written
+ * to stderr once), into text (NUL-terminated, cut to fit) and returns 1;
+ * 0 when there is nothing to report, no replay runs, or text is NULL or
+ * size is 0. */
+TAVRIN_API int TavrinSim_GetReplayReport(char* text, int size);
 
 #ifdef __cplusplus
 }

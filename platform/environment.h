@@ -13,4 +13,14 @@ std::optional<std::string> GetEnvironment(const char* name);
 // system's own environment of this process see it.
 void SetEnvironment(const char* name, const char* value);
 
+// What a recording says about the machine it was made on: the operating
+// system, the processor architecture and the computer's name ("" when the
+// system does not tell).
+struct HostDescription {
+    std::string system;
+    std::string architecture;
+    std::string name;
+};
+HostDescription DescribeHost();
+
 }  // namespace tavrin::platform

@@ -16,6 +16,8 @@ demo=(
   build-essential cmake ninja-build pkg-config ca-certificates ccache
   # libraries of the SDK (Linux build)
   libpng-dev libjpeg62-turbo-dev libtiff-dev zlib1g-dev libsqlite3-dev libx11-dev
+  # session files compress their frames with zstd when asked
+  libzstd-dev
   # the demonstration shows what ffprobe reads from its recording
   ffmpeg
 )

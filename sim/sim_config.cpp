@@ -38,6 +38,29 @@ void ParseSlots(std::string_view list, SimConfig& config) {
     }
 }
 
+// The replay's options; false when the key is none of them.
+bool ApplyReplayOption(std::string_view key, std::string_view value, ReplaySettings& replay) {
+    value = Trim(value);
+    if (key == "replay") {
+        replay.path = std::string(value);
+    } else if (key == "pace") {
+        if (value == "recorded" || value == "fast") {
+            replay.pace = value == "fast" ? ReplayPace::kFast : ReplayPace::kRecorded;
+        }
+    } else if (key == "end") {
+        if (value == "stall" || value == "unplug" || value == "loop") {
+            replay.end = value == "stall" ? ReplayEnd::kStall : value == "unplug" ? ReplayEnd::kUnplug : ReplayEnd::kLoop;
+        }
+    } else if (key == "strict") {
+        if (value == "0" || value == "1") {
+            replay.strict = value == "1";
+        }
+    } else {
+        return false;
+    }
+    return true;
+}
+
 void ApplyOption(std::string_view item, SimConfig& config) {
     const size_t equals = item.find('=');
     if (equals == std::string_view::npos) {
@@ -45,6 +68,9 @@ void ApplyOption(std::string_view item, SimConfig& config) {
     }
     const std::string_view key = Trim(item.substr(0, equals));
     const std::string_view value = item.substr(equals + 1);
+    if (ApplyReplayOption(key, value, config.replay)) {
+        return;
+    }
     struct Option {
         std::string_view key;
         int* field;

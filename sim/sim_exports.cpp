@@ -1,6 +1,9 @@
 // The TavrinSim_ functions, and the registration that lets the driver port
 // choose the simulator when TAVRIN_SIM is set.
+#include <algorithm>
+#include <cstring>
 #include <memory>
+#include <string>
 
 #include "TavrinSim.h"
 #include "platform/driver.h"
@@ -131,6 +134,21 @@ TAVRIN_API int TavrinSim_GetFrameCount(int slot) {
         return 0;
     }
     return target.camera != nullptr ? target.camera->FrameCount() : -1;
+}
+
+TAVRIN_API int TavrinSim_GetReplayReport(char* text, int size) {
+    const auto simulator = std::dynamic_pointer_cast<tavrin::sim::Simulator>(tavrin::platform::CurrentDriverBackend());
+    if (!simulator || text == nullptr || size <= 0) {
+        return 0;
+    }
+    const std::string report = simulator->ReplayReport();
+    if (report.empty()) {
+        return 0;
+    }
+    const size_t count = std::min(report.size(), static_cast<size_t>(size) - 1);
+    std::memcpy(text, report.data(), count);
+    text[count] = '\0';
+    return 1;
 }
 
 }  // extern "C"

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
 #include <cstring>
 #include <string_view>
 
@@ -32,6 +33,38 @@ Simulator::Simulator(const SimConfig& config) : needsSettleTime_(config.settle !
     for (int slot = 0; slot < kSlotCount; ++slot) {
         cameras_[static_cast<size_t>(slot)] = std::make_unique<SimCamera>(slot, config);
     }
+    if (!config.replay.path.empty()) {
+        StartReplay(config.replay);
+    }
+}
+
+// The recorded camera takes slot 0; a session that cannot be read leaves
+// the slot empty, and says why once.
+void Simulator::StartReplay(const ReplaySettings& settings) {
+    SimCamera& camera = *cameras_[0];
+    std::string error;
+    std::unique_ptr<RecordedSession> session = RecordedSession::Load(settings.path, error);
+    if (!session) {
+        replayError_ = "replay of " + settings.path + ": " + error;
+        std::fprintf(stderr, "%s\n", replayError_.c_str());
+        camera.SetPresent(false);
+        return;
+    }
+    camera.SetPresent(true);
+    replay_ = std::make_unique<ReplayCamera>(
+        std::move(session), settings, camera,
+        [this, &camera](uint32_t generation, uint32_t code, const void* input, uint32_t inputLength, void* output,
+                        uint32_t outputLength, uint32_t& moved) {
+            return Answer(camera, generation, code, input, inputLength, output, outputLength, moved, false);
+        });
+}
+
+std::string Simulator::ReplayReport() const { return replay_ ? replay_->Report() : replayError_; }
+
+void Simulator::Mark(const char* path, platform::DriverMark mark) {
+    if (replay_ && SlotOfPath(path) == 0) {
+        replay_->Mark(mark);
+    }
 }
 
 std::optional<int> Simulator::SlotOfPath(const char* path) {
@@ -58,6 +91,10 @@ platform::DeviceHandle Simulator::Open(const char* path) {
     if (!slot) {
         return platform::kInvalidDeviceHandle;
     }
+    if (replay_ && *slot == 0) {
+        const platform::DeviceHandle handle = nextHandle.fetch_add(4, std::memory_order_relaxed);
+        return replay_->Open(handle) ? handle : platform::kInvalidDeviceHandle;
+    }
     const std::optional<uint32_t> generation = Camera(*slot)->Open();
     if (!generation) {
         return platform::kInvalidDeviceHandle;
@@ -69,6 +106,9 @@ platform::DeviceHandle Simulator::Open(const char* path) {
 }
 
 int Simulator::Close(platform::DeviceHandle handle) {
+    if (replay_ && replay_->Owns(handle)) {
+        return replay_->Close(handle);
+    }
     std::lock_guard lock(handlesMutex_);
     return handles_.erase(handle) == 1 ? 1 : 0;
 }
@@ -83,7 +123,12 @@ std::optional<Simulator::OpenHandle> Simulator::Find(platform::DeviceHandle hand
 }
 
 int Simulator::PipeRequest(SimCamera& camera, uint32_t generation, uint32_t code, uint32_t pipe, void* output,
-                           uint32_t outputLength, uint32_t& moved, TavrinSimRecord& record) {
+                           uint32_t outputLength, uint32_t& moved, TavrinSimRecord& record, bool log) {
+    auto logged = [&] {
+        if (log) {
+            camera.Log(record);
+        }
+    };
     auto* bytes = static_cast<uint8_t*>(output);
     const size_t recorded = bytes != nullptr ? std::min<size_t>(outputLength, sizeof record.data) : 0;
     switch (pipe) {
@@ -92,49 +137,85 @@ int Simulator::PipeRequest(SimCamera& camera, uint32_t generation, uint32_t code
             break;
         }
         std::memcpy(record.data, bytes, recorded);
-        camera.Log(record);
+        logged();
         return camera.Command(generation, bytes, outputLength, moved);
     case 1: {  // replies
         const int result = code == kPipeOutDirect ? camera.Reply(generation, bytes, outputLength, moved) : 0;
         std::memcpy(record.data, bytes, std::min<size_t>(recorded, moved));
-        camera.Log(record);
+        logged();
         return result;
     }
     case 2:  // frame data
         if (code == kPipeOutDirect) {
             break;
         }
-        camera.Log(record);
+        logged();
         return camera.Frame(generation, code == kPipeInDirectLarge, bytes, outputLength, moved);
     default:
         break;
     }
-    camera.Log(record);
+    logged();
     return 0;
+}
+
+int Simulator::Answer(SimCamera& camera, uint32_t generation, uint32_t code, const void* input,
+                      uint32_t inputLength, void* output, uint32_t outputLength, uint32_t& moved, bool log) {
+    moved = 0;
+    TavrinSimRecord record{code, TAVRINSIM_PIPE_NONE, outputLength, {}};
+    const auto* in = static_cast<const uint8_t*>(input);
+    if (code == kSetParameter) {
+        record.length = inputLength;
+        if (in != nullptr) {
+            std::memcpy(record.data, in, std::min<size_t>(inputLength, 44));
+        }
+        if (log) {
+            camera.Log(record);
+        }
+        return camera.SetParameter(generation, in, inputLength);
+    }
+    if ((code == kPipeOutDirect || code == kPipeInDirect || code == kPipeInDirectLarge) && in != nullptr &&
+        inputLength == 4) {
+        record.pipe = LittleEndian32(in);
+        return PipeRequest(camera, generation, code, record.pipe, output, outputLength, moved, record, log);
+    }
+    if (log) {
+        camera.Log(record);
+    }
+    return 0;
+}
+
+// The log's record of a request the replay answered.
+TavrinSimRecord Simulator::ReplayedRecord(uint32_t code, const void* input, uint32_t inputLength,
+                                          const void* output, uint32_t outputLength, uint32_t moved) {
+    TavrinSimRecord record{code, TAVRINSIM_PIPE_NONE, outputLength, {}};
+    const auto* in = static_cast<const uint8_t*>(input);
+    if (code == kSetParameter) {
+        record.length = inputLength;
+        if (in != nullptr) {
+            std::memcpy(record.data, in, std::min<size_t>(inputLength, 44));
+        }
+        return record;
+    }
+    if (in != nullptr && inputLength == 4) {
+        record.pipe = LittleEndian32(in);
+    }
+    if (output != nullptr && (record.pipe == 0 || record.pipe == 1)) {
+        const uint32_t shown = record.pipe == 0 ? outputLength : moved;
+        std::memcpy(record.data, output, std::min<size_t>(shown, sizeof record.data));
+    }
+    return record;
 }
 
 int Simulator::IoControl(platform::DeviceHandle handle, uint32_t code, const void* input, uint32_t inputLength,
                          void* output, uint32_t outputLength, uint32_t* bytesReturned) {
     uint32_t moved = 0;
     int result = 0;
-    if (const std::optional<OpenHandle> open = Find(handle)) {
-        SimCamera& camera = *Camera(open->slot);
-        TavrinSimRecord record{code, TAVRINSIM_PIPE_NONE, outputLength, {}};
-        const auto* in = static_cast<const uint8_t*>(input);
-        if (code == kSetParameter) {
-            record.length = inputLength;
-            if (in != nullptr) {
-                std::memcpy(record.data, in, std::min<size_t>(inputLength, 44));
-            }
-            camera.Log(record);
-            result = camera.SetParameter(open->generation, in, inputLength);
-        } else if ((code == kPipeOutDirect || code == kPipeInDirect || code == kPipeInDirectLarge) && in != nullptr &&
-                   inputLength == 4) {
-            record.pipe = LittleEndian32(in);
-            result = PipeRequest(camera, open->generation, code, record.pipe, output, outputLength, moved, record);
-        } else {
-            camera.Log(record);
-        }
+    if (replay_ && replay_->Owns(handle)) {
+        result = replay_->IoControl(handle, code, input, inputLength, output, outputLength, moved);
+        cameras_[0]->Log(ReplayedRecord(code, input, inputLength, output, outputLength, moved));
+    } else if (const std::optional<OpenHandle> open = Find(handle)) {
+        result = Answer(*Camera(open->slot), open->generation, code, input, inputLength, output, outputLength, moved,
+                        true);
     }
     if (bytesReturned != nullptr) {
         *bytesReturned = moved;

@@ -7,9 +7,11 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <string>
 #include <unordered_map>
 
 #include "platform/driver.h"
+#include "sim/replay_camera.h"
 #include "sim/sim_camera.h"
 #include "sim/sim_config.h"
 
@@ -24,9 +26,14 @@ public:
                   uint32_t outputLength, uint32_t* bytesReturned) override;
     int Close(platform::DeviceHandle handle) override;
     bool NeedsSettleTime() const override { return needsSettleTime_; }
+    void Mark(const char* path, platform::DriverMark mark) override;
 
     // The camera of a slot 0 to 31, or null.
     SimCamera* Camera(int slot);
+
+    // With a replay in slot 0: why it could not start, or the strict
+    // replay's report of the first request that differed; else empty.
+    std::string ReplayReport() const;
 
     // The slot a device path names, or nothing for any other path.
     static std::optional<int> SlotOfPath(const char* path);
@@ -38,11 +45,20 @@ private:
     };
 
     std::optional<OpenHandle> Find(platform::DeviceHandle handle);
+    void StartReplay(const ReplaySettings& settings);
+    // The simulated camera's answer; logged when log is set.
+    int Answer(SimCamera& camera, uint32_t generation, uint32_t code, const void* input, uint32_t inputLength,
+               void* output, uint32_t outputLength, uint32_t& moved, bool log);
     int PipeRequest(SimCamera& camera, uint32_t generation, uint32_t code, uint32_t pipe, void* output,
-                    uint32_t outputLength, uint32_t& moved, TavrinSimRecord& record);
+                    uint32_t outputLength, uint32_t& moved, TavrinSimRecord& record, bool log);
+
+    static TavrinSimRecord ReplayedRecord(uint32_t code, const void* input, uint32_t inputLength, const void* output,
+                                          uint32_t outputLength, uint32_t moved);
 
     bool needsSettleTime_;
     std::array<std::unique_ptr<SimCamera>, kSlotCount> cameras_;
+    std::unique_ptr<ReplayCamera> replay_;
+    std::string replayError_;
     std::mutex handlesMutex_;
     std::unordered_map<platform::DeviceHandle, OpenHandle> handles_;
 };

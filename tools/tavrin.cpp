@@ -16,6 +16,7 @@
 #include "tools/tool_messages.h"
 #include "tools/tool_region.h"
 #include "tools/tool_report.h"
+#include "tools/tool_session.h"
 #include "tools/tool_settings.h"
 
 namespace {
@@ -23,7 +24,7 @@ namespace {
 using namespace tavrin::tool;
 
 constexpr const char* kCommands =
-    "usage: tavrin [--sim SLOTS] [--device N] COMMAND [options]\n"
+    "usage: tavrin [--sim SLOTS | --replay FILE] [--device N] COMMAND [options]\n"
     "  list                         cameras found\n"
     "  info                         sensor, limits and current settings\n"
     "  sizes                        the readout region and the stored readout windows (size table)\n"
@@ -38,14 +39,17 @@ constexpr const char* kCommands =
     "  settings                     every setting with its value and default\n"
     "  reset                        every setting back to its default\n"
     "  dialog camera|analog|image   a built-in dialog; prints the settings it leaves\n"
+    "  session record -o FILE [--ms N] [--mode ...]  record the camera's whole session while it streams\n"
+    "  session info FILE            what a session file holds\n"
+    "  --replay FILE COMMAND ...    any command on the camera of a recorded session\n"
     "  help | --version\n";
 
 // A bad command line: what is wrong and the short usage, exit code 2.
 int Usage(const std::string& problem) {
     std::fprintf(stderr,
                  "tavrin: %s\n"
-                 "usage: tavrin [--sim SLOTS] [--device N] "
-                 "list|info|sizes|snap|record|stream|preview|get|set|settings|reset|dialog ...\n"
+                 "usage: tavrin [--sim SLOTS | --replay FILE] [--device N] "
+                 "list|info|sizes|snap|record|stream|preview|get|set|settings|reset|dialog|session ...\n"
                  "`tavrin help` describes every command and setting.\n",
                  problem.c_str());
     return 2;
@@ -56,7 +60,9 @@ int Help() {
         "%s\nsettings (get NAME, set NAME VALUE):\n  %-18s %-24s %-9s %-7s %s\n%s\n"
         "--sim SLOTS[;key=value]... runs on the simulated camera, e.g. --sim 0 or\n"
         "  --sim \"0,2;pattern=3\". Keys: pattern=0..3 (lit scene, flat, ramp, colour bars),\n"
-        "  level=0..1023, interval=MS, light=PERCENT, variant=0..255, log=RECORDS.\n"
+        "  level=0..1023, interval=MS, light=PERCENT, variant=0..255, log=RECORDS,\n"
+        "  replay=FILE, pace=recorded|fast, end=stall|unplug|loop, strict=0|1 (a recorded\n"
+        "  session as the camera in slot 0; --replay FILE is --sim \"0;replay=FILE\").\n"
         "  light=100 is a lamp that suits the camera's defaults; light=2 an ordinary room.\n"
         "Exit codes: 0 done, 1 the SDK or the system refused (the SDK's codes are named),\n"
         "  2 bad command line.\n",
@@ -212,6 +218,8 @@ std::string CheckCommand(const Options& options) {
     if ((command == "get" || command == "set") && !FindSetting(options.arguments[0])) {
         return "unknown setting '" + options.arguments[0] + "' (`tavrin help` lists them)";
     }
+    if (command == "session")
+        return CheckSessionCommand(options);
     if (command == "dialog" && (count != 1 || (options.arguments[0] != "camera" && options.arguments[0] != "analog" &&
                                                options.arguments[0] != "image"))) {
         return "dialog needs camera, analog or image";
@@ -257,6 +265,8 @@ int Run(int camera, HWND window, const Options& options) {
         return RunDialog(camera, options.arguments[0]);
     if (command == "settings")
         return Settings(camera);
+    if (command == "session")
+        return SessionRecord(camera, window, options);
     if (command == "reset")
         return Reset(camera);
     int value = 0;
@@ -284,7 +294,12 @@ int main(int argc, char** argv) {
     if (const std::string unusable = CheckCommand(options); !unusable.empty()) {
         return Usage(unusable);
     }
-    if (options.simulatorGiven) {
+    if (SessionCommandNeedsNoCamera(options)) {
+        return SessionInfo(options.arguments[1]);
+    }
+    if (!options.replay.empty()) {
+        SetToolEnvironment("TAVRIN_SIM", ReplaySetting(options.replay).c_str());
+    } else if (options.simulatorGiven) {
         SetToolEnvironment("TAVRIN_SIM", options.simulator.c_str());
     }
     HWND window = CreateToolWindow();

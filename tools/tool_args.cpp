@@ -38,12 +38,40 @@ std::string CheckSlots(const std::string& slots) {
     return {};
 }
 
+// The replay's keys, which take words: "" when well formed, "unknown" when
+// the key is none of them, else the problem.
+std::string CheckReplayItem(const std::string& key, const std::string& value) {
+    struct ReplayKey {
+        const char* name;
+        const char* values;  // the words it takes; null for any text
+    };
+    constexpr ReplayKey kReplayKeys[] = {
+        {"replay", nullptr}, {"pace", "recorded|fast"}, {"end", "stall|unplug|loop"}, {"strict", "0|1"}};
+    for (const ReplayKey& known : kReplayKeys) {
+        if (key != known.name) {
+            continue;
+        }
+        if (known.values == nullptr) {
+            return value.empty() ? "--sim: replay needs a session file" : "";
+        }
+        const std::string words = std::string("|") + known.values + "|";
+        if (value.empty() || words.find("|" + value + "|") == std::string::npos) {
+            return "--sim: " + key + " needs " + known.values;
+        }
+        return {};
+    }
+    return "unknown";
+}
+
 std::string CheckSimulatorItem(const std::string& item) {
     const size_t equals = item.find('=');
     if (equals == std::string::npos) {
         return "--sim: '" + item + "' is not key=value";
     }
     const std::string key = item.substr(0, equals);
+    if (const std::string problem = CheckReplayItem(key, item.substr(equals + 1)); problem != "unknown") {
+        return problem;
+    }
     for (const auto& known : kSimulatorKeys) {
         if (key == known.name) {
             int value = 0;
@@ -58,7 +86,7 @@ std::string CheckSimulatorItem(const std::string& item) {
     for (const auto& known : kSimulatorKeys) {
         names += (names.empty() ? "" : ", ") + std::string(known.name);
     }
-    return "--sim: unknown option '" + key + "' (known: " + names + ")";
+    return "--sim: unknown option '" + key + "' (known: " + names + ", replay, pace, end, strict)";
 }
 
 // "LEFT,TOP,WIDTH,HEIGHT" in pixels; whether it fits the sensor is the
@@ -85,6 +113,10 @@ bool TakeValue(const std::string& option, const std::string& value, Options& opt
         options.simulator = value;
         options.simulatorGiven = true;
         problem = CheckSimulatorOption(value);
+    } else if (option == "--replay") {
+        options.replay = value;
+        if (value.empty() || value.find(';') != std::string::npos)
+            problem = "--replay needs a session FILE (without ';')";
     } else if (option == "-o") {
         options.output = value;
     } else if (option == "--format") {

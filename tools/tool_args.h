@@ -16,6 +16,7 @@ struct Options {
     bool formatGiven = false;  // otherwise snap takes it from the file name
     std::string simulator;     // the --sim text, empty when not given
     bool simulatorGiven = false;
+    std::string replay;        // --replay FILE: a recorded session plays the camera
     int mode = 24;
     int milliseconds = 3000;
     bool millisecondsGiven = false;

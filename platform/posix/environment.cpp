@@ -1,5 +1,8 @@
 #include "platform/environment.h"
 
+#include <sys/utsname.h>
+#include <unistd.h>
+
 #include <cstdlib>
 
 namespace tavrin::platform {
@@ -15,6 +18,20 @@ void SetEnvironment(const char* name, const char* value) {
     } else {
         unsetenv(name);
     }
+}
+
+HostDescription DescribeHost() {
+    HostDescription host;
+    struct utsname names{};
+    if (uname(&names) == 0) {
+        host.system = std::string(names.sysname) + " " + names.release;
+        host.architecture = names.machine;
+    }
+    char name[256] = {};
+    if (gethostname(name, sizeof name - 1) == 0) {
+        host.name = name;
+    }
+    return host;
 }
 
 }  // namespace tavrin::platform

@@ -10,7 +10,7 @@ The library is found through TAVRIN_SDK_LIBRARY, where the package was told
 at installation, beside the installed package, on the system's library path,
 or through pkg-config."""
 
-from . import sim
+from . import session, sim
 from ._image import Frame
 from ._library import sdk
 from .camera import FORMATS, Camera, list_cameras
@@ -20,7 +20,7 @@ from .region import ReadoutRegion, StoredSize
 
 __all__ = ["Camera", "Frame", "ReadoutRegion", "StoredSize", "TavrinError", "NoCameraError", "CameraClosedError",
            "FrameTimeoutError", "DeviceLostError", "StreamBusyError", "FileError", "BadValueError", "BadTypeError",
-           "ERROR_NAMES", "FORMATS", "list_cameras", "sim", "sdk", "sdk_version"]
+           "ERROR_NAMES", "FORMATS", "list_cameras", "session", "sim", "sdk", "sdk_version"]
 __version__ = "1.0"
 
 

@@ -8,7 +8,7 @@ import threading
 import time
 import weakref
 from pathlib import Path
-from typing import Any, Dict, List, NoReturn, Optional, Tuple
+from typing import TYPE_CHECKING, Any, ContextManager, Dict, List, NoReturn, Optional, Tuple
 
 from ._core import Held, Ready
 from ._image import Image, Layout
@@ -21,6 +21,9 @@ from .errors import (SDKERR_PARAMETER, BadTypeError, BadValueError, DeviceLostEr
                      NoCameraError, TavrinError)
 from .region import RegionMixin
 from .settings import SettingsMixin
+
+if TYPE_CHECKING:
+    from .session import SessionRecording
 
 _SDKERR_NOT_READY, _SDKERR_DEVICE, _SDKERR_DEVICE_IO, _SDKERR_TRANSFER = 1, 2, 6, 13
 _LOST = (_SDKERR_DEVICE, _SDKERR_DEVICE_IO, _SDKERR_TRANSFER)
@@ -87,6 +90,12 @@ class Camera(SettingsMixin, RegionMixin, StreamMixin):
 
     def __enter__(self) -> "Camera":
         return self
+
+    def record_session(self, path: PathArgument, compress: bool = False) -> ContextManager[SessionRecording]:
+        """A context manager that records this camera's whole session into
+        path while it runs (see tavrin.session)."""
+        from .session import record_session
+        return record_session(self, path, compress)
 
     def __exit__(self, *exc: Any) -> None:
         self.close()

@@ -17,12 +17,25 @@ LIT_SCENE, FLAT, RAMP, COLOR_BARS = 0, 1, 2, 3
 FAULT_FRAME_FAILS, FAULT_FRAME_SHORT, FAULT_FRAME_STALLS, FAULT_COMMAND_FAILS, FAULT_OPEN_FAILS = 1, 2, 3, 4, 5
 
 
-def configure(slots: Union[str, int] = "0", **options: int) -> None:
+def configure(slots: Union[str, int] = "0", **options: Union[int, str, "os.PathLike[str]"]) -> None:
     """Chooses the simulated camera: slots like "0" or "0,2"; options such as
     pattern=3, level=512, interval=0 (milliseconds per frame), light=100
     (per cent of the simulated lamp, which suits the camera's defaults;
-    light=2 is an ordinary room)."""
-    items = [str(slots)] + [f"{key}={int(value)}" for key, value in options.items()]
+    light=2 is an ordinary room). replay=PATH puts the camera of a recorded
+    session (tavrin.session) in slot 0, with pace="recorded" or "fast",
+    end="stall", "unplug" or "loop", strict=1."""
+    def text(key: str, value: Union[int, str, "os.PathLike[str]"]) -> str:
+        if key == "replay":
+            path = os.fspath(value) if not isinstance(value, int) else str(value)
+            if ";" in path:
+                raise ValueError(f"a replayed session's path cannot hold ';': {path!r}")
+            return path
+        if key in ("pace", "end"):
+            return str(value)
+        if isinstance(value, (int, str)):
+            return str(int(value))
+        raise TypeError(f"{key} takes a number, not {value!r}")
+    items = [str(slots)] + [f"{key}={text(key, value)}" for key, value in options.items()]
     os.environ["TAVRIN_SIM"] = ";".join(items)
 
 
@@ -60,3 +73,10 @@ def inject_fault(slot: int, fault: int, count: int = 1) -> None:
 
 def frame_count(slot: int = 0) -> int:
     return int(sdk().TavrinSim_GetFrameCount(slot))
+
+
+def replay_report() -> str:
+    """A strict replay's report of the first request that differed from the
+    recording; "" when there is none."""
+    from .session import replay_report as report
+    return report()

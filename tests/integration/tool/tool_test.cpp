@@ -394,3 +394,22 @@ TEST_F(ToolTest, PreviewEndsWhenItsWindowIsClosedOrOnAKeyInIt) {
     XCloseDisplay(display);
 }
 #endif
+
+// A session recorded by the tool describes itself and plays the camera of
+// any command.
+TEST_F(ToolTest, SessionRecordInfoAndReplay) {
+    const std::string file = Scratch("session.tvs");
+    const ToolRun recorded = Tool("session record -o " + file + " --ms 300 --mode 8");
+    ASSERT_EQ(recorded.exitCode, 0) << recorded.output;
+    const ToolRun info = Tool("session info " + file);
+    EXPECT_EQ(info.exitCode, 0) << info.output;
+    for (const char* line : {"camera      TAVRIN-SIM-00", "driver=simulator", "color-mode=8", "ended       stopped"}) {
+        EXPECT_NE(info.output.find(line), std::string::npos) << line << "\n" << info.output;
+    }
+    const ToolRun replayed = Tool("--replay " + file + " stream --frames 2 --mode 8");
+    EXPECT_EQ(replayed.exitCode, 0) << replayed.output;
+    EXPECT_NE(replayed.output.find("frame    2  656 x 494   8 bpp"), std::string::npos) << replayed.output;
+    EXPECT_EQ(Tool("session info " + Scratch("missing.tvs")).exitCode, 1);
+    EXPECT_EQ(Tool("session replay " + file).exitCode, 2);
+    std::remove(file.c_str());
+}

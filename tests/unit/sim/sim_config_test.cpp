@@ -52,3 +52,28 @@ TEST(SimConfig, BadOptionsKeepTheDefaults) {
     EXPECT_EQ(config.lightPercent, defaults.lightPercent);
     EXPECT_EQ(config.logCapacity, defaults.logCapacity);
 }
+
+TEST(SimConfig, ReplayOptions) {
+    struct Case {
+        const char* setting;
+        const char* path;
+        tavrin::sim::ReplayPace pace;
+        tavrin::sim::ReplayEnd end;
+        bool strict;
+    };
+    using tavrin::sim::ReplayEnd;
+    using tavrin::sim::ReplayPace;
+    const Case cases[] = {
+        {"0;replay=C:\\s\\a b.tvs", "C:\\s\\a b.tvs", ReplayPace::kRecorded, ReplayEnd::kStall, false},
+        {"0;replay=/t/x=y.tvs;pace=fast;end=loop;strict=1", "/t/x=y.tvs", ReplayPace::kFast, ReplayEnd::kLoop, true},
+        {"0;replay= /t/s ;end=unplug;pace=slow;strict=2", "/t/s", ReplayPace::kRecorded, ReplayEnd::kUnplug, false},
+        {"0;pace=fast", "", ReplayPace::kFast, ReplayEnd::kStall, false},
+    };
+    for (const Case& c : cases) {
+        const SimConfig config = ParseSimConfig(c.setting);
+        EXPECT_EQ(config.replay.path, c.path) << c.setting;
+        EXPECT_EQ(config.replay.pace, c.pace) << c.setting;
+        EXPECT_EQ(config.replay.end, c.end) << c.setting;
+        EXPECT_EQ(config.replay.strict, c.strict) << c.setting;
+    }
+}
