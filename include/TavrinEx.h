@@ -321,6 +321,7 @@ TAVRIN_API int TAVRIN_CALL TavrinEx_CanShowDialogs(char* reason, int reasonSize)
  * camera keeps running, SDKERR_FILE is queued and posted, and
  * TavrinEx_GetSessionRecordingState tells why.
  *
+ * @param hCamera the handle from Tavrin_Initialize.
  * @param path the file, in the ANSI code page.
  * @return 1; 0 for an unknown handle (nothing queued), or with
  *     SDKERR_PARAMETER for a NULL or empty path, SDKERR_NOT_READY while a
@@ -352,8 +353,10 @@ TAVRIN_API int TAVRIN_CALL TavrinEx_StopSessionRecording(int hCamera);
  * asked for show as a running recording's reason text
  * "frames uncompressed: this build has no zstd".
  *
+ * @param hCamera the handle from Tavrin_Initialize.
  * @param reason the caller's buffer, ASCII, NUL-terminated, cut to fit; may
  *     be NULL when reasonSize is 0.
+ * @param reasonSize the buffer's size in bytes.
  * @return 1 while a recording runs; 0 when none runs or for an unknown
  *     handle (nothing queued).
  */
@@ -371,6 +374,7 @@ TAVRIN_API int TAVRIN_CALL TavrinEx_GetSessionRecordingState(int hCamera, char* 
  * @param text the caller's buffer: the description, or why the file cannot
  *     be read; ASCII, NUL-terminated, cut to fit (4096 bytes hold it). May
  *     be NULL when textSize is 0.
+ * @param textSize the buffer's size in bytes.
  * @return 1 when the file was read as a session; 0 when it does not open,
  *     is no session file, comes from a newer format version, or holds
  *     compressed frames and this build has no zstd.
