@@ -37,7 +37,7 @@ void IsolateFromOtherPrograms() {
     if (!BlockName().empty()) {
         return;
     }
-    const std::string id = std::to_string(platform::ProgramInstance() & 0xFFFFFFF);
+    const std::string id = std::to_string(platform::CurrentProcess().id & 0xFFFFFFF);
     BlockName() = "TAVRIN_TEST_" + id;
     platform::SetEnvironment("TAVRIN_SHARED_MEMORY_NAME", BlockName().c_str());
     // A settings database of the program's own (POSIX hosts; under Wine the

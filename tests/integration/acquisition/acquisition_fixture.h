@@ -26,7 +26,7 @@ namespace tavrin::test {
 
 // Names scratch files after the process, so test programs running side by
 // side (or the same program in two configurations) never share one.
-inline std::string ProcessTag() { return std::to_string(tavrin::platform::ProgramInstance() & 0xFFFFFF); }
+inline std::string ProcessTag() { return std::to_string(tavrin::platform::CurrentProcess().id & 0xFFFFFF); }
 
 inline constexpr int kSensorWidth = 656;
 inline constexpr int kSensorHeight = 494;

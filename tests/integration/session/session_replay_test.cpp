@@ -31,7 +31,7 @@ constexpr const char* kPeer = "./session_peer";
 constexpr const char* kRecordSetting = "0;interval=12;pattern=2;level=600;settle=0";
 
 std::string Scratch(const std::string& name) {
-    return ::testing::TempDir() + "session_replay_" + std::to_string(tavrin::platform::ProgramInstance() & 0xFFFFFF) +
+    return ::testing::TempDir() + "session_replay_" + std::to_string(tavrin::platform::CurrentProcess().id & 0xFFFFFF) +
            "_" + name;
 }
 
@@ -59,7 +59,7 @@ PeerLog RunPeer(const char* mode, const std::string& simSetting, const std::stri
     const std::string logPath = session + ".log";
     const std::string registry = session + ".sqlite3";
     static std::atomic<int> peers{0};
-    const std::string block = "tavrin-session-test-" + std::to_string(tavrin::platform::ProgramInstance() & 0xFFFFFF) +
+    const std::string block = "tavrin-session-test-" + std::to_string(tavrin::platform::CurrentProcess().id & 0xFFFFFF) +
                               "-" + std::to_string(++peers);
     PeerLog log;
     const std::string command = Assign("TAVRIN_SIM", simSetting) + Assign("TAVRIN_SHARED_MEMORY_NAME", block) +

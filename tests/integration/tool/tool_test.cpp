@@ -38,7 +38,7 @@ struct ToolRun {
 };
 
 std::string Scratch(const std::string& name) {
-    return "tool-test-" + std::to_string(tavrin::platform::ProgramInstance() & 0xFFFFFF) + "-" + name;
+    return "tool-test-" + std::to_string(tavrin::platform::CurrentProcess().id & 0xFFFFFF) + "-" + name;
 }
 
 // Runs the tool with the arguments, collecting what it prints; a POSIX

@@ -19,7 +19,7 @@ using namespace tavrin::platform;
 namespace {
 
 std::string UniqueName(const char* what) {
-    return std::string("TAVRIN_TEST_") + what + "_" + std::to_string(ProgramInstance() & 0xFFFFFF);
+    return std::string("TAVRIN_TEST_") + what + "_" + std::to_string(CurrentProcess().id & 0xFFFFFF);
 }
 
 }  // namespace
