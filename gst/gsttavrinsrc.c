@@ -929,6 +929,28 @@ static gboolean copy_frame(GstTavrinSrc* self, GstBuffer* buf, TavrinFrameMeta* 
     return ok;
 }
 
+/* A reference timestamp of the buffer, kept with it in the pool and
+ * rewritten for each frame, so that no frame allocates one. */
+static void set_reference_timestamp(GstBuffer* buf, GstCaps* reference, GstClockTime timestamp) {
+    gpointer state = NULL;
+    GstMeta* meta;
+    while ((meta = gst_buffer_iterate_meta_filtered(buf, &state, GST_REFERENCE_TIMESTAMP_META_API_TYPE)) != NULL) {
+        GstReferenceTimestampMeta* stamp = (GstReferenceTimestampMeta*)meta;
+        if (stamp->reference != reference)
+            continue;
+        if (GST_CLOCK_TIME_IS_VALID(timestamp))
+            stamp->timestamp = timestamp;
+        else
+            gst_buffer_remove_meta(buf, meta);
+        return;
+    }
+    if (!GST_CLOCK_TIME_IS_VALID(timestamp))
+        return;
+    GstReferenceTimestampMeta* stamp =
+        gst_buffer_add_reference_timestamp_meta(buf, reference, timestamp, GST_CLOCK_TIME_NONE);
+    GST_META_FLAG_SET(stamp, GST_META_FLAG_POOLED);
+}
+
 static GstFlowReturn gst_tavrin_src_create(GstPushSrc* psrc, GstBuffer** out) {
     GstTavrinSrc* self = GST_TAVRIN_SRC(psrc);
     GstBaseSrc* bsrc = GST_BASE_SRC(psrc);
@@ -1066,10 +1088,9 @@ take:;
     GST_BUFFER_DURATION(buf) = self->trigger_mode ? GST_CLOCK_TIME_NONE : self->period;
 
     /* The capture time itself, and as wall-clock time. */
-    gst_buffer_add_reference_timestamp_meta(buf, monotonic_reference, meta.captureTimeNs, GST_CLOCK_TIME_NONE);
+    set_reference_timestamp(buf, monotonic_reference, meta.captureTimeNs);
     gint64 wall = system_now - (gint64)age;
-    if (wall > 0)
-        gst_buffer_add_reference_timestamp_meta(buf, unix_reference, (GstClockTime)wall, GST_CLOCK_TIME_NONE);
+    set_reference_timestamp(buf, unix_reference, wall > 0 ? (GstClockTime)wall : GST_CLOCK_TIME_NONE);
     *out = buf;
     return GST_FLOW_OK;
 }
