@@ -51,6 +51,12 @@ bool CameraSession::Open() {
     thread_ = std::thread([this, &opened] {
         window_ = TavrinPosix_CreateMessageWindow();
         camera_ = window_ ? Tavrin_Initialize(window_) : 0;
+        // Known before Open returns: the window builds its menus from it.
+        if (camera_ != 0) {
+            std::lock_guard lock(stateMutex_);
+            state_.haveHandle = true;
+            state_.simulator = TavrinSim_IsActive() != 0;
+        }
         opened.set_value(camera_ != 0);
         if (camera_ != 0) {
             Loop();
@@ -247,10 +253,6 @@ bool CameraSession::TakeNewestView(FrameView*& front) {
 // ---- The camera thread -------------------------------------------------------
 
 void CameraSession::Loop() {
-    EditState([&](SessionState& s) {
-        s.haveHandle = true;
-        s.simulator = TavrinSim_IsActive() != 0;
-    });
     const auto cameras = ScanCameras();
     slot_ = requestedSlot_ >= 0 ? requestedSlot_ : (cameras.empty() ? 0 : cameras.front().slot);
     if (!Tavrin_SetDeviceNumber(camera_, slot_)) {
