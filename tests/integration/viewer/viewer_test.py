@@ -4,7 +4,9 @@
 Keys and pointer moves go through the X server (xdotool); what the viewer
 writes is read by programs that know nothing of the SDK: Pillow opens the
 snapshots, ffprobe counts the recording's frames. The window title tells
-the camera's state. Runs on the display it is given (ctest starts one with xvfb-run); exits 77
+the camera's state. The whole run is made once in English and once in
+Japanese (the locale picks the viewer's language, as it does the dialogs').
+Runs on the display it is given (ctest starts one with xvfb-run); exits 77
 when xdotool, Pillow or ffprobe is missing.
 """
 import os
@@ -26,6 +28,7 @@ SENSOR = (656, 494)
 # The locale of each run and the words the window title shows in it.
 LANGUAGES = [
     ("C.UTF-8", {"recording": "recording", "unplugged": "camera unplugged"}),
+    ("ja_JP.UTF-8", {"recording": "録画中", "unplugged": "カメラが外されました"}),
 ]
 
 # Readout windows added to the camera's size table (its first entry is the
