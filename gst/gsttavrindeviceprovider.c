@@ -111,15 +111,19 @@ static gboolean entry_in(const TavrinCameraEntry* entry, const TavrinCameraEntry
     return FALSE;
 }
 
+/* The provider's device of that camera, looked up in its list under the
+ * object lock: gst_device_provider_get_devices() takes the provider's start
+ * lock, which gst_device_provider_stop() holds while it waits for this
+ * thread to end. */
 static GstDevice* find_device(GstDeviceProvider* provider, const TavrinCameraEntry* entry) {
     GstDevice* found = NULL;
-    GList* devices = gst_device_provider_get_devices(provider);
-    for (GList* d = devices; d != NULL; d = d->next) {
+    GST_OBJECT_LOCK(provider);
+    for (GList* d = provider->devices; d != NULL && found == NULL; d = d->next) {
         GstTavrinDevice* device = d->data;
-        if (found == NULL && device->slot == entry->slot && strcmp(device->name, entry->name) == 0)
+        if (device->slot == entry->slot && strcmp(device->name, entry->name) == 0)
             found = gst_object_ref(GST_DEVICE(device));
     }
-    g_list_free_full(devices, gst_object_unref);
+    GST_OBJECT_UNLOCK(provider);
     return found;
 }
 
@@ -180,10 +184,7 @@ static void gst_tavrin_device_provider_stop(GstDeviceProvider* provider) {
     if (self->handle != 0)
         Tavrin_Release(self->handle);
     self->handle = 0;
-    GList* devices = gst_device_provider_get_devices(provider);
-    for (GList* d = devices; d != NULL; d = d->next)
-        gst_device_provider_device_remove(provider, d->data);
-    g_list_free_full(devices, gst_object_unref);
+    /* The devices themselves are dropped by gst_device_provider_stop(). */
     self->known_count = 0;
 }
 

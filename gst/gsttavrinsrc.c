@@ -1,17 +1,27 @@
 /* tavrinsrc: the camera as a live source.
  *
  * The SDK announces every frame with a WM_SDK_FRAME message to a message
- * window. A POSIX message window belongs to the thread that made it, and
- * GStreamer may run the streaming task on a different pool thread after
- * every restart, so the element keeps one thread of its own that owns the
- * window and turns the messages into counters under the element's lock.
- * `create` waits on a condition for the next announced frame; `unlock`
- * wakes it, so a state change never waits for a frame or a trigger.
+ * window. A POSIX message window belongs to the thread that made it, so the
+ * streaming thread, which waits for the frames in `create`, makes the
+ * window itself and reads its messages with no thread in between. GStreamer
+ * may run the streaming task on another pool thread after a restart: a
+ * `create` on a thread that does not own the window makes a new one and
+ * points the SDK at it. `unlock` posts a wake-up message to the window, so
+ * a state change never waits for a frame or a trigger.
+ *
+ * The camera handle itself is made with a window of a small thread of the
+ * element's: the SDK marks the camera as in use by that window, and posts
+ * the handle's error notices there, where they are dropped (the codes stay
+ * in the handle's error queue).
  *
  * The SDK keeps the finished image of the newest frame; `create` copies it
  * once, under the SDK's frame lock (Tavrin_GetImage), into a buffer of the
  * element's pool. A buffer handed downstream is never written again: it goes
- * back to the pool only when its last reference drops.
+ * back to the pool only when its last reference drops. (Letting the SDK
+ * write each frame straight into a pool buffer, swapped in for the next one
+ * by Tavrin_CallBackPreview, cost as much CPU in bench/gst_source_bench; the
+ * copy here leaves the picture in the cache of the thread that hands it
+ * downstream.)
  */
 #include "gsttavrinsrc.h"
 
@@ -35,9 +45,11 @@ GST_DEBUG_CATEGORY_STATIC(gst_tavrin_src_debug);
 #define SENSOR_WIDTH 656
 #define SENSOR_HEIGHT 494
 
-/* A private message that ends the message thread. */
-#define MESSAGE_QUIT 0x8400
-/* How often the message thread looks whether the camera is still there
+/* Private messages: one wakes the streaming thread (unlock), one ends the
+ * notification thread. */
+#define MESSAGE_WAKE 0x8400
+#define MESSAGE_QUIT 0x8401
+/* How often a wait in trigger mode looks whether the camera is still there
  * (a camera in trigger mode sends nothing that would tell). */
 #define PRESENCE_POLL_MS 200
 /* The most catalogue settings the element carries as properties. */
@@ -111,23 +123,20 @@ struct _GstTavrinSrc {
     gint setting_value[MAX_SETTINGS];
     gboolean setting_set[MAX_SETTINGS];
 
-    /* The camera and the message thread, under lock. */
+    /* The camera and the frames window, under lock. */
     GMutex lock;
     GCond cond;
     gint camera; /* SDK handle, 0 when closed */
     gint probe;  /* a second handle that scans for the camera while the first acquires */
     gint slot;
     gchar camera_name[TAVRIN_NAME_SIZE];
-    GThread* message_thread;
-    GThread* closing_thread; /* stops and releases the camera of the last run */
-    HWND window;
+    GThread* closing_thread;      /* stops and releases the camera of the last run */
+    GThread* notification_thread; /* owns notification_window */
+    HWND notification_window;     /* the camera handle's own window */
+    HWND window;                  /* receives the frame messages; owned by window_owner */
+    GThread* window_owner;
     gboolean acquiring;
     gboolean flushing;
-    guint64 announced; /* frames announced since the acquisition started */
-    guint64 consumed;
-    guint frame_errors;    /* frames the SDK could not take */
-    gboolean stream_ended; /* the SDK's stream stopped (transfer error) */
-    gboolean camera_gone;  /* the message thread found the slot empty */
     gboolean renegotiate;
     guint pending_triggers; /* software triggers asked for before trigger mode began */
 
@@ -140,6 +149,11 @@ struct _GstTavrinSrc {
     guint64 last_frame_number; /* of the current acquisition, 0 before its first */
     guint64 offset_base;       /* frame numbers of earlier acquisitions */
     gboolean discont;
+    guint frames_announced; /* frame messages not yet answered with a buffer */
+    guint frame_errors;     /* frames the SDK could not take */
+    gboolean stream_ended;  /* the SDK's stream stopped (transfer error) */
+    gboolean camera_gone;   /* a presence check found the slot empty */
+    gint64 next_presence_check;
 };
 
 #define gst_tavrin_src_parent_class parent_class
@@ -311,79 +325,89 @@ static gint probe_handle(GstTavrinSrc* self) {
     return probe;
 }
 
-/* ---- The message thread -------------------------------------------------- */
+/* ---- The notification thread ---------------------------------------------- */
 
-static gpointer message_thread(gpointer data) {
+static gpointer notification_thread(gpointer data) {
     GstTavrinSrc* self = data;
     HWND window = TavrinPosix_CreateMessageWindow();
     g_mutex_lock(&self->lock);
-    self->window = window;
+    self->notification_window = window;
     g_cond_broadcast(&self->cond);
     g_mutex_unlock(&self->lock);
-    if (window == NULL)
-        return NULL;
-
-    gint64 last_poll = g_get_monotonic_time();
-    for (;;) {
-        TavrinMsg msg;
-        if (TavrinPosix_GetMessage(window, &msg, PRESENCE_POLL_MS)) {
-            if (msg.message == MESSAGE_QUIT)
-                break;
-            if (msg.message != WM_SDK_FRAME)
-                continue; /* WM_SDK_ERROR: the queue keeps the code */
-            g_mutex_lock(&self->lock);
-            if (msg.wParam != 0)
-                ++self->announced;
-            else if (msg.lParam == SDKERR_TRANSFER)
-                self->stream_ended = TRUE;
-            else
-                ++self->frame_errors;
-            g_cond_broadcast(&self->cond);
-            g_mutex_unlock(&self->lock);
-        }
-        /* Now and then: is the camera still there? */
-        const gint64 now = g_get_monotonic_time();
-        if (now - last_poll < PRESENCE_POLL_MS * G_TIME_SPAN_MILLISECOND)
-            continue;
-        last_poll = now;
-        g_mutex_lock(&self->lock);
-        /* In trigger mode the SDK says nothing when the camera goes. */
-        gboolean check = self->acquiring && self->trigger_mode && !self->camera_gone;
-        gint slot = self->slot;
-        g_mutex_unlock(&self->lock);
-        if (check && !tavrin_camera_rescan_present(probe_handle(self), slot, NULL)) {
-            g_mutex_lock(&self->lock);
-            self->camera_gone = TRUE;
-            g_cond_broadcast(&self->cond);
-            g_mutex_unlock(&self->lock);
-        }
+    TavrinMsg msg;
+    while (window != NULL && TavrinPosix_GetMessage(window, &msg, -1) && msg.message != MESSAGE_QUIT) {
+        /* WM_SDK_ERROR: the handle's queue keeps the code */
     }
-    TavrinPosix_DestroyWindow(window);
+    if (window != NULL)
+        TavrinPosix_DestroyWindow(window);
     return NULL;
 }
 
-static gboolean start_message_thread(GstTavrinSrc* self) {
+static gboolean start_notification_thread(GstTavrinSrc* self) {
     g_mutex_lock(&self->lock);
-    self->window = NULL;
-    self->message_thread = g_thread_try_new("tavrinsrc-messages", message_thread, self, NULL);
-    if (self->message_thread != NULL)
-        while (self->window == NULL && self->message_thread != NULL) {
-            if (!g_cond_wait_until(&self->cond, &self->lock, g_get_monotonic_time() + G_TIME_SPAN_SECOND * 5))
-                break;
-        }
-    gboolean ready = self->window != NULL;
+    self->notification_window = NULL;
+    self->notification_thread = g_thread_try_new("tavrinsrc-notices", notification_thread, self, NULL);
+    gint64 until = g_get_monotonic_time() + 5 * G_TIME_SPAN_SECOND;
+    while (self->notification_thread != NULL && self->notification_window == NULL &&
+           g_cond_wait_until(&self->cond, &self->lock, until)) {
+    }
+    gboolean ready = self->notification_window != NULL;
     g_mutex_unlock(&self->lock);
     return ready;
 }
 
-static void stop_message_thread(GstTavrinSrc* self) {
-    if (self->message_thread == NULL)
+static void stop_notification_thread(GstTavrinSrc* self) {
+    if (self->notification_thread == NULL)
         return;
-    if (self->window != NULL)
-        TavrinPosix_PostMessage(self->window, MESSAGE_QUIT, 0, 0);
-    g_thread_join(self->message_thread);
-    self->message_thread = NULL;
-    self->window = NULL;
+    if (self->notification_window != NULL)
+        TavrinPosix_PostMessage(self->notification_window, MESSAGE_QUIT, 0, 0);
+    g_thread_join(self->notification_thread);
+    self->notification_thread = NULL;
+    self->notification_window = NULL;
+}
+
+/* ---- The frames window ---------------------------------------------------- */
+
+typedef enum {
+    WINDOW_OWNED, /* the calling thread owned it already */
+    WINDOW_MADE,  /* a new one; *replaced is the old one or NULL */
+    WINDOW_FAILED,
+} WindowResult;
+
+/* Makes the calling thread the owner of the frames window, with a new
+ * window when it had none or another thread owned it. The window replaced
+ * is to be destroyed once the SDK no longer posts to it. */
+static WindowResult own_frames_window(GstTavrinSrc* self, HWND* replaced) {
+    *replaced = NULL;
+    GThread* me = g_thread_self();
+    g_mutex_lock(&self->lock);
+    gboolean owned = self->window != NULL && self->window_owner == me;
+    g_mutex_unlock(&self->lock);
+    if (owned)
+        return WINDOW_OWNED;
+    HWND window = TavrinPosix_CreateMessageWindow();
+    if (window == NULL) {
+        GST_ELEMENT_ERROR(self, RESOURCE, FAILED, ("Cannot make a message window for the camera's frames"), (NULL));
+        return WINDOW_FAILED;
+    }
+    g_mutex_lock(&self->lock);
+    *replaced = self->window;
+    self->window = window;
+    self->window_owner = me;
+    g_mutex_unlock(&self->lock);
+    return WINDOW_MADE;
+}
+
+/* Turns a message into the counters wait_for_frame answers from. */
+static void absorb_message(GstTavrinSrc* self, const TavrinMsg* msg) {
+    if (msg->message != WM_SDK_FRAME)
+        return; /* a wake-up */
+    if (msg->wParam != 0)
+        ++self->frames_announced;
+    else if (msg->lParam == SDKERR_TRANSFER)
+        self->stream_ended = TRUE;
+    else
+        ++self->frame_errors;
 }
 
 /* ---- Camera -------------------------------------------------------------- */
@@ -453,16 +477,24 @@ static gboolean fire_trigger(GstTavrinSrc* self, gint camera);
 static void wait_for_closing(GstTavrinSrc* self);
 static void wait_for_every_closing(void);
 
-/* Starts the SDK's acquisition in the negotiated mode. Called with no lock. */
+/* Starts the SDK's acquisition in the negotiated mode, its frame messages
+ * to a window of the calling thread. Called with no lock. */
 static gboolean start_acquisition(GstTavrinSrc* self) {
     gint camera = self->camera;
-    Tavrin_SetColorMode(camera, self->mode);
-    g_mutex_lock(&self->lock);
-    self->announced = self->consumed = 0;
-    self->frame_errors = 0;
-    self->stream_ended = self->camera_gone = FALSE;
+    HWND replaced;
+    if (own_frames_window(self, &replaced) == WINDOW_FAILED)
+        return FALSE;
+    if (replaced != NULL)
+        TavrinPosix_DestroyWindow(replaced); /* no stream posts to it */
     HWND window = self->window;
-    g_mutex_unlock(&self->lock);
+    TavrinMsg stale;
+    while (TavrinPosix_PeekMessage(window, &stale)) {
+        /* messages of the last acquisition */
+    }
+    self->frames_announced = self->frame_errors = 0;
+    self->stream_ended = self->camera_gone = FALSE;
+    self->next_presence_check = g_get_monotonic_time() + PRESENCE_POLL_MS * G_TIME_SPAN_MILLISECOND;
+    Tavrin_SetColorMode(camera, self->mode);
 
     /* No buffer of ours: the SDK keeps the image, and create copies it out
      * under the SDK's frame lock. */
@@ -499,15 +531,15 @@ static gboolean gst_tavrin_src_start(GstBaseSrc* bsrc) {
     GstTavrinSrc* self = GST_TAVRIN_SRC(bsrc);
     wait_for_closing(self);
     wait_for_every_closing();
-    if (!start_message_thread(self)) {
-        GST_ELEMENT_ERROR(self, RESOURCE, FAILED, ("Cannot make a message window for the camera's frames"), (NULL));
-        stop_message_thread(self);
+    if (!start_notification_thread(self)) {
+        GST_ELEMENT_ERROR(self, RESOURCE, FAILED, ("Cannot make a message window for the camera"), (NULL));
+        stop_notification_thread(self);
         return FALSE;
     }
-    gint camera = Tavrin_Initialize(self->window);
+    gint camera = Tavrin_Initialize(self->notification_window);
     if (camera == 0) {
         GST_ELEMENT_ERROR(self, RESOURCE, FAILED, ("Cannot create a camera object"), (NULL));
-        stop_message_thread(self);
+        stop_notification_thread(self);
         return FALSE;
     }
     /* Frames come as messages only: no preview window. */
@@ -526,7 +558,7 @@ static gboolean gst_tavrin_src_start(GstBaseSrc* bsrc) {
             GST_ELEMENT_ERROR(self, RESOURCE, OPEN_READ, ("Cannot select camera %s (slot %d)", self->camera_name, slot),
                               ("SDK error %d", Tavrin_GetLastError(camera)));
         Tavrin_Release(camera);
-        stop_message_thread(self);
+        stop_notification_thread(self);
         return FALSE;
     }
 
@@ -540,7 +572,7 @@ static gboolean gst_tavrin_src_start(GstBaseSrc* bsrc) {
             GST_ELEMENT_ERROR(self, RESOURCE, SETTINGS, ("The readout region does not fit the 656 x 494 sensor"),
                               ("SDK error %d", Tavrin_GetLastError(camera)));
             Tavrin_Release(camera);
-            stop_message_thread(self);
+            stop_notification_thread(self);
             return FALSE;
         }
     }
@@ -581,6 +613,7 @@ typedef struct {
     GstTavrinSrc* self;
     gint camera;
     gboolean acquiring;
+    HWND window; /* destroyed once the stream that posts to it has stopped */
 } Closing;
 
 /* Closings under way in this process, by any element. A start waits for
@@ -617,7 +650,9 @@ static gpointer close_camera(gpointer data) {
     GstTavrinSrc* self = closing->self;
     if (closing->acquiring)
         Tavrin_StopPreview(closing->camera);
-    stop_message_thread(self);
+    if (closing->window != NULL)
+        TavrinPosix_DestroyWindow(closing->window);
+    stop_notification_thread(self);
     g_mutex_lock(&self->lock);
     gint probe = self->probe;
     self->probe = 0;
@@ -646,8 +681,11 @@ static gboolean gst_tavrin_src_stop(GstBaseSrc* bsrc) {
     g_mutex_lock(&self->lock);
     closing->camera = self->camera;
     closing->acquiring = self->acquiring;
+    closing->window = self->window;
     self->camera = 0;
     self->acquiring = FALSE;
+    self->window = NULL;
+    self->window_owner = NULL;
     g_mutex_unlock(&self->lock);
     closing_begun();
     self->closing_thread = g_thread_new("tavrinsrc-close", close_camera, closing);
@@ -818,6 +856,8 @@ static gboolean gst_tavrin_src_unlock(GstBaseSrc* bsrc) {
     g_mutex_lock(&self->lock);
     self->flushing = TRUE;
     g_cond_broadcast(&self->cond);
+    if (self->window != NULL)
+        TavrinPosix_PostMessage(self->window, MESSAGE_WAKE, 0, 0);
     g_mutex_unlock(&self->lock);
     return TRUE;
 }
@@ -839,43 +879,89 @@ typedef enum {
     WAIT_TIMEOUT,
 } WaitResult;
 
+static gboolean flushing(GstTavrinSrc* self) {
+    g_mutex_lock(&self->lock);
+    gboolean result = self->flushing;
+    g_mutex_unlock(&self->lock);
+    return result;
+}
+
+/* In trigger mode, now and then: is the camera still there? */
+static void check_presence(GstTavrinSrc* self) {
+    gint64 now = g_get_monotonic_time();
+    if (!self->trigger_mode || self->camera_gone || now < self->next_presence_check)
+        return;
+    self->next_presence_check = now + PRESENCE_POLL_MS * G_TIME_SPAN_MILLISECOND;
+    if (!tavrin_camera_rescan_present(probe_handle(self), self->slot, NULL))
+        self->camera_gone = TRUE;
+}
+
 /* Waits for the next announced frame, a failed frame, the camera's loss or
- * an unlock. timeout_ms 0 waits for ever. */
+ * an unlock, reading the frames window. Several frames announced while the
+ * last buffer was on its way give one buffer, of the newest.
+ * timeout_ms 0 waits for ever. */
 static WaitResult wait_for_frame(GstTavrinSrc* self, guint timeout_ms) {
     gint64 deadline =
         timeout_ms > 0 ? g_get_monotonic_time() + (gint64)timeout_ms * G_TIME_SPAN_MILLISECOND : G_MAXINT64;
-    WaitResult result;
-    g_mutex_lock(&self->lock);
     for (;;) {
-        if (self->flushing) {
-            result = WAIT_FLUSHING;
-            break;
-        }
-        if (self->camera_gone) {
-            result = WAIT_GONE;
-            break;
-        }
+        if (flushing(self))
+            return WAIT_FLUSHING;
+        check_presence(self);
+        if (self->camera_gone)
+            return WAIT_GONE;
         if (self->frame_errors > 0) {
             --self->frame_errors;
-            result = WAIT_FRAME_ERROR;
-            break;
+            return WAIT_FRAME_ERROR;
         }
-        if (self->announced != self->consumed) {
-            self->consumed = self->announced;
-            result = WAIT_FRAME;
-            break;
+        if (self->frames_announced > 0) {
+            self->frames_announced = 0;
+            return WAIT_FRAME;
         }
-        if (self->stream_ended) {
-            result = WAIT_STREAM_ENDED;
-            break;
-        }
-        if (!g_cond_wait_until(&self->cond, &self->lock, deadline) && g_get_monotonic_time() >= deadline) {
-            result = WAIT_TIMEOUT;
-            break;
+        if (self->stream_ended)
+            return WAIT_STREAM_ENDED;
+        gint64 now = g_get_monotonic_time();
+        if (now >= deadline)
+            return WAIT_TIMEOUT;
+        gint64 wait_us = MIN(deadline - now, (gint64)G_MAXINT32 * G_TIME_SPAN_MILLISECOND);
+        if (self->trigger_mode)
+            wait_us = MIN(wait_us, PRESENCE_POLL_MS * G_TIME_SPAN_MILLISECOND);
+        TavrinMsg msg;
+        int wait_ms = deadline == G_MAXINT64 && !self->trigger_mode ? -1 : (int)((wait_us + 999) / 1000);
+        if (TavrinPosix_GetMessage(self->window, &msg, wait_ms)) {
+            do {
+                absorb_message(self, &msg);
+            } while (TavrinPosix_PeekMessage(self->window, &msg));
         }
     }
+}
+
+/* Keeps the frames going to the thread that runs create: when GStreamer
+ * moved the streaming task to another thread, the SDK is given a window of
+ * this one. A running stream takes it from the next frame on; trigger mode
+ * cannot be given another window while it runs and is started again. */
+static gboolean follow_streaming_thread(GstTavrinSrc* self) {
+    HWND replaced;
+    WindowResult owned = own_frames_window(self, &replaced);
+    if (owned != WINDOW_MADE)
+        return owned == WINDOW_OWNED;
+    g_mutex_lock(&self->lock);
+    gboolean acquiring = self->acquiring;
     g_mutex_unlock(&self->lock);
-    return result;
+    GST_DEBUG_OBJECT(self, "frames now go to thread %p%s", (void*)g_thread_self(), acquiring ? " (moved)" : "");
+    gboolean ok = TRUE;
+    if (acquiring && self->trigger_mode) {
+        stop_acquisition(self);
+        ok = start_acquisition(self);
+    } else if (acquiring) {
+        ok = Tavrin_CallBackPreview(self->camera, self->window, NULL, 0, 1) != 0;
+        if (!ok)
+            GST_ELEMENT_ERROR(self, RESOURCE, FAILED,
+                              ("Cannot restart camera %s (slot %d)", self->camera_name, self->slot),
+                              ("SDK error %d", Tavrin_GetLastError(self->camera)));
+    }
+    if (replaced != NULL)
+        TavrinPosix_DestroyWindow(replaced);
+    return ok;
 }
 
 /* With reconnect, waits until the camera is back and streams again. */
@@ -929,6 +1015,28 @@ static gboolean copy_frame(GstTavrinSrc* self, GstBuffer* buf, TavrinFrameMeta* 
     return ok;
 }
 
+/* A reference timestamp of the buffer, kept with it in the pool and
+ * rewritten for each frame, so that no frame allocates one. */
+static void set_reference_timestamp(GstBuffer* buf, GstCaps* reference, GstClockTime timestamp) {
+    gpointer state = NULL;
+    GstMeta* meta;
+    while ((meta = gst_buffer_iterate_meta_filtered(buf, &state, GST_REFERENCE_TIMESTAMP_META_API_TYPE)) != NULL) {
+        GstReferenceTimestampMeta* stamp = (GstReferenceTimestampMeta*)meta;
+        if (stamp->reference != reference)
+            continue;
+        if (GST_CLOCK_TIME_IS_VALID(timestamp))
+            stamp->timestamp = timestamp;
+        else
+            gst_buffer_remove_meta(buf, meta);
+        return;
+    }
+    if (!GST_CLOCK_TIME_IS_VALID(timestamp))
+        return;
+    GstReferenceTimestampMeta* stamp =
+        gst_buffer_add_reference_timestamp_meta(buf, reference, timestamp, GST_CLOCK_TIME_NONE);
+    GST_META_FLAG_SET(stamp, GST_META_FLAG_POOLED);
+}
+
 static GstFlowReturn gst_tavrin_src_create(GstPushSrc* psrc, GstBuffer** out) {
     GstTavrinSrc* self = GST_TAVRIN_SRC(psrc);
     GstBaseSrc* bsrc = GST_BASE_SRC(psrc);
@@ -948,6 +1056,9 @@ static GstFlowReturn gst_tavrin_src_create(GstPushSrc* psrc, GstBuffer** out) {
         if (gst_pad_check_reconfigure(GST_BASE_SRC_PAD(bsrc)) && !gst_base_src_negotiate(bsrc))
             return GST_FLOW_NOT_NEGOTIATED;
     }
+
+    if (!follow_streaming_thread(self))
+        return GST_FLOW_ERROR;
 
     GST_OBJECT_LOCK(self);
     guint timeout_ms = self->timeout_ms;
@@ -1066,10 +1177,9 @@ take:;
     GST_BUFFER_DURATION(buf) = self->trigger_mode ? GST_CLOCK_TIME_NONE : self->period;
 
     /* The capture time itself, and as wall-clock time. */
-    gst_buffer_add_reference_timestamp_meta(buf, monotonic_reference, meta.captureTimeNs, GST_CLOCK_TIME_NONE);
+    set_reference_timestamp(buf, monotonic_reference, meta.captureTimeNs);
     gint64 wall = system_now - (gint64)age;
-    if (wall > 0)
-        gst_buffer_add_reference_timestamp_meta(buf, unix_reference, (GstClockTime)wall, GST_CLOCK_TIME_NONE);
+    set_reference_timestamp(buf, unix_reference, wall > 0 ? (GstClockTime)wall : GST_CLOCK_TIME_NONE);
     *out = buf;
     return GST_FLOW_OK;
 }

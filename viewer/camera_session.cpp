@@ -51,6 +51,12 @@ bool CameraSession::Open() {
     thread_ = std::thread([this, &opened] {
         window_ = TavrinPosix_CreateMessageWindow();
         camera_ = window_ ? Tavrin_Initialize(window_) : 0;
+        // Known before Open returns: the window builds its menus from it.
+        if (camera_ != 0) {
+            std::lock_guard lock(stateMutex_);
+            state_.haveHandle = true;
+            state_.simulator = TavrinSim_IsActive() != 0;
+        }
         opened.set_value(camera_ != 0);
         if (camera_ != 0) {
             Loop();
@@ -191,7 +197,12 @@ void CameraSession::SetRegion(int firstColumn, int firstLine, int width, int hei
         Tavrin_GetCaptureWindowEx(camera_, &totalWidth, nullptr, nullptr, &totalHeight, nullptr, nullptr);
         const bool wasStreaming = streaming_;
         StopStream();
-        Tavrin_SetCaptureWindowEx(camera_, totalWidth, firstColumn, width, totalHeight, firstLine, height);
+        if (!Tavrin_SetCaptureWindowEx(camera_, totalWidth, firstColumn, width, totalHeight, firstLine, height)) {
+            // A stored window the sensor cannot read: the region stays.
+            NoteError(Tavrin_GetLastError(camera_));
+            Notice(NoticeKind::Failed, std::to_string(width) + " x " + std::to_string(height) + " (" +
+                                           std::to_string(firstColumn) + ", " + std::to_string(firstLine) + ")");
+        }
         if (wasStreaming || unplugged_) {
             StartStream();
         } else {
@@ -247,10 +258,6 @@ bool CameraSession::TakeNewestView(FrameView*& front) {
 // ---- The camera thread -------------------------------------------------------
 
 void CameraSession::Loop() {
-    EditState([&](SessionState& s) {
-        s.haveHandle = true;
-        s.simulator = TavrinSim_IsActive() != 0;
-    });
     const auto cameras = ScanCameras();
     slot_ = requestedSlot_ >= 0 ? requestedSlot_ : (cameras.empty() ? 0 : cameras.front().slot);
     if (!Tavrin_SetDeviceNumber(camera_, slot_)) {
@@ -453,6 +460,7 @@ void CameraSession::Poll() {
     int exposureUs = 0;
     TavrinEx_GetSetting(camera_, "exposure-us", &exposureUs);
     EditState([&](SessionState& s) { s.exposureUs = exposureUs; });
+    ReadSizeTable();  // the camera dialog, or another program, may have changed it
 }
 
 std::vector<CameraEntry> CameraSession::ScanCameras() {
@@ -520,6 +528,36 @@ void CameraSession::ReadSettings() {
             s.sensorHeight = cameraInfo.sensorHeight;
         }
     });
+    ReadSizeTable();
+}
+
+// The stored readout windows of the selected camera; the state changes
+// only when they did.
+void CameraSession::ReadSizeTable() {
+    int count = 0;
+    std::vector<TavrinSizeEntry> entries;
+    if (TavrinEx_GetSizeTable(camera_, nullptr, 0, &count, nullptr) && count > 0) {
+        entries.resize(static_cast<size_t>(count));
+        if (!TavrinEx_GetSizeTable(camera_, entries.data(), count, &count, nullptr)) {
+            count = 0;
+        }
+    }
+    std::vector<RegionPreset> presets;
+    for (int i = 0; i < count && i < static_cast<int>(entries.size()); ++i) {
+        const TavrinSizeEntry& entry = entries[static_cast<size_t>(i)];
+        presets.push_back({entry.left, entry.top, entry.width, entry.height});
+    }
+    bool changed = false;
+    {
+        std::lock_guard lock(stateMutex_);
+        changed = state_.presets != presets;
+        if (changed) {
+            state_.presets = std::move(presets);
+        }
+    }
+    if (changed) {
+        Changed();
+    }
 }
 
 void CameraSession::NoteError(int code) {

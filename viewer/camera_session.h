@@ -31,6 +31,15 @@ struct CameraEntry {
     bool operator==(const CameraEntry&) const = default;
 };
 
+// A stored readout window of the camera's size table, offered as a preset.
+struct RegionPreset {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+    bool operator==(const RegionPreset&) const = default;
+};
+
 // What the interface shows besides the picture.
 struct SessionState {
     bool haveHandle = false;
@@ -48,6 +57,7 @@ struct SessionState {
     int sensorWidth = 656;
     int sensorHeight = 494;
     std::array<int, 4> region{0, 0, 656, 494};  // first column, first line, width, height
+    std::vector<RegionPreset> presets;          // the size table, in its order
     NoticeKind noticeKind = NoticeKind::Empty;
     std::string notice;  // the file it concerns
     int noticeSerial = 0;
@@ -106,6 +116,7 @@ private:
     void Poll();
     std::vector<CameraEntry> ScanCameras();
     void ReadSettings();
+    void ReadSizeTable();
     void NoteError(int code);
     void Notice(NoticeKind kind, const std::string& file);
     void Changed();

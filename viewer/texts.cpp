@@ -54,6 +54,8 @@ constexpr Texts kEnglish = {
     "range",
     "default",
     "drag a rectangle on the picture to read out only that region",
+    "_Readout region",
+    " at ",
 };
 
 constexpr Texts kJapanese = {
@@ -104,6 +106,8 @@ constexpr Texts kJapanese = {
     "範囲",
     "初期値",
     "画像上で矩形をドラッグすると、その領域だけを読み出します",
+    "読み出し領域(_R)",
+    " 位置 ",
 };
 
 bool JapaneseLocale() {

@@ -53,6 +53,8 @@ struct Texts {
     const char* range;
     const char* defaultValue;
     const char* regionHint;
+    const char* readoutRegion;
+    const char* regionAt;  // between a preset's size and its corner
 };
 
 // The texts of the user's language.

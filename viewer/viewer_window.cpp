@@ -111,6 +111,17 @@ GtkWidget* Submenu(GtkWidget* bar, const char* label) {
     return menu;
 }
 
+// A menu text as a plain label: "_Readout region" and "読み出し領域(_R)"
+// without their mnemonics.
+std::string PlainLabel(const char* text) {
+    std::string plain = text;
+    if (const auto open = plain.find("(_"); open != std::string::npos && plain.find(')', open) == open + 3) {
+        plain.erase(open, 4);
+    }
+    plain.erase(std::remove(plain.begin(), plain.end(), '_'), plain.end());
+    return plain;
+}
+
 std::string Percent(uint32_t part, uint32_t whole) {
     char text[32];
     g_snprintf(text, sizeof text, "%.1f %%", whole ? 100.0 * part / whole : 0.0);
@@ -238,6 +249,12 @@ struct Callbacks {
         }
         if ((event->keyval == GDK_KEY_f || event->keyval == GDK_KEY_F) && mods == GDK_CONTROL_MASK) {
             gtk_widget_grab_focus(w.search_);
+            return TRUE;
+        }
+        // Alt+1 to Alt+9: the stored readout windows, as the region menu shows.
+        if (mods == GDK_MOD1_MASK && event->keyval >= GDK_KEY_1 &&
+            event->keyval < GDK_KEY_1 + RegionMenu::kShortcutPresets) {
+            w.ChoosePreset(static_cast<int>(event->keyval - GDK_KEY_1));
             return TRUE;
         }
         const guint key = gdk_keyval_to_lower(event->keyval);
@@ -455,8 +472,11 @@ void ViewerWindow::BuildMenus(GtkWidget* box) {
     fireItem_ = MenuItem(cameraMenu_, texts_.softwareTrigger, shortcuts_, 0, none);
     gtk_accel_label_set_accel(GTK_ACCEL_LABEL(gtk_bin_get_child(GTK_BIN(fireItem_))), GDK_KEY_space, none);
     Bind(fireItem_, "activate", this, &ViewerWindow::SoftwareTrigger);
-    Bind(MenuItem(cameraMenu_, texts_.fullSensor, shortcuts_, GDK_KEY_f, ctrlShift), "activate", this,
-         &ViewerWindow::FullSensor);
+    GtkWidget* region = MenuItem(cameraMenu_, texts_.readoutRegion, shortcuts_, 0, none);
+    const auto choose = [this](int preset) { ChoosePreset(preset); };
+    regionMenu_ = std::make_unique<RegionMenu>(texts_, choose, true);
+    gtk_menu_item_set_submenu(GTK_MENU_ITEM(region), regionMenu_->Menu());
+    shortcuts_.push_back({GDK_KEY_f, static_cast<guint>(ctrlShift), regionMenu_->FullSensorItem()});
     gtk_menu_shell_append(GTK_MENU_SHELL(cameraMenu_), gtk_separator_menu_item_new());
     const char* dialogs[] = {texts_.cameraDialog, texts_.analogDialog, texts_.imageDialog};
     for (int i = 0; i < 3; ++i) {
@@ -498,7 +518,13 @@ void ViewerWindow::BuildToolbar(GtkWidget* box) {
         gtk_box_pack_start(GTK_BOX(toolbar_), toggle, FALSE, FALSE, 0);
     }
     fireButton_ = button(texts_.softwareTrigger, &ViewerWindow::SoftwareTrigger);
-    button(texts_.fullSensor, &ViewerWindow::FullSensor);
+    const auto choose = [this](int preset) { ChoosePreset(preset); };
+    regionPopup_ = std::make_unique<RegionMenu>(texts_, choose, false);
+    GtkWidget* region = gtk_menu_button_new();
+    gtk_button_set_label(GTK_BUTTON(region), PlainLabel(texts_.readoutRegion).c_str());
+    gtk_widget_set_can_focus(region, FALSE);
+    gtk_menu_button_set_popup(GTK_MENU_BUTTON(region), regionPopup_->Menu());
+    gtk_box_pack_start(GTK_BOX(toolbar_), region, FALSE, FALSE, 0);
     gtk_box_pack_start(GTK_BOX(box), toolbar_, FALSE, FALSE, 0);
 }
 
@@ -762,6 +788,9 @@ void ViewerWindow::OnState() {
         }
         gtk_label_set_text(GTK_LABEL(noticeLabel_), text.c_str());
     }
+    for (RegionMenu* menu : {regionMenu_.get(), regionPopup_.get()}) {
+        menu->Show(state_.presets, state_.region, state_.sensorWidth, state_.sensorHeight);
+    }
     UpdateTitle();
     UpdateStatus();
     gtk_widget_queue_draw(picture_);
@@ -1022,6 +1051,15 @@ void ViewerWindow::SetTriggerMode(bool on) {
 void ViewerWindow::SoftwareTrigger() { session_.SoftwareTrigger(); }
 
 void ViewerWindow::FullSensor() { session_.SetRegion(0, 0, state_.sensorWidth, state_.sensorHeight); }
+
+void ViewerWindow::ChoosePreset(int preset) {
+    if (preset == RegionMenu::kFullSensor) {
+        FullSensor();
+    } else if (preset >= 0 && static_cast<size_t>(preset) < state_.presets.size()) {
+        const RegionPreset& chosen = state_.presets[static_cast<size_t>(preset)];
+        session_.SetRegion(chosen.left, chosen.top, chosen.width, chosen.height);
+    }
+}
 
 void ViewerWindow::ApplyRegionDrag() {
     if (!front_ || std::fabs(dragEndX_ - dragStartX_) < kMinDrag || std::fabs(dragEndY_ - dragStartY_) < kMinDrag) {

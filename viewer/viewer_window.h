@@ -13,6 +13,7 @@
 
 #include "TavrinEx.h"
 #include "viewer/camera_session.h"
+#include "viewer/region_menu.h"
 #include "viewer/texts.h"
 
 namespace tavrin::viewer {
@@ -39,6 +40,7 @@ public:
     void SetTriggerMode(bool on);
     void SoftwareTrigger();
     void FullSensor();
+    void ChoosePreset(int preset);  // RegionMenu::kFullSensor or an index into the size table
     void ToggleFullScreen();
     void FitToWindow();
     void ActualSize();
@@ -110,6 +112,8 @@ private:
     GtkWidget* fireButton_ = nullptr;
     GtkWidget* fireItem_ = nullptr;
     GtkWidget* recordToggle_ = nullptr;
+    std::unique_ptr<RegionMenu> regionMenu_;   // in the Camera menu
+    std::unique_ptr<RegionMenu> regionPopup_;  // behind the toolbar's button
     GtkWidget* fitItem_ = nullptr;
     GtkWidget* logItem_ = nullptr;
     std::vector<std::unique_ptr<SettingRow>> rows_;

@@ -376,6 +376,24 @@ TEST_F(TavrinSrcTest, ThirtyStateCycles) {
     }
 }
 
+// gst-device-monitor-1.0 as users run it, without -f: it lists the camera
+// and exits, which needs the provider's stop to end its monitoring at once.
+// `timeout` ends a monitor that hangs (exit status 124).
+TEST_F(TavrinSrcTest, DeviceMonitorListsTheCameraAndExits) {
+    const gchar* argv[] = {"timeout", "10", "gst-device-monitor-1.0", "Video/Source", nullptr};
+    gchar* output = nullptr;
+    gint status = 0;
+    GError* error = nullptr;
+    ASSERT_TRUE(g_spawn_sync(nullptr, const_cast<gchar**>(argv), nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr,
+                             &output, nullptr, &status, &error))
+        << error->message;
+    const std::string listed = output;
+    g_free(output);
+    EXPECT_TRUE(g_spawn_check_wait_status(status, nullptr)) << "exit status " << status;
+    EXPECT_NE(listed.find("name  : Tavrin860VX-RUX_01 (slot 0)"), std::string::npos) << listed;
+    EXPECT_NE(listed.find("tavrinsrc device=0"), std::string::npos) << listed;
+}
+
 TEST_F(TavrinSrcTest, UnknownCameraListsTheCamerasFound) {
     g_object_set(h->element, "device", 5, nullptr);
     EXPECT_EQ(gst_element_set_state(h->element, GST_STATE_PLAYING), GST_STATE_CHANGE_FAILURE);

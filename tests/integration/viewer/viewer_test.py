@@ -4,11 +4,15 @@
 Keys and pointer moves go through the X server (xdotool); what the viewer
 writes is read by programs that know nothing of the SDK: Pillow opens the
 snapshots, ffprobe counts the recording's frames. The window title tells
-the camera's state. Runs on the display it is given (ctest starts one with
-xvfb-run); exits 77 when xdotool, Pillow or ffprobe is missing.
+the camera's state. The whole run is made once in English and once in
+Japanese (the locale picks the viewer's language, as it does the dialogs').
+Runs on the display it is given (ctest starts one with xvfb-run); exits 77
+when xdotool, Pillow or ffprobe is missing.
 """
 import os
 import shutil
+import sqlite3
+import struct
 import subprocess
 import sys
 import tempfile
@@ -20,6 +24,16 @@ except ImportError:
     sys.exit(77)
 
 SENSOR = (656, 494)
+
+# The locale of each run and the words the window title shows in it.
+LANGUAGES = [
+    ("C.UTF-8", {"recording": "recording", "unplugged": "camera unplugged"}),
+    ("ja_JP.UTF-8", {"recording": "録画中", "unplugged": "カメラが外されました"}),
+]
+
+# Readout windows added to the camera's size table (its first entry is the
+# full sensor): width, height, first column, first line.
+STORED_WINDOWS = [(320, 240, 160, 128), (200, 150, 40, 30)]
 
 
 def xdotool(*args):
@@ -48,11 +62,28 @@ def wait_for(what, predicate, timeout=15.0):
     raise AssertionError("timed out waiting for " + what)
 
 
+def add_stored_windows(store, windows):
+    """Adds readout windows to camera 0's size table in the settings store
+    (an SQLite file of registry keys and values), after the entries there."""
+    camera = "Software\\Quenor\\Tavrin860VXRUXSdk\\Camera_00"
+    with sqlite3.connect(store, timeout=10) as db:
+        prefix = camera + "\\Size_"
+        first = db.execute("SELECT count(*) FROM keys WHERE substr(path, 1, ?) = ?", (len(prefix), prefix)).fetchone()[0]
+        for index, (width, height, left, top) in enumerate(windows, start=first):
+            key = "%s%02d" % (prefix, index)
+            db.execute("INSERT INTO keys(path) VALUES (?)", (key,))
+            values = {"TH": SENSOR[0], "TV": SENSOR[1], "EH": width, "EV": height, "EHS": left, "EVS": top, "Buf": 1}
+            for name, value in values.items():
+                db.execute("INSERT INTO vals(key, name, type, data) VALUES (?, ?, 4, ?)",
+                           (key, name, struct.pack("<I", value)))
+
+
 class Viewer:
-    def __init__(self, executable, folder):
+    def __init__(self, executable, folder, locale):
         self.output = os.path.join(folder, "out")
-        env = dict(os.environ, LC_ALL="C.UTF-8", NO_AT_BRIDGE="1",
-                   TAVRIN_REGISTRY=os.path.join(folder, "settings.sqlite3"),
+        self.store = os.path.join(folder, "settings.sqlite3")
+        env = {k: v for k, v in os.environ.items() if k not in ("LC_ALL", "LC_MESSAGES", "LANGUAGE")}
+        env.update(LANG=locale, NO_AT_BRIDGE="1", TAVRIN_REGISTRY=self.store,
                    TAVRIN_SHARED_MEMORY_NAME="TAVRIN_VIEWER_TEST_%d" % os.getpid())
         self.process = subprocess.Popen([executable, "--sim", "0;settle=0", "--output-dir", self.output], env=env)
         self.window = wait_for("the viewer's window", self._find_window)
@@ -98,13 +129,9 @@ def mean_level(image):
     return sum(ImageStat.Stat(image.convert("L")).mean)
 
 
-def main():
-    executable = sys.argv[1]
-    if not shutil.which("xdotool") or not shutil.which("ffprobe"):
-        print("xdotool or ffprobe missing")
-        return 77
+def run(executable, locale, words):
     folder = tempfile.mkdtemp(prefix="tavrin-viewer-test-")
-    viewer = Viewer(executable, folder)
+    viewer = Viewer(executable, folder, locale)
     try:
         wait_for("the camera's name in the title", lambda: viewer.title().startswith("Tavrin Viewer - Tavrin860VX-RUX_01"))
         time.sleep(1.0)  # the first pictures
@@ -127,10 +154,10 @@ def main():
         # Ctrl+R twice: an AVI that ffprobe reads with frames.
         before = viewer.files(".avi")
         viewer.keys("ctrl+r")
-        wait_for("the recording in the title", lambda: "recording" in viewer.title())
+        wait_for("the recording in the title", lambda: words["recording"] in viewer.title())
         time.sleep(1.5)
         viewer.keys("ctrl+r")
-        wait_for("the recording's end", lambda: "recording" not in viewer.title())
+        wait_for("the recording's end", lambda: words["recording"] not in viewer.title())
         avi = os.path.join(viewer.output, sorted(viewer.files(".avi") - before)[-1])
         probe = subprocess.run(["ffprobe", "-v", "error", "-count_frames", "-select_streams", "v:0", "-show_entries",
                                 "stream=nb_read_frames,width,height", "-of", "csv=p=0", avi],
@@ -139,8 +166,23 @@ def main():
         assert (width, height) == SENSOR and frames >= 5, probe.stdout + probe.stderr
 
         # Unplugging the simulated camera shows in the view, plugging it in again clears it.
-        press_until(viewer, "ctrl+shift+d", "camera unplugged", lambda: "camera unplugged" in viewer.title())
-        press_until(viewer, "ctrl+shift+a", "the camera back", lambda: "camera unplugged" not in viewer.title())
+        press_until(viewer, "ctrl+shift+d", "camera unplugged", lambda: words["unplugged"] in viewer.title())
+        press_until(viewer, "ctrl+shift+a", "the camera back", lambda: words["unplugged"] not in viewer.title())
+
+        # Readout windows stored while the viewer runs become presets (the
+        # viewer reads the size table once a second): Alt+2, the first one
+        # added, reads out that window; Ctrl+Shift+F the full sensor again.
+        add_stored_windows(viewer.store, STORED_WINDOWS)
+        time.sleep(1.5)
+        for keys, size in (("alt+2", STORED_WINDOWS[0][:2]), ("ctrl+shift+f", SENSOR)):
+            picture = None
+            for _ in range(3):  # a key pressed while the window is busy can be lost
+                viewer.keys(keys)
+                time.sleep(1.5)
+                picture = viewer.snapshot()
+                if picture.size == size:
+                    break
+            assert picture.size == size, (keys, picture.size)
 
         # A rectangle dragged on the picture becomes the readout region. In
         # full screen the picture fills the window, fitted and centred.
@@ -163,14 +205,23 @@ def main():
         # Ctrl+Q (in full screen too) quits with 0.
         viewer.keys("ctrl+q")
         assert viewer.process.wait(timeout=20) == 0
-        print("viewer: snapshot, setting, recording (%d frames), unplug, region %dx%d, quit: passed"
-              % (frames, region.size[0], region.size[1]))
-        return 0
+        print("viewer (%s): snapshot, setting, recording (%d frames), unplug, presets, region %dx%d, quit: passed"
+              % (locale, frames, region.size[0], region.size[1]))
     finally:
         if viewer.process.poll() is None:
             viewer.process.kill()
             viewer.process.wait()
         shutil.rmtree(folder, ignore_errors=True)
+
+
+def main():
+    executable = sys.argv[1]
+    if not shutil.which("xdotool") or not shutil.which("ffprobe"):
+        print("xdotool or ffprobe missing")
+        return 77
+    for locale, words in LANGUAGES:
+        run(executable, locale, words)
+    return 0
 
 
 if __name__ == "__main__":
