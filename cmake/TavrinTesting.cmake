@@ -16,7 +16,8 @@
 set(TAVRIN_TEST_LABEL "" CACHE STRING "Only build and register the test programs with this label (empty: all)")
 
 # tavrin_test_wanted(out label...): whether a test program with these labels
-# is built in this configuration.
+# is built in this configuration. A program left out has no target, so
+# calls on its target after tavrin_add_test go under if(TARGET name).
 function(tavrin_test_wanted out)
   if(NOT TAVRIN_TEST_LABEL OR TAVRIN_TEST_LABEL IN_LIST ARGN)
     set(${out} TRUE PARENT_SCOPE)
