@@ -209,12 +209,12 @@ Row MeasurePipeline(const char* description, double seconds) {
     return row;
 }
 
-struct RowSpec {
+struct RowKind {
     const char* name;
     const char* pipeline;  // null: the C callback path
 };
 
-constexpr RowSpec kRows[] = {
+constexpr RowKind kRows[] = {
     {"C callback", nullptr},
     {"tavrinsrc ! fakesink", "tavrinsrc wait-time=1 ! video/x-raw,format=BGR ! fakesink name=sink"},
     {"... fakesink sync=false", "tavrinsrc wait-time=1 ! video/x-raw,format=BGR ! fakesink name=sink sync=false"},
@@ -299,9 +299,9 @@ int main(int argc, char** argv) {
             if (only != 0 && static_cast<size_t>(only) != i + 1) {
                 continue;
             }
-            const RowSpec& spec = kRows[i];
+            const RowKind& kind = kRows[i];
             const Row row =
-                spec.pipeline == nullptr ? MeasureCallback(seconds) : MeasurePipeline(spec.pipeline, seconds);
+                kind.pipeline == nullptr ? MeasureCallback(seconds) : MeasurePipeline(kind.pipeline, seconds);
             Summary& summary = summaries[i];
             if (!row.ok) {
                 ++summary.failed;
