@@ -37,6 +37,7 @@
 #include "TavrinPosix.h"
 #include "TavrinSdk.h"
 #include "TavrinSim.h"
+#include "bench_run.h"
 #include "platform/environment.h"
 
 namespace {
@@ -83,7 +84,7 @@ constexpr int kHeight = 494;
 constexpr int kBits = 24;
 constexpr int kMaxCameras = 32;
 
-double ProcessCpuSeconds() { return static_cast<double>(std::clock()) / CLOCKS_PER_SEC; }
+using tavrin::bench::ProcessCpuSeconds;
 
 int BufferBytes(int bits) { return ((kWidth * bits / 8 + 3) & ~3) * kHeight; }
 
@@ -273,7 +274,6 @@ void PrintTable(const Selection& only) {
     }
 }
 
-std::string RunTag() { return std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()); }
 
 }  // namespace
 
@@ -296,19 +296,12 @@ int main(int argc, char** argv) {
     // A settings store and shared block of this run's own; the simulated
     // cameras, at the sensor's pace, chosen before the library first needs
     // its driver.
-    const std::string tag = RunTag();
-    const std::string registry =
-        (std::filesystem::temp_directory_path() / ("acquisition_bench_" + tag + ".sqlite3")).string();
-    SetEnvironment("TAVRIN_REGISTRY", registry.c_str());
-    SetEnvironment("TAVRIN_SHARED_MEMORY_NAME", ("ACQUISITION_BENCH_" + tag).c_str());
+    const tavrin::bench::OwnSettings settings("acquisition_bench");
     std::string slots;
     for (int slot = 0; slot < kMaxCameras; ++slot) {
         slots.append(slot != 0 ? "," : "").append(std::to_string(slot));
     }
     SetEnvironment("TAVRIN_SIM", slots.c_str());
     PrintTable(only);
-    for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
-        std::filesystem::remove(registry + suffix);
-    }
     return 0;
 }

@@ -45,6 +45,7 @@
 
 #include "TavrinPosix.h"
 #include "TavrinSdk.h"
+#include "bench_run.h"
 #include "platform/environment.h"
 
 // ---- allocation counting: this program's malloc replaces the process's ----
@@ -88,7 +89,7 @@ constexpr int kHeight = 494;
 constexpr int kBits = 24;
 constexpr int kWarmUpFrames = 20;
 
-double ProcessCpuSeconds() { return static_cast<double>(std::clock()) / CLOCKS_PER_SEC; }
+using tavrin::bench::ProcessCpuSeconds;
 
 struct Row {
     double cpuMsPerFrame = 0;
@@ -223,7 +224,6 @@ constexpr RowKind kRows[] = {
      ",framerate=236/10 ! fakesink name=sink"},
 };
 
-std::string RunTag() { return std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()); }
 
 // A row's measurements over the rounds.
 struct Summary {
@@ -279,11 +279,7 @@ int main(int argc, char** argv) {
     }
     // A settings store and shared block of this run's own; the simulated
     // camera at the sensor's pace.
-    const std::string tag = RunTag();
-    const std::string registry =
-        (std::filesystem::temp_directory_path() / ("gst_source_bench_" + tag + ".sqlite3")).string();
-    SetEnvironment("TAVRIN_REGISTRY", registry.c_str());
-    SetEnvironment("TAVRIN_SHARED_MEMORY_NAME", ("GST_SOURCE_BENCH_" + tag).c_str());
+    const tavrin::bench::OwnSettings settings("gst_source_bench");
     SetEnvironment("TAVRIN_SIM", "0");
     if (!GetEnvironment("GST_PLUGIN_PATH")) {
         SetEnvironment("GST_PLUGIN_PATH", TAVRIN_GST_PLUGIN_DIR);
@@ -316,9 +312,6 @@ int main(int argc, char** argv) {
         if (only == 0 || static_cast<size_t>(only) == i + 1) {
             PrintSummary(kRows[i].name, summaries[i]);
         }
-    }
-    for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
-        std::filesystem::remove(registry + suffix);
     }
     return 0;
 }

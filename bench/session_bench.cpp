@@ -33,6 +33,7 @@
 #include "TavrinPosix.h"
 #include "TavrinSdk.h"
 #include "TavrinSim.h"
+#include "bench_run.h"
 #include "platform/environment.h"
 #include "platform/read_file.h"
 #include "session/session_reader.h"
@@ -43,7 +44,7 @@ constexpr int kWidth = 656;
 constexpr int kHeight = 494;
 constexpr int kStride = (kWidth * 3 + 3) & ~3;
 
-double ProcessCpuSeconds() { return static_cast<double>(std::clock()) / CLOCKS_PER_SEC; }
+using tavrin::bench::ProcessCpuSeconds;
 
 struct Result {
     double cpuMsPerFrame = 0;
@@ -191,18 +192,11 @@ int Child(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    using tavrin::platform::SetEnvironment;
     const std::string tag = std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
     const std::filesystem::path scratch = std::filesystem::temp_directory_path();
     if (argc > 1 && std::strcmp(argv[1], "--child") == 0) {
-        const std::string registry = (scratch / ("session_bench_" + tag + ".sqlite3")).string();
-        SetEnvironment("TAVRIN_REGISTRY", registry.c_str());
-        SetEnvironment("TAVRIN_SHARED_MEMORY_NAME", ("SESSION_BENCH_" + tag).c_str());
-        const int status = Child(argc, argv);
-        for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
-            std::filesystem::remove(registry + suffix);
-        }
-        return status;
+        const tavrin::bench::OwnSettings settings("session_bench");
+        return Child(argc, argv);
     }
     const std::string plain = (scratch / ("session_bench_" + tag + ".tvs")).string();
     const std::string packed = (scratch / ("session_bench_" + tag + "_zstd.tvs")).string();
