@@ -109,7 +109,7 @@ private:
     // the newest whole frame from the device's frame stream.
     void StreamingLoop();
     void TriggerLoop();
-    bool WaitBeforeFrame();
+    uint64_t NextFrameNotBefore() const;
     void DeliverLeasedFrame(device::FrameLease& lease, int32_t frameRate);
     // Under the frame lock: the frame to process, null when it could not be
     // taken. In the colour modes without mirroring that is a view of the

@@ -4,6 +4,7 @@
 // frame once it is taken.
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <cstring>
 #include <mutex>
 
@@ -216,23 +217,30 @@ void AcquisitionEngine::DeliverLeasedFrame(device::FrameLease& lease, int32_t fr
     ReleaseStreamedFrame(*taken, lease);
 }
 
-// The wait time before each frame wait; a stop ends it at once. False when
-// the loop is to end.
-bool AcquisitionEngine::WaitBeforeFrame() {
-    // A negative wait time (the registry may hold one) means no wait.
+// The wait time paces the stream: the frame taken after one is delivered is
+// the newest one at least the wait time later (a negative wait time, which
+// the registry may hold, counts as none). Waiting for the frame with that
+// hold-off, rather than sleeping and then waiting, takes the same frame but
+// wakes the thread once per frame instead of twice.
+uint64_t AcquisitionEngine::NextFrameNotBefore() const {
     const int32_t waitTime = std::max(0, context_.format.waitTime.load(std::memory_order_relaxed));
-    stopSignal_->Wait(static_cast<uint32_t>(waitTime));
-    return runFlag_.load(std::memory_order_acquire) != kStop;
+    return platform::MonotonicNanoseconds() + uint64_t{static_cast<uint32_t>(waitTime)} * 1000000u;
 }
 
 void AcquisitionEngine::StreamingLoop() {
     frameCount_ = 0;
     rateWindowStart_ = platform::MultimediaTime();
-    while (WaitBeforeFrame()) {
+    uint64_t notBefore = NextFrameNotBefore();
+    while (runFlag_.load(std::memory_order_acquire) != kStop) {
         if (runFlag_.load(std::memory_order_acquire) != kRun) {
+            stopSignal_->Wait(kPausedPollMs);
             continue;
         }
-        device::FrameWait waited = context_.device->WaitFrame();
+        // The frame wait's own limit begins when the wait time has passed.
+        const uint64_t holdOffMs = (notBefore - std::min(notBefore, platform::MonotonicNanoseconds())) / 1000000u;
+        device::FrameWait waited = context_.device->WaitFrame(
+            device::FrameStream::kFrameWaitMs + static_cast<uint32_t>(std::min<uint64_t>(holdOffMs, INT32_MAX)),
+            notBefore);
         if (waited.result == device::WaitResult::Failed || waited.result == device::WaitResult::TimedOut) {
             runFlag_.store(kStop, std::memory_order_release);
             NotifyFrame(0, kErrTransfer);
@@ -241,6 +249,9 @@ void AcquisitionEngine::StreamingLoop() {
         }
         if (waited.result == device::WaitResult::Frame) {
             DeliverLeasedFrame(waited.lease, UpdateFrameRate());
+            notBefore = NextFrameNotBefore();
+        } else {
+            stopSignal_->Wait(kPausedPollMs);  // the stream is ending with the loop
         }
     }
 }

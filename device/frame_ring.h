@@ -87,7 +87,7 @@ public:
     // The reader's side: the ready frame, held by the returned lease; an
     // empty lease when no frame is ready.
     FrameLease TakeReady();
-    // Leases out at the moment, and whether a frame is ready (for tests).
+    // Leases out at the moment (for tests), and whether a frame is ready.
     int HeldCount() const;
     bool HasReady() const;
 

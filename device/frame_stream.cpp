@@ -2,6 +2,8 @@
 // newest whole frame.
 #include "device/frame_stream.h"
 
+#include <algorithm>
+
 #include "device/device_status.h"
 #include "platform/time.h"
 
@@ -81,7 +83,17 @@ int FrameStream::Stop() {
     return static_cast<int>(shared_.endCode.load(std::memory_order_relaxed));
 }
 
-FrameWait FrameStream::WaitFrame(uint32_t timeoutMs) {
+// How long a frame that is ready already waits to be taken: until
+// notBeforeNs, in whole milliseconds rounded up; 0 when it may go now.
+uint32_t FrameStream::HoldOff(uint64_t notBeforeNs) const {
+    const uint64_t now = platform::MonotonicNanoseconds();
+    if (notBeforeNs <= now || !ring_.HasReady()) {
+        return 0;
+    }
+    return static_cast<uint32_t>(std::min<uint64_t>((notBeforeNs - now + 999999) / 1000000, platform::kInfinite - 1));
+}
+
+FrameWait FrameStream::WaitFrame(uint32_t timeoutMs, uint64_t notBeforeNs) {
     const uint32_t start = platform::TickCount();
     for (;;) {
         if (shared_.errorFlag.load(std::memory_order_acquire) == 1) {
@@ -90,11 +102,15 @@ FrameWait FrameStream::WaitFrame(uint32_t timeoutMs) {
         if (StopAsked()) {
             return {WaitResult::Stopped, {}};
         }
-        if (FrameLease lease = ring_.TakeReady()) {
-            return {WaitResult::Frame, std::move(lease)};
+        const uint32_t holdOff = HoldOff(notBeforeNs);
+        if (holdOff == 0) {
+            if (FrameLease lease = ring_.TakeReady()) {
+                return {WaitResult::Frame, std::move(lease)};
+            }
         }
-        // Nothing ready: wait for the next frame (or the run's end), then
-        // look again. The event may still be set for a frame taken earlier.
+        // Nothing to take yet: wait for the next frame (or the run's end, or
+        // the hold-off's end), then look again. The event may still be set
+        // for a frame taken earlier.
         uint32_t remaining = platform::kInfinite;
         if (timeoutMs != platform::kInfinite) {
             const uint32_t elapsed = platform::TickCount() - start;
@@ -102,6 +118,9 @@ FrameWait FrameStream::WaitFrame(uint32_t timeoutMs) {
                 return {WaitResult::TimedOut, {}};
             }
             remaining = timeoutMs - elapsed;
+        }
+        if (holdOff != 0) {
+            remaining = std::min(remaining, holdOff);
         }
         if (shared_.frameEvent->Wait(remaining) == platform::WaitResult::Failed) {
             return {WaitResult::TimedOut, {}};

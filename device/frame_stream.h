@@ -69,7 +69,11 @@ public:
     int Stop();
     // Waits up to timeoutMs (or kInfinite) for the newest whole frame not yet
     // taken. An error or a stop is reported before any frame left ready.
-    FrameWait WaitFrame(uint32_t timeoutMs = kFrameWaitMs);
+    // With notBeforeNs (monotonic nanoseconds), a frame that is ready earlier
+    // is taken only then, or a newer one that replaced it: the same frame a
+    // reader would get by sleeping until then and waiting after, without
+    // waking twice per frame.
+    FrameWait WaitFrame(uint32_t timeoutMs = kFrameWaitMs, uint64_t notBeforeNs = 0);
 
     bool Running() const { return shared_.stopFlag.load(std::memory_order_acquire) == 0; }
     uint32_t FramesTransferred() const { return shared_.frameCount.load(std::memory_order_relaxed); }
@@ -102,6 +106,7 @@ private:
     int ReadFrameData(DeviceHandle handle, uint8_t* slot);
     void PublishFrame(int slot, uint64_t number);
     bool StopAsked() const { return shared_.stopFlag.load(std::memory_order_acquire) == 1; }
+    uint32_t HoldOff(uint64_t notBeforeNs) const;
 
     FrameRing ring_;
     Shared shared_;

@@ -68,7 +68,9 @@ public:
     int StartTransfer(TransferMode mode = TransferMode::Continuous);
     int StopTransfer();
     // The newest whole frame, held by the returned lease (see FrameStream).
-    FrameWait WaitFrame(uint32_t timeoutMs = kFrameWaitMs) { return stream_.WaitFrame(timeoutMs); }
+    FrameWait WaitFrame(uint32_t timeoutMs = kFrameWaitMs, uint64_t notBeforeNs = 0) {
+        return stream_.WaitFrame(timeoutMs, notBeforeNs);
+    }
     // Copies the wanted area of a held frame: 0, or 14 without destination
     // or frame.
     int ReadFrame(uint8_t* destination, const FrameLease& frame);

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "device/device_status.h"
+#include "platform/time.h"
 
 using namespace tavrin::device;
 using tavrin::testing::ModelTest;
@@ -162,6 +163,35 @@ TEST_F(FrameRingTest, HeldFrameStaysWhileTheWriterGoesOnAndTheNewestComesNext) {
     EXPECT_EQ(StopStepping(), 0);
 }
 
+
+// A frame ready before the hold-off's end waits for it, and a newer one that
+// comes meanwhile is the one taken; a stop ends the hold-off at once.
+TEST_F(FrameRingTest, HoldOffTakesTheNewestFrameAtItsEnd) {
+    StartStepping();
+    Step(1);
+    const uint64_t notBefore = tavrin::platform::MonotonicNanoseconds() + 150'000'000u;
+    std::thread newer([this] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        Step(2);
+    });
+    FrameWait waited = model_->WaitFrame(2000, notBefore);
+    newer.join();
+    ASSERT_EQ(waited.result, WaitResult::Frame);
+    EXPECT_GE(tavrin::platform::MonotonicNanoseconds(), notBefore);
+    EXPECT_EQ(waited.lease.Record().number, 2u);
+    waited.lease.Release();
+
+    Step(3);
+    std::thread stop([this] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        StopStepping();
+    });
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(model_->WaitFrame(2000, tavrin::platform::MonotonicNanoseconds() + 60'000'000'000u).result,
+              WaitResult::Stopped);
+    stop.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+}
 TEST_F(FrameRingTest, SecondStartIsRefusedAndChangesNothing) {
     StartStepping();
     Step(1);
