@@ -1,27 +1,40 @@
 // Acquisition through the exports against simulated cameras at the sensor's
-// own pace (23.6 frames a second each). One run prints a table: 1, 8 and 32
-// cameras streaming 24-bit colour into callback buffers, once with the
-// default settings and once with every processing step on.
+// own pace (23.6 frames a second each), 24-bit colour. One run prints a
+// table: 1, 8 and 32 cameras streaming into callback buffers, once with the
+// default settings and once with every processing step on; one camera in
+// trigger mode (a software trigger pulse every 60 ms, each frame into the
+// caller's buffer); one camera recording an AVI file.
 //
 //   acquisition_bench                  the whole table
 //   acquisition_bench --seconds=N      measure each row for N seconds (3)
 //   acquisition_bench --cameras=N --settings=default|every
-//                                      one row of it (for a profiler)
+//                     --consumer=stream|trigger|recording
+//                                      some rows of it (for a profiler)
 //
 // Columns:
-//   cpu ms/frame   CPU time of the whole process (every thread, the
-//                  simulated cameras' included) per frame received
-//   % core         that CPU time over the wall time, in per cent of one core
-//   fps            frames that reached the caller per second, all cameras
-//   dropped        frames the cameras sent that the caller never saw (the
-//                  loop always takes the newest frame), counted per camera
-//                  between its first and last frame message of the row
-//   allocs/frame   operator new calls on the library's threads per frame,
-//                  after the warm-up
+//   process ms/frame   CPU time of the whole process (every thread, the
+//                      simulated cameras' included) per frame received
+//   sim fill ms/frame  of that, what the simulated cameras spent making
+//                      frames and copying them into the library's buffers
+//                      (a real camera and its driver's work)
+//   library ms/frame   the rest: the library's own and the caller's
+//   % core library     that CPU time over the wall time, in per cent of one
+//                      core
+//   fps                frames that reached the caller per second, all cameras
+//   dropped            frames the cameras sent that the caller never saw (the
+//                      library always takes the newest frame), counted per
+//                      camera between its first and last frame message of the
+//                      row (the recording: frames sent against frames written)
+//   allocs/frame       operator new calls on the library's threads per frame,
+//                      after the warm-up
+//   latency ms         trigger row: from the pulse to the frame record, the
+//                      median; the sensor's readout of a full frame (42 ms)
+//                      is part of it
 //
 // The library is a shared object; this program's operator new replaces the
 // process's, so the library's allocations are counted too. The simulator
 // and the library's threads are the only threads besides the main one.
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -32,8 +45,10 @@
 #include <iterator>
 #include <new>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "TavrinEx.h"
 #include "TavrinPosix.h"
 #include "TavrinSdk.h"
 #include "TavrinSim.h"
@@ -107,12 +122,18 @@ struct Settings {
 constexpr Settings kSettings[] = {{"default", kDefaultFilters, std::size(kDefaultFilters)},
                                   {"every step on", kEveryStepFilters, std::size(kEveryStepFilters)}};
 
-// One camera handle streaming into a buffer of its own.
-struct Stream {
+// How the caller takes frames in a row: streaming into a callback buffer,
+// one frame per software trigger pulse into the buffer, or an AVI recording
+// of the stream (no buffer, no messages).
+enum class Consumer { Stream, Trigger, Recording };
+
+// One camera handle with a buffer of its own.
+struct Camera {
     int handle = 0;
     std::vector<BYTE> buffer;
+    std::string recordingFile;
 
-    bool Start(int slot, const Settings& settings, HWND window) {
+    bool Start(int slot, const Settings& settings, Consumer consumer, HWND window) {
         handle = Tavrin_Initialize(nullptr);
         if (handle == 0 || Tavrin_SetDeviceNumber(handle, slot) != 1) {
             return false;
@@ -124,19 +145,42 @@ struct Stream {
             Tavrin_SetFilterValue(handle, settings.filters[i].id, settings.filters[i].value);
         }
         buffer.assign(static_cast<size_t>(BufferBytes(kBits)), 0);
-        return Tavrin_CallBackPreview(handle, window, buffer.data(), static_cast<int>(buffer.size()), 0) == 1;
+        const int size = static_cast<int>(buffer.size());
+        switch (consumer) {
+        case Consumer::Stream:
+            return Tavrin_CallBackPreview(handle, window, buffer.data(), size, 0) == 1;
+        case Consumer::Trigger:
+            return Tavrin_Trigger(handle, window, buffer.data(), size, 0) == 1;
+        case Consumer::Recording:
+            recordingFile = (std::filesystem::temp_directory_path() /
+                             ("acquisition_bench_" + std::to_string(slot) + "_" +
+                              std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + ".avi"))
+                                .string();
+            return Tavrin_Record(handle, recordingFile.c_str(), 3600 * 1000, 0) == 1;
+        }
+        return false;
+    }
+    int RecordedFrames() const {
+        int writing = 0;
+        int frames = 0;
+        TavrinEx_GetRecordingState(handle, &writing, &frames);
+        return frames;
     }
     void Close() {
         if (handle != 0) {
             Tavrin_StopPreview(handle);
             Tavrin_Release(handle);
         }
+        if (!recordingFile.empty()) {
+            std::error_code ignored;
+            std::filesystem::remove(recordingFile, ignored);
+        }
     }
 };
 
 // Waits for the next frame record on the calling thread's queue.
-bool NextFrame(TavrinMsg& msg) {
-    while (TavrinPosix_GetMessage(nullptr, &msg, 10000)) {
+bool NextFrame(TavrinMsg& msg, uint32_t timeoutMs = 10000) {
+    while (TavrinPosix_GetMessage(nullptr, &msg, timeoutMs)) {
         if (msg.message == WM_SDK_FRAME && msg.wParam != 0) {
             return true;
         }
@@ -173,107 +217,232 @@ struct CameraCount {
     int Dropped() const { return sentAtFirst < 0 ? 0 : sentAtLast - sentAtFirst - receivedAfterFirst; }
 };
 
-// The stream (= camera slot) a frame record belongs to: its caller buffer.
-int SlotOf(const TavrinMsg& msg, const std::vector<Stream>& streams) {
+// The camera (= slot) a frame record belongs to: its caller buffer.
+int SlotOf(const TavrinMsg& msg, const std::vector<Camera>& cameras) {
     const BYTE* buffer = reinterpret_cast<const TavrinFrameInfo*>(msg.wParam)->buffer;
-    for (size_t i = 0; i < streams.size(); ++i) {
-        if (streams[i].buffer.data() == buffer) {
+    for (size_t i = 0; i < cameras.size(); ++i) {
+        if (cameras[i].buffer.data() == buffer) {
             return static_cast<int>(i);
         }
     }
     return -1;
 }
 
+// The simulated cameras' own work so far: making frames and copying them
+// into the library's buffers, which a real camera and its driver do.
+double SimulatorFillSeconds(int cameras) {
+    unsigned long long total = 0;
+    for (int slot = 0; slot < cameras; ++slot) {
+        unsigned long long fill = 0;
+        if (TavrinSim_GetFillTime(slot, &fill) == 1) {
+            total += fill;
+        }
+    }
+    return static_cast<double>(total) / 1e9;
+}
+
 struct Row {
-    double cpuMsPerFrame = 0;
-    double percentOfCore = 0;
+    double processMsPerFrame = 0;
+    double fillMsPerFrame = 0;
+    double libraryMsPerFrame = 0;
+    double libraryPercentOfCore = 0;
     double fps = 0;
     int dropped = 0;
     double droppedPercent = 0;
     double allocsPerFrame = 0;
+    double latencyMs = -1;  // trigger rows: pulse to frame record, the median
     bool ok = false;
 };
 
-// Streams `cameras` cameras with `settings` for `seconds` after a warm-up.
-Row Measure(int cameras, const Settings& settings, double seconds) {
+// What one measurement loop counted.
+struct Counted {
+    uint64_t frames = 0;
+    int dropped = 0;
+    std::vector<double> latenciesMs;
+    bool ok = true;
+};
+
+double Seconds(std::chrono::steady_clock::time_point since) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+Counted CountStream(std::vector<Camera>& cameras, double seconds) {
+    Counted counted;
+    std::vector<CameraCount> counts(cameras.size());
+    TavrinMsg msg{};
+    const auto start = std::chrono::steady_clock::now();
+    while (Seconds(start) < seconds && (counted.ok = NextFrame(msg))) {
+        ++counted.frames;
+        if (const int slot = SlotOf(msg, cameras); slot >= 0) {
+            counts[static_cast<size_t>(slot)].Seen(slot);
+        }
+    }
+    for (const CameraCount& count : counts) {
+        counted.dropped += count.Dropped();
+    }
+    return counted;
+}
+
+// One pulse every 60 ms (a frame's readout takes 42), each waited for.
+Counted CountTriggered(std::vector<Camera>& cameras, double seconds) {
+    Counted counted;
+    TavrinMsg msg{};
+    const auto start = std::chrono::steady_clock::now();
+    for (int pulse = 0; Seconds(start) < seconds; ++pulse) {
+        std::this_thread::sleep_until(start + std::chrono::milliseconds(60 * pulse));
+        const int sentBefore = TavrinSim_GetFrameCount(0);
+        const auto pulsed = std::chrono::steady_clock::now();
+        if (TavrinEx_SoftwareTrigger(cameras[0].handle) != 1 || !(counted.ok = NextFrame(msg, 3000))) {
+            counted.ok = false;
+            break;
+        }
+        counted.latenciesMs.push_back(Seconds(pulsed) * 1000.0);
+        ++counted.frames;
+        counted.dropped += TavrinSim_GetFrameCount(0) - sentBefore - 1;
+    }
+    return counted;
+}
+
+Counted CountRecorded(std::vector<Camera>& cameras, double seconds) {
+    Counted counted;
+    const int recordedBefore = cameras[0].RecordedFrames();
+    const int sentBefore = TavrinSim_GetFrameCount(0);
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+    counted.frames = static_cast<uint64_t>(cameras[0].RecordedFrames() - recordedBefore);
+    counted.dropped = TavrinSim_GetFrameCount(0) - sentBefore - static_cast<int>(counted.frames);
+    counted.ok = counted.frames > 0;
+    return counted;
+}
+
+// Waits until every camera has sent a few frames and the library has taken
+// them (warm-up: buffers, caches, tables).
+bool WarmUp(Consumer consumer, std::vector<Camera>& cameras) {
+    TavrinMsg msg{};
+    for (int i = 0; i < 4; ++i) {
+        switch (consumer) {
+        case Consumer::Stream:
+            for (size_t c = 0; c < cameras.size(); ++c) {
+                if (!NextFrame(msg)) {
+                    return false;
+                }
+            }
+            break;
+        case Consumer::Trigger:
+            if (TavrinEx_SoftwareTrigger(cameras[0].handle) != 1 || !NextFrame(msg, 3000)) {
+                return false;
+            }
+            break;
+        case Consumer::Recording:
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            break;
+        }
+    }
+    DrainQueue();  // frames announced before the measurement starts
+    return true;
+}
+
+// Runs `cameras` cameras with `settings` for `seconds` after a warm-up.
+Row Measure(Consumer consumer, int cameraCount, const Settings& settings, double seconds) {
     Row row;
     HWND window = TavrinPosix_CreateMessageWindow();
-    std::vector<Stream> streams(static_cast<size_t>(cameras));
+    std::vector<Camera> cameras(static_cast<size_t>(cameraCount));
     bool started = true;
-    for (int slot = 0; slot < cameras && started; ++slot) {
-        started = streams[static_cast<size_t>(slot)].Start(slot, settings, window);
+    for (int slot = 0; slot < cameraCount && started; ++slot) {
+        started = cameras[static_cast<size_t>(slot)].Start(slot, settings, consumer, window);
     }
-    TavrinMsg msg{};
-    for (int i = 0; started && i < 4 * cameras; ++i) {  // warm up: buffers, caches, tables
-        started = NextFrame(msg);
-    }
-    if (started) {
-        DrainQueue();  // frames announced before the measurement starts
-        std::vector<CameraCount> counts(static_cast<size_t>(cameras));
+    if (started && WarmUp(consumer, cameras)) {
         g_libraryAllocations.store(0);
         g_counting.store(true);
         const double cpuStart = ProcessCpuSeconds();
+        const double fillStart = SimulatorFillSeconds(cameraCount);
         const auto wallStart = std::chrono::steady_clock::now();
-        uint64_t received = 0;
-        double wall = 0;
-        while (wall < seconds && (row.ok = NextFrame(msg))) {
-            ++received;
-            if (const int slot = SlotOf(msg, streams); slot >= 0) {
-                counts[static_cast<size_t>(slot)].Seen(slot);
-            }
-            wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
-        }
+        Counted counted = consumer == Consumer::Stream    ? CountStream(cameras, seconds)
+                          : consumer == Consumer::Trigger ? CountTriggered(cameras, seconds)
+                                                          : CountRecorded(cameras, seconds);
+        const double wall = Seconds(wallStart);
         const double cpu = ProcessCpuSeconds() - cpuStart;
+        const double fill = SimulatorFillSeconds(cameraCount) - fillStart;
         g_counting.store(false);
-        const double frames = static_cast<double>(received);
-        row.cpuMsPerFrame = cpu * 1000.0 / frames;
-        row.percentOfCore = 100.0 * cpu / wall;
+        const double frames = static_cast<double>(counted.frames);
+        row.ok = counted.ok && counted.frames > 0;
+        row.processMsPerFrame = cpu * 1000.0 / frames;
+        row.fillMsPerFrame = fill * 1000.0 / frames;
+        row.libraryMsPerFrame = row.processMsPerFrame - row.fillMsPerFrame;
+        row.libraryPercentOfCore = 100.0 * (cpu - fill) / wall;
         row.fps = frames / wall;
-        for (const CameraCount& count : counts) {
-            row.dropped += count.Dropped();
-        }
+        row.dropped = counted.dropped;
         row.droppedPercent = 100.0 * row.dropped / (frames + row.dropped);
         row.allocsPerFrame = static_cast<double>(g_libraryAllocations.load()) / frames;
+        if (!counted.latenciesMs.empty()) {
+            std::sort(counted.latenciesMs.begin(), counted.latenciesMs.end());
+            row.latencyMs = counted.latenciesMs[counted.latenciesMs.size() / 2];
+        }
     }
-    for (Stream& stream : streams) {
-        stream.Close();
+    for (Camera& camera : cameras) {
+        camera.Close();
     }
     DrainQueue();
     TavrinPosix_DestroyWindow(window);
     return row;
 }
 
-// Which rows to run: 0 cameras or a null settings name mean all.
+// Which rows to run: 0 cameras or a null settings or consumer name mean all.
 struct Selection {
     double seconds = 3.0;
     int cameras = 0;
     const char* settings = nullptr;
+    const char* consumer = nullptr;
 };
 
-void PrintTable(const Selection& only) {
-    std::printf("%-14s %7s %13s %8s %8s %14s %13s\n", "24-bit", "cameras", "cpu ms/frame", "% core", "fps",
-                "dropped", "allocs/frame");
-    for (const Settings& settings : kSettings) {
-        if (only.settings != nullptr && std::strncmp(settings.name, only.settings, std::strlen(only.settings)) != 0) {
-            continue;
-        }
-        for (int cameras : {1, 8, kMaxCameras}) {
-            if (only.cameras != 0 && only.cameras != cameras) {
-                continue;
-            }
-            const Row row = Measure(cameras, settings, only.seconds);
-            if (!row.ok) {
-                std::printf("%-14s %7d  the stream failed\n", settings.name, cameras);
-                continue;
-            }
-            std::printf("%-14s %7d %13.3f %8.1f %8.1f %7d (%4.1f%%) %13.2f\n", settings.name, cameras,
-                        row.cpuMsPerFrame, row.percentOfCore, row.fps, row.dropped, row.droppedPercent,
-                        row.allocsPerFrame);
-            std::fflush(stdout);
-        }
-    }
+struct RowKind {
+    const char* consumer;
+    Consumer kind;
+    const Settings& settings;
+    int cameras;
+};
+
+bool Selected(const Selection& only, const RowKind& row) {
+    auto starts = [](const char* text, const char* prefix) {
+        return prefix == nullptr || std::strncmp(text, prefix, std::strlen(prefix)) == 0;
+    };
+    return starts(row.consumer, only.consumer) && starts(row.settings.name, only.settings) &&
+           (only.cameras == 0 || only.cameras == row.cameras);
 }
 
+void PrintTable(const Selection& only) {
+    std::printf("CPU: %s\n", tavrin::bench::CpuModel().c_str());
+    std::printf("%-10s %-14s %7s %9s %9s %9s %7s %7s %14s %7s %9s\n", "24-bit", "settings", "cameras", "process",
+                "sim fill", "library", "% core", "fps", "dropped", "allocs", "latency");
+    std::printf("%-10s %-14s %7s %9s %9s %9s %7s %7s %14s %7s %9s\n", "", "", "", "ms/frame", "ms/frame",
+                "ms/frame", "library", "", "", "/frame", "ms");
+    std::vector<RowKind> rows;
+    for (const Settings& settings : kSettings) {
+        for (int cameras : {1, 8, kMaxCameras}) {
+            rows.push_back({"stream", Consumer::Stream, settings, cameras});
+        }
+    }
+    rows.push_back({"trigger", Consumer::Trigger, kSettings[0], 1});
+    rows.push_back({"recording", Consumer::Recording, kSettings[0], 1});
+    for (const RowKind& kind : rows) {
+        if (!Selected(only, kind)) {
+            continue;
+        }
+        const Row row = Measure(kind.kind, kind.cameras, kind.settings, only.seconds);
+        if (!row.ok) {
+            std::printf("%-10s %-14s %7d  the stream failed\n", kind.consumer, kind.settings.name, kind.cameras);
+            continue;
+        }
+        char latency[16] = "-";
+        if (row.latencyMs >= 0) {
+            std::snprintf(latency, sizeof latency, "%.1f", row.latencyMs);
+        }
+        std::printf("%-10s %-14s %7d %9.3f %9.3f %9.3f %7.1f %7.1f %6d (%4.1f%%) %7.2f %9s\n", kind.consumer,
+                    kind.settings.name, kind.cameras, row.processMsPerFrame, row.fillMsPerFrame,
+                    row.libraryMsPerFrame, row.libraryPercentOfCore, row.fps, row.dropped, row.droppedPercent,
+                    row.allocsPerFrame, latency);
+        std::fflush(stdout);
+    }
+}
 
 }  // namespace
 
@@ -288,8 +457,11 @@ int main(int argc, char** argv) {
             only.cameras = std::atoi(argv[i] + 10);
         } else if (std::strncmp(argv[i], "--settings=", 11) == 0) {
             only.settings = argv[i] + 11;
+        } else if (std::strncmp(argv[i], "--consumer=", 11) == 0) {
+            only.consumer = argv[i] + 11;
         } else {
-            std::fprintf(stderr, "usage: %s [--seconds=N] [--cameras=1|8|32] [--settings=default|every]\n", argv[0]);
+            std::fprintf(stderr, "usage: %s [--seconds=N] [--cameras=1|8|32] [--settings=default|every]"
+                         " [--consumer=stream|trigger|recording]\n", argv[0]);
             return 2;
         }
     }

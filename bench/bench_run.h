@@ -7,6 +7,7 @@
 #include <chrono>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "platform/environment.h"
@@ -14,6 +15,19 @@
 namespace tavrin::bench {
 
 inline double ProcessCpuSeconds() { return static_cast<double>(std::clock()) / CLOCKS_PER_SEC; }
+
+// The processor's model name, for the head of a table: measurements differ
+// between processor families.
+inline std::string CpuModel() {
+    std::ifstream info("/proc/cpuinfo");
+    for (std::string line; std::getline(info, line);) {
+        if (line.rfind("model name", 0) == 0) {
+            const size_t colon = line.find(':');
+            return colon == std::string::npos ? line : line.substr(line.find_first_not_of(" \t", colon + 1));
+        }
+    }
+    return "unknown";
+}
 
 // Sets TAVRIN_REGISTRY and TAVRIN_SHARED_MEMORY_NAME to names of this run
 // (before the library first reads them) and removes the store at the end.

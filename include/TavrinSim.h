@@ -175,6 +175,12 @@ TAVRIN_API int TavrinSim_SetSromByte(int slot, int address, int value);
 /* The number of frame transfers that delivered data on pipe 2; -1 for an
  * unknown slot. */
 TAVRIN_API int TavrinSim_GetFrameCount(int slot);
+/* The CPU time the camera has spent making frames and copying them into the
+ * reader's buffers since the program started, in nanoseconds, so that
+ * measurements of the library can leave the simulated camera's own work out.
+ * Returns 1; 0 when inactive or nanoseconds is NULL, -1 for an unknown slot
+ * (a replayed camera included). */
+TAVRIN_API int TavrinSim_GetFillTime(int slot, unsigned long long* nanoseconds);
 /* With a replay in slot 0: copies why the session could not be read, or
  * the strict replay's report of the first request that differed (which
  * request was sent and what the recording holds at its place; also written

@@ -6,11 +6,11 @@
 #include <atomic>
 #include <cstring>
 #include <mutex>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "platform/driver.h"
+#include "platform/handle_table.h"
 #include "platform/environment.h"
 #include "platform/time.h"
 
@@ -34,7 +34,7 @@ struct PortState {
     // The path of every open handle, so that an observer that comes while a
     // handle is open (a stream already running) still sees its requests.
     std::mutex observersMutex;
-    std::unordered_map<DeviceHandle, std::string> handlePaths;
+    HandleTable<std::string> handlePaths;
     std::vector<ObserverEntry> observers;
     std::atomic<size_t> observerCount{0};
 };
@@ -96,8 +96,8 @@ Observers ObserversOf(const std::string& path) {
 Observers ObserversOfHandle(DeviceHandle handle) {
     PortState& port = Port();
     std::lock_guard lock(port.observersMutex);
-    const auto known = port.handlePaths.find(handle);
-    return known != port.handlePaths.end() ? ObserversOf(known->second) : Observers{};
+    const std::string* path = port.handlePaths.Find(handle);
+    return path != nullptr ? ObserversOf(*path) : Observers{};
 }
 
 int ObservedIoControl(const std::shared_ptr<DriverBackend>& backend, const Observers& observers,
@@ -154,7 +154,7 @@ DeviceHandle DriverOpen(const char* path) {
         PortState& port = Port();
         std::lock_guard lock(port.observersMutex);
         if (handle != kInvalidDeviceHandle && handle != kNullDeviceHandle) {
-            port.handlePaths[handle] = path;
+            port.handlePaths.Put(handle).assign(path);  // keeps the memory of an earlier path
         }
         if (watched) {
             observers = ObserversOf(path);
@@ -200,12 +200,11 @@ int DriverClose(DeviceHandle handle) {
     {
         PortState& port = Port();
         std::lock_guard lock(port.observersMutex);
-        const auto known = port.handlePaths.find(handle);
-        if (known != port.handlePaths.end()) {
+        if (const std::string* path = port.handlePaths.Find(handle)) {
             if (watched) {
-                observers = ObserversOf(known->second);
+                observers = ObserversOf(*path);
             }
-            port.handlePaths.erase(known);
+            port.handlePaths.Erase(handle);
         }
     }
     for (const auto& observer : observers) {

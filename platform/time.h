@@ -18,6 +18,10 @@ uint64_t MonotonicNanoseconds();
 // The system clock in nanoseconds since 1970-01-01 UTC.
 int64_t SystemTimeNanoseconds();
 
+// The CPU time the calling thread has used, in nanoseconds (on Windows in
+// steps of the system's accounting, about 15.6 ms on some systems).
+uint64_t ThreadCpuNanoseconds();
+
 // Suspends the calling thread for at least the given time; 0 yields.
 void Sleep(uint32_t milliseconds);
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -52,6 +53,9 @@ public:
     int SensorRegister(int reg) const;
     void SetSromByte(int address, int value);
     int FrameCount() const;
+    // The CPU time frame transfers spent making frame bytes and copying them
+    // into the reader's buffer, in nanoseconds.
+    uint64_t FillNanoseconds() const { return fillNanoseconds_.load(std::memory_order_relaxed); }
 
 private:
     using Lock = std::unique_lock<std::mutex>;
@@ -91,6 +95,7 @@ private:
     PendingTail tail_;
     std::array<int, 6> faults_{};
     int frameCount_ = 0;
+    std::atomic<uint64_t> fillNanoseconds_{0};
     ContentSettings content_;
     ContentSettings renderedFor_;
     size_t renderedSamples_ = 0;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/time.h"
 #include "sim/sim_camera.h"
 
 namespace tavrin::sim {
@@ -110,7 +111,9 @@ int SimCamera::Frame(uint32_t generation, bool largeCode, uint8_t* data, uint32_
     std::shared_ptr<const std::vector<uint8_t>> frame;
     size_t offset = 0;
     size_t available = 0;
+    uint64_t fillStart = 0;  // the thread's CPU time when the waiting was over
     if (tail_.frame) {
+        fillStart = platform::ThreadCpuNanoseconds();
         // The rest of a frame that the last read had no room for.
         frame = std::move(tail_.frame);
         offset = tail_.offset;
@@ -123,6 +126,7 @@ int SimCamera::Frame(uint32_t generation, bool largeCode, uint8_t* data, uint32_
         }
         requestTime_.reset();
         lastFrameEnd_ = *ready;
+        fillStart = platform::ThreadCpuNanoseconds();
         frame = RenderedFrame();
         available = frame->size();
         if (TakeFault(TAVRINSIM_FAULT_FRAME_SHORT)) {
@@ -138,6 +142,7 @@ int SimCamera::Frame(uint32_t generation, bool largeCode, uint8_t* data, uint32_
     lock.unlock();
     std::memcpy(data, frame->data() + offset, copied);
     moved = static_cast<uint32_t>(copied);
+    fillNanoseconds_.fetch_add(platform::ThreadCpuNanoseconds() - fillStart, std::memory_order_relaxed);
     return 1;
 }
 

@@ -136,6 +136,18 @@ TAVRIN_API int TavrinSim_GetFrameCount(int slot) {
     return target.camera != nullptr ? target.camera->FrameCount() : -1;
 }
 
+TAVRIN_API int TavrinSim_GetFillTime(int slot, unsigned long long* nanoseconds) {
+    const tavrin::sim::Target target = tavrin::sim::Find(slot);
+    if (!target.simulator || nanoseconds == nullptr) {
+        return 0;
+    }
+    if (target.camera == nullptr) {
+        return -1;
+    }
+    *nanoseconds = target.camera->FillNanoseconds();
+    return 1;
+}
+
 TAVRIN_API int TavrinSim_GetReplayReport(char* text, int size) {
     const auto simulator = std::dynamic_pointer_cast<tavrin::sim::Simulator>(tavrin::platform::CurrentDriverBackend());
     if (!simulator || text == nullptr || size <= 0) {

@@ -101,7 +101,7 @@ platform::DeviceHandle Simulator::Open(const char* path) {
     }
     const platform::DeviceHandle handle = nextHandle.fetch_add(4, std::memory_order_relaxed);
     std::lock_guard lock(handlesMutex_);
-    handles_[handle] = {*slot, *generation};
+    handles_.Put(handle) = {*slot, *generation};
     return handle;
 }
 
@@ -110,16 +110,16 @@ int Simulator::Close(platform::DeviceHandle handle) {
         return replay_->Close(handle);
     }
     std::lock_guard lock(handlesMutex_);
-    return handles_.erase(handle) == 1 ? 1 : 0;
+    return handles_.Erase(handle) ? 1 : 0;
 }
 
 std::optional<Simulator::OpenHandle> Simulator::Find(platform::DeviceHandle handle) {
     std::lock_guard lock(handlesMutex_);
-    const auto found = handles_.find(handle);
-    if (found == handles_.end()) {
+    const OpenHandle* found = handles_.Find(handle);
+    if (found == nullptr) {
         return std::nullopt;
     }
-    return found->second;
+    return *found;
 }
 
 int Simulator::PipeRequest(SimCamera& camera, uint32_t generation, uint32_t code, uint32_t pipe, void* output,

@@ -8,9 +8,9 @@
 #include <mutex>
 #include <optional>
 #include <string>
-#include <unordered_map>
 
 #include "platform/driver.h"
+#include "platform/handle_table.h"
 #include "sim/replay_camera.h"
 #include "sim/sim_camera.h"
 #include "sim/sim_config.h"
@@ -60,7 +60,7 @@ private:
     std::unique_ptr<ReplayCamera> replay_;
     std::string replayError_;
     std::mutex handlesMutex_;
-    std::unordered_map<platform::DeviceHandle, OpenHandle> handles_;
+    platform::HandleTable<OpenHandle> handles_;
 };
 
 }  // namespace tavrin::sim

@@ -22,6 +22,12 @@ uint64_t MonotonicNanoseconds() {
     return static_cast<uint64_t>(now.tv_sec) * 1000000000u + static_cast<uint64_t>(now.tv_nsec);
 }
 
+uint64_t ThreadCpuNanoseconds() {
+    timespec used{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &used);
+    return static_cast<uint64_t>(used.tv_sec) * 1000000000u + static_cast<uint64_t>(used.tv_nsec);
+}
+
 int64_t SystemTimeNanoseconds() {
     timespec now{};
     clock_gettime(CLOCK_REALTIME, &now);

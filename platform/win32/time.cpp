@@ -5,6 +5,15 @@
 
 namespace tavrin::platform {
 
+uint64_t ThreadCpuNanoseconds() {
+    FILETIME created{}, exited{}, kernel{}, user{};
+    if (!GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user)) {
+        return 0;
+    }
+    auto ticks = [](const FILETIME& t) { return (uint64_t{t.dwHighDateTime} << 32) | t.dwLowDateTime; };
+    return (ticks(kernel) + ticks(user)) * 100u;  // 100-nanosecond units
+}
+
 uint64_t MonotonicNanoseconds() {
     static const int64_t frequency = [] {
         LARGE_INTEGER f{};
