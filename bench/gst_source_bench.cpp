@@ -190,9 +190,13 @@ GstPadProbeReturn CountBuffer(GstPad*, GstPadProbeInfo*, gpointer data) {
 Row MeasurePipeline(const char* description, double seconds) {
     GError* error = nullptr;
     GstElement* pipeline = gst_parse_launch(description, &error);
-    if (pipeline == nullptr) {
+    // A missing element is an error with a pipeline of what remains.
+    if (pipeline == nullptr || error != nullptr || !GST_IS_BIN(pipeline)) {
         std::fprintf(stderr, "%s: %s\n", description, error != nullptr ? error->message : "cannot be made");
         g_clear_error(&error);
+        if (pipeline != nullptr) {
+            gst_object_unref(pipeline);
+        }
         return Row{};
     }
     Measurement measurement;
