@@ -3,12 +3,15 @@
 // table: 1, 8 and 32 cameras streaming into callback buffers, once with the
 // default settings and once with every processing step on; one camera in
 // trigger mode (a software trigger pulse every 60 ms, each frame into the
-// caller's buffer); one camera recording an AVI file.
+// caller's buffer); one camera recording an AVI file; and one camera through
+// the consumers built on the library, each measured by its own benchmark
+// program: Python's grab() (bench/python_grab_bench.py) and
+// tavrinsrc ! fakesink (gst_source_bench, where GStreamer was found).
 //
 //   acquisition_bench                  the whole table
 //   acquisition_bench --seconds=N      measure each row for N seconds (3)
 //   acquisition_bench --cameras=N --settings=default|every
-//                     --consumer=stream|trigger|recording
+//                     --consumer=stream|trigger|recording|python|tavrinsrc
 //                                      some rows of it (for a profiler)
 //
 // Columns:
@@ -126,6 +129,9 @@ constexpr Settings kSettings[] = {{"default", kDefaultFilters, std::size(kDefaul
 // one frame per software trigger pulse into the buffer, or an AVI recording
 // of the stream (no buffer, no messages).
 enum class Consumer { Stream, Trigger, Recording };
+// The consumers built on the library run as programs of their own (their
+// benchmarks' --fields mode): Python's grab() and tavrinsrc ! fakesink.
+enum class Program { None, Python, Element };
 
 // One camera handle with a buffer of its own.
 struct Camera {
@@ -341,6 +347,41 @@ bool WarmUp(Consumer consumer, std::vector<Camera>& cameras) {
     return true;
 }
 
+// The command of a consumer's own benchmark, empty when it was not built.
+std::string ConsumerCommand(Program program, double seconds) {
+    const std::string time = std::to_string(static_cast<int>(seconds + 0.5));
+    if (program == Program::Python) {
+        return "/usr/bin/python3 " TAVRIN_BENCH_SOURCE_DIR "/bench/python_grab_bench.py --fields --seconds " + time;
+    }
+    const std::filesystem::path element =
+        std::filesystem::read_symlink("/proc/self/exe").parent_path() / "gst_source_bench";
+    if (!std::filesystem::exists(element)) {
+        return {};
+    }
+    return element.string() + " --fields --row=2 --rounds=1 --seconds=" + time;
+}
+
+// A consumer's row, measured by its own benchmark program, which streams
+// camera 0 of its own simulator.
+Row MeasureProgram(Program program, double seconds) {
+    Row row;
+    const std::string command = ConsumerCommand(program, seconds);
+    FILE* output = command.empty() ? nullptr : popen((command + " 2>/dev/null").c_str(), "r");
+    if (output == nullptr) {
+        return row;
+    }
+    char line[256] = {};
+    double dropped = 0;
+    const bool read = std::fgets(line, sizeof line, output) != nullptr &&
+                      std::sscanf(line, "%lf %lf %lf %lf %lf", &row.processMsPerFrame, &row.fillMsPerFrame, &row.fps,
+                                  &dropped, &row.allocsPerFrame) == 5;
+    row.ok = pclose(output) == 0 && read;
+    row.libraryMsPerFrame = row.processMsPerFrame - row.fillMsPerFrame;
+    row.libraryPercentOfCore = row.libraryMsPerFrame * row.fps / 10.0;
+    row.dropped = static_cast<int>(dropped);
+    return row;
+}
+
 // Runs `cameras` cameras with `settings` for `seconds` after a warm-up.
 Row Measure(Consumer consumer, int cameraCount, const Settings& settings, double seconds) {
     Row row;
@@ -399,6 +440,7 @@ struct RowKind {
     Consumer kind;
     const Settings& settings;
     int cameras;
+    Program program = Program::None;
 };
 
 bool Selected(const Selection& only, const RowKind& row) {
@@ -423,23 +465,35 @@ void PrintTable(const Selection& only) {
     }
     rows.push_back({"trigger", Consumer::Trigger, kSettings[0], 1});
     rows.push_back({"recording", Consumer::Recording, kSettings[0], 1});
+    rows.push_back({"python", Consumer::Stream, kSettings[0], 1, Program::Python});
+    rows.push_back({"tavrinsrc", Consumer::Stream, kSettings[0], 1, Program::Element});
     for (const RowKind& kind : rows) {
         if (!Selected(only, kind)) {
             continue;
         }
-        const Row row = Measure(kind.kind, kind.cameras, kind.settings, only.seconds);
+        const bool program = kind.program != Program::None;
+        const Row row = program ? MeasureProgram(kind.program, only.seconds)
+                                : Measure(kind.kind, kind.cameras, kind.settings, only.seconds);
         if (!row.ok) {
-            std::printf("%-10s %-14s %7d  the stream failed\n", kind.consumer, kind.settings.name, kind.cameras);
+            std::printf("%-10s %-14s %7d  %s\n", kind.consumer, kind.settings.name, kind.cameras,
+                        program ? "its benchmark did not run" : "the stream failed");
             continue;
         }
         char latency[16] = "-";
         if (row.latencyMs >= 0) {
             std::snprintf(latency, sizeof latency, "%.1f", row.latencyMs);
         }
-        std::printf("%-10s %-14s %7d %9.3f %9.3f %9.3f %7.1f %7.1f %6d (%4.1f%%) %7.2f %9s\n", kind.consumer,
+        char dropped[24] = "-";
+        if (row.dropped >= 0) {
+            std::snprintf(dropped, sizeof dropped, "%d (%4.1f%%)", row.dropped, row.droppedPercent);
+        }
+        char allocs[16] = "-";
+        if (row.allocsPerFrame >= 0) {
+            std::snprintf(allocs, sizeof allocs, "%.2f", row.allocsPerFrame);
+        }
+        std::printf("%-10s %-14s %7d %9.3f %9.3f %9.3f %7.1f %7.1f %14s %7s %9s\n", kind.consumer,
                     kind.settings.name, kind.cameras, row.processMsPerFrame, row.fillMsPerFrame,
-                    row.libraryMsPerFrame, row.libraryPercentOfCore, row.fps, row.dropped, row.droppedPercent,
-                    row.allocsPerFrame, latency);
+                    row.libraryMsPerFrame, row.libraryPercentOfCore, row.fps, dropped, allocs, latency);
         std::fflush(stdout);
     }
 }
@@ -461,7 +515,7 @@ int main(int argc, char** argv) {
             only.consumer = argv[i] + 11;
         } else {
             std::fprintf(stderr, "usage: %s [--seconds=N] [--cameras=1|8|32] [--settings=default|every]"
-                         " [--consumer=stream|trigger|recording]\n", argv[0]);
+                         " [--consumer=stream|trigger|recording|python|tavrinsrc]\n", argv[0]);
             return 2;
         }
     }

@@ -14,6 +14,8 @@
 //   gst_source_bench [--seconds=N]   measure each row N seconds a round (5)
 //                    [--rounds=N]    rounds (5)
 //                    [--row=N]       only row N (1 to 4), for a profiler
+//                    [--fields]      the rows as numbers only, for
+//                                    acquisition_bench's table
 //
 // The rows take turns, round after round, so that a load that comes and goes
 // on the machine falls on each alike; each prints its median over the rounds
@@ -45,6 +47,7 @@
 
 #include "TavrinPosix.h"
 #include "TavrinSdk.h"
+#include "TavrinSim.h"
 #include "bench_run.h"
 #include "platform/environment.h"
 
@@ -93,10 +96,17 @@ using tavrin::bench::ProcessCpuSeconds;
 
 struct Row {
     double cpuMsPerFrame = 0;
+    double fillMsPerFrame = 0;  // the simulated camera's share
     double fps = 0;
     double allocsPerFrame = 0;
     bool ok = false;
 };
+
+unsigned long long FillNanoseconds() {
+    unsigned long long fill = 0;
+    TavrinSim_GetFillTime(0, &fill);
+    return fill;
+}
 
 // Frames counted by whoever receives them; the main thread samples the count
 // and the process's CPU time at the ends of the measurement.
@@ -123,10 +133,12 @@ struct Measurement {
         g_counting.store(true);
         const uint64_t framesStart = frames.load();
         const double cpuStart = ProcessCpuSeconds();
+        const unsigned long long fillStart = FillNanoseconds();
         const auto wallStart = std::chrono::steady_clock::now();
         std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
         const uint64_t received = frames.load() - framesStart;
         const double cpu = ProcessCpuSeconds() - cpuStart;
+        const double fill = static_cast<double>(FillNanoseconds() - fillStart) / 1e9;
         const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
         g_counting.store(false);
         if (received == 0) {
@@ -134,6 +146,7 @@ struct Measurement {
         }
         const double count = static_cast<double>(received);
         row.cpuMsPerFrame = cpu * 1000.0 / count;
+        row.fillMsPerFrame = fill * 1000.0 / count;
         row.fps = count / wall;
         row.allocsPerFrame = static_cast<double>(g_allocations.load()) / count;
         row.ok = true;
@@ -232,6 +245,7 @@ constexpr RowKind kRows[] = {
 // A row's measurements over the rounds.
 struct Summary {
     std::vector<double> cpu;
+    double fill = 0;
     double fps = 0;
     double allocs = 0;
     int failed = 0;
@@ -252,6 +266,20 @@ void PrintSummary(const char* name, Summary& summary) {
     std::printf("\n");
 }
 
+// One row for acquisition_bench's table: process CPU ms per frame (the
+// median), the simulated camera's fill, frames per second, dropped frames
+// (not counted here: -1), allocations per frame.
+void PrintFields(Summary& summary) {
+    if (summary.cpu.empty()) {
+        std::printf("failed\n");
+        return;
+    }
+    std::sort(summary.cpu.begin(), summary.cpu.end());
+    const double rounds = static_cast<double>(summary.cpu.size());
+    std::printf("%.4f %.4f %.2f -1 %.3f\n", summary.cpu[summary.cpu.size() / 2], summary.fill / rounds,
+                summary.fps / rounds, summary.allocs / rounds);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -261,6 +289,7 @@ int main(int argc, char** argv) {
     double seconds = 5.0;
     int rounds = 5;
     int only = 0;
+    bool fields = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strncmp(argv[i], "--seconds=", 10) == 0) {
             seconds = std::atof(argv[i] + 10);
@@ -268,8 +297,10 @@ int main(int argc, char** argv) {
             rounds = std::max(1, std::atoi(argv[i] + 9));
         } else if (std::strncmp(argv[i], "--row=", 6) == 0) {
             only = std::atoi(argv[i] + 6);
+        } else if (std::strcmp(argv[i], "--fields") == 0) {
+            fields = true;
         } else {
-            std::fprintf(stderr, "usage: %s [--seconds=N] [--rounds=N] [--row=1|2|3|4]\n", argv[0]);
+            std::fprintf(stderr, "usage: %s [--seconds=N] [--rounds=N] [--row=1|2|3|4] [--fields]\n", argv[0]);
             return 2;
         }
     }
@@ -291,8 +322,10 @@ int main(int argc, char** argv) {
     }
     gst_init(&argc, &argv);
 
-    std::printf("%-26s %13s %8s %8s %8s %13s\n", "24-bit, 1 camera", "cpu ms/frame", "lowest", "highest", "fps",
+    if (!fields) {
+        std::printf("%-26s %13s %8s %8s %8s %13s\n", "24-bit, 1 camera", "cpu ms/frame", "lowest", "highest", "fps",
                 "allocs/frame");
+    }
     std::vector<Summary> summaries(std::size(kRows));
     for (int round = 0; round < rounds; ++round) {
         for (size_t i = 0; i < std::size(kRows); ++i) {
@@ -308,13 +341,14 @@ int main(int argc, char** argv) {
                 continue;
             }
             summary.cpu.push_back(row.cpuMsPerFrame);
+            summary.fill += row.fillMsPerFrame;
             summary.fps += row.fps;
             summary.allocs += row.allocsPerFrame;
         }
     }
     for (size_t i = 0; i < std::size(kRows); ++i) {
         if (only == 0 || static_cast<size_t>(only) == i + 1) {
-            PrintSummary(kRows[i].name, summaries[i]);
+            fields ? PrintFields(summaries[i]) : PrintSummary(kRows[i].name, summaries[i]);
         }
     }
     return 0;

@@ -76,6 +76,7 @@ _SIGNATURES = {
     "Tavrin_GetAutoIris": [_INT, _INTP],
     "Tavrin_GetCaptureWindowEx": [_INT] + [_INTP] * 6,
     "TavrinSim_LoadFrame": [_INT, _PTR, _INT, _INT],
+    "TavrinSim_GetFillTime": [_INT, ctypes.POINTER(ctypes.c_ulonglong)],
     "TavrinEx_GetSettingCount": [],
     "TavrinEx_DescribeSetting": [_INT, ctypes.POINTER(SettingInfo)],
     "TavrinEx_GetSetting": [_INT, _CHARP, _INTP],
