@@ -1,5 +1,6 @@
 // Acquisition through the exports against simulated cameras at the sensor's
-// own pace (23.6 frames a second each), 24-bit colour. One run prints a
+// own pace (23.6 frames a second each), 24-bit colour, top line first into
+// the caller's buffers (as numpy and OpenCV take images). One run prints a
 // table: 1, 8 and 32 cameras streaming into callback buffers, once with the
 // default settings and once with every processing step on; one camera in
 // trigger mode (a software trigger pulse every 60 ms, each frame into the
@@ -154,9 +155,9 @@ struct Camera {
         const int size = static_cast<int>(buffer.size());
         switch (consumer) {
         case Consumer::Stream:
-            return Tavrin_CallBackPreview(handle, window, buffer.data(), size, 0) == 1;
+            return Tavrin_CallBackPreview(handle, window, buffer.data(), size, 1) == 1;
         case Consumer::Trigger:
-            return Tavrin_Trigger(handle, window, buffer.data(), size, 0) == 1;
+            return Tavrin_Trigger(handle, window, buffer.data(), size, 1) == 1;
         case Consumer::Recording:
             recordingFile = (std::filesystem::temp_directory_path() /
                              ("acquisition_bench_" + std::to_string(slot) + "_" +
@@ -455,8 +456,8 @@ void PrintTable(const Selection& only) {
     std::printf("CPU: %s\n", tavrin::bench::CpuModel().c_str());
     std::printf("%-10s %-14s %7s %9s %9s %9s %7s %7s %14s %7s %9s\n", "24-bit", "settings", "cameras", "process",
                 "sim fill", "library", "% core", "fps", "dropped", "allocs", "latency");
-    std::printf("%-10s %-14s %7s %9s %9s %9s %7s %7s %14s %7s %9s\n", "", "", "", "ms/frame", "ms/frame",
-                "ms/frame", "library", "", "", "/frame", "ms");
+    std::printf("%-10s %-14s %7s %9s %9s %9s %7s %7s %14s %7s %9s\n", "", "", "", "ms/frame", "ms/frame", "ms/frame",
+                "library", "", "", "/frame", "ms");
     std::vector<RowKind> rows;
     for (const Settings& settings : kSettings) {
         for (int cameras : {1, 8, kMaxCameras}) {
@@ -491,9 +492,9 @@ void PrintTable(const Selection& only) {
         if (row.allocsPerFrame >= 0) {
             std::snprintf(allocs, sizeof allocs, "%.2f", row.allocsPerFrame);
         }
-        std::printf("%-10s %-14s %7d %9.3f %9.3f %9.3f %7.1f %7.1f %14s %7s %9s\n", kind.consumer,
-                    kind.settings.name, kind.cameras, row.processMsPerFrame, row.fillMsPerFrame,
-                    row.libraryMsPerFrame, row.libraryPercentOfCore, row.fps, dropped, allocs, latency);
+        std::printf("%-10s %-14s %7d %9.3f %9.3f %9.3f %7.1f %7.1f %14s %7s %9s\n", kind.consumer, kind.settings.name,
+                    kind.cameras, row.processMsPerFrame, row.fillMsPerFrame, row.libraryMsPerFrame,
+                    row.libraryPercentOfCore, row.fps, dropped, allocs, latency);
         std::fflush(stdout);
     }
 }
@@ -514,8 +515,10 @@ int main(int argc, char** argv) {
         } else if (std::strncmp(argv[i], "--consumer=", 11) == 0) {
             only.consumer = argv[i] + 11;
         } else {
-            std::fprintf(stderr, "usage: %s [--seconds=N] [--cameras=1|8|32] [--settings=default|every]"
-                         " [--consumer=stream|trigger|recording|python|tavrinsrc]\n", argv[0]);
+            std::fprintf(stderr,
+                         "usage: %s [--seconds=N] [--cameras=1|8|32] [--settings=default|every]"
+                         " [--consumer=stream|trigger|recording|python|tavrinsrc]\n",
+                         argv[0]);
             return 2;
         }
     }

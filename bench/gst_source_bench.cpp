@@ -241,7 +241,6 @@ constexpr RowKind kRows[] = {
      ",framerate=236/10 ! fakesink name=sink"},
 };
 
-
 // A row's measurements over the rounds.
 struct Summary {
     std::vector<double> cpu;
@@ -324,7 +323,7 @@ int main(int argc, char** argv) {
 
     if (!fields) {
         std::printf("%-26s %13s %8s %8s %8s %13s\n", "24-bit, 1 camera", "cpu ms/frame", "lowest", "highest", "fps",
-                "allocs/frame");
+                    "allocs/frame");
     }
     std::vector<Summary> summaries(std::size(kRows));
     for (int round = 0; round < rounds; ++round) {

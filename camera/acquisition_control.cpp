@@ -31,6 +31,7 @@ void AcquisitionEngine::FrameTarget::Set(platform::WindowHandle w, uint8_t* b, i
 // writes to its buffer come before the library's.
 void AcquisitionEngine::SetFrameTarget(platform::WindowHandle window, uint8_t* buffer, int32_t size, int32_t rowOrder) {
     std::lock_guard frame(frameLock_);
+    TakeBackCallerOutput();  // the old buffer may go once the new one is set
     target_.Set(window, buffer, size, rowOrder);
 }
 
@@ -122,6 +123,10 @@ int AcquisitionEngine::StopPreview() {
     }
     StopAcquisitionThread();
     StopRecordingThread();
+    {
+        std::lock_guard frame(frameLock_);
+        TakeBackCallerOutput();  // the caller may free its buffer once stopped
+    }
     return 1;
 }
 

@@ -26,6 +26,9 @@
 
 namespace tavrin {
 
+// The images with `output` as the output image of the 24- or 48-bit mode.
+ImageSet WithOutput(ImageSet images, int32_t mode, CDibImage* output);
+
 class AcquisitionEngine {
 public:
     AcquisitionEngine(CameraContext& context, AnalogControl& analog);
@@ -140,10 +143,16 @@ private:
     // image or on the view of a held ring slot (never mirrored). Returns
     // what automatic exposure wants programmed once the lock is released.
     FrameMirrors CurrentMirrors() const;
-    AnalogChange ProcessFrame(CDibImage& raw, FrameMirrors mirrors);
+    AnalogChange ProcessFrame(CDibImage& raw, FrameMirrors mirrors, const ImageSet& images);
     AnalogChange AutoIris(CDibImage& raw, int32_t irisMode);
 
     bool CopyOut(const CDibImage& output, uint8_t* buffer, int32_t size, int32_t rowOrder);
+    // Under the frame lock (camera/image_output.cpp). The caller's buffer as
+    // the frame's output image, when the chain can write it directly (null
+    // otherwise); and taking the last such frame back into the output image
+    // before anything else reads that or the buffer may go.
+    CDibImage* CallerOutput(const CDibImage& output, uint8_t* buffer, int32_t size, int32_t rowOrder);
+    void TakeBackCallerOutput();
     const CDibImage* CurrentOutput() const;
     int SaveOutput(const char* fileName, int format);
 
@@ -190,6 +199,10 @@ private:
     int32_t frameRate_ = 0;
     std::array<CDibImage, 8> images_;
     CDibImage slotView_;  // the held ring slot, acquisition thread only
+    // The caller's buffer while it holds the last frame instead of the
+    // output image (outputInCaller_), under the frame lock.
+    CDibImage callerView_;
+    bool outputInCaller_ = false;
     ImageSet imageSet_;
     ProcessingChain chain_;
     AviRecorder recorder_;

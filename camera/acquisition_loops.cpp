@@ -180,14 +180,19 @@ void AcquisitionEngine::DeliverFrame(std::unique_lock<platform::CriticalSection>
     // may write gains that an open image dialog should show.
     const FilterRecord& filter = context_.filter;
     const bool imagePass = filter.Get(kBayerGainAuto) != 0 || filter.Get(kGrayAutoBalance) != 0;
-    const AnalogChange change = ProcessFrame(raw, mirrors);
-    imageValid_.store(1, std::memory_order_release);
-    previewWindow_.Draw(imageSet_, preparedMode_);
-    const CDibImage& output = *imageSet_.Output(preparedMode_);
     uint8_t* buffer = target_.buffer.load(std::memory_order_relaxed);
     const int32_t size = target_.size.load(std::memory_order_relaxed);
-    const bool copied = buffer == nullptr || size == 0 ||
-                        CopyOut(output, buffer, size, target_.rowOrder.load(std::memory_order_relaxed));
+    const int32_t rowOrder = target_.rowOrder.load(std::memory_order_relaxed);
+    // The chain writes the caller's buffer itself where it can; otherwise
+    // the output image is copied there.
+    CDibImage* direct = CallerOutput(*imageSet_.Output(preparedMode_), buffer, size, rowOrder);
+    const ImageSet images = direct != nullptr ? WithOutput(imageSet_, preparedMode_, direct) : imageSet_;
+    const AnalogChange change = ProcessFrame(raw, mirrors, images);
+    outputInCaller_ = direct != nullptr;
+    imageValid_.store(1, std::memory_order_release);
+    previewWindow_.Draw(images, preparedMode_);
+    const CDibImage& output = *images.Output(preparedMode_);
+    const bool copied = direct != nullptr || buffer == nullptr || size == 0 || CopyOut(output, buffer, size, rowOrder);
     QueueRecordingFrame(output, meta.captureTimeNs);
     PublishMeta(meta, copied);
     frame.unlock();

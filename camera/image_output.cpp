@@ -28,6 +28,55 @@ bool AcquisitionEngine::CopyOut(const CDibImage& output, uint8_t* buffer, int32_
     return true;
 }
 
+// A caller's buffer with rows in memory order (top line first) and room
+// for the whole output image takes a 24- or 48-bit colour frame straight
+// from the chain (the 32- and 64-bit modes leave their fourth sample as the
+// output image was made, so they are copied):
+// its steps write there, and no copy follows. The output image then holds an
+// older frame until something other than the frame's own delivery reads it
+// (GetImage, SaveImage, a new buffer, a stop, a new preparation): that first
+// copies the frame back from the caller's buffer (TakeBackCallerOutput).
+CDibImage* AcquisitionEngine::CallerOutput(const CDibImage& output, uint8_t* buffer, int32_t size, int32_t rowOrder) {
+    if (buffer == nullptr || rowOrder == kBottomRowFirst ||
+        (preparedMode_ != MODE_RGB24 && preparedMode_ != MODE_RGB48) || output.IsEmpty() ||
+        int64_t{size} < int64_t{output.Height()} * output.Stride() ||
+        callerView_.Borrow(buffer, output.Width(), output.Height(), output.BitCount(), output.Stride()) == 0) {
+        return nullptr;
+    }
+    // The padding at the rows' ends holds zeros, as the copied rows had.
+    const size_t used = static_cast<size_t>(output.Width()) * static_cast<size_t>(output.BytesPerPixel());
+    if (used < static_cast<size_t>(output.Stride())) {
+        for (int32_t y = 0; y < output.Height(); ++y) {
+            std::memset(callerView_.Bits() + static_cast<ptrdiff_t>(y) * output.Stride() + used, 0,
+                        static_cast<size_t>(output.Stride()) - used);
+        }
+    }
+    return &callerView_;
+}
+
+void AcquisitionEngine::TakeBackCallerOutput() {
+    if (!outputInCaller_) {
+        return;
+    }
+    outputInCaller_ = false;
+    CDibImage* output = imageSet_.Output(preparedMode_);
+    if (output != nullptr && !output->IsEmpty() && output->Height() == callerView_.Height() &&
+        output->Stride() == callerView_.Stride()) {
+        std::memcpy(output->Bits(), callerView_.Bits(),
+                    static_cast<size_t>(output->Height()) * static_cast<size_t>(output->Stride()));
+    }
+    callerView_.Release();
+}
+
+ImageSet WithOutput(ImageSet images, int32_t mode, CDibImage* output) {
+    if (mode == MODE_RGB24) {
+        images.image24 = output;
+    } else if (mode == MODE_RGB48) {
+        images.image48 = output;
+    }
+    return images;
+}
+
 // The output image of the colour mode as it is stored now (null for a mode
 // outside 0..5), for the calls that read the last processed picture.
 const CDibImage* AcquisitionEngine::CurrentOutput() const {
@@ -64,7 +113,8 @@ int AcquisitionEngine::SnapShot(uint8_t* buffer, int size, int rowOrder) {
         return 0;
     }
     const FrameMeta meta = MetaOf(++snapshotNumber_, platform::MonotonicNanoseconds(), 0);
-    const AnalogChange change = ProcessFrame(raw, mirrors);
+    const AnalogChange change = ProcessFrame(raw, mirrors, imageSet_);
+    outputInCaller_ = false;  // the output image holds this frame
     imageValid_.store(1, std::memory_order_release);
     const bool copied =
         buffer == nullptr || size == 0 || CopyOut(*imageSet_.Output(preparedMode_), buffer, size, rowOrder);
@@ -86,6 +136,7 @@ int AcquisitionEngine::GetImage(uint8_t* buffer, int size, int rowOrder) {
         return 0;
     }
     std::lock_guard frame(frameLock_);
+    TakeBackCallerOutput();
     const CDibImage* output = CurrentOutput();
     if (output == nullptr) {
         context_.Report(kErrNotReady);
@@ -109,6 +160,7 @@ int AcquisitionEngine::SaveOutput(const char* fileName, int format) {
     CDibImage copy;
     {
         std::lock_guard frame(frameLock_);
+        TakeBackCallerOutput();
         const CDibImage* output = CurrentOutput();
         if (output == nullptr) {
             context_.Report(kErrNotReady);

@@ -19,6 +19,7 @@ constexpr uint32_t kClockSettleMs = 100;
 bool AcquisitionEngine::PrepareImages() {
     const int32_t mode = context_.format.colorMode.load(std::memory_order_relaxed);
     std::lock_guard frame(frameLock_);
+    TakeBackCallerOutput();
     if (!IsValidColorMode(mode) || !AllocateFrameImages(imageSet_, mode, context_.Width(), context_.Height())) {
         return false;
     }

@@ -25,7 +25,7 @@ AcquisitionEngine::FrameMirrors AcquisitionEngine::CurrentMirrors() const {
     return FrameMirrors{analog.Get(AnalogRecord::kMirrorH) != 0, analog.Get(AnalogRecord::kMirrorV) != 0};
 }
 
-AnalogChange AcquisitionEngine::ProcessFrame(CDibImage& raw, FrameMirrors mirrors) {
+AnalogChange AcquisitionEngine::ProcessFrame(CDibImage& raw, FrameMirrors mirrors, const ImageSet& images) {
     MirrorInPlace(raw.Bits(), raw.Width(), raw.Height(), raw.Stride(), raw.BytesPerPixel(), mirrors.horizontal,
                   mirrors.vertical);
     AnalogChange change;
@@ -35,7 +35,7 @@ AnalogChange AcquisitionEngine::ProcessFrame(CDibImage& raw, FrameMirrors mirror
     }
     // A frame that is not the raw image is read where the device left it.
     CDibImage* rawSource = &raw == imageSet_.Raw(preparedMode_) ? nullptr : &raw;
-    chain_.Run(imageSet_, context_.filter, ChainFrame{preparedMode_, mirrors.vertical, mirrors.horizontal, rawSource});
+    chain_.Run(images, context_.filter, ChainFrame{preparedMode_, mirrors.vertical, mirrors.horizontal, rawSource});
     return change;
 }
 

@@ -316,6 +316,10 @@ TAVRIN_API int TAVRIN_CALL Tavrin_Preview(int hCamera);
  * @warning The name reads backwards: non-zero gives the usual top-down image (line 0 is the
  *     picture's top line, as numpy, OpenCV and most image libraries expect); 0 gives a bottom-up
  *     bitmap, as a Windows DIB stores it.
+ * @note The fastest way: in the 24- and 48-bit modes with bottomUp non-zero, each frame is
+ *     processed straight into the buffer, with no copy after it. Until the stream stops or the
+ *     buffer is replaced, Tavrin_GetImage and Tavrin_SaveImage then read the last frame from the
+ *     buffer, so what the program writes into it meanwhile shows in theirs.
  * @par Errors
  *     SDKERR_NOT_READY when called in a state that forbids it (another acquisition runs) or after a
  *     failed preparation; the preparation's own code before it: SDKERR_DEVICE (no camera, or in use
@@ -412,6 +416,8 @@ TAVRIN_API int TAVRIN_CALL Tavrin_GetImage(int hCamera, BYTE* buffer, int size, 
  * @warning The name reads backwards: non-zero gives the usual top-down image (line 0 is the
  *     picture's top line, as numpy, OpenCV and most image libraries expect); 0 gives a bottom-up
  *     bitmap, as a Windows DIB stores it.
+ * @note As with Tavrin_CallBackPreview, a 24- or 48-bit frame goes straight into a top-first
+ *     buffer.
  * @par Errors
  *     SDKERR_NOT_READY when called in a state that forbids it (another acquisition runs) or after a
  *     failed preparation; the preparation's own code before it: SDKERR_DEVICE (no camera, or in use

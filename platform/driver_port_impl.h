@@ -100,8 +100,8 @@ Observers ObserversOfHandle(DeviceHandle handle) {
     return path != nullptr ? ObserversOf(*path) : Observers{};
 }
 
-int ObservedIoControl(const std::shared_ptr<DriverBackend>& backend, const Observers& observers,
-                      DriverRequest& request, void* output, uint32_t* bytesReturned) {
+int ObservedIoControl(const std::shared_ptr<DriverBackend>& backend, const Observers& observers, DriverRequest& request,
+                      void* output, uint32_t* bytesReturned) {
     uint8_t before[kKeptOutputBytes];
     if (output != nullptr && request.outputLength <= kKeptOutputBytes) {
         std::memcpy(before, output, request.outputLength);

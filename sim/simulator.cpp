@@ -158,8 +158,8 @@ int Simulator::PipeRequest(SimCamera& camera, uint32_t generation, uint32_t code
     return 0;
 }
 
-int Simulator::Answer(SimCamera& camera, uint32_t generation, uint32_t code, const void* input,
-                      uint32_t inputLength, void* output, uint32_t outputLength, uint32_t& moved, bool log) {
+int Simulator::Answer(SimCamera& camera, uint32_t generation, uint32_t code, const void* input, uint32_t inputLength,
+                      void* output, uint32_t outputLength, uint32_t& moved, bool log) {
     moved = 0;
     TavrinSimRecord record{code, TAVRINSIM_PIPE_NONE, outputLength, {}};
     const auto* in = static_cast<const uint8_t*>(input);
@@ -185,8 +185,8 @@ int Simulator::Answer(SimCamera& camera, uint32_t generation, uint32_t code, con
 }
 
 // The log's record of a request the replay answered.
-TavrinSimRecord Simulator::ReplayedRecord(uint32_t code, const void* input, uint32_t inputLength,
-                                          const void* output, uint32_t outputLength, uint32_t moved) {
+TavrinSimRecord Simulator::ReplayedRecord(uint32_t code, const void* input, uint32_t inputLength, const void* output,
+                                          uint32_t outputLength, uint32_t moved) {
     TavrinSimRecord record{code, TAVRINSIM_PIPE_NONE, outputLength, {}};
     const auto* in = static_cast<const uint8_t*>(input);
     if (code == kSetParameter) {
@@ -214,8 +214,8 @@ int Simulator::IoControl(platform::DeviceHandle handle, uint32_t code, const voi
         result = replay_->IoControl(handle, code, input, inputLength, output, outputLength, moved);
         cameras_[0]->Log(ReplayedRecord(code, input, inputLength, output, outputLength, moved));
     } else if (const std::optional<OpenHandle> open = Find(handle)) {
-        result = Answer(*Camera(open->slot), open->generation, code, input, inputLength, output, outputLength, moved,
-                        true);
+        result =
+            Answer(*Camera(open->slot), open->generation, code, input, inputLength, output, outputLength, moved, true);
     }
     if (bytesReturned != nullptr) {
         *bytesReturned = moved;

@@ -5,8 +5,10 @@
 // the sensor's exposure as the region levels ask.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "acquisition_fixture.h"
@@ -207,6 +209,39 @@ TEST_F(ContentTest, CallBackPreviewGivesTheKernelsOutputInEveryMode) {
         std::vector<BYTE> image(buffer.size());
         EXPECT_EQ(Tavrin_GetImage(handle, image.data(), static_cast<int>(image.size()), 1 - rowOrder), 1);
         EXPECT_TRUE(image == CallerBytes(output, 1 - rowOrder));
+    }
+    EXPECT_EQ(TakeErrors(), Codes{});
+}
+
+// In the 24- and 48-bit modes a top-first buffer takes the frame straight
+// from the chain. The current image still follows: a new buffer or a stop
+// takes the last frame back, so GetImage never reads a buffer the caller has
+// since freed (the sanitizer build would see it) or written into.
+TEST_F(ContentTest, FramesWrittenIntoTheCallersBufferStayTheCurrentImage) {
+    const Mosaic mosaic = RandomMosaic(kSensorWidth, kSensorHeight, 0xD1EC7);
+    ASSERT_EQ(TavrinSim_LoadFrame(0, mosaic.data(), kSensorWidth, kSensorHeight), 1);
+    for (const int mode : {2, 4}) {
+        SCOPED_TRACE("mode " + std::to_string(kModeBits[mode]));
+        const std::vector<BYTE> wanted =
+            CallerBytes(expected.Process(mosaic, kSensorWidth, kSensorHeight, mode, filters), 1);
+        ASSERT_EQ(Tavrin_SetColorMode(handle, kModeBits[mode]), 1);
+        DrainMessages();
+        auto first = std::make_unique<std::vector<BYTE>>(wanted.size(), 0xA5);
+        ASSERT_EQ(Tavrin_CallBackPreview(handle, window, first->data(), static_cast<int>(first->size()), 1), 1);
+        ASSERT_EQ(Collect(window, 2, 3000).records.size(), 2u);
+        EXPECT_TRUE(*first == wanted);
+        std::vector<BYTE> second(wanted.size(), 0xA5);
+        ASSERT_EQ(Tavrin_CallBackPreview(handle, window, second.data(), static_cast<int>(second.size()), 1), 1);
+        first.reset();
+        std::vector<BYTE> image(wanted.size());
+        EXPECT_EQ(Tavrin_GetImage(handle, image.data(), static_cast<int>(image.size()), 1), 1);
+        EXPECT_TRUE(image == wanted);
+        ASSERT_EQ(Collect(window, 1, 3000).records.size(), 1u);
+        ASSERT_EQ(Tavrin_StopPreview(handle), 1);
+        EXPECT_TRUE(second == wanted);
+        std::fill(second.begin(), second.end(), BYTE{0});
+        EXPECT_EQ(Tavrin_GetImage(handle, image.data(), static_cast<int>(image.size()), 1), 1);
+        EXPECT_TRUE(image == wanted) << FirstDifference(image, wanted, kSensorWidth * kModeBits[mode] / 8);
     }
     EXPECT_EQ(TakeErrors(), Codes{});
 }

@@ -163,7 +163,6 @@ TEST_F(FrameRingTest, HeldFrameStaysWhileTheWriterGoesOnAndTheNewestComesNext) {
     EXPECT_EQ(StopStepping(), 0);
 }
 
-
 // A frame ready before the hold-off's end waits for it, and a newer one that
 // comes meanwhile is the one taken; a stop ends the hold-off at once.
 TEST_F(FrameRingTest, HoldOffTakesTheNewestFrameAtItsEnd) {
