@@ -4,7 +4,8 @@
 // counted below). The end of the run prints a table per size: our demosaic
 // and chain against OpenCV's (when it is installed: scripts/install-deps.sh
 // --bench) and against a memcpy of the output image, with the goals we hold
-// ourselves to at the sensor's size.
+// ourselves to at the sensor's size; each table is headed by the processor's
+// model and the kernel path, since the ratios differ from one to another.
 #include <benchmark/benchmark.h>
 
 #include <atomic>
@@ -12,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <new>
@@ -431,6 +433,22 @@ constexpr TableRow kTable[] = {
     {"full 48-bit chain, default", "Chain/rgb48_default", nullptr, "Memcpy/48bit", ""},
 };
 
+// The processor's name as Linux reports it ("model name" in /proc/cpuinfo),
+// so that every table says which machine its figures come from; "unknown"
+// where there is no such file.
+std::string CpuModel() {
+    std::ifstream cpuinfo("/proc/cpuinfo");
+    std::string line;
+    while (std::getline(cpuinfo, line)) {
+        const size_t colon = line.find(':');
+        if (line.rfind("model name", 0) == 0 && colon != std::string::npos) {
+            const size_t start = line.find_first_not_of(" \t", colon + 1);
+            return start != std::string::npos ? line.substr(start) : "unknown";
+        }
+    }
+    return "unknown";
+}
+
 // A value, or "-" where there is none.
 void PrintCell(double value, int width, int precision) {
     if (value > 0)
@@ -440,7 +458,9 @@ void PrintCell(double value, int width, int precision) {
 }
 
 void PrintTables(const RecordingReporter& reporter) {
+    const std::string cpu = CpuModel();
     for (const FrameSize size : kSizes) {
+        std::printf("\nCPU: %s, kernel path %s", cpu.c_str(), KernelIsaName(ActiveKernelIsa()));
         char title[64];
         std::snprintf(title, sizeof title, "%d x %d, one thread, CPU us", size.width, size.height);
         std::printf("\n%-35s %9s %9s %7s %9s %7s  %s\n", title, "ours", "OpenCV", "ratio", "memcpy", "ratio",
