@@ -12,10 +12,10 @@ namespace tavrin {
 AnalogChange AcquisitionEngine::AutoIris(CDibImage& raw, int32_t irisMode) {
     std::array<int32_t, 5> means{};
     const auto regions = AutoIrisRegions(raw.Width(), raw.Height());
-    const PixelKernel mean = RawBitsOf(preparedMode_) == 16 ? RegionMean16 : RegionMean8;
+    const MeasureKernel<int32_t> mean = RawBitsOf(preparedMode_) == 16 ? RegionMean16 : RegionMean8;
     for (size_t i = 0; i < regions.size(); ++i) {
         const ImageRect rect{regions[i].left, regions[i].top, regions[i].right, regions[i].bottom};
-        means[i] = raw.Convert(mean, raw, &rect, rect.left, rect.top);
+        means[i] = raw.Measure(mean, &rect).value_or(0);
     }
     return analog_.PlanAutoIris(irisMode, AutoIrisFactor(means));
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <utility>
 
 #include "imaging/dib_image.h"
@@ -27,21 +28,25 @@ constexpr int32_t kNeutralGamma = 100;
 constexpr int32_t kSensorBits = model::kSignificantBits;
 
 // One kernel per family and mode group: mode 0, mode 1, modes 2-3, modes 4-5.
+template <typename Params>
 struct ToneFamily {
     FilterField setting;
     int32_t neutral;
-    PixelKernel mono8, mono16, rgb8, rgb16;
+    StepKernel<Params> mono8, mono16, rgb8, rgb16;
 };
 
-constexpr ToneFamily kGammaStep{kGamma, kNeutralGamma, Gamma8Mono, Gamma16Mono, Gamma8Rgb, Gamma16Rgb};
-constexpr ToneFamily kContrastStep{kContrast, 0, Contrast8Mono, Contrast16Mono, Contrast8Rgb, Contrast16Rgb};
-constexpr ToneFamily kSharpenStep{kSharpness,         0, SharpenInPlace8Mono, SharpenInPlace16Mono, SharpenInPlace8Rgb,
-                                  SharpenInPlace16Rgb};
-constexpr ToneFamily kBrightStep{kBrightness, 0, Bright8Mono, Bright16Mono, Bright8Rgb, Bright16Rgb};
+constexpr ToneFamily<ToneParams> kGammaStep{kGamma, kNeutralGamma, Gamma8Mono, Gamma16Mono, Gamma8Rgb, Gamma16Rgb};
+constexpr ToneFamily<ToneParams> kContrastStep{kContrast,    0, Contrast8Mono, Contrast16Mono, Contrast8Rgb,
+                                               Contrast16Rgb};
+constexpr ToneFamily<SharpenInPlaceParams> kSharpenStep{
+    kSharpness, 0, SharpenInPlace8Mono, SharpenInPlace16Mono, SharpenInPlace8Rgb, SharpenInPlace16Rgb};
+constexpr ToneFamily<ToneParams> kBrightStep{kBrightness, 0, Bright8Mono, Bright16Mono, Bright8Rgb, Bright16Rgb};
 // Consecutive gamma, contrast and brightness steps as one composed table.
-constexpr ToneFamily kToneCurve{kGamma, kNeutralGamma, ToneCurve8Mono, ToneCurve16Mono, ToneCurve8Rgb, ToneCurve16Rgb};
+constexpr ToneFamily<ToneCurveParams> kToneCurve{kGamma,          kNeutralGamma, ToneCurve8Mono,
+                                                 ToneCurve16Mono, ToneCurve8Rgb, ToneCurve16Rgb};
 
-PixelKernel KernelFor(const ToneFamily& family, int32_t mode) {
+template <typename Params>
+StepKernel<Params> KernelFor(const ToneFamily<Params>& family, int32_t mode) {
     switch (mode) {
     case MODE_MONO8:
         return family.mono8;
@@ -99,16 +104,15 @@ TonePlan TonePlanOf(const FilterRecord& filters) {
 // two or more, the step's own kernel for one.
 template <typename Run>
 void RunLead(const TonePlan& tones, int32_t mode, const Run& run) {
-    ToneCurveParams curve = tones.lead;
+    const ToneCurveParams& curve = tones.lead;
     if (tones.leadSteps >= 2) {
-        run(KernelFor(kToneCurve, mode), &curve);
+        run(KernelFor(kToneCurve, mode), curve);
         return;
     }
     for (const auto& [family, value] :
          {std::pair{&kGammaStep, curve.gamma}, {&kContrastStep, curve.contrast}, {&kBrightStep, curve.brightness}}) {
         if (value != family->neutral) {
-            ToneParams params{value, kSensorBits};
-            run(KernelFor(*family, mode), &params);
+            run(KernelFor(*family, mode), ToneParams{value, kSensorBits});
         }
     }
 }
@@ -126,9 +130,8 @@ void SampleTable8(int32_t mode, const Steps& steps, uint8_t (&table)[256]) {
     uint8_t strip[258];  // 256 gray pixels, or 86 colour ones
     for (int32_t i = 0; i < 258; ++i)
         strip[i] = static_cast<uint8_t>(i);
-    steps([&](PixelKernel kernel, void* params) {
-        kernel(strip, strip, KernelRect{0, 0, pixels, 1}, 0, 0, static_cast<uint16_t>(bpp), static_cast<uint16_t>(bpp),
-               pixels * bpp, pixels * bpp, params, nullptr);
+    steps([&](auto kernel, const auto& params) {
+        kernel(KernelArea{strip, strip, 0, 0, pixels, 1, 0, 0, bpp, bpp, pixels * bpp, pixels * bpp}, params);
     });
     std::memcpy(table, strip, sizeof table);
 }
@@ -168,8 +171,7 @@ const uint8_t* ProcessingChain::LeadTable8(int32_t mode, const TonePlan& tones) 
 const uint8_t* ProcessingChain::BrightnessTable8(int32_t mode, int32_t brightness) {
     const ToneCurveParams settings{kNeutralGamma, 0, brightness, kSensorBits};
     return CachedSampleTable8(brightnessTable_, mode, settings, [&](const auto& run) {
-        ToneParams params{brightness, kSensorBits};
-        run(KernelFor(kBrightStep, mode), &params);
+        run(KernelFor(kBrightStep, mode), ToneParams{brightness, kSensorBits});
     });
 }
 
@@ -222,7 +224,7 @@ void ProcessingChain::GrayGainStep(CDibImage& raw, FilterRecord& filters, const 
                       SignificantBitsOf(frame.colorMode)};
     const int32_t request = filters.Get(kGrayAutoBalance);
     if (request != 0) {
-        raw.Convert(GrayAutoGain, raw, nullptr, 0, 0, &params);
+        params = raw.Measure(GrayAutoGain, params).value_or(params);
         filters.Set(kGrayGainR, params.gainR);
         filters.Set(kGrayGainG1, params.gainG1);
         filters.Set(kGrayGainG2, params.gainG2);
@@ -237,7 +239,7 @@ void ProcessingChain::GrayGainStep(CDibImage& raw, FilterRecord& filters, const 
     const bool anyGain = params.gainR != kUnityGrayGain || params.gainG1 != kUnityGrayGain ||
                          params.gainG2 != kUnityGrayGain || params.gainB != kUnityGrayGain;
     if (anyGain) {
-        raw.Convert(raw.BitCount() == 16 ? GrayGain16 : GrayGain8, raw, nullptr, 0, 0, &params);
+        raw.Convert(raw.BitCount() == 16 ? GrayGain16 : GrayGain8, raw, params);
     }
 }
 
@@ -251,23 +253,23 @@ bool ProcessingChain::ConvertColor(CDibImage& colour, CDibImage& raw, FilterReco
                        filters.Get(kBayerGainBlue)};
     const bool sixteen = raw.BitCount() == 16;
     if (table256 != nullptr && !sixteen) {
-        BayerTableParams withTable{params, table256};
-        colour.Convert(Demosaic8Table, raw, nullptr, 0, 0, &withTable);
+        colour.Convert(Demosaic8Table, raw, BayerTableParams{params, table256});
         return true;
     }
-    colour.Convert(sixteen ? Demosaic16Inner : Demosaic8Inner, raw, nullptr, 0, 0, &params);
-    colour.Convert(sixteen ? Demosaic16Border : Demosaic8Border, raw, nullptr, 0, 0, &params);
+    colour.Convert(sixteen ? Demosaic16Inner : Demosaic8Inner, raw, params);
+    colour.Convert(sixteen ? Demosaic16Border : Demosaic8Border, raw, params);
     return false;
 }
 
 void ProcessingChain::WhiteBalanceStep(CDibImage& raw, FilterRecord& filters, int32_t effectiveMode) {
-    BalanceParams params{100, 100, 100, effectiveMode};
-    if (raw.Convert(raw.BitCount() == 16 ? WhiteBalance16 : WhiteBalance8, raw, nullptr, 0, 0, &params) == 0) {
+    const std::optional<BalanceGains> gains =
+        raw.Measure(raw.BitCount() == 16 ? WhiteBalance16 : WhiteBalance8, BalanceParams{effectiveMode});
+    if (!gains.has_value()) {
         return;  // nothing measured (no image)
     }
-    filters.Set(kBayerGainRed, std::clamp(params.gainRed, 0, kMaxBayerGain));
-    filters.Set(kBayerGainGreen, std::clamp(params.gainGreen, 0, kMaxBayerGain));
-    filters.Set(kBayerGainBlue, std::clamp(params.gainBlue, 0, kMaxBayerGain));
+    filters.Set(kBayerGainRed, std::clamp(gains->red, 0, kMaxBayerGain));
+    filters.Set(kBayerGainGreen, std::clamp(gains->green, 0, kMaxBayerGain));
+    filters.Set(kBayerGainBlue, std::clamp(gains->blue, 0, kMaxBayerGain));
     Refresh();
     // A one-push request of the image dialog (both marks set) measures once.
     if (filters.Get(kWhiteBalanceMark1) != 0 && filters.Get(kWhiteBalanceMark2) != 0) {
@@ -287,20 +289,18 @@ bool ProcessingChain::HueSatStep(CDibImage& output, const FilterRecord& filters,
     }
     HueSatParams params{hue, 0, saturation, kSensorBits};
     if (LeadFitsColourStore(mode, tones)) {
-        HueSatTableParams withTable{params, LeadTable8(mode, tones)};
-        output.Convert(HueSatTable8, output, nullptr, 0, 0, &withTable);
+        output.Convert(HueSatTable8, output, HueSatTableParams{params, LeadTable8(mode, tones)});
         return true;
     }
     const bool sixteen = mode == MODE_RGB48 || mode == MODE_RGB64;
-    output.Convert(sixteen ? HueSat16 : HueSat8, output, nullptr, 0, 0, &params);
+    output.Convert(sixteen ? HueSat16 : HueSat8, output, params);
     return false;
 }
 
 void ProcessingChain::ToneSteps(const ImageSet& images, CDibImage& output, const TonePlan& tones, int32_t mode,
                                 bool leadDone) {
     if (!leadDone) {
-        RunLead(tones, mode,
-                [&](PixelKernel kernel, void* params) { output.Convert(kernel, output, nullptr, 0, 0, params); });
+        RunLead(tones, mode, [&](auto kernel, const auto& params) { output.Convert(kernel, output, params); });
     }
     // On 8-bit images brightness, as a table, goes into the sharpening's store.
     if (tones.sharpness != 0) {
@@ -311,8 +311,7 @@ void ProcessingChain::ToneSteps(const ImageSet& images, CDibImage& output, const
         }
     }
     if (tones.trailingBrightness != 0) {
-        ToneParams params{tones.trailingBrightness, kSensorBits};
-        output.Convert(KernelFor(kBrightStep, mode), output, nullptr, 0, 0, &params);
+        output.Convert(KernelFor(kBrightStep, mode), output, ToneParams{tones.trailingBrightness, kSensorBits});
     }
 }
 
@@ -331,8 +330,8 @@ bool ProcessingChain::SharpenStep(const ImageSet& images, CDibImage& output, int
     if (!sameGeometry && work->CreateLike(output) == 0) {
         return false;
     }
-    SharpenInPlaceParams params{sharpness, kSensorBits, table256, work->Bits()};
-    output.Convert(KernelFor(kSharpenStep, mode), output, nullptr, 0, 0, &params);
+    output.Convert(KernelFor(kSharpenStep, mode), output,
+                   SharpenInPlaceParams{sharpness, kSensorBits, table256, work->Bits()});
     return true;
 }
 

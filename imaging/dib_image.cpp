@@ -187,31 +187,46 @@ int32_t CDibImage::SetPalette(int32_t selector, const RgbQuad* entries, int32_t 
     return 1;
 }
 
-int32_t CDibImage::Convert(PixelKernel kernel, const CDibImage& source, const ImageRect* sourceRect, int32_t x,
-                           int32_t y, void* params, void* extra) {
-    if (kernel == nullptr) {
-        return 0;
-    }
+std::optional<KernelArea> CDibImage::ClippedArea(const CDibImage& source, const ImageRect* sourceRect, int32_t x,
+                                                 int32_t y) const {
     ConversionPlacement placement;
     if (!ClipConversion(ImageSize{width_, height_}, ImageSize{source.width_, source.height_}, sourceRect, x, y,
                         placement)) {
-        return 0;
+        return std::nullopt;
     }
-    return kernel(pixels_, source.pixels_, placement.rect, placement.dstX, placement.dstY, BytesPerPixel(),
-                  source.BytesPerPixel(), stride_, source.stride_, params, extra);
+    const KernelRect& r = placement.rect;
+    return KernelArea{pixels_,    source.pixels_, r.left,         r.top,           r.Width(),
+                      r.Height(), placement.dstX, placement.dstY, BytesPerPixel(), source.BytesPerPixel(),
+                      stride_,    source.stride_};
 }
 
-int32_t CDibImage::ConvertScaled(ScaleKernel kernel, const CDibImage& source, const ImageRect* sourceRect,
-                                 const ImageRect* destinationRect, void* extra1, void* extra2) {
+std::optional<KernelArea> CDibImage::MeasuredArea(const ImageRect* rect) const {
+    // The rectangle onto itself: the same clipping as a conversion, and the
+    // area's source is exactly the rectangle.
+    std::optional<KernelArea> area =
+        ClippedArea(*this, rect, rect != nullptr ? rect->left : 0, rect != nullptr ? rect->top : 0);
+    if (area.has_value())
+        area->dst = nullptr;
+    return area;
+}
+
+bool CDibImage::Convert(ConvertKernel kernel, const CDibImage& source, const ImageRect* sourceRect, int32_t x,
+                        int32_t y) {
+    const std::optional<KernelArea> area = ClippedArea(source, sourceRect, x, y);
+    return kernel != nullptr && area.has_value() && kernel(*area);
+}
+
+bool CDibImage::ConvertScaled(ScaleKernel kernel, const CDibImage& source, const ImageRect* sourceRect,
+                              const ImageRect* destinationRect) {
     // An image without pixels gives the kernel nothing to read or write.
     if (kernel == nullptr || IsEmpty() || source.IsEmpty()) {
-        return 0;
+        return false;
     }
     const KernelRect dstRect = destinationRect != nullptr ? *destinationRect : KernelRect{0, 0, width_, height_};
     const KernelRect srcRect = sourceRect != nullptr ? *sourceRect : KernelRect{0, 0, source.width_, source.height_};
-    return kernel(pixels_, source.pixels_, dstRect, srcRect, ImageSize{width_, height_},
-                  ImageSize{source.width_, source.height_}, BytesPerPixel(), source.BytesPerPixel(), stride_,
-                  source.stride_, extra1, extra2);
+    return kernel(ScaleArea{pixels_, source.pixels_, dstRect, srcRect, ImageSize{width_, height_},
+                            ImageSize{source.width_, source.height_}, BytesPerPixel(), source.BytesPerPixel(), stride_,
+                            source.stride_});
 }
 
 }  // namespace tavrin

@@ -17,6 +17,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <type_traits>
 
 #include "imaging/pixel_kernel.h"
 
@@ -111,13 +113,36 @@ public:
                         int32_t sourceY, int32_t sourceWidth, int32_t sourceHeight);
 
     // The rectangle conversion driver; this image is the destination. Clips,
-    // turns the rectangle into memory rows and calls the kernel. Returns the
-    // kernel's result, or 0 for an empty rectangle or no kernel.
-    int32_t Convert(PixelKernel kernel, const CDibImage& source, const ImageRect* sourceRect = nullptr, int32_t x = 0,
-                    int32_t y = 0, void* params = nullptr, void* extra = nullptr);
-    // The two-rectangle driver: no clipping; absent rectangles mean whole images.
-    int32_t ConvertScaled(ScaleKernel kernel, const CDibImage& source, const ImageRect* sourceRect = nullptr,
-                          const ImageRect* destinationRect = nullptr, void* extra1 = nullptr, void* extra2 = nullptr);
+    // turns the rectangle into memory rows and calls the kernel with that
+    // area (and a step's settings record). Returns false for an empty
+    // rectangle, no kernel, or a kernel that does not take these layouts.
+    bool Convert(ConvertKernel kernel, const CDibImage& source, const ImageRect* sourceRect = nullptr, int32_t x = 0,
+                 int32_t y = 0);
+    template <typename Params>
+    bool Convert(StepKernel<Params> kernel, const CDibImage& source, const std::type_identity_t<Params>& params,
+                 const ImageRect* sourceRect = nullptr, int32_t x = 0, int32_t y = 0) {
+        const std::optional<KernelArea> area = ClippedArea(source, sourceRect, x, y);
+        return kernel != nullptr && area.has_value() && kernel(*area, params);
+    }
+    // A measurement of `rect` of this image (or all of it), clipped like a
+    // conversion of the rectangle onto itself. Empty when nothing is left
+    // of the rectangle or there is no kernel.
+    template <typename Result>
+    std::optional<Result> Measure(MeasureKernel<Result> kernel, const ImageRect* rect = nullptr) const {
+        const std::optional<KernelArea> area = MeasuredArea(rect);
+        return kernel != nullptr && area.has_value() ? std::optional<Result>(kernel(*area)) : std::nullopt;
+    }
+    template <typename Result, typename Params>
+    std::optional<Result> Measure(MeasureKernelWith<Result, Params> kernel, const std::type_identity_t<Params>& params,
+                                  const ImageRect* rect = nullptr) const {
+        const std::optional<KernelArea> area = MeasuredArea(rect);
+        return kernel != nullptr && area.has_value() ? std::optional<Result>(kernel(*area, params)) : std::nullopt;
+    }
+    // The two-rectangle driver: no clipping; absent rectangles mean whole
+    // images. Returns false for an empty image, no kernel, or a kernel that
+    // does not take these layouts.
+    bool ConvertScaled(ScaleKernel kernel, const CDibImage& source, const ImageRect* sourceRect = nullptr,
+                       const ImageRect* destinationRect = nullptr);
 
     // Writes a BMP file (rows as in memory, header as held; 8-bit images and
     // smaller with the 1024-byte colour table). Returns 1 when every byte was
@@ -151,6 +176,12 @@ public:
     static int32_t StrideFor(int32_t width, int32_t bits);
 
 private:
+    // The clipped area of a conversion from `source` into this image, as the
+    // kernels get it; empty when nothing is left to convert.
+    std::optional<KernelArea> ClippedArea(const CDibImage& source, const ImageRect* sourceRect, int32_t x,
+                                          int32_t y) const;
+    // The same for a measurement of `rect` of this image: no destination.
+    std::optional<KernelArea> MeasuredArea(const ImageRect* rect) const;
     // The header and the fields of a bottom-up BI_RGB image of this geometry.
     void SetGeometry(int32_t width, int32_t height, int32_t bits, int32_t stride);
     int32_t Allocate();

@@ -1,7 +1,10 @@
 // The calling conventions shared by every pixel kernel. A kernel never sees a
-// CDibImage: the drivers (CDibImage::Convert and CDibImage::ConvertScaled)
-// clip, turn the rectangle into memory rows and hand over raw pointers,
-// strides and bytes per pixel, so kernels are plain functions over memory.
+// CDibImage: the drivers (CDibImage::Convert, Measure and ConvertScaled)
+// clip, turn the rectangle into memory rows and hand over an area of raw
+// pointers, strides and bytes per pixel, so kernels are plain functions over
+// memory. Each family has its own signature: the area, then the family's
+// own settings record (none for the plain conversions); measurements return
+// what they measured.
 #pragma once
 
 #include <cstdint>
@@ -9,8 +12,6 @@
 namespace tavrin {
 
 // A rectangle in pixels: left and top inclusive, right and bottom exclusive.
-// A kernel gets its rows as memory rows counted from the start of the image's
-// pixel memory.
 struct KernelRect {
     int32_t left;
     int32_t top;
@@ -24,19 +25,43 @@ struct KernelRect {
 // The same rectangle where callers of the drivers name an image area.
 using ImageRect = KernelRect;
 
-// A pixel kernel, called by CDibImage::Convert.
-//   dst, src              start of each image's pixel memory (the same image for
-//                         kernels that work in place);
-//   rect                  the clipped source rectangle in memory rows;
-//   dstX, dstY            where the rectangle's first pixel lands, in memory
-//                         columns and rows of the destination;
-//   dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride;
-//   params                the step's parameter record, or null;
-//   extra                 carried for the driver's sake; no kernel reads it.
-// Returns nonzero on success (the measurement kernels return their result).
-using PixelKernel = int32_t (*)(uint8_t* dst, const uint8_t* src, const KernelRect& rect, int32_t dstX, int32_t dstY,
-                                uint16_t dstBytesPerPixel, uint16_t srcBytesPerPixel, int32_t dstStride,
-                                int32_t srcStride, void* params, void* extra);
+// One kernel call's pixels: the clipped source rectangle (left, top, width,
+// height in memory rows of the source), where its first pixel lands in the
+// destination (dstX, dstY in memory columns and rows), and both images'
+// layouts. `dst` and `src` are the start of each image's pixel memory, the
+// same image for kernels that work in place; a measurement's area has no
+// destination (null), it reads the source only.
+struct KernelArea {
+    uint8_t* dst;
+    const uint8_t* src;
+    int32_t left;
+    int32_t top;
+    int32_t width;
+    int32_t height;
+    int32_t dstX;
+    int32_t dstY;
+    int32_t dstBytesPerPixel;
+    int32_t srcBytesPerPixel;
+    int32_t dstStride;
+    int32_t srcStride;
+};
+
+// A conversion without settings (bit depth, flips, shifts, channel order,
+// respacing). Returns false, writing nothing, when an image's bytes per
+// pixel do not fit the kernel.
+using ConvertKernel = bool (*)(const KernelArea& area);
+
+// A processing step with its settings record (imaging/kernels/params.h
+// names one per family: ToneKernel, DemosaicKernel, ...). Returns false,
+// writing nothing, when an image's layout does not fit the kernel.
+template <typename Params>
+using StepKernel = bool (*)(const KernelArea& area, const Params& params);
+
+// A measurement of the area's source, with or without settings.
+template <typename Result>
+using MeasureKernel = Result (*)(const KernelArea& area);
+template <typename Result, typename Params>
+using MeasureKernelWith = Result (*)(const KernelArea& area, const Params& params);
 
 // Image geometry as a ScaleKernel sees it.
 struct ImageSize {
@@ -44,29 +69,22 @@ struct ImageSize {
     int32_t height;
 };
 
-// A scaling kernel, called by CDibImage::ConvertScaled with both rectangles
-// unclipped, both image sizes, bytes per pixel and strides.
-using ScaleKernel = int32_t (*)(uint8_t* dst, const uint8_t* src, const KernelRect& dstRect, const KernelRect& srcRect,
-                                ImageSize dstSize, ImageSize srcSize, uint16_t dstBytesPerPixel,
-                                uint16_t srcBytesPerPixel, int32_t dstStride, int32_t srcStride, void* extra1,
-                                void* extra2);
+// What CDibImage::ConvertScaled hands a scaling kernel: both rectangles
+// unclipped, both image sizes and layouts.
+struct ScaleArea {
+    uint8_t* dst;
+    const uint8_t* src;
+    KernelRect dstRect;
+    KernelRect srcRect;
+    ImageSize dstSize;
+    ImageSize srcSize;
+    int32_t dstBytesPerPixel;
+    int32_t srcBytesPerPixel;
+    int32_t dstStride;
+    int32_t srcStride;
+};
 
-// Declares or defines a kernel with the contract above, e.g.
-// TAVRIN_PIXEL_KERNEL(FlipCopy); every parameter is marked maybe-unused
-// because each kernel reads only some.
-#define TAVRIN_PIXEL_KERNEL(name)                                                                  \
-    int32_t name([[maybe_unused]] uint8_t* dst, [[maybe_unused]] const uint8_t* src,               \
-                 [[maybe_unused]] const ::tavrin::KernelRect& rect, [[maybe_unused]] int32_t dstX, \
-                 [[maybe_unused]] int32_t dstY, [[maybe_unused]] uint16_t dstBytesPerPixel,        \
-                 [[maybe_unused]] uint16_t srcBytesPerPixel, [[maybe_unused]] int32_t dstStride,   \
-                 [[maybe_unused]] int32_t srcStride, [[maybe_unused]] void* params, [[maybe_unused]] void* extra)
-
-#define TAVRIN_SCALE_KERNEL(name)                                                                                    \
-    int32_t name([[maybe_unused]] uint8_t* dst, [[maybe_unused]] const uint8_t* src,                                 \
-                 [[maybe_unused]] const ::tavrin::KernelRect& dstRect,                                               \
-                 [[maybe_unused]] const ::tavrin::KernelRect& srcRect, [[maybe_unused]] ::tavrin::ImageSize dstSize, \
-                 [[maybe_unused]] ::tavrin::ImageSize srcSize, [[maybe_unused]] uint16_t dstBytesPerPixel,           \
-                 [[maybe_unused]] uint16_t srcBytesPerPixel, [[maybe_unused]] int32_t dstStride,                     \
-                 [[maybe_unused]] int32_t srcStride, [[maybe_unused]] void* extra1, [[maybe_unused]] void* extra2)
+// Returns false when the images' layouts do not fit the kernel.
+using ScaleKernel = bool (*)(const ScaleArea& area);
 
 }  // namespace tavrin

@@ -12,14 +12,14 @@ namespace tavrin {
 
 struct SampleScaling {
     // Same sample layout, scaled; null when no scaling applies.
-    PixelKernel gray16 = nullptr;
-    PixelKernel rgb48 = nullptr;
-    PixelKernel rgb64 = nullptr;
+    ConvertKernel gray16 = nullptr;
+    ConvertKernel rgb48 = nullptr;
+    ConvertKernel rgb64 = nullptr;
     // Scaled and turned from B, G, R to R, G, B; null when no scaling applies.
-    PixelKernel rgb48Swapped = nullptr;
-    PixelKernel rgb64Swapped = nullptr;
+    ConvertKernel rgb48Swapped = nullptr;
+    ConvertKernel rgb64Swapped = nullptr;
     // 16-bit gray to 8 bits with the rows reversed (never null).
-    PixelKernel gray16To8Flipped = nullptr;
+    ConvertKernel gray16To8Flipped = nullptr;
 };
 
 SampleScaling ScalingForSignificantBits(int32_t significantBits);

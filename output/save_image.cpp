@@ -56,7 +56,7 @@ int32_t SaveJpeg(const char* path, const CDibImage& image, int32_t quality, int3
 
 // The kernel that brings the image to PNG's sample layout, or null when the
 // pixels go out as they are.
-PixelKernel PngKernel(int32_t bits, int32_t significantBits) {
+ConvertKernel PngKernel(int32_t bits, int32_t significantBits) {
     const SampleScaling scaling = ScalingForSignificantBits(significantBits);
     switch (bits) {
     case 16:
@@ -74,7 +74,7 @@ PixelKernel PngKernel(int32_t bits, int32_t significantBits) {
 
 int32_t SavePng(const char* path, const CDibImage& image, int32_t significantBits) {
     const int32_t bits = image.BitCount();
-    const PixelKernel kernel = PngKernel(bits, significantBits);
+    const ConvertKernel kernel = PngKernel(bits, significantBits);
     if (kernel == nullptr) {
         return WritePng(path, image.Bits(), image.Width(), image.Height(), bits) ? 1 : 0;
     }

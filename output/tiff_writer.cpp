@@ -70,7 +70,7 @@ const CDibImage* PrepareSamples(const CDibImage& image, int32_t significantBits,
         return nullptr;
     }
     const SampleScaling scaling = ScalingForSignificantBits(significantBits);
-    PixelKernel kernel = nullptr;
+    ConvertKernel kernel = nullptr;
     switch (bits) {
     case 16:
         kernel = scaling.gray16;

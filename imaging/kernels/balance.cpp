@@ -56,24 +56,20 @@ int32_t GainResult(double value) {
 }
 
 // Gains that bring the blue and red means to the green mean, in per cent.
-void Balance(const KernelArea& a, BalanceParams& p, bool wide) {
+BalanceGains Balance(const KernelArea& a, const BalanceParams& p, bool wide) {
     const CellSums c = SumCells(a, p.bayerMode, wide);
     const uint64_t greenCount = c.count[0][0] + c.count[1][1];
     const uint64_t blueCount = c.count[0][1];
     const uint64_t redCount = c.count[1][0];
-    p.gainGreen = 100;
     if (greenCount == 0 || blueCount == 0 || redCount == 0) {
-        p.gainBlue = 100;
-        p.gainRed = 100;
-        return;
+        return BalanceGains{100, 100, 100};
     }
     const double g = static_cast<double>(c.sum[0][0] + c.sum[1][1]) / static_cast<double>(greenCount);
     const double b = static_cast<double>(c.sum[0][1]) / static_cast<double>(blueCount);
     const double r = static_cast<double>(c.sum[1][0]) / static_cast<double>(redCount);
     const double total = g + b + r;
     const double unit = total / g / 3;
-    p.gainBlue = GainResult(total / b / 3 * 100 / unit);
-    p.gainRed = GainResult(total / r / 3 * 100 / unit);
+    return BalanceGains{GainResult(total / b / 3 * 100 / unit), 100, GainResult(total / r / 3 * 100 / unit)};
 }
 
 }  // namespace
@@ -82,22 +78,15 @@ void ParitySums_C(const uint8_t* row, int32_t count, bool wide, uint64_t sums[2]
     ParitySumsSpaced(row, count, wide ? 2 : 1, wide, sums);
 }
 
-TAVRIN_PIXEL_KERNEL(WhiteBalance8) {
-    Balance(TAVRIN_KERNEL_AREA, *static_cast<BalanceParams*>(params), false);
-    return 1;
-}
+BalanceGains WhiteBalance8(const KernelArea& area, const BalanceParams& params) { return Balance(area, params, false); }
 
-TAVRIN_PIXEL_KERNEL(WhiteBalance16) {
-    Balance(TAVRIN_KERNEL_AREA, *static_cast<BalanceParams*>(params), true);
-    return 1;
-}
+BalanceGains WhiteBalance16(const KernelArea& area, const BalanceParams& params) { return Balance(area, params, true); }
 
 // Cell means without saturated samples (left out) and black ones (add
 // nothing, not counted); the brightest cell's gain is 128, the others scale
 // up to it. Runs once per request, so the plain loop serves.
-TAVRIN_PIXEL_KERNEL(GrayAutoGain) {
-    const KernelArea a = TAVRIN_KERNEL_AREA;
-    auto& p = *static_cast<GrayParams*>(params);
+GrayParams GrayAutoGain(const KernelArea& a, const GrayParams& measured) {
+    GrayParams p = measured;
     const bool wide = p.bits != 8;
     const int32_t saturated = GrayMaxValue(p.bits);
     CellSums c;
@@ -119,7 +108,7 @@ TAVRIN_PIXEL_KERNEL(GrayAutoGain) {
     double highest = 0.0;
     for (int32_t i = 0; i < 4; ++i) {
         if (c.count[i >> 1][i & 1] == 0)
-            return 1;
+            return p;
         mean[i >> 1][i & 1] = static_cast<double>(c.sum[i >> 1][i & 1]) / static_cast<double>(c.count[i >> 1][i & 1]);
         if (mean[i >> 1][i & 1] > highest)
             highest = mean[i >> 1][i & 1];
@@ -131,7 +120,7 @@ TAVRIN_PIXEL_KERNEL(GrayAutoGain) {
     p.gainR = gain(0, 1);
     p.gainB = gain(1, 0);
     p.gainG2 = gain(1, 1);
-    return 1;
+    return p;
 }
 
 }  // namespace tavrin

@@ -23,15 +23,16 @@ inline int32_t Scaled(int32_t sample, float factor, float maxValue) {
 // An 8-bit sample has 256 values, so its brightness is a 256-entry table of
 // the same function: one table pass, the fastest per-sample step there is.
 struct BrightStep {
-    static void Apply8(const KernelArea& area, int32_t channels, const void* params) {
-        const float factor = BrightnessFactor(ToneValue(params));
+    using Params = ToneParams;
+    static void Apply8(const KernelArea& area, int32_t channels, const ToneParams& params) {
+        const float factor = BrightnessFactor(params.value);
         uint8_t table[256];
         for (int32_t i = 0; i < 256; ++i)
             table[i] = static_cast<uint8_t>(Scaled(i, factor, 255.0f));
         Kernels().applyTable8(area, channels, table);
     }
-    static void Apply16(const KernelArea& area, int32_t channels, const void* params) {
-        Kernels().bright(area, channels, BrightnessFactor(ToneValue(params)), 2, MaxValueOf(ToneBits(params)));
+    static void Apply16(const KernelArea& area, int32_t channels, const ToneParams& params) {
+        Kernels().bright(area, channels, BrightnessFactor(params.value), 2, MaxValueOf(params.bits));
     }
 };
 

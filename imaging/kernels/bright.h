@@ -6,10 +6,10 @@
 
 namespace tavrin {
 
-TAVRIN_PIXEL_KERNEL(Bright8Mono);
-TAVRIN_PIXEL_KERNEL(Bright8Rgb);
-TAVRIN_PIXEL_KERNEL(Bright16Mono);
-TAVRIN_PIXEL_KERNEL(Bright16Rgb);
+bool Bright8Mono(const KernelArea& area, const ToneParams& params);
+bool Bright8Rgb(const KernelArea& area, const ToneParams& params);
+bool Bright16Mono(const KernelArea& area, const ToneParams& params);
+bool Bright16Rgb(const KernelArea& area, const ToneParams& params);
 
 // The factor for a setting.
 float BrightnessFactor(int32_t value);

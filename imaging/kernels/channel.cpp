@@ -11,16 +11,16 @@ using rows::RowOrder;
 // Walks every pixel of the rectangle, giving `convert` the destination and
 // source pixel, once both images are known to hold `pixelBytes` per pixel.
 template <typename PixelFunction>
-int32_t ForEachPixel(const KernelArea& a, int pixelBytes, PixelFunction convert) {
+bool ForEachPixel(const KernelArea& a, int pixelBytes, PixelFunction convert) {
     if (a.dstBytesPerPixel < pixelBytes || a.srcBytesPerPixel < pixelBytes) {
-        return 0;
+        return false;
     }
     rows::WalkPixels(a, RowOrder::kSame, convert);
-    return 1;
+    return true;
 }
 
 // The three colour words reversed and shifted; with `opaque` a fourth word 0xFFFF.
-int32_t SwapShiftWords(const KernelArea& a, int shift, bool opaque) {
+bool SwapShiftWords(const KernelArea& a, int shift, bool opaque) {
     return ForEachPixel(a, opaque ? 8 : 6, [&](uint8_t* d, const uint8_t* s) {
         const uint32_t c0 = rows::LoadWord(s), c1 = rows::LoadWord(s + 2), c2 = rows::LoadWord(s + 4);
         rows::StoreWord(d, c2 << shift);
@@ -34,8 +34,8 @@ int32_t SwapShiftWords(const KernelArea& a, int shift, bool opaque) {
 
 }  // namespace
 
-TAVRIN_PIXEL_KERNEL(Rgb24Swap) {
-    return ForEachPixel(TAVRIN_KERNEL_AREA, 3, [](uint8_t* d, const uint8_t* s) {
+bool Rgb24Swap(const KernelArea& area) {
+    return ForEachPixel(area, 3, [](uint8_t* d, const uint8_t* s) {
         const uint8_t c0 = s[0], c1 = s[1], c2 = s[2];
         d[0] = c2;
         d[1] = c1;
@@ -43,8 +43,8 @@ TAVRIN_PIXEL_KERNEL(Rgb24Swap) {
     });
 }
 
-TAVRIN_PIXEL_KERNEL(Rgb32InvertAlpha) {
-    return ForEachPixel(TAVRIN_KERNEL_AREA, 4, [](uint8_t* d, const uint8_t* s) {
+bool Rgb32InvertAlpha(const KernelArea& area) {
+    return ForEachPixel(area, 4, [](uint8_t* d, const uint8_t* s) {
         const uint8_t alpha = static_cast<uint8_t>(~s[3]);
         d[0] = s[0];
         d[1] = s[1];
@@ -53,9 +53,9 @@ TAVRIN_PIXEL_KERNEL(Rgb32InvertAlpha) {
     });
 }
 
-TAVRIN_PIXEL_KERNEL(Rgb48SwapShift4) { return SwapShiftWords(TAVRIN_KERNEL_AREA, 4, false); }
-TAVRIN_PIXEL_KERNEL(Rgb48SwapShift6) { return SwapShiftWords(TAVRIN_KERNEL_AREA, 6, false); }
-TAVRIN_PIXEL_KERNEL(Rgb64SwapShift4) { return SwapShiftWords(TAVRIN_KERNEL_AREA, 4, true); }
-TAVRIN_PIXEL_KERNEL(Rgb64SwapShift6) { return SwapShiftWords(TAVRIN_KERNEL_AREA, 6, true); }
+bool Rgb48SwapShift4(const KernelArea& area) { return SwapShiftWords(area, 4, false); }
+bool Rgb48SwapShift6(const KernelArea& area) { return SwapShiftWords(area, 6, false); }
+bool Rgb64SwapShift4(const KernelArea& area) { return SwapShiftWords(area, 4, true); }
+bool Rgb64SwapShift6(const KernelArea& area) { return SwapShiftWords(area, 6, true); }
 
 }  // namespace tavrin

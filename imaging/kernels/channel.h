@@ -6,18 +6,18 @@
 //   Rgb48SwapShift4/6  48 -> 48             out = (in[2], in[1], in[0]) << 4 / << 6
 //   Rgb64SwapShift4/6  64 -> 64             as 48, fourth word 0xFFFF
 //
-// Pixel kernels (imaging/pixel_kernel.h); they return 1.
+// Conversion kernels (imaging/pixel_kernel.h): false when a layout does not fit.
 #pragma once
 
 #include "imaging/pixel_kernel.h"
 
 namespace tavrin {
 
-TAVRIN_PIXEL_KERNEL(Rgb24Swap);
-TAVRIN_PIXEL_KERNEL(Rgb32InvertAlpha);
-TAVRIN_PIXEL_KERNEL(Rgb48SwapShift4);
-TAVRIN_PIXEL_KERNEL(Rgb48SwapShift6);
-TAVRIN_PIXEL_KERNEL(Rgb64SwapShift4);
-TAVRIN_PIXEL_KERNEL(Rgb64SwapShift6);
+bool Rgb24Swap(const KernelArea& area);
+bool Rgb32InvertAlpha(const KernelArea& area);
+bool Rgb48SwapShift4(const KernelArea& area);
+bool Rgb48SwapShift6(const KernelArea& area);
+bool Rgb64SwapShift4(const KernelArea& area);
+bool Rgb64SwapShift6(const KernelArea& area);
 
 }  // namespace tavrin

@@ -9,10 +9,10 @@
 
 namespace tavrin {
 
-TAVRIN_PIXEL_KERNEL(Contrast8Mono);
-TAVRIN_PIXEL_KERNEL(Contrast8Rgb);
-TAVRIN_PIXEL_KERNEL(Contrast16Mono);
-TAVRIN_PIXEL_KERNEL(Contrast16Rgb);
+bool Contrast8Mono(const KernelArea& area, const ToneParams& params);
+bool Contrast8Rgb(const KernelArea& area, const ToneParams& params);
+bool Contrast16Mono(const KernelArea& area, const ToneParams& params);
+bool Contrast16Rgb(const KernelArea& area, const ToneParams& params);
 
 void BuildContrastTable8(int32_t contrast, uint8_t (&table)[256]);
 // 1 << bits entries (bits limited to 8..16).

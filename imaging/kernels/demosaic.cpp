@@ -15,19 +15,9 @@ using demosaic::Frame;
 using demosaic::Gains;
 using demosaic::SourceRows;
 
-Frame FrameOf(uint8_t* dst, const uint8_t* src, const KernelRect& rect, int32_t dstX, int32_t dstY,
-              uint16_t dstBytesPerPixel, int32_t dstStride, int32_t srcStride) {
-    return Frame{dst,
-                 src,
-                 dstX,
-                 dstY,
-                 dstBytesPerPixel,
-                 dstStride,
-                 srcStride,
-                 rect.left,
-                 rect.top,
-                 rect.right - rect.left,
-                 rect.bottom - rect.top};
+Frame FrameOf(const KernelArea& a) {
+    return Frame{a.dst,  a.src, a.dstX,  a.dstY,  a.dstBytesPerPixel, a.dstStride, a.srcStride,
+                 a.left, a.top, a.width, a.height};
 }
 
 // The two sample widths: 8-bit samples into 3 or 4 bytes per pixel, 16-bit
@@ -233,22 +223,21 @@ void Border(const Frame& frame, int32_t mode, Gains gains, const uint8_t* table2
 }
 
 // One pass of the demosaic with the colour phase and gains of the record.
-int32_t RunPass(void (*pass)(const Frame&, int32_t, Gains, const uint8_t*), const Frame& frame, const void* params) {
-    pass(frame, demosaic::ModeOf(params), demosaic::GainsOf(params), nullptr);
-    return 1;
+bool RunPass(void (*pass)(const Frame&, int32_t, Gains, const uint8_t*), const KernelArea& area,
+             const BayerParams& params) {
+    pass(FrameOf(area), demosaic::ModeOf(params), demosaic::GainsOf(params), nullptr);
+    return true;
 }
 
 // Both passes of the 8-bit demosaic with the table; each pixel is written
 // (and looked up) once.
-int32_t RunWithTable(const Frame& frame, const BayerTableParams& p) {
-    const int32_t mode = demosaic::ModeOf(&p.bayer);
-    const Gains gains = demosaic::GainsOf(&p.bayer);
+bool RunWithTable(const Frame& frame, const BayerTableParams& p) {
+    const int32_t mode = demosaic::ModeOf(p.bayer);
+    const Gains gains = demosaic::GainsOf(p.bayer);
     Inner<uint8_t>(frame, mode, gains, p.table256);
     Border<uint8_t>(frame, mode, gains, p.table256);
-    return 1;
+    return true;
 }
-
-#define TAVRIN_FRAME FrameOf(dst, src, rect, dstX, dstY, dstBytesPerPixel, dstStride, srcStride)
 
 }  // namespace
 
@@ -279,14 +268,18 @@ void Rows8Table_AVX2(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold
 
 }  // namespace demosaic
 
-TAVRIN_PIXEL_KERNEL(Demosaic8Inner) { return RunPass(Inner<uint8_t>, TAVRIN_FRAME, params); }
-TAVRIN_PIXEL_KERNEL(Demosaic16Inner) { return RunPass(Inner<uint16_t>, TAVRIN_FRAME, params); }
-TAVRIN_PIXEL_KERNEL(Demosaic8Border) { return RunPass(Border<uint8_t>, TAVRIN_FRAME, params); }
-TAVRIN_PIXEL_KERNEL(Demosaic16Border) { return RunPass(Border<uint16_t>, TAVRIN_FRAME, params); }
-TAVRIN_PIXEL_KERNEL(Demosaic8Table) {
-    return RunWithTable(TAVRIN_FRAME, *static_cast<const BayerTableParams*>(params));
+bool Demosaic8Inner(const KernelArea& area, const BayerParams& params) { return RunPass(Inner<uint8_t>, area, params); }
+bool Demosaic16Inner(const KernelArea& area, const BayerParams& params) {
+    return RunPass(Inner<uint16_t>, area, params);
 }
-
-#undef TAVRIN_FRAME
+bool Demosaic8Border(const KernelArea& area, const BayerParams& params) {
+    return RunPass(Border<uint8_t>, area, params);
+}
+bool Demosaic16Border(const KernelArea& area, const BayerParams& params) {
+    return RunPass(Border<uint16_t>, area, params);
+}
+bool Demosaic8Table(const KernelArea& area, const BayerTableParams& params) {
+    return RunWithTable(FrameOf(area), params);
+}
 
 }  // namespace tavrin

@@ -10,7 +10,7 @@
 //
 // Sources: 8-bit (Demosaic8*) into 3 or 4 bytes per pixel, 16-bit with 10
 // significant bits (Demosaic16*) into 6 or 8 bytes per pixel. A fourth
-// channel is never written. All return 1.
+// channel is never written. All return true.
 #pragma once
 
 #include <cstdint>
@@ -19,10 +19,10 @@
 
 namespace tavrin {
 
-TAVRIN_PIXEL_KERNEL(Demosaic8Inner);
-TAVRIN_PIXEL_KERNEL(Demosaic8Border);
-TAVRIN_PIXEL_KERNEL(Demosaic16Inner);
-TAVRIN_PIXEL_KERNEL(Demosaic16Border);
+bool Demosaic8Inner(const KernelArea& area, const BayerParams& params);
+bool Demosaic8Border(const KernelArea& area, const BayerParams& params);
+bool Demosaic16Inner(const KernelArea& area, const BayerParams& params);
+bool Demosaic16Border(const KernelArea& area, const BayerParams& params);
 
 // Demosaic8Inner and Demosaic8Border followed by a table of the sample for
 // the three colour samples of every pixel (the tone steps that follow the
@@ -32,6 +32,6 @@ struct BayerTableParams {
     BayerParams bayer;
     const uint8_t* table256;
 };
-TAVRIN_PIXEL_KERNEL(Demosaic8Table);
+bool Demosaic8Table(const KernelArea& area, const BayerTableParams& params);
 
 }  // namespace tavrin

@@ -66,12 +66,9 @@ inline uint8_t* DestPixel(const Frame& frame, int32_t x, int32_t y) {
            static_cast<intptr_t>(frame.dstX + x) * frame.dstBytesPerPixel;
 }
 
-inline Gains GainsOf(const void* params) {
-    const auto* bayer = static_cast<const BayerParams*>(params);
-    return Gains{GainQ7(bayer->gainRed), GainQ7(bayer->gainBlue)};
-}
+inline Gains GainsOf(const BayerParams& bayer) { return Gains{GainQ7(bayer.gainRed), GainQ7(bayer.gainBlue)}; }
 
-inline int32_t ModeOf(const void* params) { return static_cast<const BayerParams*>(params)->bayerMode & 3; }
+inline int32_t ModeOf(const BayerParams& bayer) { return bayer.bayerMode & 3; }
 
 // Colour phases of a pixel: the row phase is bit 0 of the mode toggled by the
 // row's parity, the column phase bit 1 toggled by the column's parity.

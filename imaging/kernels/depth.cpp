@@ -48,9 +48,9 @@ void Rgb32ToRgb24_C(uint8_t* dst, const uint8_t* src, int32_t width) {
     }
 }
 
-int32_t CopyRgbBytes(const KernelArea& a, RowOrder order) {
+bool CopyRgbBytes(const KernelArea& a, RowOrder order) {
     if (a.srcBytesPerPixel < 3 || a.dstBytesPerPixel < 3) {
-        return 0;
+        return false;
     }
     if (a.dstBytesPerPixel == 3 && a.srcBytesPerPixel == 3) {
         const auto move = Kernels().moveBytes;
@@ -64,7 +64,7 @@ int32_t CopyRgbBytes(const KernelArea& a, RowOrder order) {
             d[2] = s[2];
         });
     }
-    return 1;
+    return true;
 }
 
 }  // namespace rows
@@ -75,23 +75,23 @@ using rows::RowOrder;
 
 // Gray words to gray bytes. The packed layout (2 bytes in, 1 out) has a
 // vector row; any other spacing walks pixel by pixel.
-int32_t GrayToBytes(const KernelArea& a, RowOrder order, int shift) {
+bool GrayToBytes(const KernelArea& a, RowOrder order, int shift) {
     if (a.srcBytesPerPixel < 2 || a.dstBytesPerPixel < 1) {
-        return 0;
+        return false;
     }
     const auto row = Kernels().words16ToBytes;
     rows::WalkRowsOrPixels(
         a, order, a.srcBytesPerPixel == 2 && a.dstBytesPerPixel == 1,
         [&](uint8_t* d, const uint8_t* s, int32_t width) { row(d, s, width, shift); },
         [&](uint8_t* d, const uint8_t* s) { rows::Words16ToBytes_C(d, s, 1, shift); });
-    return 1;
+    return true;
 }
 
 // The first three words of 48- or 64-bit pixels to the three bytes of 24-bit
 // pixels. 48 bits into 24 is one run of words; 64 bits drops every fourth.
-int32_t RgbWordsToBytes(const KernelArea& a, RowOrder order) {
+bool RgbWordsToBytes(const KernelArea& a, RowOrder order) {
     if (a.srcBytesPerPixel < 6 || a.dstBytesPerPixel < 3) {
-        return 0;
+        return false;
     }
     if (a.dstBytesPerPixel == 3 && a.srcBytesPerPixel == 6) {
         const auto row = Kernels().words16ToBytes;
@@ -101,16 +101,16 @@ int32_t RgbWordsToBytes(const KernelArea& a, RowOrder order) {
     } else {
         rows::WalkPixels(a, order, [](uint8_t* d, const uint8_t* s) { rows::Words16ToBytes_C(d, s, 3, 2); });
     }
-    return 1;
+    return true;
 }
 
 }  // namespace
 
-TAVRIN_PIXEL_KERNEL(Gray16To8) { return GrayToBytes(TAVRIN_KERNEL_AREA, RowOrder::kSame, 2); }
-TAVRIN_PIXEL_KERNEL(Gray16To8Flip) { return GrayToBytes(TAVRIN_KERNEL_AREA, RowOrder::kReversed, 2); }
-TAVRIN_PIXEL_KERNEL(Gray12To8Flip) { return GrayToBytes(TAVRIN_KERNEL_AREA, RowOrder::kReversed, 4); }
-TAVRIN_PIXEL_KERNEL(Rgb48To24) { return RgbWordsToBytes(TAVRIN_KERNEL_AREA, RowOrder::kSame); }
-TAVRIN_PIXEL_KERNEL(Rgb48To24Flip) { return RgbWordsToBytes(TAVRIN_KERNEL_AREA, RowOrder::kReversed); }
-TAVRIN_PIXEL_KERNEL(Rgb32To24) { return rows::CopyRgbBytes(TAVRIN_KERNEL_AREA, RowOrder::kSame); }
+bool Gray16To8(const KernelArea& area) { return GrayToBytes(area, RowOrder::kSame, 2); }
+bool Gray16To8Flip(const KernelArea& area) { return GrayToBytes(area, RowOrder::kReversed, 2); }
+bool Gray12To8Flip(const KernelArea& area) { return GrayToBytes(area, RowOrder::kReversed, 4); }
+bool Rgb48To24(const KernelArea& area) { return RgbWordsToBytes(area, RowOrder::kSame); }
+bool Rgb48To24Flip(const KernelArea& area) { return RgbWordsToBytes(area, RowOrder::kReversed); }
+bool Rgb32To24(const KernelArea& area) { return rows::CopyRgbBytes(area, RowOrder::kSame); }
 
 }  // namespace tavrin

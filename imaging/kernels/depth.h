@@ -10,18 +10,18 @@
 //   Rgb48To24Flip   48 or 64 -> 24  first three words >> 2   reversed
 //   Rgb32To24       32 -> 24  first three bytes   same order
 //
-// All are pixel kernels (imaging/pixel_kernel.h) and return 1.
+// All are conversion kernels (imaging/pixel_kernel.h): false when a layout does not fit.
 #pragma once
 
 #include "imaging/pixel_kernel.h"
 
 namespace tavrin {
 
-TAVRIN_PIXEL_KERNEL(Gray16To8);
-TAVRIN_PIXEL_KERNEL(Gray16To8Flip);
-TAVRIN_PIXEL_KERNEL(Gray12To8Flip);
-TAVRIN_PIXEL_KERNEL(Rgb48To24);
-TAVRIN_PIXEL_KERNEL(Rgb48To24Flip);
-TAVRIN_PIXEL_KERNEL(Rgb32To24);
+bool Gray16To8(const KernelArea& area);
+bool Gray16To8Flip(const KernelArea& area);
+bool Gray12To8Flip(const KernelArea& area);
+bool Rgb48To24(const KernelArea& area);
+bool Rgb48To24Flip(const KernelArea& area);
+bool Rgb32To24(const KernelArea& area);
 
 }  // namespace tavrin

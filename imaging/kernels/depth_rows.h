@@ -25,6 +25,6 @@ void Rgb32ToRgb24_AVX2(uint8_t* dst, const uint8_t* src, int32_t width);
 
 // The first three bytes of every pixel of 24- or 32-bit images (Rgb32To24,
 // Rgb24Flip): 24 into 24 copies whole rows, 32 into 24 drops the fourth byte.
-int32_t CopyRgbBytes(const KernelArea& area, RowOrder order);
+bool CopyRgbBytes(const KernelArea& area, RowOrder order);
 
 }  // namespace tavrin::rows

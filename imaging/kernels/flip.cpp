@@ -8,20 +8,19 @@
 
 namespace tavrin {
 
-TAVRIN_PIXEL_KERNEL(FlipCopy) {
-    const int32_t height = rect.bottom - rect.top;
-    const int32_t rowBytes = std::min(dstStride, srcStride);
-    if (height <= 0 || rowBytes <= 0 || dst == nullptr || src == nullptr) {
-        return 1;
+bool FlipCopy(const KernelArea& area) {
+    const int32_t rowBytes = std::min(area.dstStride, area.srcStride);
+    if (area.height <= 0 || rowBytes <= 0 || area.dst == nullptr || area.src == nullptr) {
+        return true;
     }
     const auto move = Kernels().moveBytes;
-    for (int32_t i = 0; i < height; ++i) {
-        move(dst + static_cast<ptrdiff_t>(dstY + i) * dstStride,
-             src + static_cast<ptrdiff_t>(rect.bottom - 1 - i) * srcStride, rowBytes);
+    for (int32_t i = 0; i < area.height; ++i) {
+        move(area.dst + static_cast<ptrdiff_t>(area.dstY + i) * area.dstStride,
+             area.src + static_cast<ptrdiff_t>(area.top + area.height - 1 - i) * area.srcStride, rowBytes);
     }
-    return 1;
+    return true;
 }
 
-TAVRIN_PIXEL_KERNEL(Rgb24Flip) { return rows::CopyRgbBytes(TAVRIN_KERNEL_AREA, rows::RowOrder::kReversed); }
+bool Rgb24Flip(const KernelArea& area) { return rows::CopyRgbBytes(area, rows::RowOrder::kReversed); }
 
 }  // namespace tavrin

@@ -5,14 +5,14 @@
 //   Rgb24Flip   24 or 32 -> 24: the first three bytes of each pixel, rows
 //               reversed. AVI.
 //
-// Pixel kernels (imaging/pixel_kernel.h); they return 1.
+// Conversion kernels (imaging/pixel_kernel.h): false when a layout does not fit.
 #pragma once
 
 #include "imaging/pixel_kernel.h"
 
 namespace tavrin {
 
-TAVRIN_PIXEL_KERNEL(FlipCopy);
-TAVRIN_PIXEL_KERNEL(Rgb24Flip);
+bool FlipCopy(const KernelArea& area);
+bool Rgb24Flip(const KernelArea& area);
 
 }  // namespace tavrin

@@ -8,10 +8,10 @@
 
 namespace tavrin {
 
-TAVRIN_PIXEL_KERNEL(Gamma8Mono);
-TAVRIN_PIXEL_KERNEL(Gamma8Rgb);
-TAVRIN_PIXEL_KERNEL(Gamma16Mono);
-TAVRIN_PIXEL_KERNEL(Gamma16Rgb);
+bool Gamma8Mono(const KernelArea& area, const ToneParams& params);
+bool Gamma8Rgb(const KernelArea& area, const ToneParams& params);
+bool Gamma16Mono(const KernelArea& area, const ToneParams& params);
+bool Gamma16Rgb(const KernelArea& area, const ToneParams& params);
 
 // The tables the kernels apply. The colour 8-bit curve limits the exponent
 // to 0.001..99.999 (so a setting of 0 keeps black black), the others do not.

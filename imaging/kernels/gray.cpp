@@ -65,8 +65,6 @@ void GrayGain(const KernelArea& a, const GrayParams& p, bool wide, int32_t maxVa
     }
 }
 
-const GrayParams& GrayOf(const void* params) { return *static_cast<const GrayParams*>(params); }
-
 }  // namespace
 
 int32_t GrayMaxValue(int32_t bits) {
@@ -92,20 +90,19 @@ void GrayGainRow16_C(const uint8_t* in, uint8_t* out, int32_t width, const RowCe
     GrayGainRowSpaced(in, 2, out, 2, width, cells, true, maxValue);
 }
 
-TAVRIN_PIXEL_KERNEL(GrayGain8) {
-    GrayGain(TAVRIN_KERNEL_AREA, GrayOf(params), false, 255);
-    return 1;
+bool GrayGain8(const KernelArea& area, const GrayParams& params) {
+    GrayGain(area, params, false, 255);
+    return true;
 }
 
-TAVRIN_PIXEL_KERNEL(GrayGain16) {
-    GrayGain(TAVRIN_KERNEL_AREA, GrayOf(params), true, GrayMaxValue(GrayOf(params).bits));
-    return 1;
+bool GrayGain16(const KernelArea& area, const GrayParams& params) {
+    GrayGain(area, params, true, GrayMaxValue(params.bits));
+    return true;
 }
 
 // Runs once per frame in gray mode 2 only, after the demosaic; the plain loop
 // is what the compiler vectorises well enough.
-TAVRIN_PIXEL_KERNEL(RgbToGray8) {
-    const KernelArea a = TAVRIN_KERNEL_AREA;
+bool RgbToGray8(const KernelArea& a) {
     for (int32_t y = 0; y < a.height; ++y) {
         const uint8_t* in = SourceRowOf(a, y);
         uint8_t* out = DestRowOf(a, y);
@@ -113,7 +110,7 @@ TAVRIN_PIXEL_KERNEL(RgbToGray8) {
             *out = static_cast<uint8_t>((30 * in[2] + 59 * in[1] + 11 * in[0]) / 100);
         }
     }
-    return 1;
+    return true;
 }
 
 }  // namespace tavrin

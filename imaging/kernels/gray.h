@@ -7,11 +7,11 @@ namespace tavrin {
 
 // out = offset + sample * gain / 128, limited to 0..M, with gain and offset
 // chosen by the pixel's Bayer cell (GrayParams). In place on the raw image.
-TAVRIN_PIXEL_KERNEL(GrayGain8);
-TAVRIN_PIXEL_KERNEL(GrayGain16);
+bool GrayGain8(const KernelArea& area, const GrayParams& params);
+bool GrayGain16(const KernelArea& area, const GrayParams& params);
 
 // out = (30 red + 59 green + 11 blue) / 100, from a 24/32-bit source into 8 bits.
-TAVRIN_PIXEL_KERNEL(RgbToGray8);
+bool RgbToGray8(const KernelArea& area);
 
 // Largest sample value for a record's number of significant bits, as the gray
 // gain and the automatic gray gain use it (there it is the saturation level):

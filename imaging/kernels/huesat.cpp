@@ -61,9 +61,6 @@ void HueSat(const KernelArea& a, const HueSatParams& p, bool wide, const uint8_t
     }
 }
 
-const HueSatParams& ParamsOf(const void* params) { return *static_cast<const HueSatParams*>(params); }
-const HueSatTableParams& TableParamsOf(const void* params) { return *static_cast<const HueSatTableParams*>(params); }
-
 }  // namespace
 
 void BuildHueSatTables(HueSatTables& t, int32_t saturation) {
@@ -92,18 +89,17 @@ void HueSatArea16_C(const KernelArea& area, const HueSatTables& tables, huesat::
     TransformRows(area, tables, shift, SampleForm{2, sampleShift});
 }
 
-TAVRIN_PIXEL_KERNEL(HueSat8) {
-    HueSat(TAVRIN_KERNEL_AREA, ParamsOf(params), false, nullptr);
-    return 1;
+bool HueSat8(const KernelArea& area, const HueSatParams& params) {
+    HueSat(area, params, false, nullptr);
+    return true;
 }
-TAVRIN_PIXEL_KERNEL(HueSat16) {
-    HueSat(TAVRIN_KERNEL_AREA, ParamsOf(params), true, nullptr);
-    return 1;
+bool HueSat16(const KernelArea& area, const HueSatParams& params) {
+    HueSat(area, params, true, nullptr);
+    return true;
 }
-TAVRIN_PIXEL_KERNEL(HueSatTable8) {
-    const HueSatTableParams& p = TableParamsOf(params);
-    HueSat(TAVRIN_KERNEL_AREA, p.hueSat, false, p.table256);
-    return 1;
+bool HueSatTable8(const KernelArea& area, const HueSatTableParams& params) {
+    HueSat(area, params.hueSat, false, params.table256);
+    return true;
 }
 
 }  // namespace tavrin

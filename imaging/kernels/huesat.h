@@ -26,8 +26,8 @@ void BuildHueSatTables(HueSatTables& tables, int32_t saturation);
 // In place on 24/32-bit (HueSat8) or 48/64-bit (HueSat16, 10 significant bits,
 // reduced to 8) images; a fourth channel is left alone. The tables are cached
 // per thread, so cameras converting at once on their own threads never share them.
-TAVRIN_PIXEL_KERNEL(HueSat8);
-TAVRIN_PIXEL_KERNEL(HueSat16);
+bool HueSat8(const KernelArea& area, const HueSatParams& params);
+bool HueSat16(const KernelArea& area, const HueSatParams& params);
 
 // HueSat8 and then a table of the sample for the colour samples (the tone
 // steps that follow the transform, as one table), in one pass over the image:
@@ -36,6 +36,6 @@ struct HueSatTableParams {
     HueSatParams hueSat;
     const uint8_t* table256;
 };
-TAVRIN_PIXEL_KERNEL(HueSatTable8);
+bool HueSatTable8(const KernelArea& area, const HueSatTableParams& params);
 
 }  // namespace tavrin

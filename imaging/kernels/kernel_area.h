@@ -1,6 +1,6 @@
-// The arguments of one kernel call as the kernels use them: the source
-// rectangle, where it lands in the destination, and both images' layouts.
-// Internal to the kernel files.
+// What the kernel files share about their areas (KernelArea, in
+// imaging/pixel_kernel.h): row starts, sample access and limits. Internal to
+// the kernel files.
 #pragma once
 
 #include <cstdint>
@@ -10,40 +10,9 @@
 
 namespace tavrin {
 
-struct KernelArea {
-    uint8_t* dst;
-    const uint8_t* src;
-    int32_t left;
-    int32_t top;
-    int32_t width;
-    int32_t height;
-    int32_t dstX;
-    int32_t dstY;
-    int32_t dstBytesPerPixel;
-    int32_t srcBytesPerPixel;
-    int32_t dstStride;
-    int32_t srcStride;
-};
-
 // Kept in an unnamed namespace so that the AVX2 files, which include this
 // too, never lend the other files a copy compiled for AVX2.
 namespace {
-
-inline KernelArea AreaOf(uint8_t* dst, const uint8_t* src, const KernelRect& rect, int32_t dstX, int32_t dstY,
-                         uint16_t dstBytesPerPixel, uint16_t srcBytesPerPixel, int32_t dstStride, int32_t srcStride) {
-    return KernelArea{dst,
-                      src,
-                      rect.left,
-                      rect.top,
-                      rect.right - rect.left,
-                      rect.bottom - rect.top,
-                      dstX,
-                      dstY,
-                      dstBytesPerPixel,
-                      srcBytesPerPixel,
-                      dstStride,
-                      srcStride};
-}
 
 // Start of row y of the area (first pixel of the rectangle) in either image.
 inline const uint8_t* SourceRowOf(const KernelArea& a, int32_t y) {
@@ -89,11 +58,5 @@ inline void MapSamples(const KernelArea& a, int32_t channels, const Fn& fn) {
     }
 }
 
-inline int32_t ToneValue(const void* params) { return static_cast<const ToneParams*>(params)->value; }
-inline int32_t ToneBits(const void* params) { return static_cast<const ToneParams*>(params)->bits; }
-
 }  // namespace
 }  // namespace tavrin
-
-// The area of the kernel call whose body this stands in (TAVRIN_PIXEL_KERNEL).
-#define TAVRIN_KERNEL_AREA AreaOf(dst, src, rect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride)

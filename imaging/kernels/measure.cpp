@@ -7,7 +7,7 @@
 namespace tavrin {
 namespace {
 
-// The measured area: the rectangle's size at the destination position.
+// The measured area: the source rectangle.
 struct Region {
     const uint8_t* first;
     int32_t width;
@@ -16,10 +16,8 @@ struct Region {
     int32_t bytesPerPixel;
 };
 
-Region RegionOf(const uint8_t* dst, const KernelRect& rect, int32_t dstX, int32_t dstY, int32_t bytesPerPixel,
-                int32_t stride) {
-    return Region{dst + static_cast<intptr_t>(dstY) * stride + static_cast<intptr_t>(dstX) * bytesPerPixel,
-                  rect.right - rect.left, rect.bottom - rect.top, stride, bytesPerPixel};
+Region RegionOf(const KernelArea& a) {
+    return Region{SourceRowOf(a, 0), a.width, a.height, a.srcStride, a.srcBytesPerPixel};
 }
 
 // Mean by unsigned division (truncation); an empty area gives 0.
@@ -55,13 +53,13 @@ uint64_t SumBytes_C(const uint8_t* row, int32_t count) { return SumSpaced(row, c
 
 uint64_t SumWords8BitForm_C(const uint8_t* row, int32_t count) { return SumSpaced(row, count, 2, true); }
 
-TAVRIN_PIXEL_KERNEL(RegionMean8) {
-    const Region r = RegionOf(dst, rect, dstX, dstY, dstBytesPerPixel, dstStride);
+int32_t RegionMean8(const KernelArea& area) {
+    const Region r = RegionOf(area);
     return Mean(Sum(r, false), r);
 }
 
-TAVRIN_PIXEL_KERNEL(RegionMean16) {
-    const Region r = RegionOf(dst, rect, dstX, dstY, dstBytesPerPixel, dstStride);
+int32_t RegionMean16(const KernelArea& area) {
+    const Region r = RegionOf(area);
     return Mean(Sum(r, true), r);
 }
 

@@ -1,6 +1,5 @@
-// Region means for the automatic exposure: the mean sample of the
-// destination image over the driver's rectangle placed at the destination
-// position, as the kernel's return value (0 for an empty area). 16-bit
+// Region means for the automatic exposure: the mean sample of the area's
+// source rectangle (0 for an empty area), for CDibImage::Measure. 16-bit
 // samples count by their 8-bit form, (v >> 2) & 0xFF.
 #pragma once
 
@@ -8,7 +7,7 @@
 
 namespace tavrin {
 
-TAVRIN_PIXEL_KERNEL(RegionMean8);
-TAVRIN_PIXEL_KERNEL(RegionMean16);
+int32_t RegionMean8(const KernelArea& area);
+int32_t RegionMean16(const KernelArea& area);
 
 }  // namespace tavrin

@@ -1,7 +1,6 @@
-// The parameter records that the processing chain hands its kernels. All
-// record fields are 32-bit signed integers in the order the kernels expect
-// them. The kernel contract itself (KernelRect, PixelKernel and the
-// TAVRIN_PIXEL_KERNEL declarator) comes with it.
+// The settings records that the processing chain hands its kernels, and the
+// signature of each family that takes one. The kernel contract itself
+// (KernelArea, StepKernel and the others) comes with it.
 #pragma once
 
 #include <cstdint>
@@ -19,12 +18,15 @@ struct BayerParams {
     int32_t gainBlue;
 };
 
-// White balance measurement: the three gains are results, the mode is input.
+// White balance measurement: the colour phase of the first pixel, and what
+// it measures, the gains in per cent.
 struct BalanceParams {
-    int32_t gainBlue;
-    int32_t gainGreen;
-    int32_t gainRed;
     int32_t bayerMode;
+};
+struct BalanceGains {
+    int32_t blue;
+    int32_t green;
+    int32_t red;
 };
 
 // Per-cell gray gains (128 is unity) and offsets in output units. `bits` is
@@ -57,5 +59,11 @@ struct HueSatParams {
     int32_t saturation;
     int32_t bits;
 };
+
+using DemosaicKernel = StepKernel<BayerParams>;
+using BalanceKernel = MeasureKernelWith<BalanceGains, BalanceParams>;
+using GrayGainKernel = StepKernel<GrayParams>;
+using ToneKernel = StepKernel<ToneParams>;
+using HueSatKernel = StepKernel<HueSatParams>;
 
 }  // namespace tavrin

@@ -7,36 +7,30 @@
 namespace tavrin {
 namespace {
 
-int32_t Respace(uint8_t* dst, const uint8_t* src, const KernelRect& rect, int32_t dstX, int32_t dstY, uint16_t dstBpp,
-                uint16_t srcBpp, int32_t dstStride, int bytesPerPixel) {
-    if (dstBpp != bytesPerPixel || srcBpp != bytesPerPixel) {
-        return 0;
+bool Respace(const KernelArea& area, int32_t bytesPerPixel) {
+    if (area.dstBytesPerPixel != bytesPerPixel || area.srcBytesPerPixel != bytesPerPixel) {
+        return false;
     }
-    const int32_t width = rect.right - rect.left;
-    const int32_t height = rect.bottom - rect.top;
-    if (width <= 0 || height <= 0 || dst == nullptr || src == nullptr) {
-        return 1;
+    if (area.width <= 0 || area.height <= 0 || area.dst == nullptr || area.src == nullptr) {
+        return true;
     }
-    const ptrdiff_t packedRowBytes = static_cast<ptrdiff_t>(width) * bytesPerPixel;
+    const ptrdiff_t packedRowBytes = static_cast<ptrdiff_t>(area.width) * bytesPerPixel;
     // Rows go bottom up: each packed row moves to its place at or after its
     // start, so no row is overwritten before it has moved. A row and its new
     // place may overlap, which the move allows for.
     const auto move = Kernels().moveBytes;
-    for (int32_t r = height - 1; r >= 0; --r) {
-        move(dst + static_cast<ptrdiff_t>(dstY + r) * dstStride + static_cast<ptrdiff_t>(dstX) * bytesPerPixel,
-             src + r * packedRowBytes, static_cast<int32_t>(packedRowBytes));
+    for (int32_t r = area.height - 1; r >= 0; --r) {
+        move(area.dst + static_cast<ptrdiff_t>(area.dstY + r) * area.dstStride +
+                 static_cast<ptrdiff_t>(area.dstX) * bytesPerPixel,
+             area.src + r * packedRowBytes, static_cast<int32_t>(packedRowBytes));
     }
-    return 1;
+    return true;
 }
 
 }  // namespace
 
-TAVRIN_PIXEL_KERNEL(Respace8) {
-    return Respace(dst, src, rect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, 1);
-}
+bool Respace8(const KernelArea& area) { return Respace(area, 1); }
 
-TAVRIN_PIXEL_KERNEL(Respace16) {
-    return Respace(dst, src, rect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, 2);
-}
+bool Respace16(const KernelArea& area) { return Respace(area, 2); }
 
 }  // namespace tavrin

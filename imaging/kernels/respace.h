@@ -8,14 +8,14 @@
 // rectangle's width; pixel (c, r) of the rectangle comes from packed offset
 // (r * width + c) * bytes per pixel and lands at destination row dstY + r,
 // column dstX + c. Source and destination must have the kernel's bytes per
-// pixel; nothing happens otherwise (returns 0). Returns 1.
+// pixel; nothing happens otherwise (returns false).
 #pragma once
 
 #include "imaging/pixel_kernel.h"
 
 namespace tavrin {
 
-TAVRIN_PIXEL_KERNEL(Respace8);
-TAVRIN_PIXEL_KERNEL(Respace16);
+bool Respace8(const KernelArea& area);
+bool Respace16(const KernelArea& area);
 
 }  // namespace tavrin

@@ -19,17 +19,16 @@ int32_t SourceStep(int32_t step, float ratio, int32_t limit) {
     return static_cast<int32_t>(position);
 }
 
-int32_t Scale(uint8_t* dst, const uint8_t* src, const KernelRect& dstRect, const KernelRect& srcRect, ImageSize dstSize,
-              ImageSize srcSize, uint16_t dstBpp, uint16_t srcBpp, int32_t dstStride, int32_t srcStride,
-              int pixelBytes) {
+bool Scale(const ScaleArea& area, int pixelBytes) {
+    const auto& [dst, src, dstRect, srcRect, dstSize, srcSize, dstBpp, srcBpp, dstStride, srcStride] = area;
     const int32_t dstWidth = dstRect.right - dstRect.left;
     const int32_t dstHeight = dstRect.bottom - dstRect.top;
     if (dstBpp < pixelBytes || srcBpp < pixelBytes) {
-        return 0;
+        return false;
     }
     if (dstWidth <= 0 || dstHeight <= 0 || srcSize.width <= 0 || srcSize.height <= 0 || dst == nullptr ||
         src == nullptr) {
-        return 1;
+        return true;
     }
     const float fx = static_cast<float>(srcRect.right - srcRect.left) / static_cast<float>(dstWidth);
     const float fy = static_cast<float>(srcRect.bottom - srcRect.top) / static_cast<float>(dstHeight);
@@ -69,19 +68,13 @@ int32_t Scale(uint8_t* dst, const uint8_t* src, const KernelRect& dstRect, const
             }
         }
     }
-    return 1;
+    return true;
 }
 
 }  // namespace
 
-TAVRIN_SCALE_KERNEL(ScaleGray8) {
-    return Scale(dst, src, dstRect, srcRect, dstSize, srcSize, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride,
-                 1);
-}
+bool ScaleGray8(const ScaleArea& area) { return Scale(area, 1); }
 
-TAVRIN_SCALE_KERNEL(ScaleRgb24) {
-    return Scale(dst, src, dstRect, srcRect, dstSize, srcSize, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride,
-                 3);
-}
+bool ScaleRgb24(const ScaleArea& area) { return Scale(area, 3); }
 
 }  // namespace tavrin

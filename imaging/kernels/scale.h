@@ -13,14 +13,14 @@
 //   ScaleGray8   copies one byte per pixel
 //   ScaleRgb24   copies bytes 0..2, each image stepped by its own bytes per pixel
 //
-// Scale kernels (imaging/pixel_kernel.h); they return 1.
+// Scale kernels (imaging/pixel_kernel.h): false when a layout does not fit.
 #pragma once
 
 #include "imaging/pixel_kernel.h"
 
 namespace tavrin {
 
-TAVRIN_SCALE_KERNEL(ScaleGray8);
-TAVRIN_SCALE_KERNEL(ScaleRgb24);
+bool ScaleGray8(const ScaleArea& area);
+bool ScaleRgb24(const ScaleArea& area);
 
 }  // namespace tavrin

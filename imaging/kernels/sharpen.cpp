@@ -11,7 +11,6 @@ namespace {
 
 // Strengths outside the setting's range (from a stored value) are limited to it.
 int32_t Limited(int32_t strength) { return Clamp(strength, 0, 30); }
-int32_t StrengthOf(const void* params) { return Limited(ToneValue(params)); }
 
 // The unsharp mask: the mean m of the 4x4 window from (x-2, y-2) to (x+1, y+1)
 // of the source, then out = v + (v - m) x strength / 10 (truncated toward
@@ -67,11 +66,12 @@ void Sharpen16ByColumns(const KernelArea& a, int32_t channels, int32_t strength,
 }
 
 struct SharpenStep {
-    static void Apply8(const KernelArea& area, int32_t channels, const void* params) {
-        Kernels().sharpen8(area, channels, StrengthOf(params), nullptr, nullptr);
+    using Params = ToneParams;
+    static void Apply8(const KernelArea& area, int32_t channels, const ToneParams& params) {
+        Kernels().sharpen8(area, channels, Limited(params.value), nullptr, nullptr);
     }
-    static void Apply16(const KernelArea& area, int32_t channels, const void* params) {
-        Kernels().sharpen16(area, channels, StrengthOf(params), MaxValueOf(ToneBits(params)), nullptr);
+    static void Apply16(const KernelArea& area, int32_t channels, const ToneParams& params) {
+        Kernels().sharpen16(area, channels, Limited(params.value), MaxValueOf(params.bits), nullptr);
     }
 };
 
@@ -93,34 +93,39 @@ void Sharpen16_SSE2(const KernelArea& area, int32_t channels, int32_t strength, 
 
 TAVRIN_TONE_FAMILY(Sharpen, SharpenStep)
 
-TAVRIN_PIXEL_KERNEL(SharpenTable8Mono) {
-    const auto& p = *static_cast<const SharpenTableParams*>(params);
-    Kernels().sharpen8(TAVRIN_KERNEL_AREA, 1, Limited(p.strength), p.table256, nullptr);
-    return 1;
+bool SharpenTable8Mono(const KernelArea& area, const SharpenTableParams& params) {
+    Kernels().sharpen8(area, 1, Limited(params.strength), params.table256, nullptr);
+    return true;
 }
-TAVRIN_PIXEL_KERNEL(SharpenTable8Rgb) {
-    const auto& p = *static_cast<const SharpenTableParams*>(params);
-    Kernels().sharpen8(TAVRIN_KERNEL_AREA, 3, Limited(p.strength), p.table256, nullptr);
-    return 1;
+bool SharpenTable8Rgb(const KernelArea& area, const SharpenTableParams& params) {
+    Kernels().sharpen8(area, 3, Limited(params.strength), params.table256, nullptr);
+    return true;
 }
 
 namespace {
 
-int32_t SharpenInPlace(const KernelArea& area, int32_t channels, int32_t sampleBytes, const void* params) {
-    const auto& p = *static_cast<const SharpenInPlaceParams*>(params);
+bool SharpenInPlace(const KernelArea& area, int32_t channels, int32_t sampleBytes, const SharpenInPlaceParams& p) {
     if (sampleBytes == 1) {
         Kernels().sharpen8(area, channels, Limited(p.strength), p.table256, p.ring);
     } else {
         Kernels().sharpen16(area, channels, Limited(p.strength), MaxValueOf(p.bits), p.ring);
     }
-    return 1;
+    return true;
 }
 
 }  // namespace
 
-TAVRIN_PIXEL_KERNEL(SharpenInPlace8Mono) { return SharpenInPlace(TAVRIN_KERNEL_AREA, 1, 1, params); }
-TAVRIN_PIXEL_KERNEL(SharpenInPlace8Rgb) { return SharpenInPlace(TAVRIN_KERNEL_AREA, 3, 1, params); }
-TAVRIN_PIXEL_KERNEL(SharpenInPlace16Mono) { return SharpenInPlace(TAVRIN_KERNEL_AREA, 1, 2, params); }
-TAVRIN_PIXEL_KERNEL(SharpenInPlace16Rgb) { return SharpenInPlace(TAVRIN_KERNEL_AREA, 3, 2, params); }
+bool SharpenInPlace8Mono(const KernelArea& area, const SharpenInPlaceParams& params) {
+    return SharpenInPlace(area, 1, 1, params);
+}
+bool SharpenInPlace8Rgb(const KernelArea& area, const SharpenInPlaceParams& params) {
+    return SharpenInPlace(area, 3, 1, params);
+}
+bool SharpenInPlace16Mono(const KernelArea& area, const SharpenInPlaceParams& params) {
+    return SharpenInPlace(area, 1, 2, params);
+}
+bool SharpenInPlace16Rgb(const KernelArea& area, const SharpenInPlaceParams& params) {
+    return SharpenInPlace(area, 3, 2, params);
+}
 
 }  // namespace tavrin

@@ -8,10 +8,10 @@
 
 namespace tavrin {
 
-TAVRIN_PIXEL_KERNEL(Sharpen8Mono);
-TAVRIN_PIXEL_KERNEL(Sharpen8Rgb);
-TAVRIN_PIXEL_KERNEL(Sharpen16Mono);
-TAVRIN_PIXEL_KERNEL(Sharpen16Rgb);
+bool Sharpen8Mono(const KernelArea& area, const ToneParams& params);
+bool Sharpen8Rgb(const KernelArea& area, const ToneParams& params);
+bool Sharpen16Mono(const KernelArea& area, const ToneParams& params);
+bool Sharpen16Rgb(const KernelArea& area, const ToneParams& params);
 
 // Sharpen8Mono/Rgb and then a table of the sample over the whole destination
 // (a per-sample step that follows, such as brightness), in one pass where
@@ -20,8 +20,8 @@ struct SharpenTableParams {
     int32_t strength;
     const uint8_t* table256;
 };
-TAVRIN_PIXEL_KERNEL(SharpenTable8Mono);
-TAVRIN_PIXEL_KERNEL(SharpenTable8Rgb);
+bool SharpenTable8Mono(const KernelArea& area, const SharpenTableParams& params);
+bool SharpenTable8Rgb(const KernelArea& area, const SharpenTableParams& params);
 
 // The same steps in place (source and destination the same image), without
 // a copy of it: `ring`, memory apart from the image of SharpenRingBytes
@@ -36,9 +36,9 @@ struct SharpenInPlaceParams {
     uint8_t* ring;
 };
 inline int32_t SharpenRingBytes(int32_t width, int32_t bytesPerPixel) { return 3 * width * bytesPerPixel; }
-TAVRIN_PIXEL_KERNEL(SharpenInPlace8Mono);
-TAVRIN_PIXEL_KERNEL(SharpenInPlace8Rgb);
-TAVRIN_PIXEL_KERNEL(SharpenInPlace16Mono);
-TAVRIN_PIXEL_KERNEL(SharpenInPlace16Rgb);
+bool SharpenInPlace8Mono(const KernelArea& area, const SharpenInPlaceParams& params);
+bool SharpenInPlace8Rgb(const KernelArea& area, const SharpenInPlaceParams& params);
+bool SharpenInPlace16Mono(const KernelArea& area, const SharpenInPlaceParams& params);
+bool SharpenInPlace16Rgb(const KernelArea& area, const SharpenInPlaceParams& params);
 
 }  // namespace tavrin

@@ -54,38 +54,38 @@ namespace {
 using rows::RowOrder;
 
 // Gray (wordsPerPixel 1) and 48-bit colour (3): every word of a pixel shifts.
-int32_t ShiftWords(const KernelArea& a, int wordsPerPixel, int shift) {
+bool ShiftWords(const KernelArea& a, int wordsPerPixel, int shift) {
     const int pixelBytes = 2 * wordsPerPixel;
     if (a.dstBytesPerPixel < pixelBytes || a.srcBytesPerPixel < pixelBytes) {
-        return 0;
+        return false;
     }
     const auto row = Kernels().shiftWordsLeft;
     rows::WalkRowsOrPixels(
         a, RowOrder::kSame, a.dstBytesPerPixel == pixelBytes && a.srcBytesPerPixel == pixelBytes,
         [&](uint8_t* d, const uint8_t* s, int32_t width) { row(d, s, wordsPerPixel * width, shift); },
         [&](uint8_t* d, const uint8_t* s) { rows::ShiftWordsLeft_C(d, s, wordsPerPixel, shift); });
-    return 1;
+    return true;
 }
 
-int32_t ShiftRgb64(const KernelArea& a, int shift) {
+bool ShiftRgb64(const KernelArea& a, int shift) {
     if (a.dstBytesPerPixel < 8 || a.srcBytesPerPixel < 8) {
-        return 0;
+        return false;
     }
     const auto row = Kernels().rgb64ShiftOpaque;
     rows::WalkRowsOrPixels(
         a, RowOrder::kSame, a.dstBytesPerPixel == 8 && a.srcBytesPerPixel == 8,
         [&](uint8_t* d, const uint8_t* s, int32_t width) { row(d, s, width, shift); },
         [&](uint8_t* d, const uint8_t* s) { rows::Rgb64ShiftOpaque_C(d, s, 1, shift); });
-    return 1;
+    return true;
 }
 
 }  // namespace
 
-TAVRIN_PIXEL_KERNEL(Gray16Shift4) { return ShiftWords(TAVRIN_KERNEL_AREA, 1, 4); }
-TAVRIN_PIXEL_KERNEL(Gray16Shift6) { return ShiftWords(TAVRIN_KERNEL_AREA, 1, 6); }
-TAVRIN_PIXEL_KERNEL(Rgb48Shift4) { return ShiftWords(TAVRIN_KERNEL_AREA, 3, 4); }
-TAVRIN_PIXEL_KERNEL(Rgb48Shift6) { return ShiftWords(TAVRIN_KERNEL_AREA, 3, 6); }
-TAVRIN_PIXEL_KERNEL(Rgb64Shift4) { return ShiftRgb64(TAVRIN_KERNEL_AREA, 4); }
-TAVRIN_PIXEL_KERNEL(Rgb64Shift6) { return ShiftRgb64(TAVRIN_KERNEL_AREA, 6); }
+bool Gray16Shift4(const KernelArea& area) { return ShiftWords(area, 1, 4); }
+bool Gray16Shift6(const KernelArea& area) { return ShiftWords(area, 1, 6); }
+bool Rgb48Shift4(const KernelArea& area) { return ShiftWords(area, 3, 4); }
+bool Rgb48Shift6(const KernelArea& area) { return ShiftWords(area, 3, 6); }
+bool Rgb64Shift4(const KernelArea& area) { return ShiftRgb64(area, 4); }
+bool Rgb64Shift6(const KernelArea& area) { return ShiftRgb64(area, 6); }
 
 }  // namespace tavrin

@@ -7,18 +7,19 @@
 //   Rgb48Shift4 / Rgb48Shift6     48 -> 48   three words << 4 / << 6
 //   Rgb64Shift4 / Rgb64Shift6     64 -> 64   three words << 4 / << 6, fourth word 0xFFFF (opaque)
 //
-// Same row order. Pixel kernels (imaging/pixel_kernel.h); they return 1.
+// Same row order. Conversion kernels (imaging/pixel_kernel.h): false when a
+// layout does not fit.
 #pragma once
 
 #include "imaging/pixel_kernel.h"
 
 namespace tavrin {
 
-TAVRIN_PIXEL_KERNEL(Gray16Shift4);
-TAVRIN_PIXEL_KERNEL(Gray16Shift6);
-TAVRIN_PIXEL_KERNEL(Rgb48Shift4);
-TAVRIN_PIXEL_KERNEL(Rgb48Shift6);
-TAVRIN_PIXEL_KERNEL(Rgb64Shift4);
-TAVRIN_PIXEL_KERNEL(Rgb64Shift6);
+bool Gray16Shift4(const KernelArea& area);
+bool Gray16Shift6(const KernelArea& area);
+bool Rgb48Shift4(const KernelArea& area);
+bool Rgb48Shift6(const KernelArea& area);
+bool Rgb64Shift4(const KernelArea& area);
+bool Rgb64Shift6(const KernelArea& area);
 
 }  // namespace tavrin

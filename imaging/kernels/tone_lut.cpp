@@ -75,15 +75,13 @@ bool ToneCurve16(const KernelArea& area, int32_t channels, const ToneCurveParams
     return true;
 }
 
-const ToneCurveParams& CurveOf(const void* params) { return *static_cast<const ToneCurveParams*>(params); }
-
 // The colour 8-bit gamma limits its exponent, the gray one does not.
 struct ToneCurveStep {
-    static void Apply8(const KernelArea& area, int32_t channels, const void* params) {
-        ToneCurve8(area, channels, CurveOf(params), channels == 3);
+    using Params = ToneCurveParams;
+    static void Apply8(const KernelArea& area, int32_t channels, const ToneCurveParams& p) {
+        ToneCurve8(area, channels, p, channels == 3);
     }
-    static void Apply16(const KernelArea& area, int32_t channels, const void* params) {
-        const ToneCurveParams& p = CurveOf(params);
+    static void Apply16(const KernelArea& area, int32_t channels, const ToneCurveParams& p) {
         if (ToneCurve16(area, channels, p))
             return;
         Kernels().bright(area, channels, BrightnessFactor(p.brightness), 2, MaxValueOf(p.bits));

@@ -27,10 +27,10 @@ struct ToneCurveParams {
 
 inline constexpr int32_t kNeutralGammaSetting = 100;
 
-TAVRIN_PIXEL_KERNEL(ToneCurve8Mono);
-TAVRIN_PIXEL_KERNEL(ToneCurve8Rgb);
-TAVRIN_PIXEL_KERNEL(ToneCurve16Mono);
-TAVRIN_PIXEL_KERNEL(ToneCurve16Rgb);
+bool ToneCurve8Mono(const KernelArea& area, const ToneCurveParams& params);
+bool ToneCurve8Rgb(const KernelArea& area, const ToneCurveParams& params);
+bool ToneCurve16Mono(const KernelArea& area, const ToneCurveParams& params);
+bool ToneCurve16Rgb(const KernelArea& area, const ToneCurveParams& params);
 
 // The table step per instruction set (through Kernels().applyTable8/16).
 void ApplyTable8_C(const KernelArea& area, int32_t channels, const uint8_t* table256);

@@ -187,8 +187,8 @@ TEST(Chain, GrayFromColourOnlyInEightBitMode) {
     ASSERT_EQ(expected.CreateLike(mono8.image8), 1);
     std::memcpy(expected.Bits(), mono8.image8.Bits(), expected.ImageBytes());  // row padding stays as it was
     BayerParams bayer{1, 100, 100, 100};
-    colour.Convert(Demosaic8Inner, mono8.image8, nullptr, 0, 0, &bayer);
-    colour.Convert(Demosaic8Border, mono8.image8, nullptr, 0, 0, &bayer);
+    colour.Convert(Demosaic8Inner, mono8.image8, bayer);
+    colour.Convert(Demosaic8Border, mono8.image8, bayer);
     expected.Convert(RgbToGray8, colour);
     chain.Run(mono8.Set(), filters, ChainFrame{MODE_MONO8});
     EXPECT_EQ(testing::BytesOf(mono8.image8), testing::BytesOf(expected));
@@ -208,7 +208,7 @@ TEST(Chain, HueStepRunsOnlyWhenHueOrSaturationIsSet) {
     ASSERT_EQ(expected.Create(16, 8, 24), 1);
     std::memcpy(expected.Bits(), demosaiced.data(), demosaiced.size());
     HueSatParams hueSat{0, 0, 10, 10};
-    expected.Convert(HueSat8, expected, nullptr, 0, 0, &hueSat);
+    expected.Convert(HueSat8, expected, hueSat);
     ASSERT_NE(testing::BytesOf(expected), demosaiced);
 
     std::memcpy(images.image8.Bits(), raw.data(), raw.size());
@@ -245,7 +245,7 @@ struct ToneSettings {
 
 void ExpectStepsInOrder(ProcessingChain& chain, int32_t mode, Size size, ToneSettings tone, bool hueSatOn) {
     struct Kernels {
-        PixelKernel gamma, contrast, sharpen, bright;
+        ToneKernel gamma, contrast, sharpen, bright;
     };
     const Kernels byMode[] = {{Gamma8Mono, Contrast8Mono, Sharpen8Mono, Bright8Mono},
                               {Gamma16Mono, Contrast16Mono, Sharpen16Mono, Bright16Mono},
@@ -264,17 +264,17 @@ void ExpectStepsInOrder(ProcessingChain& chain, int32_t mode, Size size, ToneSet
     } else {
         BayerParams bayer{1, 120, 100, 90};
         const bool sixteen = set.Raw(mode)->BitCount() == 16;
-        expected.Convert(sixteen ? Demosaic16Inner : Demosaic8Inner, *set.Raw(mode), nullptr, 0, 0, &bayer);
-        expected.Convert(sixteen ? Demosaic16Border : Demosaic8Border, *set.Raw(mode), nullptr, 0, 0, &bayer);
+        expected.Convert(sixteen ? Demosaic16Inner : Demosaic8Inner, *set.Raw(mode), bayer);
+        expected.Convert(sixteen ? Demosaic16Border : Demosaic8Border, *set.Raw(mode), bayer);
         HueSatParams hueSat{40, 0, -30, 10};
         if (hueSatOn)
-            expected.Convert(sixteen ? HueSat16 : HueSat8, expected, nullptr, 0, 0, &hueSat);
+            expected.Convert(sixteen ? HueSat16 : HueSat8, expected, hueSat);
     }
     const Kernels& k = byMode[mode];
-    const auto step = [&](PixelKernel kernel, int32_t value, int32_t neutral, const CDibImage& source) {
+    const auto step = [&](ToneKernel kernel, int32_t value, int32_t neutral, const CDibImage& source) {
         ToneParams params{value, 10};
         if (value != neutral)
-            expected.Convert(kernel, source, nullptr, 0, 0, &params);
+            expected.Convert(kernel, source, params);
     };
     step(k.gamma, tone.gamma, 100, expected);
     step(k.contrast, tone.contrast, 0, expected);
@@ -301,9 +301,9 @@ void ExpectStepsInOrder(ProcessingChain& chain, int32_t mode, Size size, ToneSet
 
 TEST(Chain, StepsRunInTheirOrderOnTheOutputImage) {
     // Neighbours differ in one setting at a time, too.
-    const ToneSettings tones[] = {{150, 20, 12, -40}, {150, 20, 0, -40}, {150, 0, 0, -40}, {60, 0, 0, -40},
-                                  {60, 0, 0, 0},      {100, 0, 0, 35},   {100, -30, 5, 0}, {100, 0, 9, 0},
-                                  {100, 0, 7, 25}};
+    const ToneSettings tones[] = {{150, 20, 12, -40}, {150, 20, 0, -40}, {150, 0, 0, -40},
+                                  {60, 0, 0, -40},    {60, 0, 0, 0},     {100, 0, 0, 35},
+                                  {100, -30, 5, 0},   {100, 0, 9, 0},    {100, 0, 7, 25}};
     // One chain through every case: what it keeps from one frame (the tone
     // tables) must follow the next frame's mode and settings.
     ProcessingChain chain;

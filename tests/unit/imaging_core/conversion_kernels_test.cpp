@@ -200,10 +200,10 @@ TEST(ConversionKernels, MismatchedPixelSizesTouchNothing) {
     CDibImage narrow, wide;
     ASSERT_EQ(narrow.Create(3, 3, 8), 1);
     ASSERT_EQ(wide.Create(3, 3, 64), 1);
-    const PixelKernel wideSource[] = {Gray16To8, Gray16To8Flip,    Gray12To8Flip,   Rgb48To24,      Rgb48To24Flip,
-                                      Rgb32To24, Rgb24Flip,        Gray16Shift4,    Rgb48Shift6,    Rgb64Shift4,
-                                      Rgb24Swap, Rgb32InvertAlpha, Rgb48SwapShift4, Rgb64SwapShift6};
-    for (PixelKernel kernel : wideSource) {
+    const ConvertKernel wideSource[] = {Gray16To8, Gray16To8Flip,    Gray12To8Flip,   Rgb48To24,      Rgb48To24Flip,
+                                        Rgb32To24, Rgb24Flip,        Gray16Shift4,    Rgb48Shift6,    Rgb64Shift4,
+                                        Rgb24Swap, Rgb32InvertAlpha, Rgb48SwapShift4, Rgb64SwapShift6};
+    for (ConvertKernel kernel : wideSource) {
         EXPECT_EQ(narrow.Convert(kernel, narrow), 0);
     }
     EXPECT_EQ(wide.Convert(Rgb64Shift4, narrow), 0);

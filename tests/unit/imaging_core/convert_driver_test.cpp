@@ -11,21 +11,28 @@ namespace {
 // What the last kernel call received.
 struct KernelCall {
     int calls = 0;
-    uint8_t* dst = nullptr;
-    const uint8_t* src = nullptr;
-    KernelRect rect{0, 0, 0, 0};
-    int32_t dstX = -1, dstY = -1;
-    uint16_t dstBpp = 0, srcBpp = 0;
-    int32_t dstStride = 0, srcStride = 0;
-    void* params = nullptr;
-    void* extra = nullptr;
+    KernelArea area{};
+    const int* params = nullptr;
+    KernelRect rect{0, 0, 0, 0};  // the area's source rectangle
 };
 KernelCall lastCall;
 
-TAVRIN_PIXEL_KERNEL(RecordingKernel) {
-    lastCall = KernelCall{lastCall.calls + 1, dst,       src,       rect,   dstX, dstY, dstBytesPerPixel,
-                          srcBytesPerPixel,   dstStride, srcStride, params, extra};
-    return 7;
+void Record(const KernelArea& area, const int* params) {
+    lastCall = KernelCall{lastCall.calls + 1, area, params,
+                          KernelRect{area.left, area.top, area.left + area.width, area.top + area.height}};
+}
+bool RecordingKernel(const KernelArea& area) {
+    Record(area, nullptr);
+    return true;
+}
+bool RecordingStep(const KernelArea& area, const int& params) {
+    Record(area, &params);
+    return true;
+}
+bool RefusingKernel(const KernelArea&) { return false; }
+int RecordingMeasure(const KernelArea& area, const int& params) {
+    Record(area, &params);
+    return params + 1;
 }
 
 class ConvertDriver : public ::testing::Test {
@@ -37,20 +44,37 @@ TEST_F(ConvertDriver, WholeImageReachesKernelAsIs) {
     CDibImage dst, src;
     ASSERT_EQ(dst.Create(20, 10, 24), 1);
     ASSERT_EQ(src.Create(20, 10, 8), 1);
-    int record = 0, extra = 0;
-    EXPECT_EQ(dst.Convert(RecordingKernel, src, nullptr, 0, 0, &record, &extra), 7);
+    const int record = 0;
+    EXPECT_TRUE(dst.Convert(RecordingStep, src, record));
     EXPECT_EQ(lastCall.calls, 1);
     EXPECT_EQ(lastCall.rect, (KernelRect{0, 0, 20, 10}));
-    EXPECT_EQ(lastCall.dstX, 0);
-    EXPECT_EQ(lastCall.dstY, 0);
-    EXPECT_EQ(lastCall.dst, dst.Bits());
-    EXPECT_EQ(lastCall.src, src.Bits());
-    EXPECT_EQ(lastCall.dstBpp, 3);
-    EXPECT_EQ(lastCall.srcBpp, 1);
-    EXPECT_EQ(lastCall.dstStride, 60);
-    EXPECT_EQ(lastCall.srcStride, 20);
+    EXPECT_EQ(lastCall.area.dstX, 0);
+    EXPECT_EQ(lastCall.area.dstY, 0);
+    EXPECT_EQ(lastCall.area.dst, dst.Bits());
+    EXPECT_EQ(lastCall.area.src, src.Bits());
+    EXPECT_EQ(lastCall.area.dstBytesPerPixel, 3);
+    EXPECT_EQ(lastCall.area.srcBytesPerPixel, 1);
+    EXPECT_EQ(lastCall.area.dstStride, 60);
+    EXPECT_EQ(lastCall.area.srcStride, 20);
     EXPECT_EQ(lastCall.params, &record);
-    EXPECT_EQ(lastCall.extra, &extra);
+    EXPECT_FALSE(dst.Convert(RefusingKernel, src));
+}
+
+TEST_F(ConvertDriver, MeasurementReadsItsRectangleOfTheImage) {
+    CDibImage image;
+    ASSERT_EQ(image.Create(20, 20, 8), 1);
+    const ImageRect area{2, 3, 12, 8};
+    EXPECT_EQ(image.Measure(RecordingMeasure, 41, &area), 42);
+    // Graphics lines 3..7 are memory rows 12..16; a measurement has no destination.
+    EXPECT_EQ(lastCall.rect, (KernelRect{2, 12, 12, 17}));
+    EXPECT_EQ(lastCall.area.src, image.Bits());
+    EXPECT_EQ(lastCall.area.dst, nullptr);
+    EXPECT_EQ(image.Measure(RecordingMeasure, 0), 1);
+    EXPECT_EQ(lastCall.rect, (KernelRect{0, 0, 20, 20}));
+    const ImageRect outside{25, 0, 30, 5};
+    EXPECT_EQ(image.Measure(RecordingMeasure, 0, &outside), std::nullopt);
+    EXPECT_EQ(CDibImage().Measure(RecordingMeasure, 0), std::nullopt);
+    EXPECT_EQ(lastCall.calls, 2);
 }
 
 TEST_F(ConvertDriver, RectangleBecomesMemoryRowsFromTheBottomUpEnd) {
@@ -58,32 +82,32 @@ TEST_F(ConvertDriver, RectangleBecomesMemoryRowsFromTheBottomUpEnd) {
     ASSERT_EQ(dst.Create(20, 20, 8), 1);
     ASSERT_EQ(src.Create(20, 20, 8), 1);
     const ImageRect area{0, 0, 10, 5};
-    EXPECT_EQ(dst.Convert(RecordingKernel, src, &area, 0, 0), 7);
+    EXPECT_TRUE(dst.Convert(RecordingKernel, src, &area, 0, 0));
     EXPECT_EQ(lastCall.rect, (KernelRect{0, 15, 10, 20}));
-    EXPECT_EQ(lastCall.dstX, 0);
-    EXPECT_EQ(lastCall.dstY, 15);
+    EXPECT_EQ(lastCall.area.dstX, 0);
+    EXPECT_EQ(lastCall.area.dstY, 15);
 }
 
 TEST_F(ConvertDriver, PositionAtOrBeyondTheEdgeCallsNothing) {
     CDibImage dst, src;
     ASSERT_EQ(dst.Create(20, 10, 8), 1);
     ASSERT_EQ(src.Create(20, 10, 8), 1);
-    EXPECT_EQ(dst.Convert(RecordingKernel, src, nullptr, 20, 0), 0);
-    EXPECT_EQ(dst.Convert(RecordingKernel, src, nullptr, 0, 10), 0);
-    EXPECT_EQ(dst.Convert(RecordingKernel, src, nullptr, -20, 0), 0);
-    EXPECT_EQ(dst.Convert(RecordingKernel, src, nullptr, 0, -10), 0);
+    EXPECT_FALSE(dst.Convert(RecordingKernel, src, nullptr, 20, 0));
+    EXPECT_FALSE(dst.Convert(RecordingKernel, src, nullptr, 0, 10));
+    EXPECT_FALSE(dst.Convert(RecordingKernel, src, nullptr, -20, 0));
+    EXPECT_FALSE(dst.Convert(RecordingKernel, src, nullptr, 0, -10));
     const ImageRect outside{25, 0, 30, 5};
-    EXPECT_EQ(dst.Convert(RecordingKernel, src, &outside, 0, 0), 0);
+    EXPECT_FALSE(dst.Convert(RecordingKernel, src, &outside, 0, 0));
     EXPECT_EQ(lastCall.calls, 0);
-    EXPECT_EQ(dst.Convert(nullptr, src), 0);
+    EXPECT_FALSE(dst.Convert(nullptr, src));
 }
 
 TEST_F(ConvertDriver, EmptyImagesCallNothing) {
     CDibImage empty, image;
     ASSERT_EQ(image.Create(4, 4, 8), 1);
-    EXPECT_EQ(empty.Convert(RecordingKernel, image), 0);
-    EXPECT_EQ(image.Convert(RecordingKernel, empty), 0);
-    EXPECT_EQ(empty.Convert(RecordingKernel, empty), 0);
+    EXPECT_FALSE(empty.Convert(RecordingKernel, image));
+    EXPECT_FALSE(image.Convert(RecordingKernel, empty));
+    EXPECT_FALSE(empty.Convert(RecordingKernel, empty));
     EXPECT_EQ(lastCall.calls, 0);
 }
 
@@ -93,10 +117,10 @@ TEST_F(ConvertDriver, ClipsToTheDestination) {
     ASSERT_EQ(src.Create(16, 16, 8), 1);
     // 16x16 at (-3, 2): destination area (0, 2, 8, 8), source columns 3..11,
     // graphics lines 0..6, i.e. memory rows 10..16.
-    EXPECT_EQ(dst.Convert(RecordingKernel, src, nullptr, -3, 2), 7);
+    EXPECT_TRUE(dst.Convert(RecordingKernel, src, nullptr, -3, 2));
     EXPECT_EQ(lastCall.rect, (KernelRect{3, 10, 11, 16}));
-    EXPECT_EQ(lastCall.dstX, 0);
-    EXPECT_EQ(lastCall.dstY, 0);
+    EXPECT_EQ(lastCall.area.dstX, 0);
+    EXPECT_EQ(lastCall.area.dstY, 0);
 }
 
 TEST_F(ConvertDriver, SourceClippingMovesTheDestinationAlong) {
@@ -107,12 +131,12 @@ TEST_F(ConvertDriver, SourceClippingMovesTheDestinationAlong) {
     ASSERT_EQ(dst.Create(40, 40, 8), 1);
     ASSERT_EQ(src.Create(20, 20, 8), 1);
     const ImageRect area{-5, 10, 10, 30};
-    EXPECT_EQ(dst.Convert(RecordingKernel, src, &area, 0, 0), 7);
+    EXPECT_TRUE(dst.Convert(RecordingKernel, src, &area, 0, 0));
     // Source columns 0..9 and lines 10..19 (memory rows 0..9) land at
     // destination column 5 and lines 0..9 (memory rows 30..39).
     EXPECT_EQ(lastCall.rect, (KernelRect{0, 0, 10, 10}));
-    EXPECT_EQ(lastCall.dstX, 5);
-    EXPECT_EQ(lastCall.dstY, 30);
+    EXPECT_EQ(lastCall.area.dstX, 5);
+    EXPECT_EQ(lastCall.area.dstY, 30);
 }
 
 TEST(ClipConversion, ExtremeValuesDoNotOverflow) {
@@ -133,28 +157,28 @@ TEST(ClipConversion, ExtremeValuesDoNotOverflow) {
 KernelRect scaledDst{0, 0, 0, 0}, scaledSrc{0, 0, 0, 0};
 ImageSize scaledDstSize{0, 0}, scaledSrcSize{0, 0};
 
-TAVRIN_SCALE_KERNEL(RecordingScaler) {
-    scaledDst = dstRect;
-    scaledSrc = srcRect;
-    scaledDstSize = dstSize;
-    scaledSrcSize = srcSize;
-    return 3;
+bool RecordingScaler(const ScaleArea& area) {
+    scaledDst = area.dstRect;
+    scaledSrc = area.srcRect;
+    scaledDstSize = area.dstSize;
+    scaledSrcSize = area.srcSize;
+    return true;
 }
 
 TEST(ConvertScaledDriver, PassesBothRectanglesUnclipped) {
     CDibImage dst, src;
     ASSERT_EQ(dst.Create(30, 20, 24), 1);
     ASSERT_EQ(src.Create(10, 5, 8), 1);
-    EXPECT_EQ(dst.ConvertScaled(RecordingScaler, src), 3);
+    EXPECT_TRUE(dst.ConvertScaled(RecordingScaler, src));
     EXPECT_EQ(scaledDst, (KernelRect{0, 0, 30, 20}));
     EXPECT_EQ(scaledSrc, (KernelRect{0, 0, 10, 5}));
     EXPECT_EQ(scaledDstSize.width, 30);
     EXPECT_EQ(scaledSrcSize.height, 5);
     const ImageRect a{1, 2, 300, 400}, b{-1, -2, 3, 4};
-    EXPECT_EQ(dst.ConvertScaled(RecordingScaler, src, &a, &b), 3);
+    EXPECT_TRUE(dst.ConvertScaled(RecordingScaler, src, &a, &b));
     EXPECT_EQ(scaledSrc, a);
     EXPECT_EQ(scaledDst, b);
-    EXPECT_EQ(dst.ConvertScaled(nullptr, src), 0);
+    EXPECT_FALSE(dst.ConvertScaled(nullptr, src));
 }
 
 }  // namespace

@@ -73,7 +73,7 @@ TEST(FastRows, Avx2MatchesReference) {
 
 struct KernelCase {
     const char* name;
-    PixelKernel kernel;
+    ConvertKernel kernel;
     int dstBits;
     int srcBits;
 };
@@ -144,7 +144,7 @@ TEST_F(FastKernels, RespaceMatchesReference) {
             CDibImage other;
             ASSERT_EQ(other.CreateLike(frame), 1);
             std::memcpy(other.Bits(), frame.Bits(), frame.ImageBytes());
-            const PixelKernel kernel = bits == 8 ? Respace8 : Respace16;
+            const ConvertKernel kernel = bits == 8 ? Respace8 : Respace16;
             SetFastKernelsForTesting(false);
             ASSERT_EQ(frame.Convert(kernel, frame), 1);
             SetFastKernelsForTesting(true);

@@ -57,7 +57,7 @@ void CompareRows(int sampleBytes, int dstBytes, RowsFn fast, const char* name) {
             const int32_t gainBlue = static_cast<int32_t>(rng() % 420);
             BayerParams params{mode, gainRed, 100, gainBlue};
             test::WithScalarKernels(
-                [&] { test::Run(sampleBytes == 1 ? Demosaic8Inner : Demosaic16Inner, expected, src, &params); });
+                [&] { test::Run(sampleBytes == 1 ? Demosaic8Inner : Demosaic16Inner, expected, src, params); });
             const demosaic::Gains gains{demosaic::GainQ7(gainRed), demosaic::GainQ7(gainBlue)};
             if (size.width > 4 && size.height > 4)
                 fast(FrameFor(actual, src), 2, size.height - 2, false, mode, gains);
@@ -67,7 +67,7 @@ void CompareRows(int sampleBytes, int dstBytes, RowsFn fast, const char* name) {
             // The border pass with the reference rows, then the border rows'
             // middle again with `fast` over a scrambled copy.
             SetFastKernelsForTesting(false);
-            test::Run(sampleBytes == 1 ? Demosaic8Border : Demosaic16Border, expected, src, &params);
+            test::Run(sampleBytes == 1 ? Demosaic8Border : Demosaic16Border, expected, src, params);
             SetFastKernelsForTesting(true);
             if (size.width <= 4)
                 continue;
@@ -134,11 +134,11 @@ TEST(DemosaicFast, BorderPassMatches) {
                 expected.FillRandom(rng);
                 TestImage actual = expected.Clone();
                 BayerParams params{mode, 150, 100, 70};
-                const PixelKernel border = sampleBytes == 1 ? Demosaic8Border : Demosaic16Border;
+                const DemosaicKernel border = sampleBytes == 1 ? Demosaic8Border : Demosaic16Border;
                 SetFastKernelsForTesting(false);
-                test::Run(border, expected, src, &params);
+                test::Run(border, expected, src, params);
                 SetFastKernelsForTesting(true);
-                test::Run(border, actual, src, &params);
+                test::Run(border, actual, src, params);
                 ASSERT_TRUE(actual.SameBytes(expected)) << size.width << "x" << size.height << " mode " << mode;
             }
         }
@@ -153,14 +153,13 @@ TEST(DemosaicFast, SubRectangleAtAnOffset) {
         TestImage expected(100, 50, 3, false);
         expected.FillRandom(rng);
         TestImage actual = expected.Clone();
-        const KernelRect rect{3, 5, 80, 37};
-        BayerParams params{mode, 130, 100, 170};
-        test::WithScalarKernels([&] {
-            Demosaic8Inner(expected.bits.get(), src.bits.get(), rect, 7, 9, 3, 1, expected.stride, src.stride, &params,
-                           nullptr);
-        });
-        Demosaic8Inner(actual.bits.get(), src.bits.get(), rect, 7, 9, 3, 1, actual.stride, src.stride, &params,
-                       nullptr);
+        // Source columns 3..79 of rows 5..36, landing at (7, 9).
+        const auto area = [&](TestImage& dst) {
+            return KernelArea{dst.bits.get(), src.bits.get(), 3, 5, 77, 32, 7, 9, 3, 1, dst.stride, src.stride};
+        };
+        const BayerParams params{mode, 130, 100, 170};
+        test::WithScalarKernels([&] { Demosaic8Inner(area(expected), params); });
+        Demosaic8Inner(area(actual), params);
         ASSERT_TRUE(actual.SameBytes(expected)) << mode;
     }
 }
@@ -196,11 +195,11 @@ TEST(DemosaicFast, SixteenBitLanesAndTheirFallbackMatch) {
                 const int32_t gains[] = {0, 100, 400, 1599, 5000, -20};
                 BayerParams params{mode, gains[round % 6], 100, gains[(round + 3) % 6]};
                 SetFastKernelsForTesting(false);
-                test::Run(Demosaic16Inner, expected, src, &params);
-                test::Run(Demosaic16Border, expected, src, &params);
+                test::Run(Demosaic16Inner, expected, src, params);
+                test::Run(Demosaic16Border, expected, src, params);
                 SetFastKernelsForTesting(true);
-                test::Run(Demosaic16Inner, actual, src, &params);
-                test::Run(Demosaic16Border, actual, src, &params);
+                test::Run(Demosaic16Inner, actual, src, params);
+                test::Run(Demosaic16Border, actual, src, params);
                 ASSERT_TRUE(actual.SameBytes(expected))
                     << width << "x" << height << " mode " << mode << " dst " << dstBytes << " round " << round;
             }
@@ -226,8 +225,8 @@ TEST(DemosaicFast, TableAfterTheDemosaicMatchesTheSteps) {
                 TestImage actual = expected.Clone();
                 BayerTableParams params{{mode, 90 + isa, 100, 130}, table};
                 test::WithScalarKernels([&] {
-                    test::Run(Demosaic8Inner, expected, src, &params.bayer);
-                    test::Run(Demosaic8Border, expected, src, &params.bayer);
+                    test::Run(Demosaic8Inner, expected, src, params.bayer);
+                    test::Run(Demosaic8Border, expected, src, params.bayer);
                 });
                 for (int32_t y = 0; y < size.height; ++y) {
                     for (int32_t i = 0; i < size.width * dstBytes; ++i) {
@@ -236,7 +235,7 @@ TEST(DemosaicFast, TableAfterTheDemosaicMatchesTheSteps) {
                     }
                 }
                 const KernelIsa previous = SetKernelIsaForTesting(static_cast<KernelIsa>(isa));
-                test::Run(Demosaic8Table, actual, src, &params);
+                test::Run(Demosaic8Table, actual, src, params);
                 SetKernelIsaForTesting(previous);
                 ASSERT_TRUE(actual.SameBytes(expected))
                     << "isa " << isa << " " << size.width << "x" << size.height << " dst " << dstBytes;
@@ -260,11 +259,11 @@ TEST(DemosaicFast, EightBitExtremeGainsMatch) {
             const int32_t gains[] = {0, 1, 1599, 1600, 100000, -5};
             BayerParams params{mode, gains[width % 6], 100, gains[(width / 6) % 6]};
             SetFastKernelsForTesting(false);
-            test::Run(Demosaic8Inner, expected, src, &params);
-            test::Run(Demosaic8Border, expected, src, &params);
+            test::Run(Demosaic8Inner, expected, src, params);
+            test::Run(Demosaic8Border, expected, src, params);
             SetFastKernelsForTesting(true);
-            test::Run(Demosaic8Inner, actual, src, &params);
-            test::Run(Demosaic8Border, actual, src, &params);
+            test::Run(Demosaic8Inner, actual, src, params);
+            test::Run(Demosaic8Border, actual, src, params);
             ASSERT_TRUE(actual.SameBytes(expected)) << "width " << width << " dst " << dstBytes;
         }
     }

@@ -18,13 +18,13 @@ int SiteColour(int mode, int x, int y) {
 }
 
 void Demosaic8(TestImage& dst, const TestImage& src, BayerParams params) {
-    test::Run(Demosaic8Inner, dst, src, &params);
-    test::Run(Demosaic8Border, dst, src, &params);
+    test::Run(Demosaic8Inner, dst, src, params);
+    test::Run(Demosaic8Border, dst, src, params);
 }
 
 void Demosaic16(TestImage& dst, const TestImage& src, BayerParams params) {
-    test::Run(Demosaic16Inner, dst, src, &params);
-    test::Run(Demosaic16Border, dst, src, &params);
+    test::Run(Demosaic16Inner, dst, src, params);
+    test::Run(Demosaic16Border, dst, src, params);
 }
 
 TEST(Demosaic, FlatFieldStaysFlatEverywhere) {
@@ -127,8 +127,8 @@ TEST(Demosaic, InnerPixelsSitAtTheBlockCentre) {
         TestImage dst(40, 9, 3);
         TestImage dstVertical(9, 40, 3);
         BayerParams params{mode, 100, 100, 100};
-        test::Run(Demosaic8Inner, dst, src, &params);
-        test::Run(Demosaic8Inner, dstVertical, vertical, &params);
+        test::Run(Demosaic8Inner, dst, src, params);
+        test::Run(Demosaic8Inner, dstVertical, vertical, params);
         for (int y = 2; y <= 6; ++y) {
             for (int x = 2; x <= 37; ++x) {
                 for (int c = 0; c < 3; ++c) {
@@ -163,10 +163,10 @@ TEST(Demosaic, FourByFourComesFromTheBorderPassAlone) {
     src.Fill(90);
     TestImage dst(4, 4, 3);
     BayerParams params{0, 100, 100, 100};
-    test::Run(Demosaic8Inner, dst, src, &params);
+    test::Run(Demosaic8Inner, dst, src, params);
     TestImage untouched(4, 4, 3);
     EXPECT_TRUE(dst.SameBytes(untouched));
-    test::Run(Demosaic8Border, dst, src, &params);
+    test::Run(Demosaic8Border, dst, src, params);
     for (int i = 0; i < 16 * 3; ++i)
         EXPECT_EQ(dst.bits[i], 90);
 }

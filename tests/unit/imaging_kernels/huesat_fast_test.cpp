@@ -23,10 +23,10 @@ public:
     // `kernel` from `source` (nullptr: in place) into `expected` on the
     // reference and into `actual` on the path under test. With a table,
     // HueSatTable8 on the path against HueSat8 and then the table.
-    void RunBoth(PixelKernel kernel, TestImage& expected, TestImage& actual, const TestImage* source,
+    void RunBoth(HueSatKernel kernel, TestImage& expected, TestImage& actual, const TestImage* source,
                  HueSatParams params, const uint8_t* table256 = nullptr) const {
         const KernelIsa previous = SetKernelIsaForTesting(KernelIsa::kScalar);
-        test::Run(kernel, expected, source != nullptr ? *source : expected, &params);
+        test::Run(kernel, expected, source != nullptr ? *source : expected, params);
         if (table256 != nullptr) {
             uint8_t* p = expected.bits.get();
             const int32_t bpp = expected.bytesPerPixel;
@@ -35,9 +35,11 @@ public:
                           3, table256);
         }
         SetKernelIsaForTesting(GetParam());
-        HueSatTableParams withTable{params, table256};
-        test::Run(table256 != nullptr ? HueSatTable8 : kernel, actual, source != nullptr ? *source : actual,
-                  table256 != nullptr ? static_cast<void*>(&withTable) : &params);
+        if (table256 != nullptr) {
+            test::Run(HueSatTable8, actual, source != nullptr ? *source : actual, HueSatTableParams{params, table256});
+        } else {
+            test::Run(kernel, actual, source != nullptr ? *source : actual, params);
+        }
         SetKernelIsaForTesting(previous);
     }
 };

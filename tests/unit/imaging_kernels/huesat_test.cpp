@@ -18,7 +18,7 @@ std::array<int, 3> Transform(int blue, int green, int red, int hue, int saturati
     image.Set8(0, 0, green, 1);
     image.Set8(0, 0, red, 2);
     HueSatParams params{hue, 0, saturation, 10};
-    test::RunInPlace(HueSat8, image, &params);
+    test::RunInPlace(HueSat8, image, params);
     return {image.Get8(0, 0, 0), image.Get8(0, 0, 1), image.Get8(0, 0, 2)};
 }
 
@@ -54,7 +54,7 @@ TEST(HueSat, FourthByteIsKept) {
     image.FillRandom(rng);
     const TestImage before = image.Clone();
     HueSatParams params{77, 0, 40, 10};
-    test::RunInPlace(HueSat8, image, &params);
+    test::RunInPlace(HueSat8, image, params);
     for (int y = 0; y < 7; ++y) {
         for (int x = 0; x < 45; ++x)
             ASSERT_EQ(image.Get8(x, y, 3), before.Get8(x, y, 3));
@@ -68,7 +68,7 @@ TEST(HueSat, SixteenBitWorksOnTheTopEightBits) {
     wide.Set16(0, 0, 2, 1);
     wide.Set16(0, 0, 1023, 2);
     HueSatParams params{120, 0, 0, 10};
-    test::RunInPlace(HueSat16, wide, &params);
+    test::RunInPlace(HueSat16, wide, params);
     EXPECT_EQ(wide.Get16(0, 0, 0), 0);
     EXPECT_EQ(wide.Get16(0, 0, 1), 255 << 2);
     EXPECT_EQ(wide.Get16(0, 0, 2), 2 << 2);
@@ -90,8 +90,8 @@ TEST(HueSat, OutOfRangeSettingsActAsTheirInRangeEquivalents) {
         for (const auto& [kernel, source] : {std::pair{&HueSat8, &narrow}, {&HueSat16, &wide}}) {
             TestImage got = source->Clone();
             TestImage want = source->Clone();
-            test::RunInPlace(kernel, got, &outside);
-            test::RunInPlace(kernel, want, &inside);
+            test::RunInPlace(kernel, got, outside);
+            test::RunInPlace(kernel, want, inside);
             EXPECT_TRUE(got.SameBytes(want));
         }
     }
@@ -107,14 +107,14 @@ TEST(HueSat, ConcurrentCamerasDoNotShareTables) {
     TestImage expectedB = frame.Clone();
     HueSatParams a{30, 0, 120, 10};
     HueSatParams b{-45, 0, -200, 10};
-    test::RunInPlace(HueSat8, expectedA, &a);
-    test::RunInPlace(HueSat8, expectedB, &b);
+    test::RunInPlace(HueSat8, expectedA, a);
+    test::RunInPlace(HueSat8, expectedB, b);
     bool sameA = true;
     bool sameB = true;
     const auto run = [&frame](HueSatParams params, const TestImage& expected, bool& same) {
         for (int i = 0; i < 200 && same; ++i) {
             TestImage image = frame.Clone();
-            test::RunInPlace(HueSat8, image, &params);
+            test::RunInPlace(HueSat8, image, params);
             same = image.SameBytes(expected);
         }
     };

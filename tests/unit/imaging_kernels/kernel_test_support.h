@@ -79,11 +79,17 @@ struct TestImage {
     }
 };
 
-// Calls a kernel over the whole source, landing at (0, 0) of the destination.
-inline int32_t Run(PixelKernel kernel, TestImage& dst, const TestImage& src, void* params) {
-    const KernelRect rect{0, 0, src.width, src.height};
-    return kernel(dst.bits.get(), src.bits.get(), rect, 0, 0, static_cast<uint16_t>(dst.bytesPerPixel),
-                  static_cast<uint16_t>(src.bytesPerPixel), dst.stride, src.stride, params, nullptr);
+// The whole source, landing at (0, 0) of the destination.
+inline KernelArea AreaOf(TestImage& dst, const TestImage& src) {
+    return KernelArea{dst.bits.get(),    src.bits.get(),    0,          0,         src.width, src.height, 0, 0,
+                      dst.bytesPerPixel, src.bytesPerPixel, dst.stride, src.stride};
+}
+
+// Calls a kernel, with its settings record if it takes one, over that area;
+// returns what the kernel returns.
+template <typename Kernel, typename... Params>
+auto Run(Kernel kernel, TestImage& dst, const TestImage& src, const Params&... params) {
+    return kernel(AreaOf(dst, src), params...);
 }
 
 // Runs fn() on the scalar references, then goes back to the start-up path.
@@ -95,8 +101,9 @@ void WithScalarKernels(const Fn& fn) {
 }
 
 // In place on one image.
-inline int32_t RunInPlace(PixelKernel kernel, TestImage& image, void* params) {
-    return Run(kernel, image, image, params);
+template <typename Kernel, typename... Params>
+auto RunInPlace(Kernel kernel, TestImage& image, const Params&... params) {
+    return Run(kernel, image, image, params...);
 }
 
 // Tests run once per vector path (the parameter); a path the processor or

@@ -13,9 +13,10 @@ namespace {
 
 using test::TestImage;
 
-int32_t MeanAt(PixelKernel kernel, TestImage& image, KernelRect rect, int32_t x, int32_t y) {
-    return kernel(image.bits.get(), image.bits.get(), rect, x, y, static_cast<uint16_t>(image.bytesPerPixel),
-                  static_cast<uint16_t>(image.bytesPerPixel), image.stride, image.stride, nullptr, nullptr);
+// The mean of `rect` (memory rows) of the image.
+int32_t MeanAt(MeasureKernel<int32_t> kernel, const TestImage& image, KernelRect rect) {
+    return kernel(KernelArea{nullptr, image.bits.get(), rect.left, rect.top, rect.Width(), rect.Height(), 0, 0, 0,
+                             image.bytesPerPixel, 0, image.stride});
 }
 
 TEST(RegionMean, SixteenBitCountsTheEightBitForm) {
@@ -24,22 +25,22 @@ TEST(RegionMean, SixteenBitCountsTheEightBitForm) {
         for (int x = 0; x < 40; ++x)
             image.Set16(x, y, 1023);
     }
-    EXPECT_EQ(MeanAt(RegionMean16, image, {0, 0, 40, 30}, 0, 0), 255);
+    EXPECT_EQ(MeanAt(RegionMean16, image, {0, 0, 40, 30}), 255);
     for (int y = 0; y < 30; ++y) {
         for (int x = 0; x < 40; ++x)
             image.Set16(x, y, 1024);
     }
-    EXPECT_EQ(MeanAt(RegionMean16, image, {0, 0, 40, 30}, 0, 0), 0);
+    EXPECT_EQ(MeanAt(RegionMean16, image, {0, 0, 40, 30}), 0);
 }
 
-TEST(RegionMean, TruncatesAndReadsAtTheDestinationPosition) {
+TEST(RegionMean, TruncatesAndReadsTheRectangle) {
     TestImage image(10, 6, 1);
     image.Fill(200);
     image.Set8(4, 3, 1);
     image.Set8(5, 3, 2);
     image.Set8(6, 3, 2);
-    EXPECT_EQ(MeanAt(RegionMean8, image, {0, 0, 3, 1}, 4, 3), 1);
-    EXPECT_EQ(MeanAt(RegionMean8, image, {0, 0, 0, 5}, 4, 3), 0);  // empty area
+    EXPECT_EQ(MeanAt(RegionMean8, image, {4, 3, 7, 4}), 1);
+    EXPECT_EQ(MeanAt(RegionMean8, image, {4, 3, 4, 8}), 0);  // empty area
 }
 
 TEST(RegionMean, FastSumsMatchTheReference) {
@@ -53,11 +54,11 @@ TEST(RegionMean, FastSumsMatchTheReference) {
         int32_t expected8 = 0;
         int32_t expected16 = 0;
         test::WithScalarKernels([&] {
-            expected8 = MeanAt(RegionMean8, image, rect, 0, 0);
-            expected16 = MeanAt(RegionMean16, wide, rect, 0, 0);
+            expected8 = MeanAt(RegionMean8, image, rect);
+            expected16 = MeanAt(RegionMean16, wide, rect);
         });
-        EXPECT_EQ(MeanAt(RegionMean8, image, rect, 0, 0), expected8) << w;
-        EXPECT_EQ(MeanAt(RegionMean16, wide, rect, 0, 0), expected16) << w;
+        EXPECT_EQ(MeanAt(RegionMean8, image, rect), expected8) << w;
+        EXPECT_EQ(MeanAt(RegionMean16, wide, rect), expected16) << w;
     }
 }
 
@@ -75,23 +76,21 @@ TestImage ColourSites(int w, int h, int green, int blue, int red) {
     return image;
 }
 
-BalanceParams Balance(const TestImage& frame) {
-    BalanceParams params{0, 0, 0, 1};
+BalanceGains Balance(const TestImage& frame) {
     TestImage unused(1, 1, 1);
-    test::Run(WhiteBalance8, unused, frame, &params);
-    return params;
+    return test::Run(WhiteBalance8, unused, frame, BalanceParams{1});
 }
 
 TEST(WhiteBalance, GainsBringBlueAndRedToGreen) {
-    BalanceParams p = Balance(ColourSites(16, 12, 120, 120, 120));
-    EXPECT_EQ(p.gainRed, 100);
-    EXPECT_EQ(p.gainBlue, 100);
-    EXPECT_EQ(p.gainGreen, 100);
+    BalanceGains p = Balance(ColourSites(16, 12, 120, 120, 120));
+    EXPECT_EQ(p.red, 100);
+    EXPECT_EQ(p.blue, 100);
+    EXPECT_EQ(p.green, 100);
     p = Balance(ColourSites(16, 12, 200, 200, 100));
-    EXPECT_EQ(p.gainRed, 200);
-    EXPECT_EQ(p.gainBlue, 100);
+    EXPECT_EQ(p.red, 200);
+    EXPECT_EQ(p.blue, 100);
     p = Balance(ColourSites(16, 12, 200, 200, 50));
-    EXPECT_EQ(p.gainRed, 400);
+    EXPECT_EQ(p.red, 400);
 }
 
 TEST(WhiteBalance, SixteenBitFramesAndOddSizes) {
@@ -103,22 +102,21 @@ TEST(WhiteBalance, SixteenBitFramesAndOddSizes) {
             wide.Set16(x, y, rowPhase == columnPhase ? 800 : (rowPhase == 1 ? 400 : 800));
         }
     }
-    BalanceParams params{0, 0, 0, 1};
     TestImage unused(1, 1, 2);
-    test::Run(WhiteBalance16, unused, wide, &params);
-    EXPECT_EQ(params.gainRed, 200);
-    EXPECT_EQ(params.gainBlue, 100);
+    const BalanceGains gains = test::Run(WhiteBalance16, unused, wide, BalanceParams{1});
+    EXPECT_EQ(gains.red, 200);
+    EXPECT_EQ(gains.blue, 100);
 }
 
 TEST(WhiteBalance, FramesWithoutSomeColourOrBlackColoursStayDefined) {
-    const BalanceParams tiny = Balance(ColourSites(1, 1, 0, 0, 90));
-    EXPECT_EQ(tiny.gainRed, 100);
-    EXPECT_EQ(tiny.gainBlue, 100);
-    const BalanceParams noBlue = Balance(ColourSites(8, 8, 100, 0, 100));
-    EXPECT_NEAR(noBlue.gainRed, 100, 1);  // the double arithmetic lands just below 100
-    EXPECT_EQ(noBlue.gainBlue, INT32_MAX);
-    const BalanceParams black = Balance(ColourSites(8, 8, 0, 0, 0));
-    EXPECT_EQ(black.gainRed, 100);
+    const BalanceGains tiny = Balance(ColourSites(1, 1, 0, 0, 90));
+    EXPECT_EQ(tiny.red, 100);
+    EXPECT_EQ(tiny.blue, 100);
+    const BalanceGains noBlue = Balance(ColourSites(8, 8, 100, 0, 100));
+    EXPECT_NEAR(noBlue.red, 100, 1);  // the double arithmetic lands just below 100
+    EXPECT_EQ(noBlue.blue, INT32_MAX);
+    const BalanceGains black = Balance(ColourSites(8, 8, 0, 0, 0));
+    EXPECT_EQ(black.red, 100);
 }
 
 TEST(GrayAutoGain, DarkCellGetsTheLargerGain) {
@@ -130,8 +128,7 @@ TEST(GrayAutoGain, DarkCellGetsTheLargerGain) {
             frame.Set8(x, y, rowPhase == 0 && columnPhase == 1 ? 100 : 200);
         }
     }
-    GrayParams params{0, 1, 2, 3, 4, 5, 6, 7, 8, 8};
-    test::Run(GrayAutoGain, frame, frame, &params);
+    const GrayParams params = test::Run(GrayAutoGain, frame, frame, GrayParams{0, 1, 2, 3, 4, 5, 6, 7, 8, 8});
     EXPECT_EQ(params.gainR, 256);
     EXPECT_EQ(params.gainG1, 128);
     EXPECT_EQ(params.gainG2, 128);
@@ -145,8 +142,7 @@ TEST(GrayAutoGain, SaturatedCellLeavesTheGains) {
         for (int x = 0; x < 8; ++x)
             frame.Set8(x, y, (y & 1) == 0 && (x & 1) == 1 ? 255 : 100);
     }
-    GrayParams params{0, 11, 12, 13, 14, 0, 0, 0, 0, 8};
-    test::Run(GrayAutoGain, frame, frame, &params);
+    const GrayParams params = test::Run(GrayAutoGain, frame, frame, GrayParams{0, 11, 12, 13, 14, 0, 0, 0, 0, 8});
     EXPECT_EQ(params.gainR, 11);
     EXPECT_EQ(params.gainG1, 12);
     EXPECT_EQ(params.gainG2, 13);
@@ -162,8 +158,7 @@ TEST(GrayAutoGain, TenBitFramesSkipBlackAndSaturatedSamples) {
     frame.Set16(0, 0, 1023);  // left out
     frame.Set16(2, 0, 0);     // adds nothing, not counted
     frame.Set16(1, 1, 200);   // cell (1,1) mean (400 + 400 + 400 + 200) / 4 = 350
-    GrayParams params{0, 0, 0, 0, 0, 0, 0, 0, 0, 10};
-    test::Run(GrayAutoGain, frame, frame, &params);
+    const GrayParams params = test::Run(GrayAutoGain, frame, frame, GrayParams{0, 0, 0, 0, 0, 0, 0, 0, 0, 10});
     EXPECT_EQ(params.gainG1, 128);
     EXPECT_EQ(params.gainG2, static_cast<int32_t>(400.0 / 350.0 * 128));
 }

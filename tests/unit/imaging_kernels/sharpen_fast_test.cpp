@@ -32,8 +32,20 @@ void FillHarsh(TestImage& image, std::mt19937& rng) {
 
 struct Layout {
     int32_t bpp;
-    PixelKernel kernel, withTable;
+    ToneKernel kernel;
+    StepKernel<SharpenTableParams> withTable;
 };
+
+// Sharpens `source` into `image` with the kernel that takes the table when
+// there is one (only 8-bit samples have one), with the plain one otherwise.
+void SharpenFromCopy(ToneKernel kernel, StepKernel<SharpenTableParams> withTable, TestImage& image,
+                     const TestImage& source, int32_t strength, int32_t bits, const uint8_t* table256) {
+    if (table256 != nullptr) {
+        test::Run(withTable, image, source, SharpenTableParams{strength, table256});
+    } else {
+        test::Run(kernel, image, source, ToneParams{strength, bits});
+    }
+}
 
 // Every other strength with a table after the sharpening: on the path the
 // kernel that takes it, on the reference the two steps one after another.
@@ -55,10 +67,8 @@ TEST_P(Sharpen8Fast, MatchesReference) {
                 TestImage expected(width, height, bpp);
                 expected.FillRandom(rng);
                 TestImage actual = expected.Clone();
-                ToneParams params{strength, 8};
-                SharpenTableParams tableParams{strength, table};
                 const KernelIsa previous = SetKernelIsaForTesting(KernelIsa::kScalar);
-                test::Run(layout.kernel, expected, source, &params);
+                test::Run(layout.kernel, expected, source, ToneParams{strength, 8});
                 if (withTable) {
                     uint8_t* p = expected.bits.get();
                     ApplyTable8_C(
@@ -66,8 +76,8 @@ TEST_P(Sharpen8Fast, MatchesReference) {
                         bpp == 1 ? 1 : 3, table);
                 }
                 SetKernelIsaForTesting(GetParam());
-                test::Run(withTable ? layout.withTable : layout.kernel, actual, source,
-                          withTable ? static_cast<void*>(&tableParams) : &params);
+                SharpenFromCopy(layout.kernel, layout.withTable, actual, source, strength, 8,
+                                withTable ? table : nullptr);
                 SetKernelIsaForTesting(previous);
                 ASSERT_TRUE(actual.SameBytes(expected)) << "bpp " << bpp << " " << width << "x" << height
                                                         << " strength " << strength << (withTable ? " with table" : "");
@@ -93,7 +103,9 @@ TEST_P(SharpenInPlace, MatchesCopy) {
     struct Case {
         int32_t bpp;
         bool wide;
-        PixelKernel fromCopy, fromCopyWithTable, inPlace;
+        ToneKernel fromCopy;
+        StepKernel<SharpenTableParams> fromCopyWithTable;
+        StepKernel<SharpenInPlaceParams> inPlace;
     };
     const Case cases[] = {{1, false, Sharpen8Mono, SharpenTable8Mono, SharpenInPlace8Mono},
                           {3, false, Sharpen8Rgb, SharpenTable8Rgb, SharpenInPlace8Rgb},
@@ -115,16 +127,12 @@ TEST_P(SharpenInPlace, MatchesCopy) {
             }
             TestImage expected = image.Clone();
             const TestImage copy = image.Clone();
-            ToneParams params{strength, 10};
-            SharpenTableParams tableParams{strength, table};
-            test::Run(withTable ? c.fromCopyWithTable : c.fromCopy, expected, copy,
-                      withTable ? static_cast<void*>(&tableParams) : &params);
+            SharpenFromCopy(c.fromCopy, c.fromCopyWithTable, expected, copy, strength, 10, withTable ? table : nullptr);
             std::vector<uint8_t> ring(static_cast<size_t>(SharpenRingBytes(width, c.bpp)));
             SharpenInPlaceParams inPlace{strength, 10, withTable ? table : nullptr, ring.data()};
-            test::RunInPlace(c.inPlace, image, &inPlace);
-            ASSERT_TRUE(image.SameBytes(expected))
-                << "bpp " << c.bpp << " " << width << "x" << height << " strength " << strength
-                << (withTable ? " with table" : "");
+            test::RunInPlace(c.inPlace, image, inPlace);
+            ASSERT_TRUE(image.SameBytes(expected)) << "bpp " << c.bpp << " " << width << "x" << height << " strength "
+                                                   << strength << (withTable ? " with table" : "");
         }
     }
     SetKernelIsaForTesting(previous);

@@ -29,7 +29,8 @@ using test::TestImage;
 struct Layout {
     int32_t bytesPerPixel;
     bool sixteen;
-    PixelKernel curve, gamma, contrast, bright;
+    StepKernel<ToneCurveParams> curve;
+    ToneKernel gamma, contrast, bright;
 };
 
 const Layout kLayouts[] = {
@@ -47,11 +48,11 @@ void RunSteps(const Layout& layout, TestImage& image, const ToneCurveParams& cur
     ToneParams contrast{curve.contrast, curve.bits};
     ToneParams bright{curve.brightness, curve.bits};
     if (curve.gamma != kNeutralGammaSetting)
-        test::RunInPlace(layout.gamma, image, &gamma);
+        test::RunInPlace(layout.gamma, image, gamma);
     if (curve.contrast != 0)
-        test::RunInPlace(layout.contrast, image, &contrast);
+        test::RunInPlace(layout.contrast, image, contrast);
     if (curve.brightness != 0)
-        test::RunInPlace(layout.bright, image, &bright);
+        test::RunInPlace(layout.bright, image, bright);
 }
 
 TEST(ToneCurve, ComposedTableMatchesTheStepsInTurn) {
@@ -77,7 +78,7 @@ TEST(ToneCurve, ComposedTableMatchesTheStepsInTurn) {
                     RunSteps(layout, expected, curve);
                     SetFastKernelsForTesting(fast);
                     ToneCurveParams params = curve;
-                    test::RunInPlace(layout.curve, actual, &params);
+                    test::RunInPlace(layout.curve, actual, params);
                     SetFastKernelsForTesting(true);
                     ASSERT_TRUE(actual.SameBytes(expected))
                         << "bpp " << layout.bytesPerPixel << " " << w << "x" << h << " gamma " << curve.gamma
@@ -105,15 +106,8 @@ TEST(ToneCurve, ByteLookupMatchesPlainIndexing) {
                 }
                 TestImage expected = image.Clone();
                 const int32_t channels = bpp == 1 ? 1 : 3;
-                const KernelRect rect{0, 0, width, 3};
-                const KernelArea areaExpected =
-                    AreaOf(expected.bits.get(), expected.bits.get(), rect, 0, 0, static_cast<uint16_t>(bpp),
-                           static_cast<uint16_t>(bpp), expected.stride, expected.stride);
-                const KernelArea areaActual =
-                    AreaOf(image.bits.get(), image.bits.get(), rect, 0, 0, static_cast<uint16_t>(bpp),
-                           static_cast<uint16_t>(bpp), image.stride, image.stride);
-                ApplyTable8_C(areaExpected, channels, table);
-                Kernels().applyTable8(areaActual, channels, table);
+                ApplyTable8_C(test::AreaOf(expected, expected), channels, table);
+                Kernels().applyTable8(test::AreaOf(image, image), channels, table);
                 ASSERT_TRUE(image.SameBytes(expected)) << "bpp " << bpp << " width " << width;
             }
         }
@@ -124,7 +118,7 @@ TEST(ToneCurve, ByteLookupMatchesPlainIndexing) {
 // what the separate kernels give in the chain's order.
 TEST(ToneCurve, ChainMatchesTheStepsOneByOne) {
     struct Kernels {
-        PixelKernel gamma, contrast, sharpen, bright;
+        ToneKernel gamma, contrast, sharpen, bright;
     };
     const Kernels byMode[] = {{Gamma8Mono, Contrast8Mono, Sharpen8Mono, Bright8Mono},
                               {Gamma16Mono, Contrast16Mono, Sharpen16Mono, Bright16Mono},
@@ -158,22 +152,22 @@ TEST(ToneCurve, ChainMatchesTheStepsOneByOne) {
             } else {
                 BayerParams bayer{1, 100, 100, 100};
                 const bool sixteen = raw->BitCount() == 16;
-                expected.Convert(sixteen ? Demosaic16Inner : Demosaic8Inner, *raw, nullptr, 0, 0, &bayer);
-                expected.Convert(sixteen ? Demosaic16Border : Demosaic8Border, *raw, nullptr, 0, 0, &bayer);
+                expected.Convert(sixteen ? Demosaic16Inner : Demosaic8Inner, *raw, bayer);
+                expected.Convert(sixteen ? Demosaic16Border : Demosaic8Border, *raw, bayer);
             }
             const Kernels& k = byMode[mode];
             ToneParams gamma{gammaValue, 10}, contrast{contrastValue, 10}, sharpness{sharpnessValue, 10},
                 brightness{brightnessValue, 10};
             if (gammaValue != 100)
-                expected.Convert(k.gamma, expected, nullptr, 0, 0, &gamma);
+                expected.Convert(k.gamma, expected, gamma);
             if (contrastValue != 0)
-                expected.Convert(k.contrast, expected, nullptr, 0, 0, &contrast);
+                expected.Convert(k.contrast, expected, contrast);
             if (sharpnessValue != 0) {
                 std::memcpy(copy.Bits(), expected.Bits(), expected.ImageBytes());
-                expected.Convert(k.sharpen, copy, nullptr, 0, 0, &sharpness);
+                expected.Convert(k.sharpen, copy, sharpness);
             }
             if (brightnessValue != 0)
-                expected.Convert(k.bright, expected, nullptr, 0, 0, &brightness);
+                expected.Convert(k.bright, expected, brightness);
 
             FilterRecord filters;
             for (auto& field : filters.fields)

@@ -23,7 +23,9 @@ const int32_t kWidths[] = {1, 2, 3, 5, 7, 8, 9, 10, 11, 15, 16, 17, 31, 32, 33, 
 const int32_t kHeights[] = {1, 3, 5, 6, 9};
 
 // Runs `kernel` with the fast paths on and off over copies of `source`.
-bool SameWithFastPaths(PixelKernel kernel, const TestImage& source, void* params, bool separateSource) {
+template <typename Params>
+bool SameWithFastPaths(StepKernel<Params> kernel, const TestImage& source, const std::type_identity_t<Params>& params,
+                       bool separateSource) {
     TestImage expected = source.Clone();
     TestImage actual = source.Clone();
     SetFastKernelsForTesting(false);
@@ -34,8 +36,9 @@ bool SameWithFastPaths(PixelKernel kernel, const TestImage& source, void* params
 }
 
 // The same over random frames of every size in kWidths x kHeights and 656x494.
-void Compare(PixelKernel kernel, int bytesPerPixel, bool sixteenBit, void* params, bool separateSource,
-             const char* name) {
+template <typename Params>
+void Compare(StepKernel<Params> kernel, int bytesPerPixel, bool sixteenBit, const std::type_identity_t<Params>& params,
+             bool separateSource, const char* name) {
     std::mt19937 rng(77 + bytesPerPixel);
     std::vector<std::pair<int32_t, int32_t>> sizes;
     for (int32_t w : kWidths) {
@@ -58,18 +61,18 @@ void Compare(PixelKernel kernel, int bytesPerPixel, bool sixteenBit, void* param
 TEST(ToneFast, LookupTablesMatch) {
     for (int32_t value : {-127, -64, 0, 30, 64, 127}) {
         ToneParams params{value, 10};
-        Compare(Contrast8Mono, 1, false, &params, false, "contrast8 mono");
-        Compare(Contrast8Rgb, 3, false, &params, false, "contrast8 rgb");
-        Compare(Contrast8Rgb, 4, false, &params, false, "contrast8 rgb32");
-        Compare(Contrast16Rgb, 8, true, &params, false, "contrast16 rgb64");
+        Compare(Contrast8Mono, 1, false, params, false, "contrast8 mono");
+        Compare(Contrast8Rgb, 3, false, params, false, "contrast8 rgb");
+        Compare(Contrast8Rgb, 4, false, params, false, "contrast8 rgb32");
+        Compare(Contrast16Rgb, 8, true, params, false, "contrast16 rgb64");
     }
     for (int32_t value : {0, 50, 99, 150, 200}) {
         ToneParams params{value, 10};
-        Compare(Gamma8Mono, 1, false, &params, false, "gamma8 mono");
-        Compare(Gamma8Rgb, 3, false, &params, false, "gamma8 rgb");
-        Compare(Gamma8Rgb, 4, false, &params, false, "gamma8 rgb32");
-        Compare(Gamma16Mono, 2, true, &params, false, "gamma16 mono");
-        Compare(Gamma16Rgb, 6, true, &params, false, "gamma16 rgb48");
+        Compare(Gamma8Mono, 1, false, params, false, "gamma8 mono");
+        Compare(Gamma8Rgb, 3, false, params, false, "gamma8 rgb");
+        Compare(Gamma8Rgb, 4, false, params, false, "gamma8 rgb32");
+        Compare(Gamma16Mono, 2, true, params, false, "gamma16 mono");
+        Compare(Gamma16Rgb, 6, true, params, false, "gamma16 rgb48");
     }
 }
 
@@ -136,24 +139,24 @@ TEST(ToneFast, WordTablesMatchReference) {
 TEST(ToneFast, BrightnessMatches) {
     for (int32_t value : {-255, -100, -1, 1, 37, 255, 100000}) {
         ToneParams params{value, 10};
-        Compare(Bright8Mono, 1, false, &params, false, "bright8 mono");
-        Compare(Bright8Rgb, 3, false, &params, false, "bright8 rgb");
-        Compare(Bright8Rgb, 4, false, &params, false, "bright8 rgb32");
-        Compare(Bright16Mono, 2, true, &params, false, "bright16 mono");
-        Compare(Bright16Rgb, 6, true, &params, false, "bright16 rgb48");
-        Compare(Bright16Rgb, 8, true, &params, false, "bright16 rgb64");
+        Compare(Bright8Mono, 1, false, params, false, "bright8 mono");
+        Compare(Bright8Rgb, 3, false, params, false, "bright8 rgb");
+        Compare(Bright8Rgb, 4, false, params, false, "bright8 rgb32");
+        Compare(Bright16Mono, 2, true, params, false, "bright16 mono");
+        Compare(Bright16Rgb, 6, true, params, false, "bright16 rgb48");
+        Compare(Bright16Rgb, 8, true, params, false, "bright16 rgb64");
     }
 }
 
 TEST(ToneFast, SharpnessMatches) {
     for (int32_t value : {1, 10, 17, 30}) {
         ToneParams params{value, 10};
-        Compare(Sharpen8Mono, 1, false, &params, true, "sharpen8 mono");
-        Compare(Sharpen8Rgb, 3, false, &params, true, "sharpen8 rgb");
-        Compare(Sharpen8Rgb, 4, false, &params, true, "sharpen8 rgb32");
-        Compare(Sharpen16Mono, 2, true, &params, true, "sharpen16 mono");
-        Compare(Sharpen16Rgb, 6, true, &params, true, "sharpen16 rgb48");
-        Compare(Sharpen16Rgb, 8, true, &params, true, "sharpen16 rgb64");
+        Compare(Sharpen8Mono, 1, false, params, true, "sharpen8 mono");
+        Compare(Sharpen8Rgb, 3, false, params, true, "sharpen8 rgb");
+        Compare(Sharpen8Rgb, 4, false, params, true, "sharpen8 rgb32");
+        Compare(Sharpen16Mono, 2, true, params, true, "sharpen16 mono");
+        Compare(Sharpen16Rgb, 6, true, params, true, "sharpen16 rgb48");
+        Compare(Sharpen16Rgb, 8, true, params, true, "sharpen16 rgb64");
     }
 }
 
@@ -173,7 +176,7 @@ TEST(ToneFast, Sharpness16OutliersAndDepthsMatch) {
                     source.Set16(static_cast<int32_t>(rng() % static_cast<uint32_t>(w)), 2 + k % 4, outlier[k],
                                  static_cast<int32_t>(rng() % static_cast<uint32_t>(bpp / 2)));
                 }
-                ASSERT_TRUE(SameWithFastPaths(bpp == 2 ? Sharpen16Mono : Sharpen16Rgb, source, &params, true))
+                ASSERT_TRUE(SameWithFastPaths(bpp == 2 ? Sharpen16Mono : Sharpen16Rgb, source, params, true))
                     << "bits " << bits << " strength " << value << " bpp " << bpp << " width " << w;
             }
         }
@@ -183,21 +186,21 @@ TEST(ToneFast, Sharpness16OutliersAndDepthsMatch) {
 TEST(ToneFast, HueSaturationMatches) {
     for (const auto& [hue, saturation] : {std::pair{0, 10}, {120, 0}, {-120, -255}, {33, 200}, {-359, 255}}) {
         HueSatParams params{hue, 0, saturation, 10};
-        Compare(HueSat8, 3, false, &params, false, "huesat8 rgb24");
-        Compare(HueSat8, 4, false, &params, false, "huesat8 rgb32");
-        Compare(HueSat16, 6, true, &params, false, "huesat16 rgb48");
+        Compare(HueSat8, 3, false, params, false, "huesat8 rgb24");
+        Compare(HueSat8, 4, false, params, false, "huesat8 rgb32");
+        Compare(HueSat16, 6, true, params, false, "huesat16 rgb48");
     }
 }
 
 TEST(ToneFast, GrayGainsMatch) {
     for (int mode = 0; mode < 4; ++mode) {
         GrayParams params{mode, 0, 128, 200, 300, -20, 0, 255, -255, 8};
-        Compare(GrayGain8, 1, false, &params, false, "graygain8");
+        Compare(GrayGain8, 1, false, params, false, "graygain8");
         params.bits = 10;
-        Compare(GrayGain16, 2, true, &params, false, "graygain16");
+        Compare(GrayGain16, 2, true, params, false, "graygain16");
         GrayParams extreme{mode, 32767, 1, 255, 60000, 70000, -70000, 3, 0, 12};
-        Compare(GrayGain8, 1, false, &extreme, false, "graygain8 extreme");
-        Compare(GrayGain16, 2, true, &extreme, false, "graygain16 extreme");
+        Compare(GrayGain8, 1, false, extreme, false, "graygain8 extreme");
+        Compare(GrayGain16, 2, true, extreme, false, "graygain16 extreme");
     }
 }
 
@@ -209,20 +212,15 @@ TEST(ToneFast, WhiteBalanceMatches) {
             frame.FillRandom(rng);
             TestImage wide(w, 7, 2);
             wide.FillRandom(rng);
-            BalanceParams fast{0, 0, 0, mode};
-            BalanceParams slow{0, 0, 0, mode};
-            SetFastKernelsForTesting(false);
-            test::Run(WhiteBalance8, frame, frame, &slow);
-            SetFastKernelsForTesting(true);
-            test::Run(WhiteBalance8, frame, frame, &fast);
-            EXPECT_EQ(fast.gainRed, slow.gainRed);
-            EXPECT_EQ(fast.gainBlue, slow.gainBlue);
-            SetFastKernelsForTesting(false);
-            test::Run(WhiteBalance16, wide, wide, &slow);
-            SetFastKernelsForTesting(true);
-            test::Run(WhiteBalance16, wide, wide, &fast);
-            EXPECT_EQ(fast.gainRed, slow.gainRed);
-            EXPECT_EQ(fast.gainBlue, slow.gainBlue);
+            const BalanceParams params{mode};
+            for (const auto& [kernel, image] : {std::pair{&WhiteBalance8, &frame}, {&WhiteBalance16, &wide}}) {
+                SetFastKernelsForTesting(false);
+                const BalanceGains slow = test::Run(kernel, *image, *image, params);
+                SetFastKernelsForTesting(true);
+                const BalanceGains fast = test::Run(kernel, *image, *image, params);
+                EXPECT_EQ(fast.red, slow.red);
+                EXPECT_EQ(fast.blue, slow.blue);
+            }
         }
     }
 }

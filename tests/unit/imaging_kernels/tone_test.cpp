@@ -23,14 +23,14 @@ TEST(GrayGain, GainAndOffsetAreLimited) {
     image.Set8(0, 0, 15);
     image.Set8(1, 0, 255);
     GrayParams params = UniformGray(0, 64, -10, 8);
-    test::RunInPlace(GrayGain8, image, &params);
+    test::RunInPlace(GrayGain8, image, params);
     EXPECT_EQ(image.Get8(0, 0), 0);
     EXPECT_EQ(image.Get8(1, 0), 117);
 
     TestImage wide(4, 2, 2);
     wide.Set16(0, 0, 600);
     params = UniformGray(0, 255, 0, 10);
-    test::RunInPlace(GrayGain16, wide, &params);
+    test::RunInPlace(GrayGain16, wide, params);
     EXPECT_EQ(wide.Get16(0, 0), 1023);
 }
 
@@ -41,7 +41,7 @@ TEST(GrayGain, CellsFollowTheModeAndThePosition) {
         TestImage image(5, 3, 1);
         image.Fill(128);
         GrayParams params{mode, 20, 10, 40, 30, 0, 0, 0, 0, 8};
-        test::RunInPlace(GrayGain8, image, &params);
+        test::RunInPlace(GrayGain8, image, params);
         for (int y = 0; y < 3; ++y) {
             for (int x = 0; x < 5; ++x) {
                 const int rowPhase = (mode & 1) ^ (y & 1);
@@ -59,7 +59,7 @@ TEST(GrayGain, UnityLeavesTheFrame) {
     image.FillRandom16(rng, 1024);
     const TestImage before = image.Clone();
     GrayParams params = UniformGray(1, 128, 0, 10);
-    test::RunInPlace(GrayGain16, image, &params);
+    test::RunInPlace(GrayGain16, image, params);
     EXPECT_TRUE(image.SameBytes(before));
 }
 
@@ -70,7 +70,7 @@ TEST(RgbToGray, WeightsTheChannels) {
     colour.Set8(1, 0, 255, 1);
     colour.Set8(1, 0, 255, 2);
     TestImage gray(2, 1, 1);
-    test::Run(RgbToGray8, gray, colour, nullptr);
+    test::Run(RgbToGray8, gray, colour);
     EXPECT_EQ(gray.Get8(0, 0), 28);
     EXPECT_EQ(gray.Get8(1, 0), 255);
 }
@@ -82,11 +82,11 @@ TEST(Brightness, BlackAtMinusFullAndElevenTimesAtFull) {
     image.Set8(0, 0, 255, 2);
     TestImage dark = image.Clone();
     ToneParams params{255, 10};
-    test::RunInPlace(Bright8Rgb, image, &params);
+    test::RunInPlace(Bright8Rgb, image, params);
     EXPECT_EQ(image.Get8(0, 0, 0), 220);
     EXPECT_EQ(image.Get8(0, 0, 1), 255);
     params.value = -255;
-    test::RunInPlace(Bright8Rgb, dark, &params);
+    test::RunInPlace(Bright8Rgb, dark, params);
     for (int i = 0; i < 9; ++i)
         EXPECT_EQ(dark.bits[i], 0);
 
@@ -94,7 +94,7 @@ TEST(Brightness, BlackAtMinusFullAndElevenTimesAtFull) {
     wide.Set16(0, 0, 90);
     wide.Set16(1, 0, 100);
     params.value = 255;
-    test::RunInPlace(Bright16Mono, wide, &params);
+    test::RunInPlace(Bright16Mono, wide, params);
     EXPECT_EQ(wide.Get16(0, 0), 990);
     EXPECT_EQ(wide.Get16(1, 0), 1023);
 }
@@ -124,7 +124,7 @@ TEST(Contrast, KernelAppliesTheTableAndKeepsTheFourthByte) {
     image.Set8(0, 0, 255, 2);
     image.Set8(0, 0, 77, 3);
     ToneParams params{-64, 10};
-    test::RunInPlace(Contrast8Rgb, image, &params);
+    test::RunInPlace(Contrast8Rgb, image, params);
     EXPECT_EQ(image.Get8(0, 0, 0), 42);
     EXPECT_EQ(image.Get8(0, 0, 2), 212);
     EXPECT_EQ(image.Get8(0, 0, 3), 77);
@@ -143,13 +143,13 @@ TEST(Gamma, HalfAndDoubleSettings) {
 TEST(Gamma, ZeroSettingIsWhiteExceptInTheColourVariant) {
     TestImage mono(3, 1, 1);
     ToneParams params{0, 10};
-    test::RunInPlace(Gamma8Mono, mono, &params);
+    test::RunInPlace(Gamma8Mono, mono, params);
     EXPECT_EQ(mono.Get8(0, 0), 255);
     TestImage colour(3, 1, 3);
-    test::RunInPlace(Gamma8Rgb, colour, &params);
+    test::RunInPlace(Gamma8Rgb, colour, params);
     EXPECT_EQ(colour.Get8(0, 0, 0), 0);
     TestImage wide(3, 1, 2);
-    test::RunInPlace(Gamma16Mono, wide, &params);
+    test::RunInPlace(Gamma16Mono, wide, params);
     EXPECT_EQ(wide.Get16(0, 0), 1023);
 }
 
@@ -158,7 +158,7 @@ TEST(Gamma, SixteenBitSamplesBeyondTheTableTakeTheLastEntry) {
     wide.Set16(0, 0, 1023);
     wide.Set16(1, 0, 40000);
     ToneParams params{150, 10};
-    test::RunInPlace(Gamma16Mono, wide, &params);
+    test::RunInPlace(Gamma16Mono, wide, params);
     EXPECT_EQ(wide.Get16(0, 0), wide.Get16(1, 0));
 }
 
@@ -167,14 +167,14 @@ TEST(Sharpen, FlatStaysFlatAndOnePixelGetsItsOvershoot) {
     flat.Fill(90);
     TestImage out = flat.Clone();
     ToneParams params{30, 10};
-    test::Run(Sharpen8Rgb, out, flat, &params);
+    test::Run(Sharpen8Rgb, out, flat, params);
     EXPECT_TRUE(out.SameBytes(flat));
 
     TestImage work(9, 9, 1);
     work.Set8(4, 4, 100);
     TestImage result = work.Clone();
     params.value = 10;
-    test::Run(Sharpen8Mono, result, work, &params);
+    test::Run(Sharpen8Mono, result, work, params);
     for (int y = 0; y < 9; ++y) {
         for (int x = 0; x < 9; ++x)
             EXPECT_EQ(result.Get8(x, y), x == 4 && y == 4 ? 194 : 0) << x << "," << y;
@@ -187,7 +187,7 @@ TEST(Sharpen, FramesOfFourOrLessAreLeftAlone) {
     work.FillRandom(rng);
     TestImage result(4, 30, 1);
     ToneParams params{20, 10};
-    test::Run(Sharpen8Mono, result, work, &params);
+    test::Run(Sharpen8Mono, result, work, params);
     EXPECT_TRUE(result.SameBytes(TestImage(4, 30, 1)));
 }
 
@@ -203,26 +203,26 @@ TEST(OutOfRangeSettings, KernelsStayInsideAndInRange) {
         wide.FillRandom16(rng, 65536);
         for (int32_t bits : {0, 10, 40}) {
             ToneParams params{value, bits};
-            for (PixelKernel k : {Gamma8Rgb, Gamma8Mono, Contrast8Rgb, Bright8Rgb}) {
-                test::RunInPlace(k, colour, &params);
+            for (ToneKernel k : {Gamma8Rgb, Gamma8Mono, Contrast8Rgb, Bright8Rgb}) {
+                test::RunInPlace(k, colour, params);
             }
-            for (PixelKernel k : {Gamma16Rgb, Contrast16Rgb, Bright16Rgb}) {
-                test::RunInPlace(k, wide, &params);
+            for (ToneKernel k : {Gamma16Rgb, Contrast16Rgb, Bright16Rgb}) {
+                test::RunInPlace(k, wide, params);
                 for (int i = 0; bits == 10 && i < 13 * 9 * 3; ++i) {
                     ASSERT_LE(wide.Get16(i % 39 / 3, i / 39, i % 3), 1023) << value;
                 }
             }
             TestImage sharpened = colour.Clone();
-            test::Run(Sharpen8Rgb, sharpened, colour, &params);
+            test::Run(Sharpen8Rgb, sharpened, colour, params);
             TestImage sharpenedWide = wide.Clone();
-            test::Run(Sharpen16Rgb, sharpenedWide, wide, &params);
+            test::Run(Sharpen16Rgb, sharpenedWide, wide, params);
             GrayParams gray{value, value, value, value, value, value, value, value, value, bits};
-            test::RunInPlace(GrayGain16, wide, &gray);
+            test::RunInPlace(GrayGain16, wide, gray);
         }
         GrayParams gray{value, value, value, value, value, value, value, value, value, 8};
         TestImage mono(13, 9, 1);
         mono.FillRandom(rng);
-        test::RunInPlace(GrayGain8, mono, &gray);
+        test::RunInPlace(GrayGain8, mono, gray);
     }
 }
 
