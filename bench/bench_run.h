@@ -16,14 +16,17 @@ namespace tavrin::bench {
 
 inline double ProcessCpuSeconds() { return static_cast<double>(std::clock()) / CLOCKS_PER_SEC; }
 
-// The processor's model name, for the head of a table: measurements differ
-// between processor families.
+// The processor's name as Linux reports it ("model name" in /proc/cpuinfo),
+// so that every table says which machine its figures come from; "unknown"
+// where there is no such file.
 inline std::string CpuModel() {
-    std::ifstream info("/proc/cpuinfo");
-    for (std::string line; std::getline(info, line);) {
-        if (line.rfind("model name", 0) == 0) {
-            const size_t colon = line.find(':');
-            return colon == std::string::npos ? line : line.substr(line.find_first_not_of(" \t", colon + 1));
+    std::ifstream cpuinfo("/proc/cpuinfo");
+    std::string line;
+    while (std::getline(cpuinfo, line)) {
+        const size_t colon = line.find(':');
+        if (line.rfind("model name", 0) == 0 && colon != std::string::npos) {
+            const size_t start = line.find_first_not_of(" \t", colon + 1);
+            return start != std::string::npos ? line.substr(start) : "unknown";
         }
     }
     return "unknown";

@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_run.h"
 #include "imaging/chain.h"
 #include "imaging/dib_image.h"
 #include "imaging/kernels/balance.h"
@@ -444,22 +445,6 @@ constexpr TableRow kTable[] = {
     {"full 48-bit chain, default", "Chain/rgb48_default", nullptr, "Memcpy/48bit", ""},
 };
 
-// The processor's name as Linux reports it ("model name" in /proc/cpuinfo),
-// so that every table says which machine its figures come from; "unknown"
-// where there is no such file.
-std::string CpuModel() {
-    std::ifstream cpuinfo("/proc/cpuinfo");
-    std::string line;
-    while (std::getline(cpuinfo, line)) {
-        const size_t colon = line.find(':');
-        if (line.rfind("model name", 0) == 0 && colon != std::string::npos) {
-            const size_t start = line.find_first_not_of(" \t", colon + 1);
-            return start != std::string::npos ? line.substr(start) : "unknown";
-        }
-    }
-    return "unknown";
-}
-
 // A value, or "-" where there is none.
 void PrintCell(double value, int width, int precision) {
     if (value > 0)
@@ -469,7 +454,7 @@ void PrintCell(double value, int width, int precision) {
 }
 
 void PrintTables(const RecordingReporter& reporter) {
-    const std::string cpu = CpuModel();
+    const std::string cpu = tavrin::bench::CpuModel();
     for (const FrameSize size : kSizes) {
         std::printf("\nCPU: %s, kernel path %s", cpu.c_str(), KernelIsaName(ActiveKernelIsa()));
         char title[64];
