@@ -13,11 +13,12 @@
 //                     saturation, gamma, contrast, sharpness), no recording (5 s)
 //   record, every     the same, recording uncompressed (5 s)
 //   replay fast       the 10-second session replayed with pace=fast, end=loop (5 s)
-//   recorder alone    what recording adds to the transfer thread, measured
-//                     apart from the camera: the recorder given a full 8-bit
-//                     frame transfer at the sensor's pace (5 s), so that
-//                     its CPU time is not lost in the whole process's
-// 
+//   recorder alone    the recorder without a camera, given a full 8-bit
+//                     frame transfer at the sensor's pace (5 s); its CPU
+//                     column counts the recorder's calls only. This is what
+//                     recording adds to the transfer thread, measured apart
+//                     because on a shared machine the whole process's CPU
+//                     time per frame varies by more than recording costs.
 // Columns:
 //   cpu ms/frame  CPU time of the whole process per frame given to the caller
 //   % core        that CPU time over the wall time

@@ -6,7 +6,8 @@
 // The system is asked for few calls and little bookkeeping: the pieces of
 // one Append go in one gathered write where the system has one, and on
 // Linux the file's room is reserved ahead in large steps (its size stays
-// that of the bytes written; Close gives back what was not used).
+// that of the bytes written; Close gives back what was not used, while a
+// killed program's file keeps it until the file is removed).
 #pragma once
 
 #include <cstdint>
