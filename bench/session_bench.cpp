@@ -3,7 +3,7 @@
 // library chooses its driver once per process); the program starts itself
 // for each.
 //
-//   session_bench                 the whole table (about 40 seconds)
+//   session_bench                 the whole table (about 45 seconds)
 //
 // Rows, the simulated camera at the sensor's own pace (23.6 frames a second):
 //   stream            no recording, default processing (5 s)
@@ -13,6 +13,12 @@
 //                     saturation, gamma, contrast, sharpness), no recording (5 s)
 //   record, every     the same, recording uncompressed (5 s)
 //   replay fast       the 10-second session replayed with pace=fast, end=loop (5 s)
+//   recorder alone    the recorder without a camera, given a full 8-bit
+//                     frame transfer at the sensor's pace (5 s); its CPU
+//                     column counts the recorder's calls only. This is what
+//                     recording adds to the transfer thread, measured apart
+//                     because on a shared machine the whole process's CPU
+//                     time per frame varies by more than recording costs.
 // Columns:
 //   cpu ms/frame  CPU time of the whole process per frame given to the caller
 //   % core        that CPU time over the wall time
@@ -35,8 +41,12 @@
 #include "TavrinSim.h"
 #include "bench_run.h"
 #include "platform/environment.h"
+#include "platform/driver.h"
 #include "platform/read_file.h"
+#include "platform/time.h"
+#include "session/driver_requests.h"
 #include "session/session_reader.h"
+#include "session/session_recorder.h"
 
 namespace {
 
@@ -112,6 +122,51 @@ Result Stream(double seconds, const char* path, int flags, bool everyStep) {
     return result;
 }
 
+// The recorder's own work for each frame transfer, as the driver port hands
+// it over: the frame is new in the buffer each time (the camera wrote it),
+// and the next comes after the sensor's frame time, as cold as in a stream.
+Result RecorderAlone(double seconds, const char* path) {
+    constexpr uint32_t kFrameMs = 42;
+    Result result;
+    tavrin::session::HeaderRecord header;
+    header.devicePath = "\\\\.\\SessionBench-0";
+    header.slot = 0;
+    std::string error;
+    const auto recorder = tavrin::session::SessionRecorder::Start(path, header, {}, nullptr, error);
+    if (!recorder) {
+        return result;
+    }
+    std::vector<uint8_t> frame(static_cast<size_t>(kWidth) * kHeight);
+    const uint8_t pipe[4] = {tavrin::session::kPipeFrame, 0, 0, 0};
+    tavrin::platform::DriverRequest request;
+    request.handle = 1;
+    request.code = tavrin::session::kIoctlPipeInDirectLarge;
+    request.input = pipe;
+    request.inputLength = sizeof pipe;
+    request.output = frame.data();
+    request.outputLength = request.bytesReturned = static_cast<uint32_t>(frame.size());
+    request.result = 1;
+    const auto wallStart = std::chrono::steady_clock::now();
+    double cpu = 0;
+    uint64_t frames = 0;
+    double wall = 0;
+    for (; wall < seconds && recorder->Running(); ++frames) {
+        std::memset(frame.data(), static_cast<int>(frames * 37), frame.size());
+        request.startNs = tavrin::platform::MonotonicNanoseconds();
+        request.endNs = request.startNs + 1000;
+        const double before = ProcessCpuSeconds();
+        recorder->Requested(request);
+        cpu += ProcessCpuSeconds() - before;
+        tavrin::platform::Sleep(kFrameMs);
+        wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
+    }
+    result.ok = recorder->Stop(tavrin::session::EndReason::kStopped) && frames > 0;
+    result.cpuMsPerFrame = cpu * 1000.0 / static_cast<double>(frames);
+    result.percentOfCore = 100.0 * cpu / wall;
+    result.fps = static_cast<double>(frames) / wall;
+    return result;
+}
+
 // The file's size and the frame bytes it holds.
 struct FileSize {
     uint64_t bytes = 0;
@@ -173,6 +228,7 @@ int Child(int argc, char** argv) {
     const char* path = nullptr;
     int flags = 0;
     bool everyStep = false;
+    bool recorderAlone = false;
     for (int i = 2; i < argc; ++i) {
         if (std::strncmp(argv[i], "--seconds=", 10) == 0) {
             seconds = std::atof(argv[i] + 10);
@@ -182,9 +238,12 @@ int Child(int argc, char** argv) {
             flags = TAVRIN_SESSION_COMPRESS_FRAMES;
         } else if (std::strcmp(argv[i], "--every") == 0) {
             everyStep = true;
+        } else if (std::strcmp(argv[i], "--recorder-alone") == 0) {
+            recorderAlone = true;
         }
     }
-    const Result result = Stream(seconds, path, flags, everyStep);
+    const Result result = recorderAlone && path != nullptr ? RecorderAlone(seconds, path)
+                                                           : Stream(seconds, path, flags, everyStep);
     std::printf("%d %f %f %f\n", result.ok ? 1 : 0, result.cpuMsPerFrame, result.percentOfCore, result.fps);
     return result.ok ? 0 : 1;
 }
@@ -208,6 +267,9 @@ int main(int argc, char** argv) {
     Row(argv[0], "stream, every", "0", "--seconds=5 --every", "");
     Row(argv[0], "record, every", "0", "--seconds=5 --every --record=" + every, every);
     Row(argv[0], "replay fast", "0;replay=" + plain + ";pace=fast;end=loop", "--seconds=5", "");
+    const std::string alone = (scratch / ("session_bench_" + tag + "_alone.tvs")).string();
+    Row(argv[0], "recorder alone", "0", "--seconds=5 --recorder-alone --record=" + alone, alone);
+    std::filesystem::remove(alone);
     std::filesystem::remove(every);
     std::filesystem::remove(plain);
     std::filesystem::remove(packed);

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Cross-builds zlib, libpng, libjpeg-turbo and libtiff for Windows x64 with
+# Cross-builds zlib, libpng, libjpeg-turbo, libtiff and zstd for Windows x64 with
 # MinGW-w64 from Debian's source packages, as static libraries with their
 # headers in build/windows-deps/prefix (where cmake/mingw-w64.cmake looks).
 #
@@ -24,7 +24,7 @@ triple=x86_64-w64-mingw32
 cc="$triple-gcc-posix"
 ar="$triple-ar"
 jobs=$(nproc 2>/dev/null || echo 2)
-source_packages=(zlib libpng1.6 libjpeg-turbo tiff)
+source_packages=(zlib libpng1.6 libjpeg-turbo tiff libzstd)
 apt_sources=/etc/apt/sources.list.d/debian.sources
 force=0
 [ "${1:-}" = --force ] && force=1
@@ -172,6 +172,21 @@ build_libtiff() {
     cmake --install "$work/build/tiff" >/dev/null
 }
 
+# zstd compresses the frames of session files. Only its static library and
+# the one header the SDK includes: no programs, no threads (the SDK compresses
+# a frame at a time on its own thread), no legacy formats.
+build_zstd() {
+    local dir
+    dir=$(fetch_source libzstd)
+    log "zstd from $dir"
+    cmake_cross "$dir/build/cmake" "$work/build/zstd" -DZSTD_BUILD_PROGRAMS=OFF -DZSTD_BUILD_TESTS=OFF \
+        -DZSTD_BUILD_SHARED=OFF -DZSTD_BUILD_STATIC=ON -DZSTD_MULTITHREAD_SUPPORT=OFF -DZSTD_LEGACY_SUPPORT=OFF
+    cmake --build "$work/build/zstd" -j "$jobs" --target libzstd_static >"$work/build/zstd.build.log" 2>&1 ||
+        { tail -n 40 "$work/build/zstd.build.log" >&2; die "zstd build failed"; }
+    cp "$work/build/zstd/lib/libzstd.a" "$prefix/lib/"
+    cp "$dir/lib/zstd.h" "$dir/lib/zstd_errors.h" "$prefix/include/"
+}
+
 command -v "$cc" >/dev/null || die "$cc not found (scripts/install-deps.sh installs it)"
 command -v apt-get >/dev/null || die "apt-get not found: the sources come from Debian's archive"
 ensure_source_lists
@@ -205,7 +220,8 @@ build_zlib
 build_libpng
 build_libjpeg_turbo
 build_libtiff
-for lib in libz.a libpng.a libjpeg.a libtiff.a; do
+build_zstd
+for lib in libz.a libpng.a libjpeg.a libtiff.a libzstd.a; do
     [ -f "$prefix/lib/$lib" ] || die "$lib missing after the build"
 done
 # The sources and build trees are only needed once.

@@ -8,6 +8,8 @@ namespace {
 
 // Below this the folding's set-up costs more than it saves.
 constexpr size_t kFoldFrom = 256;
+// From here the 512-bit folding runs several rounds of its four registers.
+[[maybe_unused]] constexpr size_t kWideFoldFrom = 1024;
 
 bool DetectFolding() {
 #if TAVRIN_CRC32_PCLMUL
@@ -18,10 +20,37 @@ bool DetectFolding() {
 #endif
 }
 
+bool DetectWideFolding() {
+#if TAVRIN_CRC32_VPCLMUL
+    __builtin_cpu_init();
+    return HasCrc32Folding() && __builtin_cpu_supports("vpclmulqdq") && __builtin_cpu_supports("avx512f");
+#else
+    return false;
+#endif
+}
+
+#if TAVRIN_CRC32_PCLMUL
+// The widest folding this processor runs for a bulk of that many bytes.
+using Folding = uint32_t (*)(uint32_t, const uint8_t*, size_t);
+Folding FoldingFor([[maybe_unused]] size_t bulk) {
+#if TAVRIN_CRC32_VPCLMUL
+    if (bulk >= kWideFoldFrom && HasWideCrc32Folding()) {
+        return Crc32FoldVpclmul;
+    }
+#endif
+    return Crc32FoldPclmul;
+}
+#endif
+
 }  // namespace
 
 bool HasCrc32Folding() {
     static const bool folding = DetectFolding();
+    return folding;
+}
+
+bool HasWideCrc32Folding() {
+    static const bool folding = DetectWideFolding();
     return folding;
 }
 
@@ -42,7 +71,7 @@ uint32_t Crc32(uint32_t crc, std::span<const uint8_t> bytes) {
 #if TAVRIN_CRC32_PCLMUL
     if (bytes.size() >= kFoldFrom && HasCrc32Folding()) {
         const size_t bulk = bytes.size() & ~size_t{15};
-        crc = ~Crc32FoldPclmul(~crc, bytes.data(), bulk);
+        crc = ~FoldingFor(bulk)(~crc, bytes.data(), bulk);
         return Crc32Reference(crc, bytes.subspan(bulk));
     }
 #endif

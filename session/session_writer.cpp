@@ -1,6 +1,5 @@
 #include "session/session_writer.h"
 
-#include <cerrno>
 #include <cstring>
 
 #include "session/byte_codec.h"
@@ -8,11 +7,6 @@
 namespace tavrin::session {
 
 namespace {
-
-// Chunks are written whole and flushed one by one; the buffer only gathers
-// a chunk's header and fields, while frame data larger than it goes to the
-// system directly.
-constexpr size_t kStdioBuffer = 64 * 1024;
 
 std::array<uint8_t, kFileHeaderSize> FileHeader(uint32_t flags) {
     std::vector<uint8_t> bytes;
@@ -37,38 +31,32 @@ bool SessionWriter::Open(const std::string& path, bool compressFrames) {
     errorText_.clear();
     bytesWritten_ = 0;
     frameBytes_ = 0;
-    file_ = std::fopen(path.c_str(), "wb");
+    file_ = platform::CreateAppendFile(path.c_str(), errorText_);
     if (file_ == nullptr) {
         error_ = WriteError::kCannotCreate;
-        errorText_ = std::strerror(errno);
         return false;
     }
-    std::setvbuf(file_, nullptr, _IOFBF, kStdioBuffer);
     compressor_.reset();
     if (compressFrames && FrameCompressionAvailable()) {
         compressor_ = std::make_unique<FrameCompressor>();
     }
     const auto header = FileHeader(compressor_ ? kFileFramesCompressed : 0);
-    return Put(header) && (std::fflush(file_) == 0 || Fail());
+    const std::span<const uint8_t> pieces[] = {header};
+    return Put(pieces);
 }
 
-bool SessionWriter::Fail() {
-    if (error_ == WriteError::kNone) {
-        error_ = errno == ENOSPC ? WriteError::kDiskFull : WriteError::kWriteFailed;
-        errorText_ = errno != 0 ? std::strerror(errno) : "the system did not take the bytes";
+bool SessionWriter::Put(std::span<const std::span<const uint8_t>> pieces) {
+    if (!file_->Append(pieces)) {
+        if (error_ == WriteError::kNone) {
+            error_ = file_->LastError() == platform::AppendFile::Error::kDiskFull ? WriteError::kDiskFull
+                                                                                 : WriteError::kWriteFailed;
+            errorText_ = file_->ErrorText();
+        }
+        return false;
     }
-    return false;
-}
-
-bool SessionWriter::Put(std::span<const uint8_t> bytes) {
-    if (bytes.empty()) {
-        return true;
+    for (const std::span<const uint8_t> piece : pieces) {
+        bytesWritten_ += piece.size();
     }
-    errno = 0;
-    if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) {
-        return Fail();
-    }
-    bytesWritten_ += bytes.size();
     return true;
 }
 
@@ -89,8 +77,8 @@ bool SessionWriter::WriteChunk(ChunkType type, std::span<const uint8_t> fields, 
     for (int i = 0; i < 4; ++i) {
         header[8 + static_cast<size_t>(i)] = static_cast<uint8_t>(crc >> (8 * i));
     }
-    errno = 0;
-    return Put(header) && Put(fields) && Put(data) && (std::fflush(file_) == 0 || Fail());
+    const std::span<const uint8_t> pieces[] = {header, fields, data};
+    return Put(pieces);
 }
 
 bool SessionWriter::WriteHeader(const HeaderRecord& record) {
@@ -152,11 +140,12 @@ bool SessionWriter::Close() {
     if (file_ == nullptr) {
         return error_ == WriteError::kNone;
     }
-    errno = 0;
-    const bool flushed = std::fflush(file_) == 0 || Fail();
-    const bool closed = std::fclose(file_) == 0 || Fail();
-    file_ = nullptr;
-    return flushed && closed && error_ == WriteError::kNone;
+    if (!file_->Close() && error_ == WriteError::kNone) {
+        error_ = WriteError::kWriteFailed;
+        errorText_ = file_->ErrorText();
+    }
+    file_.reset();
+    return error_ == WriteError::kNone;
 }
 
 }  // namespace tavrin::session

@@ -1,16 +1,17 @@
 // SessionWriter: appends chunks to a session file. Each chunk goes to the
-// system in whole before the call returns, so a process killed at any
-// moment leaves every earlier chunk intact. Not thread-safe: the recorder
-// serializes its calls.
+// system in whole, in one write, before the call returns, so a process
+// killed at any moment leaves every earlier chunk intact. A frame's bytes go
+// from the caller's buffer to the system; nothing copies them on the way.
+// Not thread-safe: the recorder serializes its calls.
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "platform/append_file.h"
 #include "session/frame_codec.h"
 #include "session/session_format.h"
 
@@ -55,10 +56,9 @@ public:
 
 private:
     bool WriteChunk(ChunkType type, std::span<const uint8_t> fields, std::span<const uint8_t> data);
-    bool Put(std::span<const uint8_t> bytes);
-    bool Fail();
+    bool Put(std::span<const std::span<const uint8_t>> pieces);
 
-    std::FILE* file_ = nullptr;
+    std::unique_ptr<platform::AppendFile> file_;
     std::unique_ptr<FrameCompressor> compressor_;
     std::vector<uint8_t> payload_;  // reused chunk after chunk
     WriteError error_ = WriteError::kNone;

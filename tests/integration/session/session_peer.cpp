@@ -5,10 +5,11 @@
 // camera went away and came back. It prints one line per thing it saw, so
 // that two runs can be compared line by line.
 //
-//   session_peer record SESSION LOG [GAIN]   records, and makes the camera
-//                                            misbehave at fixed frames
-//   session_peer replay SESSION LOG [GAIN]   only watches (TAVRIN_SIM
-//                                            replays); records too
+//   session_peer record SESSION LOG [GAIN [compress]]
+//       records (frames compressed when asked), and makes the camera
+//       misbehave at fixed frames
+//   session_peer replay SESSION LOG [GAIN]
+//       only watches (TAVRIN_SIM replays); records too
 //
 // The caller sets TAVRIN_SIM, TAVRIN_SHARED_MEMORY_NAME and TAVRIN_REGISTRY.
 // Both record their session into SESSION (the replay starts over where its
@@ -164,7 +165,7 @@ void RunAll(Peer& peer) {
 
 int main(int argc, char** argv) {
     if (argc < 4) {
-        std::fprintf(stderr, "usage: session_peer record|replay SESSION LOG [GAIN]\n");
+        std::fprintf(stderr, "usage: session_peer record|replay SESSION LOG [GAIN [compress]]\n");
         return 2;
     }
     // The test gives each peer its own owner table and settings store
@@ -183,7 +184,8 @@ int main(int argc, char** argv) {
     // an earlier run left in a settings store it shares (the registry of a
     // Wine prefix).
     Tavrin_SetGlobalGain(peer.handle, kStartGain);
-    if (TavrinEx_StartSessionRecording(peer.handle, argv[2]) == 0) {
+    const int flags = argc > 5 && std::strcmp(argv[5], "compress") == 0 ? TAVRIN_SESSION_COMPRESS_FRAMES : 0;
+    if (TavrinEx_StartSessionRecordingEx(peer.handle, argv[2], flags) == 0) {
         std::fprintf(peer.log, "recording failed %d\n", Tavrin_GetLastError(peer.handle));
         return 1;
     }

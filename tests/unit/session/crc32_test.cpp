@@ -1,4 +1,5 @@
-// The folded CRC-32 gives zlib's sums for every length, offset and split.
+// The folded CRC-32 (both widths) gives zlib's sums for every length, offset
+// and split.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -27,13 +28,23 @@ TEST(Crc32, MatchesTheReferenceAtEveryLengthOffsetAndSplit) {
                 << length << " split at " << split;
         }
     }
+    // The bulk alone: whole 16-byte blocks from 64 bytes on, and from 256
+    // on 512-bit registers (one round of four, several, and a remainder of
+    // 64-byte and 16-byte blocks).
     if (HasCrc32Folding()) {
-        // The bulk alone: whole 16-byte blocks from 64 bytes on.
         for (size_t length = 64; length <= 512; length += 16) {
             ASSERT_EQ(~Crc32FoldPclmul(~0u, bytes.data() + 1, length), Crc32Reference(0, all.subspan(1, length)))
                 << length;
         }
     }
+#if TAVRIN_CRC32_VPCLMUL
+    if (HasWideCrc32Folding()) {
+        for (size_t length = 256; length <= 1536; length += 16) {
+            ASSERT_EQ(~Crc32FoldVpclmul(~0u, bytes.data() + 1, length), Crc32Reference(0, all.subspan(1, length)))
+                << length;
+        }
+    }
+#endif
 }
 
 }  // namespace

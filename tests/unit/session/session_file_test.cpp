@@ -88,6 +88,7 @@ TEST_P(SessionFile, ReadsBackEveryChunkAsWritten) {
 
     const auto file = platform::OpenReadOnlyFile(path.c_str());
     ASSERT_TRUE(file);
+    EXPECT_EQ(file->Size(), writer.BytesWritten()) << "room reserved ahead is not part of the file";
     ReadStatus status{};
     std::vector<std::vector<uint8_t>> payloads;
     const std::vector<Chunk> chunks = ReadChunks(*file, status, &payloads);
