@@ -103,9 +103,7 @@ for preset in "${presets[@]}"; do
   fi
   log="build/$preset/ctest.log"
   test_jobs=$jobs
-  # The native and Windows test programs spend most of their time waiting
-  # (for frames at the camera's pace, for Wine): twice as many at once.
-  [ "$preset" = default ] || [ "$preset" = mingw ] && test_jobs=$wide_test_jobs
+  [ "$preset" = default ] && test_jobs=$wide_test_jobs
   ctest --preset "$preset" -j "$test_jobs" -LE x11 2>&1 | tee "$log"
   status=${PIPESTATUS[0]}
   result=$(ctest_result "$log") || status=1
