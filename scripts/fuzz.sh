@@ -8,7 +8,7 @@
 # its input as build/asan/fuzz-corpus/crash-* and fails the run.
 #
 #   scripts/fuzz.sh MINUTES [TARGET...]        e.g. scripts/fuzz.sh 60 fuzz_exports
-#   scripts/fuzz.sh --seconds N [TARGET...]    (scripts/test.sh runs 15 s a target)
+#   scripts/fuzz.sh --seconds N [TARGET...]    (scripts/test.sh runs 8 s a target)
 set -uo pipefail
 cd "$(dirname "$0")/.."
 

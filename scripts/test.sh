@@ -26,7 +26,7 @@ jobs=$(nproc 2>/dev/null || echo 2)
 # Wine (where the integration programs take turns) keep one a processor.
 wide_test_jobs=$((jobs * 2))
 # Seconds each fuzz target explores in this run (scripts/fuzz.sh for longer).
-fuzz_seconds=${TAVRIN_FUZZ_SECONDS:-15}
+fuzz_seconds=${TAVRIN_FUZZ_SECONDS:-8}
 failed=()
 summary=()
 stages=()
