@@ -26,11 +26,13 @@ bool FrameStream::CreateEvents(bool failEndEvent, bool failFrameEvent) {
     // inside WaitFrame never waits on an event that has gone.
     auto endEvent = failEndEvent ? nullptr : platform::Event::Create(platform::Event::ResetMode::Manual, false);
     auto frameEvent = failFrameEvent ? nullptr : platform::Event::Create(platform::Event::ResetMode::Auto, false);
-    if (!endEvent || !frameEvent) {
+    auto takenEvent = platform::Event::Create(platform::Event::ResetMode::Auto, false);
+    if (!endEvent || !frameEvent || !takenEvent) {
         return false;
     }
     shared_.endEvent = std::move(endEvent);
     shared_.frameEvent = std::move(frameEvent);
+    shared_.takenEvent = std::move(takenEvent);
     return true;
 }
 
@@ -105,6 +107,7 @@ FrameWait FrameStream::WaitFrame(uint32_t timeoutMs, uint64_t notBeforeNs) {
         const uint32_t holdOff = HoldOff(notBeforeNs);
         if (holdOff == 0) {
             if (FrameLease lease = ring_.TakeReady()) {
+                shared_.takenEvent->Set();
                 return {WaitResult::Frame, std::move(lease)};
             }
         }

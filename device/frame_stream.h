@@ -87,6 +87,7 @@ private:
         std::atomic<uint32_t> transferLength{0};      // bytes per frame, doubled for 16-bit samples
         std::unique_ptr<platform::Event> frameEvent;  // auto reset: set after each frame and at the end
         std::unique_ptr<platform::Event> endEvent;    // manual reset: set when the thread ends
+        std::unique_ptr<platform::Event> takenEvent;  // auto reset: set when the reader takes a frame
         std::atomic<uint32_t> elapsedMs{0};
         std::atomic<uint32_t> frameCount{0};
         std::atomic<int64_t> endCode{0};  // 0 stopped, 10 path did not open, 19 transfer failed or short
@@ -106,6 +107,7 @@ private:
     int ReadFrameData(DeviceHandle handle, uint8_t* slot);
     void PublishFrame(int slot, uint64_t number);
     bool StopAsked() const { return shared_.stopFlag.load(std::memory_order_acquire) == 1; }
+    bool ReaderTookLastFrame();
     uint32_t HoldOff(uint64_t notBeforeNs) const;
 
     FrameRing ring_;

@@ -4,6 +4,7 @@
 #include "device/camera_commands.h"
 #include "device/device_status.h"
 #include "device/frame_stream.h"
+#include "platform/driver.h"
 #include "platform/time.h"
 
 namespace tavrin::device {
@@ -12,6 +13,8 @@ namespace {
 // A failed single-frame exchange that returned at once (the camera is gone,
 // transfers fail) is asked again after this pause, not in a busy loop.
 constexpr uint32_t kFailedGrabPauseMs = 10;
+// A transfer thread waiting for the reader looks at the stop flag this often.
+constexpr uint32_t kReaderPollMs = 10;
 
 }  // namespace
 
@@ -49,10 +52,26 @@ void FrameStream::PublishFrame(int slot, uint64_t number) {
     shared_.frameEvent->Set();
 }
 
+// With a camera that waits for its reader, the next frame is asked for only
+// once the reader has taken the last one; false when a stop came first.
+bool FrameStream::ReaderTookLastFrame() {
+    while (ring_.HasReady()) {
+        if (StopAsked()) {
+            return false;
+        }
+        shared_.takenEvent->Wait(kReaderPollMs);
+    }
+    return !StopAsked();
+}
+
 void FrameStream::StreamFrames(DeviceHandle handle) {
     bool shortForgiven = false;
     uint64_t number = 0;
+    const bool waitForReader = platform::DriverWaitsForReader();
     while (!StopAsked()) {
+        if (waitForReader && !ReaderTookLastFrame()) {
+            break;
+        }
         const int slot = WritableSlot();
         if (slot < 0) {
             break;

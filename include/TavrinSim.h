@@ -29,7 +29,9 @@
  *             (TavrinEx_StartSessionRecording); the path runs to the next
  *             ';'. See "Replaying a session" below.
  *   pace=recorded|fast  the replay's frames at their recorded pace
- *             (default) or each as soon as it is read.
+ *             (default) or each as soon as it is read; with fast, the
+ *             next frame only once the SDK has taken the last one, so
+ *             every frame reaches the program however slow it is.
  *   end=stall|unplug|loop  once the recorded frames are used up the camera
  *             sends nothing more (reads give up after the driver wait;
  *             default), goes away for good, or starts again with the first.

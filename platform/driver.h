@@ -53,6 +53,13 @@ public:
     // leaves after clock, sensor and serial ROM writes. A real camera does;
     // a simulated one answers at once and may be told it needs none.
     virtual bool NeedsSettleTime() const { return true; }
+
+    // Whether every frame the camera sends must reach the reader: a session
+    // replayed as fast as it is read sends its next frame only when asked,
+    // so the frame stream asks only once the reader has taken the last one,
+    // instead of letting a newer frame replace it. A real camera sends at
+    // its own pace, and the newest frame wins.
+    virtual bool WaitsForReader() const { return false; }
 };
 
 // One I/O control request as the port passed it to the backend and back,
@@ -120,5 +127,9 @@ void DriverMarkPath(const char* path, DriverMark mark);
 // The protocol's pause of the given length after a write, taken when the
 // current backend's camera needs settle time.
 void DriverSettle(uint32_t milliseconds);
+
+// Whether the current backend's camera wants every frame read (see
+// DriverBackend::WaitsForReader).
+bool DriverWaitsForReader();
 
 }  // namespace tavrin::platform

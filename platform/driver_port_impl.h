@@ -213,6 +213,8 @@ int DriverClose(DeviceHandle handle) {
     return result;
 }
 
+bool DriverWaitsForReader() { return CurrentDriverBackend()->WaitsForReader(); }
+
 void DriverSettle(uint32_t milliseconds) {
     if (CurrentDriverBackend()->NeedsSettleTime()) {
         Sleep(milliseconds);

@@ -29,7 +29,9 @@ uint32_t LittleEndian32(const uint8_t* bytes) {
 
 }  // namespace
 
-Simulator::Simulator(const SimConfig& config) : needsSettleTime_(config.settle != 0) {
+Simulator::Simulator(const SimConfig& config)
+    : needsSettleTime_(config.settle != 0),
+      waitsForReader_(!config.replay.path.empty() && config.replay.pace == ReplayPace::kFast) {
     for (int slot = 0; slot < kSlotCount; ++slot) {
         cameras_[static_cast<size_t>(slot)] = std::make_unique<SimCamera>(slot, config);
     }

@@ -26,6 +26,7 @@ public:
                   uint32_t outputLength, uint32_t* bytesReturned) override;
     int Close(platform::DeviceHandle handle) override;
     bool NeedsSettleTime() const override { return needsSettleTime_; }
+    bool WaitsForReader() const override { return waitsForReader_; }
     void Mark(const char* path, platform::DriverMark mark) override;
 
     // The camera of a slot 0 to 31, or null.
@@ -56,6 +57,7 @@ private:
                                           uint32_t outputLength, uint32_t moved);
 
     bool needsSettleTime_;
+    bool waitsForReader_;  // a replay with pace=fast
     std::array<std::unique_ptr<SimCamera>, kSlotCount> cameras_;
     std::unique_ptr<ReplayCamera> replay_;
     std::string replayError_;

@@ -109,9 +109,10 @@ Outcome WatchRun(Peer& peer, int run) {
             Tavrin_GetImage(peer.handle, peer.buffer.data(), static_cast<int>(peer.buffer.size()), 1);
             TavrinEx_GetFrameMeta(peer.handle, &after);
             if (before.frameNumber == after.frameNumber) {
-                std::fprintf(peer.log, "frame %d %llu %016llx\n", run,
+                std::fprintf(peer.log, "frame %d %llu %016llx %llu\n", run,
                              static_cast<unsigned long long>(after.frameNumber),
-                             static_cast<unsigned long long>(Hash(peer.buffer)));
+                             static_cast<unsigned long long>(Hash(peer.buffer)),
+                             static_cast<unsigned long long>(after.droppedFrames));
             }
             ++given;
             if (run == 1 && given == 2) {
@@ -180,6 +181,10 @@ int main(int argc, char** argv) {
     Tavrin_SetPreviewWindow(peer.handle, nullptr, 0, 0, 0, 0);
     Tavrin_SetCaptureWindowEx(peer.handle, kSensorWidth, 0, kWidth, kSensorHeight, 0, kHeight);
     Tavrin_SetColorMode(peer.handle, 24);
+    // A slow program: it takes a frame at most every so many milliseconds.
+    if (const char* wait = std::getenv("SESSION_PEER_WAIT_MS")) {
+        Tavrin_SetWaitTime(peer.handle, std::atoi(wait));
+    }
     // The gain this program changes starts where it always does, whatever
     // an earlier run left in a settings store it shares (the registry of a
     // Wine prefix).

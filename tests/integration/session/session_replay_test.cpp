@@ -3,6 +3,7 @@
 // recording holds the same frame transfers as the original. A strict replay
 // names the first request that differs; a cut recording replays without
 // harm.
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -38,8 +39,9 @@ std::string Scratch(const std::string& name) {
 // What one run of the peer program wrote.
 struct PeerLog {
     int exitCode = -1;
-    std::vector<std::string> events;                       // "start ..." and "error ..." in order
+    std::vector<std::string> events;                         // "start ..." and "error ..." in order
     std::map<std::pair<int, uint64_t>, std::string> frames;  // (run, number) -> hash
+    uint64_t dropped = 0;  // the most frames of a run the SDK gave nobody, by the frame records
     std::string report;
     bool done = false;
 };
@@ -55,16 +57,18 @@ std::string Assign(const std::string& name, const std::string& value) {
 
 // Runs the peer with a simulator, an owner table and a settings store of its
 // own, so that peers started side by side never meet.
-PeerLog RunPeer(const char* mode, const std::string& simSetting, const std::string& session, int gain) {
+PeerLog RunPeer(const char* mode, const std::string& simSetting, const std::string& session, int gain, int waitMs = 1) {
     const std::string logPath = session + ".log";
     const std::string registry = session + ".sqlite3";
     static std::atomic<int> peers{0};
-    const std::string block = "tavrin-session-test-" + std::to_string(tavrin::platform::CurrentProcess().id & 0xFFFFFF) +
-                              "-" + std::to_string(++peers);
+    const std::string block = "tavrin-session-test-" +
+                              std::to_string(tavrin::platform::CurrentProcess().id & 0xFFFFFF) + "-" +
+                              std::to_string(++peers);
     PeerLog log;
     const std::string command = Assign("TAVRIN_SIM", simSetting) + Assign("TAVRIN_SHARED_MEMORY_NAME", block) +
-                                Assign("TAVRIN_REGISTRY", registry) + kPeer + " " + mode + " \"" + session +
-                                "\" \"" + logPath + "\" " + std::to_string(gain);
+                                Assign("TAVRIN_REGISTRY", registry) +
+                                Assign("SESSION_PEER_WAIT_MS", std::to_string(waitMs)) + kPeer + " " + mode + " \"" +
+                                session + "\" \"" + logPath + "\" " + std::to_string(gain);
     log.exitCode = std::system(command.c_str());
     for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
         std::remove((registry + suffix).c_str());
@@ -78,8 +82,10 @@ PeerLog RunPeer(const char* mode, const std::string& simSetting, const std::stri
             int run = 0;
             uint64_t number = 0;
             std::string hash;
-            words >> run >> number >> hash;
+            uint64_t dropped = 0;
+            words >> run >> number >> hash >> dropped;
             log.frames[{run, number}] = hash;
+            log.dropped = std::max(log.dropped, dropped);
         } else if (kind == "start" || kind == "error") {
             log.events.push_back(line);
         } else if (kind == "report") {
@@ -136,14 +142,15 @@ std::vector<FrameRead> FrameReads(const std::string& path) {
 struct Replay {
     std::string options;  // after "0;replay=FILE"
     int gain;
-    bool cut;  // of the recording cut at a random byte
+    bool cut;    // of the recording cut at a random byte
+    int waitMs;  // the program's wait time: 25 ms is slower than the recorded 12 ms a frame
     PeerLog log;
-    std::vector<FrameRead> reads;       // of its own recording
-    std::vector<FrameRead> heldReads;   // of the file it replayed
+    std::vector<FrameRead> reads;      // of its own recording
+    std::vector<FrameRead> heldReads;  // of the file it replayed
     size_t cutAt = 0;
 };
 
-enum ReplayIndex { kPlain, kStrictSameGain, kStrictOtherGain, kCut, kReplayCount };
+enum ReplayIndex { kPlain, kStrictSameGain, kStrictOtherGain, kCut, kFastSlowProgram, kReplayCount };
 
 class SessionReplay : public ::testing::Test {
 protected:
@@ -152,10 +159,11 @@ protected:
     static void SetUpTestSuite() {
         recorded_ = new PeerLog(RunPeer("record", kRecordSetting, Recording(), 500));
         recordedReads_ = new std::vector<FrameRead>(FrameReads(Recording()));
-        replays_ = new std::vector<Replay>{{"", 500, false, {}, {}, {}},
-                                           {";strict=1", 500, false, {}, {}, {}},
-                                           {";strict=1", 600, false, {}, {}, {}},
-                                           {";pace=fast;end=unplug", 500, true, {}, {}, {}}};
+        replays_ = new std::vector<Replay>{{"", 500, false, 1, {}, {}, {}},
+                                           {";strict=1", 500, false, 1, {}, {}, {}},
+                                           {";strict=1", 600, false, 1, {}, {}, {}},
+                                           {";pace=fast;end=unplug", 500, true, 1, {}, {}, {}},
+                                           {";pace=fast", 500, false, 25, {}, {}, {}}};
         std::vector<std::thread> threads;
         for (size_t i = 0; i < replays_->size(); ++i) {
             threads.emplace_back([i] { RunReplay((*replays_)[i], "replay" + std::to_string(i)); });
@@ -187,7 +195,7 @@ protected:
         }
         replay.heldReads = FrameReads(source);
         const std::string own = Scratch(name + ".tvs");
-        replay.log = RunPeer("replay", "0;settle=0;replay=" + source + replay.options, own, replay.gain);
+        replay.log = RunPeer("replay", "0;settle=0;replay=" + source + replay.options, own, replay.gain, replay.waitMs);
         replay.reads = FrameReads(own);
         std::remove(own.c_str());
         if (replay.cut) {
@@ -271,6 +279,16 @@ TEST_F(SessionReplay, StrictReplayNamesTheFirstDifferingRequest) {
                                    "0x01F4"),
               std::string::npos)
         << replayed.report;
+}
+
+// As fast as it is read, a replay gives even a slow program every frame, so
+// the failure and the unplug come at the same frames as when recorded.
+TEST_F(SessionReplay, AFastReplayGivesASlowProgramEveryFrame) {
+    const Replay& replay = (*replays_)[kFastSlowProgram];
+    EXPECT_EQ(replay.log.exitCode, 0);
+    EXPECT_EQ(replay.log.events, recorded_->events);
+    EXPECT_FALSE(replay.log.frames.empty());
+    EXPECT_EQ(replay.log.dropped, 0u);
 }
 
 // Cut anywhere among its frames, a recording replays what it holds.
