@@ -171,8 +171,8 @@ private:
     platform::CriticalSection frameLock_;
     std::atomic<AcquisitionState> state_{AcquisitionState::Idle};
     std::atomic<int32_t> runFlag_{kStop};
-    // Set by a stop, so the streaming loop's wait before each frame ends at
-    // once however long the wait time is.
+    // Set by a stop, so that a paused loop's wait ends at once (the wait
+    // time's hold-off ends with the device's stream, which a stop stops).
     std::unique_ptr<platform::Event> stopSignal_;
     std::unique_ptr<platform::Thread> acquisitionThread_;
     std::unique_ptr<platform::Thread> recordingThread_;
