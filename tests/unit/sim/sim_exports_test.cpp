@@ -14,6 +14,8 @@ TEST(SimExports, InactiveWithoutTheVariable) {
     EXPECT_EQ(TavrinSim_FireTrigger(0), 0);
     EXPECT_EQ(TavrinSim_GetControlRegister(0, 0), 0);
     EXPECT_EQ(TavrinSim_GetFrameCount(0), 0);
+    unsigned long long fill = 0;
+    EXPECT_EQ(TavrinSim_GetFillTime(0, &fill), 0);
     // The system's driver outside Windows has no camera, and under Wine
     // there is no driver either: nothing opens.
     EXPECT_EQ(tavrin::platform::DriverOpen("\\\\.\\Tvrn860VXRUX-0"), tavrin::platform::kInvalidDeviceHandle);
@@ -52,7 +54,10 @@ TEST(SimExports, ArgumentsAreChecked) {
         EXPECT_EQ(TavrinSim_GetControlRegister(slot, 0), -1);
         EXPECT_EQ(TavrinSim_GetSensorRegister(slot, 0), -1);
         EXPECT_EQ(TavrinSim_GetFrameCount(slot), -1);
+        unsigned long long fill = 0;
+        EXPECT_EQ(TavrinSim_GetFillTime(slot, &fill), -1);
     }
+    EXPECT_EQ(TavrinSim_GetFillTime(0, nullptr), 0);
     EXPECT_EQ(TavrinSim_GetControlRegister(0, 256), -1);
     EXPECT_EQ(TavrinSim_GetSensorRegister(0, 65536), -1);
     EXPECT_EQ(TavrinSim_SetPattern(0, 4, 0), 0);
@@ -82,5 +87,8 @@ TEST(SimExports, StartValuesOfAFreshCamera) {
     EXPECT_EQ(TavrinSim_GetSensorRegister(0, 4), 310);
     EXPECT_EQ(TavrinSim_GetSensorRegister(0, 154), 2);
     EXPECT_EQ(TavrinSim_GetFrameCount(0), 0);
+    unsigned long long fill = 1;
+    EXPECT_EQ(TavrinSim_GetFillTime(0, &fill), 1);
+    EXPECT_EQ(fill, 0u);
     EXPECT_TRUE(SimLog(0).empty());
 }
