@@ -26,9 +26,6 @@
 
 namespace tavrin {
 
-// The images with `output` as the output image of the 24- or 48-bit mode.
-ImageSet WithOutput(ImageSet images, int32_t mode, CDibImage* output);
-
 class AcquisitionEngine {
 public:
     AcquisitionEngine(CameraContext& context, AnalogControl& analog);

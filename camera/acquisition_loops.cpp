@@ -186,7 +186,7 @@ void AcquisitionEngine::DeliverFrame(std::unique_lock<platform::CriticalSection>
     // The chain writes the caller's buffer itself where it can; otherwise
     // the output image is copied there.
     CDibImage* direct = CallerOutput(*imageSet_.Output(preparedMode_), buffer, size, rowOrder);
-    const ImageSet images = direct != nullptr ? WithOutput(imageSet_, preparedMode_, direct) : imageSet_;
+    const ImageSet images = direct != nullptr ? imageSet_.WithOutput(preparedMode_, direct) : imageSet_;
     const AnalogChange change = ProcessFrame(raw, mirrors, images);
     outputInCaller_ = direct != nullptr;
     imageValid_.store(1, std::memory_order_release);

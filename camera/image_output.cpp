@@ -68,15 +68,6 @@ void AcquisitionEngine::TakeBackCallerOutput() {
     callerView_.Release();
 }
 
-ImageSet WithOutput(ImageSet images, int32_t mode, CDibImage* output) {
-    if (mode == MODE_RGB24) {
-        images.image24 = output;
-    } else if (mode == MODE_RGB48) {
-        images.image48 = output;
-    }
-    return images;
-}
-
 // The output image of the colour mode as it is stored now (null for a mode
 // outside 0..5), for the calls that read the last processed picture.
 const CDibImage* AcquisitionEngine::CurrentOutput() const {

@@ -80,23 +80,36 @@ CDibImage* ImageSet::Raw(int32_t mode) const {
     return RawBitsOf(mode) == 16 ? image16 : image8;
 }
 
-CDibImage* ImageSet::Output(int32_t mode) const {
+CDibImage* ImageSet::*ImageSet::OutputMember(int32_t mode) {
     switch (mode) {
     case MODE_MONO8:
-        return image8;
+        return &ImageSet::image8;
     case MODE_MONO16:
-        return image16;
+        return &ImageSet::image16;
     case MODE_RGB24:
-        return image24;
+        return &ImageSet::image24;
     case MODE_RGB32:
-        return image32;
+        return &ImageSet::image32;
     case MODE_RGB48:
-        return image48;
+        return &ImageSet::image48;
     case MODE_RGB64:
-        return image64;
+        return &ImageSet::image64;
     default:
         return nullptr;
     }
+}
+
+CDibImage* ImageSet::Output(int32_t mode) const {
+    CDibImage* ImageSet::*member = OutputMember(mode);
+    return member != nullptr ? this->*member : nullptr;
+}
+
+ImageSet ImageSet::WithOutput(int32_t mode, CDibImage* output) const {
+    ImageSet images = *this;
+    if (CDibImage* ImageSet::*member = OutputMember(mode)) {
+        images.*member = output;
+    }
+    return images;
 }
 
 bool IsAllocatedForMode(BufferRole role, int32_t mode) {

@@ -59,6 +59,12 @@ struct ImageSet {
     CDibImage* Raw(int32_t mode) const;
     // The output image: the one with the mode's bits (the 16-bit image in mode 1).
     CDibImage* Output(int32_t mode) const;
+    // The same images with `output` as the mode's output image.
+    ImageSet WithOutput(int32_t mode, CDibImage* output) const;
+
+private:
+    // Where a mode's output image is named; null outside modes 0..5.
+    static CDibImage* ImageSet::*OutputMember(int32_t mode);
 };
 
 // Whether the frame-sized buffer of a role is allocated in a mode (the work
