@@ -13,6 +13,14 @@ TAVRIN_API int TAVRIN_CALL TavrinEx_GetFrameMeta(int h, TavrinFrameMeta* meta) {
     return CallCamera(h, [=](CTavrin& c) { return c.Acquisition().GetFrameMeta(meta); });
 }
 
+TAVRIN_API int TAVRIN_CALL TavrinEx_ExchangeFrameBuffer(int h, void* next, int nextSize, void** given,
+                                                        TavrinFrameMeta* meta) {
+    return CallCamera(h, [=](CTavrin& c) {
+        return c.Acquisition().ExchangeFrameBuffer(static_cast<uint8_t*>(next), nextSize,
+                                                   reinterpret_cast<uint8_t**>(given), meta);
+    });
+}
+
 TAVRIN_API int TAVRIN_CALL TavrinEx_SoftwareTrigger(int h) {
     return CallCamera(h, [](CTavrin& c) { return c.Acquisition().SoftwareTrigger(); });
 }

@@ -33,6 +33,7 @@ void AcquisitionEngine::SetFrameTarget(platform::WindowHandle window, uint8_t* b
     std::lock_guard frame(frameLock_);
     TakeBackCallerOutput();  // the old buffer may go once the new one is set
     target_.Set(window, buffer, size, rowOrder);
+    targetFrame_.reset();
 }
 
 // The state guard's answer as the operation's result: true to go on;

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 #include "camera/acquisition_state.h"
 #include "camera/analog_control.h"
@@ -54,6 +55,10 @@ public:
     // record->size bytes (at least 8): 1, or 0 after reporting 9 for a bad
     // record or 1 when no frame has been taken yet.
     int GetFrameMeta(void* record);
+    // While streaming or in trigger mode: the caller's buffer holding the
+    // newest frame, with its record, in exchange for `next`
+    // (TavrinEx_ExchangeFrameBuffer).
+    int ExchangeFrameBuffer(uint8_t* next, int size, uint8_t** given, void* record);
 
     // Recording (camera/recording.cpp).
     int Record(const char* fileName, int milliseconds, int showPreview);
@@ -125,7 +130,9 @@ private:
     FrameMeta MetaOf(uint64_t frameNumber, uint64_t captureTimeNs, int32_t status) const;
     // The current image's record, once its frame has (given) or has not
     // been handed to the caller.
-    void PublishMeta(FrameMeta meta, bool given);
+    FrameMeta PublishMeta(FrameMeta meta, bool given);
+    static int32_t RecordSize(const void* record);
+    static void CopyMetaOut(FrameMeta meta, void* record);
     // Everything after a frame is taken: the frame record, the processing,
     // the preview, the copy-out, the recording queue, then (without the
     // frame lock) automatic exposure's programming and the frame message.
@@ -200,6 +207,9 @@ private:
     // output image (outputInCaller_), under the frame lock.
     CDibImage callerView_;
     bool outputInCaller_ = false;
+    // The record of the frame in the caller's buffer, from its delivery until
+    // the buffer is handed back or replaced; under the frame lock.
+    std::optional<FrameMeta> targetFrame_;
     ImageSet imageSet_;
     ProcessingChain chain_;
     AviRecorder recorder_;

@@ -135,7 +135,7 @@ FrameMeta AcquisitionEngine::MetaOf(uint64_t frameNumber, uint64_t captureTimeNs
 
 // Every frame the camera sent is either given to the caller or counted as
 // dropped: at each frame, dropped + given = its number.
-void AcquisitionEngine::PublishMeta(FrameMeta meta, bool given) {
+FrameMeta AcquisitionEngine::PublishMeta(FrameMeta meta, bool given) {
     if (given) {
         ++framesGiven_;
     }
@@ -143,14 +143,27 @@ void AcquisitionEngine::PublishMeta(FrameMeta meta, bool given) {
     std::lock_guard lock(metaLock_);
     currentMeta_ = meta;
     hasMeta_ = true;
+    return meta;
 }
 
-int AcquisitionEngine::GetFrameMeta(void* record) {
+// The size a caller's frame record says it has: its first field.
+int32_t AcquisitionEngine::RecordSize(const void* record) {
     int32_t size = 0;
     if (record != nullptr) {
         std::memcpy(&size, record, sizeof size);
     }
-    if (size < 8) {
+    return size;
+}
+
+// A caller built against an older, shorter record gets its part; size says
+// how much was filled. The record holds at least 8 bytes.
+void AcquisitionEngine::CopyMetaOut(FrameMeta meta, void* record) {
+    meta.size = std::min(RecordSize(record), static_cast<int32_t>(sizeof meta));
+    std::memcpy(record, &meta, static_cast<size_t>(meta.size));
+}
+
+int AcquisitionEngine::GetFrameMeta(void* record) {
+    if (RecordSize(record) < 8) {
         context_.Report(kErrParameter);
         return 0;
     }
@@ -163,10 +176,7 @@ int AcquisitionEngine::GetFrameMeta(void* record) {
         }
         meta = currentMeta_;
     }
-    // A caller built against an older, shorter record gets its part; size
-    // says how much was filled.
-    meta.size = std::min(size, static_cast<int32_t>(sizeof meta));
-    std::memcpy(record, &meta, static_cast<size_t>(meta.size));
+    CopyMetaOut(meta, record);
     return 1;
 }
 
@@ -194,7 +204,10 @@ void AcquisitionEngine::DeliverFrame(std::unique_lock<platform::CriticalSection>
     const CDibImage& output = *images.Output(preparedMode_);
     const bool copied = direct != nullptr || buffer == nullptr || size == 0 || CopyOut(output, buffer, size, rowOrder);
     QueueRecordingFrame(output, meta.captureTimeNs);
-    PublishMeta(meta, copied);
+    const FrameMeta published = PublishMeta(meta, copied);
+    if (copied && buffer != nullptr && size != 0) {
+        targetFrame_ = published;  // until ExchangeFrameBuffer hands the buffer back
+    }
     frame.unlock();
     analog_.Apply(change);
     TellOpenDialogs(context_, change, imagePass, [this] { return runFlag_.load(std::memory_order_acquire) != kRun; });

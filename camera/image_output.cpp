@@ -68,6 +68,45 @@ void AcquisitionEngine::TakeBackCallerOutput() {
     callerView_.Release();
 }
 
+// The caller lends the SDK buffers: the one holding the newest frame comes
+// back in exchange for the next. The frame's output image may live in the
+// buffer handed back (the chain wrote it there), so the SDK goes on reading
+// it, never writing, until a newer frame or a stop takes it back; the caller
+// keeps it until then, which TavrinEx.h says. No frame since the last
+// exchange: `next` itself comes back, and the lent buffer stays lent.
+int AcquisitionEngine::ExchangeFrameBuffer(uint8_t* next, int size, uint8_t** given, void* record) {
+    if (!context_.RequireDevice()) {
+        return 0;
+    }
+    if (next == nullptr || size <= 0 || given == nullptr || (record != nullptr && RecordSize(record) < 8)) {
+        context_.Report(kErrParameter);
+        return 0;
+    }
+    std::lock_guard frame(frameLock_);
+    const AcquisitionState state = State();
+    if (state != AcquisitionState::Streaming && state != AcquisitionState::Trigger) {
+        context_.Report(kErrNotReady);
+        return 0;
+    }
+    uint8_t* lent = target_.buffer.load(std::memory_order_relaxed);
+    if (lent == next || (lent != nullptr && size < target_.size.load(std::memory_order_relaxed))) {
+        context_.Report(kErrParameter);
+        return 0;
+    }
+    if (lent != nullptr && !targetFrame_) {
+        *given = next;
+        return 1;
+    }
+    if (record != nullptr && targetFrame_) {
+        CopyMetaOut(*targetFrame_, record);
+    }
+    *given = lent;  // null when the SDK had no buffer of the caller's
+    target_.buffer.store(next, std::memory_order_relaxed);
+    target_.size.store(size, std::memory_order_relaxed);
+    targetFrame_.reset();
+    return 1;
+}
+
 // The output image of the colour mode as it is stored now (null for a mode
 // outside 0..5), for the calls that read the last processed picture.
 const CDibImage* AcquisitionEngine::CurrentOutput() const {

@@ -68,6 +68,42 @@ typedef struct TavrinFrameMeta {
 TAVRIN_API int TAVRIN_CALL TavrinEx_GetFrameMeta(int hCamera, TavrinFrameMeta* meta);
 
 /**
+ * Frames written straight into buffers the caller lends, one frame a buffer,
+ * without the copy that reading each frame with Tavrin_GetImage costs (in
+ * the 24- and 48-bit modes with rows top line first, the image processing
+ * writes the caller's buffer itself). For a consumer that keeps frames
+ * after the next one arrives, such as a queue of buffers on their way to an
+ * encoder.
+ *
+ * While a stream (Tavrin_CallBackPreview) or trigger mode (Tavrin_Trigger)
+ * runs, on WM_SDK_FRAME: the SDK hands back the buffer it was given that
+ * holds the newest frame, describes that frame in meta, and writes the
+ * following frames into next. The buffer handed back is never written again
+ * by the SDK; it stays the current image (what Tavrin_GetImage and
+ * Tavrin_SaveImage read), so keep it allocated and unchanged until the next
+ * exchange that hands back another buffer, a new buffer given to
+ * Tavrin_CallBackPreview or Tavrin_Trigger, or Tavrin_StopPreview has
+ * returned. The row order is the one the stream was started with.
+ *
+ * @param next a buffer of at least the size of the one lent before (the
+ *     first one: of the size Tavrin_CallBackPreview would need), not the one
+ *     lent now.
+ * @param given receives the buffer the caller has back: the one holding the
+ *     newest frame; next itself when no frame has come since the last
+ *     exchange (nothing changes); NULL when the SDK had no buffer of the
+ *     caller's (the stream was started without one): from now on the frames
+ *     go into next, and the frame before stays the SDK's (Tavrin_GetImage).
+ * @param meta the record of the frame handed back (meta->size set by the
+ *     caller), or NULL; left unchanged when no frame is handed back.
+ * @return 1; 0 for an unknown handle (nothing queued), or with
+ *     SDKERR_PARAMETER for a NULL next or given, a size below the lent
+ *     buffer's, the lent buffer itself as next or a record size below 8,
+ *     SDKERR_NOT_READY when neither a stream nor trigger mode runs.
+ */
+TAVRIN_API int TAVRIN_CALL TavrinEx_ExchangeFrameBuffer(int hCamera, void* next, int nextSize, void** given,
+                                                        TavrinFrameMeta* meta);
+
+/**
  * The clocks of the frame record at one instant: the monotonic clock of
  * captureTimeNs and the system clock in nanoseconds since 1970-01-01 UTC.
  * Either pointer may be NULL.

@@ -32,11 +32,11 @@ class FrameRecordTest : public AcquisitionTest {
 protected:
     const char* SimulatorSetting() const override { return "0"; }
 
-    void UseWindow(int lines) {
+    void UseWindow(int lines, int mode = 24) {
         ASSERT_EQ(Tavrin_SetCaptureWindowEx(handle, kSensorWidth, 0, kSensorWidth, kSensorHeight, 0, lines), 1);
-        ASSERT_EQ(Tavrin_SetColorMode(handle, 24), 1);
+        ASSERT_EQ(Tavrin_SetColorMode(handle, mode), 1);
         ASSERT_EQ(Tavrin_SetWaitTime(handle, 0), 1);
-        buffer.assign(static_cast<size_t>(ImageBytes(24)), 0);
+        buffer.assign(static_cast<size_t>(ImageBytes(mode)), 0);
     }
 
     TavrinFrameMeta Meta() const {
@@ -199,6 +199,67 @@ TEST_F(FrameRecordTest, BurstOfTriggersEndsWithTheLastTriggersFrame) {
     const TavrinFrameMeta last = StopAndCount();
     EXPECT_EQ(last.frameNumber, static_cast<uint64_t>(kTriggers));
     EXPECT_EQ(last.droppedFrames + messages, last.frameNumber);
+}
+
+// Frames written into lent buffers: each buffer handed back holds its
+// frame (the current image while it is the newest) and is never written
+// again once back, in a mode the chain writes directly (24), one copied into
+// the buffer (32) and the raw mode (8). The test marks each buffer once the
+// next one is back, so a late write would show at its next lending.
+TEST_F(FrameRecordTest, LentBuffersComeBackWithTheirFramesAndStayUntouched) {
+    for (const int mode : {24, 32, 8}) {
+        SCOPED_TRACE(mode);
+        UseWindow(64, mode);
+        const int size = static_cast<int>(buffer.size());
+        std::vector<std::vector<BYTE>> buffers(4, std::vector<BYTE>(buffer.size(), 0x5A));
+        void* given = nullptr;
+        EXPECT_EQ(TavrinEx_ExchangeFrameBuffer(handle, buffers[0].data(), size, &given, nullptr), 0);
+        EXPECT_EQ(TakeErrors(), std::vector<int>{SDKERR_NOT_READY}) << "nothing runs";
+        ASSERT_EQ(Tavrin_CallBackPreview(handle, window, nullptr, 0, 1), 1);
+        ASSERT_EQ(TavrinEx_ExchangeFrameBuffer(handle, buffers[0].data(), size, &given, nullptr), 1);
+        EXPECT_EQ(given, nullptr) << "the first buffer lent";
+        EXPECT_EQ(TavrinEx_ExchangeFrameBuffer(handle, buffers[0].data(), size, &given, nullptr), 0);
+        EXPECT_EQ(TavrinEx_ExchangeFrameBuffer(handle, buffers[1].data(), size - 1, &given, nullptr), 0);
+        EXPECT_EQ(TakeErrors(), (std::vector<int>{SDKERR_PARAMETER, SDKERR_PARAMETER}));
+
+        size_t lent = 0, next = 1, back = 0;
+        BYTE* newest = nullptr;
+        TavrinFrameMeta meta{}, newestMeta{};
+        const auto start = std::chrono::steady_clock::now();
+        while (back < 8 && MillisecondsSince(start) < 5000) {
+            PostedMessage m{};
+            if (!NextMessage(window, m, 500) || m.message != WM_SDK_FRAME) {
+                continue;
+            }
+            ASSERT_TRUE(std::all_of(buffers[next].begin(), buffers[next].end(), [](BYTE b) { return b == 0x5A; }))
+                << "a buffer written after it came back";
+            meta = TavrinFrameMeta{};
+            meta.size = sizeof meta;
+            ASSERT_EQ(TavrinEx_ExchangeFrameBuffer(handle, buffers[next].data(), size, &given, &meta), 1);
+            if (given == buffers[next].data()) {
+                continue;  // its frame went with the last exchange
+            }
+            ASSERT_EQ(given, buffers[lent].data());
+            EXPECT_GT(meta.frameNumber, newestMeta.frameNumber);
+            EXPECT_NE(std::count(buffers[lent].begin(), buffers[lent].end(), BYTE{0x5A}), size) << "holds a frame";
+            if (newest != nullptr) {
+                std::fill(newest, newest + size, BYTE{0x5A});  // no longer the current image
+            }
+            newest = buffers[lent].data();
+            newestMeta = meta;
+            lent = next;
+            next = (next + 1) % buffers.size();
+            ++back;
+        }
+        EXPECT_EQ(back, 8u);
+        ASSERT_EQ(Tavrin_StopPreview(handle), 1);
+        Collect(window, 0, 0);
+        // The current image is the newest frame: the one handed back last or
+        // one written into the buffer still lent.
+        ASSERT_EQ(Tavrin_GetImage(handle, buffer.data(), size, 1), 1);
+        const BYTE* holder = Meta().frameNumber == newestMeta.frameNumber ? newest : buffers[lent].data();
+        EXPECT_TRUE(std::equal(buffer.begin(), buffer.end(), holder));
+    }
 }
 
 uint32_t U32(const std::vector<char>& bytes, size_t at) {
