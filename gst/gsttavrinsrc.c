@@ -14,14 +14,16 @@
  * the handle's error notices there, where they are dropped (the codes stay
  * in the handle's error queue).
  *
- * The SDK keeps the finished image of the newest frame; `create` copies it
- * once, under the SDK's frame lock (Tavrin_GetImage), into a buffer of the
- * element's pool. A buffer handed downstream is never written again: it goes
- * back to the pool only when its last reference drops. (Letting the SDK
- * write each frame straight into a pool buffer, swapped in for the next one
- * by Tavrin_CallBackPreview, cost as much CPU in bench/gst_source_bench; the
- * copy here leaves the picture in the cache of the thread that hands it
- * downstream.)
+ * The SDK writes each frame straight into a buffer of the element's pool
+ * that it has been lent (TavrinEx_ExchangeFrameBuffer); `create` hands the
+ * buffer holding the newest frame downstream and lends the SDK the next one
+ * from the pool, so a frame costs no copy of the element's. A buffer handed
+ * back is never written again by the SDK: it goes back to the pool only when
+ * its last reference drops. The element keeps a reference to the newest one
+ * until the next, since the SDK reads it as its current image until then (so
+ * no element downstream may change it in place). The first frame after a
+ * start, and a broken frame's stand-in, come from the SDK's own image
+ * (Tavrin_GetImage).
  */
 #include "gsttavrinsrc.h"
 
@@ -108,6 +110,26 @@ static gint catalogue_size;
 static gint color_mode_index = -1, gray_mode_index = -1, bayer_mode_index = -1, mirror_h_index = -1,
             mirror_v_index = -1, exposure_lines_index = -1, wait_time_index = -1;
 
+/* The pool buffer the SDK writes the next frame into, mapped while it is
+ * lent, and the one last handed back, which the SDK reads as its current
+ * image until another comes back or the acquisition stops. */
+typedef struct {
+    GstBuffer* buffer;
+    GstMapInfo map;
+    GstBuffer* newest;
+} LentBuffers;
+
+/* Once the SDK no longer uses them: after the acquisition's stop, or after
+ * it was given no buffer for its frames. */
+static void lent_buffers_release(LentBuffers* lent) {
+    if (lent->buffer != NULL) {
+        gst_buffer_unmap(lent->buffer, &lent->map);
+        gst_buffer_unref(lent->buffer);
+    }
+    gst_clear_buffer(&lent->newest);
+    memset(lent, 0, sizeof *lent);
+}
+
 struct _GstTavrinSrc {
     GstPushSrc parent;
 
@@ -154,6 +176,7 @@ struct _GstTavrinSrc {
     gboolean stream_ended;  /* the SDK's stream stopped (transfer error) */
     gboolean camera_gone;   /* a presence check found the slot empty */
     gint64 next_presence_check;
+    LentBuffers lent;
 };
 
 #define gst_tavrin_src_parent_class parent_class
@@ -276,7 +299,8 @@ static void install_setting_properties(GObjectClass* gobject_class) {
         if (info->kind == TAVRIN_SETTING_BOOLEAN)
             property = g_param_spec_boolean(name, name, blurb_text, info->defaultValue != 0, flags);
         else
-            property = g_param_spec_int(name, name, blurb_text, info->minimum, info->maximum, info->defaultValue, flags);
+            property =
+                g_param_spec_int(name, name, blurb_text, info->minimum, info->maximum, info->defaultValue, flags);
         g_object_class_install_property(gobject_class, PROP_SETTING_FIRST + i, property);
     }
 }
@@ -496,8 +520,8 @@ static gboolean start_acquisition(GstTavrinSrc* self) {
     self->next_presence_check = g_get_monotonic_time() + PRESENCE_POLL_MS * G_TIME_SPAN_MILLISECOND;
     Tavrin_SetColorMode(camera, self->mode);
 
-    /* No buffer of ours: the SDK keeps the image, and create copies it out
-     * under the SDK's frame lock. */
+    /* No buffer of ours yet (the pool is chosen after the caps that this
+     * start follows): create lends the SDK the first one at the first frame. */
     int started = self->trigger_mode ? Tavrin_Trigger(camera, window, NULL, 0, 1)
                                      : Tavrin_CallBackPreview(camera, window, NULL, 0, 1);
     if (!started) {
@@ -525,6 +549,7 @@ static void stop_acquisition(GstTavrinSrc* self) {
     g_mutex_unlock(&self->lock);
     if (acquiring)
         Tavrin_StopPreview(self->camera);
+    lent_buffers_release(&self->lent);
 }
 
 static gboolean gst_tavrin_src_start(GstBaseSrc* bsrc) {
@@ -613,7 +638,8 @@ typedef struct {
     GstTavrinSrc* self;
     gint camera;
     gboolean acquiring;
-    HWND window; /* destroyed once the stream that posts to it has stopped */
+    HWND window;      /* destroyed once the stream that posts to it has stopped */
+    LentBuffers lent; /* released once the stream that reads them has stopped */
 } Closing;
 
 /* Closings under way in this process, by any element. A start waits for
@@ -650,6 +676,7 @@ static gpointer close_camera(gpointer data) {
     GstTavrinSrc* self = closing->self;
     if (closing->acquiring)
         Tavrin_StopPreview(closing->camera);
+    lent_buffers_release(&closing->lent);
     if (closing->window != NULL)
         TavrinPosix_DestroyWindow(closing->window);
     stop_notification_thread(self);
@@ -682,6 +709,8 @@ static gboolean gst_tavrin_src_stop(GstBaseSrc* bsrc) {
     closing->camera = self->camera;
     closing->acquiring = self->acquiring;
     closing->window = self->window;
+    closing->lent = self->lent;
+    memset(&self->lent, 0, sizeof self->lent);
     self->camera = 0;
     self->acquiring = FALSE;
     self->window = NULL;
@@ -954,6 +983,7 @@ static gboolean follow_streaming_thread(GstTavrinSrc* self) {
         ok = start_acquisition(self);
     } else if (acquiring) {
         ok = Tavrin_CallBackPreview(self->camera, self->window, NULL, 0, 1) != 0;
+        lent_buffers_release(&self->lent); /* the SDK now keeps its frames itself */
         if (!ok)
             GST_ELEMENT_ERROR(self, RESOURCE, FAILED,
                               ("Cannot restart camera %s (slot %d)", self->camera_name, self->slot),
@@ -1037,40 +1067,87 @@ static void set_reference_timestamp(GstBuffer* buf, GstCaps* reference, GstClock
     GST_META_FLAG_SET(stamp, GST_META_FLAG_POOLED);
 }
 
-static GstFlowReturn gst_tavrin_src_create(GstPushSrc* psrc, GstBuffer** out) {
-    GstTavrinSrc* self = GST_TAVRIN_SRC(psrc);
-    GstBaseSrc* bsrc = GST_BASE_SRC(psrc);
-
-    g_mutex_lock(&self->lock);
-    gboolean renegotiate = self->renegotiate;
-    self->renegotiate = FALSE;
-    g_mutex_unlock(&self->lock);
-    if (renegotiate && self->mode == 8) {
-        GstCaps* current = gst_pad_get_current_caps(GST_BASE_SRC_PAD(bsrc));
-        GstCaps* now = gst_tavrin_src_get_caps(bsrc, NULL);
-        if (current != NULL && !gst_caps_can_intersect(current, now))
-            gst_pad_mark_reconfigure(GST_BASE_SRC_PAD(bsrc));
-        gst_caps_unref(now);
-        if (current != NULL)
-            gst_caps_unref(current);
-        if (gst_pad_check_reconfigure(GST_BASE_SRC_PAD(bsrc)) && !gst_base_src_negotiate(bsrc))
-            return GST_FLOW_NOT_NEGOTIATED;
-    }
-
-    if (!follow_streaming_thread(self))
+/* The SDK's current image in a new buffer, for the first frame after a
+ * start and a broken frame's stand-in. */
+static GstFlowReturn copy_current_image(GstTavrinSrc* self, GstBuffer** out, TavrinFrameMeta* meta) {
+    GstBuffer* buf = NULL;
+    GstFlowReturn ret = GST_BASE_SRC_CLASS(parent_class)
+                            ->alloc(GST_BASE_SRC(self), GST_BUFFER_OFFSET_NONE, (guint)self->frame_size, &buf);
+    if (ret != GST_FLOW_OK)
+        return ret;
+    if (!copy_frame(self, buf, meta)) {
+        gst_buffer_unref(buf);
+        GST_ELEMENT_ERROR(self, RESOURCE, READ,
+                          ("Cannot take the image of camera %s (slot %d)", self->camera_name, self->slot),
+                          ("SDK error %d", Tavrin_GetLastError(self->camera)));
         return GST_FLOW_ERROR;
+    }
+    *out = buf;
+    return GST_FLOW_OK;
+}
 
+/* The buffer holding the newest frame, lent to the SDK before, in exchange
+ * for the next one from the pool (*handed_back). *out stays NULL when no
+ * frame came since the last exchange. The first exchange lends the first buffer; that
+ * frame is the SDK's own and is copied. */
+static GstFlowReturn take_lent_buffer(GstTavrinSrc* self, GstBuffer** out, TavrinFrameMeta* meta,
+                                      gboolean* handed_back) {
+    LentBuffers next = {NULL};
+    if (self->lent.newest != NULL && GST_MINI_OBJECT_REFCOUNT_VALUE(self->lent.newest) == 1) {
+        /* Back from downstream already: the most recently written buffer,
+         * the likeliest still in the processor's cache. */
+        next.buffer = g_steal_pointer(&self->lent.newest);
+    } else {
+        GstFlowReturn ret =
+            GST_BASE_SRC_CLASS(parent_class)
+                ->alloc(GST_BASE_SRC(self), GST_BUFFER_OFFSET_NONE, (guint)self->frame_size, &next.buffer);
+        if (ret != GST_FLOW_OK)
+            return ret;
+    }
+    if (!gst_buffer_map(next.buffer, &next.map, GST_MAP_WRITE)) {
+        gst_buffer_unref(next.buffer);
+        return GST_FLOW_ERROR;
+    }
+    void* given = NULL;
+    if (!TavrinEx_ExchangeFrameBuffer(self->camera, next.map.data, (int)next.map.size, &given, meta)) {
+        lent_buffers_release(&next);
+        GST_ELEMENT_ERROR(self, RESOURCE, READ,
+                          ("Cannot take the frame of camera %s (slot %d)", self->camera_name, self->slot),
+                          ("SDK error %d", Tavrin_GetLastError(self->camera)));
+        return GST_FLOW_ERROR;
+    }
+    if (given == next.map.data) {
+        lent_buffers_release(&next);
+        return GST_FLOW_OK;
+    }
+    if (given == NULL) {
+        self->lent.buffer = next.buffer;
+        self->lent.map = next.map;
+        return copy_current_image(self, out, meta);
+    }
+    GstBuffer* filled = self->lent.buffer;
+    gst_buffer_unmap(filled, &self->lent.map);
+    self->lent.buffer = next.buffer;
+    self->lent.map = next.map;
+    *out = filled;
+    *handed_back = TRUE;
+    return GST_FLOW_OK;
+}
+
+/* Waits for the next frame to hand downstream: restarts after a failed
+ * transfer, waits for an unplugged camera with reconnect, and skips, keeps
+ * (*corrupted) or stops at a broken frame as capture-error says. */
+static GstFlowReturn await_frame(GstTavrinSrc* self, gboolean* corrupted) {
     GST_OBJECT_LOCK(self);
     guint timeout_ms = self->timeout_ms;
     GstTavrinCaptureError on_error = self->capture_error;
     gboolean reconnect = self->reconnect;
     GST_OBJECT_UNLOCK(self);
 
-    gboolean corrupted = FALSE;
     for (;;) {
         WaitResult waited = wait_for_frame(self, timeout_ms);
         if (waited == WAIT_FRAME)
-            break;
+            return GST_FLOW_OK;
         switch (waited) {
         case WAIT_FLUSHING:
             return GST_FLOW_FLUSHING;
@@ -1120,8 +1197,8 @@ static GstFlowReturn gst_tavrin_src_create(GstPushSrc* psrc, GstBuffer** out) {
                 GST_ELEMENT_WARNING(self, RESOURCE, READ,
                                     ("Camera %s (slot %d) sent a broken frame", self->camera_name, self->slot),
                                     ("the buffer in its place holds the last whole image"));
-                corrupted = TRUE;
-                goto take;
+                *corrupted = TRUE;
+                return GST_FLOW_OK;
             }
             GST_DEBUG_OBJECT(self, "skipping a broken frame");
             continue;
@@ -1129,20 +1206,42 @@ static GstFlowReturn gst_tavrin_src_create(GstPushSrc* psrc, GstBuffer** out) {
             continue;
         }
     }
+}
 
-take:;
-    GstBuffer* buf = NULL;
-    GstFlowReturn ret =
-        GST_BASE_SRC_CLASS(parent_class)->alloc(bsrc, GST_BUFFER_OFFSET_NONE, (guint)self->frame_size, &buf);
-    if (ret != GST_FLOW_OK)
-        return ret;
-    TavrinFrameMeta meta = {.size = sizeof meta};
-    if (!copy_frame(self, buf, &meta)) {
-        gst_buffer_unref(buf);
-        GST_ELEMENT_ERROR(self, RESOURCE, READ,
-                          ("Cannot take the image of camera %s (slot %d)", self->camera_name, self->slot),
-                          ("SDK error %d", Tavrin_GetLastError(self->camera)));
+static GstFlowReturn gst_tavrin_src_create(GstPushSrc* psrc, GstBuffer** out) {
+    GstTavrinSrc* self = GST_TAVRIN_SRC(psrc);
+    GstBaseSrc* bsrc = GST_BASE_SRC(psrc);
+
+    g_mutex_lock(&self->lock);
+    gboolean renegotiate = self->renegotiate;
+    self->renegotiate = FALSE;
+    g_mutex_unlock(&self->lock);
+    if (renegotiate && self->mode == 8) {
+        GstCaps* current = gst_pad_get_current_caps(GST_BASE_SRC_PAD(bsrc));
+        GstCaps* now = gst_tavrin_src_get_caps(bsrc, NULL);
+        if (current != NULL && !gst_caps_can_intersect(current, now))
+            gst_pad_mark_reconfigure(GST_BASE_SRC_PAD(bsrc));
+        gst_caps_unref(now);
+        if (current != NULL)
+            gst_caps_unref(current);
+        if (gst_pad_check_reconfigure(GST_BASE_SRC_PAD(bsrc)) && !gst_base_src_negotiate(bsrc))
+            return GST_FLOW_NOT_NEGOTIATED;
+    }
+
+    if (!follow_streaming_thread(self))
         return GST_FLOW_ERROR;
+
+    /* A frame message may announce a frame that went out with the last
+     * buffer: then the wait goes on. */
+    GstBuffer* buf = NULL;
+    TavrinFrameMeta meta = {.size = sizeof meta};
+    gboolean corrupted = FALSE, handed_back = FALSE;
+    while (buf == NULL) {
+        GstFlowReturn ret = await_frame(self, &corrupted);
+        if (ret == GST_FLOW_OK)
+            ret = corrupted ? copy_current_image(self, &buf, &meta) : take_lent_buffer(self, &buf, &meta, &handed_back);
+        if (ret != GST_FLOW_OK)
+            return ret;
     }
 
     /* Frame numbers count every frame the camera sent: a gap is a drop. */
@@ -1152,6 +1251,7 @@ take:;
         self->last_frame_number = meta.frameNumber;
     GST_BUFFER_OFFSET(buf) = self->offset_base + meta.frameNumber;
     GST_BUFFER_OFFSET_END(buf) = GST_BUFFER_OFFSET(buf) + 1;
+    GST_BUFFER_FLAG_UNSET(buf, GST_BUFFER_FLAG_DISCONT | GST_BUFFER_FLAG_CORRUPTED); /* a buffer used again */
     if (self->discont) {
         GST_BUFFER_FLAG_SET(buf, GST_BUFFER_FLAG_DISCONT);
         self->discont = FALSE;
@@ -1180,6 +1280,8 @@ take:;
     set_reference_timestamp(buf, monotonic_reference, meta.captureTimeNs);
     gint64 wall = system_now - (gint64)age;
     set_reference_timestamp(buf, unix_reference, wall > 0 ? (GstClockTime)wall : GST_CLOCK_TIME_NONE);
+    if (handed_back)
+        gst_buffer_replace(&self->lent.newest, buf); /* read-only downstream from here */
     *out = buf;
     return GST_FLOW_OK;
 }
