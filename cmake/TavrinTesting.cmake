@@ -13,6 +13,10 @@
 # with that label: the ThreadSanitizer build takes the programs labelled
 # "threads", whose code under test runs on more than one thread, since a
 # race needs two threads and the rest only cost that build its time.
+# Tests that need an X display run under this wrapper, which starts a
+# virtual server with a display number no other test holds, so they may run
+# side by side (label x11).
+set(TAVRIN_VIRTUAL_DISPLAY ${CMAKE_SOURCE_DIR}/tests/support/with_virtual_display.sh)
 set(TAVRIN_TEST_LABEL "" CACHE STRING "Only build and register the test programs with this label (empty: all)")
 
 # tavrin_test_wanted(out label...): whether a test program with these labels

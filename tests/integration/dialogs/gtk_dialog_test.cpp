@@ -1,6 +1,6 @@
 // The GTK dialogs on an X display, through the exports: each dialog opens
 // with its template's caption and size, and the close box is Cancel.
-// Without a DISPLAY the host test runs this program again under xvfb-run.
+// Without a DISPLAY the host test runs this program again on a virtual display.
 #include <gtest/gtest.h>
 // After GoogleTest, whose names Xlib's macros (None, Bool) would break.
 #include <X11/Xatom.h>
@@ -21,7 +21,7 @@
 
 namespace {
 
-constexpr const char* kXvfbRun = "/usr/bin/xvfb-run";
+constexpr const char* kXvfb = "/usr/bin/Xvfb";
 
 bool HaveDisplay() {
     const char* display = std::getenv("DISPLAY");
@@ -88,11 +88,11 @@ Found CloseWindowTitled(const std::string& title) {
 TEST(GtkDialogHost, RunsTheDialogTestsOnAVirtualDisplay) {
     if (HaveDisplay())
         GTEST_SKIP() << "DISPLAY is set: the dialog tests run on it directly";
-    if (!std::filesystem::exists(kXvfbRun))
-        TAVRIN_SKIP_WITHOUT_TOOL() << "neither DISPLAY nor xvfb-run is available";
+    if (!std::filesystem::exists(kXvfb))
+        TAVRIN_SKIP_WITHOUT_TOOL() << "neither DISPLAY nor " << kXvfb << " (xvfb) is available";
     const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
     for (const char* language : {"C", "ja_JP.UTF-8"}) {
-        const auto result = tavrin::test::RunCommand(std::string("LANG=") + language + " " + kXvfbRun + " -a '" + self +
+        const auto result = tavrin::test::RunCommand(std::string("LANG=") + language + " " + TAVRIN_VIRTUAL_DISPLAY + " '" + self +
                                                          "' --gtest_filter='GtkDialog.*' --gtest_brief=1",
                                                      "gtk_dialogs");
         EXPECT_EQ(result.exitCode, 0) << result.output;
@@ -107,7 +107,7 @@ struct GtkDialog : ::testing::Test {
     }
     void SetUp() override {
         if (!HaveDisplay())
-            GTEST_SKIP() << "no DISPLAY (the host test runs these under xvfb-run)";
+            GTEST_SKIP() << "no DISPLAY (the host test runs these on a virtual display)";
         handle = Tavrin_Initialize(nullptr);
         ASSERT_NE(handle, 0);
     }

@@ -6,7 +6,7 @@ writes is read by programs that know nothing of the SDK: Pillow opens the
 snapshots, ffprobe counts the recording's frames. The window title tells
 the camera's state. The whole run is made once in English and once in
 Japanese (the locale picks the viewer's language, as it does the dialogs').
-Runs on the display it is given (ctest starts one with xvfb-run); exits 77
+Runs on the display it is given (ctest starts a virtual one); exits 77
 when xdotool, Pillow or ffprobe is missing.
 """
 import os
