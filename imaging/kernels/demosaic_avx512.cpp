@@ -190,8 +190,9 @@ void Rows8(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t 
 // each source row is loaded once per step and the step's neighbours come from
 // it and its two neighbouring vectors by dword rotations (valignd). Exact
 // while every sample read is below 4096 (the sums of 16 weighted samples stay
-// in 16 bits); a row that reads a larger one goes to the AVX2 rows, which
-// take such rows in 32-bit lanes.
+// in 16 bits): the steps keep the OR of all they load, and a row that read a
+// larger one is done again by the AVX2 rows, which take such rows in 32-bit
+// lanes.
 constexpr int32_t kPixelsPerStep16 = 32;
 
 // The interleave of 16-bit planes into 48- or 64-bit pixels, for Store: a
@@ -240,14 +241,15 @@ inline Window16 PairBefore(const SourceRows& rows, int32_t c) {
     return WindowOf(at(0), at(1), at(2), at(3));
 }
 
+// The gains of the colour at the row's sites and of the other one; which of
+// the two is red is a template argument of the steps, so that no step chooses.
 struct Output16 {
     __m512i gainSame;
     __m512i gainOther;
-    bool siteIsRed;
 };
 
 // 32 pixels from a step's window and its neighbours' (all samples below 4096).
-template <int32_t kPixelWords>
+template <int32_t kPixelWords, bool kSiteIsRed>
 inline void Step16(const Window16& before, const Window16& here, const Window16& after, uint8_t* out, const Output16& o,
                    const Interleave& il) {
     constexpr __mmask32 kHigh = 0xAAAAAAAAu;
@@ -272,24 +274,37 @@ inline void Step16(const Window16& before, const Window16& here, const Window16&
     const __m512i sameValue = _mm512_min_epu16(_mm512_mulhi_epu16(same, o.gainSame), max);
     const __m512i otherValue = _mm512_min_epu16(_mm512_mulhi_epu16(other, o.gainOther), max);
     const __m512i green = _mm512_min_epu16(_mm512_srli_epi16(_mm512_add_epi16(above, beside), 1), max);
-    Store<kPixelWords>(out, o.siteIsRed ? otherValue : sameValue, green, o.siteIsRed ? sameValue : otherValue, il);
+    if constexpr (kSiteIsRed) {
+        Store<kPixelWords>(out, otherValue, green, sameValue, il);
+    } else {
+        Store<kPixelWords>(out, sameValue, green, otherValue, il);
+    }
+}
+
+// `seen` ORed with every sample of a window.
+inline __m512i Seen(__m512i seen, const Window16& w) {
+    constexpr int kOrOfThree = 0xFE;
+    return _mm512_ternarylogic_epi64(_mm512_ternarylogic_epi64(seen, w.row[0], w.row[1], kOrOfThree), w.row[2],
+                                     w.row[3], kOrOfThree);
 }
 
 // The vector steps of one row, each source row loaded once: a step's window
 // is the previous step's `after`; the last step, which may overlap the one
-// before, starts afresh.
-template <int32_t kPixelWords>
-void Steps16(const Frame& frame, const SourceRows& rows, RowPlan plan, uint8_t* out, const Output16& o,
-             const Interleave& il) {
+// before, starts afresh. Returns the OR of every sample loaded.
+template <int32_t kPixelWords, bool kSiteIsRed>
+__m512i Steps16(const Frame& frame, const SourceRows& rows, RowPlan plan, uint8_t* out, const Output16& o,
+                const Interleave& il) {
     int32_t p = plan.first;
     Window16 before = PairBefore(rows, p);
     Window16 here = LoadWindow(rows, p, 16);
+    __m512i seen = Seen(Seen(_mm512_setzero_si512(), before), here);
     for (;;) {
         // At least the pair that follows the step lies inside the row.
         const Window16 after = LoadWindow(rows, p + kPixelsPerStep16, (frame.width - p - kPixelsPerStep16) / 2);
-        Step16<kPixelWords>(before, here, after, out + 2 * kPixelWords * p, o, il);
+        seen = Seen(seen, after);
+        Step16<kPixelWords, kSiteIsRed>(before, here, after, out + 2 * kPixelWords * p, o, il);
         if (p == plan.last)
-            return;
+            return seen;
         if (p + kPixelsPerStep16 <= plan.last) {
             p += kPixelsPerStep16;
             before = here;
@@ -298,18 +313,9 @@ void Steps16(const Frame& frame, const SourceRows& rows, RowPlan plan, uint8_t* 
             p = plan.last;
             before = PairBefore(rows, p);
             here = LoadWindow(rows, p, 16);
+            seen = Seen(Seen(seen, before), here);
         }
     }
-}
-
-// Whether a source row holds a sample of 4096 or more among its `width` columns.
-bool RowIsWide(const uint8_t* row, int32_t width) {
-    __m512i any = _mm512_setzero_si512();
-    for (int32_t x = 0; x < width; x += 32) {
-        const __mmask32 k = width - x >= 32 ? ~__mmask32{0} : _bzhi_u32(~0u, static_cast<uint32_t>(width - x));
-        any = _mm512_or_si512(any, _mm512_maskz_loadu_epi16(k, row + 2 * x));
-    }
-    return _mm512_test_epi16_mask(any, _mm512_set1_epi16(static_cast<int16_t>(0xF000))) != 0;
 }
 
 template <int32_t kPixelWords>
@@ -318,24 +324,25 @@ void Rows16(const Frame& frame, int32_t yBegin, int32_t yEnd, bool fold, int32_t
     const Interleave il = kInterleave;
     const __m512i red = _mm512_set1_epi16(static_cast<int16_t>(gains.red << 5));
     const __m512i blue = _mm512_set1_epi16(static_cast<int16_t>(gains.blue << 5));
-    WideRows wideRows(frame.width, RowIsWide);
     for (int32_t y = yBegin; y < yEnd; ++y) {
         const SourceRows rows = RowsOf<uint16_t>(frame, y, fold);
-        if (wideRows.AnyWide(rows)) {
-            Rows16_AVX2(frame, y, y + 1, fold, mode, gains);
-            continue;
-        }
         const RowPlan plan = PlanRow(frame, mode, y, kPixelsPerStep16);
         if (plan.last < plan.first) {
             ScalarRun<uint16_t>(frame, rows, mode, gains, 1023, y, 2, frame.width - 2);
             continue;
         }
         const bool siteIsRed = RowPhase(mode, y) == 1;
-        const Output16 o{siteIsRed ? red : blue, siteIsRed ? blue : red, siteIsRed};
-        ScalarRun<uint16_t>(frame, rows, mode, gains, 1023, y, 2, plan.first);
+        const Output16 o{siteIsRed ? red : blue, siteIsRed ? blue : red};
         // Taken once per row: the stores could alias `frame`, which the
         // compiler would otherwise read again at every step.
-        Steps16<kPixelWords>(frame, rows, plan, DestPixel(frame, 0, y), o, il);
+        uint8_t* const out = DestPixel(frame, 0, y);
+        const __m512i seen = siteIsRed ? Steps16<kPixelWords, true>(frame, rows, plan, out, o, il)
+                                       : Steps16<kPixelWords, false>(frame, rows, plan, out, o, il);
+        if (_mm512_test_epi16_mask(seen, _mm512_set1_epi16(static_cast<int16_t>(0xF000))) != 0) {
+            Rows16_AVX2(frame, y, y + 1, fold, mode, gains);
+            continue;
+        }
+        ScalarRun<uint16_t>(frame, rows, mode, gains, 1023, y, 2, plan.first);
         ScalarRun<uint16_t>(frame, rows, mode, gains, 1023, y, plan.last + kPixelsPerStep16, frame.width - 2);
     }
 }

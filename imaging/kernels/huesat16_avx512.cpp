@@ -1,18 +1,23 @@
-// Hue and saturation for 16-bit pixels (48 or 64 bits) with AVX-512: 32
-// pixels at a time, split into channel planes of words by word permutes,
-// reduced to their 8-bit form, through the shared transform
-// (huesat_lanes_avx512.h), widened back and merged into the pixels; the end
-// of a row by masked loads and stores.
+// Hue and saturation for 16-bit pixels (48 or 64 bits) with AVX-512: 64
+// pixels at a time, as two groups of 32 split into channel planes of words by
+// word permutes and reduced to their 8-bit form; the groups' planes pack into
+// byte planes for the shared transform (huesat_lanes_avx512.h), which unpack
+// back into the groups' words (the pack and the unpacks interleave the same
+// way), are widened and merged into the pixels; the end of a row by masked
+// loads and stores.
 #include "imaging/kernels/huesat_lanes_avx512.h"
 
 namespace tavrin {
 namespace {
 
 using huesat::Constants;
+using huesat::Halves;
 using huesat::MakeConstants;
+using huesat::Narrow;
 using huesat::Planes;
 using huesat::Tail;
 using huesat::Transform;
+using huesat::Widen;
 
 // For pixels of `words` (3 or 4) words in `words` registers: per channel the
 // word of lane j's pixel, 3j + c or 4j + c, as an index for the permutes
@@ -62,23 +67,27 @@ inline __m512i Reduce(__m512i samples, SampleShift s) {
     return _mm512_min_epu16(_mm512_srl_epi16(samples, s.count), _mm512_set1_epi16(255));
 }
 
-// The 32 pixels of `words` registers transformed in place.
+// The 32 pixels of `words` registers as three planes of 8-bit words.
 template <int32_t words>
-inline void Transform32(__m512i (&v)[words], const WordPermutes& p, const Constants& k, SampleShift s) {
-    const auto split = [&](int32_t c) {
-        if constexpr (words == 3) {
-            const __m512i first = _mm512_permutex2var_epi16(v[0], p.split[c], v[1]);
-            return Reduce(_mm512_mask_permutexvar_epi16(first, p.fromLast[c], p.split[c], v[2]), s);
-        } else {
-            const __m512i first = _mm512_permutex2var_epi16(v[0], p.split[c], v[1]);
-            const __m512i second = _mm512_permutex2var_epi16(v[2], p.split[c], v[3]);
-            return Reduce(_mm512_mask_blend_epi16(0xFFFF0000u, first, second), s);
-        }
-    };
-    const Planes out = Transform(Planes{split(0), split(1), split(2)}, k);
-    const __m512i blue = _mm512_sll_epi16(out.blue, s.count);
-    const __m512i green = _mm512_sll_epi16(out.green, s.count);
-    const __m512i red = _mm512_sll_epi16(out.red, s.count);
+inline __m512i SplitGroup(const __m512i* v, const WordPermutes& p, int32_t c, SampleShift s) {
+    __m512i plane;
+    if constexpr (words == 3) {
+        const __m512i first = _mm512_permutex2var_epi16(v[0], p.split[c], v[1]);
+        plane = _mm512_mask_permutexvar_epi16(first, p.fromLast[c], p.split[c], v[2]);
+    } else {
+        const __m512i first = _mm512_permutex2var_epi16(v[0], p.split[c], v[1]);
+        const __m512i second = _mm512_permutex2var_epi16(v[2], p.split[c], v[3]);
+        plane = _mm512_mask_blend_epi16(0xFFFF0000u, first, second);
+    }
+    return Reduce(plane, s);
+}
+
+// Three planes of words back into the 32 pixels of `words` registers.
+template <int32_t words>
+inline void MergeGroup(__m512i* v, const WordPermutes& p, __m512i blue, __m512i green, __m512i red, SampleShift s) {
+    blue = _mm512_sll_epi16(blue, s.count);
+    green = _mm512_sll_epi16(green, s.count);
+    red = _mm512_sll_epi16(red, s.count);
     for (int32_t r = 0; r < words; ++r) {
         const __m512i blueGreen = _mm512_permutex2var_epi16(blue, p.merge[r], green);
         const __m512i colour = _mm512_mask_permutexvar_epi16(blueGreen, p.redWords[r], p.merge[r], red);
@@ -87,25 +96,41 @@ inline void Transform32(__m512i (&v)[words], const WordPermutes& p, const Consta
     }
 }
 
+// The 64 pixels of 2 x `words` registers transformed in place: pixels 0-31
+// in v[0..words), 32-63 in v[words..2 words).
+template <int32_t words>
+inline void Transform64(__m512i (&v)[2 * words], const WordPermutes& p, const Constants& k, SampleShift s) {
+    const auto plane = [&](int32_t c) {
+        return Narrow(Halves{SplitGroup<words>(v, p, c, s), SplitGroup<words>(v + words, p, c, s)});
+    };
+    const Planes out = Transform(Planes{plane(0), plane(1), plane(2)}, k);
+    const Halves blue = Widen(out.blue);
+    const Halves green = Widen(out.green);
+    const Halves red = Widen(out.red);
+    MergeGroup<words>(v, p, blue.low, green.low, red.low, s);
+    MergeGroup<words>(v + words, p, blue.high, green.high, red.high, s);
+}
+
 template <int32_t words>
 void Row(const uint8_t* in, uint8_t* out, int32_t width, const WordPermutes& p, const Constants& k, SampleShift s) {
     constexpr int32_t bpp = 2 * words;
+    constexpr int32_t kRegisters = 2 * words;
     int32_t x = 0;
-    for (; x + 32 <= width; x += 32) {
-        __m512i v[words];
-        for (int32_t r = 0; r < words; ++r)
+    for (; x + 64 <= width; x += 64) {
+        __m512i v[kRegisters];
+        for (int32_t r = 0; r < kRegisters; ++r)
             v[r] = _mm512_loadu_si512(in + bpp * x + 64 * r);
-        Transform32<words>(v, p, k, s);
-        for (int32_t r = 0; r < words; ++r)
+        Transform64<words>(v, p, k, s);
+        for (int32_t r = 0; r < kRegisters; ++r)
             _mm512_storeu_si512(out + bpp * x + 64 * r, v[r]);
     }
     if (x < width) {
-        const Tail<words> tail(bpp * (width - x));
-        __m512i v[words];
-        for (int32_t r = 0; r < words; ++r)
+        const Tail<kRegisters> tail(bpp * (width - x));
+        __m512i v[kRegisters];
+        for (int32_t r = 0; r < kRegisters; ++r)
             v[r] = _mm512_maskz_loadu_epi8(tail.mask[r], in + bpp * x + 64 * r);
-        Transform32<words>(v, p, k, s);
-        for (int32_t r = 0; r < words; ++r)
+        Transform64<words>(v, p, k, s);
+        for (int32_t r = 0; r < kRegisters; ++r)
             _mm512_mask_storeu_epi8(out + bpp * x + 64 * r, tail.mask[r], v[r]);
     }
 }

@@ -21,33 +21,31 @@ using avx512::ByteTable;
 using avx512::NoTable;
 
 // 24-bit pixels, 64 at a time from three registers (bytes 0-63, 64-127,
-// 128-191). Pixels 0..31 lie in the first two and 32..63 in the last two,
-// so one two-source permute per channel and half widens them to words. After
-// the transform each channel's two halves pack into one byte plane (words
-// 0-7 of a 128-bit lane from the first half, 8-15 from the second), and each
-// output register takes blue and green from one permute, red from a second.
+// 128-191), split into one byte plane per channel in pixel order: a
+// two-source permute takes the bytes that lie in the first two registers and
+// a masked one-source permute with the same index (its low six bits) those
+// in the third. Back the same way: each output register takes blue and green
+// from one two-source permute, red from a masked second one.
 struct Rgb24Permutes {
-    __m512i split[2][3];  // [half][channel]: bytes to the channel's words
-    __m512i merge[3];     // [register]: plane bytes to pixel bytes
+    __m512i split[3];  // [channel]: plane byte j <- pixel byte 3j + channel
+    __mmask64 fromLast[3];
+    __m512i merge[3];  // [register]: pixel byte <- plane byte (+64 for green)
     __mmask64 redBytes[3];
 };
 
-// Where pixel i (0..63) lands in a packed byte plane.
-constexpr int32_t PlaneByteOf(int32_t i) {
-    const int32_t half = i / 32;
-    const int32_t j = i % 32;
-    return 16 * (j / 8) + 8 * half + j % 8;
-}
-
 Rgb24Permutes MakeRgb24Permutes() {
     Rgb24Permutes p;
-    for (int32_t half = 0; half < 2; ++half) {
-        for (int32_t channel = 0; channel < 3; ++channel) {
-            alignas(64) uint8_t index[64] = {};
-            for (int32_t j = 0; j < 32; ++j)
-                index[2 * j] = static_cast<uint8_t>(32 * half + 3 * j + channel);
-            p.split[half][channel] = _mm512_load_si512(index);
+    for (int32_t channel = 0; channel < 3; ++channel) {
+        alignas(64) uint8_t index[64];
+        uint64_t last = 0;
+        for (int32_t j = 0; j < 64; ++j) {
+            const int32_t byte = 3 * j + channel;
+            index[j] = static_cast<uint8_t>(byte % 128);
+            if (byte >= 128)
+                last |= uint64_t{1} << j;
         }
+        p.split[channel] = _mm512_load_si512(index);
+        p.fromLast[channel] = last;
     }
     for (int32_t r = 0; r < 3; ++r) {
         alignas(64) uint8_t index[64];
@@ -55,7 +53,7 @@ Rgb24Permutes MakeRgb24Permutes() {
         for (int32_t b = 0; b < 64; ++b) {
             const int32_t byte = 64 * r + b;
             const int32_t channel = byte % 3;
-            index[b] = static_cast<uint8_t>(PlaneByteOf(byte / 3) + (channel == 1 ? 64 : 0));
+            index[b] = static_cast<uint8_t>(byte / 3 + (channel == 1 ? 64 : 0));
             if (channel == 2)
                 red |= uint64_t{1} << b;
         }
@@ -65,26 +63,17 @@ Rgb24Permutes MakeRgb24Permutes() {
     return p;
 }
 
-constexpr __mmask64 kEvenBytes = 0x5555555555555555ull;
-
 // The 64 pixels of three registers transformed in place.
 template <typename Finish>
 inline void Transform64(__m512i (&v)[3], const Rgb24Permutes& p, const Constants& k, const Finish& finish) {
-    const auto split = [&](int32_t half) {
-        const __m512i a = v[half];
-        const __m512i b = v[half + 1];
-        return Planes{_mm512_maskz_permutex2var_epi8(kEvenBytes, a, p.split[half][0], b),
-                      _mm512_maskz_permutex2var_epi8(kEvenBytes, a, p.split[half][1], b),
-                      _mm512_maskz_permutex2var_epi8(kEvenBytes, a, p.split[half][2], b)};
+    const auto split = [&](int32_t c) {
+        const __m512i first = _mm512_permutex2var_epi8(v[0], p.split[c], v[1]);
+        return _mm512_mask_permutexvar_epi8(first, p.fromLast[c], p.split[c], v[2]);
     };
-    const Planes first = Transform(split(0), k);
-    const Planes second = Transform(split(1), k);
-    const __m512i blue = _mm512_packus_epi16(first.blue, second.blue);
-    const __m512i green = _mm512_packus_epi16(first.green, second.green);
-    const __m512i red = _mm512_packus_epi16(first.red, second.red);
+    const Planes out = Transform(Planes{split(0), split(1), split(2)}, k);
     for (int32_t r = 0; r < 3; ++r) {
-        const __m512i blueGreen = _mm512_permutex2var_epi8(blue, p.merge[r], green);
-        v[r] = finish(_mm512_mask_permutexvar_epi8(blueGreen, p.redBytes[r], p.merge[r], red));
+        const __m512i blueGreen = _mm512_permutex2var_epi8(out.blue, p.merge[r], out.green);
+        v[r] = finish(_mm512_mask_permutexvar_epi8(blueGreen, p.redBytes[r], p.merge[r], out.red));
     }
 }
 
@@ -111,29 +100,32 @@ template <typename Finish>
     }
 }
 
-// 32-bit pixels, 32 at a time from two registers: one permute per channel
-// to words, and back through blue | green << 8 and red, the fourth byte of
-// each pixel kept.
+// 32-bit pixels, 64 at a time from four registers: each plane from two
+// two-source permutes (pixels 0-31 and 32-63, the same index) and a blend;
+// back through one two-source and one masked permute per register, stored
+// without each pixel's fourth byte.
 struct Rgb32Permutes {
     __m512i split[3];
-    __m512i merge[2];
+    __m512i merge[4];
+    __mmask64 redBytes;
 };
 
 Rgb32Permutes MakeRgb32Permutes() {
     Rgb32Permutes p;
     for (int32_t channel = 0; channel < 3; ++channel) {
-        alignas(64) uint8_t index[64] = {};
-        for (int32_t j = 0; j < 32; ++j)
-            index[2 * j] = static_cast<uint8_t>(4 * j + channel);
+        alignas(64) uint8_t index[64];
+        for (int32_t j = 0; j < 64; ++j)
+            index[j] = static_cast<uint8_t>((4 * j + channel) % 128);
         p.split[channel] = _mm512_load_si512(index);
     }
-    for (int32_t r = 0; r < 2; ++r) {
-        alignas(64) uint8_t index[64] = {};
-        for (int32_t i = 0; i < 16; ++i) {
-            const int32_t word = 2 * (16 * r + i);
-            index[4 * i] = static_cast<uint8_t>(word);
-            index[4 * i + 1] = static_cast<uint8_t>(word + 1);
-            index[4 * i + 2] = static_cast<uint8_t>(64 + word);
+    p.redBytes = 0;
+    for (int32_t r = 0; r < 4; ++r) {
+        alignas(64) uint8_t index[64];
+        for (int32_t b = 0; b < 64; ++b) {
+            const int32_t channel = b % 4;
+            index[b] = static_cast<uint8_t>(16 * r + b / 4 + (channel == 1 ? 64 : 0));
+            if (channel == 2)
+                p.redBytes |= uint64_t{1} << b;
         }
         p.merge[r] = _mm512_load_si512(index);
     }
@@ -141,36 +133,41 @@ Rgb32Permutes MakeRgb32Permutes() {
 }
 
 constexpr __mmask64 kColourBytes = 0x7777777777777777ull;
+constexpr __mmask64 kUpperHalf = 0xFFFFFFFF00000000ull;
 
 template <typename Finish>
-inline void Transform32(__m512i (&v)[2], const Rgb32Permutes& p, const Constants& k, const Finish& finish) {
-    const auto split = [&](int32_t channel) {
-        return _mm512_maskz_permutex2var_epi8(kEvenBytes, v[0], p.split[channel], v[1]);
+inline void Transform32(__m512i (&v)[4], const Rgb32Permutes& p, const Constants& k, const Finish& finish) {
+    const auto split = [&](int32_t c) {
+        return _mm512_mask_blend_epi8(kUpperHalf, _mm512_permutex2var_epi8(v[0], p.split[c], v[1]),
+                                      _mm512_permutex2var_epi8(v[2], p.split[c], v[3]));
     };
     const Planes out = Transform(Planes{split(0), split(1), split(2)}, k);
-    const __m512i blueGreen = _mm512_or_si512(out.blue, _mm512_slli_epi16(out.green, 8));
-    for (int32_t r = 0; r < 2; ++r)
-        v[r] = _mm512_mask_blend_epi8(kColourBytes, v[r],
-                                      finish(_mm512_permutex2var_epi8(blueGreen, p.merge[r], out.red)));
+    for (int32_t r = 0; r < 4; ++r) {
+        const __m512i blueGreen = _mm512_permutex2var_epi8(out.blue, p.merge[r], out.green);
+        v[r] = finish(_mm512_mask_permutexvar_epi8(blueGreen, p.redBytes, p.merge[r], out.red));
+    }
 }
 
 template <typename Finish>
 [[gnu::noinline]] void Row32(const uint8_t* in, uint8_t* out, int32_t width, const Rgb32Permutes& p, const Constants& k,
                              const Finish& finish) {
     int32_t x = 0;
-    for (; x + 32 <= width; x += 32) {
-        __m512i v[2] = {_mm512_loadu_si512(in + 4 * x), _mm512_loadu_si512(in + 4 * x + 64)};
+    for (; x + 64 <= width; x += 64) {
+        __m512i v[4];
+        for (int32_t r = 0; r < 4; ++r)
+            v[r] = _mm512_loadu_si512(in + 4 * x + 64 * r);
         Transform32(v, p, k, finish);
-        _mm512_storeu_si512(out + 4 * x, v[0]);
-        _mm512_storeu_si512(out + 4 * x + 64, v[1]);
+        for (int32_t r = 0; r < 4; ++r)
+            _mm512_mask_storeu_epi8(out + 4 * x + 64 * r, kColourBytes, v[r]);
     }
     if (x < width) {
-        const Tail<2> tail(4 * (width - x));
-        __m512i v[2] = {_mm512_maskz_loadu_epi8(tail.mask[0], in + 4 * x),
-                        _mm512_maskz_loadu_epi8(tail.mask[1], in + 4 * x + 64)};
+        const Tail<4> tail(4 * (width - x));
+        __m512i v[4];
+        for (int32_t r = 0; r < 4; ++r)
+            v[r] = _mm512_maskz_loadu_epi8(tail.mask[r], in + 4 * x + 64 * r);
         Transform32(v, p, k, finish);
-        _mm512_mask_storeu_epi8(out + 4 * x, tail.mask[0], v[0]);
-        _mm512_mask_storeu_epi8(out + 4 * x + 64, tail.mask[1], v[1]);
+        for (int32_t r = 0; r < 4; ++r)
+            _mm512_mask_storeu_epi8(out + 4 * x + 64 * r, tail.mask[r] & kColourBytes, v[r]);
     }
 }
 

@@ -38,14 +38,22 @@ inline __m512i TimesStrengthOverTen(__m512i d, __m512i strength) {
 }
 
 // Column sums of bytes [c0, c1) of the four rows into `columns`, then zeros
-// for at least 64 more.
+// for at least 64 more. The row starts are copied first: the compiler would
+// otherwise read them again after every store into `columns`.
 void ColumnSums(const uint8_t* const (&rows)[4], int32_t c0, int32_t c1, uint16_t* columns) {
-    for (int32_t j = c0; j < c1 + 64; j += 32) {
-        const int32_t n = c1 - j;
-        const __m512i sum = _mm512_add_epi16(_mm512_add_epi16(Widen(rows[0] + j, n), Widen(rows[1] + j, n)),
-                                             _mm512_add_epi16(Widen(rows[2] + j, n), Widen(rows[3] + j, n)));
-        _mm512_storeu_si512(columns + (j - c0), sum);
-    }
+    const uint8_t* const r0 = rows[0];
+    const uint8_t* const r1 = rows[1];
+    const uint8_t* const r2 = rows[2];
+    const uint8_t* const r3 = rows[3];
+    const auto sums = [&](int32_t j, int32_t n) {
+        return _mm512_add_epi16(_mm512_add_epi16(Widen(r0 + j, n), Widen(r1 + j, n)),
+                                _mm512_add_epi16(Widen(r2 + j, n), Widen(r3 + j, n)));
+    };
+    int32_t j = c0;
+    for (; j + 32 <= c1; j += 32)
+        _mm512_storeu_si512(columns + (j - c0), sums(j, 32));
+    for (; j < c1 + 64; j += 32)
+        _mm512_storeu_si512(columns + (j - c0), sums(j, c1 - j));
 }
 
 // What happens to the sharpened bytes before they are stored: nothing
@@ -64,10 +72,11 @@ void SharpenSegment(const uint8_t* in, uint8_t* out, int32_t s0, int32_t s1, con
                     __m512i strength, const Finish& finish) {
     const int32_t bpp = layout.bpp;
     const auto at = [&](int32_t i, int32_t offset) { return _mm512_loadu_si512(col + (i - s0) + offset); };
-    const auto sharpened = [&](int32_t i) {  // 32 output bytes from byte i, as words
+    // 32 output bytes from byte i, as words; the row's bytes from i + n on are not read.
+    const auto sharpened = [&](int32_t i, int32_t n) {
         const __m512i window =
             _mm512_add_epi16(_mm512_add_epi16(at(i, -2 * bpp), at(i, -bpp)), _mm512_add_epi16(at(i, 0), at(i, bpp)));
-        const __m512i v = Widen(in + i, s1 - i);
+        const __m512i v = Widen(in + i, n);
         const __m512i d = _mm512_sub_epi16(v, _mm512_srli_epi16(window, 4));
         return _mm512_add_epi16(v, TimesStrengthOverTen(d, strength));
     };
@@ -75,12 +84,16 @@ void SharpenSegment(const uint8_t* in, uint8_t* out, int32_t s0, int32_t s1, con
     // lanes) and one fix, zero-masked with every lane on because GCC 12 takes
     // the plain form's undefined pass-through for an uninitialised read.
     const __m512i order = _mm512_set_epi64(7, 5, 3, 1, 6, 4, 2, 0);
-    for (int32_t i = s0; i < s1; i += 64) {
-        const __m512i packed = _mm512_packus_epi16(sharpened(i), sharpened(i + 32));
-        const __m512i bytes = finish(_mm512_maskz_permutexvar_epi64(0xFF, order, packed));
+    const auto step = [&](int32_t i, int32_t n) {
+        const __m512i packed = _mm512_packus_epi16(sharpened(i, n), sharpened(i + 32, n - 32));
+        return finish(_mm512_maskz_permutexvar_epi64(0xFF, order, packed));
+    };
+    int32_t i = s0;
+    for (; i + 64 <= s1; i += 64)
+        _mm512_mask_storeu_epi8(out + i, layout.written, step(i, 64));
+    if (i < s1) {
         const int32_t n = s1 - i;
-        const __mmask64 inside = n >= 64 ? ~__mmask64{0} : _bzhi_u64(~__mmask64{0}, static_cast<uint32_t>(n));
-        _mm512_mask_storeu_epi8(out + i, inside & layout.written, bytes);
+        _mm512_mask_storeu_epi8(out + i, _bzhi_u64(layout.written, static_cast<uint32_t>(n)), step(i, n));
     }
 }
 
