@@ -1092,7 +1092,7 @@ static GstFlowReturn copy_current_image(GstTavrinSrc* self, GstBuffer** out, Tav
  * frame is the SDK's own and is copied. */
 static GstFlowReturn take_lent_buffer(GstTavrinSrc* self, GstBuffer** out, TavrinFrameMeta* meta,
                                       gboolean* handed_back) {
-    LentBuffers next = {NULL};
+    LentBuffers next = {0};
     if (self->lent.newest != NULL && GST_MINI_OBJECT_REFCOUNT_VALUE(self->lent.newest) == 1) {
         /* Back from downstream already: the most recently written buffer,
          * the likeliest still in the processor's cache. */
