@@ -85,9 +85,11 @@ TAVRIN_API int TAVRIN_CALL TavrinEx_GetFrameMeta(int hCamera, TavrinFrameMeta* m
  * Tavrin_CallBackPreview or Tavrin_Trigger, or Tavrin_StopPreview has
  * returned. The row order is the one the stream was started with.
  *
- * @param next a buffer of at least the size of the one lent before (the
- *     first one: of the size Tavrin_CallBackPreview would need), not the one
- *     lent now.
+ * @param hCamera the camera handle.
+ * @param next the buffer to lend for the following frames: not the one lent
+ *     now.
+ * @param nextSize its size in bytes: at least that of the one lent before
+ *     (the first one: what Tavrin_CallBackPreview would need).
  * @param given receives the buffer the caller has back: the one holding the
  *     newest frame; next itself when no frame has come since the last
  *     exchange (nothing changes); NULL when the SDK had no buffer of the
