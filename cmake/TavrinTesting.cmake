@@ -66,9 +66,22 @@ function(tavrin_add_test)
                        SKIP_RETURN_CODE 77
                        WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
   # Natively every test program keeps its settings in a database of its own;
-  # under Wine they share the prefix's registry, so the programs that go
-  # through the library's exports take turns.
+  # under Wine a prefix's programs share its registry, so the programs that
+  # go through the library's exports take turns on a prefix. They are dealt
+  # out to two prefixes by turns, so that two run at a time: the one of the
+  # environment (WINEPREFIX) and one in the build folder, which Wine makes
+  # at its first use.
   if(CMAKE_CROSSCOMPILING_EMULATOR AND "integration" IN_LIST T_LABELS)
-    set_tests_properties(${tests} PROPERTIES RESOURCE_LOCK wine_registry)
+    get_property(dealt GLOBAL PROPERTY TAVRIN_WINE_INTEGRATION_PROGRAMS)
+    if(NOT dealt)
+      set(dealt 0)
+    endif()
+    math(EXPR prefix "${dealt} % 2")
+    math(EXPR dealt "${dealt} + 1")
+    set_property(GLOBAL PROPERTY TAVRIN_WINE_INTEGRATION_PROGRAMS ${dealt})
+    set_tests_properties(${tests} PROPERTIES RESOURCE_LOCK wine_registry_${prefix})
+    if(prefix EQUAL 1)
+      set_property(TEST ${tests} APPEND PROPERTY ENVIRONMENT "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix-second")
+    endif()
   endif()
 endfunction()
