@@ -38,6 +38,16 @@ function(tavrin_add_test)
   endif()
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} tavrin_gtest_main)
+  # A test program is compiled as one unit: GoogleTest's headers alone take
+  # a second to read, once a program instead of once a file. GCC warns of
+  # the test classes of one file deriving from another file's fixtures in
+  # an anonymous namespace, which is what a unit of several files is. Test
+  # code needs no -O3 (the code under test keeps it): -O1 halves the time.
+  set_target_properties(${T_NAME} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 0)
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    target_compile_options(${T_NAME} PRIVATE -Wno-subobject-linkage)
+  endif()
+  target_compile_options(${T_NAME} PRIVATE $<$<CONFIG:Release>:-O1>)
   set(labels ${T_LABELS})
   if(CMAKE_CROSSCOMPILING_EMULATOR)
     list(APPEND labels wine)

@@ -3,19 +3,12 @@
 #include <thread>
 
 #include "frontend_fixture.h"
+#include "sim_log.h"
 
 namespace tavrin::test {
 namespace {
 
 using AcquiringTest = FrontEndTest;
-
-int TransferLengthRegisters(int slot) {
-    int length = 0;
-    for (int reg = 3; reg >= 0; --reg) {
-        length = length << 8 | TavrinSim_GetControlRegister(slot, reg);
-    }
-    return length;
-}
 
 constexpr int kFullFrameLength = 324608;  // 656 x 494 rounded up to whole KiB
 

@@ -21,14 +21,6 @@ const std::vector<int> kFullSensor{656, 0, 656, 494, 0, 494};
 // The camera sends whole KiB: the area's bytes rounded up.
 constexpr int TransferLength(int width, int height) { return (width * height + 1023) / 1024 * 1024; }
 
-int TransferLengthRegisters(int slot) {
-    int length = 0;
-    for (int reg = 3; reg >= 0; --reg) {
-        length = length << 8 | TavrinSim_GetControlRegister(slot, reg);
-    }
-    return length;
-}
-
 // A stored readout window below the camera key of camera 0.
 void StoreSize(int index, const std::vector<uint32_t>& values) {
     const std::string name = std::string(kBaseKey) + "\\Camera_00\\Size_0" + std::to_string(index);

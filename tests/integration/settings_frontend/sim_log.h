@@ -27,6 +27,16 @@ inline std::vector<std::array<uint8_t, 6>> SentCommands(int slot) {
     return commands;
 }
 
+// The transfer length the camera was given, from its control registers 0-3
+// (least significant first).
+inline int TransferLengthRegisters(int slot) {
+    int length = 0;
+    for (int reg = 3; reg >= 0; --reg) {
+        length = length << 8 | TavrinSim_GetControlRegister(slot, reg);
+    }
+    return length;
+}
+
 // A sensor register write as the camera receives it: bus address 0x20,
 // register and value big-endian.
 inline std::array<uint8_t, 6> SensorWrite(int reg, int value) {

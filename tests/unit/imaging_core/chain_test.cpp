@@ -37,7 +37,7 @@ void SetDefaults(FilterRecord& filters) {
         filters.Set(gain, 128);
 }
 
-struct Size {
+struct ImageSize {
     int32_t width, height;
 };
 
@@ -123,7 +123,7 @@ TEST(EffectiveBayer, MirrorsToggleThePhases) {
 // object mirrors the raw image, then demosaiced by the chain: wherever the
 // effective phase is right every pixel comes out pure red.
 TEST(EffectiveBayer, MirroredMosaicStaysRed) {
-    for (Size dims : {Size{8, 6}, Size{7, 5}, Size{9, 6}, Size{8, 7}}) {
+    for (ImageSize dims : {ImageSize{8, 6}, ImageSize{7, 5}, ImageSize{9, 6}, ImageSize{8, 7}}) {
         for (int mirror = 0; mirror < 4; ++mirror) {
             const bool mirrorV = (mirror & 1) != 0, mirrorH = (mirror & 2) != 0;
             CameraImages images;
@@ -243,7 +243,7 @@ struct ToneSettings {
     int32_t gamma, contrast, sharpness, brightness;
 };
 
-void ExpectStepsInOrder(ProcessingChain& chain, int32_t mode, Size size, ToneSettings tone, bool hueSatOn) {
+void ExpectStepsInOrder(ProcessingChain& chain, int32_t mode, ImageSize size, ToneSettings tone, bool hueSatOn) {
     struct Kernels {
         ToneKernel gamma, contrast, sharpen, bright;
     };
@@ -308,7 +308,7 @@ TEST(Chain, StepsRunInTheirOrderOnTheOutputImage) {
     // tables) must follow the next frame's mode and settings.
     ProcessingChain chain;
     for (int32_t mode = 0; mode < 6; ++mode) {
-        for (const Size size : {Size{21, 11}, Size{150, 7}}) {
+        for (const ImageSize size : {ImageSize{21, 11}, ImageSize{150, 7}}) {
             for (const ToneSettings& tone : tones) {
                 ExpectStepsInOrder(chain, mode, size, tone, true);
                 ExpectStepsInOrder(chain, mode, size, tone, false);

@@ -30,7 +30,7 @@ void FillHarsh(TestImage& image, std::mt19937& rng) {
     }
 }
 
-struct Layout {
+struct SharpenLayout {
     int32_t bpp;
     ToneKernel kernel;
     StepKernel<SharpenTableParams> withTable;
@@ -55,8 +55,9 @@ TEST_P(Sharpen8Fast, MatchesReference) {
     for (uint8_t& entry : table)
         entry = static_cast<uint8_t>(rng());
     const int32_t widths[] = {1, 4, 5, 6, 13, 36, 37, 38, 68, 69, 70, 100, 131, 340, 341, 342, 343, 346, 656, 1029};
-    for (const Layout& layout : {Layout{1, Sharpen8Mono, SharpenTable8Mono}, Layout{3, Sharpen8Rgb, SharpenTable8Rgb},
-                                 Layout{4, Sharpen8Rgb, SharpenTable8Rgb}}) {
+    for (const SharpenLayout& layout :
+         {SharpenLayout{1, Sharpen8Mono, SharpenTable8Mono}, SharpenLayout{3, Sharpen8Rgb, SharpenTable8Rgb},
+          SharpenLayout{4, Sharpen8Rgb, SharpenTable8Rgb}}) {
         for (const int32_t width : widths) {
             for (int32_t strength = 0; strength <= 30; strength += width % 2 == 0 ? 1 : 7) {
                 const int32_t height = strength % 5 == 4 ? 4 : 5 + width % 3;

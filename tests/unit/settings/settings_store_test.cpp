@@ -36,7 +36,7 @@ void StoreCameraValue(int camera, const char* name, int32_t value) {
     ASSERT_TRUE(key->WriteDword(name, static_cast<uint32_t>(value)));
 }
 
-int32_t StoredValue(const std::string& relativeKey, const char* name) {
+int32_t ReadStoredDword(const std::string& relativeKey, const char* name) {
     auto key = RegistryKey::Open(nullptr, std::string(kBaseKey) + "\\" + relativeKey);
     int32_t value = 0x5A5A5A5A;
     if (!key || !key->ReadDword(name, value))
@@ -250,9 +250,9 @@ TEST(SettingsStore, GroupsRoundTripPerCameraInTheirOrder) {
     }
 
     // A negative brightness is stored in two's complement.
-    EXPECT_EQ(static_cast<uint32_t>(StoredValue("Camera_00\\Filter", "Brightness")), 0xFFFFFFECu);
-    EXPECT_EQ(StoredValue("Camera_01\\Gain", "Exposure"), 524);
-    EXPECT_EQ(StoredValue("Camera_00\\Gray", "OffsetB1"), -20 + kGrayOffsetB);
+    EXPECT_EQ(static_cast<uint32_t>(ReadStoredDword("Camera_00\\Filter", "Brightness")), 0xFFFFFFECu);
+    EXPECT_EQ(ReadStoredDword("Camera_01\\Gain", "Exposure"), 524);
+    EXPECT_EQ(ReadStoredDword("Camera_00\\Gray", "OffsetB1"), -20 + kGrayOffsetB);
     const KeyTree tree = DumpTree(kBaseKey);
     EXPECT_EQ(tree.at("Camera_00\\Gain").size(), 9u);
     EXPECT_EQ(tree.at("Camera_00\\Filter").size(), 10u);
