@@ -4,8 +4,10 @@
 # AddressSanitizer + UndefinedBehaviorSanitizer, which also builds the
 # libFuzzer targets, replays their corpora and fuzzes each briefly; under
 # ThreadSanitizer; and the Windows x64 cross build under Wine. Then the
-# Python package and the installed package. Exits non-zero on any failure;
-# ends with a table of each stage's time.
+# Python package and the installed package. While one configuration's tests
+# run, the next one builds beside them at the lowest priority (its log in
+# build/PRESET.build.log). Exits non-zero on any failure; ends with a table
+# of each stage's time.
 #
 #   scripts/test.sh              every configuration
 #   scripts/test.sh default asan only the named presets (fuzz: the asan build's fuzzing alone)
@@ -72,27 +74,63 @@ done
 [ $# -gt 0 ] || presets=(default asan tsan mingw)
 [ ${#presets[@]} -gt 0 ] || fuzz_only=1
 
-for preset in "${presets[@]}"; do
+# Builds one configuration (for mingw the Windows image libraries first);
+# its last line says how it went.
+build_config() {
+  local preset=$1
   if [ "$preset" = mingw ]; then
-    started=$SECONDS
     echo "=== mingw: Windows image libraries"
-    if scripts/build-windows-deps.sh; then stage "windows deps" "$started" ok; else
-      stage "windows deps" "$started" FAILED; failed+=("$preset (windows deps)"); continue
-    fi
+    scripts/build-windows-deps.sh || { echo "FAILED (windows deps)"; return 1; }
   fi
-  started=$SECONDS
   echo "=== ${preset}: configure and build"
   # The benchmarks are compiled once, by the default configuration (where
   # developers use them), not run.
-  if ! cmake --preset "$preset" >"build-$preset.configure.log" 2>&1; then
-    cat "build-$preset.configure.log"; failed+=("$preset (configure)")
-    stage "$preset configure+build" "$started" "FAILED (configure)"; continue
+  cmake --preset "$preset" >"build/$preset.configure.log" 2>&1 ||
+    { cat "build/$preset.configure.log"; echo "FAILED (configure)"; return 1; }
+  cmake --build --preset "$preset" -j "$jobs" || { echo "FAILED (build)"; return 1; }
+  echo ok
+}
+
+# The tests mostly wait on the simulated camera, leaving the processors
+# half idle: while one configuration's tests run, the next configuration
+# builds beside them at the lowest priority, on the time they leave.
+background_preset=
+start_background_build() {
+  background_preset=$1
+  background_started=$SECONDS
+  background_beside=$2
+  (renice -n 19 -p $BASHPID >/dev/null; build_config "$1") >"build/$1.build.log" 2>&1 &
+  background_pid=$!
+}
+
+# Builds $1 in the foreground, or waits for its build in the background;
+# adds its stage line and returns non-zero when it failed.
+finish_build() {
+  local preset=$1 started=$SECONDS status result took
+  if [ "$background_preset" = "$preset" ]; then
+    wait "$background_pid"
+    status=$?
+    background_preset=
+    result=$(tail -n 1 "build/$preset.build.log")
+    if [ "$status" -ne 0 ]; then cat "build/$preset.build.log"; else tail -n 3 "build/$preset.build.log"; fi
+    took=$((SECONDS - background_started))
+    result="$result ($((took / 60)) min $(printf %02d $((took % 60))) s in all, beside the $background_beside tests)"
+  else
+    build_config "$preset" 2>&1 | tee "build/$preset.build.log"
+    status=${PIPESTATUS[0]}
+    result=$(tail -n 1 "build/$preset.build.log")
   fi
-  rm -f "build-$preset.configure.log"
-  if ! cmake --build --preset "$preset" -j "$jobs"; then
-    failed+=("$preset (build)"); stage "$preset configure+build" "$started" "FAILED (build)"; continue
-  fi
-  stage "$preset configure+build" "$started" ok
+  stage "$preset configure+build" "$started" "$result"
+  [ "$status" -eq 0 ] || failed+=("$preset (build)")
+  return "$status"
+}
+
+mkdir -p build
+for index in "${!presets[@]}"; do
+  preset=${presets[index]}
+  finish_build "$preset" || continue
+  next=${presets[index + 1]:-}
+  [ -n "$next" ] && start_background_build "$next" "$preset"
 
   started=$SECONDS
   echo "=== ${preset}: test"
