@@ -18,6 +18,12 @@ namespace {
 // write; reserved ahead, a frame's write only fills them.
 constexpr uint64_t kReserveStep = uint64_t{64} << 20;
 
+// Every write goes through the page cache. Direct writes (O_DIRECT) of a
+// frame's aligned middle from its transfer buffer would save the copy, but
+// then the writing thread submits the I/O, notifies the device, waits and
+// converts the reserved extents itself, which writeback otherwise does
+// outside the process: on a virtio disk that cost 0.15 ms of the process's
+// time for a 320 KB frame against 0.10 ms buffered, breaking even near 1 MB.
 class PosixAppendFile final : public AppendFile {
 public:
     explicit PosixAppendFile(int descriptor) : descriptor_(descriptor) {}
