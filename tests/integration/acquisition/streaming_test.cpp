@@ -239,7 +239,9 @@ TEST_F(StreamingTest, LongWaitTimesNeverDelayTheEnd) {
                 handle = 0;
                 break;
             }
-            EXPECT_LT(MillisecondsSince(start), 2000u);
+            // A quarter of the shorter wait: a loaded machine's pauses (a
+            // settings store's sync under a build's disk traffic) fit in it.
+            EXPECT_LT(MillisecondsSince(start), 5000u);
         }
     }
     if (handle != 0) {
