@@ -5,9 +5,9 @@
 # libFuzzer targets, replays their corpora and fuzzes each briefly; under
 # ThreadSanitizer; and the Windows x64 cross build under Wine. Then the
 # Python package and the installed package. While one configuration's tests
-# run, the next one builds beside them on the processor time they leave (its
-# log in build/PRESET.build.log). Exits non-zero on any failure; ends with a table
-# of each stage's time.
+# run, the next one builds beside them on the processor time they leave
+# (its log in build/PRESET.build.log). Exits non-zero on any failure; ends
+# with a table of each stage's time.
 #
 #   scripts/test.sh              every configuration
 #   scripts/test.sh default asan only the named presets (fuzz: the asan build's fuzzing alone)
