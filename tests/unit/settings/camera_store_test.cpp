@@ -32,14 +32,6 @@ protected:
     FreshStore store;
 };
 
-int32_t StoredValue(const std::string& relativeKey, const char* name) {
-    auto key = RegistryKey::Open(nullptr, std::string(kBaseKey) + "\\" + relativeKey);
-    int32_t value = 0x5A5A5A5A;
-    if (!key || !key->ReadDword(name, value))
-        ADD_FAILURE() << relativeKey << " " << name << " missing";
-    return value;
-}
-
 }  // namespace
 
 TEST_F(CameraStore, FirstInitializeSeedsTheRegistryAndTakesTheSeededFormat) {
@@ -82,14 +74,14 @@ TEST_F(CameraStore, EachCameraNumberKeepsItsOwnGroups) {
     if (switched != 1 || !RegistryKey::Exists(nullptr, std::string(kBaseKey) + "\\Camera_00\\Gain")) {
         GTEST_SKIP() << "the camera object does not switch devices or save its groups yet";
     }
-    EXPECT_EQ(StoredValue("Camera_00\\Gain", "Global"), 310);
-    EXPECT_EQ(StoredValue("Camera_00\\Gain", "Exposure"), 2);
-    EXPECT_EQ(StoredValue("Camera_00\\Filter", "Brightness"), 0);
-    EXPECT_EQ(StoredValue("Camera_00\\Filter", "R_Gain"), 100);
-    EXPECT_EQ(StoredValue("Camera_00\\Gray", "GainR1"), 128);
-    EXPECT_EQ(StoredValue("Camera_01\\Gain", "Global"), 600);
-    EXPECT_EQ(StoredValue("Camera_01\\Gain", "Exposure"), 300);
-    EXPECT_EQ(static_cast<uint32_t>(StoredValue("Camera_01\\Filter", "Brightness")), 0xFFFFFFECu);
+    EXPECT_EQ(StoredDword("Camera_00\\Gain", "Global"), 310);
+    EXPECT_EQ(StoredDword("Camera_00\\Gain", "Exposure"), 2);
+    EXPECT_EQ(StoredDword("Camera_00\\Filter", "Brightness"), 0);
+    EXPECT_EQ(StoredDword("Camera_00\\Filter", "R_Gain"), 100);
+    EXPECT_EQ(StoredDword("Camera_00\\Gray", "GainR1"), 128);
+    EXPECT_EQ(StoredDword("Camera_01\\Gain", "Global"), 600);
+    EXPECT_EQ(StoredDword("Camera_01\\Gain", "Exposure"), 300);
+    EXPECT_EQ(static_cast<uint32_t>(StoredDword("Camera_01\\Filter", "Brightness")), 0xFFFFFFECu);
     EXPECT_TRUE(RegistryKey::Exists(nullptr, std::string(kBaseKey) + "\\Camera_01\\Gray"));
 }
 
@@ -115,8 +107,8 @@ TEST_F(CameraStore, AReleaseKeepsWhatAnotherProgramStoredMeanwhile) {
     ASSERT_EQ(TavrinEx_SetSetting(a, "contrast", 20), 1);
     Tavrin_Release(a);
     for (const auto& change : changedByB)
-        EXPECT_EQ(StoredValue(change.key, change.value), change.number) << change.setting;
-    EXPECT_EQ(StoredValue("Camera_00\\Filter", "Contrast"), 20);
+        EXPECT_EQ(StoredDword(change.key, change.value), change.number) << change.setting;
+    EXPECT_EQ(StoredDword("Camera_00\\Filter", "Contrast"), 20);
 }
 
 // Any value at all in any stored value: initialization, device switches and

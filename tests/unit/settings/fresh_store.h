@@ -69,4 +69,14 @@ inline KeyTree DumpTree(const std::string& path) {
     return tree;
 }
 
+// A value below the settings tree (e.g. "Camera_00\\Gain", "Exposure"); a
+// missing one fails the test and reads as 0x5A5A5A5A.
+inline int32_t StoredDword(const std::string& relativeKey, const char* name) {
+    auto key = platform::RegistryKey::Open(nullptr, std::string(kBaseKey) + "\\" + relativeKey);
+    int32_t value = 0x5A5A5A5A;
+    if (!key || !key->ReadDword(name, value))
+        ADD_FAILURE() << relativeKey << " " << name << " missing";
+    return value;
+}
+
 }  // namespace tavrin::test

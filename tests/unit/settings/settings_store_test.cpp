@@ -36,14 +36,6 @@ void StoreCameraValue(int camera, const char* name, int32_t value) {
     ASSERT_TRUE(key->WriteDword(name, static_cast<uint32_t>(value)));
 }
 
-int32_t ReadStoredDword(const std::string& relativeKey, const char* name) {
-    auto key = RegistryKey::Open(nullptr, std::string(kBaseKey) + "\\" + relativeKey);
-    int32_t value = 0x5A5A5A5A;
-    if (!key || !key->ReadDword(name, value))
-        ADD_FAILURE() << relativeKey << " " << name << " missing";
-    return value;
-}
-
 void FillFilter(FilterRecord& filter, int32_t base) {
     for (int i = 0; i < kFilterFieldCount; ++i)
         filter.fields[i] = base + i;
@@ -250,9 +242,9 @@ TEST(SettingsStore, GroupsRoundTripPerCameraInTheirOrder) {
     }
 
     // A negative brightness is stored in two's complement.
-    EXPECT_EQ(static_cast<uint32_t>(ReadStoredDword("Camera_00\\Filter", "Brightness")), 0xFFFFFFECu);
-    EXPECT_EQ(ReadStoredDword("Camera_01\\Gain", "Exposure"), 524);
-    EXPECT_EQ(ReadStoredDword("Camera_00\\Gray", "OffsetB1"), -20 + kGrayOffsetB);
+    EXPECT_EQ(static_cast<uint32_t>(StoredDword("Camera_00\\Filter", "Brightness")), 0xFFFFFFECu);
+    EXPECT_EQ(StoredDword("Camera_01\\Gain", "Exposure"), 524);
+    EXPECT_EQ(StoredDword("Camera_00\\Gray", "OffsetB1"), -20 + kGrayOffsetB);
     const KeyTree tree = DumpTree(kBaseKey);
     EXPECT_EQ(tree.at("Camera_00\\Gain").size(), 9u);
     EXPECT_EQ(tree.at("Camera_00\\Filter").size(), 10u);
