@@ -135,12 +135,14 @@ include(CPack)
 
 # The API reference (HTML) from the public headers' comments, when Doxygen
 # is there: `cmake --build --preset default --target docs`, installed with
-# the docs when it has been built.
+# the docs when it has been built. Each run starts from an empty folder, so
+# that a page renamed since the last run is not installed under both names.
 find_program(TAVRIN_DOXYGEN doxygen)
 if(TAVRIN_DOXYGEN)
   set(TAVRIN_DOCS_OUTPUT ${CMAKE_BINARY_DIR}/docs)
   configure_file(${PROJECT_SOURCE_DIR}/docs/Doxyfile.in ${CMAKE_BINARY_DIR}/Doxyfile @ONLY)
-  add_custom_target(docs COMMAND ${TAVRIN_DOXYGEN} ${CMAKE_BINARY_DIR}/Doxyfile
+  add_custom_target(docs COMMAND ${CMAKE_COMMAND} -E rm -rf ${TAVRIN_DOCS_OUTPUT}/api
+                    COMMAND ${TAVRIN_DOXYGEN} ${CMAKE_BINARY_DIR}/Doxyfile
                     COMMENT "API reference in ${TAVRIN_DOCS_OUTPUT}/api" VERBATIM)
   install(DIRECTORY ${TAVRIN_DOCS_OUTPUT}/api DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT development OPTIONAL)
 endif()
