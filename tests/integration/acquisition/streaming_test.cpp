@@ -207,7 +207,7 @@ TEST_F(StreamingTest, NegativeWaitTimeFromTheRegistryStillStreams) {
     EXPECT_GE(Collect(window, 3, 3000).records.size(), 3u);
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(Tavrin_StopPreview(handle), 1);
-    EXPECT_LT(MillisecondsSince(start), 1000u);
+    EXPECT_LT(MillisecondsSince(start), 2500u) << "a negative wait is no wait, not a huge one";
     EXPECT_EQ(TakeErrors(), Codes{});
 }
 
