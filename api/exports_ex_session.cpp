@@ -1,10 +1,9 @@
 // Session recording's exports: each finds its camera object and forwards.
-#include <algorithm>
-#include <cstring>
 #include <string>
 
 #include "TavrinEx.h"
 #include "api/export_frame.h"
+#include "camera/text_out.h"
 #include "platform/read_file.h"
 #include "session/session_summary.h"
 
@@ -43,11 +42,7 @@ TAVRIN_API int TAVRIN_CALL TavrinEx_DescribeSession(const char* path, char* text
         if (const auto file = tavrin::platform::OpenReadOnlyFile(path)) {
             read = tavrin::session::SummarizeSession(*file, summary);
         }
-        if (text != nullptr && textSize > 0) {
-            const size_t count = std::min(summary.size(), static_cast<size_t>(textSize) - 1);
-            std::memcpy(text, summary.data(), count);
-            text[count] = '\0';
-        }
+        tavrin::CopyTextOut(summary, text, textSize);
         return read ? 1 : 0;
     } catch (...) {
         return 0;

@@ -1,11 +1,10 @@
 #include "camera/CTavrin.h"
 
-#include <algorithm>
-#include <cstring>
 #include <mutex>
 #include <new>
 
 #include "camera/capture_window.h"
+#include "camera/text_out.h"
 #include "device/tavrin_860vx_rux_sdk.h"
 #include "platform/codepage.h"
 #include "platform/driver.h"
@@ -100,9 +99,7 @@ void CTavrin::LoadSettingGroups(int cameraNumber) {
 }
 
 int CTavrin::SaveSettings(char* reason, int reasonSize) {
-    if (reason != nullptr && reasonSize > 0) {
-        reason[0] = '\0';
-    }
+    CopyTextOut("", reason, reasonSize);
     if (!context_.RequireDevice()) {
         return 0;
     }
@@ -111,11 +108,7 @@ int CTavrin::SaveSettings(char* reason, int reasonSize) {
     if (!store.Failed()) {
         return 1;
     }
-    if (reason != nullptr && reasonSize > 0) {
-        const size_t length = std::min(store.Problem().size(), static_cast<size_t>(reasonSize) - 1);
-        std::memcpy(reason, store.Problem().data(), length);
-        reason[length] = '\0';
-    }
+    CopyTextOut(store.Problem(), reason, reasonSize);
     context_.Report(kErrFile);
     return 0;
 }

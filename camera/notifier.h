@@ -27,6 +27,10 @@ enum ErrorCode : int32_t {
     kErrTransfer = 13,
 };
 
+// The code's name as the public header spells it ("SDKERR_FRAME"), or null
+// for a number that is no error code.
+const char* ErrorCodeName(int32_t code);
+
 // The public header's WM_SDK_FRAME and WM_SDK_ERROR.
 inline constexpr uint32_t kMessageFrame = 0x8002;
 inline constexpr uint32_t kMessageError = 0x8003;

@@ -3,7 +3,7 @@
  * @brief Extensions beyond the SDK's 124 functions: the record of every
  * frame and the clocks it is timed with, the catalogue of settings, the
  * state of a recording, the stored readout windows, whether dialogs can be
- * shown, and the recording of whole sessions.
+ * shown, the recording of whole sessions, and the error codes' names.
  *
  * The functions here follow the conventions of TavrinSdk.h: they return 1
  * for success and 0 for failure, keep why a call on a handle failed in the
@@ -418,6 +418,24 @@ TAVRIN_API int TAVRIN_CALL TavrinEx_GetSessionRecordingState(int hCamera, char* 
  *     compressed frames and this build has no zstd.
  */
 TAVRIN_API int TAVRIN_CALL TavrinEx_DescribeSession(const char* path, char* text, int textSize);
+
+/* ---- Error codes ------------------------------------------------------ */
+
+/**
+ * The name of an error code as this header spells it, for messages and logs:
+ * "SDKERR_FRAME" for 8.
+ *
+ *     char name[32];
+ *     TavrinEx_GetErrorName(Tavrin_GetLastError(h), name, sizeof name);
+ *
+ * @param code a code from Tavrin_GetLastError or WM_SDK_ERROR.
+ * @param name the caller's buffer: ASCII, NUL-terminated, cut to fit (32
+ *     bytes hold every name); "" for a number that is no error code (0
+ *     included). May be NULL when nameSize is 0.
+ * @param nameSize the buffer's size in bytes.
+ * @return 1 for one of the SDKERR_ codes, 0 for any other number.
+ */
+TAVRIN_API int TAVRIN_CALL TavrinEx_GetErrorName(int code, char* name, int nameSize);
 
 #ifdef __cplusplus
 }

@@ -82,7 +82,7 @@ bool IsFailure(const SdkMessage& message) {
 
 int ReportFailure(const SdkMessage& message) {
     const int code = static_cast<int>(message.lParam);
-    std::fprintf(stderr, "tavrin: error %d (%s)\n", code, ErrorName(code));
+    std::fprintf(stderr, "tavrin: error %d (%s)\n", code, ErrorName(code).c_str());
     return 1;
 }
 
@@ -166,7 +166,7 @@ int Record(int camera, HWND window, const Options& options) {
     std::printf("\n");
     Tavrin_StopPreview(camera);
     if (failure != 0) {
-        std::fprintf(stderr, "tavrin: recording ended with error %d (%s)\n", failure, ErrorName(failure));
+        std::fprintf(stderr, "tavrin: recording ended with error %d (%s)\n", failure, ErrorName(failure).c_str());
         return 1;
     }
     std::printf("recorded %s\n", options.output.c_str());

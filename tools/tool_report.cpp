@@ -5,46 +5,20 @@
 #include <cstring>
 #include <filesystem>
 
-#include "TavrinSdk.h"
+#include "TavrinEx.h"
 
 namespace tavrin::tool {
 
-const char* ErrorName(int code) {
-    switch (code) {
-    case SDKERR_NOT_READY:
-        return "SDKERR_NOT_READY";
-    case SDKERR_DEVICE:
-        return "SDKERR_DEVICE";
-    case SDKERR_THREAD:
-        return "SDKERR_THREAD";
-    case SDKERR_WINDOW:
-        return "SDKERR_WINDOW";
-    case SDKERR_BUFFER:
-        return "SDKERR_BUFFER";
-    case SDKERR_DEVICE_IO:
-        return "SDKERR_DEVICE_IO";
-    case SDKERR_CAPTURE_WINDOW:
-        return "SDKERR_CAPTURE_WINDOW";
-    case SDKERR_FRAME:
-        return "SDKERR_FRAME";
-    case SDKERR_PARAMETER:
-        return "SDKERR_PARAMETER";
-    case SDKERR_UNSUPPORTED:
-        return "SDKERR_UNSUPPORTED";
-    case SDKERR_FILE:
-        return "SDKERR_FILE";
-    case SDKERR_TRANSFER:
-        return "SDKERR_TRANSFER";
-    default:
-        return "unknown error";
-    }
+std::string ErrorName(int code) {
+    char name[32];
+    return TavrinEx_GetErrorName(code, name, sizeof name) ? name : "unknown error";
 }
 
 int Fail(int camera, const std::string& what, const std::string& hint) {
     std::fprintf(stderr, "tavrin: %s failed", what.c_str());
     const char* separator = ":";
     for (int code = Tavrin_GetLastError(camera); code != 0; code = Tavrin_GetLastError(camera)) {
-        std::fprintf(stderr, "%s error %d (%s)", separator, code, ErrorName(code));
+        std::fprintf(stderr, "%s error %d (%s)", separator, code, ErrorName(code).c_str());
         separator = ",";
     }
     std::fprintf(stderr, "\n");

@@ -6,7 +6,7 @@
 
 namespace tavrin::tool {
 
-const char* ErrorName(int code);
+std::string ErrorName(int code);
 // Prints "tavrin: WHAT failed: error N (NAME), ..." with every code the SDK
 // queued, newest first, then the hint if there is one. Returns 1.
 int Fail(int camera, const std::string& what, const std::string& hint = {});

@@ -7,7 +7,6 @@
 
 #include "TavrinEx.h"
 #include "TavrinSim.h"
-#include "viewer/error_names.h"
 
 namespace tavrin::viewer {
 namespace {

@@ -8,7 +8,6 @@
 #include <cstring>
 
 #include "TavrinSim.h"
-#include "viewer/error_names.h"
 #include "viewer/region.h"
 
 namespace tavrin::viewer {
@@ -57,6 +56,13 @@ int FormatOfFile(const std::string& path) {
         return 6;
     }
     return -1;
+}
+
+// The status bar names an error code as the SDK's header does; a number
+// that is no code shows as itself.
+std::string ErrorName(int code) {
+    char name[32];
+    return TavrinEx_GetErrorName(code, name, sizeof name) ? std::string(name) : std::to_string(code);
 }
 
 const char* ModeName(int bits) {
@@ -846,8 +852,8 @@ void ViewerWindow::UpdateStatus() {
     text += std::string("  |  ") + ModeName(state_.colourMode);
     g_snprintf(part, sizeof part, "  |  %d x %d", state_.region[2], state_.region[3]);
     text += part;
-    text +=
-        std::string("  |  ") + texts_.lastError + ": " + (state_.lastError ? ErrorName(state_.lastError) : texts_.none);
+    text += std::string("  |  ") + texts_.lastError + ": " +
+            (state_.lastError ? ErrorName(state_.lastError) : std::string(texts_.none));
     if (state_.recording) {
         text += std::string("  |  \xE2\x97\x8F ") + texts_.recording;
     }

@@ -1,3 +1,4 @@
+import ctypes
 import shutil
 import subprocess
 
@@ -64,6 +65,13 @@ def test_refusals_raise_tavrin_errors(camera, action, code):
         action(camera)
     if code is not None:
         assert failure.value.code == code and failure.value.name == tavrin.ERROR_NAMES[code]
+
+
+def test_error_names_are_the_librarys():
+    name = ctypes.create_string_buffer(32)
+    for code in range(-1, 15):
+        known = tavrin.sdk().TavrinEx_GetErrorName(code, name, len(name))
+        assert (name.value.decode() if known else None) == tavrin.ERROR_NAMES.get(code)
 
 
 def test_an_empty_slot_reports_the_device_error():

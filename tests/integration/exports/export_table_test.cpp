@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fstream>
 #include <set>
 #include <string>
+#include <utility>
+
+#include "TavrinEx.h"
 
 #include "support/export_table.h"
 
@@ -24,8 +28,7 @@ std::set<std::string> PublishedExports() {
 }
 
 bool IsHelper(const std::string& name) {
-    return name.rfind("TavrinPosix_", 0) == 0 || name.rfind("TavrinSim_", 0) == 0 ||
-           name.rfind("TavrinEx_", 0) == 0;
+    return name.rfind("TavrinPosix_", 0) == 0 || name.rfind("TavrinSim_", 0) == 0 || name.rfind("TavrinEx_", 0) == 0;
 }
 
 }  // namespace
@@ -49,4 +52,29 @@ TEST(ExportTable, ExportsOnlyPublishedNamesAndHelpers) {
         }
     }
     std::printf("exports still missing: %d of 124:%s\n", missingCount, missing.c_str());
+}
+
+// The library names each code as the public header spells its macro; other
+// numbers have no name, and a short buffer gets the name cut.
+TEST(ExportTable, ErrorNamesSpellTheHeadersMacros) {
+#define TAVRIN_NAMED(code) std::pair<int, std::string>(code, #code)
+    const std::pair<int, std::string> codes[] = {
+        TAVRIN_NAMED(SDKERR_NOT_READY),      TAVRIN_NAMED(SDKERR_DEVICE), TAVRIN_NAMED(SDKERR_THREAD),
+        TAVRIN_NAMED(SDKERR_WINDOW),         TAVRIN_NAMED(SDKERR_BUFFER), TAVRIN_NAMED(SDKERR_DEVICE_IO),
+        TAVRIN_NAMED(SDKERR_CAPTURE_WINDOW), TAVRIN_NAMED(SDKERR_FRAME),  TAVRIN_NAMED(SDKERR_PARAMETER),
+        TAVRIN_NAMED(SDKERR_UNSUPPORTED),    TAVRIN_NAMED(SDKERR_FILE),   TAVRIN_NAMED(SDKERR_TRANSFER)};
+#undef TAVRIN_NAMED
+    char name[32];
+    for (const auto& [code, spelled] : codes) {
+        EXPECT_EQ(TavrinEx_GetErrorName(code, name, sizeof name), 1) << code;
+        EXPECT_EQ(name, spelled);
+    }
+    for (int other : {0, 10, 14, -1, 0x7fffffff}) {
+        std::memset(name, 'x', sizeof name);
+        EXPECT_EQ(TavrinEx_GetErrorName(other, name, sizeof name), 0) << other;
+        EXPECT_STREQ(name, "");
+    }
+    EXPECT_EQ(TavrinEx_GetErrorName(SDKERR_FRAME, name, 7), 1);
+    EXPECT_STREQ(name, "SDKERR");
+    EXPECT_EQ(TavrinEx_GetErrorName(SDKERR_FRAME, nullptr, 0), 1);
 }
