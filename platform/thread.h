@@ -25,7 +25,8 @@ public:
     // Waits until the body has returned (ms, or kInfinite).
     WaitResult WaitFinished(uint32_t timeoutMs);
     bool Finished();
-    // The priority the system actually granted (best effort on POSIX).
+    // The priority the system actually granted (best effort on POSIX, where
+    // it is known once the body has begun).
     ThreadPriority GrantedPriority() const;
 
 private:

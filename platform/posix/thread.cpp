@@ -1,8 +1,10 @@
 #include "platform/thread.h"
 
-#include <pthread.h>
-#include <sched.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
+#include <atomic>
 #include <system_error>
 #include <thread>
 
@@ -11,24 +13,37 @@ namespace tavrin::platform {
 struct Thread::Impl {
     std::thread thread;
     std::unique_ptr<Event> finished;
-    ThreadPriority granted = ThreadPriority::Normal;
+    std::atomic<ThreadPriority> granted{ThreadPriority::Normal};
 };
 
 namespace {
 
-// Raising a thread above normal needs real-time scheduling, which ordinary
-// users seldom may use; the thread then runs at normal priority.
-ThreadPriority ApplyPriority(pthread_t thread, ThreadPriority wanted) {
+// A raised thread stays in the normal scheduling class with a lower nice
+// value, as Win32's priorities above normal stay below its real-time class.
+// Real-time scheduling would let a busy thread (a simulated camera renders
+// its frames on the transfer thread) shut every normal thread of the
+// machine out of its processor for up to 0.95 s of each second. Lowering
+// the nice value needs the right to (CAP_SYS_NICE or RLIMIT_NICE); without
+// it the thread runs at normal priority.
+int NiceValue(ThreadPriority priority) {
+    switch (priority) {
+    case ThreadPriority::Highest:
+        return -5;
+    case ThreadPriority::TimeCritical:
+        return -10;
+    case ThreadPriority::Normal:
+        break;
+    }
+    return 0;
+}
+
+// On Linux a nice value belongs to one thread: this sets the caller's.
+ThreadPriority RaiseCallingThread(ThreadPriority wanted) {
     if (wanted == ThreadPriority::Normal) {
         return ThreadPriority::Normal;
     }
-    sched_param param{};
-    const int top = sched_get_priority_max(SCHED_RR);
-    param.sched_priority = wanted == ThreadPriority::TimeCritical ? top : top - 1;
-    if (pthread_setschedparam(thread, SCHED_RR, &param) != 0) {
-        return ThreadPriority::Normal;
-    }
-    return wanted;
+    const auto self = static_cast<id_t>(syscall(SYS_gettid));
+    return setpriority(PRIO_PROCESS, self, NiceValue(wanted)) == 0 ? wanted : ThreadPriority::Normal;
 }
 
 }  // namespace
@@ -41,7 +56,8 @@ std::unique_ptr<Thread> Thread::Start(std::function<void()> body, ThreadPriority
     }
     Event* finished = impl->finished.get();
     try {
-        impl->thread = std::thread([body = std::move(body), finished] {
+        impl->thread = std::thread([body = std::move(body), finished, priority, granted = &impl->granted] {
+            granted->store(RaiseCallingThread(priority), std::memory_order_relaxed);
             try {
                 body();
             } catch (...) {
@@ -52,7 +68,6 @@ std::unique_ptr<Thread> Thread::Start(std::function<void()> body, ThreadPriority
     } catch (const std::system_error&) {
         return nullptr;
     }
-    impl->granted = ApplyPriority(impl->thread.native_handle(), priority);
     return std::unique_ptr<Thread>(new Thread(std::move(impl)));
 }
 
@@ -74,6 +89,6 @@ WaitResult Thread::WaitFinished(uint32_t timeoutMs) {
 
 bool Thread::Finished() { return impl_->finished->Wait(0) == WaitResult::Signalled; }
 
-ThreadPriority Thread::GrantedPriority() const { return impl_->granted; }
+ThreadPriority Thread::GrantedPriority() const { return impl_->granted.load(std::memory_order_relaxed); }
 
 }  // namespace tavrin::platform

@@ -2,6 +2,13 @@
 
 #include <atomic>
 
+#ifndef _WIN32
+#include <sched.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+#endif
+
 #include "platform/sync.h"
 #include "platform/thread.h"
 #include "platform/time.h"
@@ -94,6 +101,28 @@ TEST(Thread, FinishedEventFollowsTheBody) {
     EXPECT_TRUE(ran);
     EXPECT_TRUE(thread->Finished());
 }
+
+#ifndef _WIN32
+// A raised thread is never real-time: a busy one would shut the machine's
+// other threads out of its processor. It gets a lower nice value where the
+// process may set one.
+TEST(Thread, RaisedThreadStaysInTheNormalClass) {
+    for (const auto& [priority, nice] : {std::pair{ThreadPriority::Highest, -5}, {ThreadPriority::TimeCritical, -10}}) {
+        int policy = -1;
+        int seen = 0;
+        auto thread = Thread::Start(
+            [&] {
+                policy = sched_getscheduler(0);
+                seen = getpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)));
+            },
+            priority);
+        ASSERT_TRUE(thread);
+        ASSERT_EQ(thread->WaitFinished(5000), WaitResult::Signalled);
+        EXPECT_EQ(policy, SCHED_OTHER);
+        EXPECT_EQ(seen, thread->GrantedPriority() == priority ? nice : getpriority(PRIO_PROCESS, 0));
+    }
+}
+#endif
 
 TEST(Thread, ExceptionInBodyEndsOnlyTheThread) {
     auto thread = Thread::Start([] { throw 1; }, ThreadPriority::Normal);
