@@ -1,9 +1,7 @@
 #include "camera/session_recording.h"
 
-#include <algorithm>
-#include <cstring>
-
 #include "camera/settings_front_end.h"
+#include "camera/text_out.h"
 #include "platform/driver.h"
 #include "platform/environment.h"
 #include "platform/time.h"
@@ -47,15 +45,6 @@ std::string HostText() {
     const bool simulated = platform::GetEnvironment("TAVRIN_SIM").has_value();
     return "os=" + host.system + "\narchitecture=" + host.architecture + "\nhost=" + host.name +
            "\ndriver=" + (simulated ? "simulator" : "system") + "\n";
-}
-
-void CopyText(const std::string& text, char* out, int size) {
-    if (out == nullptr || size <= 0) {
-        return;
-    }
-    const size_t count = std::min(text.size(), static_cast<size_t>(size) - 1);
-    std::memcpy(out, text.data(), count);
-    out[count] = '\0';
 }
 
 }  // namespace
@@ -179,7 +168,7 @@ int SessionRecording::State(char* reason, int reasonSize) {
     } else {
         text = recorder_ ? recorder_->EndText() : lastEnd_;
     }
-    CopyText(text, reason, reasonSize);
+    CopyTextOut(text, reason, reasonSize);
     return running ? 1 : 0;
 }
 
