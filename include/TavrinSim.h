@@ -91,7 +91,8 @@
  *   the recorded camera's serial ROM text.
  * - The camera goes away after the frame it went away after when recorded
  *   (opens fail, open handles reach nothing) and comes back after as many
- *   failed opens as when recorded, or as long a time (pace=recorded).
+ *   failed opens as when recorded, or (pace=recorded) after twice as long a
+ *   time and a second more, for a program that opens it less often.
  * - The replay starts over with the recording's beginning when a camera
  *   object finishes Tavrin_Initialize on slot 0, and again when the program
  *   starts a session recording of it: the point where the recorded session

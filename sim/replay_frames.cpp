@@ -9,6 +9,9 @@ namespace tavrin::sim {
 
 namespace {
 
+// See ArrivalDue.
+constexpr std::chrono::seconds kSlowProgramMargin{1};
+
 std::chrono::nanoseconds Span(uint64_t fromNs, uint64_t toNs) {
     return std::chrono::nanoseconds(toNs > fromNs ? static_cast<int64_t>(toNs - fromNs) : 0);
 }
@@ -117,8 +120,11 @@ void ReplayCamera::AfterFrame() {
     }
 }
 
-// The camera comes back after as many failed opens as when recorded, or
-// (at the recorded pace) after as long, whichever comes first.
+// The camera comes back after as many failed opens as when recorded. At the
+// recorded pace it also comes back after twice as long as it was away and
+// a second more, for a program that opens it less often than the recorded
+// one; the margin keeps the same program on a loaded machine, which makes
+// its failed opens more slowly, from finding the camera back early.
 bool ReplayCamera::ArrivalDue(Clock::time_point now) const {
     if (nextAbsence_ >= session_->absences.size()) {
         return true;
@@ -130,7 +136,8 @@ bool ReplayCamera::ArrivalDue(Clock::time_point now) const {
     if (failedOpensInSpell_ >= absence.failedOpens) {
         return true;
     }
-    return settings_.pace == ReplayPace::kRecorded && now - spellStart_ >= Span(absence.removalNs, *absence.arrivalNs);
+    return settings_.pace == ReplayPace::kRecorded &&
+           now - spellStart_ >= 2 * Span(absence.removalNs, *absence.arrivalNs) + kSlowProgramMargin;
 }
 
 void ReplayCamera::GoAway(bool forGood) {
